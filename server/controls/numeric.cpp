@@ -80,6 +80,11 @@ Numeric::Numeric(QWidget *Parent)
     m_Down = MakeArrow(Qt::DownArrow, QStringLiteral("DownButton"), upDown);
     arrows->addWidget(m_Up);
     arrows->addWidget(m_Down);
+    // The buttons stand beside the box with the box's height.
+    const int height = m_TextBox->sizeHint().height();
+    upDown->setFixedHeight(height);
+    m_Up->setFixedHeight(height / 2);
+    m_Down->setFixedHeight(height - height / 2);
     connect(m_Up, &QToolButton::clicked, this, [this] { Step(1); });
     connect(m_Down, &QToolButton::clicked, this, [this] { Step(-1); });
 
