@@ -23,17 +23,12 @@ WindowHook *WindowHook::Instance()
 
 bool WindowHook::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Event->type() != QEvent::Resize || !Root::Current()) {
+    if (Event->type() != QEvent::ScreenChangeInternal || !Root::Current()) {
         return false;
     }
-    auto *window = static_cast<QWidget *>(Watched);
-    const auto hooked = Root::Current()->HookedWindows()->Item(window);
-    if (!hooked) {
-        return false;
-    }
-    const QSize bounded = window->size().expandedTo(hooked->MinimumPixels()).boundedTo(hooked->MaximumPixels());
-    if (bounded != window->size()) {
-        window->resize(bounded);
+    const auto hooked = Root::Current()->HookedWindows()->Item(static_cast<QWidget *>(Watched));
+    if (hooked) {
+        hooked->Apply();
     }
     return false;
 }

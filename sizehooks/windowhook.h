@@ -4,8 +4,9 @@
 
 class QWidget;
 
-// The event filter put on every registered window: a window that the current root knows is
-// brought back within its limits whenever the window system gives it a size outside them.
+// The event filter put on every registered window. The window system keeps a window within the
+// limits in pixels that it was given; when the window moves to a screen with another pixel
+// density, a window that the current root knows gets its limits worked out again for that screen.
 class WindowHook final : public QObject
 {
     Q_OBJECT

@@ -1,8 +1,25 @@
 #include "sizehooks.h"
 
+#include <QApplication>
+#include <QFile>
+#include <QScreen>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QWidget>
 #include <QWindow>
+
+namespace
+{
+QScreen *Screen(const QString &Name)
+{
+    for (QScreen *screen : QGuiApplication::screens()) {
+        if (screen->name() == Name) {
+            return screen;
+        }
+    }
+    return QGuiApplication::primaryScreen();
+}
+} // namespace
 
 class TestSizeHooks : public QObject
 {
@@ -119,17 +136,37 @@ private slots:
         QCOMPARE(root.HookedWindows()->Count(), 0);
     }
 
+    void limitsFollowTheScreensDensity()
+    {
+        QCOMPARE(QGuiApplication::screens().size(), 2);
+        QScreen *dense = Screen(QStringLiteral("dense"));
+        QCOMPARE(dense->logicalDotsPerInchX(), 144.0);
+        Root root;
+        QWidget window;
+        window.setScreen(Screen(QStringLiteral("usual")));
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        root.HookedWindows()->Add(&window, 9000, 4830, 15000, 0);
+        QCOMPARE(window.minimumSize(), QSize(600, 322));
+
+        window.windowHandle()->setScreen(dense);
+        QTRY_COMPARE(window.minimumSize(), QSize(900, 483));
+        QCOMPARE(window.maximumWidth(), 1500);
+        root.HookedWindows()->Remove(&window);
+    }
+
     void windowInNoCollectionIsLeftAlone()
     {
         Root root;
         QWidget window;
+        window.setScreen(Screen(QStringLiteral("usual")));
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         root.HookedWindows()->Add(&window, 9000, 4830, 0, 0);
         root.SetHookedWindows(std::make_shared<HookedWindows>());
-        window.setMinimumSize(0, 0);
-        window.windowHandle()->resize(120, 90);
-        QTRY_COMPARE(window.size(), QSize(120, 90));
+        window.windowHandle()->setScreen(Screen(QStringLiteral("dense")));
+        QTest::qWait(0);
+        QCOMPARE(window.minimumSize(), QSize(600, 322));
     }
 
     void currentRootIsTheNewest()
@@ -158,5 +195,22 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestSizeHooks)
+// Two screens: the usual 96 dots per inch (15 twips a pixel) and a dense one at 144 (10 twips).
+int main(int argc, char *argv[])
+{
+    QTemporaryDir folder;
+    QFile config(folder.filePath(QStringLiteral("screens.json")));
+    if (!config.open(QIODevice::WriteOnly) || config.write(R"({"screens": [
+            {"name": "usual", "x": 0, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 96, "logicalBaseDpi": 96, "dpr": 1},
+            {"name": "dense", "x": 1920, "y": 0, "width": 1920, "height": 1080, "logicalDpi": 144, "logicalBaseDpi": 144, "dpr": 1}
+        ]})") < 0) {
+        return 1;
+    }
+    config.close();
+    qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen:configfile=") + config.fileName().toLocal8Bit());
+    QApplication app(argc, argv);
+    TestSizeHooks test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_sizehooks.moc"
