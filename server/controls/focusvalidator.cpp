@@ -1,5 +1,6 @@
 #include "controls/focusvalidator.h"
 
+#include <QAbstractSpinBox>
 #include <QApplication>
 #include <QFocusEvent>
 #include <QPointer>
@@ -21,6 +22,10 @@ FocusValidator::FocusValidator(QWidget *Editor)
 
 bool FocusValidator::Run()
 {
+    // A spin box takes what is typed only as it loses the focus, after this check would run.
+    if (auto *spinBox = qobject_cast<QAbstractSpinBox *>(m_Editor)) {
+        spinBox->interpretText();
+    }
     bool cancel = false;
     emit Validate(cancel);
     return !cancel;
@@ -28,7 +33,10 @@ bool FocusValidator::Run()
 
 bool FocusValidator::ValidateFocusWidget()
 {
-    const QWidget *focus = QApplication::focusWidget();
+    QWidget *focus = QApplication::focusWidget();
+    if (auto *spinBox = qobject_cast<QAbstractSpinBox *>(focus)) {
+        spinBox->interpretText();
+    }
     auto *validator = focus ? focus->findChild<FocusValidator *>(QString(), Qt::FindDirectChildrenOnly) : nullptr;
     return validator ? validator->Run() : true;
 }

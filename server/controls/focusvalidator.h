@@ -18,7 +18,8 @@ public:
     // Raises Validate now; false when a handler cancelled.
     bool Run();
 
-    // Validates the input that holds the focus, if it has a validator; false when cancelled.
+    // Takes what is typed into the input that holds the focus and validates it, if it has a
+    // validator; false when cancelled.
     static bool ValidateFocusWidget();
 
 signals:

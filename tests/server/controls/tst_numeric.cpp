@@ -271,6 +271,9 @@ private slots:
         QCOMPARE(Shown(input), QStringLiteral("1"));
         QTest::keyClick(input.TextBox(), Qt::Key_Return);
         QCOMPARE(seen, qint16(13));
+        QSignalSpy doubleClicked(&input, &Numeric::DblClick);
+        QTest::mouseDClick(input.TextBox(), Qt::LeftButton);
+        QCOMPARE(doubleClicked.count(), 1);
     }
 
     void focusLeavingRaisesCancellableValidate()

@@ -94,6 +94,22 @@ private slots:
         QVERIFY(right->x() > left->width());
     }
 
+    void setSplitPosFollowsTheArrangement()
+    {
+        SmartControlsContainer container;
+        SizeInTwips(container, 3000, 6000);
+        QWidget *upper = AddPane(container, QStringLiteral("Position=Top;MinSize=900;"));
+        QWidget *lower = AddPane(container, QStringLiteral("Position=Bottom;MinSize=900;"));
+        container.Init();
+        QCOMPARE(container.SeparatorPosition(), 3000);
+        container.SetSplitPos(1500);
+        QCOMPARE(container.SeparatorPosition(), 1500);
+        QCOMPARE(upper->geometry(), QRect(0, 0, 200, 100));
+        QCOMPARE(lower->geometry(), QRect(0, 104, 200, 296));
+        container.SetSplitPos(6000);
+        QCOMPARE(container.SeparatorPosition(), 6000 - 900 - 60);
+    }
+
     void tooNarrowContainerWidens()
     {
         SmartControlsContainer container;

@@ -2,6 +2,7 @@
 #include "controls/date.h"
 #include "controls/duration.h"
 #include "controls/durationspinbox.h"
+#include "controls/focusvalidator.h"
 #include "controls/time.h"
 #include "datevalue.h"
 #include "rendercheck.h"
@@ -192,6 +193,25 @@ private slots:
         minutes->findChild<QLineEdit *>()->setCursorPosition(4);
         QTest::keyClick(minutes, Qt::Key_Down);
         QCOMPARE(input.Value(), 27 * 60 + 14);
+    }
+
+    void dialogTakesWhatIsTyped()
+    {
+        Duration input;
+        input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
+        auto *minutes = input.findChild<DurationSpinBox *>(QStringLiteral("dtTime"));
+        minutes->setFocus();
+        minutes->findChild<QLineEdit *>()->selectAll();
+        QTest::keyClicks(minutes, QStringLiteral("1:3"));
+        int validated = 0;
+        connect(&input, &Duration::ValidateMe, this, [&](bool &) {
+            ++validated;
+            QCOMPARE(input.Value(), 63);
+        });
+        QVERIFY(FocusValidator::ValidateFocusWidget());
+        QCOMPARE(validated, 1);
+        QCOMPARE(input.Value(), 63);
     }
 
     void signButtonTurnsTheSign()
