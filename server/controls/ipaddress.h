@@ -17,7 +17,7 @@ public:
     explicit IPAddress(QWidget *Parent = nullptr);
 
     QString Value() const;
-    // Part k of the dotted text goes into box k as its leading number (0 when none, at most 255);
+    // Field k of the dotted text goes into box k as its leading number (0 when none, at most 255);
     // parts after the fourth are ignored, missing ones leave their boxes, an empty text changes
     // nothing. Raises no Changed.
     void SetValue(const QString &Text);

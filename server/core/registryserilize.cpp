@@ -13,7 +13,7 @@
 
 namespace
 {
-// Software\<AppName>\<first part of Section> is one settings store (organization, application);
+// Software\<AppName>\<first name of Section> is one settings store (organization, application);
 // the rest of Section is a group inside it.
 class RegistryKey
 {
