@@ -146,7 +146,7 @@ public:
         const QString name = QStringLiteral("qm_refusal_%1").arg(++m_refusals);
         QStringList statements;
         if (TestDatabase::IsOdbc()) {
-            statements << QStringLiteral("CREATE FUNCTION %1() RETURNS trigger AS $$ BEGIN IF %2 THEN RAISE EXCEPTION "
+            statements << QStringLiteral("CREATE OR REPLACE FUNCTION %1() RETURNS trigger AS $$ BEGIN IF %2 THEN RAISE EXCEPTION "
                                          "'refused'; END IF; RETURN COALESCE(NEW, OLD); END $$ LANGUAGE plpgsql")
                               .arg(name, Condition)
                        << QStringLiteral("CREATE TRIGGER %1 BEFORE %2 ON %3 FOR EACH ROW EXECUTE FUNCTION %1()")
