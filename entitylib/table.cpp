@@ -306,7 +306,7 @@ bool Table::SavePresetValues(QString &ErrString)
 
 QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) const
 {
-    QString order = m_fields->GetOrderBy();
+    QString order = m_fields->GetOrderBy(Connection::CurrentDialect());
     if (order.isEmpty()) {
         // The same order on every engine.
         order = QStringLiteral(" ORDER BY Code");
