@@ -129,9 +129,8 @@ bool Connection::OpenSqlite(const QString &DataBase, QString &description)
     }
     // WAL with full synchronisation: a committed record survives a crash or a power loss.
     QSqlQuery query(database);
-    for (const QString &pragma : {QStringLiteral("PRAGMA journal_mode=WAL"),
-                                  QStringLiteral("PRAGMA synchronous=FULL"),
-                                  QStringLiteral("PRAGMA foreign_keys=OFF")}) {
+    for (const QString &pragma :
+         {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL")}) {
         if (!query.exec(pragma)) {
             description = ErrorText(query.lastError());
             database.close();
