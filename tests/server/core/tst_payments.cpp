@@ -38,6 +38,8 @@ private:
     std::unique_ptr<CoreDatabase> m_db;
     qint32 m_seance = 0;
     qint32 m_otherSeance = 0;
+    // The date of the payments under test.
+    QDateTime m_payDate = Today;
 };
 
 void TestPayments::init()
@@ -46,6 +48,7 @@ void TestPayments::init()
     QString err;
     QVERIFY2(m_db->Start(err), qPrintable(err));
     Clock::SetNow(Today);
+    m_payDate = Today;
     const qint32 computer = m_db->AddComputer(1);
     const qint32 desktop = m_db->AddDesktop(QStringLiteral("Игры"));
     const qint32 rate = m_db->AddRate(QStringLiteral("Дневной"), 0, 30);
@@ -67,6 +70,10 @@ QList<PayRow> TestPayments::SeanceRows(qint32 Seance) const
     QList<PayRow> rows;
     for (const auto &record : *records) {
         rows.append({IntValue(*record, QStringLiteral("Card")), IntValue(*record, QStringLiteral("Sum"))});
+        [&] {
+            QCOMPARE(IntValue(*record, QStringLiteral("NightReserve")), 0);
+            QCOMPARE(DateValueOf(*record, QStringLiteral("PayDate")), m_payDate);
+        }();
     }
     return rows;
 }
@@ -95,7 +102,7 @@ void TestPayments::balanceCountsUpToTheMoment()
     QString err;
     QVERIFY(AddCardPay(code, Today.addDays(-1), 100, err));
     QVERIFY(AddCardPay(code, Today.addDays(1), 50, err));
-    QVERIFY(AddSeancePay(m_seance, 0, Today.addSecs(-3600), code, 30, err));
+    QVERIFY(AddSeancePay(m_otherSeance, 0, Today.addSecs(-3600), code, 30, err));
     const auto card = m_db->Record(QStringLiteral("Cards"), code);
     QCOMPARE(GetCardBalance(card, QDateTime()), 70);
     QCOMPARE(GetCardBalance(card, Today.addDays(2)), 120);
@@ -146,7 +153,8 @@ void TestPayments::balanceOfNowLimitsAPastPayment()
     const qint32 card = AddCardWithBalance(100);
     QString err;
     QVERIFY(AddSeancePay(m_otherSeance, 0, Today.addSecs(-60), card, 80, err));
-    QVERIFY(PaySeance(m_seance, 0, Today.addDays(-3), card, 50, err));
+    m_payDate = Today.addDays(-3);
+    QVERIFY(PaySeance(m_seance, 0, m_payDate, card, 50, err));
     QCOMPARE(SeanceRows(m_seance), (QList<PayRow>{{card, 20}, {0, 30}}));
 }
 
