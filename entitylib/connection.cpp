@@ -54,6 +54,7 @@ Connection::Connection(const QString &connectionName)
 
 Connection::~Connection()
 {
+    m_prepared.clear();
     {
         QSqlDatabase database = QSqlDatabase::database(m_name, false);
         database.close();
@@ -218,6 +219,20 @@ QSqlQuery Connection::NewQuery() const
     // Exact decimals arrive as text and convert without a detour through binary fractions.
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     return query;
+}
+
+QSqlQuery *Connection::PreparedQuery(const QString &sql, QString &description)
+{
+    auto found = m_prepared.find(sql);
+    if (found == m_prepared.end()) {
+        QSqlQuery query = NewQuery();
+        if (!query.prepare(sql)) {
+            description = ErrorText(query.lastError());
+            return nullptr;
+        }
+        found = m_prepared.emplace(sql, std::move(query)).first;
+    }
+    return &found->second;
 }
 
 bool Connection::BeginTransaction(QString &description)

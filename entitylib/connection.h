@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <map>
+
 namespace Rollstrake
 {
 // The library's one database connection (library state): a data source that the ODBC driver
@@ -44,6 +46,9 @@ public:
     bool Execute(QSqlQuery &query, QString &description);
     // A forward-only query on this connection.
     QSqlQuery NewQuery() const;
+    // A statement prepared once and kept for the life of the connection (repeated inserts);
+    // null with the engine's error description when it cannot be prepared.
+    QSqlQuery *PreparedQuery(const QString &sql, QString &description);
 
     // Nested transactions: only the outermost level reaches the database.
     bool BeginTransaction(QString &description);
@@ -68,6 +73,7 @@ private:
 
     QString m_name;
     QString m_dbmsName;
+    std::map<QString, QSqlQuery> m_prepared;
     SqlDialect m_dialect = SqlDialect::Access;
     qint32 m_depth = 0;
     bool m_rollbackOnly = false;
