@@ -17,10 +17,11 @@ namespace
 constexpr int TimeoutSeconds = 300;
 const QString ConnectionName = QStringLiteral("Rollstrake");
 
+// Never destroyed with the other statics: closing happens in Release, before Qt's own statics go.
 std::unique_ptr<Connection> &Instance()
 {
-    static std::unique_ptr<Connection> connection;
-    return connection;
+    static auto *connection = new std::unique_ptr<Connection>();
+    return *connection;
 }
 
 // The ODBC driver manager is reached through the library that Qt's ODBC driver has loaded, so this
