@@ -204,15 +204,6 @@ bool Connection::Execute(const QString &sql, QString &description)
     return true;
 }
 
-bool Connection::Execute(QSqlQuery &query, QString &description)
-{
-    if (!query.exec()) {
-        description = ErrorText(query.lastError());
-        return false;
-    }
-    return true;
-}
-
 QSqlQuery Connection::NewQuery() const
 {
     QSqlQuery query(Database());
@@ -282,11 +273,6 @@ void Connection::RollbackTransaction()
         return;
     }
     Database().rollback();
-}
-
-qint32 Connection::TransactionDepth() const
-{
-    return m_depth;
 }
 
 bool Connection::IsOdbcDataSource(const QString &name)

@@ -42,8 +42,6 @@ public:
 
     // Runs a statement; false with the engine's error description.
     bool Execute(const QString &sql, QString &description);
-    // Runs a prepared query; false with the engine's error description.
-    bool Execute(QSqlQuery &query, QString &description);
     // A forward-only query on this connection.
     QSqlQuery NewQuery() const;
     // A statement prepared once and kept for the life of the connection (repeated inserts);
@@ -54,7 +52,6 @@ public:
     bool BeginTransaction(QString &description);
     bool CommitTransaction(QString &description);
     void RollbackTransaction();
-    qint32 TransactionDepth() const;
 
     // Whether unixODBC knows this data source name.
     static bool IsOdbcDataSource(const QString &name);
