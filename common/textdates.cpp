@@ -1,5 +1,7 @@
 #include "textdates.h"
 
+#include "leadingnumber.h"
+
 bool GetNextToken(const QString &Text, qint32 &Position, QString &Token, const QString &Separator)
 {
     Token.clear();
@@ -17,4 +19,115 @@ bool GetNextToken(const QString &Text, qint32 &Position, QString &Token, const Q
     Token = Text.mid(start);
     Position = static_cast<qint32>(Text.size() + separator.size() + 1);
     return true;
+}
+
+namespace
+{
+QString TwoDigits(qint64 value)
+{
+    return QString::number(value).rightJustified(2, QLatin1Char('0'));
+}
+
+// DateSerial's rules: years 0-29 and 30-99 are 2000-2029 and 1930-1999, months and days beyond
+// their range carry into the neighbouring months and years.
+QDateTime DateFromParts(qint64 year, qint64 month, qint64 day)
+{
+    if (year >= 0 && year <= 29) {
+        year += 2000;
+    } else if (year >= 30 && year <= 99) {
+        year += 1900;
+    }
+    const qint64 months = year * 12 + month - 1;
+    const qint64 wholeYear = months >= 0 ? months / 12 : (months - 11) / 12;
+    // The years a stored date can take.
+    if (wholeYear < 100 || wholeYear > 9999) {
+        return {};
+    }
+    const QDate date =
+        QDate(static_cast<int>(wholeYear), static_cast<int>(months - wholeYear * 12 + 1), 1).addDays(day - 1);
+    if (date.year() < 100 || date.year() > 9999) {
+        return {};
+    }
+    return QDateTime(date, QTime(0, 0), Qt::UTC);
+}
+
+} // namespace
+
+QString DateToString(const QDateTime &DateValue, bool WithTime, const QString &Separator)
+{
+    if (!DateValue.isValid()) {
+        return {};
+    }
+    const QDate date = DateValue.date();
+    QString text = TwoDigits(date.day()) + Separator + TwoDigits(date.month()) + Separator
+                   + QString::number(date.year()).rightJustified(4, QLatin1Char('0'));
+    if (WithTime) {
+        const QTime time = DateValue.time();
+        text += QLatin1Char(' ') + TwoDigits(time.hour()) + QLatin1Char(':') + TwoDigits(time.minute())
+                + QLatin1Char(':') + TwoDigits(time.second());
+    }
+    return text;
+}
+
+QDateTime StringToDate(const QString &Text, const QString &Separator)
+{
+    if (Text.size() != 19 && Text.size() != 10 && Text.size() != 8) {
+        return {};
+    }
+    qint32 position = 1;
+    QString day;
+    QString month;
+    QString year;
+    if (!Separator.isEmpty() && Text.contains(Separator)) {
+        if (!GetNextToken(Text, position, day, Separator) || !GetNextToken(Text, position, month, Separator)
+            || !GetNextToken(Text, position, year, QStringLiteral(" "))) {
+            return {};
+        }
+    }
+    const QString colon = QStringLiteral(":");
+    QString hours;
+    QString minutes;
+    QString seconds;
+    if (GetNextToken(Text, position, hours, colon)
+        && (!GetNextToken(Text, position, minutes, colon) || !GetNextToken(Text, position, seconds, colon))) {
+        return {};
+    }
+    const QDateTime date = DateFromParts(LeadingInteger(year), LeadingInteger(month), LeadingInteger(day));
+    if (!date.isValid()) {
+        return {};
+    }
+    return date.addSecs(qint64{LeadingInteger(hours)} * 3600 + qint64{LeadingInteger(minutes)} * 60
+                        + LeadingInteger(seconds));
+}
+
+QString FormatSum(Currency Sum)
+{
+    // Hundredths, a half away from zero.
+    const __int128 units = Sum.Units();
+    const __int128 absolute = units < 0 ? -units : units;
+    const auto cents = static_cast<unsigned long long>((absolute + 50) / 100);
+    const QString whole = QString::number(cents / 100);
+    QString text;
+    for (qsizetype i = 0; i < whole.size(); ++i) {
+        if (i > 0 && (whole.size() - i) % 3 == 0) {
+            text += QChar(0x00A0);
+        }
+        text += whole.at(i);
+    }
+    text += QLatin1Char(',') + TwoDigits(static_cast<qint64>(cents % 100));
+    return units < 0 && cents != 0 ? QLatin1Char('-') + text : text;
+}
+
+QString FormatDuration(qint32 Amount, bool ShowHours)
+{
+    const qint64 absolute = qAbs(static_cast<qint64>(Amount));
+    const QString sign = Amount < 0 ? QStringLiteral("-") : QString();
+    const qint64 last = absolute % 60;
+    qint64 first = absolute / 60;
+    if (!ShowHours) {
+        return sign + TwoDigits(first) + QLatin1Char(':') + TwoDigits(last);
+    }
+    const qint64 middle = first % 60;
+    first /= 60;
+    return sign + TwoDigits(first) + QLatin1Char(':') + TwoDigits(middle) + QLatin1Char(':') + TwoDigits(last);
 }

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+#include <memory>
+
+// Writing the program's text files (logs, dumps) while other processes may read or hold them.
+// Every failure comes back as a Russian message in ErrString; nothing is shown.
+//
+// A file opened here carries an exclusive advisory lock (flock) for as long as it stays open, so a
+// second writer that asks for the same lock sees the file as busy. Destroying the QFile closes the
+// file and drops the lock.
+
+// Opens FileName for writing: appended to when Append, otherwise emptied, but only once it is open
+// and locked, so a failed open leaves the old content in place. With Backup (ignored when Append)
+// an existing file is first renamed to its backup name; on return Backup tells whether a backup
+// copy exists. A busy file is tried again every 3 seconds (100 attempts with Retry, else one),
+// processing events in between; RetryOnAnyError retries every other failure as well.
+// Result: 1 with the open file in File; 0 when the backup fails or the file stays busy; -3 on any
+// other error (the backup is put back). Both 0 and -3 are failures.
+qint16 OpenFileForWrite(const QString &FileName,
+                        std::unique_ptr<QFile> &File,
+                        QString &ErrString,
+                        bool Append,
+                        bool &Backup,
+                        bool Retry = false,
+                        bool RetryOnAnyError = false);
+
+// Replaces FileName with Text followed by CR LF (UTF-8). On failure ErrString holds the description.
+bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrString);
+
+// The file name with its extension replaced by "bak" ("qmmain.log" gives "qmmain.bak"), or ".bak"
+// appended when the file name has none. A point in a folder name is not an extension.
+QString GetBackupFileName(const QString &FileName);
+
+// Renames FileName to its backup name, replacing an older backup.
+bool MakeBackupFile(const QString &FileName, QString &ErrString);
+
+// Puts the backup back in place of FileName. Never throws; false with the message on any failure.
+bool RestoreBackupFile(const QString &FileName, QString &ErrString);
+
+// Creates every missing folder of Path ("/"-separated; a trailing "/" is allowed). False when a
+// folder cannot be made or a part of the path is a file.
+bool MakeDirectoryPath(const QString &Path, QString &ErrText);
