@@ -1,5 +1,9 @@
 #include "tilelook.h"
 
+#include "textdates.h"
+
+#include <algorithm>
+
 namespace TileLook
 {
 QColor ScreenColour(bool Online, qint32 ServerSeance, qint32 ClientSeance, const QColor &TileColour)
@@ -14,6 +18,19 @@ QColor ScreenColour(bool Online, qint32 ServerSeance, qint32 ClientSeance, const
         return QColor(0xFF, 0xC0, 0xC0);
     }
     return TileColour;
+}
+
+QString RemainingText(std::optional<qint64> Minutes)
+{
+    if (!Minutes) {
+        return QString();
+    }
+    return FormatDuration(static_cast<qint32>(std::clamp<qint64>(*Minutes, -INT32_MAX, INT32_MAX)), false);
+}
+
+QString TrafficText(Currency Bytes)
+{
+    return FormatSum(Bytes / Currency(1024) / Currency(1024)) + QStringLiteral("Mb");
 }
 
 Night NightLook(qint32 NightState)

@@ -188,6 +188,34 @@ private slots:
         QCOMPARE(look.ToolTip, tip);
     }
 
+    void remainingText_data()
+    {
+        QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("75 minutes") << qint64(75) << QStringLiteral("01:15");
+        QTest::newRow("ended 5 minutes ago") << qint64(-5) << QStringLiteral("-00:05");
+        QTest::newRow("now") << qint64(0) << QStringLiteral("00:00");
+        QTest::newRow("long") << qint64(6000) << QStringLiteral("100:00");
+    }
+
+    void remainingText()
+    {
+        QFETCH(qint64, minutes);
+        QFETCH(QString, text);
+        QCOMPARE(TileLook::RemainingText(minutes), text);
+    }
+
+    void remainingTextWithoutSeance()
+    {
+        QCOMPARE(TileLook::RemainingText(std::nullopt), QString());
+    }
+
+    void trafficText()
+    {
+        QCOMPARE(TileLook::TrafficText(Currency(1572864)), QStringLiteral("1,50Mb"));
+        QCOMPARE(TileLook::TrafficText(Currency()), QStringLiteral("0,00Mb"));
+    }
+
     void unknownNightStateLeavesStrip()
     {
         QVERIFY(!TileLook::NightLook(5).Known);
