@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+
+// A text log: one object per file, one line per event. The file is opened and closed for every line
+// so that it can be read, copied or deleted while the program runs. A log never reports a failure to
+// write: a line that cannot be written is dropped.
+//
+// Line: "dd/MM/yyyy hh:mm:ss", a blank, "!" for kind 0 (error) or "i" for any other kind, a blank,
+// the text unchanged, CR LF. The first line of a run is "Запуск"; destroying a bound logger writes
+// "Выход" followed by an empty line.
+class Logger final
+{
+public:
+    Logger() = default;
+    ~Logger();
+    Logger(const Logger &) = delete;
+    Logger &operator=(const Logger &) = delete;
+
+    // Binds the log to a file (created empty when missing) and writes the start line. False, and the
+    // log stays unbound, when a missing file cannot be created.
+    bool Init(const QString &FileName);
+
+    // Appends one line; nothing when the log is unbound.
+    void Log(const QString &Text, qint32 Kind);
+
+    // The bound file's full path; empty until Init.
+    QString FileName() const;
+    void SetFileName(const QString &FileName);
+
+private:
+    QString m_fileName;
+};
