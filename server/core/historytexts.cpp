@@ -1,0 +1,135 @@
+#include "core/historytexts.h"
+
+#include "currency.h"
+#include "textdates.h"
+
+namespace
+{
+const QString Slash = QStringLiteral("/");
+
+QString Moment(const QDateTime &Value)
+{
+    return DateToString(Value, true, Slash);
+}
+
+QString Duration(qint32 Minutes)
+{
+    return FormatDuration(Minutes, false);
+}
+
+QString Money(qint32 Sum)
+{
+    return FormatSum(Currency(Sum)) + QStringLiteral(" руб.");
+}
+
+QString PaymentName(PaymentKind Payment)
+{
+    return Payment == PaymentKind::Card ? QStringLiteral("по карточке") : QStringLiteral("наличными");
+}
+
+QString PaymentTail(qint32 Sum, PaymentKind Payment)
+{
+    return Sum == 0 ? QString() : QStringLiteral(", оплачено ") + PaymentName(Payment) + QStringLiteral(".");
+}
+
+QString StartOpening(SeanceStartKind Kind)
+{
+    switch (Kind) {
+    case SeanceStartKind::NightSeance:
+        return QStringLiteral("Добавлен ночной сеанс с '");
+    case SeanceStartKind::ReserveActivated:
+        return QStringLiteral("Активирован резерв ночи с '");
+    case SeanceStartKind::DaySeance:
+        break;
+    }
+    return QStringLiteral("Добавлен сеанс с '");
+}
+
+QString DesktopAndRate(const QString &DesktopName, const QString &RateName, qint32 Sum, PaymentKind Payment)
+{
+    return QStringLiteral(" с рабочим столом '") + DesktopName + QStringLiteral("' по тарифу '") + RateName
+           + QStringLiteral("' на сумму ") + Money(Sum) + PaymentTail(Sum, Payment);
+}
+} // namespace
+
+QString SeanceAddedHistoryText(SeanceStartKind Kind,
+                               const QDateTime &Begin,
+                               const QDateTime &End,
+                               qint32 Minutes,
+                               const QString &DesktopName,
+                               const QString &RateName,
+                               qint32 Sum,
+                               PaymentKind Payment)
+{
+    return StartOpening(Kind) + Moment(Begin) + QStringLiteral("' по '") + Moment(End) + QStringLiteral("' (")
+           + Duration(Minutes) + QStringLiteral(")") + DesktopAndRate(DesktopName, RateName, Sum, Payment);
+}
+
+QString NightReservedHistoryText(const QDateTime &NightDate,
+                                 const QString &DesktopName,
+                                 const QString &RateName,
+                                 qint32 Sum,
+                                 PaymentKind Payment)
+{
+    return QStringLiteral("Зарезервированна ночь на '") + DateToString(NightDate, false, Slash) + QStringLiteral("'")
+           + DesktopAndRate(DesktopName, RateName, Sum, Payment);
+}
+
+QString SeanceEndChangedHistoryText(const QDateTime &OldEnd,
+                                    const QDateTime &NewEnd,
+                                    qint32 OldMinutes,
+                                    qint32 NewMinutes,
+                                    qint32 SumDifference,
+                                    PaymentKind Payment)
+{
+    return QStringLiteral("Изменено время окончания сеанса с '") + Moment(OldEnd) + QStringLiteral("' на '")
+           + Moment(NewEnd) + QStringLiteral("', длительность - с ") + Duration(OldMinutes) + QStringLiteral(" на ")
+           + Duration(NewMinutes) + QStringLiteral(", сумма изменилась на ") + Money(SumDifference)
+           + PaymentTail(SumDifference, Payment);
+}
+
+QString SeancePrefsChangedHistoryText(const QString &OldDesktop,
+                                      const QString &NewDesktop,
+                                      const QString &OldRate,
+                                      const QString &NewRate,
+                                      qint32 SumDifference,
+                                      PaymentKind Payment)
+{
+    QString text = QStringLiteral("Изменены параметры сеанса: ");
+    const bool desktopChanged = OldDesktop != NewDesktop;
+    if (desktopChanged) {
+        text += QStringLiteral(" рабочий стол - с '") + OldDesktop + QStringLiteral("' на '") + NewDesktop
+                + QStringLiteral("'");
+    }
+    if (OldRate != NewRate) {
+        if (desktopChanged) {
+            text += QStringLiteral(",");
+        }
+        text += QStringLiteral(" тариф - с '") + OldRate + QStringLiteral("' на '") + NewRate + QStringLiteral("'");
+    }
+    if (SumDifference != 0) {
+        text += QStringLiteral(", сумма изменилась на ") + Money(SumDifference) + QStringLiteral(", оплачено ")
+                + PaymentName(Payment);
+    }
+    return text + QStringLiteral(".");
+}
+
+QString SeanceEndedHistoryText()
+{
+    return QStringLiteral("Завершён сеанс.");
+}
+
+QString SeanceCancelledHistoryText()
+{
+    return QStringLiteral("Отменён сеанс.");
+}
+
+QString SeanceMovedHistoryText(qint32 NewComputerNum)
+{
+    return QStringLiteral("Пересажен сеанс на компьютер №") + QString::number(NewComputerNum) + QStringLiteral(".");
+}
+
+QString NightReserveCancelledHistoryText()
+{
+    return QStringLiteral("Отменён резерв сегодняшней ночи.");
+}

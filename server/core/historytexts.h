@@ -1,0 +1,60 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+// The texts of the history lines that operator actions on seances and night reserves write. Each
+// text is built here alone, so that every dialog writes it identically. Moments are written
+// day/month/year hours:minutes:seconds, durations (whole minutes) as hours:minutes, money with two
+// decimals and " руб.".
+
+// How the seance was started: a day seance, a night seance, or a night seance from a reserve.
+enum class SeanceStartKind
+{
+    DaySeance,
+    NightSeance,
+    ReserveActivated,
+};
+
+// How money was taken, for the payment tail: nothing is written for a sum of 0.
+enum class PaymentKind
+{
+    Cash,
+    Card,
+};
+
+QString SeanceAddedHistoryText(SeanceStartKind Kind,
+                               const QDateTime &Begin,
+                               const QDateTime &End,
+                               qint32 Minutes,
+                               const QString &DesktopName,
+                               const QString &RateName,
+                               qint32 Sum,
+                               PaymentKind Payment);
+
+QString NightReservedHistoryText(const QDateTime &NightDate,
+                                 const QString &DesktopName,
+                                 const QString &RateName,
+                                 qint32 Sum,
+                                 PaymentKind Payment);
+
+QString SeanceEndChangedHistoryText(const QDateTime &OldEnd,
+                                    const QDateTime &NewEnd,
+                                    qint32 OldMinutes,
+                                    qint32 NewMinutes,
+                                    qint32 SumDifference,
+                                    PaymentKind Payment);
+
+// Desktop and rate names are compared as given: a pair of equal names is not mentioned.
+QString SeancePrefsChangedHistoryText(const QString &OldDesktop,
+                                      const QString &NewDesktop,
+                                      const QString &OldRate,
+                                      const QString &NewRate,
+                                      qint32 SumDifference,
+                                      PaymentKind Payment);
+
+QString SeanceEndedHistoryText();
+QString SeanceCancelledHistoryText();
+// Written under the number of the computer that the seance left.
+QString SeanceMovedHistoryText(qint32 NewComputerNum);
+QString NightReserveCancelledHistoryText();
