@@ -2,7 +2,7 @@
 
 #include "clock.h"
 #include "leadingnumber.h"
-#include "minutesbetween.h"
+#include "core/seancearithmetic.h"
 #include "tiledecision.h"
 #include "tilefeedback.h"
 #include "tilelook.h"

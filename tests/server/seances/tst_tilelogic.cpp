@@ -1,6 +1,5 @@
 #include "datevalue.h"
 #include "seances/gridlayout.h"
-#include "seances/minutesbetween.h"
 #include "seances/panellayout.h"
 #include "seances/seancealarm.h"
 #include "seances/tiledecision.h"
@@ -19,31 +18,6 @@ class TestTileLogic : public QObject
     Q_OBJECT
 
 private slots:
-
-    void minutesBetween_data()
-    {
-        QTest::addColumn<QDateTime>("from");
-        QTest::addColumn<QDateTime>("to");
-        QTest::addColumn<qint64>("minutes");
-        QTest::newRow("75 minutes") << DateValue::Make(2026, 3, 1, 10, 0, 0) << DateValue::Make(2026, 3, 1, 11, 15, 0)
-                                    << qint64(75);
-        QTest::newRow("seconds ignored") << DateValue::Make(2026, 3, 1, 10, 0, 59)
-                                         << DateValue::Make(2026, 3, 1, 10, 1, 0) << qint64(1);
-        QTest::newRow("same minute") << DateValue::Make(2026, 3, 1, 10, 0, 1) << DateValue::Make(2026, 3, 1, 10, 0, 59)
-                                     << qint64(0);
-        QTest::newRow("past end") << DateValue::Make(2026, 3, 1, 10, 5, 30) << DateValue::Make(2026, 3, 1, 10, 0, 0)
-                                  << qint64(-5);
-        QTest::newRow("before epoch") << DateValue::Make(1899, 12, 30, 0, 0, 30)
-                                      << DateValue::Make(1899, 12, 30, 0, 1, 0) << qint64(1);
-    }
-
-    void minutesBetween()
-    {
-        QFETCH(QDateTime, from);
-        QFETCH(QDateTime, to);
-        QFETCH(qint64, minutes);
-        QCOMPARE(MinutesBetween(from, to), minutes);
-    }
 
     void limits_data()
     {
