@@ -1,8 +1,8 @@
 #include "computertile.h"
 
 #include "clock.h"
-#include "leadingnumber.h"
 #include "core/seancearithmetic.h"
+#include "leadingnumber.h"
 #include "tiledecision.h"
 #include "tilefeedback.h"
 #include "tilelook.h"
