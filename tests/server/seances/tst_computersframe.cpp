@@ -1,4 +1,5 @@
 #include "clock.h"
+#include "core/compbuttons.h"
 #include "datafolder.h"
 #include "datevalue.h"
 #include "memoryseancedata.h"
@@ -76,6 +77,28 @@ private slots:
         QVERIFY(!frame.ComputerControlExists(1));
         QVERIFY(frame.ComputerControlExists(7));
         QVERIFY(!frame.SyncComputerControls());
+    }
+
+    void onlineButtons()
+    {
+        for (qint32 num : {2, 1, 3}) {
+            data.AddComputer(num);
+        }
+        clientStates.insert(QStringLiteral("127.0.0.1"), 0);
+        clientStates.insert(QStringLiteral("127.0.0.3"), 7);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.LoadSettings();
+        data.AddComputer(4); // no tile yet
+        const auto buttons = frame.GetOnlineButtons();
+        QString got;
+        for (const auto &button : *buttons) {
+            got += QStringLiteral("%1%2 ")
+                       .arg(button->ComputerNum())
+                       .arg(button->Enabled() ? QStringLiteral("+") : QStringLiteral("-"));
+            QVERIFY(!button->Selected());
+        }
+        QCOMPARE(got, QStringLiteral("2- 1+ 3+ 4- "));
     }
 
     void removedComputersCloseUp()
