@@ -21,4 +21,6 @@ function(qm_add_db_test name)
         set_tests_properties(${name}_${engine} PROPERTIES
             ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QM_TEST_ENGINE=${engine}" TIMEOUT 600)
     endforeach()
+    # The suites share one PostgreSQL database and empty it as they start: one at a time.
+    set_tests_properties(${name}_odbc PROPERTIES RESOURCE_LOCK quillmarsh_odbc_database)
 endfunction()

@@ -7,6 +7,7 @@ class TestCodePage : public QObject
     Q_OBJECT
 
 private slots:
+
     void windows1251RoundTrip()
     {
         const QString text = QStringLiteral("Привет, Ёж ё №1");
@@ -19,7 +20,9 @@ private slots:
 
     void unmappableBecomesQuestionMark()
     {
-        QCOMPARE(CodePage::ToWindows1251(QStringLiteral("a€b")), QByteArray("a\x88" "b"));
+        QCOMPARE(CodePage::ToWindows1251(QStringLiteral("a€b")),
+                 QByteArray("a\x88"
+                            "b"));
         QCOMPARE(CodePage::ToWindows1251(QStringLiteral("a\u4e2db")), QByteArray("a?b"));
         QCOMPARE(CodePage::ToCp866(QStringLiteral("a\u4e2db")), QByteArray("a?b"));
     }
@@ -28,8 +31,8 @@ private slots:
     {
         const QString text = QStringLiteral("Наименование Ёё");
         const QByteArray bytes = CodePage::ToCp866(text);
-        QCOMPARE(static_cast<unsigned char>(bytes.at(0)), 0x8Du); // Н
-        QCOMPARE(static_cast<unsigned char>(bytes.at(1)), 0xA0u); // а
+        QCOMPARE(static_cast<unsigned char>(bytes.at(0)), 0x8Du);  // Н
+        QCOMPARE(static_cast<unsigned char>(bytes.at(1)), 0xA0u);  // а
         QCOMPARE(static_cast<unsigned char>(bytes.at(13)), 0xF0u); // Ё
         QCOMPARE(CodePage::FromCp866(bytes), text);
     }

@@ -10,6 +10,7 @@ class TestNumbers : public QObject
     Q_OBJECT
 
 private slots:
+
     void leadingNumber_data()
     {
         QTest::addColumn<QString>("text");

@@ -1,0 +1,326 @@
+#include "connection.h"
+
+#include "datafolder.h"
+
+#include <QSqlDriver>
+#include <QSqlError>
+
+#include <dlfcn.h>
+#include <memory>
+#include <sql.h>
+#include <sqlext.h>
+
+namespace Rollstrake
+{
+namespace
+{
+constexpr int TimeoutSeconds = 300;
+const QString ConnectionName = QStringLiteral("Rollstrake");
+
+std::unique_ptr<Connection> &Instance()
+{
+    static std::unique_ptr<Connection> connection;
+    return connection;
+}
+
+// The ODBC driver manager is reached through the library that Qt's ODBC driver has loaded, so this
+// library links Qt only.
+void *OdbcSymbol(const char *name)
+{
+    static void *handle = [] {
+        QSqlDatabase::addDatabase(QStringLiteral("QODBC"), QStringLiteral("RollstrakeProbe"));
+        QSqlDatabase::removeDatabase(QStringLiteral("RollstrakeProbe"));
+        void *library = dlopen("libodbc.so.2", RTLD_LAZY | RTLD_NOLOAD);
+        return library != nullptr ? library : dlopen("libodbc.so.2", RTLD_LAZY);
+    }();
+    return handle != nullptr ? dlsym(handle, name) : nullptr;
+}
+
+} // namespace
+
+QString Connection::ErrorText(const QSqlError &error)
+{
+    QString text = error.databaseText();
+    if (text.isEmpty()) {
+        text = error.text();
+    }
+    return text;
+}
+
+Connection::Connection(const QString &connectionName)
+    : m_name(connectionName)
+{
+}
+
+Connection::~Connection()
+{
+    {
+        QSqlDatabase database = QSqlDatabase::database(m_name, false);
+        database.close();
+    }
+    QSqlDatabase::removeDatabase(m_name);
+}
+
+Connection *Connection::Current()
+{
+    return Instance().get();
+}
+
+SqlDialect Connection::CurrentDialect()
+{
+    return Current() != nullptr ? Current()->Dialect() : SqlDialect::Access;
+}
+
+bool Connection::OpenDataBase(const QString &DataBase,
+                              const QString &UserName,
+                              const QString &Password,
+                              QString &ErrString)
+{
+    Instance().reset(new Connection(ConnectionName));
+    QString description;
+    const bool opened = IsOdbcDataSource(DataBase) ? Instance()->OpenOdbc(DataBase, UserName, Password, description)
+                                                   : Instance()->OpenSqlite(DataBase, description);
+    if (!opened) {
+        ErrString =
+            QStringLiteral("Ошибка доступа к базе данных '") + DataBase + QStringLiteral("': \r\n") + description;
+        return false;
+    }
+    Instance()->ReadEngine();
+    return true;
+}
+
+void Connection::Release()
+{
+    Instance().reset();
+}
+
+bool Connection::OpenOdbc(const QString &DataBase,
+                          const QString &UserName,
+                          const QString &Password,
+                          QString &description)
+{
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
+    database.setDatabaseName(DataBase);
+    database.setConnectOptions(
+        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(TimeoutSeconds));
+    if (!database.open(UserName, Password)) {
+        description = ErrorText(database.lastError());
+        return false;
+    }
+    if (database.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
+        QSqlQuery query(database);
+        if (!query.exec(QStringLiteral("SET statement_timeout = %1").arg(TimeoutSeconds * 1000))) {
+            description = ErrorText(query.lastError());
+            database.close();
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Connection::OpenSqlite(const QString &DataBase, QString &description)
+{
+    QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
+    database.setDatabaseName(SqliteFilePath(DataBase));
+    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(TimeoutSeconds * 1000));
+    if (!database.open()) {
+        description = ErrorText(database.lastError());
+        return false;
+    }
+    // WAL with full synchronisation: a committed record survives a crash or a power loss.
+    QSqlQuery query(database);
+    for (const QString &pragma :
+         {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL")}) {
+        if (!query.exec(pragma)) {
+            description = ErrorText(query.lastError());
+            database.close();
+            return false;
+        }
+    }
+    return true;
+}
+
+void Connection::ReadEngine()
+{
+    QSqlDatabase database = Database();
+    const QSqlDriver::DbmsType type = database.driver()->dbmsType();
+    if (database.driverName() == QLatin1String("QSQLITE")) {
+        m_dbmsName = QStringLiteral("SQLite");
+        m_dialect = SqlDialect::SQLite;
+        return;
+    }
+    using GetInfo = SQLRETURN (*)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *);
+    const auto getInfo = reinterpret_cast<GetInfo>(OdbcSymbol("SQLGetInfo"));
+    const QVariant handle = database.driver()->handle();
+    if (getInfo != nullptr && handle.isValid()) {
+        char name[256] = {};
+        SQLSMALLINT length = 0;
+        const auto hdbc = *static_cast<const SQLHDBC *>(handle.constData());
+        if (SQL_SUCCEEDED(getInfo(hdbc, SQL_DBMS_NAME, name, sizeof(name) - 1, &length))) {
+            m_dbmsName = QString::fromUtf8(name, qMin<int>(length, sizeof(name) - 1));
+        }
+    }
+    if (type == QSqlDriver::PostgreSQL) {
+        m_dialect = SqlDialect::PostgreSQL;
+    } else {
+        m_dialect = KindOfDBMSName(m_dbmsName) == 1 ? SqlDialect::SqlServer : SqlDialect::Access;
+    }
+}
+
+bool Connection::IsOpen() const
+{
+    return Database().isOpen();
+}
+
+const QString &Connection::DBMSName() const
+{
+    return m_dbmsName;
+}
+
+qint32 Connection::IsSQLServer() const
+{
+    return KindOfDBMSName(m_dbmsName);
+}
+
+SqlDialect Connection::Dialect() const
+{
+    return m_dialect;
+}
+
+QSqlDatabase Connection::Database() const
+{
+    return QSqlDatabase::database(m_name, false);
+}
+
+bool Connection::Execute(const QString &sql, QString &description)
+{
+    QSqlQuery query = NewQuery();
+    if (!query.exec(sql)) {
+        description = ErrorText(query.lastError());
+        return false;
+    }
+    return true;
+}
+
+bool Connection::Execute(QSqlQuery &query, QString &description)
+{
+    if (!query.exec()) {
+        description = ErrorText(query.lastError());
+        return false;
+    }
+    return true;
+}
+
+QSqlQuery Connection::NewQuery() const
+{
+    QSqlQuery query(Database());
+    query.setForwardOnly(true);
+    // Exact decimals arrive as text and convert without a detour through binary fractions.
+    query.setNumericalPrecisionPolicy(QSql::HighPrecision);
+    return query;
+}
+
+bool Connection::BeginTransaction(QString &description)
+{
+    if (m_depth == 0) {
+        QSqlDatabase database = Database();
+        if (!database.transaction()) {
+            description = ErrorText(database.lastError());
+            return false;
+        }
+        m_rollbackOnly = false;
+    }
+    ++m_depth;
+    return true;
+}
+
+bool Connection::CommitTransaction(QString &description)
+{
+    if (m_depth == 0) {
+        return true;
+    }
+    if (--m_depth > 0) {
+        return true;
+    }
+    QSqlDatabase database = Database();
+    if (m_rollbackOnly) {
+        database.rollback();
+        description = QStringLiteral("Транзакция отменена");
+        return false;
+    }
+    if (!database.commit()) {
+        description = ErrorText(database.lastError());
+        database.rollback();
+        return false;
+    }
+    return true;
+}
+
+void Connection::RollbackTransaction()
+{
+    if (m_depth == 0) {
+        return;
+    }
+    if (--m_depth > 0) {
+        m_rollbackOnly = true;
+        return;
+    }
+    Database().rollback();
+}
+
+qint32 Connection::TransactionDepth() const
+{
+    return m_depth;
+}
+
+bool Connection::IsOdbcDataSource(const QString &name)
+{
+    if (name.isEmpty() || name.endsWith(QLatin1String(".sqlite"), Qt::CaseInsensitive)) {
+        return false;
+    }
+    using AllocHandle = SQLRETURN (*)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *);
+    using SetEnvAttr = SQLRETURN (*)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER);
+    using DataSources = SQLRETURN (
+            *)(SQLHENV, SQLUSMALLINT, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *, SQLCHAR *, SQLSMALLINT, SQLSMALLINT *);
+    using FreeHandle = SQLRETURN (*)(SQLSMALLINT, SQLHANDLE);
+    const auto alloc = reinterpret_cast<AllocHandle>(OdbcSymbol("SQLAllocHandle"));
+    const auto setAttr = reinterpret_cast<SetEnvAttr>(OdbcSymbol("SQLSetEnvAttr"));
+    const auto sources = reinterpret_cast<DataSources>(OdbcSymbol("SQLDataSources"));
+    const auto release = reinterpret_cast<FreeHandle>(OdbcSymbol("SQLFreeHandle"));
+    if (alloc == nullptr || setAttr == nullptr || sources == nullptr || release == nullptr) {
+        return false;
+    }
+    SQLHENV env = SQL_NULL_HENV;
+    if (!SQL_SUCCEEDED(alloc(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
+        return false;
+    }
+    setAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
+    bool found = false;
+    SQLCHAR dsn[SQL_MAX_DSN_LENGTH + 1];
+    SQLCHAR driver[256];
+    SQLSMALLINT dsnLength = 0;
+    SQLSMALLINT driverLength = 0;
+    SQLUSMALLINT direction = SQL_FETCH_FIRST;
+    while (!found
+           && SQL_SUCCEEDED(
+               sources(env, direction, dsn, sizeof(dsn), &dsnLength, driver, sizeof(driver), &driverLength))) {
+        found = QString::fromUtf8(reinterpret_cast<const char *>(dsn)).compare(name, Qt::CaseInsensitive) == 0;
+        direction = SQL_FETCH_NEXT;
+    }
+    release(SQL_HANDLE_ENV, env);
+    return found;
+}
+
+QString Connection::SqliteFilePath(const QString &DataBase)
+{
+    if (DataBase.endsWith(QLatin1String(".sqlite"), Qt::CaseInsensitive)) {
+        return DataBase;
+    }
+    return DataFolder::FilePath(DataBase + QStringLiteral(".sqlite"));
+}
+
+qint32 Connection::KindOfDBMSName(const QString &name)
+{
+    return name.toUpper().contains(QLatin1String("SQL")) ? 1 : 0;
+}
+} // namespace Rollstrake

@@ -1,0 +1,208 @@
+#include "dbfield.h"
+
+#include "dbrecord.h"
+#include "dbrecords.h"
+#include "entityenums.h"
+#include "entityerror.h"
+#include "leadingnumber.h"
+#include "table.h"
+#include "tables.h"
+
+namespace Rollstrake
+{
+namespace
+{
+std::shared_ptr<Table> FindTable(const Field &field, const QString &name)
+{
+    const auto table = field.Table();
+    const auto tables = table ? table->Parent() : nullptr;
+    return tables ? tables->Item(name) : nullptr;
+}
+
+QString TableCaption(const Field &field)
+{
+    const auto table = field.Table();
+    return table ? table->Caption() : QString();
+}
+} // namespace
+
+void DBField::SetValue(const QVariant &value)
+{
+    m_value = m_field->CheckValue(value);
+}
+
+bool DBField::IsEmpty() const
+{
+    return m_field->IsStored() && m_field->mType()->IsEmptyValue(m_value);
+}
+
+QVariant DBField::Value() const
+{
+    if (m_isTotals) {
+        return m_value;
+    }
+    QString error;
+    switch (m_field->mClass()->Code()) {
+    case fcLookupTable: {
+        const auto records = LookupTable(error);
+        if (!records) {
+            throw EntityError(1, QStringLiteral("DBFields.Value"), error);
+        }
+        return records->Count();
+    }
+    case fcLookupTableTotal: {
+        const auto table = m_field->Table();
+        const auto record = m_recordCode > 0 ? table->GetDBRecordByCode(m_recordCode, error) : nullptr;
+        const auto lookup = record ? record->DBFields()->Item(m_field->TableForLookup()) : nullptr;
+        if (!lookup) {
+            throw EntityError(1,
+                              QStringLiteral("DBFields.Value"),
+                              error.isEmpty() ? QStringLiteral("Невозможно вычислить значение поля ")
+                                                    + m_field->GetFullName() + QLatin1Char('!')
+                                              : error);
+        }
+        const auto records = lookup->LookupTable(error);
+        if (!records) {
+            throw EntityError(1, QStringLiteral("DBFields.Value"), error);
+        }
+        const auto total = records->Totals()->Item(m_field->FieldForLookup());
+        if (!total) {
+            throw EntityError(1,
+                              QStringLiteral("DBFields.Value"),
+                              QStringLiteral("Поле '") + m_field->FieldForLookup()
+                                  + QStringLiteral("' не суммируется в таблице '") + records->Table()->mName()
+                                  + QStringLiteral("'!"));
+        }
+        return total->Value();
+    }
+    default:
+        return m_value;
+    }
+}
+
+const std::shared_ptr<Field> &DBField::Field() const
+{
+    return m_field;
+}
+
+std::shared_ptr<DBRecord> DBField::GetForeignKeyDBRecord(QString &ErrString) const
+{
+    if (m_field->mClass()->Code() != fcForeignKey) {
+        ErrString = QStringLiteral("Поле ") + m_field->GetFullName() + QStringLiteral(" не является внешним ключём!");
+        return nullptr;
+    }
+    const auto target = FindTable(*m_field, m_field->TableForLookup());
+    if (!target) {
+        ErrString = QStringLiteral("Таблица, с которой связано поле-внешний ключ ") + m_field->GetFullName()
+                    + QStringLiteral(" не найдена!");
+        return nullptr;
+    }
+    const QString missing = QStringLiteral("Выбранное значение поля '") + m_field->Caption()
+                            + QStringLiteral("' в объекте '") + TableCaption(*m_field)
+                            + QStringLiteral("' не соответствует ни одной записи в объекте '") + target->Caption()
+                            + QStringLiteral("'!");
+    if (IsEmpty()) {
+        if (m_field->Required()) {
+            ErrString = missing;
+        }
+        return nullptr;
+    }
+    QString ignored;
+    const qint32 code = LeadingInteger(m_field->mType()->GetStringValue(m_value));
+    const auto record = target->GetDBRecordByCode(code, ignored);
+    if (!record) {
+        ErrString = missing;
+    }
+    return record;
+}
+
+std::shared_ptr<DBField> DBField::GetForeignKeyDBField(QString &ErrString) const
+{
+    const auto record = GetForeignKeyDBRecord(ErrString);
+    if (!record) {
+        return nullptr;
+    }
+    const auto display = record->DBFields()->Item(m_field->FieldForLookup());
+    if (!display) {
+        ErrString = QStringLiteral("Поле в таблице '") + m_field->TableForLookup()
+                    + QStringLiteral("', которое является выводным значением поля-внешнего ключа ")
+                    + m_field->GetFullName() + QStringLiteral(" не найдено!");
+    }
+    return display;
+}
+
+QString DBField::GetStringValue(QString &ErrString) const
+{
+    if (m_field->mClass()->Code() == fcForeignKey) {
+        const auto display = GetForeignKeyDBField(ErrString);
+        return display ? display->GetStringValue(ErrString) : QString();
+    }
+    return m_field->mType()->GetStringValue(Value());
+}
+
+std::shared_ptr<DBRecords> DBField::LookupTable(QString &ErrString) const
+{
+    if (m_field->mClass()->Code() != fcLookupTable) {
+        ErrString = QStringLiteral("Предпринята попытка запроса у поля ") + m_field->GetFullName()
+                    + QStringLiteral(", класс которого не допускает внешней связи, связанной таблицы!");
+        return nullptr;
+    }
+    if (m_recordCode == 0) {
+        ErrString = QStringLiteral("Предпринята попытка запроса записей из связанной таблцы по полю ")
+                    + m_field->GetFullName() + QStringLiteral(" когда запись ещё не сохранена!");
+        return nullptr;
+    }
+    const auto target = FindTable(*m_field, m_field->TableForLookup());
+    if (!target) {
+        ErrString = QStringLiteral("Таблица '") + m_field->TableForLookup()
+                    + QStringLiteral("', которая указана у поля ") + m_field->GetFullName()
+                    + QStringLiteral(" в качестве связанной, отсутствует!");
+        return nullptr;
+    }
+    return target->GetRecordsByFieldValue(m_field->FieldForLookup(), m_recordCode, ErrString);
+}
+
+bool DBField::Init(const std::shared_ptr<Rollstrake::Field> &field)
+{
+    m_field = field;
+    m_value = field->GetDefaultValue();
+    return true;
+}
+
+bool DBField::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString)
+{
+    if (!m_field->IsStored()) {
+        return true;
+    }
+    const int column = columns.indexOf(m_field->mName());
+    if (column < 0) {
+        const auto table = m_field->Table();
+        ErrString = QStringLiteral("Ошибка чтения значения поля '") + m_field->mName()
+                    + QStringLiteral("' из таблицы '") + (table ? table->mName() : QString())
+                    + QStringLiteral("' (функция DBField.sysLoadFromDB): нет такого столбца");
+        return false;
+    }
+    SetValue(query.value(column));
+    return true;
+}
+
+void DBField::SetRecordCode(qint32 code)
+{
+    m_recordCode = code;
+}
+
+void DBField::SetIsTotals(bool value)
+{
+    m_isTotals = value;
+}
+
+const QVariant &DBField::StoredValue() const
+{
+    return m_value;
+}
+
+QString DBField::GetSQLValue() const
+{
+    return m_field->mType()->GetSQLValue(m_value, false);
+}
+} // namespace Rollstrake

@@ -1,0 +1,279 @@
+#include "dbrecord.h"
+
+#include "connection.h"
+#include "dbfilterfields.h"
+#include "dbrecords.h"
+#include "entityenums.h"
+#include "table.h"
+#include "tables.h"
+
+namespace Rollstrake
+{
+qint32 DBRecord::Code() const
+{
+    return m_code;
+}
+
+std::shared_ptr<Table> DBRecord::Table() const
+{
+    return m_table;
+}
+
+const std::shared_ptr<DBFields> &DBRecord::DBFields() const
+{
+    return m_fields;
+}
+
+bool DBRecord::CheckRecord(QString &ErrString)
+{
+    return CheckRequired(ErrString) && m_table->sysCheckUnique(*this, ErrString) && CheckForeignKeys(ErrString);
+}
+
+bool DBRecord::Update(QString &ErrString)
+{
+    QString reloadMessage;
+    if (m_table->ReadOnly()) {
+        ErrString =
+            QStringLiteral("Таблица '") + m_table->Caption() + QStringLiteral("' недоступна для редактирования!");
+        if (m_code != 0) {
+            Reload(reloadMessage);
+        }
+        return false;
+    }
+    if (!CheckRecord(ErrString)) {
+        if (m_code != 0) {
+            Reload(reloadMessage);
+        }
+        return false;
+    }
+    if (m_code != 0) {
+        if (!sysDBUpdate(ErrString)) {
+            Reload(reloadMessage);
+            return false;
+        }
+    } else if (!Insert(ErrString)) {
+        return false;
+    }
+    m_table->MarkChanged();
+    return true;
+}
+
+bool DBRecord::Reload(QString &ErrString)
+{
+    if (m_code == 0) {
+        ErrString = QStringLiteral("Данная запись объекта '") + m_table->Caption()
+                    + QStringLiteral("' ещё не сохранена в базу (DBRecord.Reload)!");
+        return false;
+    }
+    auto filter = m_table->GetNewFilter();
+    filter->SetCode(m_code);
+    QSqlQuery query = Connection::Current()->NewQuery();
+    if (!query.exec(m_table->OpenRecordset(filter))) {
+        ErrString = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
+                    + QStringLiteral("' (DBRecord.Reload): ") + Connection::ErrorText(query.lastError());
+        return false;
+    }
+    if (!query.next()) {
+        ErrString = QStringLiteral("Запись с кодом ") + QString::number(m_code) + QStringLiteral(" в объекте '")
+                    + m_table->Caption() + QStringLiteral("' не найдена (DBRecord.Reload)!");
+        return false;
+    }
+    return sysLoadFromDB(query, query.record(), ErrString);
+}
+
+bool DBRecord::IsInUse(const QString &TableName)
+{
+    bool ok = true;
+    QString error;
+    std::shared_ptr<DBField> found;
+    const auto tables = m_table->Parent();
+    if (!TableName.isEmpty()) {
+        const auto table = tables ? tables->Item(TableName) : nullptr;
+        if (!table) {
+            return false;
+        }
+        found = table->GetReferencingRecords(m_table->mName(), m_code, false, ok, error);
+    } else if (tables) {
+        found = tables->GetReferencingRecords(m_table->mName(), m_code, false, ok, error);
+    }
+    // A search that could not finish cannot promise that nothing refers to the record.
+    return found != nullptr || !ok;
+}
+
+void DBRecord::SetCode(qint32 code)
+{
+    m_code = code;
+    m_fields->SetRecordCode(code);
+}
+
+bool DBRecord::Init(const std::shared_ptr<Rollstrake::Table> &table)
+{
+    m_table = table;
+    m_fields = std::make_shared<Rollstrake::DBFields>();
+    return m_fields->Init(*table->Fields(), false);
+}
+
+bool DBRecord::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString)
+{
+    const int column = columns.indexOf(QStringLiteral("Code"));
+    if (column < 0) {
+        ErrString = QStringLiteral("Ошибка чтения значения поля 'Code' из таблицы '") + m_table->mName()
+                    + QStringLiteral("' (функция DBRecord.sysLoadFromDB): нет такого столбца");
+        return false;
+    }
+    SetCode(query.value(column).toInt());
+    return m_fields->LoadFromDB(query, columns, ErrString);
+}
+
+bool DBRecord::CheckRequired(QString &ErrString)
+{
+    for (const auto &value : *m_fields) {
+        if (value->Field()->Required() && value->IsEmpty()) {
+            ErrString = QStringLiteral("Поле '") + value->Field()->Caption() + QStringLiteral("' в объекте '")
+                        + m_table->Caption() + QStringLiteral("' должно быть заполнено!");
+            return false;
+        }
+    }
+    return true;
+}
+
+bool DBRecord::CheckForeignKeys(QString &ErrString)
+{
+    for (const auto &value : *m_fields) {
+        if (value->Field()->mClass()->Code() != fcForeignKey || value->IsEmpty()) {
+            continue;
+        }
+        ErrString.clear();
+        value->GetForeignKeyDBField(ErrString);
+        if (!ErrString.isEmpty()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+QString DBRecord::GetUpdateSQL() const
+{
+    QStringList pairs;
+    for (const auto &value : *m_fields) {
+        if (value->Field()->IsStored()) {
+            pairs << value->Field()->mName() + QLatin1Char('=') + value->GetSQLValue();
+        }
+    }
+    return QStringLiteral("UPDATE ") + m_table->mName() + QStringLiteral(" SET ") + pairs.join(QLatin1Char(','))
+           + QStringLiteral(" WHERE Code=") + QString::number(m_code);
+}
+
+bool DBRecord::sysDBUpdate(QString &ErrString)
+{
+    QString description;
+    if (!Connection::Current()->Execute(GetUpdateSQL(), description)) {
+        ErrString = QStringLiteral("Ошибка при обновлении строки в таблице базы данных '") + m_table->Caption()
+                    + QStringLiteral("' (DBRecord.sysDBUpdate): ") + description;
+        return false;
+    }
+    m_table->ForgetCachedRecord(m_code);
+    return true;
+}
+
+bool DBRecord::Insert(QString &ErrString)
+{
+    Connection *connection = Connection::Current();
+    const SqlDialect dialect = connection->Dialect();
+    QStringList names;
+    QStringList placeholders;
+    QVariantList values;
+    for (const auto &value : *m_fields) {
+        const auto &field = value->Field();
+        if (field->IsStored()) {
+            names << field->mName();
+            placeholders << Dialect::Placeholder(dialect, field->mType()->Code());
+            values << Dialect::BindValue(dialect, field->mType()->Code(), value->StoredValue());
+        }
+    }
+    QString sql =
+        QStringLiteral("INSERT INTO ") + m_table->mName()
+        + (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                           : QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
+                                 + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'));
+    // The engines here hand back the key the row got; the classic kinds report the last insert.
+    const bool returning = dialect == SqlDialect::PostgreSQL || dialect == SqlDialect::SQLite;
+    if (returning) {
+        sql += QStringLiteral(" RETURNING Code");
+    }
+    QSqlQuery query = connection->NewQuery();
+    QString description;
+    bool ok = query.prepare(sql);
+    if (ok) {
+        for (const QVariant &bound : values) {
+            query.addBindValue(bound);
+        }
+        ok = query.exec();
+    }
+    qint32 newCode = 0;
+    if (ok) {
+        newCode = returning ? (query.next() ? query.value(0).toInt() : 0) : query.lastInsertId().toInt();
+        ok = newCode > 0;
+    }
+    if (!ok) {
+        description = query.lastError().isValid() ? Connection::ErrorText(query.lastError())
+                                                  : QStringLiteral("ключ новой записи не получен");
+        ErrString = QStringLiteral("Ошибка добавления записи в таблицу '") + m_table->mName() + QStringLiteral("': ")
+                    + description;
+        return false;
+    }
+    SetCode(newCode);
+    return true;
+}
+
+bool DBRecord::SavePreset(QString &ErrString)
+{
+    // The schema's CODE only tells preset rows apart: the row is checked and written as new.
+    SetCode(0);
+    if (!CheckRecord(ErrString)) {
+        ErrString.clear();
+        return true;
+    }
+    bool stored = false;
+    if (!PresetAlreadyStored(stored, ErrString)) {
+        return false;
+    }
+    if (stored) {
+        return true;
+    }
+    return Insert(ErrString);
+}
+
+void DBRecord::AddPresetField(const QString &name)
+{
+    if (!m_presetFields.contains(name, Qt::CaseInsensitive)) {
+        m_presetFields << name;
+    }
+}
+
+bool DBRecord::PresetAlreadyStored(bool &stored, QString &ErrString)
+{
+    // Without a unique field nothing else keeps a preset row from being written at every start.
+    for (const auto &field : *m_table->Fields()) {
+        if (field->UniqueKey()) {
+            stored = false;
+            return true;
+        }
+    }
+    auto filter = m_table->GetNewFilter();
+    for (const QString &name : std::as_const(m_presetFields)) {
+        const auto slot = filter->Item(name);
+        const auto value = m_fields->Item(name);
+        if (slot && value && slot->Field()->IsStored()) {
+            slot->SetValue(value->StoredValue());
+            slot->SetIncludeEmpty(true);
+        }
+    }
+    const auto records = m_table->GetDBRecords(filter, ErrString);
+    if (!records) {
+        return false;
+    }
+    stored = records->Count() > 0;
+    return true;
+}
+} // namespace Rollstrake

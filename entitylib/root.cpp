@@ -1,0 +1,103 @@
+#include "root.h"
+
+#include "connection.h"
+#include "schemareader.h"
+
+#include <QDebug>
+
+namespace Rollstrake
+{
+namespace
+{
+std::shared_ptr<Root> &Started()
+{
+    static std::shared_ptr<Root> root;
+    return root;
+}
+
+std::function<void(const QString &, const QString &)> &DeleteErrorHandler()
+{
+    static std::function<void(const QString &, const QString &)> handler;
+    return handler;
+}
+} // namespace
+
+std::shared_ptr<Root> Root::Create()
+{
+    return std::shared_ptr<Root>(new Root());
+}
+
+Root::Root()
+    : m_tables(std::make_shared<Rollstrake::Tables>())
+{
+}
+
+Root::~Root()
+{
+    // A root that never got started lets a later Start open afresh; the started root's connection
+    // stays with it.
+    if (!Started()) {
+        Connection::Release();
+    }
+}
+
+const std::shared_ptr<Tables> &Root::Tables() const
+{
+    return m_tables;
+}
+
+bool Root::Start(const QString &DataBase,
+                 const QString &DBStructFile,
+                 QString &ErrString,
+                 const QString &UserName,
+                 const QString &Password)
+{
+    if (Connection::Current() != nullptr) {
+        ErrString = QStringLiteral("Модуль Rollstrake.dll уже запущен!");
+        return false;
+    }
+    if (!Connection::OpenDataBase(DataBase, UserName, Password, ErrString)) {
+        return false;
+    }
+    Started() = shared_from_this();
+    if (SchemaReader::LoadDBStructFile(*m_tables, DBStructFile, ErrString) && m_tables->CheckDBStructure(ErrString)
+        && m_tables->SavePresetValues(ErrString)) {
+        return true;
+    }
+    Started().reset();
+    return false;
+}
+
+void Root::Shutdown()
+{
+    Started().reset();
+    Connection::Release();
+}
+
+std::shared_ptr<Root> Root::StartedRoot()
+{
+    return Started();
+}
+
+void Root::SetDeleteErrorHandler(std::function<void(const QString &, const QString &)> handler)
+{
+    DeleteErrorHandler() = std::move(handler);
+}
+
+void Root::ReportDeleteError(const QString &text)
+{
+    const QString title = QStringLiteral("Rollstrake");
+    if (DeleteErrorHandler()) {
+        DeleteErrorHandler()(text, title);
+    } else {
+        qWarning().noquote() << title << text;
+    }
+}
+
+void Root::ForgetCaches()
+{
+    if (Started()) {
+        Started()->Tables()->ForgetCaches();
+    }
+}
+} // namespace Rollstrake

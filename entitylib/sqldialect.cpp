@@ -1,0 +1,141 @@
+#include "sqldialect.h"
+
+#include "currency.h"
+#include "entityenums.h"
+#include "texthelpers.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace Rollstrake::Dialect
+{
+QString DBTypeName(SqlDialect dialect, int typeCode)
+{
+    switch (typeCode) {
+    case ftINT:
+        return dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL ? QStringLiteral("INTEGER")
+                                                                                  : QStringLiteral("INT");
+    case ftVARCHAR:
+        // Text columns compare without regard to letter case, as the library's statements expect.
+        return dialect == SqlDialect::SQLite ? QStringLiteral("VARCHAR COLLATE NOCASE") : QStringLiteral("VARCHAR");
+    case ftDOUBLE:
+        switch (dialect) {
+        case SqlDialect::Access:
+            return QStringLiteral("DOUBLE");
+        case SqlDialect::SqlServer:
+            return QStringLiteral("FLOAT");
+        default:
+            return QStringLiteral("NUMERIC(19,4)");
+        }
+    case ftDATETIME:
+        return dialect == SqlDialect::PostgreSQL ? QStringLiteral("TIMESTAMP(0)") : QStringLiteral("DATETIME");
+    case ftDATE:
+        return dialect == SqlDialect::SqlServer ? QStringLiteral("SMALLDATETIME") : QStringLiteral("DATE");
+    default:
+        return {};
+    }
+}
+
+QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime)
+{
+    switch (dialect) {
+    case SqlDialect::SQLite:
+        // Stored as fixed-width text, so text order is time order.
+        return QLatin1Char('\'') + value.toString(withTime ? u"yyyy-MM-dd hh:mm:ss" : u"yyyy-MM-dd")
+               + QLatin1Char('\'');
+    case SqlDialect::PostgreSQL:
+        return (withTime ? QStringLiteral("TIMESTAMP '") : QStringLiteral("DATE '"))
+               + value.toString(withTime ? u"yyyy-MM-dd hh:mm:ss" : u"yyyy-MM-dd") + QLatin1Char('\'');
+    default:
+        return GetODBCDateLiteral(value, withTime ? 3 : 1);
+    }
+}
+
+QString CreateTable(SqlDialect dialect, const QString &table, const QString &columns)
+{
+    const QString head = QStringLiteral("CREATE TABLE ") + table;
+    const QString key = QStringLiteral("CONSTRAINT PK_") + table + QStringLiteral(" PRIMARY KEY (Code))");
+    switch (dialect) {
+    case SqlDialect::Access:
+        return head + QStringLiteral("(Code COUNTER,") + columns + key;
+    case SqlDialect::SqlServer:
+        return head + QStringLiteral("(Code INT IDENTITY,") + columns + key;
+    case SqlDialect::PostgreSQL:
+        return head + QStringLiteral("(Code SERIAL,") + columns + key;
+    case SqlDialect::SQLite:
+        break;
+    }
+    // AUTOINCREMENT (only allowed on the column itself): codes of deleted records are never reused.
+    QString rest = columns;
+    if (rest.endsWith(QLatin1Char(','))) {
+        rest.chop(1);
+    }
+    return head + QStringLiteral("(Code INTEGER CONSTRAINT PK_") + table + QStringLiteral(" PRIMARY KEY AUTOINCREMENT")
+           + (rest.isEmpty() ? QString() : QLatin1Char(',') + rest) + QLatin1Char(')');
+}
+
+QString ColumnName(SqlDialect dialect, const QString &name)
+{
+    if (dialect == SqlDialect::PostgreSQL) {
+        return name + QLatin1Char(' ');
+    }
+    return QLatin1Char('[') + name + QStringLiteral("] ");
+}
+
+QString AddColumnHead(SqlDialect dialect, const QString &table)
+{
+    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD ")
+           + (dialect == SqlDialect::SqlServer ? QString() : QStringLiteral("COLUMN")) + QLatin1Char(' ');
+}
+
+QString TextOperand(SqlDialect dialect, const QString &operand)
+{
+    if (dialect == SqlDialect::PostgreSQL) {
+        return QStringLiteral("LOWER(") + operand + QLatin1Char(')');
+    }
+    return operand;
+}
+
+QString Placeholder(SqlDialect dialect, int typeCode)
+{
+    if (dialect != SqlDialect::PostgreSQL) {
+        return QStringLiteral("?");
+    }
+    // Typed on the server, so exact texts reach exact columns.
+    switch (typeCode) {
+    case ftDOUBLE:
+        return QStringLiteral("CAST(? AS NUMERIC(19,4))");
+    case ftDATETIME:
+        return QStringLiteral("CAST(? AS TIMESTAMP(0))");
+    case ftDATE:
+        return QStringLiteral("CAST(? AS DATE)");
+    default:
+        return QStringLiteral("?");
+    }
+}
+
+QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value)
+{
+    switch (typeCode) {
+    case ftINT:
+        // The column holds whole numbers; a half goes to the even neighbour.
+        return static_cast<qint64>(std::clamp(std::nearbyint(value.toDouble()), -9.2e18, 9.2e18));
+    case ftDOUBLE:
+        if (dialect == SqlDialect::PostgreSQL) {
+            return value.value<Currency>().ToString();
+        }
+        return value.value<Currency>().ToDouble();
+    case ftDATETIME:
+        return value.toDateTime().toString(u"yyyy-MM-dd hh:mm:ss");
+    case ftDATE:
+        return value.toDateTime().toString(u"yyyy-MM-dd");
+    default:
+        return value.toString();
+    }
+}
+
+QString LikeOperator(SqlDialect dialect)
+{
+    return dialect == SqlDialect::PostgreSQL ? QStringLiteral(" ILIKE ") : QStringLiteral(" LIKE ");
+}
+} // namespace Rollstrake::Dialect

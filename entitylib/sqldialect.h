@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QVariant>
+
+namespace Rollstrake
+{
+// The wording of statements per database engine. Access and SqlServer are the two classic kinds
+// (IsSQLServer 0 and 1); SQLite and PostgreSQL are the engines the library runs on here.
+enum class SqlDialect
+{
+    Access,
+    SqlServer,
+    SQLite,
+    PostgreSQL,
+};
+
+namespace Dialect
+{
+// Column type name of a field type (enFieldType).
+QString DBTypeName(SqlDialect dialect, int typeCode);
+// Literal of a date, with or without its time.
+QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime);
+// CREATE TABLE with the key column Code and the column definitions (each followed by ",").
+QString CreateTable(SqlDialect dialect, const QString &table, const QString &columns);
+// A column name as written in definitions.
+QString ColumnName(SqlDialect dialect, const QString &name);
+// "ALTER TABLE t ADD ..." up to the column definition.
+QString AddColumnHead(SqlDialect dialect, const QString &table);
+// The left side of a text comparison and the wrapped literal: case-insensitive where the engine
+// compares case-sensitively.
+QString TextOperand(SqlDialect dialect, const QString &operand);
+// The placeholder of a bound value of a field type in INSERT.
+QString Placeholder(SqlDialect dialect, int typeCode);
+// A converted field value in the form bound to its placeholder.
+QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value);
+// " LIKE " or the engine's case-insensitive form.
+QString LikeOperator(SqlDialect dialect);
+} // namespace Dialect
+} // namespace Rollstrake

@@ -1,0 +1,428 @@
+#include "table.h"
+
+#include "clock.h"
+#include "connection.h"
+#include "datevalue.h"
+#include "dbfilterfields.h"
+#include "dbrecord.h"
+#include "dbrecords.h"
+#include "entityenums.h"
+#include "root.h"
+#include "tables.h"
+#include "transaction.h"
+
+#include <QScopeGuard>
+
+namespace Rollstrake
+{
+Table::Table()
+    : m_fields(std::make_shared<Rollstrake::Fields>())
+    , m_lastChangeDate(DateValue::Zero())
+{
+}
+
+std::shared_ptr<Table> Table::Create()
+{
+    auto table = std::make_shared<Table>();
+    table->m_fields->SetTable(table);
+    return table;
+}
+
+std::shared_ptr<DBFilterFields> Table::GetNewFilter()
+{
+    auto filter = std::make_shared<DBFilterFields>();
+    filter->Add(shared_from_this());
+    return filter;
+}
+
+bool Table::ReadOnly() const
+{
+    return m_readOnly;
+}
+
+const QString &Table::Caption() const
+{
+    return m_caption;
+}
+
+bool Table::CombineUnique() const
+{
+    return m_combineUnique;
+}
+
+const QString &Table::mName() const
+{
+    return m_name;
+}
+
+const std::shared_ptr<Fields> &Table::Fields() const
+{
+    return m_fields;
+}
+
+std::shared_ptr<DBRecord> Table::GetDBRecordByCode(qint32 Code, QString &ErrString)
+{
+    // Codes start at 1: nothing to read for any other.
+    if (Code <= 0) {
+        return nullptr;
+    }
+    if (m_cached) {
+        if (!m_cachedRecords) {
+            m_cachedRecords = std::make_shared<DBRecords>();
+            m_cachedRecords->Init(shared_from_this(), nullptr);
+        }
+        if (auto record = m_cachedRecords->Item(Code)) {
+            return record;
+        }
+    }
+    auto filter = GetNewFilter();
+    filter->SetCode(Code);
+    const auto records = GetDBRecords(filter, ErrString);
+    if (!records || records->Count() == 0) {
+        return nullptr;
+    }
+    auto record = records->GetByIndex(1);
+    if (m_cached) {
+        QString ignored;
+        m_cachedRecords->sysAdd(record, ignored);
+    }
+    return record;
+}
+
+std::shared_ptr<DBRecords> Table::GetDBRecords(const std::shared_ptr<DBFilterFields> &DBFilter, QString &ErrString)
+{
+    auto records = std::make_shared<DBRecords>();
+    records->Init(shared_from_this(), DBFilter);
+    if (!records->Reload(ErrString)) {
+        return nullptr;
+    }
+    return records;
+}
+
+std::shared_ptr<DBRecord>
+Table::GetRecordByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString)
+{
+    const auto records = GetRecordsByFieldValue(FieldName, FieldValue, ErrString);
+    return records ? records->GetByIndex(1) : nullptr;
+}
+
+std::shared_ptr<DBRecords>
+Table::GetRecordsByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString)
+{
+    if (!m_fields->Item(FieldName)) {
+        ErrString = QStringLiteral("Предпринята попытка доступа к несуществующему полю '") + FieldName
+                    + QStringLiteral("' таблицы '") + m_name + QLatin1Char('\'');
+        return nullptr;
+    }
+    auto filter = GetNewFilter();
+    const auto slot = filter->Item(FieldName);
+    slot->SetValue(FieldValue);
+    slot->SetIncludeEmpty(true);
+    return GetDBRecords(filter, ErrString);
+}
+
+std::shared_ptr<DBRecord> Table::GetNewRecord()
+{
+    auto record = std::make_shared<DBRecord>();
+    if (!record->Init(shared_from_this())) {
+        return nullptr;
+    }
+    return record;
+}
+
+bool Table::Remove(qint32 Code, bool DeleteCascade, QString &ErrString)
+{
+    if (m_readOnly) {
+        ErrString = QStringLiteral("Таблица '") + m_caption + QStringLiteral("' недоступна для редактирования!");
+        return false;
+    }
+    if (Code <= 0) {
+        // Code 0 would make the reference search match every empty foreign key.
+        ErrString = QStringLiteral("Запись с кодом ") + QString::number(Code) + QStringLiteral(" в объекте '")
+                    + m_caption + QStringLiteral("' не может быть удалена!");
+        return false;
+    }
+    Transaction transaction;
+    QString description;
+    if (!transaction.Begin(description)) {
+        ErrString =
+            QStringLiteral("Ошибка удаления записи из таблицы '") + m_name + QStringLiteral("': ") + description;
+        return false;
+    }
+    if (!RemoveRecord(Code, DeleteCascade, ErrString)) {
+        return false;
+    }
+    if (!transaction.Commit(description)) {
+        ErrString =
+            QStringLiteral("Ошибка удаления записи из таблицы '") + m_name + QStringLiteral("': ") + description;
+        return false;
+    }
+    return true;
+}
+
+bool Table::RemoveRecord(qint32 Code, bool DeleteCascade, QString &ErrString)
+{
+    // A record already on its way out (a cycle of references) is deleted by the outer call.
+    if (m_removing.contains(Code)) {
+        return true;
+    }
+    m_removing.insert(Code);
+    const auto guard = qScopeGuard([this, Code] { m_removing.remove(Code); });
+    bool ok = true;
+    const auto tables = Parent();
+    const auto referencing =
+        tables ? tables->GetReferencingRecords(m_name, Code, DeleteCascade, ok, ErrString) : nullptr;
+    if (!ok) {
+        return false;
+    }
+    if (referencing) {
+        const auto &field = referencing->Field();
+        ErrString = QStringLiteral("В объекте '") + field->Table()->Caption() + QStringLiteral("' есть запись, поле '")
+                    + field->Caption() + QStringLiteral("' которой ссылается на удаляемую запись в объекте '")
+                    + m_caption + QStringLiteral("'! Удаление невозможно!");
+        return false;
+    }
+    QString description;
+    if (!Connection::Current()->Execute(GetDeleteSQL(Code), description)) {
+        Root::ReportDeleteError(QStringLiteral("Ошибка удаления записи из таблицы '") + m_name + QStringLiteral("': ")
+                                + description);
+        return false;
+    }
+    ForgetCachedRecord(Code);
+    MarkChanged();
+    return true;
+}
+
+QDateTime Table::LastChangeDate() const
+{
+    return m_lastChangeDate;
+}
+
+bool Table::Cached() const
+{
+    return m_cached;
+}
+
+void Table::SetReadOnly(bool value)
+{
+    m_readOnly = value;
+}
+
+void Table::SetCaption(const QString &value)
+{
+    m_caption = value;
+}
+
+void Table::SetCombineUnique(bool value)
+{
+    m_combineUnique = value;
+}
+
+void Table::SetmName(const QString &value)
+{
+    m_name = value;
+}
+
+void Table::SetCached(bool value)
+{
+    m_cached = value;
+}
+
+void Table::SetParent(const std::weak_ptr<Tables> &parent)
+{
+    m_parent = parent;
+}
+
+std::shared_ptr<Tables> Table::Parent() const
+{
+    return m_parent.lock();
+}
+
+void Table::MarkChanged()
+{
+    m_lastChangeDate = Clock::Now();
+    ++m_changeCount;
+}
+
+quint64 Table::ChangeCount() const
+{
+    return m_changeCount;
+}
+
+std::shared_ptr<DBRecords> Table::PresetRecords()
+{
+    if (!m_presetRecords) {
+        m_presetRecords = std::make_shared<DBRecords>();
+        m_presetRecords->Init(shared_from_this(), nullptr);
+    }
+    return m_presetRecords;
+}
+
+bool Table::CheckDBStructure(QString &ErrString)
+{
+    if (!TableExists()) {
+        return CreateTable(ErrString);
+    }
+    for (const auto &field : *m_fields) {
+        if (!field->AddToDBTable(ErrString)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool Table::TableExists()
+{
+    QString ignored;
+    // A probe that returns no rows: start-up time does not grow with the data.
+    return Connection::Current()->Execute(QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE 1=0"),
+                                          ignored);
+}
+
+bool Table::CreateTable(QString &ErrString)
+{
+    Connection *connection = Connection::Current();
+    const SqlDialect dialect = connection->Dialect();
+    QString description;
+    if (!connection->Execute(Dialect::CreateTable(dialect, m_name, m_fields->GetColumnsDDL(dialect)), description)) {
+        ErrString = QStringLiteral("Ошибка создания таблицы '") + m_name + QStringLiteral("': ") + description;
+        return false;
+    }
+    return true;
+}
+
+bool Table::SavePresetValues(QString &ErrString)
+{
+    if (m_presetRecords) {
+        for (const auto &record : *m_presetRecords) {
+            if (!record->SavePreset(ErrString)) {
+                return false;
+            }
+        }
+    }
+    m_presetRecords.reset();
+    return true;
+}
+
+QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) const
+{
+    const SqlDialect dialect = Connection::CurrentDialect();
+    QString order = m_fields->GetOrderBy(dialect);
+    if (dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL) {
+        // Ties and unsorted tables come in creation order, the same on every engine.
+        order = order.isEmpty() ? QStringLiteral(" ORDER BY Code") : order + QStringLiteral(", Code");
+    }
+    return QStringLiteral("SELECT * FROM ") + m_name + (filter ? filter->GetWhereClause() : QString()) + order;
+}
+
+QString Table::GetDeleteSQL(qint32 code) const
+{
+    return QStringLiteral("DELETE FROM ") + m_name + QStringLiteral(" WHERE Code=") + QString::number(code);
+}
+
+bool Table::sysCheckUnique(const DBRecord &record, QString &ErrString)
+{
+    if (record.Table().get() != this) {
+        ErrString =
+            QStringLiteral("Таблица поля, переданного функции 'Table.sysCheckUnique' не соответствует данной таблице!");
+        return false;
+    }
+    std::vector<std::shared_ptr<DBField>> taking;
+    for (const auto &value : *record.DBFields()) {
+        if (value->Field()->UniqueKey() && !value->IsEmpty()) {
+            taking.push_back(value);
+        }
+    }
+    const auto conflicts = [&record](const DBRecords &found) {
+        return found.Count() > 0
+               && (found.GetByIndex(1)->Code() != record.Code() || found.Count() > 1 || record.Code() == 0);
+    };
+    const auto readThrough = [this, &ErrString](const std::shared_ptr<DBFilterFields> &filter) {
+        QString error;
+        auto found = GetDBRecords(filter, error);
+        if (!found) {
+            ErrString = QStringLiteral("(Table.sysCheckUnique) ") + error;
+        }
+        return found;
+    };
+    if (m_combineUnique) {
+        // With every unique field empty there is nothing to compare.
+        if (taking.empty()) {
+            return true;
+        }
+        auto filter = GetNewFilter();
+        QStringList captions;
+        for (const auto &value : taking) {
+            filter->Item(value->Field()->mName())->SetValue(value->StoredValue());
+            captions << value->Field()->Caption();
+        }
+        const auto found = readThrough(filter);
+        if (!found) {
+            return false;
+        }
+        if (conflicts(*found)) {
+            ErrString = QStringLiteral("Запись с такими значениями полей '") + captions.join(QStringLiteral(", "))
+                        + QStringLiteral("' уже присутствует в объекте '") + m_caption + QStringLiteral("'!");
+            return false;
+        }
+        return true;
+    }
+    for (const auto &value : taking) {
+        auto filter = GetNewFilter();
+        filter->Item(value->Field()->mName())->SetValue(value->StoredValue());
+        const auto found = readThrough(filter);
+        if (!found) {
+            return false;
+        }
+        if (conflicts(*found)) {
+            ErrString = QStringLiteral("Запись с таким значением поля '") + value->Field()->Caption()
+                        + QStringLiteral("' уже присутствует в объекте '") + m_caption + QStringLiteral("'!");
+            return false;
+        }
+    }
+    return true;
+}
+
+void Table::ForgetCachedRecord(qint32 code)
+{
+    if (m_cached && m_cachedRecords) {
+        m_cachedRecords->RemoveByCode(code);
+    }
+}
+
+void Table::ForgetCache()
+{
+    if (m_cachedRecords) {
+        m_cachedRecords->Clear();
+    }
+}
+
+std::shared_ptr<DBField>
+Table::GetReferencingRecords(const QString &tableName, qint32 code, bool cascade, bool &ok, QString &ErrString)
+{
+    for (const auto &field : *m_fields) {
+        // Table names compare without regard to letter case, as every other table lookup does.
+        if (field->mClass()->Code() != fcForeignKey
+            || field->TableForLookup().compare(tableName, Qt::CaseInsensitive) != 0) {
+            continue;
+        }
+        auto filter = GetNewFilter();
+        filter->Item(field->mName())->SetValue(code);
+        const auto records = GetDBRecords(filter, ErrString);
+        if (!records) {
+            ok = false;
+            return nullptr;
+        }
+        for (const auto &record : *records) {
+            if (!cascade) {
+                return record->DBFields()->Item(field->mName());
+            }
+            if (!Remove(record->Code(), true, ErrString)) {
+                ok = false;
+                return nullptr;
+            }
+        }
+    }
+    return nullptr;
+}
+} // namespace Rollstrake

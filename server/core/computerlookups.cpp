@@ -1,0 +1,185 @@
+#include "core/computerlookups.h"
+
+#include "core/dbvalues.h"
+#include "core/guihelpers.h"
+#include "core/mainlog.h"
+#include "core/messagebox.h"
+#include "core/seancearithmetic.h"
+#include "generalhelpers.h"
+
+#include <QHash>
+
+namespace
+{
+const QString ComputersTable = QStringLiteral("Computers");
+const QString SeancesTable = QStringLiteral("Seances");
+
+struct ComputerCodeCache
+{
+    bool Filled = false;
+    QHash<QString, qint32> Codes;
+};
+
+ComputerCodeCache &Cache()
+{
+    static ComputerCodeCache cache;
+    return cache;
+}
+
+void RebuildCache()
+{
+    ComputerCodeCache &cache = Cache();
+    cache = ComputerCodeCache();
+    QString err;
+    const auto table = DBTable(ComputersTable, err);
+    const auto records = table ? table->GetDBRecords(nullptr, err) : nullptr;
+    if (!records) {
+        // Left unfilled, so the next lookup reads again.
+        MainLog().Log(err, 0);
+        return;
+    }
+    for (const auto &record : *records) {
+        // The first record of a number wins.
+        cache.Codes.insert(MakeItemKey(IntValue(*record, QStringLiteral("Num"))).toUpper(), record->Code());
+    }
+    cache.Filled = true;
+}
+} // namespace
+
+qint32 GetComputerCode(qint32 Num, bool Rebuild)
+{
+    if (!Cache().Filled || Rebuild) {
+        RebuildCache();
+    }
+    return Cache().Codes.value(MakeItemKey(Num).toUpper(), 0);
+}
+
+std::shared_ptr<Rollstrake::DBRecord> GetComputerRecord(qint32 Num, QString &ErrString)
+{
+    const qint32 code = GetComputerCode(Num, false);
+    if (code <= 0) {
+        return nullptr;
+    }
+    const auto table = DBTable(ComputersTable, ErrString);
+    return table ? table->GetDBRecordByCode(code, ErrString) : nullptr;
+}
+
+qint32 GetFreeComputerNum()
+{
+    QString err;
+    qint32 num = 1;
+    while (GetComputerRecord(num, err)) {
+        ++num;
+    }
+    if (!err.isEmpty()) {
+        MainLog().Log(err, 0);
+    }
+    return num;
+}
+
+qint32 GetComputerNumByIP(const QString &IP)
+{
+    QString err;
+    const auto table = DBTable(ComputersTable, err);
+    const auto record = table ? table->GetRecordByFieldValue(QStringLiteral("IP"), IP, err) : nullptr;
+    if (record) {
+        return IntValue(*record, QStringLiteral("Num"));
+    }
+    if (!err.isEmpty()) {
+        ShowWarning(QStringLiteral("GetComputerNumByIP: Ошибка поиска компьютера по IP-адресу '") + IP
+                        + QStringLiteral("': ") + err,
+                    0,
+                    false);
+    }
+    return 0;
+}
+
+QString GetComputerIPByNum(qint32 Num)
+{
+    QString err;
+    const auto record = GetComputerRecord(Num, err);
+    if (record) {
+        return TextValue(*record, QStringLiteral("IP"));
+    }
+    if (!err.isEmpty()) {
+        ShowWarning(QStringLiteral("GetComputerIPByNum: Ошибка поиска компьютера по номеру '") + QString::number(Num)
+                        + QStringLiteral("': ") + err,
+                    0,
+                    false);
+    }
+    return {};
+}
+
+QString GetComputerName(qint32 Num)
+{
+    QString err;
+    const auto record = GetComputerRecord(Num, err);
+    if (!record) {
+        // The library gives no text for a code that finds nothing; the box still says what is wrong.
+        ShowError(err.isEmpty() ? QStringLiteral("Компьютер №") + QString::number(Num) + QStringLiteral(" не найден!")
+                                : err);
+        return {};
+    }
+    const QString name = TextValue(*record, QStringLiteral("Name"));
+    const QString number = QString::number(Num);
+    return name.isEmpty() ? number : number + QStringLiteral(": ") + name;
+}
+
+std::shared_ptr<CompButtons> GetComputers()
+{
+    auto buttons = std::make_shared<CompButtons>();
+    QString err;
+    const auto table = DBTable(ComputersTable, err);
+    const auto records = table ? table->GetDBRecords(nullptr, err) : nullptr;
+    if (records) {
+        for (const auto &record : *records) {
+            buttons->Add(IntValue(*record, QStringLiteral("Num")), true, false);
+        }
+    }
+    return buttons;
+}
+
+std::shared_ptr<Rollstrake::DBRecord> GetSeanceAt(qint32 Num, const QDateTime &Moment)
+{
+    // Without this test an empty condition would drop out of the filter and find any computer's seance.
+    const qint32 computer = GetComputerCode(Num, false);
+    if (computer <= 0) {
+        return nullptr;
+    }
+    const QDateTime t = MomentOrNow(Moment);
+    QString err;
+    const auto table = DBTable(SeancesTable, err);
+    if (!table) {
+        return nullptr;
+    }
+    const auto filter = table->GetNewFilter();
+    filter->Item(QStringLiteral("Computer"))->SetValue(computer);
+    const auto begin = filter->Item(QStringLiteral("BeginDate"));
+    begin->SetCondition(Rollstrake::cLessOrEqual);
+    begin->SetValue(t);
+    const auto end = filter->Item(QStringLiteral("EndDate"));
+    end->SetCondition(Rollstrake::cMoreOrEqual);
+    end->SetValue(t);
+    const auto records = table->GetDBRecords(filter, err);
+    return records ? records->GetByIndex(1) : nullptr;
+}
+
+qint32 GetSeanceCodeAt(qint32 Num, const QDateTime &Moment)
+{
+    const auto seance = GetSeanceAt(Num, Moment);
+    return seance ? seance->Code() : 0;
+}
+
+void ShowWarning(const QString &Text, qint32 Kind, bool Show)
+{
+    MainLog().Log(Text, 0);
+    if (!Show) {
+        return;
+    }
+    const QString title = QStringLiteral("Внимание!");
+    if (Kind == 0) {
+        MessageBox::Critical(nullptr, title, Text);
+    } else {
+        MessageBox::Information(nullptr, title, Text);
+    }
+}

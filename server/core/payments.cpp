@@ -1,0 +1,150 @@
+#include "core/payments.h"
+
+#include "core/dbvalues.h"
+#include "core/seancearithmetic.h"
+
+namespace
+{
+const QString SumField = QStringLiteral("Sum");
+
+qint64 SumOf(const std::shared_ptr<Rollstrake::DBRecords> &Records)
+{
+    qint64 total = 0;
+    if (Records) {
+        for (const auto &record : *Records) {
+            total += IntValue(*record, SumField);
+        }
+    }
+    return total;
+}
+
+qint32 PaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Record)
+{
+    const auto pays = Record ? Record->DBFields()->Item(QStringLiteral("Pays")) : nullptr;
+    QString ignored;
+    return Saturated32(SumOf(pays ? pays->LookupTable(ignored) : nullptr));
+}
+
+std::shared_ptr<Rollstrake::DBRecord> NewRecord(const QString &TableName, QString &ErrString)
+{
+    const auto table = DBTable(TableName, ErrString);
+    auto record = table ? table->GetNewRecord() : nullptr;
+    if (table && !record) {
+        ErrString = QStringLiteral("Невозможно создать запись таблицы '") + TableName + QStringLiteral("'!");
+    }
+    return record;
+}
+} // namespace
+
+qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card, bool TopUps, const QDateTime &Moment)
+{
+    if (!Card || Card->Code() <= 0) {
+        return 0;
+    }
+    // Only the card's payments up to the moment are read.
+    QString err;
+    const auto table = DBTable(TopUps ? QStringLiteral("CardPays") : QStringLiteral("SeancePays"), err);
+    if (!table) {
+        return 0;
+    }
+    const auto filter = table->GetNewFilter();
+    filter->Item(QStringLiteral("Card"))->SetValue(Card->Code());
+    const auto payDate = filter->Item(QStringLiteral("PayDate"));
+    payDate->SetCondition(Rollstrake::cLessOrEqual);
+    payDate->SetValue(MomentOrNow(Moment));
+    return Saturated32(SumOf(table->GetDBRecords(filter, err)));
+}
+
+qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment)
+{
+    const QDateTime t = MomentOrNow(Moment);
+    return Saturated32(qint64(GetCardPaysSum(Card, true, t)) - GetCardPaysSum(Card, false, t));
+}
+
+bool PaySeance(qint32 Seance,
+               qint32 NightReserve,
+               const QDateTime &PayDate,
+               qint32 Card,
+               qint32 Sum,
+               QString &ErrString)
+{
+    Rollstrake::Transaction transaction;
+    if (!transaction.Begin(ErrString)) {
+        return false;
+    }
+    qint32 cardPart = 0;
+    qint32 rest = Sum;
+    if (Card >= 1) {
+        const auto cards = DBTable(QStringLiteral("Cards"), ErrString);
+        QString ignored;
+        const auto card = cards ? cards->GetDBRecordByCode(Card, ignored) : nullptr;
+        if (!card) {
+            if (cards) {
+                ErrString = QStringLiteral("Карточка не найдена!");
+            }
+            return false;
+        }
+        // The balance of now, whatever the payment's date.
+        const qint32 balance = GetCardBalance(card, QDateTime());
+        if (Sum < 0 || balance >= 1) {
+            cardPart = Sum <= balance ? Sum : balance;
+            if (!AddSeancePay(Seance, NightReserve, PayDate, Card, cardPart, ErrString)) {
+                return false;
+            }
+            rest = Saturated32(qint64(Sum) - cardPart);
+        }
+    }
+    if ((rest != 0 || cardPart == 0) && !AddSeancePay(Seance, NightReserve, PayDate, 0, rest, ErrString)) {
+        return false;
+    }
+    return transaction.Commit(ErrString);
+}
+
+bool AddSeancePay(qint32 Seance,
+                  qint32 NightReserve,
+                  const QDateTime &PayDate,
+                  qint32 Card,
+                  qint32 Sum,
+                  QString &ErrString)
+{
+    const auto record = NewRecord(QStringLiteral("SeancePays"), ErrString);
+    if (!record) {
+        return false;
+    }
+    SetFieldValue(*record, QStringLiteral("Seance"), Seance);
+    SetFieldValue(*record, QStringLiteral("NightReserve"), NightReserve);
+    SetFieldValue(*record, QStringLiteral("PayDate"), PayDate);
+    SetFieldValue(*record, QStringLiteral("Card"), Card);
+    SetFieldValue(*record, SumField, Sum);
+    return record->Update(ErrString);
+}
+
+bool AddCardPay(qint32 Card, const QDateTime &PayDate, qint32 Sum, QString &ErrString)
+{
+    const auto record = NewRecord(QStringLiteral("CardPays"), ErrString);
+    if (!record) {
+        return false;
+    }
+    SetFieldValue(*record, QStringLiteral("Card"), Card);
+    SetFieldValue(*record, QStringLiteral("PayDate"), PayDate);
+    SetFieldValue(*record, SumField, Sum);
+    return record->Update(ErrString);
+}
+
+qint32 FindCardByBarcode(const QString &Barcode)
+{
+    QString ignored;
+    const auto table = DBTable(QStringLiteral("Cards"), ignored);
+    const auto card = table ? table->GetRecordByFieldValue(QStringLiteral("Barcode"), Barcode, ignored) : nullptr;
+    return card ? card->Code() : 0;
+}
+
+qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance)
+{
+    return PaidSum(Seance);
+}
+
+qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve)
+{
+    return PaidSum(Reserve);
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+
+#include <memory>
+
+namespace Rollstrake
+{
+class DBRecord;
+}
+
+// Payments of seances and night reserves, split between a prepaid card and cash, card top-ups and
+// card balances. A card has no stored balance: it is what was put on it minus what was paid from
+// it, each counted up to a moment. A moment that is null or the zero date means now.
+
+// The sum of the card's top-ups (TopUps) or of the payments made from it, dated up to Moment.
+qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card, bool TopUps, const QDateTime &Moment);
+
+// Top-ups minus payments, both up to Moment; 0 for no card.
+qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment);
+
+// Records one payment of a seance or of a reserve (the other code 0): with a card (code 1 or more),
+// the part its balance now covers is written as a card payment and the rest in cash; without a card
+// (0) all in cash. A sum of 0 that the card does not take still writes a cash payment of 0. Both
+// parts are written or neither; an unknown card gives "Карточка не найдена!".
+bool PaySeance(qint32 Seance,
+               qint32 NightReserve,
+               const QDateTime &PayDate,
+               qint32 Card,
+               qint32 Sum,
+               QString &ErrString);
+
+// One "SeancePays" record.
+bool AddSeancePay(qint32 Seance,
+                  qint32 NightReserve,
+                  const QDateTime &PayDate,
+                  qint32 Card,
+                  qint32 Sum,
+                  QString &ErrString);
+
+// One "CardPays" record: a top-up of the card.
+bool AddCardPay(qint32 Card, const QDateTime &PayDate, qint32 Sum, QString &ErrString);
+
+// The code of the card with this barcode, 0 when none.
+qint32 FindCardByBarcode(const QString &Barcode);
+
+// The sum of all payments of the seance or of the reserve.
+qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance);
+qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve);
