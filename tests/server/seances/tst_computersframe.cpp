@@ -6,11 +6,13 @@
 #include "seances/computercontrol.h"
 #include "seances/computersframe.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace
 {
@@ -267,6 +269,42 @@ private slots:
         connect(tile, &ComputerControl::QueryToMoveSeance, tile, [&](qint32 &code) { moved = code; });
         entry("mnuComputerMoveSeance")->trigger();
         QCOMPARE(moved, 9);
+    }
+
+    void rightClickOnALabelOpensTheMenu()
+    {
+        data.AddComputer(1);
+        ComputersFrame frame(data, feedback);
+        frame.LoadSettings();
+        frame.show();
+        ComputerControl *tile = frame.Control(1);
+        QWidget *popup = nullptr;
+        QTimer::singleShot(0, tile, [&] {
+            popup = QApplication::activePopupWidget();
+            if (popup) {
+                popup->close();
+            }
+        });
+        QTest::mouseClick(tile->findChild<QLabel *>(QStringLiteral("RemainingTime")), Qt::RightButton);
+        QCOMPARE(popup, tile->Menu());
+    }
+
+    void movedSeanceKeepsItsTrafficOnThePanel()
+    {
+        data.AddComputer(1);
+        data.AddComputer(2);
+        data.AddSeance(9, 1, Now.addSecs(-600), Now.addSecs(3000));
+        clientStates.insert(QStringLiteral("127.0.0.1"), 9);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.LoadSettings();
+        QVERIFY(frame.IncreaseCurSeanceTraffic(1, 700, 70));
+        data.SeanceComputer[9] = 2; // moved; the target refreshes first
+        frame.Control(2)->Tile().RefreshData();
+        QCOMPARE(frame.Control(2)->Tile().Traffic().Downloaded(), Currency(700));
+        QVERIFY(!frame.IncreaseCurSeanceTraffic(1, 1, 1));
+        frame.RefreshAll();
+        QCOMPARE(data.Seances[9].Downloaded, Currency(700));
     }
 
     void doubleClickAfterSeanceEndedAsksToAdd()
