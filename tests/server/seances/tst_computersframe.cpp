@@ -341,7 +341,7 @@ private slots:
         QCOMPARE(label("DownloadLabel")->text(), QStringLiteral("0,00Mb"));
         QVERIFY(!frame.IncreaseCurSeanceTraffic(1, 2'000'000, 0));
         QCOMPARE(label("DownloadLabel")->text(), QStringLiteral("1,91Mb"));
-        QVERIFY(label("DownloadLabel")->styleSheet().contains(QStringLiteral("#ff0000")));
+        QCOMPARE(label("DownloadLabel")->palette().color(QPalette::Window), QColor(0xFF, 0x00, 0x00));
     }
 
     void renderPanel()
