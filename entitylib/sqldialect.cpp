@@ -82,6 +82,15 @@ QString ColumnName(SqlDialect dialect, const QString &name)
     return QLatin1Char('[') + name + QStringLiteral("] ");
 }
 
+QString CreateIndex(SqlDialect dialect, const QString &table, const QString &field)
+{
+    if (dialect != SqlDialect::SQLite && dialect != SqlDialect::PostgreSQL) {
+        return {};
+    }
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_") + table + QLatin1Char('_') + field
+           + QStringLiteral("\" ON ") + table + QStringLiteral(" (") + field + QLatin1Char(')');
+}
+
 QString AddColumnHead(SqlDialect dialect, const QString &table)
 {
     return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD ")

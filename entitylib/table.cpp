@@ -261,14 +261,35 @@ std::shared_ptr<DBRecords> Table::PresetRecords()
 bool Table::CheckDBStructure(QString &ErrString)
 {
     if (!TableExists()) {
-        return CreateTable(ErrString);
-    }
-    for (const auto &field : *m_fields) {
-        if (!field->AddToDBTable(ErrString)) {
+        if (!CreateTable(ErrString)) {
             return false;
         }
+    } else {
+        for (const auto &field : *m_fields) {
+            if (!field->AddToDBTable(ErrString)) {
+                return false;
+            }
+        }
     }
+    IndexForeignKeys();
     return true;
+}
+
+void Table::IndexForeignKeys()
+{
+    Connection *connection = Connection::Current();
+    for (const auto &field : *m_fields) {
+        if (field->mClass()->Code() != fcForeignKey || !field->IsStored()) {
+            continue;
+        }
+        const QString statement = Dialect::CreateIndex(connection->Dialect(), m_name, field->mName());
+        QString ignored;
+        // An index only speeds up reads: a database that refuses it (a user who does not own the
+        // table) still works, so the start goes on.
+        if (!statement.isEmpty()) {
+            connection->Execute(statement, ignored);
+        }
+    }
 }
 
 bool Table::TableExists()

@@ -68,6 +68,8 @@ public:
     quint64 ChangeCount() const;
     std::shared_ptr<DBRecords> PresetRecords();
     bool CheckDBStructure(QString &ErrString);
+    // Every foreign-key column gets its index once; later starts find it and change nothing.
+    void IndexForeignKeys();
     bool TableExists();
     bool CreateTable(QString &ErrString);
     bool SavePresetValues(QString &ErrString);

@@ -7,6 +7,8 @@
 #include "testschema.h"
 
 #include <QFile>
+#include <QSqlError>
+#include <QSqlQuery>
 #include <QTest>
 
 using namespace Rollstrake;
@@ -49,6 +51,41 @@ private:
                                               description);
     }
 
+    static QStringList Column(const QString &statement)
+    {
+        QSqlQuery query(Connection::Current()->Database());
+        QStringList values;
+        if (!query.exec(statement)) {
+            qWarning() << query.lastError().text();
+        }
+        while (query.next()) {
+            values << query.value(0).toString();
+        }
+        return values;
+    }
+
+    // The foreign-key indexes of the database, by name.
+    static QStringList Indexes()
+    {
+        QStringList names =
+            TestDatabase::IsOdbc()
+                ? Column(QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname=current_schema()"))
+                : Column(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"));
+        names.removeIf([](const QString &name) { return !name.startsWith(QStringLiteral("IX_")); });
+        names.sort();
+        return names;
+    }
+
+    // Changes whenever a table, column or index is created, altered or made again.
+    static QStringList CatalogStamp()
+    {
+        if (TestDatabase::IsOdbc()) {
+            return Column(QStringLiteral("SELECT relname || ':' || oid::text || ':' || relnatts::text FROM pg_class "
+                                         "WHERE relnamespace=current_schema()::regnamespace ORDER BY relname"));
+        }
+        return Column(QStringLiteral("PRAGMA schema_version"));
+    }
+
 private slots:
 
     void init()
@@ -73,6 +110,61 @@ private slots:
         QVERIFY(!ColumnExists(QStringLiteral("Desktops"), QStringLiteral("SeanceSum")));
         QVERIFY2(Start(TestSchema(), error), qPrintable(error));
         QCOMPARE(All("Desktops")->Count(), 0);
+    }
+
+    void foreignKeyColumnsIndexedOnce()
+    {
+        QString error;
+        QVERIFY2(Start(TestSchema(), error), qPrintable(error));
+        const QStringList expected{QStringLiteral("IX_Desktops_Parent"),
+                                   QStringLiteral("IX_Locked_Seance"),
+                                   QStringLiteral("IX_Seances_Desktop")};
+        QCOMPARE(Indexes(), expected);
+        const QStringList stamp = CatalogStamp();
+        QVERIFY(!stamp.isEmpty());
+        QVERIFY2(Start(TestSchema(), error), qPrintable(error));
+        QCOMPARE(CatalogStamp(), stamp);
+        QCOMPARE(Indexes(), expected);
+    }
+
+    void existingTableGetsIndexOnNextStart()
+    {
+        // A database made before its foreign-key columns were indexed.
+        const QByteArray schema = "{TABLE}\n{NAME=Owners}\n{FIELD}\n{NAME=Name}\n{TYPE=VARCHAR}\n{/FIELD}\n{/TABLE}\n"
+                                  "{TABLE}\n{NAME=Items}\n{FIELD}\n{NAME=Owner}\n{CLASS=FOREIGNKEY}\n"
+                                  "{TABLEFORLOOKUP=Owners}\n{FIELDFORLOOKUP=Name}\n{/FIELD}\n"
+                                  "{FIELD}\n{NAME=Label}\n{TYPE=VARCHAR}\n{/FIELD}\n{/TABLE}\n";
+        QString error;
+        QVERIFY2(Start(schema, error), qPrintable(error));
+        QString description;
+        QVERIFY2(Connection::Current()->Execute(QStringLiteral("DROP INDEX \"IX_Items_Owner\""), description),
+                 qPrintable(description));
+        QVERIFY2(Connection::Current()->Execute(QStringLiteral("INSERT INTO Items (Owner, Label) VALUES (7, 'a')"),
+                                                description),
+                 qPrintable(description));
+        QCOMPARE(Indexes(), QStringList());
+
+        QVERIFY2(Start(schema, error), qPrintable(error));
+        QCOMPARE(Indexes(), QStringList{QStringLiteral("IX_Items_Owner")});
+        const auto items = All("Items");
+        QCOMPARE(items->Count(), 1);
+        QCOMPARE(items->GetByIndex(1)->DBFields()->Item(QStringLiteral("Owner"))->Value().toInt(), 7);
+        const QStringList stamp = CatalogStamp();
+        QVERIFY2(Start(schema, error), qPrintable(error));
+        QCOMPARE(CatalogStamp(), stamp);
+    }
+
+    void addedForeignKeyColumnGetsIndex()
+    {
+        const QByteArray before = "{TABLE}\n{NAME=Items}\n{FIELD}\n{NAME=Label}\n{TYPE=VARCHAR}\n{/FIELD}\n{/TABLE}\n";
+        const QByteArray after = "{TABLE}\n{NAME=Items}\n{FIELD}\n{NAME=Label}\n{TYPE=VARCHAR}\n{/FIELD}\n"
+                                 "{FIELD}\n{NAME=Parent}\n{CLASS=FOREIGNKEY}\n{TABLEFORLOOKUP=Items}\n"
+                                 "{FIELDFORLOOKUP=Label}\n{/FIELD}\n{/TABLE}\n";
+        QString error;
+        QVERIFY2(Start(before, error), qPrintable(error));
+        QCOMPARE(Indexes(), QStringList());
+        QVERIFY2(Start(after, error), qPrintable(error));
+        QCOMPARE(Indexes(), QStringList{QStringLiteral("IX_Items_Parent")});
     }
 
     void addedColumnGetsDefault()
@@ -188,6 +280,18 @@ private slots:
                 QCOMPARE(ColumnExists(table->mName(), field->mName()), field->IsStored());
             }
         }
+        // Every foreign-key column is indexed, the seances' computer among them.
+        QStringList indexed;
+        for (const auto &table : tables) {
+            for (const auto &field : *table->Fields()) {
+                if (field->mClass()->Code() == fcForeignKey) {
+                    indexed << QStringLiteral("IX_") + table->mName() + QLatin1Char('_') + field->mName();
+                }
+            }
+        }
+        indexed.sort();
+        QVERIFY(indexed.contains(QStringLiteral("IX_Seances_Computer")));
+        QCOMPARE(Indexes(), indexed);
         QVERIFY2(Start(schema, error), qPrintable(error));
         QCOMPARE(All("Config")->Count(), 0);
 

@@ -9,6 +9,8 @@
 
 using namespace Rollstrake;
 
+Q_DECLARE_METATYPE(Rollstrake::SqlDialect)
+
 namespace
 {
 QString Lines(std::initializer_list<const char *> lines)
@@ -425,6 +427,25 @@ private slots:
                  QStringLiteral("ALTER TABLE T ADD  [A] INT NOT NULL DEFAULT 0"));
         QCOMPARE(Dialect::AddColumnHead(SqlDialect::Access, QStringLiteral("T")),
                  QStringLiteral("ALTER TABLE T ADD COLUMN "));
+    }
+
+    void foreignKeyIndexTexts_data()
+    {
+        QTest::addColumn<Rollstrake::SqlDialect>("dialect");
+        QTest::addColumn<QString>("text");
+        const QString made = QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer\" ON Seances (Computer)");
+        QTest::newRow("SQLite") << SqlDialect::SQLite << made;
+        QTest::newRow("PostgreSQL") << SqlDialect::PostgreSQL << made;
+        // The classic kinds keep their statements: no index is written for them.
+        QTest::newRow("Access") << SqlDialect::Access << QString();
+        QTest::newRow("SqlServer") << SqlDialect::SqlServer << QString();
+    }
+
+    void foreignKeyIndexTexts()
+    {
+        QFETCH(Rollstrake::SqlDialect, dialect);
+        QFETCH(QString, text);
+        QCOMPARE(Dialect::CreateIndex(dialect, QStringLiteral("Seances"), QStringLiteral("Computer")), text);
     }
 };
 
