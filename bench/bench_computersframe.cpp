@@ -97,19 +97,17 @@ void Populate(qint64 seances)
     database.commit();
 }
 
-// The same rows a pass reads for one computer: its running seance (twice: once for the tile, once
-// for the night state), that seance by code (twice) with its rate, tonight's reserve and the settings.
+// The same rows a pass reads for one computer: the computer, its running seance with that seance's
+// rate, tonight's reserve and the settings the tile and the night state read.
 void BaselinePass()
 {
     QSqlDatabase database = Rollstrake::Connection::Current()->Database();
-    QSqlQuery computer(database), running(database), byCode(database), rate(database), reserve(database),
-        config(database);
-    for (QSqlQuery *query : {&computer, &running, &byCode, &rate, &reserve, &config}) {
+    QSqlQuery computer(database), running(database), rate(database), reserve(database), config(database);
+    for (QSqlQuery *query : {&computer, &running, &rate, &reserve, &config}) {
         query->setForwardOnly(true);
     }
     computer.prepare(QStringLiteral("SELECT * FROM Computers WHERE Code=?"));
     running.prepare(QStringLiteral("SELECT * FROM Seances WHERE Computer=? AND BeginDate<=? AND EndDate>=?"));
-    byCode.prepare(QStringLiteral("SELECT * FROM Seances WHERE Code=?"));
     rate.prepare(QStringLiteral("SELECT * FROM Rates WHERE Code=?"));
     reserve.prepare(QStringLiteral("SELECT * FROM NightReserves WHERE NightDate=? AND Computer=?"));
     config.prepare(QStringLiteral("SELECT * FROM Config WHERE FieldName=?"));
@@ -125,21 +123,18 @@ void BaselinePass()
     for (int num = 1; num <= Computers; ++num) {
         computer.addBindValue(num);
         readAll(computer);
-        qint32 code = 0;
-        for (int twice = 0; twice < 2; ++twice) {
-            running.addBindValue(num);
-            running.addBindValue(now);
-            running.addBindValue(now);
-            Exec(running);
-            code = running.next() ? running.value(0).toInt() : 0;
-            rate.addBindValue(1);
+        running.addBindValue(num);
+        running.addBindValue(now);
+        running.addBindValue(now);
+        Exec(running);
+        if (running.next()) {
+            for (int column = 0; column < 8; ++column) {
+                running.value(column);
+            }
+            rate.addBindValue(running.value(QStringLiteral("Rate")));
             readAll(rate);
         }
-        for (int twice = 0; twice < 2 && code > 0; ++twice) {
-            byCode.addBindValue(code);
-            readAll(byCode);
-        }
-        reserve.addBindValue(QStringLiteral("2026-03-02 00:00:00"));
+        reserve.addBindValue(QStringLiteral("2026-03-02"));
         reserve.addBindValue(num);
         readAll(reserve);
         for (const char *name : {"SeanceAlarmTime", "NightBeginTime", "NightEndTime", "NightReserveExpirationPeriod"}) {

@@ -15,6 +15,23 @@ QTime SettingTimeOfDay(const QString &Name)
     const QDateTime value = StringToDate(GetConfigValue(Name), QStringLiteral("/"));
     return value.isValid() ? value.time() : QTime(0, 0);
 }
+
+std::shared_ptr<Rollstrake::DBRecord> FindReserveOfNight(qint32 Num, const QDateTime &NightDate)
+{
+    // The code from the program's cache of computers: no read of the computer's record.
+    const qint32 computer = GetComputerCode(Num, false);
+    QString err;
+    const auto table = DBTable(QStringLiteral("NightReserves"), err);
+    // Without a computer the empty condition would drop out of the filter and find any reserve.
+    if (computer <= 0 || !table) {
+        return nullptr;
+    }
+    const auto filter = table->GetNewFilter();
+    filter->Item(QStringLiteral("NightDate"))->SetValue(NightDate);
+    filter->Item(QStringLiteral("Computer"))->SetValue(computer);
+    const auto records = table->GetDBRecords(filter, err);
+    return records ? records->GetByIndex(1) : nullptr;
+}
 } // namespace
 
 NightSettings ReadNightSettings()
@@ -46,28 +63,25 @@ QDateTime GetNightReserveExpiry()
 
 std::shared_ptr<Rollstrake::DBRecord> FindNightReserve(qint32 Num, const QDateTime &Moment)
 {
-    QString err;
-    const auto computer = GetComputerRecord(Num, err);
-    const auto table = DBTable(QStringLiteral("NightReserves"), err);
-    // Without a computer the empty condition would drop out of the filter and find any reserve.
-    if (!computer || !table) {
-        return nullptr;
-    }
-    const auto filter = table->GetNewFilter();
-    filter->Item(QStringLiteral("NightDate"))->SetValue(GetNightDate(Moment));
-    filter->Item(QStringLiteral("Computer"))->SetValue(computer->Code());
-    const auto records = table->GetDBRecords(filter, err);
-    return records ? records->GetByIndex(1) : nullptr;
+    return FindReserveOfNight(Num, GetNightDate(Moment));
 }
 
 qint32 GetNightState(qint32 Num, const QDateTime &Moment, std::shared_ptr<Rollstrake::DBRecord> &Reserve)
 {
-    Reserve.reset();
     const QDateTime t = MomentOrNow(Moment);
-    if (IsNightSeance(GetSeanceAt(Num, t))) {
+    return GetNightState(Num, t, IsNightSeance(GetSeanceAt(Num, t)), Reserve);
+}
+
+qint32
+GetNightState(qint32 Num, const QDateTime &Moment, bool NightSeanceRuns, std::shared_ptr<Rollstrake::DBRecord> &Reserve)
+{
+    Reserve.reset();
+    if (NightSeanceRuns) {
         return nsNightSeance;
     }
-    const auto reserve = FindNightReserve(Num, t);
+    const QDateTime t = MomentOrNow(Moment);
+    const NightSettings settings = ReadNightSettings();
+    const auto reserve = FindReserveOfNight(Num, GetNightDate(settings, t));
     if (!reserve) {
         return nsFree;
     }
@@ -79,8 +93,7 @@ qint32 GetNightState(qint32 Num, const QDateTime &Moment, std::shared_ptr<Rollst
         return nsReservedFull;
     }
     // A prepaid reserve lapses at its own night's expiry moment, also in that night's hours after midnight.
-    const QDateTime expiry =
-        NightReserveExpiryMoment(ReadNightSettings(), DateValueOf(*reserve, QStringLiteral("NightDate")));
+    const QDateTime expiry = NightReserveExpiryMoment(settings, DateValueOf(*reserve, QStringLiteral("NightDate")));
     if (t > expiry) {
         return nsReserveUsed;
     }

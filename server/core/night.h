@@ -37,3 +37,9 @@ std::shared_ptr<Rollstrake::DBRecord> FindNightReserve(qint32 Num, const QDateTi
 
 // The computer's night state; Reserve receives the reserve in states 1 and 2 and none otherwise.
 qint32 GetNightState(qint32 Num, const QDateTime &Moment, std::shared_ptr<Rollstrake::DBRecord> &Reserve);
+// The same, for a caller that has already looked up whether a night seance runs on the computer at
+// the moment.
+qint32 GetNightState(qint32 Num,
+                     const QDateTime &Moment,
+                     bool NightSeanceRuns,
+                     std::shared_ptr<Rollstrake::DBRecord> &Reserve);

@@ -104,6 +104,7 @@ void ComputerTile::RunRefresh()
         RecalcTrafficLimits();
     }
     ShowSeanceState(seance);
+    ShowNightState(seance);
     const qint32 before = ClientSeance();
     switch (DecideTileAction(m_state, server, m_mark)) {
     case TileAction::SendSeance:
@@ -310,7 +311,12 @@ void ComputerTile::ShowSeanceState(const std::optional<SeanceData::Seance> &Serv
     }
     m_screenColour =
         TileLook::ScreenColour(IsOnline(), ServerSeance ? ServerSeance->Code : 0, ClientSeance(), m_alarm.Colour());
-    const SeanceData::NightInfo night = m_data.NightState(m_computerNum, now);
+    NotifyChanged();
+}
+
+void ComputerTile::ShowNightState(const std::optional<SeanceData::Seance> &ServerSeance)
+{
+    const SeanceData::NightInfo night = m_data.NightStateWith(m_computerNum, Clock::Now(), ServerSeance);
     const TileLook::Night look = TileLook::NightLook(night.State);
     if (look.Known) {
         m_nightColour = look.Colour;

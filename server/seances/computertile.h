@@ -147,6 +147,8 @@ private:
     void RecalcTrafficLimits();
     // ServerSeance is the seance that RefreshData read, so that it is not read again.
     void ShowSeanceState(const std::optional<SeanceData::Seance> &ServerSeance);
+    // Tonight's state does not depend on the client: read once a refresh.
+    void ShowNightState(const std::optional<SeanceData::Seance> &ServerSeance);
     void CheckAlarm(qint32 ClientSeance, const std::optional<SeanceData::Seance> &ServerSeance);
     // Changed is raised once at the end of a refresh rather than at every step.
     void NotifyChanged();

@@ -35,6 +35,17 @@ std::optional<SeanceData::Seance> ToSeance(const std::shared_ptr<Rollstrake::DBR
     seance.Record = record;
     return seance;
 }
+
+SeanceData::NightInfo ToNightInfo(qint32 State, const std::shared_ptr<Rollstrake::DBRecord> &Reserve)
+{
+    SeanceData::NightInfo info;
+    info.State = State;
+    info.HasReserve = Reserve != nullptr;
+    if (Reserve) {
+        info.Nickname = TextValue(*Reserve, QStringLiteral("Nickname"));
+    }
+    return info;
+}
 } // namespace
 
 QList<qint32> DbSeanceData::ComputerNums()
@@ -100,13 +111,14 @@ bool DbSeanceData::SaveSeanceTraffic(qint32 Code, Currency Downloaded, Currency 
 SeanceData::NightInfo DbSeanceData::NightState(qint32 Num, const QDateTime &Moment)
 {
     std::shared_ptr<Rollstrake::DBRecord> reserve;
-    NightInfo info;
-    info.State = GetNightState(Num, Moment, reserve);
-    info.HasReserve = reserve != nullptr;
-    if (reserve) {
-        info.Nickname = TextValue(*reserve, QStringLiteral("Nickname"));
-    }
-    return info;
+    return ToNightInfo(GetNightState(Num, Moment, reserve), reserve);
+}
+
+SeanceData::NightInfo
+DbSeanceData::NightStateWith(qint32 Num, const QDateTime &Moment, const std::optional<Seance> &Running)
+{
+    std::shared_ptr<Rollstrake::DBRecord> reserve;
+    return ToNightInfo(GetNightState(Num, Moment, Running && Running->IsNight, reserve), reserve);
 }
 
 bool DbSeanceData::IsNightTime(const QDateTime &Moment)

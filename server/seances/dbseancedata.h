@@ -16,6 +16,7 @@ public:
     std::optional<bool> DesktopAllowsInternet(qint32 Desktop) override;
     bool SaveSeanceTraffic(qint32 Code, Currency Downloaded, Currency Uploaded, QString &ErrString) override;
     NightInfo NightState(qint32 Num, const QDateTime &Moment) override;
+    NightInfo NightStateWith(qint32 Num, const QDateTime &Moment, const std::optional<Seance> &Running) override;
     bool IsNightTime(const QDateTime &Moment) override;
     QString ConfigValue(const QString &Name) override;
     std::optional<QString> ShortcutCaption(qint32 Code) override;

@@ -61,6 +61,15 @@ public:
     virtual bool SaveSeanceTraffic(qint32 Code, Currency Downloaded, Currency Uploaded, QString &ErrString) = 0;
 
     virtual NightInfo NightState(qint32 Num, const QDateTime &Moment) = 0;
+
+    // The same, when the seance running on the computer at the moment has already been read: an
+    // implementation over the database need not look it up again.
+    virtual NightInfo NightStateWith(qint32 Num, const QDateTime &Moment, const std::optional<Seance> &Running)
+    {
+        Q_UNUSED(Running);
+        return NightState(Num, Moment);
+    }
+
     virtual bool IsNightTime(const QDateTime &Moment) = 0;
 
     virtual QString ConfigValue(const QString &Name) = 0;

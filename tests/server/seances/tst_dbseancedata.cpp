@@ -1,6 +1,7 @@
 #include "../core/coredatabase.h"
 #include "clock.h"
 #include "core/mainlog.h"
+#include "core/night.h"
 #include "core/settingsstore.h"
 #include "datevalue.h"
 #include "memoryseancedata.h"
@@ -160,6 +161,51 @@ private slots:
         QCOMPARE(tile.ReserveNickname(), QStringLiteral("Гость"));
         tile.ShortcutStarted(shortcut);
         QCOMPARE(tile.StartedShortcut(), QStringLiteral("Блокнот"));
+    }
+
+    void nightStateWithTheSeanceRead_data()
+    {
+        QTest::addColumn<int>("seance");  // 0 none, 1 day rate, 2 night rate
+        QTest::addColumn<int>("reserve"); // 0 none, 1 fully paid, 2 prepaid, 3 used
+        QTest::addColumn<int>("state");
+        QTest::newRow("free") << 0 << 0 << int(nsFree);
+        QTest::newRow("fully paid reserve") << 0 << 1 << int(nsReservedFull);
+        QTest::newRow("prepaid reserve") << 0 << 2 << int(nsReservedPrepay);
+        QTest::newRow("used reserve") << 0 << 3 << int(nsReserveUsed);
+        QTest::newRow("night seance") << 2 << 0 << int(nsNightSeance);
+        QTest::newRow("night seance over a reserve") << 2 << 1 << int(nsNightSeance);
+        QTest::newRow("day seance and a reserve") << 1 << 2 << int(nsReservedPrepay);
+    }
+
+    // The tile passes the seance it has read; the state is the one a fresh lookup gives.
+    void nightStateWithTheSeanceRead()
+    {
+        QFETCH(int, seance);
+        QFETCH(int, reserve);
+        QFETCH(int, state);
+        const qint32 computer = AddComputer(8);
+        const qint32 night = m_db->AddRate(QStringLiteral("Ночь"), 1, 30);
+        qint32 code = 0;
+        if (seance > 0) {
+            code = m_db->AddSeance(computer,
+                                   internetDesktop,
+                                   seance == 2 ? night : rate,
+                                   Now.addSecs(-60),
+                                   Now.addSecs(600));
+        }
+        if (reserve > 0) {
+            const qint32 used =
+                reserve == 3 ? m_db->AddSeance(computer, internetDesktop, night, Now.addSecs(-7200), Now.addSecs(-3600))
+                             : 0;
+            m_db->AddReserve(computer, internetDesktop, night, DateValue::Make(2026, 3, 2), reserve == 1, used);
+        }
+        const auto running = data.SeanceAt(8, Now);
+        QCOMPARE(running ? running->Code : 0, code);
+        const SeanceData::NightInfo known = data.NightStateWith(8, Now, running);
+        QCOMPARE(known.State, state);
+        QCOMPARE(data.NightState(8, Now).State, state);
+        QCOMPARE(known.HasReserve, state == nsReservedFull || state == nsReservedPrepay);
+        QCOMPARE(known.Nickname, known.HasReserve ? QStringLiteral("Гость") : QString());
     }
 
     void seanceLookups()
