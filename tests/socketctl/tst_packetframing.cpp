@@ -84,7 +84,8 @@ private slots:
         const auto malformed = ParseResult::Malformed;
         QTest::newRow("without blanks") << QByteArray("1|5|4|0|") << complete << QString() << 8;
         QTest::newRow("with blanks") << QByteArray(" 1| 5| 4| 0|") << complete << QString() << 12;
-        QTest::newRow("length field ends the text") << QByteArray("1|5|4|0") << complete << QString() << 7;
+        QTest::newRow("length field without its separator") << QByteArray("1|5|4|0") << incomplete << QString() << -1;
+        QTest::newRow("cut after the blank of the length") << QByteArray(" 1| 5| 4| ") << incomplete << QString() << -1;
         QTest::newRow("no length field") << QByteArray("1|5|4|") << incomplete << QString() << -1;
         QTest::newRow("text cut short") << QByteArray("1|5|4|3|ab") << incomplete << QString() << -1;
         QTest::newRow("nothing") << QByteArray() << incomplete << QString() << -1;
