@@ -33,7 +33,7 @@ public:
     }
 
 private:
-    void PurgeOldAnswers();
+    void PurgeOldAnswers(const QDateTime &Now);
 
     QList<MessagePackPtr> m_Order;
     QHash<qint32, MessagePackPtr> m_ByCode;
