@@ -222,6 +222,23 @@ private slots:
         QCOMPARE(f.Server->SlotCount(), 0);
     }
 
+    void closedIncomingSlotIsPurgedByTheNextDialog()
+    {
+        ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
+        QVERIFY(sim);
+        std::unique_ptr<RawConnection> incoming = sim->OpenRaw(QStringLiteral("127.0.0.1"));
+        QVERIFY(incoming);
+        QTRY_COMPARE(f.Server->SlotCount(), 1);
+        incoming->Close();
+        QTest::qWait(50);
+        // The peer's close leaves the slot in the table, closed and idle, until a purge.
+        QCOMPARE(f.Server->SlotCount(), 1);
+        QString error;
+        QVERIFY(Dialog(2, 4, error));
+        QCOMPARE(f.Server->SlotCount(), 1);
+        QCOMPARE(f.DumpLines(), QStringList({"1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.2"}));
+    }
+
     void stoppedControlRefusesAtOnce()
     {
         f.Server->Stop_();
