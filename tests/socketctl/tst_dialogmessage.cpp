@@ -222,6 +222,38 @@ private slots:
         QCOMPARE(f.Server->SlotCount(), 0);
     }
 
+    // A handler that turns the request into a single message sends no answer.
+    void handlerCanWithholdTheAnswer()
+    {
+        ClientSim *sim = f.StartClient(2, ClientSim::Mode::Control);
+        QVERIFY(sim);
+        sim->SetAnswer(4, ClientSim::Silence());
+        QString error;
+        QVERIFY(!Dialog(2, 4, error));
+        QCOMPARE(error, QStringLiteral("Не получен ответ на запрос от удалённого компьютера!"));
+        QCOMPARE(Headers(*sim), QList<int>({4}));
+    }
+
+    void rawClientSendsItsOwnMessages()
+    {
+        QList<int> headers;
+        connect(f.Server.get(),
+                &Quorvhandler::IncomingRequest,
+                this,
+                [&](const QString &ip, const MessagePackPtr &mes) {
+                    headers.append(mes->Header());
+                    mes->SetMessage(ip == QStringLiteral("127.0.0.4") ? QStringLiteral("-2") : ip);
+                });
+        ClientSim *sim = f.StartClient(4, ClientSim::Mode::Raw);
+        QVERIFY(sim);
+        QString error;
+        const MessagePackPtr answer = sim->SendRequest(QStringLiteral("127.0.0.1"), 32, QStringLiteral("abc"), error);
+        QVERIFY2(answer, qPrintable(error));
+        QCOMPARE(answer->Message(), QStringLiteral("-2"));
+        QVERIFY2(sim->SendSingle(QStringLiteral("127.0.0.1"), 31, QStringLiteral("7"), error), qPrintable(error));
+        QTRY_COMPARE(headers, QList<int>({32, 31}));
+    }
+
     void closedIncomingSlotIsPurgedByTheNextDialog()
     {
         ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
