@@ -16,6 +16,10 @@ bool MessagePacks::AddObject(const MessagePackPtr &Pack)
     if (m_ByCode.contains(Pack->GetCode())) {
         return false;
     }
+    if (m_Order.size() >= MaxCount) {
+        m_ByCode.remove(m_Order.constFirst()->GetCode());
+        m_Order.removeFirst();
+    }
     m_ByCode.insert(Pack->GetCode(), Pack);
     m_Order.append(Pack);
     return true;

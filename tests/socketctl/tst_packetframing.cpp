@@ -180,6 +180,17 @@ private slots:
         QCOMPARE(answers.Item(7)->Message(), QStringLiteral("first"));
     }
 
+    void answersNobodyAskedForAreCapped()
+    {
+        MessagePacks answers;
+        for (qint32 code = 1; code <= MessagePacks::MaxCount + 1; ++code) {
+            QVERIFY(answers.AddObject(MakePack(pdAnswer, code, 4, QString())));
+        }
+        QCOMPARE(answers.Count(), MessagePacks::MaxCount);
+        QVERIFY(!answers.Item(1));
+        QVERIFY(answers.Item(MessagePacks::MaxCount + 1));
+    }
+
     void popTakesOnce()
     {
         MessagePacks answers;
