@@ -176,19 +176,6 @@ QString NumberText(double value)
     return QString::number(value, 'g', 15);
 }
 
-// Blanks at both ends removed, as the classic Trim does (blanks only, not tabs or line ends).
-QString TrimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' ')) {
-        ++first;
-    }
-    while (last > first && text.at(last - 1) == QLatin1Char(' ')) {
-        --last;
-    }
-    return text.mid(first, last - first);
-}
 } // namespace
 
 QVariant FieldType::ConvertValue(const QVariant &Value) const

@@ -22,19 +22,6 @@ QString LineNumber(qint32 n)
     return QString::number(n);
 }
 
-QString TrimBlanks(const QString &text)
-{
-    qsizetype first = 0;
-    qsizetype last = text.size();
-    while (first < last && text.at(first) == QLatin1Char(' ')) {
-        ++first;
-    }
-    while (last > first && text.at(last - 1) == QLatin1Char(' ')) {
-        --last;
-    }
-    return text.mid(first, last - first);
-}
-
 QString BadValueMessage(const QString &value, qint32 n)
 {
     return QStringLiteral("Недопустимое значение поля '") + value

@@ -115,6 +115,19 @@ QString QuoteSQLString(const QString &Text)
     return result.replace(QLatin1Char('\''), QStringLiteral("''"));
 }
 
+QString TrimBlanks(const QString &text)
+{
+    qsizetype first = 0;
+    qsizetype last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' ')) {
+        ++first;
+    }
+    while (last > first && text.at(last - 1) == QLatin1Char(' ')) {
+        --last;
+    }
+    return text.mid(first, last - first);
+}
+
 QString DateToString(const QDateTime &DateValue, bool WithTime, const QString &Separator)
 {
     if (!DateValue.isValid()) {

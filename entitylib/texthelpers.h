@@ -24,6 +24,8 @@ QByteArray ConvertFromDOS(const QByteArray &Text);
 QString GetODBCDateLiteral(const QDateTime &DateValue, quint8 Kind);
 // Every single quote doubled.
 QString QuoteSQLString(const QString &Text);
+// Blanks at both ends removed (blanks only, not tabs or line ends), as stored texts are trimmed.
+QString TrimBlanks(const QString &text);
 
 // dd<sep>mm<sep>yyyy, with " hh:mm:ss" when WithTime; empty for a null date.
 QString DateToString(const QDateTime &DateValue, bool WithTime, const QString &Separator);
