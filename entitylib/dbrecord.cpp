@@ -196,7 +196,8 @@ bool DBRecord::Insert(QString &ErrString)
         + (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
                            : QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
                                  + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'));
-    const bool returning = dialect == SqlDialect::PostgreSQL;
+    // The engines here hand back the key the row got; the classic kinds report the last insert.
+    const bool returning = dialect == SqlDialect::PostgreSQL || dialect == SqlDialect::SQLite;
     if (returning) {
         sql += QStringLiteral(" RETURNING Code");
     }

@@ -1,5 +1,7 @@
 #include "fields.h"
 
+#include "entityenums.h"
+
 namespace Rollstrake
 {
 QString DuplicateKeyText()
@@ -72,12 +74,13 @@ QString Fields::GetColumnsDDL(SqlDialect dialect) const
     return ddl;
 }
 
-QString Fields::GetOrderBy() const
+QString Fields::GetOrderBy(SqlDialect dialect) const
 {
     QStringList names;
     for (const auto &field : m_fields) {
         if (field->IsStored() && field->Sorted()) {
-            names << field->mName();
+            names << (field->mType()->Code() == ftVARCHAR ? Dialect::TextOperand(dialect, field->mName())
+                                                          : field->mName());
         }
     }
     if (names.isEmpty()) {

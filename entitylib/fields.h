@@ -30,8 +30,9 @@ public:
     void SetTable(const std::weak_ptr<Rollstrake::Table> &table);
     // Definitions of the stored fields, each followed by ",".
     QString GetColumnsDDL(SqlDialect dialect) const;
-    // " ORDER BY A, B" over the sorted stored fields; empty when none is sorted.
-    QString GetOrderBy() const;
+    // " ORDER BY A, B" over the sorted stored fields; empty when none is sorted. Texts are ordered
+    // without regard to letter case on every engine.
+    QString GetOrderBy(SqlDialect dialect) const;
 
 private:
     std::vector<std::shared_ptr<Field>> m_fields;

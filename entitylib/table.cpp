@@ -306,10 +306,11 @@ bool Table::SavePresetValues(QString &ErrString)
 
 QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) const
 {
-    QString order = m_fields->GetOrderBy();
-    if (order.isEmpty()) {
-        // The same order on every engine.
-        order = QStringLiteral(" ORDER BY Code");
+    const SqlDialect dialect = Connection::CurrentDialect();
+    QString order = m_fields->GetOrderBy(dialect);
+    if (dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL) {
+        // Ties and unsorted tables come in creation order, the same on every engine.
+        order = order.isEmpty() ? QStringLiteral(" ORDER BY Code") : order + QStringLiteral(", Code");
     }
     return QStringLiteral("SELECT * FROM ") + m_name + (filter ? filter->GetWhereClause() : QString()) + order;
 }
