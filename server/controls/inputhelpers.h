@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QLocale>
+
+class QKeyEvent;
+class QLineEdit;
+
+// What the inputs of the kit share: the key codes their KeyDown events carry, the whole-text
+// selection on entry and the locale in which numbers and dates are shown.
+namespace InputHelpers
+{
+// The window system's virtual-key code of a key (13 Enter, 38 Up, 40 Down, 65 "A" ...); 0 for a
+// key that has none here (letters of other alphabets).
+qint16 KeyCodeOf(const QKeyEvent *Event);
+// 1 Shift, 2 Ctrl, 4 Alt, added together.
+qint16 ShiftOf(const QKeyEvent *Event);
+
+// Entering the box (by keyboard or mouse) selects its whole text.
+void SelectAllOnEntry(QLineEdit *Edit);
+
+// Numbers and dates are shown as a Russian system shows them, whatever the machine's locale.
+QLocale DisplayLocale();
+} // namespace InputHelpers

@@ -1,0 +1,134 @@
+#include "controls/ipaddress.h"
+
+#include "controls/inputhelpers.h"
+#include "textdates.h"
+
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+
+namespace
+{
+// The leading digits of a box (blanks before them skipped), as the box shows them: 0 to 255.
+QString BoxNumber(const QString &Text)
+{
+    const QString trimmed = Text.trimmed();
+    qsizetype digits = 0;
+    while (digits < trimmed.size() && trimmed.at(digits) >= QLatin1Char('0')
+           && trimmed.at(digits) <= QLatin1Char('9')) {
+        ++digits;
+    }
+    const QString number = trimmed.left(digits);
+    // More than three digits are beyond 255 whatever they are.
+    const int value = number.size() > 3 ? 255 : number.toInt();
+    return QString::number(qMin(value, 255));
+}
+} // namespace
+
+IPAddress::IPAddress(QWidget *Parent)
+    : QFrame(Parent)
+{
+    setFrameStyle(QFrame::StyledPanel | QFrame::Sunken);
+    setBackgroundRole(QPalette::Base);
+    setAutoFillBackground(true);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(2, 1, 2, 1);
+    layout->setSpacing(0);
+    for (int k = 0; k < 4; ++k) {
+        auto *box = new QLineEdit(QStringLiteral("0"), this);
+        box->setObjectName(QStringLiteral("IPNum") + QString::number(k));
+        box->setMaxLength(3);
+        box->setFrame(false);
+        box->setAlignment(Qt::AlignCenter);
+        box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 4);
+        box->installEventFilter(this);
+        InputHelpers::SelectAllOnEntry(box);
+        connect(box, &QLineEdit::textChanged, this, [this, k] { OnBoxChanged(k); });
+        m_IPNum.at(static_cast<size_t>(k)) = box;
+        layout->addWidget(box);
+        if (k < 3) {
+            auto *point = new QLabel(QStringLiteral("."), this);
+            point->setObjectName(QStringLiteral("Separ") + QString::number(k));
+            point->setAlignment(Qt::AlignCenter);
+            m_Separ.at(static_cast<size_t>(k)) = point;
+            layout->addWidget(point);
+        }
+    }
+    setFocusProxy(m_IPNum.front());
+    setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+}
+
+QString IPAddress::Value() const
+{
+    QStringList parts;
+    for (const QLineEdit *box : m_IPNum) {
+        parts << box->text();
+    }
+    return parts.join(QLatin1Char('.'));
+}
+
+void IPAddress::SetValue(const QString &Text)
+{
+    m_Setting = true;
+    qint32 position = 1;
+    QString part;
+    for (QLineEdit *box : m_IPNum) {
+        if (!GetNextToken(Text, position, part, QStringLiteral("."))) {
+            break;
+        }
+        box->setText(BoxNumber(part));
+    }
+    m_Setting = false;
+}
+
+bool IPAddress::Enabled() const
+{
+    return m_IPNum.front()->isEnabled();
+}
+
+void IPAddress::SetEnabled(bool Value)
+{
+    for (QLineEdit *box : m_IPNum) {
+        box->setEnabled(Value);
+    }
+}
+
+bool IPAddress::eventFilter(QObject *Watched, QEvent *Event)
+{
+    if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(Event)->key() == Qt::Key_Space) {
+        for (int k = 0; k < 3; ++k) {
+            if (Watched == m_IPNum.at(static_cast<size_t>(k))) {
+                FocusNext(k);
+                return true;
+            }
+        }
+    }
+    return QFrame::eventFilter(Watched, Event);
+}
+
+void IPAddress::OnBoxChanged(int Index)
+{
+    if (m_Guard) {
+        return;
+    }
+    QLineEdit *box = m_IPNum.at(static_cast<size_t>(Index));
+    const QString number = BoxNumber(box->text());
+    if (number != box->text()) {
+        m_Guard = true;
+        box->setText(number);
+        m_Guard = false;
+    }
+    if (m_Setting) {
+        return;
+    }
+    emit Changed();
+    if (number.size() == 3 && Index < 3) {
+        FocusNext(Index);
+    }
+}
+
+void IPAddress::FocusNext(int Index)
+{
+    m_IPNum.at(static_cast<size_t>(Index + 1))->setFocus(Qt::TabFocusReason);
+}

@@ -1,0 +1,48 @@
+#pragma once
+
+#include <QFrame>
+
+#include <array>
+
+class QLabel;
+class QLineEdit;
+
+// IPv4 address input: four number boxes, each 0 to 255, separated by points. The value is the
+// dotted text.
+class IPAddress final : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit IPAddress(QWidget *Parent = nullptr);
+
+    QString Value() const;
+    // Field k of the dotted text goes into box k as its leading number (0 when none, at most 255);
+    // parts after the fourth are ignored, missing ones leave their boxes, an empty text changes
+    // nothing. Raises no Changed.
+    void SetValue(const QString &Text);
+
+    bool Enabled() const;
+    void SetEnabled(bool Value);
+
+    // Box 0 to 3, left to right.
+    QLineEdit *Box(int Index) const
+    {
+        return m_IPNum.at(static_cast<size_t>(Index));
+    }
+
+signals:
+    void Changed();
+
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
+private:
+    void OnBoxChanged(int Index);
+    void FocusNext(int Index);
+
+    std::array<QLineEdit *, 4> m_IPNum{};
+    std::array<QLabel *, 3> m_Separ{};
+    bool m_Setting = false;
+    bool m_Guard = false;
+};

@@ -1,0 +1,89 @@
+#include "controls/ipaddress.h"
+#include "rendercheck.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTest>
+
+class TestIPAddress : public QObject
+{
+    Q_OBJECT
+
+private slots:
+
+    void valueLet_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("plain") << QStringLiteral("10.0.0.25") << QStringLiteral("10.0.0.25");
+        QTest::newRow("leading zeros") << QStringLiteral("010.001.000.005") << QStringLiteral("10.1.0.5");
+        QTest::newRow("beyond 255") << QStringLiteral("300.256.1000.255") << QStringLiteral("255.255.255.255");
+        QTest::newRow("more than four parts") << QStringLiteral("1.2.3.4.5.6") << QStringLiteral("1.2.3.4");
+        QTest::newRow("fewer parts keep the rest") << QStringLiteral("7.8") << QStringLiteral("7.8.3.4");
+        QTest::newRow("empty keeps all") << QString() << QStringLiteral("1.2.3.4");
+        QTest::newRow("letters") << QStringLiteral("a.12b. 7.") << QStringLiteral("0.12.7.4");
+    }
+
+    void valueLet()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, value);
+        IPAddress input;
+        input.SetValue(QStringLiteral("1.2.3.4"));
+        QSignalSpy changed(&input, &IPAddress::Changed);
+        input.SetValue(text);
+        QCOMPARE(input.Value(), value);
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void typingMovesOn()
+    {
+        IPAddress input;
+        input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
+        input.Box(0)->setFocus();
+        input.Box(0)->selectAll();
+        QSignalSpy changed(&input, &IPAddress::Changed);
+        QTest::keyClicks(input.Box(0), QStringLiteral("192"));
+        QVERIFY(input.Box(1)->hasFocus());
+        QTest::keyClicks(input.Box(1), QStringLiteral("7 "));
+        QVERIFY(input.Box(2)->hasFocus());
+        QTest::keyClicks(input.Box(2), QStringLiteral("300"));
+        QVERIFY(input.Box(3)->hasFocus());
+        QTest::keyClicks(input.Box(3), QStringLiteral("1"));
+        QCOMPARE(input.Value(), QStringLiteral("192.7.255.1"));
+        QCOMPARE(changed.count(), 8);
+    }
+
+    void boxKeepsItsNumber()
+    {
+        IPAddress input;
+        input.SetValue(QStringLiteral("10.0.5.1"));
+        input.show();
+        input.Box(2)->setFocus();
+        input.Box(2)->setCursorPosition(1);
+        QTest::keyClicks(input.Box(2), QStringLiteral("x"));
+        QCOMPARE(input.Box(2)->text(), QStringLiteral("5"));
+        input.Box(2)->clear();
+        QCOMPARE(input.Value(), QStringLiteral("10.0.0.1"));
+    }
+
+    void enabled()
+    {
+        IPAddress input;
+        input.SetEnabled(false);
+        QVERIFY(!input.Enabled());
+        QVERIFY(!input.Box(3)->isEnabled());
+    }
+
+    void render()
+    {
+        IPAddress input;
+        input.SetValue(QStringLiteral("192.168.100.254"));
+        input.show();
+        QVERIFY(RenderControl(&input, QStringLiteral("ipaddress")));
+    }
+};
+
+QTEST_MAIN(TestIPAddress)
+#include "tst_ipaddress.moc"

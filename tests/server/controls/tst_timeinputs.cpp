@@ -1,0 +1,273 @@
+#include "clock.h"
+#include "controls/date.h"
+#include "controls/duration.h"
+#include "controls/durationspinbox.h"
+#include "controls/focusvalidator.h"
+#include "controls/time.h"
+#include "datevalue.h"
+#include "rendercheck.h"
+
+#include <QCheckBox>
+#include <QDateEdit>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimeEdit>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+class TestTimeInputs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+
+    void init()
+    {
+        Clock::SetNow(DateValue::Make(2026, 1, 31, 14, 5, 0));
+    }
+
+    void cleanup()
+    {
+        Clock::SetNow(QDateTime());
+    }
+
+    void timeFromText_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QTime>("shown");
+        QTest::newRow("stored setting") << QStringLiteral("30/12/1899 23:00:00") << QTime(23, 0);
+        QTest::newRow("time only") << QStringLiteral("23:00:00") << QTime(23, 0);
+        QTest::newRow("another day") << QStringLiteral("05/03/2006 08:30:00") << QTime(8, 30);
+        QTest::newRow("seconds kept") << QStringLiteral("30/12/1899 07:15:42") << QTime(7, 15, 42);
+        QTest::newRow("other length") << QStringLiteral("23:00") << QTime(0, 0);
+        QTest::newRow("empty") << QString() << QTime(0, 0);
+    }
+
+    void timeFromText()
+    {
+        QFETCH(QString, text);
+        QFETCH(QTime, shown);
+        Time input;
+        input.SetValue(QStringLiteral("12:00:00"));
+        QSignalSpy changed(&input, &Time::Changed);
+        input.SetValue(text);
+        QCOMPARE(input.Value(), DateValue::Zero().addSecs(shown.msecsSinceStartOfDay() / 1000));
+        QCOMPARE(input.Picker()->text(), shown.toString(QStringLiteral("HH:mm")));
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void timeFromOtherValues()
+    {
+        Time input;
+        input.SetValue(DateValue::Make(2020, 5, 6, 21, 45, 10));
+        QCOMPARE(input.Value(), DateValue::Make(1899, 12, 30, 21, 45, 10));
+        input.SetValue(QDateTime());
+        QCOMPARE(input.Value(), DateValue::Zero());
+        input.SetValue(2.75);
+        QCOMPARE(input.Value(), DateValue::Make(1899, 12, 30, 18, 0, 0));
+    }
+
+    void typedTimeRaisesChanged()
+    {
+        Time input;
+        input.show();
+        input.Picker()->setFocus();
+        QSignalSpy changed(&input, &Time::Changed);
+        QTest::keyClick(input.Picker(), Qt::Key_Up);
+        QCOMPARE(changed.count(), 1);
+        QCOMPARE(input.Value(), DateValue::Make(1899, 12, 30, 1, 0, 0));
+    }
+
+    void dateAsText()
+    {
+        Date input;
+        QSignalSpy changed(&input, &Date::Changed);
+        input.SetValue(QStringLiteral("05/03/2006"));
+        QCOMPARE(input.Value().toString(), QStringLiteral("05/03/2006"));
+        QCOMPARE(input.findChild<QDateEdit *>(QStringLiteral("Picker"))->text(), QStringLiteral("05-03-2006"));
+        QCOMPARE(changed.count(), 0);
+    }
+
+    void invalidDateText()
+    {
+        Date input;
+        input.SetValue(QStringLiteral("05/03/2006"));
+        input.SetRequired(true);
+        input.SetValue(QStringLiteral("не дата"));
+        QCOMPARE(input.Value().toString(), QStringLiteral("31/01/2026"));
+
+        input.SetRequired(false);
+        input.SetValue(QStringLiteral("не дата"));
+        QVERIFY(input.Day().isNull());
+        QCOMPARE(input.Value().toString(), QString());
+    }
+
+    void dateAsDateTime()
+    {
+        Date input;
+        input.SetValueType(1);
+        input.SetValue(DateValue::Make(2024, 2, 29, 17, 30, 5));
+        QCOMPARE(input.Value().toDateTime(), DateValue::Make(2024, 2, 29));
+        input.SetValue(QVariant());
+        QVERIFY(input.Value().toDateTime().isNull());
+        input.SetValueType(2);
+        QVERIFY(!input.Value().isValid());
+    }
+
+    void dayStepper()
+    {
+        Date input;
+        input.SetSlider(true);
+        input.show();
+        input.SetValue(QStringLiteral("31/01/2026"));
+        QSignalSpy changed(&input, &Date::Changed);
+        auto *up = input.findChild<QToolButton *>(QStringLiteral("DayUp"));
+        QTest::mouseClick(up, Qt::LeftButton);
+        QCOMPARE(input.Value().toString(), QStringLiteral("01/02/2026"));
+        QCOMPARE(changed.count(), 1);
+        QTest::mouseClick(input.findChild<QToolButton *>(QStringLiteral("DayDown")), Qt::LeftButton);
+        QCOMPARE(input.Value().toString(), QStringLiteral("31/01/2026"));
+
+        input.SetValue(QString());
+        QVERIFY(!up->isEnabled());
+        input.findChild<QCheckBox *>(QStringLiteral("Check"))->click();
+        QVERIFY(up->isEnabled());
+        QCOMPARE(input.Value().toString(), QStringLiteral("31/01/2026"));
+        input.SetEnabled(false);
+        QVERIFY(!up->isEnabled());
+    }
+
+    void newDateShowsToday()
+    {
+        Date input;
+        QCOMPARE(input.Value().toString(), QStringLiteral("31/01/2026"));
+    }
+
+    void duration_data()
+    {
+        QTest::addColumn<bool>("signVisible");
+        QTest::addColumn<int>("value");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("sign");
+        QTest::addColumn<int>("readBack");
+        QTest::newRow("negative with sign") << true << -90 << QStringLiteral("01:30") << QStringLiteral("-") << -90;
+        QTest::newRow("negative without sign") << false << -90 << QStringLiteral("01:30") << QStringLiteral("+") << 90;
+        QTest::newRow("past a day") << false << 1500 << QStringLiteral("25:00") << QStringLiteral("+") << 1500;
+        QTest::newRow("largest") << true << 59999 << QStringLiteral("999:59") << QStringLiteral("+") << 59999;
+        QTest::newRow("beyond largest") << true << -70000 << QStringLiteral("999:59") << QStringLiteral("-") << -59999;
+        QTest::newRow("zero") << true << 0 << QStringLiteral("00:00") << QStringLiteral("+") << 0;
+    }
+
+    void duration()
+    {
+        QFETCH(bool, signVisible);
+        QFETCH(int, value);
+        QFETCH(QString, shown);
+        QFETCH(QString, sign);
+        QFETCH(int, readBack);
+        Duration input;
+        input.SetSignVisible(signVisible);
+        input.SetValue(value);
+        QCOMPARE(input.findChild<DurationSpinBox *>(QStringLiteral("dtTime"))->text(), shown);
+        QCOMPARE(input.findChild<QPushButton *>(QStringLiteral("SignBtn"))->text(), sign);
+        QCOMPARE(input.Value(), readBack);
+    }
+
+    void typedDuration()
+    {
+        Duration input;
+        input.show();
+        auto *minutes = input.findChild<DurationSpinBox *>(QStringLiteral("dtTime"));
+        minutes->setFocus();
+        QSignalSpy changed(&input, &Duration::Changed);
+        minutes->findChild<QLineEdit *>()->selectAll();
+        QTest::keyClicks(minutes, QStringLiteral("26:15"));
+        QCOMPARE(input.Value(), 26 * 60 + 15);
+        QVERIFY(changed.count() >= 1);
+
+        minutes->findChild<QLineEdit *>()->setCursorPosition(1);
+        QTest::keyClick(minutes, Qt::Key_Up);
+        QCOMPARE(input.Value(), 27 * 60 + 15);
+        minutes->findChild<QLineEdit *>()->setCursorPosition(4);
+        QTest::keyClick(minutes, Qt::Key_Down);
+        QCOMPARE(input.Value(), 27 * 60 + 14);
+    }
+
+    void dialogTakesWhatIsTyped()
+    {
+        Duration input;
+        input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
+        auto *minutes = input.findChild<DurationSpinBox *>(QStringLiteral("dtTime"));
+        minutes->setFocus();
+        minutes->findChild<QLineEdit *>()->selectAll();
+        QTest::keyClicks(minutes, QStringLiteral("1:3"));
+        int validated = 0;
+        connect(&input, &Duration::ValidateMe, this, [&](bool &) {
+            ++validated;
+            QCOMPARE(input.Value(), 63);
+        });
+        QVERIFY(FocusValidator::ValidateFocusWidget());
+        QCOMPARE(validated, 1);
+        QCOMPARE(input.Value(), 63);
+    }
+
+    void signButtonTurnsTheSign()
+    {
+        Duration input;
+        input.SetSignVisible(true);
+        input.SetValue(45);
+        input.show();
+        QSignalSpy changed(&input, &Duration::Changed);
+        QTest::mouseClick(input.findChild<QPushButton *>(QStringLiteral("SignBtn")), Qt::LeftButton);
+        QCOMPARE(input.Value(), -45);
+        QCOMPARE(changed.count(), 1);
+        input.SetSignVisible(false);
+        QCOMPARE(input.Value(), 45);
+    }
+
+    void durationValidatesOnLeaving()
+    {
+        QWidget form;
+        auto *layout = new QVBoxLayout(&form);
+        auto *input = new Duration(&form);
+        auto *other = new QLineEdit(&form);
+        layout->addWidget(input);
+        layout->addWidget(other);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        connect(input, &Duration::ValidateMe, this, [](bool &Cancel) { Cancel = true; });
+        qint16 lastKey = 0;
+        connect(input, &Duration::KeyDown, this, [&lastKey](qint16 &KeyCode, qint16 &) { lastKey = KeyCode; });
+        input->setFocus();
+        QTest::keyClick(input->findChild<DurationSpinBox *>(), Qt::Key_Return);
+        QCOMPARE(lastKey, qint16(13));
+        other->setFocus(Qt::TabFocusReason);
+        QTRY_VERIFY(input->findChild<DurationSpinBox *>()->hasFocus());
+    }
+
+    void render()
+    {
+        Time time;
+        time.SetValue(QStringLiteral("23:00:00"));
+        time.show();
+        QVERIFY(RenderControl(&time, QStringLiteral("time")));
+
+        Date date;
+        date.SetSlider(true);
+        date.SetValue(QStringLiteral("05/03/2006"));
+        date.show();
+        QVERIFY(RenderControl(&date, QStringLiteral("date")));
+
+        Duration duration;
+        duration.SetSignVisible(true);
+        duration.SetValue(-1500);
+        duration.show();
+        QVERIFY(RenderControl(&duration, QStringLiteral("duration")));
+    }
+};
+
+QTEST_MAIN(TestTimeInputs)
+#include "tst_timeinputs.moc"
