@@ -1,0 +1,388 @@
+#include "computercontrol.h"
+
+#include "clock.h"
+#include "tilelook.h"
+#include "tilemenustate.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPolygon>
+
+namespace
+{
+// Twips to pixels: 15 twips a pixel.
+int Px(int twips)
+{
+    return qRound(twips / 15.0);
+}
+
+QString Rgb(const QColor &colour)
+{
+    return colour.name(QColor::HexRgb);
+}
+
+void SetBackground(QWidget *widget, const QColor &colour, bool border = false)
+{
+    widget->setStyleSheet(
+        QStringLiteral("#%1 { background-color: %2; %3 }")
+            .arg(widget->objectName(), Rgb(colour), border ? QStringLiteral("border: 1px solid black;") : QString()));
+}
+
+// The traffic lines' arrows: down for what comes in, up for what goes out.
+QPixmap ArrowPixmap(bool down)
+{
+    QPixmap pixmap(Px(255), Px(255));
+    pixmap.fill(Qt::transparent);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setBrush(down ? QColor(0x00, 0x80, 0x00) : QColor(0x00, 0x00, 0xC0));
+    painter.setPen(Qt::NoPen);
+    const int s = pixmap.width();
+    const QPolygon arrow = down ? QPolygon({QPoint(s / 2, s - 2), QPoint(2, s / 2), QPoint(s - 2, s / 2)})
+                                : QPolygon({QPoint(s / 2, 2), QPoint(2, s / 2), QPoint(s - 2, s / 2)});
+    painter.drawPolygon(arrow);
+    painter.drawRect(down ? QRect(s / 3, 2, s / 3, s / 2) : QRect(s / 3, s / 2, s / 3, s / 2 - 2));
+    return pixmap;
+}
+
+constexpr int TileWidth = 1100;
+// The number's line, so that the whole tile is as high as the panel's template (2250).
+constexpr int LabelHeight = 253;
+} // namespace
+
+ComputerControl::ComputerControl(SeanceData &Data, TileFeedback &Feedback, QWidget *parent)
+    : QWidget(parent)
+    , m_data(Data)
+    , m_tile(new ComputerTile(Data, Feedback, this))
+{
+    setObjectName(QStringLiteral("ComputerControl"));
+    BuildControls();
+    BuildMenu();
+    m_showTimer.setSingleShot(true);
+    m_showTimer.setInterval(1);
+    connect(&m_showTimer, &QTimer::timeout, this, &ComputerControl::ShowTimerFired);
+    connect(m_tile, &ComputerTile::Changed, this, &ComputerControl::UpdateView);
+    setFixedSize(Px(TileWidth), Px(LabelHeight + 1997));
+    UpdateView();
+}
+
+ComputerControl::~ComputerControl() = default;
+
+void ComputerControl::BuildControls()
+{
+    m_computerIdLabel = new QLabel(QStringLiteral("99"), this);
+    m_computerIdLabel->setObjectName(QStringLiteral("ComputerIDLabel"));
+    m_computerIdLabel->setToolTip(QStringLiteral("Номер компьютера"));
+    m_computerIdLabel->setAlignment(Qt::AlignCenter);
+    QFont numberFont(QStringLiteral("Times New Roman"), 12, QFont::Bold);
+    m_computerIdLabel->setFont(numberFont);
+
+    m_outerScreen = new QFrame(this);
+    m_outerScreen->setObjectName(QStringLiteral("OuterScreen"));
+    SetBackground(m_outerScreen, QColor(0xE0, 0xE0, 0xE0), true);
+    m_innerScreen = new QFrame(this);
+    m_innerScreen->setObjectName(QStringLiteral("InnerScreen"));
+    m_remainingTime = new QLabel(m_innerScreen);
+    m_remainingTime->setObjectName(QStringLiteral("RemainingTime"));
+    m_remainingTime->setToolTip(QStringLiteral("Время до конца сеанса"));
+    m_remainingTime->setAlignment(Qt::AlignCenter);
+    m_remainingTime->setFont(QFont(QStringLiteral("MS Sans Serif"), 12, QFont::Bold));
+
+    m_nightScreen = new QFrame(this);
+    m_nightScreen->setObjectName(QStringLiteral("NightScreen"));
+    m_nightReserveNickname = new QLabel(m_nightScreen);
+    m_nightReserveNickname->setObjectName(QStringLiteral("NightReserveNickname"));
+    m_nightReserveNickname->setAlignment(Qt::AlignCenter);
+
+    m_startedShortcut = new QLabel(this);
+    m_startedShortcut->setObjectName(QStringLiteral("StartedShortcut"));
+    m_startedShortcut->setToolTip(QStringLiteral("Запущенный ярлык"));
+    m_startedShortcut->setAlignment(Qt::AlignCenter);
+    m_startedShortcut->setFrameShape(QFrame::Box);
+
+    const auto trafficLine = [this](QLabel *&image,
+                                    QLabel *&label,
+                                    const char *imageName,
+                                    const char *labelName,
+                                    const QString &tip,
+                                    bool down) {
+        image = new QLabel(this);
+        image->setObjectName(QString::fromLatin1(imageName));
+        image->setPixmap(ArrowPixmap(down));
+        image->setToolTip(tip);
+        label = new QLabel(this);
+        label->setObjectName(QString::fromLatin1(labelName));
+        label->setToolTip(tip);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        image->hide();
+        label->hide();
+    };
+    trafficLine(m_downloadImage,
+                m_downloadLabel,
+                "DownloadImage",
+                "DownloadLabel",
+                QStringLiteral("Входящий трафик"),
+                true);
+    trafficLine(m_uploadedImage,
+                m_uploadedLabel,
+                "UploadedImage",
+                "UploadedLabel",
+                QStringLiteral("Исходящий трафик"),
+                false);
+}
+
+QAction *ComputerControl::AddEntry(const char *Name, const QString &Caption, void (ComputerControl::*Handler)())
+{
+    QAction *action = m_menu->addAction(Caption);
+    action->setObjectName(QString::fromLatin1(Name));
+    connect(action, &QAction::triggered, this, Handler);
+    return action;
+}
+
+void ComputerControl::BuildMenu()
+{
+    m_menu = new QMenu(this);
+    m_menu->setObjectName(QStringLiteral("mnuComputer"));
+    QAction *title = m_menu->addAction(QString());
+    title->setObjectName(QStringLiteral("mnuComputerName"));
+    m_menu->addSeparator();
+    AddEntry("mnuComputerAddSeance", QStringLiteral("&Добавить сеанс"), &ComputerControl::OnAddSeance);
+    AddEntry("mnuComputerAlterSeance", QStringLiteral("&Изменить длительность"), &ComputerControl::OnAlterSeance);
+    AddEntry("mnuComputerEditSeancePrefs", QStringLiteral("И&зменить параметры"), &ComputerControl::OnEditSeancePrefs);
+    AddEntry("mnuComputerBreakSeance", QStringLiteral("&Отменить сеанс"), &ComputerControl::OnBreakSeance);
+    AddEntry("mnuComputerStopSeance", QStringLiteral("&Завершить сеанс"), &ComputerControl::OnStopSeance);
+    AddEntry("mnuComputerMoveSeance", QStringLiteral("П&ересадить"), &ComputerControl::OnMoveSeance);
+    m_menu->addSeparator();
+    AddEntry("mnuComputerStartReserveSeance",
+             QStringLiteral("Запустить &ночной сеанс"),
+             &ComputerControl::OnStartReserveSeance);
+    AddEntry("mnuComputerReserveNight", QStringLiteral("З&арезервировать ночь"), &ComputerControl::OnReserveNight);
+    AddEntry("mnuComputerCancelReserveNight",
+             QStringLiteral("О&тменить резерв ночи"),
+             &ComputerControl::OnCancelReserveNight);
+    AddEntry("mnuComputerStartReservedNight",
+             QStringLiteral("&Активировать резерв ночи"),
+             &ComputerControl::OnStartReservedNight);
+    m_menu->addSeparator();
+    AddEntry("mnuComputerReboot", QStringLiteral("&Перезагрузить"), &ComputerControl::OnReboot);
+    AddEntry("mnuComputerShutdown", QStringLiteral("&Выключить"), &ComputerControl::OnShutdown);
+    m_menu->addSeparator();
+    AddEntry("mnuComputerSendSettings", QStringLiteral("Обновить &настройки"), &ComputerControl::OnSendSettings);
+}
+
+void ComputerControl::PrepareMenu()
+{
+    const QDateTime now = Clock::Now();
+    const qint32 num = m_tile->ComputerNum();
+    const auto seance = m_data.SeanceAt(num, now);
+    const TileMenuState state = TileMenuState::For(seance.has_value(),
+                                                   seance && seance->IsNight,
+                                                   m_data.IsNightTime(now),
+                                                   m_data.NightState(num, now).State,
+                                                   m_tile->IsOnline());
+    const auto entry = [this](const char *name) {
+        return m_menu->findChild<QAction *>(QString::fromLatin1(name));
+    };
+    entry("mnuComputerName")->setText(QStringLiteral("Компьютер №") + QString::number(num));
+    entry("mnuComputerAddSeance")->setEnabled(state.AddSeance);
+    entry("mnuComputerAlterSeance")->setEnabled(state.AlterSeance);
+    entry("mnuComputerEditSeancePrefs")->setEnabled(state.EditSeancePrefs);
+    entry("mnuComputerBreakSeance")->setEnabled(state.BreakSeance);
+    entry("mnuComputerStopSeance")->setEnabled(state.StopSeance);
+    entry("mnuComputerMoveSeance")->setEnabled(state.MoveSeance);
+    entry("mnuComputerStartReserveSeance")->setEnabled(state.StartReserveSeance);
+    entry("mnuComputerReserveNight")->setEnabled(state.ReserveNight);
+    entry("mnuComputerCancelReserveNight")->setEnabled(state.CancelReserveNight);
+    entry("mnuComputerStartReservedNight")->setEnabled(state.StartReservedNight);
+    entry("mnuComputerReboot")->setEnabled(state.Reboot);
+    entry("mnuComputerShutdown")->setEnabled(state.Shutdown);
+    entry("mnuComputerSendSettings")->setEnabled(state.SendSettings);
+    m_menu->setDefaultAction(entry(state.DefaultIsAlter ? "mnuComputerAlterSeance" : "mnuComputerAddSeance"));
+}
+
+void ComputerControl::ShowComputerMenu(const QPoint &GlobalPos)
+{
+    PrepareMenu();
+    m_menu->exec(GlobalPos);
+}
+
+void ComputerControl::DoDefaultAction()
+{
+    if (CurrentSeanceCode() != 0) {
+        OnAlterSeance();
+    } else {
+        OnAddSeance();
+    }
+}
+
+void ComputerControl::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::RightButton) {
+        ShowComputerMenu(event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
+}
+
+void ComputerControl::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton) {
+        DoDefaultAction();
+        return;
+    }
+    QWidget::mouseDoubleClickEvent(event);
+}
+
+void ComputerControl::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ArrangeControls();
+}
+
+void ComputerControl::ArrangeControls()
+{
+    const int w = Px(TileWidth);
+    const int labelHeight = Px(LabelHeight);
+    m_computerIdLabel->setGeometry(0, 0, w, labelHeight);
+    const int outerTop = labelHeight + Px(73);
+    m_outerScreen->setGeometry((w - Px(935)) / 2, outerTop, Px(935), Px(766));
+    m_innerScreen->setGeometry((w - Px(766)) / 2, labelHeight + Px(83), Px(766), Px(600));
+    m_remainingTime->setGeometry(0, 0, Px(766), Px(600));
+    const int nightTop = outerTop + Px(766) + Px(73);
+    m_nightScreen->setGeometry(0, nightTop, w, Px(260));
+    m_nightReserveNickname->setGeometry(Px(10), 0, w - 2 * Px(10), Px(260));
+    const int line = Px(255);
+    const int shortcutTop = nightTop + Px(260) + Px(60);
+    m_startedShortcut->setGeometry(0, shortcutTop, w, line);
+    m_downloadImage->setGeometry(0, shortcutTop + line, line, line);
+    m_downloadLabel->setGeometry(line, shortcutTop + line, w - line, line);
+    m_uploadedImage->setGeometry(0, shortcutTop + 2 * line, line, line);
+    m_uploadedLabel->setGeometry(line, shortcutTop + 2 * line, w - line, line);
+}
+
+void ComputerControl::UpdateView()
+{
+    const ComputerTile &tile = *m_tile;
+    m_computerIdLabel->setText(tile.ComputerCaption());
+    SetBackground(m_innerScreen, tile.ScreenColour());
+    m_remainingTime->setText(TileLook::RemainingText(tile.RemainingMinutes()));
+    m_remainingTime->setStyleSheet(QStringLiteral("color: %1; background: transparent;")
+                                       .arg(tile.IsOnline() ? QStringLiteral("black") : QStringLiteral("white")));
+    SetBackground(m_nightScreen, tile.NightColour());
+    m_nightReserveNickname->setText(tile.ReserveNickname());
+    m_nightReserveNickname->setToolTip(tile.NightToolTip());
+    m_startedShortcut->setText(tile.StartedShortcut());
+
+    const TrafficCounter &traffic = tile.Traffic();
+    const bool shown = traffic.SeanceCode() >= 1 && traffic.Internet();
+    const QColor face = palette().color(QPalette::Button);
+    const auto showLine = [&](QLabel *image, QLabel *label, Currency bytes, bool exhausted) {
+        label->setText(shown ? TileLook::TrafficText(bytes) : QString());
+        SetBackground(label, exhausted ? QColor(0xFF, 0x00, 0x00) : face, true);
+        image->setVisible(shown);
+        label->setVisible(shown);
+    };
+    showLine(m_downloadImage, m_downloadLabel, traffic.Downloaded(), traffic.DownloadExhausted());
+    showLine(m_uploadedImage, m_uploadedLabel, traffic.Uploaded(), traffic.UploadExhausted());
+}
+
+qint32 ComputerControl::CurrentSeanceCode() const
+{
+    const auto seance = m_data.SeanceAt(m_tile->ComputerNum(), Clock::Now());
+    return seance ? seance->Code : 0;
+}
+
+void ComputerControl::QueueRequest(PendingAction Action)
+{
+    // The dialogs these requests open must not run inside the popup menu.
+    m_pendingAction = Action;
+    m_showTimer.start();
+}
+
+void ComputerControl::ShowTimerFired()
+{
+    if (m_pendingAction == AddSeance) {
+        emit QueryToAddSeance();
+    } else {
+        emit QueryToAlterSeance();
+    }
+}
+
+void ComputerControl::OnAddSeance()
+{
+    QueueRequest(AddSeance);
+}
+
+void ComputerControl::OnAlterSeance()
+{
+    if (CurrentSeanceCode() != 0) {
+        QueueRequest(AlterSeance);
+    }
+}
+
+void ComputerControl::OnEditSeancePrefs()
+{
+    if (CurrentSeanceCode() != 0) {
+        emit QueryToEditSeancePrefs();
+    }
+}
+
+void ComputerControl::OnBreakSeance()
+{
+    bool isBreak = true;
+    emit QueryToBreakStopSeance(isBreak);
+}
+
+void ComputerControl::OnStopSeance()
+{
+    bool isBreak = false;
+    emit QueryToBreakStopSeance(isBreak);
+}
+
+void ComputerControl::OnMoveSeance()
+{
+    qint32 code = CurrentSeanceCode();
+    if (code != 0) {
+        emit QueryToMoveSeance(code);
+    }
+}
+
+void ComputerControl::OnStartReserveSeance()
+{
+    emit QueryToStartReservedSeance();
+}
+
+void ComputerControl::OnReserveNight()
+{
+    emit QueryToReserveNight();
+}
+
+void ComputerControl::OnCancelReserveNight()
+{
+    emit QueryToBreakReserveNight();
+}
+
+void ComputerControl::OnStartReservedNight()
+{
+    emit QueryToStartReservedNight();
+}
+
+void ComputerControl::OnReboot()
+{
+    bool shutdown = false;
+    emit QueryToRebootShutdown(shutdown);
+}
+
+void ComputerControl::OnShutdown()
+{
+    bool shutdown = true;
+    emit QueryToRebootShutdown(shutdown);
+}
+
+void ComputerControl::OnSendSettings()
+{
+    m_tile->RequestServerSettings();
+}

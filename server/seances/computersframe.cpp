@@ -1,0 +1,214 @@
+#include "computersframe.h"
+
+#include "computercontrol.h"
+#include "leadingnumber.h"
+#include "panellayout.h"
+#include "tilefeedback.h"
+
+#include <QSet>
+
+#include <cmath>
+
+namespace
+{
+constexpr int DefaultIntervalMs = 20000;
+} // namespace
+
+ComputersFrame::ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget *parent)
+    : QWidget(parent)
+    , m_data(Data)
+    , m_feedback(Feedback)
+{
+    setObjectName(QStringLiteral("ComputersFrame"));
+    m_timer.setInterval(10000);
+    connect(&m_timer, &QTimer::timeout, this, &ComputersFrame::RefreshAll);
+    m_timer.start();
+}
+
+ComputersFrame::~ComputersFrame() = default;
+
+void ComputersFrame::LoadSettings()
+{
+    if (SyncComputerControls()) {
+        ArrangeComputerControls();
+    }
+}
+
+qint32 ComputersFrame::UserState(qint32 ComputerNum) const
+{
+    const ComputerControl *control = Control(ComputerNum);
+    return control ? control->Tile().State() : -1;
+}
+
+void ComputersFrame::SetUserState(qint32 ComputerNum, qint32 Value)
+{
+    if (ComputerControl *control = Control(ComputerNum)) {
+        control->Tile().SetState(Value);
+    }
+}
+
+bool ComputersFrame::IsInternetAllowed(qint32 ComputerNum) const
+{
+    const ComputerControl *control = Control(ComputerNum);
+    return control && control->Tile().IsInternetAllowed();
+}
+
+void ComputersFrame::ShortcutStarted(qint32 ComputerNum, qint32 ShortcutCode)
+{
+    if (ComputerControl *control = Control(ComputerNum)) {
+        control->Tile().ShortcutStarted(ShortcutCode);
+    }
+}
+
+void ComputersFrame::SeanceChanged(qint32 Kind)
+{
+    for (ComputerControl *control : Controls()) {
+        control->Tile().SeanceChanged(Kind);
+    }
+}
+
+void ComputersFrame::SetIntervals()
+{
+    const double ms =
+        std::nearbyint(LeadingNumber(m_data.ConfigValue(QStringLiteral("SeancesRefreshInterval"))) * 1000);
+    // A hand-edited interval of 0 or less would make the timer spin.
+    m_timer.setInterval(ms <= 0 ? DefaultIntervalMs : static_cast<int>(qMin(ms, double(INT_MAX))));
+}
+
+bool ComputersFrame::IncreaseCurSeanceTraffic(qint32 ComputerNum, qint32 Download, qint32 Upload)
+{
+    ComputerControl *control = Control(ComputerNum);
+    return control && control->Tile().IncreaseCurSeanceTraffic(Download, Upload);
+}
+
+bool ComputersFrame::ComputerControlExists(qint32 ComputerNum) const
+{
+    return Control(ComputerNum) != nullptr;
+}
+
+ComputerControl *ComputersFrame::Control(qint32 ComputerNum) const
+{
+    return m_controls.value(ComputerNum).data();
+}
+
+QList<ComputerControl *> ComputersFrame::Controls() const
+{
+    QList<ComputerControl *> controls;
+    for (const QPointer<ComputerControl> &control : m_controls) {
+        if (control) {
+            controls.append(control);
+        }
+    }
+    return controls;
+}
+
+QList<qint32> ComputersFrame::DistinctComputerNums()
+{
+    QList<qint32> nums;
+    QSet<qint32> seen;
+    for (qint32 num : m_data.ComputerNums()) {
+        if (seen.contains(num)) {
+            m_feedback.LogError(QStringLiteral("ComputersFrame: номер компьютера ") + QString::number(num)
+                                + QStringLiteral(" повторяется, повтор пропущен!"));
+            continue;
+        }
+        seen.insert(num);
+        nums.append(num);
+    }
+    return nums;
+}
+
+bool ComputersFrame::SyncComputerControls()
+{
+    bool changed = false;
+    for (qint32 num : m_controls.keys()) {
+        if (!m_data.ComputerExists(num)) {
+            RemoveComputerControl(num);
+            changed = true;
+        } else if (ComputerControl *control = Control(num)) {
+            control->Tile().SetComputerNum(num);
+        }
+    }
+    for (qint32 num : DistinctComputerNums()) {
+        if (!ComputerControlExists(num)) {
+            AddComputerControl(num);
+            changed = true;
+        }
+    }
+    return changed;
+}
+
+void ComputersFrame::RemoveComputerControl(qint32 ComputerNum)
+{
+    // The tile may be inside one of its own events right now: it goes on a later turn.
+    const QPointer<ComputerControl> control = m_controls.take(ComputerNum);
+    if (control) {
+        control->hide();
+        control->deleteLater();
+    }
+}
+
+void ComputersFrame::AddComputerControl(qint32 ComputerNum)
+{
+    QPointer<ComputerControl> control = new ComputerControl(m_data, m_feedback, this);
+    m_controls.insert(ComputerNum, control);
+    ConnectTile(control, ComputerNum);
+    control->Tile().SetComputerNum(ComputerNum);
+    control->Tile().Init();
+    if (control) {
+        control->Tile().RefreshData();
+    }
+    if (control) {
+        control->show();
+    }
+}
+
+void ComputersFrame::ConnectTile(ComputerControl *Control, qint32 ComputerNum)
+{
+    ComputerTile *tile = &Control->Tile();
+    connect(tile, &ComputerTile::QueryUserState, this, &ComputersFrame::QueryUserState);
+    connect(tile, &ComputerTile::SendServerSettings, this, &ComputersFrame::SendServerSettings);
+    connect(tile, &ComputerTile::Reboot, this, &ComputersFrame::Reboot);
+    connect(tile,
+            &ComputerTile::BeginSeance,
+            this,
+            [this, ComputerNum](SeanceData::Seance &seance, bool &withDesktop, bool &result) {
+                qint32 num = ComputerNum;
+                emit BeginSeance(num, seance, withDesktop, result);
+            });
+    connect(tile, &ComputerTile::TakingOverSeance, this, [this, tile](qint32 seanceCode) {
+        for (ComputerControl *other : Controls()) {
+            if (&other->Tile() != tile) {
+                other->Tile().ReleaseSeance(seanceCode);
+            }
+        }
+    });
+}
+
+void ComputersFrame::ArrangeComputerControls()
+{
+    const QList<qint32> nums = DistinctComputerNums();
+    const QList<QPoint> places = PanelLayout::Arrange(width() * 15, nums.size());
+    for (qsizetype i = 0; i < places.size(); ++i) {
+        if (ComputerControl *control = Control(nums[i])) {
+            control->move(qRound(places[i].x() / 15.0), qRound(places[i].y() / 15.0));
+        }
+    }
+}
+
+void ComputersFrame::RefreshAll()
+{
+    // A refresh may wait in an event while tiles come and go: walk guarded copies.
+    const QList<QPointer<ComputerControl>> controls = m_controls.values();
+    for (const QPointer<ComputerControl> &control : controls) {
+        if (control) {
+            control->Tile().RefreshData();
+        }
+    }
+}
+
+void ComputersFrame::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    ArrangeComputerControls();
+}

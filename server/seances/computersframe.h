@@ -1,0 +1,77 @@
+#pragma once
+
+#include "seancedata.h"
+
+#include <QMap>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+class ComputerControl;
+class TileFeedback;
+
+// The computers view's panel: one tile per `Computers` record, laid out in rows in table order and
+// refreshed on a timer. It carries the main window's per-computer calls to the right tile and
+// passes the tiles' network requests up as its own events, by reference.
+class ComputersFrame : public QWidget
+{
+    Q_OBJECT
+
+public:
+    ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget *parent = nullptr);
+    ~ComputersFrame() override;
+
+    // The computers view has nothing to save.
+    bool Changed() const
+    {
+        return false;
+    }
+
+    // Creates the missing tiles, removes those of deleted computers and lays them out again when
+    // the set changed.
+    void LoadSettings();
+    // The tile's state (0 idle, a seance code, -3 off line); -1 when the computer has no tile.
+    qint32 UserState(qint32 ComputerNum) const;
+    void SetUserState(qint32 ComputerNum, qint32 Value);
+    bool IsInternetAllowed(qint32 ComputerNum) const;
+    void ShortcutStarted(qint32 ComputerNum, qint32 ShortcutCode);
+    void SeanceChanged(qint32 Kind);
+    // Re-reads "SeancesRefreshInterval" (seconds).
+    void SetIntervals();
+    bool IncreaseCurSeanceTraffic(qint32 ComputerNum, qint32 Download, qint32 Upload);
+
+    bool ComputerControlExists(qint32 ComputerNum) const;
+    ComputerControl *Control(qint32 ComputerNum) const;
+    // Tiles in table order of their computers.
+    QList<ComputerControl *> Controls() const;
+    bool SyncComputerControls();
+    void AddComputerControl(qint32 ComputerNum);
+    void ArrangeComputerControls();
+    // The timer's work: every tile refreshes.
+    void RefreshAll();
+
+    int RefreshInterval() const
+    {
+        return m_timer.interval();
+    }
+
+signals:
+    void QueryUserState(QString &IP, qint32 &State);
+    void SendServerSettings(QString &IP);
+    void Reboot(QString &IP, bool &Shutdown);
+    void BeginSeance(qint32 &ComputerNum, SeanceData::Seance &Seance, bool &WithDesktop, bool &Result);
+
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
+private:
+    // Computer numbers of the table, each once: a repeated number is logged and skipped.
+    QList<qint32> DistinctComputerNums();
+    void RemoveComputerControl(qint32 ComputerNum);
+    void ConnectTile(ComputerControl *Control, qint32 ComputerNum);
+
+    SeanceData &m_data;
+    TileFeedback &m_feedback;
+    QMap<qint32, QPointer<ComputerControl>> m_controls;
+    QTimer m_timer;
+};

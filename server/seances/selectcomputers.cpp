@@ -1,0 +1,34 @@
+#include "selectcomputers.h"
+
+#include "core/compbuttons.h"
+#include "core/seancearithmetic.h"
+#include "seancedata.h"
+
+void SelectComputers(CompButtons &Buttons,
+                     SeanceData &Data,
+                     const QDateTime &Moment,
+                     bool CheckNight,
+                     bool WantReserve,
+                     bool AllowUsedReserve,
+                     bool CheckSeance,
+                     bool WantSeance,
+                     bool CheckNightSeance,
+                     bool WantNightSeance,
+                     bool OnlyAtNight)
+{
+    const QDateTime moment = MomentOrNow(Moment);
+    const bool nightOk = !OnlyAtNight || Data.IsNightTime(moment);
+    for (const auto &button : Buttons) {
+        bool stateOk = true;
+        if (CheckNight && nightOk) {
+            const qint32 state = Data.NightState(button->ComputerNum(), moment).State;
+            stateOk = WantReserve ? (state == 1 || state == 2) : (state == 0 || (state == 4 && AllowUsedReserve));
+        }
+        bool seanceOk = true;
+        if (CheckSeance && nightOk && stateOk) {
+            const auto seance = Data.SeanceAt(button->ComputerNum(), moment);
+            seanceOk = seance ? WantSeance && (!CheckNightSeance || seance->IsNight == WantNightSeance) : !WantSeance;
+        }
+        button->SetEnabled(nightOk && stateOk && seanceOk);
+    }
+}

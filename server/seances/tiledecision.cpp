@@ -1,0 +1,26 @@
+#include "tiledecision.h"
+
+TileAction DecideTileAction(qint32 ClientState, qint32 ServerSeance, qint32 Mark)
+{
+    if (ClientState == -3) {
+        return TileAction::None;
+    }
+    const qint32 client = qMax(ClientState, 0);
+    if (client > 0 && client != ServerSeance) {
+        return TileAction::CheckForeignSeance;
+    }
+    if (ServerSeance <= 0) {
+        return TileAction::None;
+    }
+    if (client == 0 && ServerSeance != 0) {
+        return TileAction::SendSeanceWithDesktop;
+    }
+    switch (Mark) {
+    case 0:
+        return TileAction::None;
+    case 2:
+        return TileAction::SendSeanceWithDesktop;
+    default:
+        return TileAction::SendSeance;
+    }
+}

@@ -1,0 +1,332 @@
+#include "clock.h"
+#include "datafolder.h"
+#include "datevalue.h"
+#include "memoryseancedata.h"
+#include "seances/computercontrol.h"
+#include "seances/computersframe.h"
+
+#include <QLabel>
+#include <QMenu>
+#include <QSignalSpy>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace
+{
+const QDateTime Now = DateValue::Make(2026, 3, 2, 23, 30, 0);
+} // namespace
+
+class TestComputersFrame : public QObject
+{
+    Q_OBJECT
+
+private:
+    MemorySeanceData data;
+    RecordingFeedback feedback;
+    // Client states the fake main window answers with, by IP address.
+    QHash<QString, qint32> clientStates;
+
+    void Answer(ComputersFrame &frame)
+    {
+        connect(&frame, &ComputersFrame::QueryUserState, &frame, [this](QString &ip, qint32 &state) {
+            state = clientStates.value(ip, -3);
+        });
+    }
+
+    static QList<QPoint> Places(const ComputersFrame &frame)
+    {
+        QList<QPoint> places;
+        for (ComputerControl *control : frame.Controls()) {
+            places.append(control->pos());
+        }
+        return places;
+    }
+
+private slots:
+
+    void init()
+    {
+        Clock::SetNow(Now);
+        data = MemorySeanceData();
+        feedback = RecordingFeedback();
+        clientStates.clear();
+        data.DesktopInternet.insert(1, true);
+    }
+
+    void oneTilePerComputer()
+    {
+        for (qint32 num : {1, 2, 4}) {
+            data.AddComputer(num);
+        }
+        clientStates.insert(QStringLiteral("127.0.0.2"), 0);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.resize(400, 600);
+        frame.LoadSettings();
+        QCOMPARE(frame.Controls().size(), 3);
+        QCOMPARE(frame.UserState(2), 0);
+        QCOMPARE(frame.UserState(1), -3);
+        QCOMPARE(frame.UserState(3), -1);
+        QVERIFY(!frame.IsInternetAllowed(3));
+        QVERIFY(!frame.IncreaseCurSeanceTraffic(3, 1, 1));
+
+        data.Computers.removeAt(0);
+        data.AddComputer(7);
+        QVERIFY(frame.SyncComputerControls());
+        QVERIFY(!frame.ComputerControlExists(1));
+        QVERIFY(frame.ComputerControlExists(7));
+        QVERIFY(!frame.SyncComputerControls());
+    }
+
+    void removedComputersCloseUp()
+    {
+        for (qint32 num : {1, 2, 3, 4, 5}) {
+            data.AddComputer(num);
+        }
+        ComputersFrame frame(data, feedback);
+        frame.resize(6000 / 15, 600);
+        frame.LoadSettings();
+        QCOMPARE(frame.Control(3)->pos(), QPoint(qRound(3162 / 15.0), 0));
+        data.Computers.removeAt(1);
+        frame.LoadSettings();
+        QCOMPARE(frame.Control(3)->pos(), QPoint(qRound(1743 / 15.0), 0));
+    }
+
+    void tenTilesAcross6000Twips()
+    {
+        for (qint32 num = 1; num <= 10; ++num) {
+            data.AddComputer(num);
+        }
+        ComputersFrame frame(data, feedback);
+        frame.resize(400, 800); // 6000 twips
+        frame.LoadSettings();
+        const int lefts[] = {324, 1743, 3162, 4581};
+        for (qint32 num = 1; num <= 10; ++num) {
+            QCOMPARE(frame.Control(num)->pos(), QPoint(qRound(lefts[(num - 1) % 4] / 15.0), (num - 1) / 4 * 2250 / 15));
+        }
+    }
+
+    void narrowPanelLeavesTilesInPlace()
+    {
+        data.AddComputer(1);
+        data.AddComputer(2);
+        ComputersFrame frame(data, feedback);
+        frame.resize(400, 400);
+        frame.LoadSettings();
+        const QList<QPoint> before = Places(frame);
+        frame.resize(40, 400);
+        QCOMPARE(Places(frame), before);
+    }
+
+    void largeAndRepeatedNumbers()
+    {
+        data.AddComputer(40000);
+        data.AddComputer(5);
+        data.AddComputer(40000);
+        ComputersFrame frame(data, feedback);
+        frame.resize(400, 400);
+        frame.LoadSettings();
+        QCOMPARE(frame.Controls().size(), 2);
+        QVERIFY(frame.ComputerControlExists(40000));
+        QCOMPARE(feedback.Logged.size(), 2); // once while syncing, once while arranging
+        QVERIFY(feedback.Logged.first().contains(QStringLiteral("40000")));
+        QCOMPARE(frame.Control(40000)->Tile().ComputerCaption(), QStringLiteral("40000"));
+    }
+
+    void refreshInterval_data()
+    {
+        QTest::addColumn<QString>("setting");
+        QTest::addColumn<int>("interval");
+        QTest::newRow("20 seconds") << QStringLiteral("20") << 20000;
+        QTest::newRow("fraction") << QStringLiteral("2.5") << 2500;
+        QTest::newRow("zero") << QStringLiteral("0") << 20000;
+        QTest::newRow("negative") << QStringLiteral("-4") << 20000;
+        QTest::newRow("no number") << QStringLiteral("abc") << 20000;
+    }
+
+    void refreshInterval()
+    {
+        QFETCH(QString, setting);
+        QFETCH(int, interval);
+        data.Config.insert(QStringLiteral("SeancesRefreshInterval"), setting);
+        ComputersFrame frame(data, feedback);
+        QCOMPARE(frame.RefreshInterval(), 10000);
+        frame.SetIntervals();
+        QCOMPARE(frame.RefreshInterval(), interval);
+    }
+
+    void eventsPassThroughByReference()
+    {
+        data.AddComputer(3);
+        data.AddSeance(9, 3, Now.addSecs(-600), Now.addSecs(3000));
+        clientStates.insert(QStringLiteral("127.0.0.3"), 0);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        qint32 begunOn = 0;
+        connect(&frame,
+                &ComputersFrame::BeginSeance,
+                &frame,
+                [&](qint32 &num, SeanceData::Seance &seance, bool &withDesktop, bool &result) {
+                    begunOn = num;
+                    QCOMPARE(seance.Code, 9);
+                    QVERIFY(withDesktop);
+                    result = true;
+                });
+        frame.LoadSettings();
+        QCOMPARE(begunOn, 3);
+        QCOMPARE(frame.UserState(3), 9);
+        QVERIFY(frame.IsInternetAllowed(3));
+        QVERIFY(frame.IncreaseCurSeanceTraffic(3, 100, 10));
+
+        QSignalSpy settings(&frame, &ComputersFrame::SendServerSettings);
+        frame.Control(3)->Tile().RequestServerSettings();
+        QCOMPARE(settings.count(), 1);
+
+        QSignalSpy reboots(&frame, &ComputersFrame::Reboot);
+        clientStates.insert(QStringLiteral("127.0.0.3"), 4);
+        frame.SetUserState(3, 4); // a seance the server does not have
+        QCOMPARE(reboots.count(), 1);
+        frame.RefreshAll();
+        QCOMPARE(reboots.count(), 2);
+    }
+
+    void seanceChangedReachesEveryTile()
+    {
+        data.AddComputer(1);
+        data.AddComputer(2);
+        ComputersFrame frame(data, feedback);
+        frame.LoadSettings();
+        frame.SeanceChanged(2);
+        QCOMPARE(frame.Control(1)->Tile().Mark(), 2);
+        QCOMPARE(frame.Control(2)->Tile().Mark(), 2);
+    }
+
+    void menuFollowsComputer()
+    {
+        data.AddComputer(1);
+        data.NightTime = true;
+        clientStates.insert(QStringLiteral("127.0.0.1"), 0);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.LoadSettings();
+        ComputerControl *tile = frame.Control(1);
+        tile->PrepareMenu();
+        QMenu *menu = tile->Menu();
+        const auto entry = [menu](const char *name) {
+            return menu->findChild<QAction *>(QLatin1String(name));
+        };
+        QCOMPARE(entry("mnuComputerName")->text(), QStringLiteral("Компьютер №1"));
+        QVERIFY(entry("mnuComputerAddSeance")->isEnabled());
+        QVERIFY(!entry("mnuComputerAlterSeance")->isEnabled());
+        QVERIFY(entry("mnuComputerStartReserveSeance")->isEnabled());
+        QVERIFY(entry("mnuComputerReboot")->isEnabled());
+        QCOMPARE(menu->defaultAction(), entry("mnuComputerAddSeance"));
+
+        QSignalSpy add(tile, &ComputerControl::QueryToAddSeance);
+        QSignalSpy alter(tile, &ComputerControl::QueryToAlterSeance);
+        entry("mnuComputerAlterSeance")->trigger(); // no seance: nothing
+        entry("mnuComputerAddSeance")->trigger();
+        QCOMPARE(add.count(), 0); // only after the menu has closed
+        QTRY_COMPARE(add.count(), 1);
+        QCOMPARE(alter.count(), 0);
+
+        QSignalSpy reboot(tile, &ComputerControl::QueryToRebootShutdown);
+        entry("mnuComputerShutdown")->trigger();
+        QCOMPARE(reboot.count(), 1);
+
+        data.AddSeance(9, 1, Now.addSecs(-60), Now.addSecs(600));
+        data.Seances[9].IsNight = true;
+        tile->PrepareMenu();
+        QVERIFY(!entry("mnuComputerAlterSeance")->isEnabled());
+        QVERIFY(entry("mnuComputerMoveSeance")->isEnabled());
+        QCOMPARE(menu->defaultAction(), entry("mnuComputerAlterSeance"));
+        qint32 moved = 0;
+        connect(tile, &ComputerControl::QueryToMoveSeance, tile, [&](qint32 &code) { moved = code; });
+        entry("mnuComputerMoveSeance")->trigger();
+        QCOMPARE(moved, 9);
+    }
+
+    void doubleClickAfterSeanceEndedAsksToAdd()
+    {
+        data.AddComputer(1);
+        data.AddSeance(9, 1, Now.addSecs(-3600), Now.addSecs(-1));
+        ComputersFrame frame(data, feedback);
+        frame.LoadSettings();
+        ComputerControl *tile = frame.Control(1);
+        QSignalSpy add(tile, &ComputerControl::QueryToAddSeance);
+        QSignalSpy alter(tile, &ComputerControl::QueryToAlterSeance);
+        QTest::mouseDClick(tile, Qt::LeftButton);
+        QTRY_COMPARE(add.count(), 1);
+        QCOMPARE(alter.count(), 0);
+    }
+
+    void tileShowsItsState()
+    {
+        data.AddComputer(1);
+        data.Computers[0].Name = QStringLiteral("Касса");
+        data.AddSeance(9, 1, Now.addSecs(-600), Now.addSecs(75 * 60));
+        data.Config.insert(QStringLiteral("HourDownloadLimit"), QStringLiteral("1"));
+        clientStates.insert(QStringLiteral("127.0.0.1"), 9);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.LoadSettings();
+        ComputerControl *tile = frame.Control(1);
+        const auto label = [tile](const char *name) {
+            return tile->findChild<QLabel *>(QLatin1String(name));
+        };
+        QCOMPARE(label("ComputerIDLabel")->text(), QStringLiteral("1: Касса"));
+        QCOMPARE(label("RemainingTime")->text(), QStringLiteral("01:15"));
+        QVERIFY(!label("DownloadLabel")->isHidden());
+        QCOMPARE(label("DownloadLabel")->text(), QStringLiteral("0,00Mb"));
+        QVERIFY(!frame.IncreaseCurSeanceTraffic(1, 2'000'000, 0));
+        QCOMPARE(label("DownloadLabel")->text(), QStringLiteral("1,91Mb"));
+        QVERIFY(label("DownloadLabel")->styleSheet().contains(QStringLiteral("#ff0000")));
+    }
+
+    void renderPanel()
+    {
+        // Computers in each state: off line, idle, running, about to end, a foreign seance, reserved.
+        for (qint32 num = 1; num <= 8; ++num) {
+            data.AddComputer(num);
+        }
+        data.Computers[2].Name = QStringLiteral("VIP");
+        data.Config.insert(QStringLiteral("SeanceAlarmTime"), QStringLiteral("5"));
+        data.Config.insert(QStringLiteral("HourDownloadLimit"), QStringLiteral("100"));
+        data.AddSeance(20, 2, Now.addSecs(-600), Now.addSecs(4500));
+        data.AddSeance(30, 3, Now.addSecs(-600), Now.addSecs(5400));
+        data.AddSeance(40, 4, Now.addSecs(-3600), Now.addSecs(180));
+        data.AddSeance(50, 6, Now.addSecs(-600), Now.addSecs(600));
+        data.Nights.insert(5, {2, true, QStringLiteral("Лис")});
+        data.Nights.insert(7, {1, true, QStringLiteral("Бобр")});
+        data.Nights.insert(8, {3, false, QString()});
+        const QHash<qint32, qint32> states{{2, 20}, {3, 30}, {4, 40}, {5, 0}, {6, 0}, {7, 0}, {8, 0}};
+        for (auto it = states.cbegin(); it != states.cend(); ++it) {
+            clientStates.insert(QStringLiteral("127.0.0.%1").arg(it.key()), it.value());
+        }
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        connect(&frame, &ComputersFrame::BeginSeance, &frame, [](qint32 &, SeanceData::Seance &, bool &, bool &result) {
+            result = false;
+        });
+        frame.resize(6000 / 15, 2 * 150);
+        frame.setStyleSheet(QStringLiteral("ComputersFrame { background: white; }"));
+        frame.LoadSettings();
+        frame.IncreaseCurSeanceTraffic(3, 5'000'000, 300'000);
+        frame.IncreaseCurSeanceTraffic(2, 900'000, 20'000);
+        frame.show();
+        const QImage image = frame.grab().toImage();
+        QCOMPARE(image.size(), frame.size() * image.devicePixelRatio());
+        const QString out = qEnvironmentVariable("QM_RENDER_DIR");
+        if (!out.isEmpty()) {
+            QVERIFY(image.save(out + QStringLiteral("/computersframe.png")));
+        }
+        // The off-line tile's screen is black, the idle one with a seance light red.
+        ComputerControl *offline = frame.Control(1);
+        const QWidget *screen = offline->findChild<QWidget *>(QStringLiteral("InnerScreen"));
+        const QPoint centre = offline->mapTo(&frame, screen->geometry().center());
+        QCOMPARE(image.pixelColor(centre + QPoint(-10, -10)), QColor(0, 0, 0));
+    }
+};
+
+QTEST_MAIN(TestComputersFrame)
+#include "tst_computersframe.moc"
