@@ -1,0 +1,40 @@
+#pragma once
+
+#include "messagepack.h"
+
+#include <QHash>
+#include <QList>
+
+// The answers that arrived on one connection and wait for the request they belong to, keyed by
+// their code, in the order of adding. Answers nobody took for 180 seconds are dropped.
+class MessagePacks final
+{
+public:
+    static constexpr qint64 MaxAgeSeconds = 180;
+
+    void Clear();
+    // Stamps Pack with the current time and stores it; false (Pack dropped) when an answer with
+    // its code is already waiting.
+    bool AddObject(const MessagePackPtr &Pack);
+    MessagePackPtr Item(qint32 Code) const;
+    qsizetype Count() const;
+    // The stored answer with Code, removed from the store; null when none.
+    MessagePackPtr PopMessagePack(qint32 Code);
+    void Remove(qint32 Code);
+
+    QList<MessagePackPtr>::const_iterator begin() const
+    {
+        return m_Order.cbegin();
+    }
+
+    QList<MessagePackPtr>::const_iterator end() const
+    {
+        return m_Order.cend();
+    }
+
+private:
+    void PurgeOldAnswers();
+
+    QList<MessagePackPtr> m_Order;
+    QHash<qint32, MessagePackPtr> m_ByCode;
+};

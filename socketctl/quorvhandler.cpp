@@ -1,0 +1,330 @@
+#include "quorvhandler.h"
+
+#include "listenersocket.h"
+#include "packetframing.h"
+#include "requestcounter.h"
+#include "socketstates.h"
+
+#include "clock.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QNetworkInterface>
+#include <QSettings>
+#include <QTimer>
+
+#include <chrono>
+#include <climits>
+
+namespace
+{
+const QString ConnectTimeoutKey = QStringLiteral("ConnectTimeout");
+const QString AnswerTimeoutKey = QStringLiteral("AnswerTimeout");
+
+// A remainder older than this is not the start of a message any more: it is dropped, which puts
+// the stream back in step.
+constexpr qint64 IncompleteMessageSeconds = 5;
+} // namespace
+
+struct Quorvhandler::Waiter
+{
+    const std::function<bool()> &Done;
+    QEventLoop &Loop;
+};
+
+Quorvhandler::Quorvhandler(QObject *parent)
+    : QObject(parent)
+    , m_Slots(std::make_unique<SocketStates>())
+    , m_Listener(std::make_unique<ListenerSocket>([this](qintptr descriptor) { AcceptConnection(descriptor); }))
+    , m_Requests(std::make_unique<RequestCounter>())
+{
+    connect(m_Listener.get(), &QTcpServer::acceptError, this, &Quorvhandler::RestartListener);
+}
+
+Quorvhandler::~Quorvhandler()
+{
+    // No waiting here: the host must not destroy the control while one of its dialogs runs.
+    m_Listener->close();
+    for (const SocketStatePtr &slot : m_Slots->Snapshot()) {
+        FreeSlot(slot);
+    }
+}
+
+bool Quorvhandler::Logging() const
+{
+    return m_Logging;
+}
+
+void Quorvhandler::SetLogging(bool Logging)
+{
+    m_Logging = Logging;
+}
+
+QString Quorvhandler::GetLocalIP() const
+{
+    if (IsSpecificAddress(m_BindAddress)) {
+        return m_BindAddress.toString();
+    }
+    const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
+    for (const QHostAddress &address : addresses) {
+        if (address.protocol() == QAbstractSocket::IPv4Protocol && !address.isLoopback()) {
+            return address.toString();
+        }
+    }
+    return QStringLiteral("127.0.0.1");
+}
+
+bool Quorvhandler::Start(qint32 iListenerPort, QString &ErrString)
+{
+    Stop_();
+    QString reason;
+    if (iListenerPort < 0 || iListenerPort > 65535) {
+        reason = QStringLiteral("недопустимый номер порта %1").arg(iListenerPort);
+    } else if (StartListener(static_cast<quint16>(iListenerPort), reason)) {
+        return true;
+    }
+    ErrString = QStringLiteral("Не удалось запустить прослушиватель: ") + reason;
+    Stop_();
+    return false;
+}
+
+void Quorvhandler::Stop_()
+{
+    m_Listener->close();
+    // A dialog that holds a slot gets a bounded time to finish; after that the slot is freed under
+    // it and the dialog fails when its wait returns.
+    QElapsedTimer elapsed;
+    elapsed.start();
+    const qint64 limitMs = qMax<qint64>(m_AnswerTimeout, 0) * 1000;
+    for (const SocketStatePtr &slot : m_Slots->Snapshot()) {
+        WaitUntil([&] { return !slot->Alive || !slot->Busy; }, qMax<qint64>(limitMs - elapsed.elapsed(), 0));
+        FreeSlot(slot);
+    }
+}
+
+qint32 Quorvhandler::ConnectTimeout() const
+{
+    return m_ConnectTimeout;
+}
+
+void Quorvhandler::SetConnectTimeout(qint32 Seconds)
+{
+    m_ConnectTimeout = Seconds;
+}
+
+qint32 Quorvhandler::AnswerTimeout() const
+{
+    return m_AnswerTimeout;
+}
+
+void Quorvhandler::SetAnswerTimeout(qint32 Seconds)
+{
+    m_AnswerTimeout = Seconds;
+}
+
+qint32 Quorvhandler::GetListenerPort() const
+{
+    return m_Listener->isListening() ? m_Listener->serverPort() : 0;
+}
+
+MessagePackPtr Quorvhandler::MakeMessagePacketFromParts(quint8 H, const QString &M, bool DontWaitForAnswer)
+{
+    auto pack = std::make_shared<MessagePack>();
+    pack->SetPacketDirection(DontWaitForAnswer ? pdSingle : pdRequest);
+    pack->SetHeader(H);
+    pack->SetMessage(M);
+    pack->SetCode(m_Requests->Next());
+    return pack;
+}
+
+QHostAddress Quorvhandler::BindAddress() const
+{
+    return m_BindAddress;
+}
+
+void Quorvhandler::SetBindAddress(const QHostAddress &Address)
+{
+    m_BindAddress = Address;
+}
+
+void Quorvhandler::ReadProperties(const QSettings &Settings)
+{
+    m_ConnectTimeout = Settings.value(ConnectTimeoutKey, DefaultConnectTimeout).toInt();
+    m_AnswerTimeout = Settings.value(AnswerTimeoutKey, DefaultAnswerTimeout).toInt();
+}
+
+void Quorvhandler::WriteProperties(QSettings &Settings) const
+{
+    const auto write = [&Settings](const QString &key, qint32 value, qint32 defaultValue) {
+        if (value == defaultValue) {
+            Settings.remove(key);
+        } else {
+            Settings.setValue(key, value);
+        }
+    };
+    write(ConnectTimeoutKey, m_ConnectTimeout, DefaultConnectTimeout);
+    write(AnswerTimeoutKey, m_AnswerTimeout, DefaultAnswerTimeout);
+}
+
+qsizetype Quorvhandler::SlotCount() const
+{
+    return m_Slots->Count();
+}
+
+bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
+{
+    m_Listener->close();
+    if (!m_Listener->listen(m_BindAddress, Port)) {
+        ErrString = m_Listener->errorString();
+        return false;
+    }
+    return true;
+}
+
+void Quorvhandler::RestartListener()
+{
+    const quint16 port = m_Listener->serverPort();
+    QString ignored;
+    StartListener(port, ignored);
+}
+
+void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
+{
+    // Qt does not report data again while its report is being handled; the running receive takes
+    // what arrives meanwhile before it finishes.
+    if (!Slot->Alive || Slot->Receiving || Slot->Socket->bytesAvailable() == 0) {
+        return;
+    }
+    const QDateTime now = Clock::Now();
+    if (Slot->LastIncommingMessageTime.isValid()
+        && Slot->LastIncommingMessageTime.secsTo(now) > IncompleteMessageSeconds) {
+        Slot->IncommingBuffer.clear();
+        Slot->IncommingReadPos = 0;
+    }
+    Slot->LastIncommingMessageTime = now;
+
+    // A dialog may hold this slot: it keeps holding it after the receive.
+    const bool wasBusy = Slot->Busy;
+    Slot->Busy = true;
+    Slot->Receiving = true;
+    const bool ok = ProcessIncoming(Slot);
+    if (!Slot->Alive) {
+        return;
+    }
+    Slot->Receiving = false;
+    if (!ok) {
+        FreeSlot(Slot);
+        return;
+    }
+    Slot->Busy = wasBusy;
+    WakeWaits();
+}
+
+bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
+{
+    // One pass per message, cutting at a read position, so a flood of small messages costs linear
+    // time; data that arrives while a request is handled is appended and cut in turn.
+    while (Slot->Alive) {
+        const QByteArray arrived = Slot->Socket->readAll();
+        if (!arrived.isEmpty()) {
+            Slot->IncommingBuffer += arrived;
+            Slot->LastIncommingMessageTime = Clock::Now();
+        }
+        auto pack = std::make_shared<MessagePack>();
+        qsizetype next = 0;
+        switch (PacketFraming::FromPacketString(Slot->IncommingBuffer, Slot->IncommingReadPos, *pack, next)) {
+        case PacketFraming::ParseResult::Malformed:
+            return false;
+        case PacketFraming::ParseResult::Incomplete:
+            Slot->IncommingBuffer.remove(0, Slot->IncommingReadPos);
+            Slot->IncommingReadPos = 0;
+            return true;
+        case PacketFraming::ParseResult::Complete:
+            break;
+        }
+        Slot->IncommingReadPos = next;
+        switch (pack->PacketDirection()) {
+        case pdRequest:
+        case pdSingle:
+            if (!HandleRequest(Slot, pack)) {
+                return false;
+            }
+            break;
+        case pdAnswer:
+            Slot->Answers.AddObject(pack);
+            WakeWaits();
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+bool Quorvhandler::HandleRequest(const SocketStatePtr &Slot, const MessagePackPtr &Pack)
+{
+    if (Pack->Header() != 0) {
+        emit IncomingRequest(Slot->RemoteIP, Pack);
+        if (!Slot->Alive) {
+            return false;
+        }
+    }
+    if (Pack->PacketDirection() != pdRequest) {
+        return true;
+    }
+    Pack->SetPacketDirection(pdAnswer);
+    QString ignored;
+    return SendPacket(Slot, *Pack, ignored);
+}
+
+bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pack, QString &ErrString)
+{
+    const QString sendFailed = QStringLiteral("Ошибка отправки сообщения на удалённый компьютер!");
+    const qint32 state = StateNumber(*Slot);
+    if (!Slot->Alive || IsClosedState(state)) {
+        ErrString = QStringLiteral("Коннекция %1 закрыта (%2)!").arg(Slot->Code).arg(state);
+        FreeSlot(Slot);
+        return false;
+    }
+    const QByteArray bytes = PacketFraming::ToPacketString(Pack);
+    Slot->Sending = true;
+    if (Slot->Socket->write(bytes) != bytes.size()) {
+        ErrString = sendFailed;
+        FreeSlot(Slot);
+        return false;
+    }
+    WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, qint64(m_AnswerTimeout) * 1000);
+    if (!Slot->Alive || Slot->Sending || IsClosedState(StateNumber(*Slot))) {
+        ErrString = sendFailed;
+        FreeSlot(Slot);
+        return false;
+    }
+    return true;
+}
+
+bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, qint64 TimeoutMs)
+{
+    if (Done()) {
+        return true;
+    }
+    QEventLoop loop;
+    Waiter waiter{Done, loop};
+    m_Waiters.append(&waiter);
+    QTimer timer;
+    timer.setSingleShot(true);
+    timer.setTimerType(Qt::PreciseTimer);
+    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
+    timer.start(std::chrono::milliseconds(qBound<qint64>(0, TimeoutMs, qint64(INT_MAX))));
+    loop.exec();
+    m_Waiters.removeOne(&waiter);
+    return Done();
+}
+
+void Quorvhandler::WakeWaits()
+{
+    for (Waiter *waiter : std::as_const(m_Waiters)) {
+        if (waiter->Done()) {
+            waiter->Loop.quit();
+        }
+    }
+}

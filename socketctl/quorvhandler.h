@@ -1,0 +1,130 @@
+#pragma once
+
+#include "messagepack.h"
+
+#include <QHostAddress>
+#include <QList>
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+class QSettings;
+class QTcpSocket;
+class ListenerSocket;
+class RequestCounter;
+class SocketStates;
+struct SocketState;
+using SocketStatePtr = std::shared_ptr<SocketState>;
+
+// The socket messaging control: a TCP listener and a pool of connections over which it sends
+// framed requests to a computer and waits for the answer (DialogMessage), and raises
+// IncomingRequest for every request or single message that arrives, answering a request with the
+// pack as the handler leaves it. Everything runs on the thread that owns the control; its waits
+// are nested event loops, so other events (and further dialogs) run inside a dialog. Do not
+// destroy the control while one of its dialogs or handlers is running.
+class Quorvhandler : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint32 DefaultConnectTimeout = 5;
+    static constexpr qint32 DefaultAnswerTimeout = 20;
+
+    explicit Quorvhandler(QObject *parent = nullptr);
+    ~Quorvhandler() override;
+
+    // Stored for hosts; no effect inside the control.
+    bool Logging() const;
+    void SetLogging(bool Logging);
+
+    // The local IPv4 address: the bind address when one is set, else the machine's first
+    // non-loopback IPv4 address ("127.0.0.1" when it has none).
+    QString GetLocalIP() const;
+
+    // Closes everything, then listens on iListenerPort (0: any free port). On failure ErrString
+    // is "Не удалось запустить прослушиватель: " and the reason, and nothing listens.
+    bool Start(qint32 iListenerPort, QString &ErrString);
+    // Stops listening and closes every connection; a connection that a dialog still uses is given
+    // up to AnswerTimeout seconds to become free.
+    void Stop_();
+
+    // Sends RequestM to ComputerIP (dotted) at the port this control listens on and returns the
+    // answer, or null with the reason in ErrString. A pdSingle pack is answered at once by the
+    // control itself with an empty answer of the same code and header.
+    MessagePackPtr DialogMessage(const QString &ComputerIP, const MessagePackPtr &RequestM, QString &ErrString);
+
+    // Seconds; also read and written by ReadProperties/WriteProperties.
+    qint32 ConnectTimeout() const;
+    void SetConnectTimeout(qint32 Seconds);
+    qint32 AnswerTimeout() const;
+    void SetAnswerTimeout(qint32 Seconds);
+
+    // The listening port, 0 when stopped.
+    qint32 GetListenerPort() const;
+
+    // A new pack with the next request number: pdSingle when DontWaitForAnswer, else pdRequest.
+    MessagePackPtr MakeMessagePacketFromParts(quint8 H, const QString &M = QString(), bool DontWaitForAnswer = false);
+
+    // The address the listener and outgoing connections bind to; all IPv4 addresses by default.
+    // Takes effect at the next Start and the next connection.
+    QHostAddress BindAddress() const;
+    void SetBindAddress(const QHostAddress &Address);
+
+    // The persisted properties "ConnectTimeout" and "AnswerTimeout"; a value equal to its default
+    // is not written, a missing one reads as its default.
+    void ReadProperties(const QSettings &Settings);
+    void WriteProperties(QSettings &Settings) const;
+
+    // The number of connection slots, for hosts that watch the pool.
+    qsizetype SlotCount() const;
+
+signals:
+    // A request or single message with a header other than 0 arrived from CompIP. For a request
+    // the pack as the handler leaves it is sent back as the answer; a handler that turns it into
+    // pdSingle sends no answer.
+    void IncomingRequest(const QString &CompIP, const MessagePackPtr &Mes);
+    // Declared for hosts; never emitted.
+    void LogEvent(const QString &logString, qint32 EventType, qint32 ConnectionID);
+
+private:
+    struct Waiter;
+
+    // Connection slots.
+    SocketStatePtr NewSlot(bool IsOutgoing, QString &ErrString);
+    void FreeSlot(const SocketStatePtr &Slot);
+    void PurgeSlots();
+    void DumpSlots() const;
+    void AttachSocket(const SocketStatePtr &Slot, QTcpSocket *Socket);
+
+    // Listener and receiving.
+    bool StartListener(quint16 Port, QString &ErrString);
+    void AcceptConnection(qintptr Descriptor);
+    void RestartListener();
+    void OnDataArrival(const SocketStatePtr &Slot);
+    bool ProcessIncoming(const SocketStatePtr &Slot);
+    bool HandleRequest(const SocketStatePtr &Slot, const MessagePackPtr &Pack);
+    bool SendPacket(const SocketStatePtr &Slot, const MessagePack &Pack, QString &ErrString);
+
+    // Request/answer dialog.
+    SocketStatePtr GetConnectedSlot(const QString &IP, QString &ErrString);
+    SocketStatePtr FindOutgoingSlot(const QString &IP);
+    bool ConnectSlot(const SocketStatePtr &Slot, const QString &IP, quint16 Port, QString &ErrString);
+    MessagePackPtr SendAndReceive(const SocketStatePtr &Slot, const MessagePackPtr &Pack, QString &ErrString);
+    bool WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, MessagePackPtr &Answer, QString &ErrString);
+
+    // Runs a nested event loop until Done holds or TimeoutMs pass; returns Done().
+    bool WaitUntil(const std::function<bool()> &Done, qint64 TimeoutMs);
+    // Lets every running wait look at its condition again.
+    void WakeWaits();
+
+    std::unique_ptr<SocketStates> m_Slots;
+    std::unique_ptr<ListenerSocket> m_Listener;
+    std::unique_ptr<RequestCounter> m_Requests;
+    QList<Waiter *> m_Waiters;
+    QHostAddress m_BindAddress = QHostAddress(QHostAddress::AnyIPv4);
+    qint32 m_ConnectTimeout = DefaultConnectTimeout;
+    qint32 m_AnswerTimeout = DefaultAnswerTimeout;
+    bool m_Logging = false;
+};

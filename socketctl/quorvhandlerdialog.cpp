@@ -1,0 +1,146 @@
+// The request/answer dialog: finding or opening a connection, probing a reused one, sending and
+// waiting for the answer.
+#include "quorvhandler.h"
+
+#include "listenersocket.h"
+#include "socketstates.h"
+
+#include "clock.h"
+
+namespace
+{
+const QString NotListening = QStringLiteral("Сетевая библиотека остановлена!");
+const QString NoAnswer = QStringLiteral("Не получен ответ на запрос от удалённого компьютера!");
+const QString WrongAnswer = QStringLiteral("От удалённого компьютера получен ответ неожиданного типа!");
+} // namespace
+
+MessagePackPtr Quorvhandler::DialogMessage(const QString &ComputerIP,
+                                           const MessagePackPtr &RequestM,
+                                           QString &ErrString)
+{
+    if (!m_Listener->isListening()) {
+        ErrString = NotListening;
+        return nullptr;
+    }
+    if (!RequestM) {
+        ErrString = QStringLiteral("Ошибка отправки сообщения на удалённый компьютер!");
+        return nullptr;
+    }
+    // ErrString stays as the caller passed it when the dialog succeeds.
+    QString error;
+    const SocketStatePtr slot = GetConnectedSlot(ComputerIP, error);
+    MessagePackPtr answer = slot ? SendAndReceive(slot, RequestM, error) : nullptr;
+    if (!answer) {
+        ErrString = error;
+        return nullptr;
+    }
+    // The connection stays open for later dialogs to the same computer.
+    slot->Busy = false;
+    WakeWaits();
+    return answer;
+}
+
+SocketStatePtr Quorvhandler::GetConnectedSlot(const QString &IP, QString &ErrString)
+{
+    if (SocketStatePtr slot = FindOutgoingSlot(IP)) {
+        return slot;
+    }
+    const SocketStatePtr slot = NewSlot(true, ErrString);
+    if (!slot || !ConnectSlot(slot, IP, static_cast<quint16>(GetListenerPort()), ErrString)) {
+        return nullptr;
+    }
+    return slot;
+}
+
+SocketStatePtr Quorvhandler::FindOutgoingSlot(const QString &IP)
+{
+    PurgeSlots();
+    for (const SocketStatePtr &slot : m_Slots->Snapshot()) {
+        if (!slot->Alive || !slot->IsOutgoing || slot->Busy || slot->RemoteIP != IP || StateNumber(*slot) != 7) {
+            continue;
+        }
+        slot->Busy = true;
+        // The peer's control answers the probe itself: a connection that died silently shows here
+        // instead of failing the real request.
+        const MessagePackPtr probe = MakeMessagePacketFromParts(0);
+        QString ignored;
+        if (SendAndReceive(slot, probe, ignored)) {
+            return slot;
+        }
+    }
+    return nullptr;
+}
+
+bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, quint16 Port, QString &ErrString)
+{
+    QTcpSocket *socket = Slot->Socket;
+    Slot->RemoteIP = IP;
+    if (IsSpecificAddress(m_BindAddress) && !socket->bind(m_BindAddress, 0)) {
+        ErrString = QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
+        FreeSlot(Slot);
+        return false;
+    }
+    socket->connectToHost(IP, Port);
+    // A refusal is the peer's answer, reported like a time-out; anything else that fails before
+    // connecting even starts is a fault of the request.
+    if (socket->state() == QAbstractSocket::UnconnectedState
+        && socket->error() != QAbstractSocket::ConnectionRefusedError) {
+        ErrString = QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
+        FreeSlot(Slot);
+        return false;
+    }
+    WaitUntil([&] { return !Slot->Alive || StateNumber(*Slot) != 6; }, qint64(m_ConnectTimeout) * 1000);
+    if (!Slot->Alive || StateNumber(*Slot) != 7) {
+        ErrString = QStringLiteral("Ошибка соединения с удалённым компьютером '") + IP + QLatin1Char(':')
+                    + QString::number(Port) + QStringLiteral("' !");
+        FreeSlot(Slot);
+        return false;
+    }
+    Slot->RemoteIP = DottedAddress(Slot->Socket->peerAddress());
+    DumpSlots();
+    return true;
+}
+
+MessagePackPtr Quorvhandler::SendAndReceive(const SocketStatePtr &Slot, const MessagePackPtr &Pack, QString &ErrString)
+{
+    if (!SendPacket(Slot, *Pack, ErrString)) {
+        return nullptr;
+    }
+    if (Pack->PacketDirection() == pdSingle) {
+        auto answer = std::make_shared<MessagePack>();
+        answer->SetCode(Pack->GetCode());
+        answer->SetHeader(Pack->Header());
+        answer->SetTime(Clock::Now());
+        answer->SetPacketDirection(pdAnswer);
+        return answer;
+    }
+    MessagePackPtr answer;
+    if (!WaitForAnswer(Slot, Pack->GetCode(), answer, ErrString)) {
+        return nullptr;
+    }
+    if (answer->Header() != Pack->Header()) {
+        ErrString = WrongAnswer;
+        FreeSlot(Slot);
+        return nullptr;
+    }
+    return answer;
+}
+
+bool Quorvhandler::WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, MessagePackPtr &Answer, QString &ErrString)
+{
+    if (!Slot->Alive || IsClosedState(StateNumber(*Slot))) {
+        ErrString = QStringLiteral("Коннекция %1 закрыта!").arg(Slot->Code);
+        FreeSlot(Slot);
+        return false;
+    }
+    WaitUntil(
+        [&] { return !Slot->Alive || Slot->Answers.Item(Code) || IsClosedState(StateNumber(*Slot)); },
+        qint64(m_AnswerTimeout) * 1000);
+    Answer = Slot->Alive ? Slot->Answers.PopMessagePack(Code) : nullptr;
+    if (Answer) {
+        return true;
+    }
+    ErrString = NoAnswer;
+    FreeSlot(Slot);
+    return false;
+}

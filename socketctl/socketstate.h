@@ -1,0 +1,79 @@
+#pragma once
+
+#include "messagepacks.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QPointer>
+#include <QTcpSocket>
+
+// One connection slot: a socket of the control and its bookkeeping. Whoever keeps a slot across a
+// wait keeps the shared pointer and checks Alive afterwards, since slot numbers are reused.
+struct SocketState
+{
+    explicit SocketState(qint32 Code)
+        : Code(Code)
+    {
+    }
+
+    const qint32 Code;
+    bool IsOutgoing = false;
+    // Some operation holds the slot: a dialog, the receive path or freeing.
+    bool Busy = false;
+    // A send was started and its completion, error or close has not been seen yet.
+    bool Sending = false;
+    // Received bytes from IncommingReadPos on do not yet form a whole message.
+    QByteArray IncommingBuffer;
+    qsizetype IncommingReadPos = 0;
+    QDateTime LastIncommingMessageTime;
+    // A receive is cutting messages out of the buffer; data arriving meanwhile is only appended.
+    bool Receiving = false;
+    MessagePacks Answers;
+
+    QPointer<QTcpSocket> Socket;
+    // Kept when the connection is made, since the socket forgets it once disconnected.
+    QString RemoteIP;
+    // The socket reported an error; together with a closed socket it reads as state 9.
+    bool Failed = false;
+    // False once the slot is freed.
+    bool Alive = true;
+};
+
+// The slot's socket state in the numbers hosts and the dump use: 0 closed, 6 connecting,
+// 7 connected, 8 closing, 9 error.
+inline qint32 StateNumber(const SocketState &Slot)
+{
+    const QAbstractSocket::SocketState state = Slot.Socket ? Slot.Socket->state() : QAbstractSocket::UnconnectedState;
+    switch (state) {
+    case QAbstractSocket::HostLookupState:
+    case QAbstractSocket::ConnectingState:
+        return 6;
+    case QAbstractSocket::ConnectedState:
+        return 7;
+    case QAbstractSocket::ClosingState:
+        return 8;
+    default:
+        return Slot.Failed ? 9 : 0;
+    }
+}
+
+// Closed, closing or failed: nothing more can be sent or received on it.
+inline bool IsClosedState(qint32 StateNumber)
+{
+    return StateNumber == 0 || StateNumber == 8 || StateNumber == 9;
+}
+
+// IPv4 addresses always in dotted form, never as "::ffff:127.0.0.5".
+inline QString DottedAddress(const QHostAddress &Address)
+{
+    bool isIPv4 = false;
+    const quint32 ipv4 = Address.toIPv4Address(&isIPv4);
+    return isIPv4 ? QHostAddress(ipv4).toString() : Address.toString();
+}
+
+// False for the "all addresses" wildcards, which need no binding of outgoing connections.
+inline bool IsSpecificAddress(const QHostAddress &Address)
+{
+    return Address != QHostAddress(QHostAddress::AnyIPv4) && Address != QHostAddress(QHostAddress::Any)
+        && Address != QHostAddress(QHostAddress::AnyIPv6);
+}

@@ -1,0 +1,46 @@
+#include "socketstates.h"
+
+#include <QSet>
+
+SocketStatePtr SocketStates::Add()
+{
+    QSet<qint32> taken;
+    for (const SocketStatePtr &slot : m_Slots) {
+        taken.insert(slot->Code);
+    }
+    qint32 code = 1;
+    while (taken.contains(code)) {
+        ++code;
+    }
+    if (code > MaxCode) {
+        return nullptr;
+    }
+    auto slot = std::make_shared<SocketState>(code);
+    m_Slots.append(slot);
+    return slot;
+}
+
+SocketStatePtr SocketStates::Item(qint32 Code) const
+{
+    for (const SocketStatePtr &slot : m_Slots) {
+        if (slot->Code == Code) {
+            return slot;
+        }
+    }
+    return nullptr;
+}
+
+qsizetype SocketStates::Count() const
+{
+    return m_Slots.size();
+}
+
+void SocketStates::Remove(qint32 Code)
+{
+    m_Slots.removeIf([Code](const SocketStatePtr &slot) { return slot->Code == Code; });
+}
+
+QList<SocketStatePtr> SocketStates::Snapshot() const
+{
+    return m_Slots;
+}
