@@ -34,8 +34,8 @@ constexpr double MaxInt32 = 2147483647.0;
 QByteArray ToPacketString(const MessagePack &Pack)
 {
     const QByteArray text = CodePage::ToWindows1251(Pack.Message());
-    return NumberForm(Pack.PacketDirection()) + '|' + NumberForm(Pack.GetCode()) + '|' + NumberForm(Pack.Header())
-        + '|' + NumberForm(text.size()) + '|' + text;
+    return NumberForm(Pack.PacketDirection()) + '|' + NumberForm(Pack.GetCode()) + '|' + NumberForm(Pack.Header()) + '|'
+           + NumberForm(text.size()) + '|' + text;
 }
 
 ParseResult FromPacketString(const QByteArray &Text, qsizetype From, MessagePack &Pack, qsizetype &Next)

@@ -1,11 +1,10 @@
 #include "quorvhandler.h"
 
+#include "clock.h"
 #include "listenersocket.h"
 #include "packetframing.h"
 #include "requestcounter.h"
 #include "socketstates.h"
-
-#include "clock.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>

@@ -1,11 +1,9 @@
 // The request/answer dialog: finding or opening a connection, probing a reused one, sending and
 // waiting for the answer.
-#include "quorvhandler.h"
-
-#include "listenersocket.h"
-#include "socketstates.h"
-
 #include "clock.h"
+#include "listenersocket.h"
+#include "quorvhandler.h"
+#include "socketstates.h"
 
 namespace
 {
@@ -14,9 +12,8 @@ const QString NoAnswer = QStringLiteral("Не получен ответ на з�
 const QString WrongAnswer = QStringLiteral("От удалённого компьютера получен ответ неожиданного типа!");
 } // namespace
 
-MessagePackPtr Quorvhandler::DialogMessage(const QString &ComputerIP,
-                                           const MessagePackPtr &RequestM,
-                                           QString &ErrString)
+MessagePackPtr
+Quorvhandler::DialogMessage(const QString &ComputerIP, const MessagePackPtr &RequestM, QString &ErrString)
 {
     if (!m_Listener->isListening()) {
         ErrString = NotListening;
@@ -76,7 +73,8 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
     QTcpSocket *socket = Slot->Socket;
     Slot->RemoteIP = IP;
     if (IsSpecificAddress(m_BindAddress) && !socket->bind(m_BindAddress, 0)) {
-        ErrString = QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
+        ErrString =
+            QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
         FreeSlot(Slot);
         return false;
     }
@@ -85,7 +83,8 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
     // connecting even starts is a fault of the request.
     if (socket->state() == QAbstractSocket::UnconnectedState
         && socket->error() != QAbstractSocket::ConnectionRefusedError) {
-        ErrString = QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
+        ErrString =
+            QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
         FreeSlot(Slot);
         return false;
     }
@@ -133,9 +132,8 @@ bool Quorvhandler::WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, Messag
         FreeSlot(Slot);
         return false;
     }
-    WaitUntil(
-        [&] { return !Slot->Alive || Slot->Answers.Item(Code) || IsClosedState(StateNumber(*Slot)); },
-        qint64(m_AnswerTimeout) * 1000);
+    WaitUntil([&] { return !Slot->Alive || Slot->Answers.Item(Code) || IsClosedState(StateNumber(*Slot)); },
+              qint64(m_AnswerTimeout) * 1000);
     Answer = Slot->Alive ? Slot->Answers.PopMessagePack(Code) : nullptr;
     if (Answer) {
         return true;

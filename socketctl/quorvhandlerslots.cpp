@@ -1,9 +1,7 @@
 // The control's connection slots: making, freeing, purging and the dump file.
-#include "quorvhandler.h"
-
-#include "socketstates.h"
-
 #include "datafolder.h"
+#include "quorvhandler.h"
+#include "socketstates.h"
 #include "textfiles.h"
 
 #include <unistd.h>

@@ -75,5 +75,5 @@ inline QString DottedAddress(const QHostAddress &Address)
 inline bool IsSpecificAddress(const QHostAddress &Address)
 {
     return Address != QHostAddress(QHostAddress::AnyIPv4) && Address != QHostAddress(QHostAddress::Any)
-        && Address != QHostAddress(QHostAddress::AnyIPv6);
+           && Address != QHostAddress(QHostAddress::AnyIPv6);
 }

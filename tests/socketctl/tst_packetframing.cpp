@@ -1,11 +1,10 @@
+#include "clock.h"
+#include "datevalue.h"
 #include "framingcheck.h"
 #include "messagepacks.h"
 #include "packetframing.h"
 #include "requestcounter.h"
 #include "socketstates.h"
-
-#include "clock.h"
-#include "datevalue.h"
 
 #include <QDir>
 #include <QTest>
@@ -32,6 +31,7 @@ class TestPacketFraming : public QObject
     Q_OBJECT
 
 private slots:
+
     void writes_data()
     {
         QTest::addColumn<int>("direction");
@@ -46,7 +46,8 @@ private slots:
         QTest::newRow("text with separator") << 1 << 9 << 1 << QStringLiteral("a|b") << QByteArray(" 1| 9| 1| 3|a|b");
         QTest::newRow("Cyrillic counts bytes")
             << 1 << 2 << 3 << QStringLiteral("Привет") << QByteArray(" 1| 2| 3| 6|\xCF\xF0\xE8\xE2\xE5\xF2");
-        QTest::newRow("character the code page lacks") << 1 << 2 << 3 << QStringLiteral("a\u4e2d") << QByteArray(" 1| 2| 3| 2|a?");
+        QTest::newRow("character the code page lacks")
+            << 1 << 2 << 3 << QStringLiteral("a\u4e2d") << QByteArray(" 1| 2| 3| 2|a?");
         QTest::newRow("negative code has no blank") << 2 << -5 << 255 << QString() << QByteArray(" 2|-5| 255| 0|");
     }
 
@@ -99,12 +100,12 @@ private slots:
         QTest::newRow("above 4 MiB") << QByteArray("1|5|4|4194305|") << malformed << QString() << -1;
         QTest::newRow("code beyond 32 bits") << QByteArray("1|99999999999|4|0|") << malformed << QString() << -1;
         QTest::newRow("exponent beyond 32 bits") << QByteArray("1e10|5|4|0|") << malformed << QString() << -1;
-        QTest::newRow("field of 64 bytes")
-            << QByteArray(63, ' ') + "1|5|4|0|" << complete << QString() << 71;
+        QTest::newRow("field of 64 bytes") << QByteArray(63, ' ') + "1|5|4|0|" << complete << QString() << 71;
         QTest::newRow("field of 65 bytes") << QByteArray(64, ' ') + "1|5|4|0|" << malformed << QString() << -1;
         QTest::newRow("endless first field") << QByteArray(1000, '7') << malformed << QString() << -1;
         QTest::newRow("empty fields") << QByteArray("||||") << complete << QString() << 4;
-        QTest::newRow("text holds separators") << QByteArray("1|5|4|5|||||||") << complete << QStringLiteral("|||||") << 13;
+        QTest::newRow("text holds separators")
+            << QByteArray("1|5|4|5|||||||") << complete << QStringLiteral("|||||") << 13;
     }
 
     void reads()

@@ -1,0 +1,93 @@
+#pragma once
+
+#include "clientsim.h"
+#include "datafolder.h"
+#include "socketctl.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+// A server control on 127.0.0.1 at a free port with short time-outs, simulated client computers on
+// 127.0.0.2, 127.0.0.3 ... at the same port, and the data folder in a temporary directory.
+class SocketFixture
+{
+public:
+    static constexpr int ShortTimeout = 1;
+
+    bool StartServer()
+    {
+        DataFolder::SetDataFolder(m_DataDir.path());
+        Server = std::make_unique<Quorvhandler>();
+        Server->SetBindAddress(QHostAddress(QStringLiteral("127.0.0.1")));
+        Server->SetConnectTimeout(ShortTimeout);
+        Server->SetAnswerTimeout(ShortTimeout);
+        QString error;
+        if (!Server->Start(0, error)) {
+            qWarning() << error;
+            return false;
+        }
+        Port = static_cast<quint16>(Server->GetListenerPort());
+        return true;
+    }
+
+    // The simulated computer on 127.0.0.<Number>.
+    ClientSim *StartClient(int Number, ClientSim::Mode Mode)
+    {
+        auto sim = std::make_unique<ClientSim>();
+        QString error;
+        if (!sim->Start(ClientAddress(Number), Port, Mode, error)) {
+            qWarning() << error;
+            return nullptr;
+        }
+        if (sim->Control()) {
+            sim->Control()->SetConnectTimeout(ShortTimeout);
+            sim->Control()->SetAnswerTimeout(ShortTimeout);
+        }
+        Clients.push_back(std::move(sim));
+        return Clients.back().get();
+    }
+
+    static QHostAddress ClientAddress(int Number)
+    {
+        return QHostAddress(QStringLiteral("127.0.0.%1").arg(Number));
+    }
+
+    static QString ClientIP(int Number)
+    {
+        return ClientAddress(Number).toString();
+    }
+
+    void Stop()
+    {
+        Clients.clear();
+        if (Server) {
+            Server->Stop_();
+            Server.reset();
+        }
+    }
+
+    // The lines of the slot dump without the final empty line.
+    QStringList DumpLines() const
+    {
+        QFile file(QDir(m_DataDir.path()).filePath(QStringLiteral("sckdump.txt")));
+        if (!file.open(QIODevice::ReadOnly)) {
+            return {QStringLiteral("<no dump>")};
+        }
+        QStringList lines = QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"));
+        while (!lines.isEmpty() && lines.constLast().isEmpty()) {
+            lines.removeLast();
+        }
+        return lines;
+    }
+
+    std::unique_ptr<Quorvhandler> Server;
+    std::vector<std::unique_ptr<ClientSim>> Clients;
+    quint16 Port = 0;
+
+private:
+    QTemporaryDir m_DataDir;
+};

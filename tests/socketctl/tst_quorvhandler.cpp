@@ -1,0 +1,349 @@
+// The control's listener and receive path: requests, probes and single messages that arrive,
+// framing cut or joined at any point, malformed and hostile input.
+#include "clock.h"
+#include "datevalue.h"
+#include "packetframing.h"
+#include "socketfixture.h"
+
+#include <QRandomGenerator>
+#include <QSettings>
+#include <QTimer>
+
+namespace
+{
+struct Event
+{
+    QString FromIP;
+    int Direction;
+    int Code;
+    int Header;
+    QString Message;
+};
+
+QByteArray Frame(int Direction, int Code, int Header, const QString &Message)
+{
+    MessagePack pack;
+    pack.SetPacketDirection(static_cast<enPacketDirection>(Direction));
+    pack.SetCode(Code);
+    pack.SetHeader(static_cast<quint8>(Header));
+    pack.SetMessage(Message);
+    return PacketFraming::ToPacketString(pack);
+}
+} // namespace
+
+class TestQuorvhandler : public QObject
+{
+    Q_OBJECT
+
+    SocketFixture f;
+    QList<Event> events;
+    // Runs inside the host's handler, after the event is recorded.
+    std::function<void(const MessagePackPtr &)> onRequest;
+
+    std::unique_ptr<RawConnection> Connect(int Number = 2)
+    {
+        auto connection = std::make_unique<RawConnection>();
+        if (!connection->Open(SocketFixture::ClientAddress(Number),
+                              QHostAddress(QStringLiteral("127.0.0.1")),
+                              f.Port)) {
+            return nullptr;
+        }
+        return connection;
+    }
+
+    QStringList Messages() const
+    {
+        QStringList messages;
+        for (const Event &event : events) {
+            messages.append(event.Message);
+        }
+        return messages;
+    }
+
+private slots:
+
+    void init()
+    {
+        QVERIFY(f.StartServer());
+        events.clear();
+        onRequest = nullptr;
+        connect(f.Server.get(),
+                &Quorvhandler::IncomingRequest,
+                this,
+                [this](const QString &ip, const MessagePackPtr &mes) {
+                    events.append(Event{ip, mes->PacketDirection(), mes->GetCode(), mes->Header(), mes->Message()});
+                    if (onRequest) {
+                        onRequest(mes);
+                    }
+                });
+    }
+
+    void cleanup()
+    {
+        f.Stop();
+        Clock::SetNow(QDateTime());
+    }
+
+    void requestIsRaisedAndAnsweredWithTheHandlersPack()
+    {
+        onRequest = [](const MessagePackPtr &mes) {
+            mes->SetMessage(QStringLiteral("-2"));
+        };
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(" 1| 5| 30| 1|7"));
+        QCOMPARE(connection->WaitForBytes(15), QByteArray(" 2| 5| 30| 2|-2"));
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events[0].FromIP, QStringLiteral("127.0.0.2"));
+        QCOMPARE(events[0].Header, 30);
+        QCOMPARE(events[0].Message, QStringLiteral("7"));
+    }
+
+    void probeIsAnsweredWithoutEvent()
+    {
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(" 1| 8| 0| 3|abc"));
+        QCOMPARE(connection->WaitForBytes(15), QByteArray(" 2| 8| 0| 3|abc"));
+        QVERIFY(events.isEmpty());
+    }
+
+    void singleMessageIsRaisedButNotAnswered()
+    {
+        const auto connection = Connect();
+        QVERIFY(connection);
+        // The probe after it shows that nothing came back for the single message.
+        QVERIFY(connection->Write(" 3| 6| 31| 2|12 1| 7| 0| 0|"));
+        QCOMPARE(connection->WaitForBytes(12), QByteArray(" 2| 7| 0| 0|"));
+        QCOMPARE(events.size(), 1);
+        QCOMPARE(events[0].Direction, int(pdSingle));
+        QCOMPARE(events[0].Message, QStringLiteral("12"));
+    }
+
+    void cyrillicTravelsAsWindows1251()
+    {
+        onRequest = [](const MessagePackPtr &mes) {
+            mes->SetMessage(QStringLiteral("Привет"));
+        };
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(" 1| 5| 32| 4|\xcf\xe0\xf0\xee"));
+        QCOMPARE(connection->WaitForBytes(19), QByteArray(" 2| 5| 32| 6|\xcf\xf0\xe8\xe2\xe5\xf2"));
+        QCOMPARE(events[0].Message, QStringLiteral("Паро"));
+    }
+
+    void pieces_data()
+    {
+        QTest::addColumn<QList<QByteArray>>("pieces");
+        QTest::addColumn<QStringList>("messages");
+
+        QTest::newRow("two in one write") << QList<QByteArray>{" 3| 1| 30| 1|a 3| 2| 30| 1|b"} << QStringList{"a", "b"};
+        QTest::newRow("one in three writes") << QList<QByteArray>{" 3| 1| 3", "0| 3|ab", "c"} << QStringList{"abc"};
+        QTest::newRow("cut inside the length")
+            << QList<QByteArray>{" 3| 1| 30| 1", "2|abcdefghijkl"} << QStringList{"abcdefghijkl"};
+        QTest::newRow("next one starts in the same write")
+            << QList<QByteArray>{" 3| 1| 30| 1|a 3", "| 2| 30| 1|b"} << QStringList{"a", "b"};
+        QTest::newRow("text holds separators")
+            << QList<QByteArray>{" 3| 1| 30| 5|", "|a|b| 3| 2| 30| 0|"} << QStringList{"|a|b|", ""};
+    }
+
+    void pieces()
+    {
+        QFETCH(QList<QByteArray>, pieces);
+        QFETCH(QStringList, messages);
+        const auto connection = Connect();
+        QVERIFY(connection);
+        for (const QByteArray &piece : pieces) {
+            QVERIFY(connection->Write(piece));
+            QTest::qWait(30);
+        }
+        QTRY_COMPARE(Messages(), messages);
+    }
+
+    // A remainder waits 5 seconds for the rest of its message; an older one is dropped, so the
+    // next write starts a message of its own.
+    void pauseResynchronises_data()
+    {
+        QTest::addColumn<int>("pause");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("5 seconds joins") << 5 << QStringList{"ab 3"};
+        QTest::newRow("6 seconds drops") << 6 << QStringList{"x"};
+    }
+
+    void pauseResynchronises()
+    {
+        QFETCH(int, pause);
+        QFETCH(QStringList, messages);
+        const QDateTime start = DateValue::Make(2024, 5, 1, 10, 0, 0);
+        Clock::SetNow(start);
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(" 3| 5| 30| 4|ab"));
+        QTest::qWait(50);
+        Clock::SetNow(start.addSecs(pause));
+        QVERIFY(connection->Write(" 3| 6| 30| 1|x"));
+        QTRY_COMPARE(Messages(), messages);
+    }
+
+    void malformedInput_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<bool>("closes");
+
+        QTest::newRow("header 256") << QByteArray(" 1| 5| 256| 0|") << true;
+        QTest::newRow("negative length") << QByteArray(" 1| 5| 30|-1|") << true;
+        QTest::newRow("length above 4 MiB") << QByteArray(" 1| 5| 30| 4194305|") << true;
+        QTest::newRow("code beyond 32 bits") << QByteArray(" 1| 99999999999| 30| 0|") << true;
+        QTest::newRow("endless field") << QByteArray(100, 'z') << true;
+        QTest::newRow("long garbage field") << QByteArray(80, 'z') + "|1|2|3|" << true;
+        QTest::newRow("non-numeric fields are zeros") << QByteArray("a|b|c|d|") << false;
+        QTest::newRow("unknown direction") << QByteArray(" 7| 5| 30| 0|") << false;
+        QTest::newRow("stray answer") << QByteArray(" 2| 5| 30| 2|-2") << false;
+    }
+
+    void malformedInput()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(bool, closes);
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(bytes));
+        if (closes) {
+            QVERIFY(connection->WaitForClose());
+            QTRY_COMPARE(f.Server->SlotCount(), 0);
+        } else {
+            QVERIFY(connection->Write(" 1| 9| 0| 0|"));
+            QCOMPARE(connection->WaitForBytes(12), QByteArray(" 2| 9| 0| 0|"));
+        }
+        QVERIFY(events.isEmpty());
+
+        const auto next = Connect(3);
+        QVERIFY(next);
+        QVERIFY(next->Write(" 1| 1| 30| 1|5"));
+        QCOMPARE(next->WaitForBytes(14), QByteArray(" 2| 1| 30| 1|5"));
+    }
+
+    void randomGarbageNeverBreaksTheControl()
+    {
+        QRandomGenerator random(20240501);
+        for (int round = 0; round < 20; ++round) {
+            const auto connection = Connect(2 + round % 5);
+            QVERIFY(connection);
+            QByteArray bytes(1 + random.bounded(20000), Qt::Uninitialized);
+            for (char &byte : bytes) {
+                // Mostly digits, blanks and separators, so that some of it parses.
+                static const char alphabet[] = " 0123456789|-|123 ";
+                byte = random.bounded(4) == 0 ? char(random.bounded(256)) : alphabet[random.bounded(18)];
+            }
+            connection->Write(bytes);
+            QTest::qWait(5);
+        }
+        QTest::qWait(100);
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(" 1| 9| 0| 0|"));
+        QCOMPARE(connection->WaitForBytes(12), QByteArray(" 2| 9| 0| 0|"));
+    }
+
+    // Cutting is a loop over one buffer: a flood of small messages is handled whole and in order.
+    void floodOfSmallMessages()
+    {
+        constexpr int count = 100000;
+        QByteArray flood;
+        for (int i = 1; i <= count; ++i) {
+            flood += Frame(pdSingle, i, 31, QString::number(i));
+        }
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(flood));
+        QTRY_COMPARE_WITH_TIMEOUT(events.size(), count, 60000);
+        QCOMPARE(events.constFirst().Code, 1);
+        QCOMPARE(events.constLast().Message, QString::number(count));
+    }
+
+    // Data that arrives while the handler waits in a dialog of its own is cut after the handler
+    // returns, in order, and every request is answered in turn.
+    void arrivalDuringHandlerKeepsOrder()
+    {
+        ClientSim *sim = f.StartClient(3, ClientSim::Mode::Raw);
+        QVERIFY(sim);
+        sim->SetAnswer(4, ClientSim::Late(QStringLiteral("nested"), 300));
+        f.Server->SetAnswerTimeout(5);
+        onRequest = [this](const MessagePackPtr &mes) {
+            if (mes->Header() == 40) {
+                QString error;
+                const MessagePackPtr answer =
+                    f.Server->DialogMessage(SocketFixture::ClientIP(3), f.Server->MakeMessagePacketFromParts(4), error);
+                mes->SetMessage(answer ? answer->Message() : error);
+            }
+        };
+        const auto connection = Connect();
+        QVERIFY(connection);
+        RawConnection *raw = connection.get();
+        QTimer::singleShot(50, this, [raw] { raw->Write(" 1| 2| 41| 1|b 1| 3| 4"); });
+        QTimer::singleShot(120, this, [raw] { raw->Write("2| 1|c"); });
+        QVERIFY(connection->Write(" 1| 1| 40| 1|a"));
+
+        const QByteArray expected = " 2| 1| 40| 6|nested 2| 2| 41| 1|b 2| 3| 42| 1|c";
+        QCOMPARE(connection->WaitForBytes(expected.size(), 5000), expected);
+        QCOMPARE(Messages(), QStringList({"a", "b", "c"}));
+    }
+
+    void startOnPortInUseFails()
+    {
+        Quorvhandler second;
+        second.SetBindAddress(QHostAddress(QStringLiteral("127.0.0.1")));
+        QString error = QStringLiteral("untouched");
+        QVERIFY(!second.Start(f.Port, error));
+        QVERIFY2(error.startsWith(QStringLiteral("Не удалось запустить прослушиватель: ")), qPrintable(error));
+        QVERIFY(error.size() > QStringLiteral("Не удалось запустить прослушиватель: ").size());
+        QCOMPARE(second.GetListenerPort(), 0);
+    }
+
+    void stopClosesEverything()
+    {
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QTRY_COMPARE(f.Server->SlotCount(), 1);
+        f.Server->Stop_();
+        QCOMPARE(f.Server->GetListenerPort(), 0);
+        QCOMPARE(f.Server->SlotCount(), 0);
+        QVERIFY(connection->WaitForClose());
+        QCOMPARE(f.DumpLines(), QStringList());
+
+        QString error;
+        QVERIFY(!f.Server->DialogMessage(QStringLiteral("127.0.0.2"), f.Server->MakeMessagePacketFromParts(4), error));
+        QCOMPARE(error, QStringLiteral("Сетевая библиотека остановлена!"));
+    }
+
+    void dumpMirrorsTheSlots()
+    {
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QTRY_COMPARE(f.DumpLines(), QStringList({"1\t0\tIN\tFREE\tNOT SENDING\t7\t127.0.0.2"}));
+    }
+
+    void propertiesKeepOnlyChangedValues()
+    {
+        QTemporaryDir dir;
+        QSettings settings(dir.filePath(QStringLiteral("props.ini")), QSettings::IniFormat);
+        Quorvhandler control;
+        control.SetConnectTimeout(3);
+        control.WriteProperties(settings);
+        QCOMPARE(settings.value(QStringLiteral("ConnectTimeout")).toInt(), 3);
+        QVERIFY(!settings.contains(QStringLiteral("AnswerTimeout")));
+
+        control.SetConnectTimeout(Quorvhandler::DefaultConnectTimeout);
+        control.SetAnswerTimeout(7);
+        control.WriteProperties(settings);
+        QVERIFY(!settings.contains(QStringLiteral("ConnectTimeout")));
+
+        Quorvhandler reread;
+        reread.ReadProperties(settings);
+        QCOMPARE(reread.ConnectTimeout(), 5);
+        QCOMPARE(reread.AnswerTimeout(), 7);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestQuorvhandler)
+#include "tst_quorvhandler.moc"
