@@ -1,6 +1,7 @@
 #include "core/mainform.h"
 
 #include "clock.h"
+#include "core/backgrounderror.h"
 #include "core/clientprotocol.h"
 #include "core/clientrequests.h"
 #include "core/frmabout.h"
@@ -110,6 +111,8 @@ void MainForm::ConnectNetwork()
             });
     m_StatusCheckInterval.setInterval(StatusCheckIntervalMs);
     connect(&m_StatusCheckInterval, &QTimer::timeout, m_Requests, &ClientRequests::StatusCheckTick);
+    SetBackgroundErrorBusy(
+        [Protocol = QPointer<ClientProtocol>(m_Protocol)] { return Protocol && Protocol->DialogsInProgress() > 0; });
     m_ShutdownTimer.setInterval(ShutdownIntervalMs);
     connect(&m_ShutdownTimer, &QTimer::timeout, this, &MainForm::ShutdownTick);
 }
