@@ -17,10 +17,11 @@ namespace
 constexpr int TimeoutSeconds = 300;
 const QString ConnectionName = QStringLiteral("Rollstrake");
 
+// Never destroyed with the other statics: closing happens in Release, before Qt's own statics go.
 std::unique_ptr<Connection> &Instance()
 {
-    static std::unique_ptr<Connection> connection;
-    return connection;
+    static auto *connection = new std::unique_ptr<Connection>();
+    return *connection;
 }
 
 // The ODBC driver manager is reached through the library that Qt's ODBC driver has loaded, so this
@@ -54,6 +55,7 @@ Connection::Connection(const QString &connectionName)
 
 Connection::~Connection()
 {
+    m_prepared.clear();
     {
         QSqlDatabase database = QSqlDatabase::database(m_name, false);
         database.close();
@@ -129,9 +131,8 @@ bool Connection::OpenSqlite(const QString &DataBase, QString &description)
     }
     // WAL with full synchronisation: a committed record survives a crash or a power loss.
     QSqlQuery query(database);
-    for (const QString &pragma : {QStringLiteral("PRAGMA journal_mode=WAL"),
-                                  QStringLiteral("PRAGMA synchronous=FULL"),
-                                  QStringLiteral("PRAGMA foreign_keys=OFF")}) {
+    for (const QString &pragma :
+         {QStringLiteral("PRAGMA journal_mode=WAL"), QStringLiteral("PRAGMA synchronous=FULL")}) {
         if (!query.exec(pragma)) {
             description = ErrorText(query.lastError());
             database.close();
@@ -203,15 +204,6 @@ bool Connection::Execute(const QString &sql, QString &description)
     return true;
 }
 
-bool Connection::Execute(QSqlQuery &query, QString &description)
-{
-    if (!query.exec()) {
-        description = ErrorText(query.lastError());
-        return false;
-    }
-    return true;
-}
-
 QSqlQuery Connection::NewQuery() const
 {
     QSqlQuery query(Database());
@@ -219,6 +211,20 @@ QSqlQuery Connection::NewQuery() const
     // Exact decimals arrive as text and convert without a detour through binary fractions.
     query.setNumericalPrecisionPolicy(QSql::HighPrecision);
     return query;
+}
+
+QSqlQuery *Connection::PreparedQuery(const QString &sql, QString &description)
+{
+    auto found = m_prepared.find(sql);
+    if (found == m_prepared.end()) {
+        QSqlQuery query = NewQuery();
+        if (!query.prepare(sql)) {
+            description = ErrorText(query.lastError());
+            return nullptr;
+        }
+        found = m_prepared.emplace(sql, std::move(query)).first;
+    }
+    return &found->second;
 }
 
 bool Connection::BeginTransaction(QString &description)
@@ -267,11 +273,6 @@ void Connection::RollbackTransaction()
         return;
     }
     Database().rollback();
-}
-
-qint32 Connection::TransactionDepth() const
-{
-    return m_depth;
 }
 
 bool Connection::IsOdbcDataSource(const QString &name)

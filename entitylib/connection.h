@@ -7,6 +7,8 @@
 #include <QSqlQuery>
 #include <QString>
 
+#include <map>
+
 namespace Rollstrake
 {
 // The library's one database connection (library state): a data source that the ODBC driver
@@ -40,16 +42,16 @@ public:
 
     // Runs a statement; false with the engine's error description.
     bool Execute(const QString &sql, QString &description);
-    // Runs a prepared query; false with the engine's error description.
-    bool Execute(QSqlQuery &query, QString &description);
     // A forward-only query on this connection.
     QSqlQuery NewQuery() const;
+    // A statement prepared once and kept for the life of the connection (repeated inserts);
+    // null with the engine's error description when it cannot be prepared.
+    QSqlQuery *PreparedQuery(const QString &sql, QString &description);
 
     // Nested transactions: only the outermost level reaches the database.
     bool BeginTransaction(QString &description);
     bool CommitTransaction(QString &description);
     void RollbackTransaction();
-    qint32 TransactionDepth() const;
 
     // Whether unixODBC knows this data source name.
     static bool IsOdbcDataSource(const QString &name);
@@ -68,6 +70,7 @@ private:
 
     QString m_name;
     QString m_dbmsName;
+    std::map<QString, QSqlQuery> m_prepared;
     SqlDialect m_dialect = SqlDialect::Access;
     qint32 m_depth = 0;
     bool m_rollbackOnly = false;

@@ -201,23 +201,29 @@ bool DBRecord::Insert(QString &ErrString)
     if (returning) {
         sql += QStringLiteral(" RETURNING Code");
     }
-    QSqlQuery query = connection->NewQuery();
     QString description;
-    bool ok = query.prepare(sql);
+    QSqlQuery *query = connection->PreparedQuery(sql, description);
+    bool ok = query != nullptr;
     if (ok) {
         for (const QVariant &bound : values) {
-            query.addBindValue(bound);
+            query->addBindValue(bound);
         }
-        ok = query.exec();
+        ok = query->exec();
     }
     qint32 newCode = 0;
     if (ok) {
-        newCode = returning ? (query.next() ? query.value(0).toInt() : 0) : query.lastInsertId().toInt();
+        newCode = returning ? (query->next() ? query->value(0).toInt() : 0) : query->lastInsertId().toInt();
         ok = newCode > 0;
     }
+    if (query != nullptr) {
+        if (!ok) {
+            description = query->lastError().isValid() ? Connection::ErrorText(query->lastError())
+                                                       : QStringLiteral("ключ новой записи не получен");
+        }
+        // The statement is kept for the next insert; its result is not.
+        query->finish();
+    }
     if (!ok) {
-        description = query.lastError().isValid() ? Connection::ErrorText(query.lastError())
-                                                  : QStringLiteral("ключ новой записи не получен");
         ErrString = QStringLiteral("Ошибка добавления записи в таблицу '") + m_table->mName() + QStringLiteral("': ")
                     + description;
         return false;

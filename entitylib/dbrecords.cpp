@@ -4,10 +4,13 @@
 #include "connection.h"
 #include "currency.h"
 #include "datevalue.h"
+#include "dbfilterfields.h"
 #include "entityenums.h"
 #include "fields.h"
 #include "table.h"
 #include "texthelpers.h"
+
+#include <QScopeGuard>
 
 namespace Rollstrake
 {
@@ -75,28 +78,55 @@ bool DBRecords::Reload(QString &ErrString)
     Clear();
     // Taken before the read: a change that lands during the read leaves the set expired.
     const quint64 changeCount = m_table->ChangeCount();
-    Connection *connection = Connection::Current();
-    QSqlQuery query = connection->NewQuery();
-    if (!query.exec(m_table->OpenRecordset(m_filter))) {
-        ErrString = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
-                    + QStringLiteral("' (DBRecords.sysReload): ") + Connection::ErrorText(query.lastError());
+    const QString failure = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
+                            + QStringLiteral("' (DBRecords.sysReload): ");
+    QSqlQuery own = Connection::Current()->NewQuery();
+    QString description;
+    QSqlQuery *query = RunRead(own, description);
+    if (query == nullptr) {
+        ErrString = failure + description;
         return false;
     }
-    const QSqlRecord columns = query.record();
-    while (query.next()) {
+    // A kept statement gives up its result however the read ends.
+    const auto finish = qScopeGuard([query] { query->finish(); });
+    const QSqlRecord columns = query->record();
+    while (query->next()) {
         auto record = m_table->GetNewRecord();
-        if (!record->sysLoadFromDB(query, columns, ErrString) || !sysAdd(record, ErrString)) {
+        if (!record->sysLoadFromDB(*query, columns, ErrString) || !sysAdd(record, ErrString)) {
             return false;
         }
     }
-    if (query.lastError().isValid()) {
-        ErrString = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
-                    + QStringLiteral("' (DBRecords.sysReload): ") + Connection::ErrorText(query.lastError());
+    if (query->lastError().isValid()) {
+        ErrString = failure + Connection::ErrorText(query->lastError());
         return false;
     }
     m_loadTime = Clock::Now();
     m_loadedChangeCount = changeCount;
     return true;
+}
+
+QSqlQuery *DBRecords::RunRead(QSqlQuery &own, QString &description)
+{
+    Connection *connection = Connection::Current();
+    if (!m_filter || m_filter->Code() == -1) {
+        if (!own.exec(m_table->OpenRecordset(m_filter))) {
+            description = Connection::ErrorText(own.lastError());
+            return nullptr;
+        }
+        return &own;
+    }
+    // Reads by key are the most frequent: one statement per table, prepared once.
+    QSqlQuery *query = connection->PreparedQuery(m_table->OpenRecordByCode(), description);
+    if (query == nullptr) {
+        return nullptr;
+    }
+    query->addBindValue(m_filter->Code());
+    if (!query->exec()) {
+        description = Connection::ErrorText(query->lastError());
+        query->finish();
+        return nullptr;
+    }
+    return query;
 }
 
 bool DBRecords::IsExpired() const

@@ -46,6 +46,9 @@ public:
     QDateTime LoadTime() const;
 
 private:
+    // Runs the read of the set: own for a filter, a kept statement for a key.
+    QSqlQuery *RunRead(QSqlQuery &own, QString &description);
+
     std::shared_ptr<Rollstrake::Table> m_table;
     std::shared_ptr<Rollstrake::DBFilterFields> m_filter;
     std::shared_ptr<Rollstrake::DBFields> m_totals;

@@ -86,6 +86,22 @@ Currency CurrencyOf(const QVariant &value)
     return Currency::FromDouble(NumberOf(value));
 }
 
+// "yyyy-MM-dd hh:mm:ss" exactly.
+bool IsStoredDateTimeText(const QString &text)
+{
+    static const QString shape = QStringLiteral("0000-00-00 00:00:00");
+    if (text.size() != shape.size()) {
+        return false;
+    }
+    for (qsizetype at = 0; at < shape.size(); ++at) {
+        const bool digitWanted = shape.at(at) == QLatin1Char('0');
+        if (digitWanted ? !text.at(at).isDigit() || text.at(at).unicode() > '9' : text.at(at) != shape.at(at)) {
+            return false;
+        }
+    }
+    return true;
+}
+
 QDateTime ParseDateText(const QString &text)
 {
     // The library's own dd/mm/yyyy form, the dotted Russian form and the ISO form of SQLite columns.
@@ -94,6 +110,18 @@ QDateTime ParseDateText(const QString &text)
     static const QRegularExpression yearFirst(QStringLiteral(
         "^(\\d{4})-(\\d{1,2})-(\\d{1,2})(?:[ T](\\d{1,2}):(\\d{1,2})(?::(\\d{1,2}))?(?:\\.\\d*)?)?(?:Z)?$"));
     const QString trimmed = text.trimmed();
+    // The fixed-width form the embedded database stores, read without a pattern.
+    if (IsStoredDateTimeText(trimmed)) {
+        const QDateTime quick = DateValue::Make(QStringView(trimmed).mid(0, 4).toInt(),
+                                                QStringView(trimmed).mid(5, 2).toInt(),
+                                                QStringView(trimmed).mid(8, 2).toInt(),
+                                                QStringView(trimmed).mid(11, 2).toInt(),
+                                                QStringView(trimmed).mid(14, 2).toInt(),
+                                                QStringView(trimmed).mid(17, 2).toInt());
+        if (quick.isValid()) {
+            return quick;
+        }
+    }
     int year = 0;
     int month = 0;
     int day = 0;

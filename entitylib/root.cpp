@@ -3,16 +3,19 @@
 #include "connection.h"
 #include "schemareader.h"
 
+#include <QCoreApplication>
 #include <QDebug>
 
 namespace Rollstrake
 {
 namespace
 {
+// Never destroyed with the other statics; Shutdown (also run when the application object goes)
+// releases the root and closes the connection while Qt is still whole.
 std::shared_ptr<Root> &Started()
 {
-    static std::shared_ptr<Root> root;
-    return root;
+    static auto *root = new std::shared_ptr<Root>();
+    return *root;
 }
 
 std::function<void(const QString &, const QString &)> &DeleteErrorHandler()
@@ -60,6 +63,11 @@ bool Root::Start(const QString &DataBase,
         return false;
     }
     Started() = shared_from_this();
+    static const bool closesAtExit = [] {
+        qAddPostRoutine(&Root::Shutdown);
+        return true;
+    }();
+    Q_UNUSED(closesAtExit);
     if (SchemaReader::LoadDBStructFile(*m_tables, DBStructFile, ErrString) && m_tables->CheckDBStructure(ErrString)
         && m_tables->SavePresetValues(ErrString)) {
         return true;

@@ -4,6 +4,7 @@
 #include "entityenums.h"
 #include "texthelpers.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace Rollstrake::Dialect
@@ -118,7 +119,7 @@ QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value)
     switch (typeCode) {
     case ftINT:
         // The column holds whole numbers; a half goes to the even neighbour.
-        return static_cast<qint64>(std::nearbyint(value.toDouble()));
+        return static_cast<qint64>(std::clamp(std::nearbyint(value.toDouble()), -9.2e18, 9.2e18));
     case ftDOUBLE:
         if (dialect == SqlDialect::PostgreSQL) {
             return value.value<Currency>().ToString();

@@ -315,6 +315,11 @@ QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) cons
     return QStringLiteral("SELECT * FROM ") + m_name + (filter ? filter->GetWhereClause() : QString()) + order;
 }
 
+QString Table::OpenRecordByCode() const
+{
+    return QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE Code=?");
+}
+
 QString Table::GetDeleteSQL(qint32 code) const
 {
     return QStringLiteral("DELETE FROM ") + m_name + QStringLiteral(" WHERE Code=") + QString::number(code);

@@ -72,6 +72,8 @@ public:
     bool CreateTable(QString &ErrString);
     bool SavePresetValues(QString &ErrString);
     QString OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) const;
+    // The read of one record by a bound Code.
+    QString OpenRecordByCode() const;
     QString GetDeleteSQL(qint32 code) const;
     bool sysCheckUnique(const DBRecord &record, QString &ErrString);
     void ForgetCachedRecord(qint32 code);

@@ -535,6 +535,20 @@ private slots:
                  qPrintable(reported));
     }
 
+    void failedReferenceReadKeepsRecord()
+    {
+        const auto desktop = Desktop(QStringLiteral("D"));
+        QString description;
+        QVERIFY2(Connection::Current()->Execute(QStringLiteral("ALTER TABLE Seances DROP COLUMN Desktop"), description),
+                 qPrintable(description));
+        QString error;
+        QVERIFY(!T("Desktops")->Remove(desktop->Code(), false, error));
+        QVERIFY2(error.startsWith(QStringLiteral("Ошибка при чтении строк таблицы 'Seances' (DBRecords.sysReload): ")),
+                 qPrintable(error));
+        QCOMPARE(CountRows("Desktops"), 1);
+        QVERIFY(desktop->IsInUse(QString()));
+    }
+
     void referenceCycle()
     {
         const auto desktop = Desktop(QStringLiteral("Self"));

@@ -1,5 +1,6 @@
 // Starting the library on the engine of this run: opening, messages, the schema in the database.
 #include "connection.h"
+#include "datafolder.h"
 #include "entitylib.h"
 #include "testdatabase.h"
 
@@ -97,6 +98,28 @@ private slots:
                               database.UserName(),
                               database.Password()),
                  qPrintable(error));
+    }
+
+    void sqliteFileInDataFolder()
+    {
+        TestDatabase database;
+        DataFolder::SetDataFolder(database.FolderPath());
+        auto root = Root::Create();
+        QString error;
+        // A name that the ODBC driver manager does not know is an embedded database in the data folder.
+        QVERIFY2(root->Start(QStringLiteral("QuillmarshDB"),
+                             WriteFile(database, SmallSchema),
+                             error,
+                             QStringLiteral("Quillmarsh"),
+                             QStringLiteral("any")),
+                 qPrintable(error));
+        QVERIFY(QFile::exists(database.FolderPath() + QStringLiteral("/QuillmarshDB.sqlite")));
+        QSqlQuery query = Connection::Current()->NewQuery();
+        QVERIFY(query.exec(QStringLiteral("PRAGMA journal_mode")) && query.next());
+        QCOMPARE(query.value(0).toString(), QStringLiteral("wal"));
+        QVERIFY(query.exec(QStringLiteral("PRAGMA synchronous")) && query.next());
+        QCOMPARE(query.value(0).toInt(), 2);
+        DataFolder::SetDataFolder(QString());
     }
 
     void missingSchemaFile()
