@@ -88,24 +88,21 @@ QString SeanceEndChangedHistoryText(const QDateTime &OldEnd,
            + PaymentTail(SumDifference, Payment);
 }
 
-QString SeancePrefsChangedHistoryText(const QString &OldDesktop,
-                                      const QString &NewDesktop,
-                                      const QString &OldRate,
-                                      const QString &NewRate,
+QString SeancePrefsChangedHistoryText(const NameChange &Desktop,
+                                      const NameChange &Rate,
                                       qint32 SumDifference,
                                       PaymentKind Payment)
 {
     QString text = QStringLiteral("Изменены параметры сеанса: ");
-    const bool desktopChanged = OldDesktop != NewDesktop;
-    if (desktopChanged) {
-        text += QStringLiteral(" рабочий стол - с '") + OldDesktop + QStringLiteral("' на '") + NewDesktop
+    if (Desktop.Changed) {
+        text += QStringLiteral(" рабочий стол - с '") + Desktop.Old + QStringLiteral("' на '") + Desktop.New
                 + QStringLiteral("'");
     }
-    if (OldRate != NewRate) {
-        if (desktopChanged) {
+    if (Rate.Changed) {
+        if (Desktop.Changed) {
             text += QStringLiteral(",");
         }
-        text += QStringLiteral(" тариф - с '") + OldRate + QStringLiteral("' на '") + NewRate + QStringLiteral("'");
+        text += QStringLiteral(" тариф - с '") + Rate.Old + QStringLiteral("' на '") + Rate.New + QStringLiteral("'");
     }
     if (SumDifference != 0) {
         text += QStringLiteral(", сумма изменилась на ") + Money(SumDifference) + QStringLiteral(", оплачено ")

@@ -45,11 +45,18 @@ QString SeanceEndChangedHistoryText(const QDateTime &OldEnd,
                                     qint32 SumDifference,
                                     PaymentKind Payment);
 
-// Desktop and rate names are compared as given: a pair of equal names is not mentioned.
-QString SeancePrefsChangedHistoryText(const QString &OldDesktop,
-                                      const QString &NewDesktop,
-                                      const QString &OldRate,
-                                      const QString &NewRate,
+// A desktop or a rate of a seance before and after a change; Changed tells whether the record
+// changed, as two records may share a name.
+struct NameChange final
+{
+    bool Changed = false;
+    QString Old;
+    QString New;
+};
+
+// Only what changed is mentioned; the sum with its payment when it changed.
+QString SeancePrefsChangedHistoryText(const NameChange &Desktop,
+                                      const NameChange &Rate,
                                       qint32 SumDifference,
                                       PaymentKind Payment);
 

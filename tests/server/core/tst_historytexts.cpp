@@ -27,6 +27,7 @@ private slots:
     void endChanged();
     void prefsChanged_data();
     void prefsChanged();
+    void prefsOfRecordsWithOneName();
     void shortTexts();
 };
 
@@ -110,13 +111,16 @@ void TestHistoryTexts::prefsChanged()
     QFETCH(QString, newDesktop);
     QFETCH(QString, newRate);
     QFETCH(qint32, difference);
-    QTEST(SeancePrefsChangedHistoryText(QStringLiteral("A"),
-                                        newDesktop,
-                                        QStringLiteral("x"),
-                                        newRate,
-                                        difference,
-                                        PaymentKind::Cash),
-          "text");
+    const NameChange desktop{newDesktop != QStringLiteral("A"), QStringLiteral("A"), newDesktop};
+    const NameChange rate{newRate != QStringLiteral("x"), QStringLiteral("x"), newRate};
+    QTEST(SeancePrefsChangedHistoryText(desktop, rate, difference, PaymentKind::Cash), "text");
+}
+
+void TestHistoryTexts::prefsOfRecordsWithOneName()
+{
+    const NameChange desktop{true, QStringLiteral("Игры"), QStringLiteral("Игры")};
+    QCOMPARE(SeancePrefsChangedHistoryText(desktop, NameChange{}, 0, PaymentKind::Card),
+             QStringLiteral("Изменены параметры сеанса:  рабочий стол - с 'Игры' на 'Игры'."));
 }
 
 void TestHistoryTexts::shortTexts()
