@@ -10,10 +10,15 @@ void MessagePacks::Clear()
 
 bool MessagePacks::AddObject(const MessagePackPtr &Pack)
 {
-    PurgeOldAnswers();
-    Pack->SetTime(Clock::Now());
+    const QDateTime now = Clock::Now();
+    PurgeOldAnswers(now);
+    Pack->SetTime(now);
     if (m_ByCode.contains(Pack->GetCode())) {
         return false;
+    }
+    if (m_Order.size() >= MaxCount) {
+        m_ByCode.remove(m_Order.constFirst()->GetCode());
+        m_Order.removeFirst();
     }
     m_ByCode.insert(Pack->GetCode(), Pack);
     m_Order.append(Pack);
@@ -47,12 +52,11 @@ void MessagePacks::Remove(qint32 Code)
     }
 }
 
-void MessagePacks::PurgeOldAnswers()
+void MessagePacks::PurgeOldAnswers(const QDateTime &Now)
 {
     // Answers are stamped as they are added, so the oldest come first; looking only at the front
     // keeps a flood of answers linear.
-    const QDateTime now = Clock::Now();
-    while (!m_Order.isEmpty() && m_Order.constFirst()->GetTime().secsTo(now) > MaxAgeSeconds) {
+    while (!m_Order.isEmpty() && m_Order.constFirst()->GetTime().secsTo(Now) > MaxAgeSeconds) {
         m_ByCode.remove(m_Order.constFirst()->GetCode());
         m_Order.removeFirst();
     }

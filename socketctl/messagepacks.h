@@ -11,6 +11,9 @@ class MessagePacks final
 {
 public:
     static constexpr qint64 MaxAgeSeconds = 180;
+    // A dialog waits for one answer at a time; a peer that sends thousands nobody asked for must
+    // not fill the memory, so beyond this the oldest is dropped.
+    static constexpr qsizetype MaxCount = 1000;
 
     void Clear();
     // Stamps Pack with the current time and stores it; false (Pack dropped) when an answer with
@@ -33,7 +36,7 @@ public:
     }
 
 private:
-    void PurgeOldAnswers();
+    void PurgeOldAnswers(const QDateTime &Now);
 
     QList<MessagePackPtr> m_Order;
     QHash<qint32, MessagePackPtr> m_ByCode;

@@ -54,13 +54,18 @@ ParseResult FromPacketString(const QByteArray &Text, qsizetype From, MessagePack
             return ParseResult::Malformed;
         }
     }
+    // The length field counts only once its "|" has arrived: a stream cut right after its blank
+    // would otherwise read as an empty text and lose the message that follows.
+    if (position > window.size() + 1) {
+        return ParseResult::Incomplete;
+    }
     const auto &[directionField, codeField, headerField, lengthField] = fields;
 
     qint32 length = 0;
     if (!ReadNumber(lengthField, 0, MaxMessageBytes, length)) {
         return ParseResult::Malformed;
     }
-    const qsizetype start = qMin(From + position - 1, Text.size());
+    const qsizetype start = From + position - 1;
     if (Text.size() - start < length) {
         return ParseResult::Incomplete;
     }

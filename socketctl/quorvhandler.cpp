@@ -191,7 +191,11 @@ void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
 {
     // Qt does not report data again while its report is being handled; the running receive takes
     // what arrives meanwhile before it finishes.
-    if (!Slot->Alive || Slot->Receiving || Slot->Socket->bytesAvailable() == 0) {
+    if (!Slot->Alive || Slot->Receiving) {
+        return;
+    }
+    const QByteArray arrived = Slot->Socket->readAll();
+    if (arrived.isEmpty()) {
         return;
     }
     const QDateTime now = Clock::Now();
@@ -200,6 +204,7 @@ void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
         Slot->IncommingBuffer.clear();
         Slot->IncommingReadPos = 0;
     }
+    Slot->IncommingBuffer += arrived;
     Slot->LastIncommingMessageTime = now;
 
     // A dialog may hold this slot: it keeps holding it after the receive.
@@ -224,11 +229,6 @@ bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
     // One pass per message, cutting at a read position, so a flood of small messages costs linear
     // time; data that arrives while a request is handled is appended and cut in turn.
     while (Slot->Alive) {
-        const QByteArray arrived = Slot->Socket->readAll();
-        if (!arrived.isEmpty()) {
-            Slot->IncommingBuffer += arrived;
-            Slot->LastIncommingMessageTime = Clock::Now();
-        }
         auto pack = std::make_shared<MessagePack>();
         qsizetype next = 0;
         switch (PacketFraming::FromPacketString(Slot->IncommingBuffer, Slot->IncommingReadPos, *pack, next)) {
@@ -248,6 +248,7 @@ bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
             if (!HandleRequest(Slot, pack)) {
                 return false;
             }
+            AppendArrivedMeanwhile(Slot);
             break;
         case pdAnswer:
             Slot->Answers.AddObject(pack);
@@ -258,6 +259,18 @@ bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
         }
     }
     return false;
+}
+
+void Quorvhandler::AppendArrivedMeanwhile(const SocketStatePtr &Slot)
+{
+    if (!Slot->Alive) {
+        return;
+    }
+    const QByteArray arrived = Slot->Socket->readAll();
+    if (!arrived.isEmpty()) {
+        Slot->IncommingBuffer += arrived;
+        Slot->LastIncommingMessageTime = Clock::Now();
+    }
 }
 
 bool Quorvhandler::HandleRequest(const SocketStatePtr &Slot, const MessagePackPtr &Pack)
@@ -291,6 +304,11 @@ bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pac
         ErrString = sendFailed;
         FreeSlot(Slot);
         return false;
+    }
+    // Usually the kernel takes it all at once and there is nothing to wait for.
+    Slot->Socket->flush();
+    if (Slot->Socket->bytesToWrite() == 0) {
+        Slot->Sending = false;
     }
     WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, qint64(m_AnswerTimeout) * 1000);
     if (!Slot->Alive || Slot->Sending || IsClosedState(StateNumber(*Slot))) {

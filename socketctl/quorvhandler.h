@@ -104,6 +104,8 @@ private:
     void RestartListener();
     void OnDataArrival(const SocketStatePtr &Slot);
     bool ProcessIncoming(const SocketStatePtr &Slot);
+    // The handler of a request may have waited: what arrived on the slot meanwhile joins the buffer.
+    void AppendArrivedMeanwhile(const SocketStatePtr &Slot);
     bool HandleRequest(const SocketStatePtr &Slot, const MessagePackPtr &Pack);
     bool SendPacket(const SocketStatePtr &Slot, const MessagePack &Pack, QString &ErrString);
 

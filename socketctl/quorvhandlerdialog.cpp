@@ -10,6 +10,16 @@ namespace
 const QString NotListening = QStringLiteral("Сетевая библиотека остановлена!");
 const QString NoAnswer = QStringLiteral("Не получен ответ на запрос от удалённого компьютера!");
 const QString WrongAnswer = QStringLiteral("От удалённого компьютера получен ответ неожиданного типа!");
+
+// Qt gives no reason when it refuses to start a connection, for one from an IPv4 address to an
+// IPv6 one.
+QString OpenFailure(const QString &IP, const QTcpSocket &Socket)
+{
+    const QString reason = Socket.error() == QAbstractSocket::UnknownSocketError
+                               ? QStringLiteral("соединение с этим адресом невозможно")
+                               : Socket.errorString();
+    return QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + reason;
+}
 } // namespace
 
 MessagePackPtr
@@ -73,8 +83,7 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
     QTcpSocket *socket = Slot->Socket;
     Slot->RemoteIP = IP;
     if (IsSpecificAddress(m_BindAddress) && !socket->bind(m_BindAddress, 0)) {
-        ErrString =
-            QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
+        ErrString = OpenFailure(IP, *socket);
         FreeSlot(Slot);
         return false;
     }
@@ -83,8 +92,7 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
     // connecting even starts is a fault of the request.
     if (socket->state() == QAbstractSocket::UnconnectedState
         && socket->error() != QAbstractSocket::ConnectionRefusedError) {
-        ErrString =
-            QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + socket->errorString();
+        ErrString = OpenFailure(IP, *socket);
         FreeSlot(Slot);
         return false;
     }

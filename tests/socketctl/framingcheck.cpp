@@ -4,6 +4,25 @@
 
 namespace
 {
+// The network may cut the stream anywhere: every cut inside a message must read as incomplete,
+// never as some other message. Cuts after the first bytes of a long text are alike, so only
+// those near its start are tried.
+bool CheckCuts(const QByteArray &Input, qsizetype From, qsizetype Next, QString &Failure)
+{
+    constexpr qsizetype MaxCuts = 300;
+    for (qsizetype end = From + 1; end < qMin(Next, From + MaxCuts); ++end) {
+        MessagePack partial;
+        qsizetype partialNext = 0;
+        const QByteArray prefix = QByteArray::fromRawData(Input.constData(), end);
+        if (PacketFraming::FromPacketString(prefix, From, partial, partialNext)
+            != PacketFraming::ParseResult::Incomplete) {
+            Failure = QStringLiteral("the message at %1 cut at %2 does not read as incomplete").arg(From).arg(end);
+            return false;
+        }
+    }
+    return true;
+}
+
 bool CheckRewrite(const MessagePack &Pack, QString &Failure)
 {
     const QByteArray written = PacketFraming::ToPacketString(Pack);
@@ -44,7 +63,7 @@ bool CheckFraming(const QByteArray &Input, QString &Failure)
             Failure = QStringLiteral("a cut at %1 ends at %2 of %3").arg(from).arg(next).arg(Input.size());
             return false;
         }
-        if (!CheckRewrite(pack, Failure)) {
+        if (!CheckCuts(Input, from, next, Failure) || !CheckRewrite(pack, Failure)) {
             return false;
         }
         from = next;

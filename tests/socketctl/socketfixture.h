@@ -6,6 +6,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,13 +26,18 @@ public:
         Server->SetBindAddress(QHostAddress(QStringLiteral("127.0.0.1")));
         Server->SetConnectTimeout(ShortTimeout);
         Server->SetAnswerTimeout(ShortTimeout);
+        // Below the kernel's range for outgoing connections, so that no connection of another
+        // process holds 127.0.0.N at the port; the server's own listener reserves it among runs.
         QString error;
-        if (!Server->Start(0, error)) {
-            qWarning() << error;
-            return false;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const int port = QRandomGenerator::global()->bounded(20000, 32000);
+            if (Server->Start(port, error)) {
+                Port = static_cast<quint16>(port);
+                return true;
+            }
         }
-        Port = static_cast<quint16>(Server->GetListenerPort());
-        return true;
+        qWarning() << error;
+        return false;
     }
 
     // The simulated computer on 127.0.0.<Number>.

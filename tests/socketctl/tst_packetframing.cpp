@@ -84,7 +84,8 @@ private slots:
         const auto malformed = ParseResult::Malformed;
         QTest::newRow("without blanks") << QByteArray("1|5|4|0|") << complete << QString() << 8;
         QTest::newRow("with blanks") << QByteArray(" 1| 5| 4| 0|") << complete << QString() << 12;
-        QTest::newRow("length field ends the text") << QByteArray("1|5|4|0") << complete << QString() << 7;
+        QTest::newRow("length field without its separator") << QByteArray("1|5|4|0") << incomplete << QString() << -1;
+        QTest::newRow("cut after the blank of the length") << QByteArray(" 1| 5| 4| ") << incomplete << QString() << -1;
         QTest::newRow("no length field") << QByteArray("1|5|4|") << incomplete << QString() << -1;
         QTest::newRow("text cut short") << QByteArray("1|5|4|3|ab") << incomplete << QString() << -1;
         QTest::newRow("nothing") << QByteArray() << incomplete << QString() << -1;
@@ -177,6 +178,17 @@ private slots:
         QVERIFY(!answers.AddObject(MakePack(pdAnswer, 7, 4, QStringLiteral("second"))));
         QCOMPARE(answers.Count(), 1);
         QCOMPARE(answers.Item(7)->Message(), QStringLiteral("first"));
+    }
+
+    void answersNobodyAskedForAreCapped()
+    {
+        MessagePacks answers;
+        for (qint32 code = 1; code <= MessagePacks::MaxCount + 1; ++code) {
+            QVERIFY(answers.AddObject(MakePack(pdAnswer, code, 4, QString())));
+        }
+        QCOMPARE(answers.Count(), MessagePacks::MaxCount);
+        QVERIFY(!answers.Item(1));
+        QVERIFY(answers.Item(MessagePacks::MaxCount + 1));
     }
 
     void popTakesOnce()

@@ -139,6 +139,8 @@ private slots:
 
         QTest::newRow("two in one write") << QList<QByteArray>{" 3| 1| 30| 1|a 3| 2| 30| 1|b"} << QStringList{"a", "b"};
         QTest::newRow("one in three writes") << QList<QByteArray>{" 3| 1| 3", "0| 3|ab", "c"} << QStringList{"abc"};
+        QTest::newRow("cut after the blank of the length")
+            << QList<QByteArray>{" 3| 1| 30| ", "3|abc"} << QStringList{"abc"};
         QTest::newRow("cut inside the length")
             << QList<QByteArray>{" 3| 1| 30| 1", "2|abcdefghijkl"} << QStringList{"abcdefghijkl"};
         QTest::newRow("next one starts in the same write")

@@ -1,0 +1,143 @@
+// Request/answer dialogs per second between two controls on loopback against plain QTcpSocket
+// code doing the same exchange, and the CPU time a dialog costs while it waits for an answer
+// that never comes.
+#include "datafolder.h"
+#include "socketctl.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+
+#include <cstdio>
+#include <sys/resource.h>
+
+namespace
+{
+constexpr qint64 RunMs = 2000;
+const QString ServerIP = QStringLiteral("127.0.0.1");
+const QString ClientIP = QStringLiteral("127.0.0.2");
+
+double CpuSeconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+// Dialogs per second from a server control to a client control that answers by itself.
+double ControlRate(quint16 &Port)
+{
+    Quorvhandler server;
+    server.SetBindAddress(QHostAddress(ServerIP));
+    QString error;
+    if (!server.Start(0, error)) {
+        std::fprintf(stderr, "server: %s\n", qPrintable(error));
+        return 0;
+    }
+    Port = static_cast<quint16>(server.GetListenerPort());
+    Quorvhandler client;
+    client.SetBindAddress(QHostAddress(ClientIP));
+    if (!client.Start(Port, error)) {
+        std::fprintf(stderr, "client: %s\n", qPrintable(error));
+        return 0;
+    }
+    QElapsedTimer elapsed;
+    elapsed.start();
+    qint64 dialogs = 0;
+    while (elapsed.elapsed() < RunMs) {
+        if (!server.DialogMessage(ClientIP, server.MakeMessagePacketFromParts(4, QStringLiteral("17")), error)) {
+            std::fprintf(stderr, "dialog: %s\n", qPrintable(error));
+            return 0;
+        }
+        ++dialogs;
+    }
+    return double(dialogs) * 1000.0 / double(elapsed.elapsed());
+}
+
+// The same exchange over one plain connection: write the request, wait in an event loop for
+// the whole answer; the other side turns each request into its answer.
+double PlainRate(quint16 Port)
+{
+    QTcpServer listener;
+    if (!listener.listen(QHostAddress(QStringLiteral("127.0.0.3")), Port)) {
+        return 0;
+    }
+    QTcpSocket *accepted = nullptr;
+    QObject::connect(&listener, &QTcpServer::newConnection, [&] {
+        accepted = listener.nextPendingConnection();
+        QObject::connect(accepted, &QTcpSocket::readyRead, [&] {
+            QByteArray request = accepted->readAll();
+            request[1] = '2';
+            accepted->write(request);
+        });
+    });
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(QStringLiteral("127.0.0.3")), Port);
+    if (!socket.waitForConnected(3000)) {
+        return 0;
+    }
+    const QByteArray request(" 1| 1| 4| 2|17");
+    QElapsedTimer elapsed;
+    elapsed.start();
+    qint64 dialogs = 0;
+    while (elapsed.elapsed() < RunMs) {
+        QEventLoop loop;
+        QByteArray answer;
+        const auto connection = QObject::connect(&socket, &QTcpSocket::readyRead, [&] {
+            answer += socket.readAll();
+            if (answer.size() >= request.size()) {
+                loop.quit();
+            }
+        });
+        socket.write(request);
+        loop.exec();
+        QObject::disconnect(connection);
+        ++dialogs;
+    }
+    return double(dialogs) * 1000.0 / double(elapsed.elapsed());
+}
+
+// CPU seconds used while one dialog waits 10 seconds for an answer that never comes.
+double WaitCpu(quint16 Port)
+{
+    Quorvhandler server;
+    server.SetBindAddress(QHostAddress(ServerIP));
+    server.SetAnswerTimeout(10);
+    QString error;
+    server.Start(Port, error);
+    Quorvhandler silent;
+    silent.SetBindAddress(QHostAddress(ClientIP));
+    silent.Start(Port, error);
+    QObject::connect(&silent, &Quorvhandler::IncomingRequest, [](const QString &, const MessagePackPtr &mes) {
+        mes->SetPacketDirection(pdSingle);
+    });
+    const double before = CpuSeconds();
+    server.DialogMessage(ClientIP, server.MakeMessagePacketFromParts(4), error);
+    return CpuSeconds() - before;
+}
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTemporaryDir dataFolder;
+    DataFolder::SetDataFolder(dataFolder.path());
+
+    quint16 port = 0;
+    const double control = ControlRate(port);
+    const double plain = PlainRate(port);
+    std::printf("dialogs per second: control %.0f, plain QTcpSocket %.0f, ratio %.2f (target at least 0.50)\n",
+                control,
+                plain,
+                plain > 0 ? control / plain : 0.0);
+    // A reused connection is probed before every request, so a dialog is two exchanges.
+    std::printf("exchanges per second: control %.0f (a probe and a request per dialog), ratio %.2f\n",
+                2 * control,
+                plain > 0 ? 2 * control / plain : 0.0);
+    std::printf("CPU time while a dialog waited 10 s for no answer: %.3f s (target under 0.100 s)\n", WaitCpu(port));
+    return control > 0 && plain > 0 ? 0 : 1;
+}
