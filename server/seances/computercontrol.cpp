@@ -19,16 +19,25 @@ int Px(int twips)
     return qRound(twips / 15.0);
 }
 
-QString Rgb(const QColor &colour)
+// Palettes rather than style sheets: a refresh pass repaints every tile.
+void SetColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
-    return colour.name(QColor::HexRgb);
+    if (widget->palette().color(role) == colour && (role != QPalette::Window || widget->autoFillBackground())) {
+        return;
+    }
+    QPalette palette = widget->palette();
+    palette.setColor(role, colour);
+    widget->setPalette(palette);
+    if (role == QPalette::Window) {
+        widget->setAutoFillBackground(true);
+    }
 }
 
-void SetBackground(QWidget *widget, const QColor &colour, bool border = false)
+void SetText(QLabel *label, const QString &text)
 {
-    widget->setStyleSheet(
-        QStringLiteral("#%1 { background-color: %2; %3 }")
-            .arg(widget->objectName(), Rgb(colour), border ? QStringLiteral("border: 1px solid black;") : QString()));
+    if (label->text() != text) {
+        label->setText(text);
+    }
 }
 
 // The traffic lines' arrows: down for what comes in, up for what goes out.
@@ -82,7 +91,8 @@ void ComputerControl::BuildControls()
 
     m_outerScreen = new QFrame(this);
     m_outerScreen->setObjectName(QStringLiteral("OuterScreen"));
-    SetBackground(m_outerScreen, QColor(0xE0, 0xE0, 0xE0), true);
+    SetColour(m_outerScreen, QPalette::Window, QColor(0xE0, 0xE0, 0xE0));
+    m_outerScreen->setFrameShape(QFrame::Box);
     m_innerScreen = new QFrame(this);
     m_innerScreen->setObjectName(QStringLiteral("InnerScreen"));
     m_remainingTime = new QLabel(m_innerScreen);
@@ -117,6 +127,7 @@ void ComputerControl::BuildControls()
         label->setObjectName(QString::fromLatin1(labelName));
         label->setToolTip(tip);
         label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        label->setFrameShape(QFrame::Box);
         image->hide();
         label->hide();
     };
@@ -266,22 +277,21 @@ void ComputerControl::ArrangeControls()
 void ComputerControl::UpdateView()
 {
     const ComputerTile &tile = *m_tile;
-    m_computerIdLabel->setText(tile.ComputerCaption());
-    SetBackground(m_innerScreen, tile.ScreenColour());
-    m_remainingTime->setText(TileLook::RemainingText(tile.RemainingMinutes()));
-    m_remainingTime->setStyleSheet(QStringLiteral("color: %1; background: transparent;")
-                                       .arg(tile.IsOnline() ? QStringLiteral("black") : QStringLiteral("white")));
-    SetBackground(m_nightScreen, tile.NightColour());
-    m_nightReserveNickname->setText(tile.ReserveNickname());
+    SetText(m_computerIdLabel, tile.ComputerCaption());
+    SetColour(m_innerScreen, QPalette::Window, tile.ScreenColour());
+    SetText(m_remainingTime, TileLook::RemainingText(tile.RemainingMinutes()));
+    SetColour(m_remainingTime, QPalette::WindowText, tile.IsOnline() ? Qt::black : Qt::white);
+    SetColour(m_nightScreen, QPalette::Window, tile.NightColour());
+    SetText(m_nightReserveNickname, tile.ReserveNickname());
     m_nightReserveNickname->setToolTip(tile.NightToolTip());
-    m_startedShortcut->setText(tile.StartedShortcut());
+    SetText(m_startedShortcut, tile.StartedShortcut());
 
     const TrafficCounter &traffic = tile.Traffic();
     const bool shown = traffic.SeanceCode() >= 1 && traffic.Internet();
     const QColor face = palette().color(QPalette::Button);
     const auto showLine = [&](QLabel *image, QLabel *label, Currency bytes, bool exhausted) {
-        label->setText(shown ? TileLook::TrafficText(bytes) : QString());
-        SetBackground(label, exhausted ? QColor(0xFF, 0x00, 0x00) : face, true);
+        SetText(label, shown ? TileLook::TrafficText(bytes) : QString());
+        SetColour(label, QPalette::Window, exhausted ? QColor(0xFF, 0x00, 0x00) : face);
         image->setVisible(shown);
         label->setVisible(shown);
     };

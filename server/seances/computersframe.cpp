@@ -1,6 +1,7 @@
 #include "computersframe.h"
 
 #include "computercontrol.h"
+#include "core/compbuttons.h"
 #include "leadingnumber.h"
 #include "panellayout.h"
 #include "tilefeedback.h"
@@ -194,6 +195,16 @@ void ComputersFrame::ArrangeComputerControls()
             control->move(qRound(places[i].x() / 15.0), qRound(places[i].y() / 15.0));
         }
     }
+}
+
+std::shared_ptr<CompButtons> ComputersFrame::GetOnlineButtons()
+{
+    auto buttons = std::make_shared<CompButtons>();
+    for (qint32 num : DistinctComputerNums()) {
+        const ComputerControl *control = Control(num);
+        buttons->Add(num, control && control->Tile().IsOnline(), false);
+    }
+    return buttons;
 }
 
 void ComputersFrame::RefreshAll()

@@ -7,6 +7,9 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <memory>
+
+class CompButtons;
 class ComputerControl;
 class TileFeedback;
 
@@ -47,6 +50,8 @@ public:
     bool SyncComputerControls();
     void AddComputerControl(qint32 ComputerNum);
     void ArrangeComputerControls();
+    // One entry per computer in table order, enabled when its tile's client is on line.
+    std::shared_ptr<CompButtons> GetOnlineButtons();
     // The timer's work: every tile refreshes.
     void RefreshAll();
 

@@ -57,7 +57,7 @@ void ComputerTile::SetComputerNum(qint32 ComputerNum)
 {
     m_computerNum = ComputerNum;
     m_caption = m_data.ComputerName(ComputerNum);
-    emit Changed();
+    NotifyChanged();
 }
 
 void ComputerTile::RefreshData()
@@ -65,8 +65,24 @@ void ComputerTile::RefreshData()
     if (!m_data.ComputerExists(m_computerNum) || m_refreshing) {
         return;
     }
-    RefreshGuard guard(this, m_refreshing);
-    RunRefresh();
+    QPointer<ComputerTile> self(this);
+    {
+        RefreshGuard guard(this, m_refreshing);
+        RunRefresh();
+    }
+    if (self && m_changedDuringRefresh) {
+        m_changedDuringRefresh = false;
+        emit Changed();
+    }
+}
+
+void ComputerTile::NotifyChanged()
+{
+    if (m_refreshing) {
+        m_changedDuringRefresh = true;
+    } else {
+        emit Changed();
+    }
 }
 
 void ComputerTile::RunRefresh()
@@ -87,7 +103,7 @@ void ComputerTile::RunRefresh()
     if (m_mark != 0) {
         RecalcTrafficLimits();
     }
-    ShowSeanceState(server);
+    ShowSeanceState(seance);
     const qint32 before = ClientSeance();
     switch (DecideTileAction(m_state, server, m_mark)) {
     case TileAction::SendSeance:
@@ -106,9 +122,9 @@ void ComputerTile::RunRefresh()
         return;
     }
     if (ClientSeance() != before) {
-        ShowSeanceState(server);
+        ShowSeanceState(seance);
     }
-    CheckAlarm(ClientSeance());
+    CheckAlarm(ClientSeance(), seance);
 }
 
 QString ComputerTile::GetIP()
@@ -140,7 +156,7 @@ void ComputerTile::SetState(qint32 State)
         m_mark = 0;
     }
     m_startedShortcut.clear();
-    emit Changed();
+    NotifyChanged();
     if (m_computerNum > 0) {
         RefreshData();
     }
@@ -157,7 +173,7 @@ void ComputerTile::ShortcutStarted(qint32 ShortcutCode)
                                 + QString::number(ShortcutCode) + QStringLiteral("!"));
         }
     }
-    emit Changed();
+    NotifyChanged();
 }
 
 void ComputerTile::SeanceChanged(qint32 Mark)
@@ -176,7 +192,7 @@ bool ComputerTile::IncreaseCurSeanceTraffic(qint32 Download, qint32 Upload)
         return false;
     }
     const bool allowed = m_traffic.Increase(Download, Upload, IsOnline());
-    emit Changed();
+    NotifyChanged();
     return allowed;
 }
 
@@ -193,7 +209,7 @@ void ComputerTile::ReleaseSeance(qint32 SeanceCode)
     }
     SaveSeanceTraffic();
     m_traffic.Reset();
-    emit Changed();
+    NotifyChanged();
 }
 
 void ComputerTile::RaiseBeginSeance(qint32 SeanceCode, bool WithDesktop)
@@ -285,16 +301,15 @@ void ComputerTile::RecalcTrafficLimits()
                         TrafficCounter::SeanceLimit(minutes, m_data.ConfigValue(QStringLiteral("HourUploadLimit"))));
 }
 
-void ComputerTile::ShowSeanceState(qint32 ServerSeance)
+void ComputerTile::ShowSeanceState(const std::optional<SeanceData::Seance> &ServerSeance)
 {
     const QDateTime now = Clock::Now();
     m_remainingMinutes.reset();
-    if (ServerSeance > 0) {
-        if (const auto seance = m_data.FindSeance(ServerSeance)) {
-            m_remainingMinutes = MinutesBetween(now, seance->EndDate);
-        }
+    if (ServerSeance) {
+        m_remainingMinutes = MinutesBetween(now, ServerSeance->EndDate);
     }
-    m_screenColour = TileLook::ScreenColour(IsOnline(), ServerSeance, ClientSeance(), m_alarm.Colour());
+    m_screenColour =
+        TileLook::ScreenColour(IsOnline(), ServerSeance ? ServerSeance->Code : 0, ClientSeance(), m_alarm.Colour());
     const SeanceData::NightInfo night = m_data.NightState(m_computerNum, now);
     const TileLook::Night look = TileLook::NightLook(night.State);
     if (look.Known) {
@@ -302,14 +317,15 @@ void ComputerTile::ShowSeanceState(qint32 ServerSeance)
         m_nightToolTip = look.ToolTip;
     }
     m_nickname = night.HasReserve ? night.Nickname : QString();
-    emit Changed();
+    NotifyChanged();
 }
 
-void ComputerTile::CheckAlarm(qint32 ClientSeance)
+void ComputerTile::CheckAlarm(qint32 ClientSeance, const std::optional<SeanceData::Seance> &ServerSeance)
 {
     std::optional<qint64> minutesLeft;
     if (ClientSeance != 0) {
-        const auto seance = m_data.FindSeance(ClientSeance);
+        const auto seance =
+            ServerSeance && ServerSeance->Code == ClientSeance ? ServerSeance : m_data.FindSeance(ClientSeance);
         if (!seance) {
             return;
         }
@@ -334,7 +350,7 @@ void ComputerTile::AlarmTick()
 {
     m_alarm.Tick();
     m_screenColour = m_alarm.Colour();
-    emit Changed();
+    NotifyChanged();
 }
 
 void ComputerTile::ReportError(const QString &Text, bool ShowBox)

@@ -145,8 +145,11 @@ private:
     void LoadSeanceTraffic(qint32 SeanceCode);
     void SaveSeanceTraffic(bool ShowBox = true);
     void RecalcTrafficLimits();
-    void ShowSeanceState(qint32 ServerSeance);
-    void CheckAlarm(qint32 ClientSeance);
+    // ServerSeance is the seance that RefreshData read, so that it is not read again.
+    void ShowSeanceState(const std::optional<SeanceData::Seance> &ServerSeance);
+    void CheckAlarm(qint32 ClientSeance, const std::optional<SeanceData::Seance> &ServerSeance);
+    // Changed is raised once at the end of a refresh rather than at every step.
+    void NotifyChanged();
     void ReportError(const QString &Text, bool ShowBox = true);
 
     SeanceData &m_data;
@@ -156,6 +159,7 @@ private:
     qint32 m_state = netStateOffline;
     qint32 m_mark = 0;
     bool m_refreshing = false;
+    bool m_changedDuringRefresh = false;
     TrafficCounter m_traffic;
     SeanceAlarm m_alarm;
     QTimer m_alarmTimer;

@@ -6,7 +6,13 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <optional>
+
+namespace Rollstrake
+{
+class DBRecord;
+}
 
 // What the computer tiles, the computers panel and the selection rules read from and write to the
 // club's database. The program's implementation goes through the settings store and the seance
@@ -24,6 +30,9 @@ public:
         Currency Uploaded;
         qint32 Desktop = 0;
         bool IsNight = false;
+        // The `Seances` record itself, for the handlers that build the client's message; none
+        // where the data does not come from the database.
+        std::shared_ptr<Rollstrake::DBRecord> Record;
     };
 
     // Tonight's state of a computer (0 free, 1 fully prepaid reserve, 2 prepaid reserve,

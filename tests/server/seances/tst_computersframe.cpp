@@ -1,15 +1,18 @@
 #include "clock.h"
+#include "core/compbuttons.h"
 #include "datafolder.h"
 #include "datevalue.h"
 #include "memoryseancedata.h"
 #include "seances/computercontrol.h"
 #include "seances/computersframe.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QMenu>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 
 namespace
 {
@@ -76,6 +79,28 @@ private slots:
         QVERIFY(!frame.ComputerControlExists(1));
         QVERIFY(frame.ComputerControlExists(7));
         QVERIFY(!frame.SyncComputerControls());
+    }
+
+    void onlineButtons()
+    {
+        for (qint32 num : {2, 1, 3}) {
+            data.AddComputer(num);
+        }
+        clientStates.insert(QStringLiteral("127.0.0.1"), 0);
+        clientStates.insert(QStringLiteral("127.0.0.3"), 7);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.LoadSettings();
+        data.AddComputer(4); // no tile yet
+        const auto buttons = frame.GetOnlineButtons();
+        QString got;
+        for (const auto &button : *buttons) {
+            got += QStringLiteral("%1%2 ")
+                       .arg(button->ComputerNum())
+                       .arg(button->Enabled() ? QStringLiteral("+") : QStringLiteral("-"));
+            QVERIFY(!button->Selected());
+        }
+        QCOMPARE(got, QStringLiteral("2- 1+ 3+ 4- "));
     }
 
     void removedComputersCloseUp()
@@ -246,6 +271,42 @@ private slots:
         QCOMPARE(moved, 9);
     }
 
+    void rightClickOnALabelOpensTheMenu()
+    {
+        data.AddComputer(1);
+        ComputersFrame frame(data, feedback);
+        frame.LoadSettings();
+        frame.show();
+        ComputerControl *tile = frame.Control(1);
+        QWidget *popup = nullptr;
+        QTimer::singleShot(0, tile, [&] {
+            popup = QApplication::activePopupWidget();
+            if (popup) {
+                popup->close();
+            }
+        });
+        QTest::mouseClick(tile->findChild<QLabel *>(QStringLiteral("RemainingTime")), Qt::RightButton);
+        QCOMPARE(popup, tile->Menu());
+    }
+
+    void movedSeanceKeepsItsTrafficOnThePanel()
+    {
+        data.AddComputer(1);
+        data.AddComputer(2);
+        data.AddSeance(9, 1, Now.addSecs(-600), Now.addSecs(3000));
+        clientStates.insert(QStringLiteral("127.0.0.1"), 9);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.LoadSettings();
+        QVERIFY(frame.IncreaseCurSeanceTraffic(1, 700, 70));
+        data.SeanceComputer[9] = 2; // moved; the target refreshes first
+        frame.Control(2)->Tile().RefreshData();
+        QCOMPARE(frame.Control(2)->Tile().Traffic().Downloaded(), Currency(700));
+        QVERIFY(!frame.IncreaseCurSeanceTraffic(1, 1, 1));
+        frame.RefreshAll();
+        QCOMPARE(data.Seances[9].Downloaded, Currency(700));
+    }
+
     void doubleClickAfterSeanceEndedAsksToAdd()
     {
         data.AddComputer(1);
@@ -280,7 +341,7 @@ private slots:
         QCOMPARE(label("DownloadLabel")->text(), QStringLiteral("0,00Mb"));
         QVERIFY(!frame.IncreaseCurSeanceTraffic(1, 2'000'000, 0));
         QCOMPARE(label("DownloadLabel")->text(), QStringLiteral("1,91Mb"));
-        QVERIFY(label("DownloadLabel")->styleSheet().contains(QStringLiteral("#ff0000")));
+        QCOMPARE(label("DownloadLabel")->palette().color(QPalette::Window), QColor(0xFF, 0x00, 0x00));
     }
 
     void renderPanel()

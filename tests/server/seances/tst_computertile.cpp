@@ -5,6 +5,7 @@
 
 #include <QEventLoop>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -504,6 +505,19 @@ private slots:
         QCOMPARE(tile.RemainingMinutes(), std::nullopt);
         QCOMPARE(tile.ScreenColour(), QColor(0x00, 0xFF, 0xFF));
         QVERIFY(tile.AlarmOn()); // blinks until the client is rebooted
+    }
+
+    void oneChangeNoticePerRefresh()
+    {
+        Prepare(true);
+        ComputerTile tile(data, feedback);
+        tile.SetState(0);
+        tile.SetComputerNum(1);
+        FakeClient fake(tile);
+        QSignalSpy changes(&tile, &ComputerTile::Changed);
+        tile.RefreshData(); // loads the traffic, sends the seance, changes the state, redraws twice
+        QCOMPARE(fake.Events.size(), 1);
+        QCOMPARE(changes.count(), 1);
     }
 
     void startedShortcut()

@@ -1,0 +1,41 @@
+#include "programtilefeedback.h"
+
+#include "core/mainlog.h"
+#include "core/messagebox.h"
+
+#include <QApplication>
+#include <QMainWindow>
+#include <QTimer>
+
+void ProgramTileFeedback::Beep(int Times)
+{
+    for (int i = 0; i < Times; ++i) {
+        QApplication::beep();
+    }
+}
+
+void ProgramTileFeedback::BringMainWindowForward()
+{
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        auto *window = qobject_cast<QMainWindow *>(widget);
+        if (!window || !window->isVisible()) {
+            continue;
+        }
+        if (window->isMinimized()) {
+            window->showNormal();
+        }
+        window->raise();
+        window->activateWindow();
+        return;
+    }
+}
+
+void ProgramTileFeedback::LogError(const QString &Text)
+{
+    MainLog().Log(Text, 0);
+}
+
+void ProgramTileFeedback::ShowError(const QString &Text)
+{
+    QTimer::singleShot(0, qApp, [Text] { MessageBox::Critical(nullptr, QStringLiteral("Внимание!"), Text); });
+}

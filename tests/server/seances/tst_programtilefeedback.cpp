@@ -1,0 +1,58 @@
+#include "core/mainlog.h"
+#include "core/messagebox.h"
+#include "datafolder.h"
+#include "seances/programtilefeedback.h"
+
+#include <QFile>
+#include <QMainWindow>
+#include <QTemporaryDir>
+#include <QTest>
+
+class TestProgramTileFeedback : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir folder;
+
+private slots:
+
+    void initTestCase()
+    {
+        QVERIFY(folder.isValid());
+        DataFolder::SetDataFolder(folder.path());
+        QVERIFY(InitMainLog());
+    }
+
+    void errorsGoToTheMainLog()
+    {
+        ProgramTileFeedback feedback;
+        feedback.LogError(QStringLiteral("сеанс не найден"));
+        QFile log(MainLog().FileName());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains(QStringLiteral(" ! сеанс не найден")));
+    }
+
+    void boxIsShownOnALaterTurn()
+    {
+        ProgramTileFeedback feedback;
+        MessageBox::TakeRecords();
+        feedback.ShowError(QStringLiteral("ошибка"));
+        QVERIFY(MessageBox::TakeRecords().isEmpty());
+        MessageBox::PrepareAnswer(QMessageBox::Ok);
+        QTest::qWait(20);
+        QCOMPARE(MessageBox::TakeRecords().size(), 1);
+    }
+
+    void minimisedMainWindowIsRestored()
+    {
+        QMainWindow window;
+        window.showMinimized();
+        QVERIFY(window.isMinimized());
+        ProgramTileFeedback().BringMainWindowForward();
+        QVERIFY(!window.isMinimized());
+    }
+};
+
+QTEST_MAIN(TestProgramTileFeedback)
+#include "tst_programtilefeedback.moc"
