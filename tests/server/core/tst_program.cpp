@@ -27,6 +27,7 @@ private slots:
     void secondInstanceAndTermination();
     void startsOnAnEmptyDatabase();
     void databaseThatCannotBeOpened();
+    void listenerThatCannotStart();
 
 private:
     ProgramOptions Options(const TestDatabase &Database) const;
@@ -186,6 +187,29 @@ void TestProgram::secondInstanceAndTermination()
     QCOMPARE(first.exitCode(), 0);
     QCOMPARE(LogLines().last(), QStringLiteral("i Выход"));
     QCOMPARE(LogLines().size(), 5);
+}
+
+void TestProgram::listenerThatCannotStart()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    ProgramOptions options = Options(database);
+    options.ListenerPort = taken.serverPort();
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    {
+        Program program(options);
+        QVERIFY(!program.Start({QStringLiteral("quillmarsh")}));
+        QCOMPARE(program.ExitCode(), 1);
+    }
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().Text.startsWith(QStringLiteral("Не удалось запустить прослушиватель: ")));
+    const QStringList lines = LogLines();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(1), QStringLiteral("! ") + boxes.first().Text);
+    QCOMPARE(lines.last(), QStringLiteral("i Выход"));
 }
 
 QTEST_MAIN(TestProgram)
