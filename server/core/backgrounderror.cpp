@@ -26,6 +26,11 @@ void ShowWhenIdle(const QString &Text)
 void ReportBackgroundError(const QString &Text)
 {
     MainLog().Log(Text, 0);
+    ShowBackgroundBox(Text);
+}
+
+void ShowBackgroundBox(const QString &Text)
+{
     if (g_BoxPending) {
         return;
     }

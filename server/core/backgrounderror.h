@@ -10,6 +10,9 @@
 // client waiting for its answer); failures that come meanwhile are only logged.
 void ReportBackgroundError(const QString &Text);
 
+// The box alone, for failures already logged by their reporter.
+void ShowBackgroundBox(const QString &Text);
+
 // True while a box of ReportBackgroundError is waiting to be shown or is open.
 bool BackgroundErrorShown();
 

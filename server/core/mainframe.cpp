@@ -1,11 +1,10 @@
 #include "core/mainframe.h"
 
-#include "core/guihelpers.h"
+#include "core/backgrounderror.h"
 #include "core/mainlog.h"
 #include "seances/computersframe.h"
 
 #include <QApplication>
-#include <QTimer>
 #include <QVBoxLayout>
 
 MainFrame::MainFrame(SeanceData &Data, QWidget *parent)
@@ -108,6 +107,6 @@ void MainFrame::LogError(const QString &Text)
 
 void MainFrame::ShowError(const QString &Text)
 {
-    // The tile reports in the middle of a refresh: the box waits for the next turn of the loop.
-    QTimer::singleShot(0, this, [Text] { ::ShowError(Text); });
+    // The tile reports in the middle of a refresh: the box comes later, once no dialog runs.
+    ShowBackgroundBox(Text);
 }

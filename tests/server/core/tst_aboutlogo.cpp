@@ -1,11 +1,17 @@
+#include "controls/password.h"
 #include "core/frmabout.h"
+#include "core/frmcfgpassword.h"
 #include "core/frmlogo.h"
 #include "core/programinfo.h"
 
+#include <QApplication>
+#include <QCryptographicHash>
 #include <QDesktopServices>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QUrlQuery>
 
 // Receives the links that the program asks the desktop to open.
@@ -33,6 +39,9 @@ private slots:
     void authorLabelOpensTheSupportMail();
     void okClosesTheBox();
     void logoIsExactlyItsButton();
+    void passwordPromptClosedGivesNothing_data();
+    void passwordPromptClosedGivesNothing();
+    void passwordPromptAppliedGivesTheDigest();
 };
 
 void TestAboutLogo::aboutShowsTheProgram()
@@ -83,6 +92,43 @@ void TestAboutLogo::logoIsExactlyItsButton()
     QPointer<frmLogo> watch(logo);
     logo->close();
     QTRY_VERIFY(watch.isNull());
+}
+
+void TestAboutLogo::passwordPromptClosedGivesNothing_data()
+{
+    QTest::addColumn<bool>("byButton");
+    QTest::newRow("Закрыть") << true;
+    QTest::newRow("close box") << false;
+}
+
+void TestAboutLogo::passwordPromptClosedGivesNothing()
+{
+    QFETCH(bool, byButton);
+    QTimer::singleShot(0, this, [byButton] {
+        auto *prompt = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        QVERIFY(prompt);
+        QCOMPARE(prompt->windowTitle(), QStringLiteral("Ограниченный доступ!"));
+        QTest::keyClicks(prompt->findChild<Password *>()->TextBox(), QStringLiteral("secret"));
+        if (byButton) {
+            QTest::mouseClick(prompt->findChild<QPushButton *>(QStringLiteral("Close")), Qt::LeftButton);
+        } else {
+            prompt->close();
+        }
+    });
+    QCOMPARE(frmCfgPassword::Start(nullptr), QString());
+}
+
+void TestAboutLogo::passwordPromptAppliedGivesTheDigest()
+{
+    QTimer::singleShot(0, this, [] {
+        QWidget *prompt = QApplication::activeModalWidget();
+        QVERIFY(prompt);
+        QTest::keyClicks(prompt->findChild<Password *>()->TextBox(), QStringLiteral("secret"));
+        QTest::mouseClick(prompt->findChild<QPushButton *>(QStringLiteral("Apply")), Qt::LeftButton);
+    });
+    const QString digest =
+        QString::fromLatin1(QCryptographicHash::hash(QByteArrayLiteral("secret"), QCryptographicHash::Md5).toHex());
+    QCOMPARE(frmCfgPassword::Start(nullptr).toLower(), digest);
 }
 
 QTEST_MAIN(TestAboutLogo)
