@@ -19,8 +19,13 @@
 namespace
 {
 const QString ServerIP = QStringLiteral("127.0.0.1");
-const QString FirstIP = QStringLiteral("127.0.0.2");
-const QString SecondIP = QStringLiteral("127.0.0.3");
+
+// Client addresses of this process alone, so that suites running side by side (the two database
+// engines, the socket control's) never want the same address and port.
+QString ClientIP(int Offset)
+{
+    return QStringLiteral("127.0.0.%1").arg(2 + (QCoreApplication::applicationPid() % 120) * 2 + Offset);
+}
 
 QList<quint8> Headers(const QList<ClientSim::Received> &Messages)
 {
@@ -37,7 +42,7 @@ qsizetype CountHeader(const ClientSim &Client, quint8 Header)
 }
 } // namespace
 
-// The server's main window on 127.0.0.1 and simulated client computers on 127.0.0.2 and .3, over
+// The server's main window on 127.0.0.1 and two simulated client computers on 127.0.0.N, over
 // real sockets and a real database.
 class TestClientProtocol : public QObject
 {
@@ -88,8 +93,8 @@ void TestClientProtocol::init()
     QVERIFY2(m_db->Start(err), qPrintable(err));
     QVERIFY(InitMainLog());
     SetDefaultSettings();
-    m_first = AddComputer(1, FirstIP);
-    m_second = AddComputer(2, SecondIP);
+    m_first = AddComputer(1, ClientIP(0));
+    m_second = AddComputer(2, ClientIP(1));
     GetComputerCode(0, true);
     m_window = std::make_unique<MainForm>();
     m_window->Control()->SetAnswerTimeout(1);
@@ -163,7 +168,7 @@ MainFrame *TestClientProtocol::Computers() const
 void TestClientProtocol::stateReportFromAnOfflineComputer()
 {
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     StaleSettings();
     QString err;
     const MessagePackPtr answer = client.SendRequest(ServerIP, 30, QStringLiteral(" 0"), err);
@@ -191,7 +196,7 @@ void TestClientProtocol::seanceReachesAnIdleClient()
                                      {QStringLiteral("EndDate"), Clock::Now().addSecs(3600)},
                                      {QStringLiteral("Duration"), 70}});
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     client.SetAnswer(4, ClientSim::Reply(QStringLiteral(" 0")));
     client.SetAnswer(1, ClientSim::Reply(QStringLiteral("-2")));
     QString err;
@@ -212,12 +217,12 @@ void TestClientProtocol::seanceReachesAnIdleClient()
 void TestClientProtocol::settingsFirstThenTheSeanceAgain()
 {
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     Computers()->SetUserState(1, 0);
     client.SetAnswerOnce(1, ClientSim::Reply(QStringLiteral("-1")));
     client.SetAnswer(1, ClientSim::Reply(QStringLiteral("-2")));
     QString err;
-    QVERIFY2(m_window->Protocol()->SendSeance(FirstIP, QStringLiteral(" 7| 60|"), err), qPrintable(err));
+    QVERIFY2(m_window->Protocol()->SendSeance(ClientIP(0), QStringLiteral(" 7| 60|"), err), qPrintable(err));
     QCOMPARE(Headers(client.ReceivedMessages()), (QList<quint8>{1, 3, 1}));
     QCOMPARE(client.ReceivedMessages().at(0).Message, client.ReceivedMessages().at(2).Message);
     QCOMPARE(LastSettingsUpdate(m_first), Clock::Now());
@@ -226,16 +231,16 @@ void TestClientProtocol::settingsFirstThenTheSeanceAgain()
 void TestClientProtocol::clientThatAlwaysAsksForSettings()
 {
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     Computers()->SetUserState(1, 0);
     client.SetAnswer(1, ClientSim::Reply(QStringLiteral("-1")));
     client.SetAnswer(2, ClientSim::Reply(QStringLiteral("-1")));
     QString err;
-    QVERIFY(!m_window->Protocol()->SendSeance(FirstIP, QStringLiteral(" 7| 60|"), err));
-    QCOMPARE(err, QStringLiteral("Клиент '127.0.0.2' не смог принять сеанс!"));
+    QVERIFY(!m_window->Protocol()->SendSeance(ClientIP(0), QStringLiteral(" 7| 60|"), err));
+    QCOMPARE(err, QStringLiteral("Клиент '") + ClientIP(0) + QStringLiteral("' не смог принять сеанс!"));
     QCOMPARE(Headers(client.ReceivedMessages()), (QList<quint8>{1, 3, 1, 3, 1}));
     client.ClearReceived();
-    QVERIFY(!m_window->Protocol()->SendShutdownCommand(FirstIP, true));
+    QVERIFY(!m_window->Protocol()->SendShutdownCommand(ClientIP(0), true));
     QCOMPARE(Headers(client.ReceivedMessages()), (QList<quint8>{2, 3, 2, 3, 2}));
     QCOMPARE(client.ReceivedMessages().first().Message, QStringLiteral("1"));
 }
@@ -243,34 +248,34 @@ void TestClientProtocol::clientThatAlwaysAsksForSettings()
 void TestClientProtocol::stateQueryThatAlwaysAsksForSettings()
 {
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     client.SetAnswer(4, ClientSim::Reply(QStringLiteral("-1")));
-    QCOMPARE(m_window->Protocol()->GetClientState(FirstIP), -3);
+    QCOMPARE(m_window->Protocol()->GetClientState(ClientIP(0)), -3);
     QCOMPARE(Headers(client.ReceivedMessages()), (QList<quint8>{4, 3, 4, 3, 4}));
 }
 
 void TestClientProtocol::noAnswerMarksOffline()
 {
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     Computers()->SetUserState(1, 0);
     client.SetAnswer(2, ClientSim::Silence());
-    QVERIFY(!m_window->Protocol()->SendShutdownCommand(FirstIP, false));
+    QVERIFY(!m_window->Protocol()->SendShutdownCommand(ClientIP(0), false));
     QCOMPARE(Computers()->UserState(1), -3);
     QString err;
-    QVERIFY(!m_window->Protocol()->SendSeance(FirstIP, QStringLiteral(" 7| 60|"), err));
+    QVERIFY(!m_window->Protocol()->SendSeance(ClientIP(0), QStringLiteral(" 7| 60|"), err));
     QCOMPARE(err, QString());
     QCOMPARE(CountHeader(client, 1), 0);
-    QVERIFY(!m_window->Protocol()->SendSeance(QStringLiteral("127.0.0.9"), QStringLiteral(" 7| 60|"), err));
-    QCOMPARE(err, QStringLiteral("Компьютер с IP-адресом '127.0.0.9' не найден в базе!"));
+    QVERIFY(!m_window->Protocol()->SendSeance(QStringLiteral("127.0.1.9"), QStringLiteral(" 7| 60|"), err));
+    QCOMPARE(err, QStringLiteral("Компьютер с IP-адресом '127.0.1.9' не найден в базе!"));
 }
 
 void TestClientProtocol::pollingFollowsTheIntervals()
 {
     ClientSim online;
     ClientSim offline;
-    StartClient(online, FirstIP);
-    StartClient(offline, SecondIP);
+    StartClient(online, ClientIP(0));
+    StartClient(offline, ClientIP(1));
     online.SetAnswer(4, ClientSim::Reply(QStringLiteral(" 0")));
     offline.SetAnswer(4, ClientSim::Silence());
     Computers()->SetUserState(1, 0);
@@ -303,7 +308,7 @@ void TestClientProtocol::desktopPassword()
     QString err;
     QVERIFY2(record->Update(err), qPrintable(err));
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     client.SetAnswer(4, ClientSim::Reply(QStringLiteral(" 0")));
     const MessagePackPtr answer = client.SendRequest(ServerIP, 32, digest, err);
     QVERIFY2(answer, qPrintable(err));
@@ -320,7 +325,7 @@ void TestClientProtocol::desktopPassword()
 void TestClientProtocol::unknownHeaderEchoed()
 {
     ClientSim client;
-    StartClient(client, FirstIP);
+    StartClient(client, ClientIP(0));
     QString err;
     const MessagePackPtr answer = client.SendRequest(ServerIP, 77, QStringLiteral("abc|def"), err);
     QVERIFY2(answer, qPrintable(err));
@@ -332,7 +337,7 @@ void TestClientProtocol::unknownHeaderEchoed()
 void TestClientProtocol::settingsSendKeepsEditsMadeMeanwhile()
 {
     ClientSim client;
-    StartClient(client, FirstIP, ClientSim::Mode::Raw);
+    StartClient(client, ClientIP(0), ClientSim::Mode::Raw);
     Computers()->SetUserState(1, 0);
     client.SetAnswer(3, ClientSim::Late(QStringLiteral("ok"), 300));
     QTimer::singleShot(100, this, [this] {
@@ -342,7 +347,7 @@ void TestClientProtocol::settingsSendKeepsEditsMadeMeanwhile()
         QVERIFY2(record->Update(err), qPrintable(err));
     });
     QString err;
-    QVERIFY2(m_window->Protocol()->SendClientSettings(FirstIP, err), qPrintable(err));
+    QVERIFY2(m_window->Protocol()->SendClientSettings(ClientIP(0), err), qPrintable(err));
     const auto record = m_db->Record(QStringLiteral("Computers"), m_first);
     QCOMPARE(TextValue(*record, QStringLiteral("Name")), QStringLiteral("Касса"));
     QCOMPARE(DateValueOf(*record, QStringLiteral("LastSettingsUpdate")), Clock::Now());
@@ -352,8 +357,8 @@ void TestClientProtocol::nothingSentAfterTheCloseRequest()
 {
     ClientSim first;
     ClientSim second;
-    StartClient(first, FirstIP);
-    StartClient(second, SecondIP);
+    StartClient(first, ClientIP(0));
+    StartClient(second, ClientIP(1));
     first.SetAnswer(4, ClientSim::Silence());
     StaleSettings();
     bool closed = true;
@@ -364,7 +369,7 @@ void TestClientProtocol::nothingSentAfterTheCloseRequest()
         Computers()->Panel()->RefreshAll();
         second.SendRequest(ServerIP, 30, QStringLiteral(" 0"), secondError);
     });
-    m_window->Protocol()->GetClientState(FirstIP);
+    m_window->Protocol()->GetClientState(ClientIP(0));
     QVERIFY(!closed);
     QTRY_VERIFY_WITH_TIMEOUT(m_window->IsUnloaded(), 1000);
     QCOMPARE(Headers(first.ReceivedMessages()), QList<quint8>{4});
@@ -375,8 +380,8 @@ void TestClientProtocol::backgroundFailuresShareOneBox()
 {
     ClientSim first;
     ClientSim second;
-    StartClient(first, FirstIP);
-    StartClient(second, SecondIP);
+    StartClient(first, ClientIP(0));
+    StartClient(second, ClientIP(1));
     for (ClientSim *client : {&first, &second}) {
         client->SetAnswer(4, ClientSim::Reply(QStringLiteral(" 0")));
         client->SetAnswer(3, ClientSim::Silence());

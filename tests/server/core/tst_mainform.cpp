@@ -16,6 +16,12 @@
 #include <QTest>
 
 // A client computer that accepts the server's connection and never answers.
+// A client address of this process alone (suites run side by side).
+QString SilentIP(int Offset)
+{
+    return QStringLiteral("127.0.0.%1").arg(242 + (QCoreApplication::applicationPid() % 6) * 2 + Offset);
+}
+
 class SilentClient
 {
 public:
@@ -230,8 +236,8 @@ CloseDuringDialog TestMainForm::CloseInsideDialog(const QString &IP)
 void TestMainForm::closeWaitsForTheRunningDialog()
 {
     SilentClient client;
-    QVERIFY(client.Listen(QStringLiteral("127.0.0.2"), m_window->Control()->GetListenerPort()));
-    const CloseDuringDialog seen = CloseInsideDialog(QStringLiteral("127.0.0.2"));
+    QVERIFY(client.Listen(SilentIP(0), m_window->Control()->GetListenerPort()));
+    const CloseDuringDialog seen = CloseInsideDialog(SilentIP(0));
     QCOMPARE(seen.Dialogs, 1);
     QVERIFY(!seen.Closed);
     QVERIFY(seen.Closing);
@@ -247,13 +253,13 @@ void TestMainForm::closeWaitsForTheRunningDialog()
 void TestMainForm::refusalDuringTheRetryResumesNormalRunning()
 {
     SilentClient client;
-    QVERIFY(client.Listen(QStringLiteral("127.0.0.3"), m_window->Control()->GetListenerPort()));
+    QVERIFY(client.Listen(SilentIP(1), m_window->Control()->GetListenerPort()));
     QTest::keyClick(m_window.get(), Qt::Key_F3);
     QTimer::singleShot(500, m_window.get(), [this] {
         m_desktops->HasChanges = true;
         m_desktops->Valid = false;
     });
-    const CloseDuringDialog seen = CloseInsideDialog(QStringLiteral("127.0.0.3"));
+    const CloseDuringDialog seen = CloseInsideDialog(SilentIP(1));
     QVERIFY(!seen.Closed);
     QVERIFY(seen.Closing);
     QTRY_VERIFY_WITH_TIMEOUT(!m_window->ShutdownTimer()->isActive(), 1000);
