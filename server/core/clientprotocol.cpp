@@ -1,0 +1,305 @@
+#include "core/clientprotocol.h"
+
+#include "clock.h"
+#include "core/backgrounderror.h"
+#include "core/clientmessages.h"
+#include "core/clientsettingtexts.h"
+#include "core/computerlookups.h"
+#include "core/computerstates.h"
+#include "core/dbvalues.h"
+#include "core/desktopdescription.h"
+#include "core/guihelpers.h"
+#include "core/mainlog.h"
+#include "core/settingsstore.h"
+#include "datevalue.h"
+#include "socketctl.h"
+#include "textdates.h"
+
+#include <QCursor>
+#include <QGuiApplication>
+
+namespace
+{
+QString NotFoundText(const QString &IP)
+{
+    return QStringLiteral("Компьютер с IP-адресом '") + IP + QStringLiteral("' не найден в базе!");
+}
+
+std::shared_ptr<Rollstrake::DBRecord> ComputerByIP(const QString &IP)
+{
+    QString err;
+    const auto table = DBTable(QStringLiteral("Computers"), err);
+    return table ? table->GetRecordByFieldValue(QStringLiteral("IP"), IP, err) : nullptr;
+}
+} // namespace
+
+// Counts a dialog in progress and shows the hourglass for as long as it lives.
+class ClientProtocol::DialogGuard
+{
+public:
+    explicit DialogGuard(qint32 &Count)
+        : m_Count(Count)
+    {
+        ++m_Count;
+        QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+
+    ~DialogGuard()
+    {
+        QGuiApplication::restoreOverrideCursor();
+        --m_Count;
+    }
+
+    DialogGuard(const DialogGuard &) = delete;
+    DialogGuard &operator=(const DialogGuard &) = delete;
+
+private:
+    qint32 &m_Count;
+};
+
+ClientProtocol::ClientProtocol(Quorvhandler *Control, ComputerStates &States, QObject *parent)
+    : QObject(parent)
+    , m_Control(Control)
+    , m_States(States)
+{
+}
+
+ClientProtocol::~ClientProtocol() = default;
+
+bool ClientProtocol::IsClosing() const
+{
+    return m_IsClosing;
+}
+
+void ClientProtocol::SetClosing(bool Closing)
+{
+    m_IsClosing = Closing;
+}
+
+qint32 ClientProtocol::DialogsInProgress() const
+{
+    return m_DialogsInProgress;
+}
+
+MessagePackPtr ClientProtocol::Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString)
+{
+    if (!m_Control) {
+        return nullptr;
+    }
+    DialogGuard guard(m_DialogsInProgress);
+    const MessagePackPtr request = m_Control->MakeMessagePacketFromParts(Header, Body);
+    return m_Control->DialogMessage(IP, request, ErrString);
+}
+
+bool ClientProtocol::ResendSettingsFirst(const QString &IP, int &Resends)
+{
+    if (m_IsClosing || Resends >= MaxSettingsResends) {
+        return false;
+    }
+    ++Resends;
+    QString err;
+    SendClientSettings(IP, err);
+    return !m_IsClosing;
+}
+
+qint32 ClientProtocol::GetClientState(const QString &IP)
+{
+    if (m_IsClosing || GetComputerNumByIP(IP) == 0) {
+        return netStateOffline;
+    }
+    ++m_Querying[IP];
+    qint32 state = netStateOffline;
+    for (int resends = 0;;) {
+        QString err;
+        const MessagePackPtr answer = Dialog(IP, netQueryUserState, QString(), err);
+        if (!answer) {
+            break;
+        }
+        const qint32 value = AnswerValue(answer->Message());
+        if (value != netAnswerNeedSettings) {
+            state = value;
+            break;
+        }
+        if (!ResendSettingsFirst(IP, resends)) {
+            break;
+        }
+    }
+    if (--m_Querying[IP] == 0) {
+        m_Querying.remove(IP);
+    }
+    return state;
+}
+
+bool ClientProtocol::FindComputerByIP(const QString &IP, QString &ErrString)
+{
+    const qint32 num = GetComputerNumByIP(IP);
+    if (num == 0) {
+        ErrString = NotFoundText(IP);
+        return false;
+    }
+    return m_States.UserState(num) != netStateOffline;
+}
+
+bool ClientProtocol::SendSeance(const QString &IP, const QString &Body, QString &ErrString)
+{
+    if (m_IsClosing || !FindComputerByIP(IP, ErrString)) {
+        return false;
+    }
+    for (int resends = 0;;) {
+        const MessagePackPtr answer = Dialog(IP, netStartAlterSeance, Body, ErrString);
+        if (!answer) {
+            SetComputerState(GetComputerNumByIP(IP), netStateOffline);
+            return false;
+        }
+        const qint32 value = AnswerValue(answer->Message());
+        if (value == netAnswerDone) {
+            return true;
+        }
+        if (value != netAnswerNeedSettings || !ResendSettingsFirst(IP, resends)) {
+            ErrString = QStringLiteral("Клиент '") + IP + QStringLiteral("' не смог принять сеанс!");
+            return false;
+        }
+    }
+}
+
+bool ClientProtocol::SendShutdownCommand(const QString &IP, bool Shutdown)
+{
+    if (m_IsClosing || GetComputerNumByIP(IP) == 0) {
+        return false;
+    }
+    for (int resends = 0;;) {
+        QString err;
+        const MessagePackPtr answer = Dialog(IP, netRebootShutdown, ShutdownBody(Shutdown), err);
+        if (!answer) {
+            SetComputerState(GetComputerNumByIP(IP), netStateOffline);
+            return false;
+        }
+        const qint32 value = AnswerValue(answer->Message());
+        if (value != netAnswerNeedSettings || !ResendSettingsFirst(IP, resends)) {
+            return value == netAnswerDone;
+        }
+    }
+}
+
+QString ClientProtocol::ClientSettingsText()
+{
+    QStringList programs;
+    QString err;
+    if (const auto table = DBTable(QStringLiteral("AutorunList"), err)) {
+        if (const auto records = table->GetDBRecords(nullptr, err)) {
+            for (const auto &record : *records) {
+                programs.append(TextValue(*record, QStringLiteral("ProgramName")));
+            }
+        }
+    }
+    return ClientSettingsBody(GetConfigValue(QStringLiteral("AdminPassword")),
+                              GetConfigValue(QStringLiteral("ExecutibleFile")),
+                              GetClientsInfoString(),
+                              AutorunListText(programs));
+}
+
+bool ClientProtocol::SendClientSettings(const QString &IP, QString &ErrString)
+{
+    if (m_IsClosing) {
+        return false;
+    }
+    const auto computer = ComputerByIP(IP);
+    if (!computer) {
+        ErrString = NotFoundText(IP);
+        return false;
+    }
+    const qint32 num = IntValue(*computer, QStringLiteral("Num"));
+    if (!Dialog(IP, netClientSettings, ClientSettingsText(), ErrString)) {
+        SetComputerState(num, netStateOffline);
+        return false;
+    }
+    if (m_States.UserState(num) == netStateOffline && !m_Querying.contains(IP)) {
+        SetComputerState(num, GetClientState(IP));
+    }
+    // Re-read after the dialogs, so that edits made meanwhile are kept: only the stamp changes.
+    if (!computer->Reload(ErrString)) {
+        return false;
+    }
+    SetFieldValue(*computer, QStringLiteral("LastSettingsUpdate"), Clock::Now());
+    return computer->Update(ErrString);
+}
+
+void ClientProtocol::SetComputerState(qint32 ComputerNum, qint32 State)
+{
+    m_States.SetUserState(ComputerNum, State);
+    if (State == netStateOffline) {
+        return;
+    }
+    QString err;
+    if (const auto computer = GetComputerRecord(ComputerNum, err)) {
+        CheckClientSettings(*computer, false);
+    }
+}
+
+void ClientProtocol::CheckClientSettings(Rollstrake::DBRecord &Computer, bool Quiet)
+{
+    const QDateTime stamp =
+        StringToDate(GetConfigValue(QStringLiteral("LastClientSettingsUpdate")), QStringLiteral("/"));
+    if (stamp.isNull()) {
+        return;
+    }
+    QDateTime last = DateValueOf(Computer, QStringLiteral("LastSettingsUpdate"));
+    if (last.isNull()) {
+        last = DateValue::Zero();
+    }
+    if (last >= stamp) {
+        return;
+    }
+    QString err;
+    if (!SendClientSettings(TextValue(Computer, QStringLiteral("IP")), err) && !err.isEmpty() && !Quiet) {
+        ReportBackgroundError(err);
+    }
+}
+
+void ClientProtocol::BeginSeance(qint32 ComputerNum,
+                                 qint32 SeanceCode,
+                                 const QDateTime &EndDate,
+                                 qint32 Desktop,
+                                 bool WithDesktop,
+                                 bool &Result)
+{
+    Result = false;
+    QString err;
+    const auto computer = GetComputerRecord(ComputerNum, err);
+    if (!computer) {
+        if (!err.isEmpty()) {
+            MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance: ") + err, 0);
+        }
+        return;
+    }
+    QString body = SeanceBody(SeanceCode, Clock::Now().secsTo(EndDate));
+    if (WithDesktop) {
+        QString description;
+        GetDesktopDescription(Desktop, description);
+        body += description;
+    }
+    QString sendError;
+    if (!SendSeance(TextValue(*computer, QStringLiteral("IP")), body, sendError)) {
+        MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance(netStartAlterSeance): ") + sendError, 0);
+        return;
+    }
+    Result = true;
+}
+
+void ClientProtocol::QueryUserState(const QString &IP, qint32 &State)
+{
+    State = GetClientState(IP);
+}
+
+void ClientProtocol::Reboot(const QString &IP, bool Shutdown)
+{
+    SendShutdownCommand(IP, Shutdown);
+}
+
+void ClientProtocol::SendServerSettings(const QString &IP)
+{
+    QString err;
+    if (!SendClientSettings(IP, err) && !err.isEmpty()) {
+        ShowError(err);
+    }
+}

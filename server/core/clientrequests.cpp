@@ -1,0 +1,193 @@
+#include "core/clientrequests.h"
+
+#include "clock.h"
+#include "core/backgrounderror.h"
+#include "core/clientmessages.h"
+#include "core/clientprotocol.h"
+#include "core/computerlookups.h"
+#include "core/computerstates.h"
+#include "core/dbvalues.h"
+#include "core/desktopdescription.h"
+#include "core/guihelpers.h"
+#include "core/mainlog.h"
+#include "core/proxycontrol.h"
+#include "core/settingsstore.h"
+#include "leadingnumber.h"
+#include "socketctl.h"
+
+namespace
+{
+qint32 SettingNumber(const char *Name)
+{
+    return LeadingInteger(GetConfigValue(QString::fromLatin1(Name)));
+}
+
+std::shared_ptr<Rollstrake::DBRecords> AllComputers()
+{
+    QString err;
+    const auto table = DBTable(QStringLiteral("Computers"), err);
+    return table ? table->GetDBRecords(nullptr, err) : nullptr;
+}
+} // namespace
+
+ClientRequests::ClientRequests(ClientProtocol &Protocol, ComputerStates &States, QObject *parent)
+    : QObject(parent)
+    , m_Protocol(Protocol)
+    , m_States(States)
+{
+}
+
+void ClientRequests::IncomingRequest(const QString &CompIP, const MessagePackPtr &Mes)
+{
+    const qint32 num = GetComputerNumByIP(CompIP);
+    if (num == 0 || !Mes) {
+        return;
+    }
+    switch (Mes->Header()) {
+    case netUserState:
+        m_Protocol.SetComputerState(num, AnswerValue(Mes->Message()));
+        break;
+    case netShortcutStarted:
+        RefreshIfOffline(num, CompIP);
+        m_States.ShortcutStarted(num, AnswerValue(Mes->Message()));
+        break;
+    case netDesktopPassword:
+        RefreshIfOffline(num, CompIP);
+        Mes->SetMessage(GetDesktopByPassword(Mes->Message()));
+        break;
+    default:
+        break;
+    }
+}
+
+void ClientRequests::RefreshIfOffline(qint32 ComputerNum, const QString &IP)
+{
+    if (m_States.UserState(ComputerNum) == netStateOffline) {
+        m_Protocol.SetComputerState(ComputerNum, m_Protocol.GetClientState(IP));
+    }
+}
+
+void ClientRequests::StatusCheckTick()
+{
+    ++m_OnlinePollTicks;
+    ++m_OfflinePollTicks;
+    const bool pollOnline = SettingNumber("OnLineStatusCheckInterval") <= m_OnlinePollTicks;
+    if (pollOnline) {
+        m_OnlinePollTicks = 0;
+    }
+    const bool pollOffline = SettingNumber("OffLineStatusCheckInterval") <= m_OfflinePollTicks;
+    if (pollOffline) {
+        m_OfflinePollTicks = 0;
+    }
+    // A poll asks one computer after another and can outlast a tick; the next tick does not start a
+    // second poll inside it.
+    if ((pollOnline || pollOffline) && !m_Polling) {
+        m_Polling = true;
+        PollComputers(pollOnline, pollOffline);
+        m_Polling = false;
+    }
+}
+
+void ClientRequests::PollComputers(bool PollOnline, bool PollOffline)
+{
+    const auto computers = AllComputers();
+    if (!computers) {
+        return;
+    }
+    for (const auto &computer : *computers) {
+        if (m_Protocol.IsClosing()) {
+            return;
+        }
+        const qint32 num = IntValue(*computer, QStringLiteral("Num"));
+        const bool offline = m_States.UserState(num) == netStateOffline;
+        if (offline ? PollOffline : PollOnline) {
+            const qint32 state = m_Protocol.GetClientState(TextValue(*computer, QStringLiteral("IP")));
+            m_Protocol.SetComputerState(num, state);
+        }
+    }
+}
+
+void ClientRequests::UpdateComputersSettings()
+{
+    GetComputerCode(0, true);
+    const auto computers = AllComputers();
+    if (!computers) {
+        return;
+    }
+    for (const auto &computer : *computers) {
+        m_Protocol.CheckClientSettings(*computer, true);
+    }
+}
+
+void ClientRequests::InitProxy(ProxyControl &Proxy)
+{
+    Proxy.SetConnectTimeout(SettingNumber("ProxyConnectTimeout"));
+    Proxy.SetOuterProxyIP(GetConfigValue(QStringLiteral("OuterProxyIP")));
+    Proxy.SetOuterProxyPort(SettingNumber("OuterProxyPort"));
+    const bool wanted = LeadingNumber(GetConfigValue(QStringLiteral("InternetAvailable"))) > 0;
+    const qint32 port = SettingNumber("ProxyPort");
+    if (Proxy.IsActive() && port != Proxy.Port()) {
+        Proxy.Shutdown();
+    }
+    if (Proxy.IsActive() == wanted) {
+        return;
+    }
+    if (!wanted) {
+        Proxy.Shutdown();
+        return;
+    }
+    QString err;
+    if (!Proxy.Start(port, err)) {
+        ShowError(QStringLiteral("Ошибка инициализации прокси: ") + err);
+    }
+}
+
+void ClientRequests::RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel)
+{
+    const qint32 num = GetComputerNumByIP(ClientIP);
+    if (num == 0) {
+        MainLog().Log(QStringLiteral("Попытка доступа в интернет с неизвестного компьютера: ") + ClientIP
+                          + QStringLiteral(" !"),
+                      0);
+        Cancel = true;
+        return;
+    }
+    if (!m_States.IsInternetAllowed(num)) {
+        MainLog().Log(QStringLiteral("Попытка доступа в интернет с компьютера №") + QString::number(num)
+                          + QStringLiteral(", которому в настоящий момент доступ закрыт!"),
+                      0);
+        Cancel = true;
+    }
+    if (!m_States.IncreaseCurSeanceTraffic(num, 0, Length)) {
+        Cancel = true;
+    }
+    LogTraffic(num, URL);
+}
+
+void ClientRequests::ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel)
+{
+    const qint32 num = GetComputerNumByIP(ClientIP);
+    if (num != 0) {
+        Cancel = !m_States.IncreaseCurSeanceTraffic(num, Length, 0);
+    }
+}
+
+void ClientRequests::LogTraffic(qint32 ComputerNum, const QString &URL)
+{
+    if (URL.isEmpty()) {
+        return;
+    }
+    QString err;
+    bool saved = false;
+    if (const auto table = DBTable(QStringLiteral("Traffic"), err)) {
+        const auto record = table->GetNewRecord();
+        SetFieldValue(*record, QStringLiteral("Computer"), GetComputerCode(ComputerNum, false));
+        SetFieldValue(*record, QStringLiteral("AccessTime"), Clock::Now());
+        SetFieldValue(*record, QStringLiteral("URL"), URL);
+        saved = record->Update(err);
+    }
+    if (!saved) {
+        ReportBackgroundError(QStringLiteral("При логировании трафика компьютера №") + QString::number(ComputerNum)
+                              + QStringLiteral(" произошла ошибка: ") + err);
+    }
+}

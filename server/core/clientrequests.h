@@ -1,0 +1,52 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <memory>
+
+class ClientProtocol;
+class ComputerStates;
+class MessagePack;
+class ProxyControl;
+
+// What the client computers ask of the server and the state polling: state reports, started
+// shortcuts and desktop passwords from the socket control, the status timer's polls of on-line and
+// off-line computers, and the proxy's question for every chunk of a client's internet traffic.
+class ClientRequests : public QObject
+{
+    Q_OBJECT
+
+public:
+    ClientRequests(ClientProtocol &Protocol, ComputerStates &States, QObject *parent = nullptr);
+
+    // The socket control's incoming request; for a request, Mes as left here is the answer.
+    void IncomingRequest(const QString &CompIP, const std::shared_ptr<MessagePack> &Mes);
+
+    // One tick of the status timer: polls on-line computers every "OnLineStatusCheckInterval"
+    // ticks and off-line ones every "OffLineStatusCheckInterval" ticks.
+    void StatusCheckTick();
+
+    // The client settings or the list of computers were saved.
+    void UpdateComputersSettings();
+
+    // Configures the proxy from the settings and starts, restarts or stops it.
+    void InitProxy(ProxyControl &Proxy);
+
+    // The proxy's events; Cancel closes the connection pair.
+    void RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel);
+    void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
+
+    // Adds a Traffic record for a requested URL (nothing for an empty URL).
+    void LogTraffic(qint32 ComputerNum, const QString &URL);
+
+private:
+    void RefreshIfOffline(qint32 ComputerNum, const QString &IP);
+    void PollComputers(bool PollOnline, bool PollOffline);
+
+    ClientProtocol &m_Protocol;
+    ComputerStates &m_States;
+    qint32 m_OnlinePollTicks = 0;
+    qint32 m_OfflinePollTicks = 0;
+    bool m_Polling = false;
+};

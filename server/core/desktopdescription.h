@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QString>
+
+// The description of a desktop that the client computers show: the number of shortcuts, then the
+// seven fields of every shortcut of the desktop, of its parent, of the parent's parent and so on.
+// A desktop met a second time on the way up (a cycle of parents) ends the walk.
+
+// Appends the desktop's shortcuts to Description. An empty Description gets the count in front; one
+// already begun (" 2|…") has its count raised. A code without record leaves it unchanged.
+void GetDesktopDescription(qint32 DesktopCode, QString &Description);
+
+// True when DesktopCode is a child, grandchild or further descendant of AncestorCode.
+bool IsDesktopDescendant(qint32 AncestorCode, qint32 DesktopCode);
+
+// The description of the desktop whose stored password digest equals Password as received; empty
+// text for a password of blanks only (without a database lookup) or when no desktop has it.
+QString GetDesktopByPassword(const QString &Password);

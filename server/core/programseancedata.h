@@ -1,0 +1,22 @@
+#pragma once
+
+#include "seances/seancedata.h"
+
+// The computer tiles' view of the club's database: the computer lookups, the seance search, the
+// night reserves and the settings store.
+class ProgramSeanceData final : public SeanceData
+{
+public:
+    QList<qint32> ComputerNums() override;
+    bool ComputerExists(qint32 Num) override;
+    QString ComputerIP(qint32 Num) override;
+    QString ComputerName(qint32 Num) override;
+    std::optional<Seance> SeanceAt(qint32 Num, const QDateTime &Moment) override;
+    std::optional<Seance> FindSeance(qint32 Code) override;
+    std::optional<bool> DesktopAllowsInternet(qint32 Desktop) override;
+    bool SaveSeanceTraffic(qint32 Code, Currency Downloaded, Currency Uploaded, QString &ErrString) override;
+    NightInfo NightState(qint32 Num, const QDateTime &Moment) override;
+    bool IsNightTime(const QDateTime &Moment) override;
+    QString ConfigValue(const QString &Name) override;
+    std::optional<QString> ShortcutCaption(qint32 Code) override;
+};

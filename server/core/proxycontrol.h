@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+
+// What the main window uses of the internet proxy: its outer proxy, start on a port, shut down.
+class ProxyControl
+{
+public:
+    virtual ~ProxyControl() = default;
+
+    virtual void SetLog(bool Log) = 0;
+    // The port on which the proxy was last started.
+    virtual qint32 Port() const = 0;
+    virtual void SetConnectTimeout(qint32 Seconds) = 0;
+    virtual void SetOuterProxyIP(const QString &IP) = 0;
+    virtual void SetOuterProxyPort(qint32 Port) = 0;
+    // Shuts a running listener down and listens on Port; false with the reason in ErrString.
+    virtual bool Start(qint32 Port, QString &ErrString) = 0;
+    // Closes the listener and every open connection pair.
+    virtual void Shutdown() = 0;
+    virtual bool IsActive() const = 0;
+};
