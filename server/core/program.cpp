@@ -2,6 +2,7 @@
 
 #include "core/frmlogo.h"
 #include "core/guihelpers.h"
+#include "core/lookupindexes.h"
 #include "core/mainform.h"
 #include "core/mainlog.h"
 #include "core/previnstance.h"
@@ -12,27 +13,6 @@
 
 #include <QApplication>
 #include <QDir>
-
-namespace
-{
-// The computers view repeats these lookups for every tile on every refresh: a computer's seance at a
-// moment (EndDate >= moment narrows it to the few that have not ended) and its reserve of a night.
-// A missing index only slows the program down, so a failure is logged and the start goes on.
-void IndexRepeatedLookups(Rollstrake::Root &Root)
-{
-    const std::pair<const char *, QStringList> indexes[] = {
-        {"Seances", {QStringLiteral("Computer"), QStringLiteral("EndDate")}},
-        {"NightReserves", {QStringLiteral("Computer"), QStringLiteral("NightDate")}},
-    };
-    for (const auto &[name, fields] : indexes) {
-        const auto table = Root.Tables()->Item(QString::fromLatin1(name));
-        QString err = QStringLiteral("Таблица '") + QString::fromLatin1(name) + QStringLiteral("' не найдена!");
-        if (!table || !table->EnsureIndex(fields, err)) {
-            MainLog().Log(err, 1);
-        }
-    }
-}
-} // namespace
 
 ProgramOptions ProgramOptions::FromEnvironment()
 {
@@ -106,7 +86,7 @@ bool Program::Start(const QStringList &Arguments)
         ShowError(err);
         return EndEarly(1);
     }
-    IndexRepeatedLookups(*m_Root);
+    EnsureLookupIndexes();
     SetDefaultSettings();
     m_Logo = new frmLogo;
     m_Logo->show();
