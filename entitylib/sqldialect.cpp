@@ -82,13 +82,14 @@ QString ColumnName(SqlDialect dialect, const QString &name)
     return QLatin1Char('[') + name + QStringLiteral("] ");
 }
 
-QString CreateIndex(SqlDialect dialect, const QString &table, const QString &field)
+QString CreateIndex(SqlDialect dialect, const QString &table, const QStringList &fields)
 {
     if (dialect != SqlDialect::SQLite && dialect != SqlDialect::PostgreSQL) {
         return {};
     }
-    return QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_") + table + QLatin1Char('_') + field
-           + QStringLiteral("\" ON ") + table + QStringLiteral(" (") + field + QLatin1Char(')');
+    return QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_") + table + QLatin1Char('_') + fields.join(QLatin1Char('_'))
+           + QStringLiteral("\" ON ") + table + QStringLiteral(" (") + fields.join(QStringLiteral(", "))
+           + QLatin1Char(')');
 }
 
 QString AddColumnHead(SqlDialect dialect, const QString &table)

@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 namespace Rollstrake
@@ -26,9 +27,9 @@ QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime);
 QString CreateTable(SqlDialect dialect, const QString &table, const QString &columns);
 // A column name as written in definitions.
 QString ColumnName(SqlDialect dialect, const QString &name);
-// The index of a foreign-key column, made only where missing; empty for the classic kinds, which
-// have no such form and keep the statements they always had.
-QString CreateIndex(SqlDialect dialect, const QString &table, const QString &field);
+// The index "IX_<table>_<f1>_<f2>..." over these columns in this order, made only where missing;
+// empty for the classic kinds, which have no such form and keep the statements they always had.
+QString CreateIndex(SqlDialect dialect, const QString &table, const QStringList &fields);
 // "ALTER TABLE t ADD ..." up to the column definition.
 QString AddColumnHead(SqlDialect dialect, const QString &table);
 // The left side of a text comparison and the wrapped literal: case-insensitive where the engine

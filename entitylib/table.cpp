@@ -282,7 +282,7 @@ void Table::IndexForeignKeys()
         if (field->mClass()->Code() != fcForeignKey || !field->IsStored()) {
             continue;
         }
-        const QString statement = Dialect::CreateIndex(connection->Dialect(), m_name, field->mName());
+        const QString statement = Dialect::CreateIndex(connection->Dialect(), m_name, {field->mName()});
         QString ignored;
         // An index only speeds up reads: a database that refuses it (a user who does not own the
         // table) still works, so the start goes on.
@@ -290,6 +290,37 @@ void Table::IndexForeignKeys()
             connection->Execute(statement, ignored);
         }
     }
+}
+
+bool Table::EnsureIndex(const QStringList &FieldNames, QString &ErrString)
+{
+    if (FieldNames.isEmpty()) {
+        ErrString = QStringLiteral("Не заданы поля индекса таблицы '") + m_name + QStringLiteral("'!");
+        return false;
+    }
+    QStringList columns;
+    for (const QString &name : FieldNames) {
+        const auto field = m_fields->Item(name);
+        if (!field || !field->IsStored()) {
+            ErrString = QStringLiteral("Поле '") + name + QStringLiteral("' в таблице '") + m_name
+                        + QStringLiteral("' не найдено (Table.EnsureIndex)!");
+            return false;
+        }
+        columns << field->mName();
+    }
+    Connection *connection = Connection::Current();
+    const QString statement = Dialect::CreateIndex(connection->Dialect(), m_name, columns);
+    const QString index = QStringLiteral("IX_") + m_name + QLatin1Char('_') + columns.join(QLatin1Char('_'));
+    if (statement.isEmpty()) {
+        ErrString = QStringLiteral("Индекс '") + index + QStringLiteral("' не создаётся в базе данных этого типа!");
+        return false;
+    }
+    QString description;
+    if (!connection->Execute(statement, description)) {
+        ErrString = QStringLiteral("Ошибка создания индекса '") + index + QStringLiteral("': ") + description;
+        return false;
+    }
+    return true;
 }
 
 bool Table::TableExists()

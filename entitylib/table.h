@@ -5,6 +5,7 @@
 #include <QDateTime>
 #include <QSet>
 #include <QString>
+#include <QStringList>
 #include <QVariant>
 
 #include <memory>
@@ -54,6 +55,11 @@ public:
     QDateTime LastChangeDate() const;
     // Records read by code are kept for the rest of the run.
     bool Cached() const;
+    // Creates, once, the index "IX_<table>_<f1>_<f2>..." over these stored columns in this order (an
+    // equality column first, then a range column, serves a repeated lookup). Where it exists nothing
+    // is created or scanned. Refused for an unknown field and on the classic kinds, which have no
+    // "IF NOT EXISTS" form.
+    bool EnsureIndex(const QStringList &FieldNames, QString &ErrString);
 
     // Library use.
     void SetReadOnly(bool value);

@@ -2,6 +2,7 @@
 
 #include "core/frmlogo.h"
 #include "core/guihelpers.h"
+#include "core/lookupindexes.h"
 #include "core/mainform.h"
 #include "core/mainlog.h"
 #include "core/previnstance.h"
@@ -85,6 +86,7 @@ bool Program::Start(const QStringList &Arguments)
         ShowError(err);
         return EndEarly(1);
     }
+    EnsureLookupIndexes();
     SetDefaultSettings();
     m_Logo = new frmLogo;
     m_Logo->show();

@@ -86,6 +86,41 @@ private:
         return Column(QStringLiteral("PRAGMA schema_version"));
     }
 
+    // The columns of an index as the engine keeps them, e.g. "(Desktop, BeginDate)"; empty when missing.
+    static QString IndexColumns(const QString &name)
+    {
+        const QString definition =
+            TestDatabase::IsOdbc()
+                ? Column(QStringLiteral("SELECT indexdef FROM pg_indexes WHERE indexname='") + name + QLatin1Char('\''))
+                      .value(0)
+                : Column(QStringLiteral("SELECT sql FROM sqlite_master WHERE type='index' AND name='") + name
+                         + QLatin1Char('\''))
+                      .value(0);
+        return definition.mid(definition.lastIndexOf(QLatin1Char('('))).toLower();
+    }
+
+    // The engine's plan of a read; the sequential scan is switched off on PostgreSQL so that a tiny
+    // table still shows whether an index can serve the read at all.
+    static QString Plan(const QString &statement)
+    {
+        if (TestDatabase::IsOdbc()) {
+            QString description;
+            Connection::Current()->Execute(QStringLiteral("SET enable_seqscan = off"), description);
+            const QString plan = Column(QStringLiteral("EXPLAIN ") + statement).join(QLatin1Char('\n'));
+            Connection::Current()->Execute(QStringLiteral("SET enable_seqscan = on"), description);
+            return plan;
+        }
+        QSqlQuery query(Connection::Current()->Database());
+        QStringList lines;
+        if (!query.exec(QStringLiteral("EXPLAIN QUERY PLAN ") + statement)) {
+            qWarning() << query.lastError().text();
+        }
+        while (query.next()) {
+            lines << query.value(3).toString();
+        }
+        return lines.join(QLatin1Char('\n'));
+    }
+
 private slots:
 
     void init()
@@ -307,6 +342,117 @@ private slots:
         QVERIFY(!duplicate->Update(error));
         QCOMPARE(error,
                  QStringLiteral("Запись с таким значением поля 'IP-адрес' уже присутствует в объекте 'Компьютеры'!"));
+    }
+
+    void ensureIndexOnNewTable()
+    {
+        QString error;
+        QVERIFY2(Start(TestSchema(), error), qPrintable(error));
+        const auto seances = m_root->Tables()->Item(QStringLiteral("Seances"));
+        // Field names as the schema spells them, whatever the caller's case.
+        QVERIFY2(seances->EnsureIndex({QStringLiteral("desktop"), QStringLiteral("BeginDate")}, error),
+                 qPrintable(error));
+        QVERIFY(Indexes().contains(QStringLiteral("IX_Seances_Desktop_BeginDate")));
+        QCOMPARE(IndexColumns(QStringLiteral("IX_Seances_Desktop_BeginDate")), QStringLiteral("(desktop, begindate)"));
+        const QStringList stamp = CatalogStamp();
+        QVERIFY2(seances->EnsureIndex({QStringLiteral("Desktop"), QStringLiteral("BeginDate")}, error),
+                 qPrintable(error));
+        QCOMPARE(CatalogStamp(), stamp);
+    }
+
+    void ensureIndexOnExistingTable()
+    {
+        QString error;
+        QVERIFY2(Start(TestSchema(), error), qPrintable(error));
+        QString description;
+        QVERIFY2(Connection::Current()->Execute(
+                     QStringLiteral("INSERT INTO Seances (Desktop, Day, Note) VALUES (3, '2003-03-05', 'kept')"),
+                     description),
+                 qPrintable(description));
+        // A later run: the table and its row are there before the index.
+        QVERIFY2(Start(TestSchema(), error), qPrintable(error));
+        auto seances = m_root->Tables()->Item(QStringLiteral("Seances"));
+        QVERIFY2(seances->EnsureIndex({QStringLiteral("Day"), QStringLiteral("Desktop")}, error), qPrintable(error));
+        QCOMPARE(IndexColumns(QStringLiteral("IX_Seances_Day_Desktop")), QStringLiteral("(day, desktop)"));
+        QCOMPARE(All("Seances")->Count(), 1);
+        const QStringList stamp = CatalogStamp();
+        QVERIFY2(Start(TestSchema(), error), qPrintable(error));
+        seances = m_root->Tables()->Item(QStringLiteral("Seances"));
+        QVERIFY2(seances->EnsureIndex({QStringLiteral("Day"), QStringLiteral("Desktop")}, error), qPrintable(error));
+        QCOMPARE(CatalogStamp(), stamp);
+    }
+
+    void ensureIndexRefusesUnknownField_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("unknown") << QStringLiteral("Seances") << QStringList{QStringLiteral("Computer")}
+                                 << QStringLiteral(
+                                        "Поле 'Computer' в таблице 'Seances' не найдено (Table.EnsureIndex)!");
+        QTest::newRow("known then unknown")
+            << QStringLiteral("Seances") << QStringList{QStringLiteral("Desktop"), QStringLiteral("EndDate")}
+            << QStringLiteral("Поле 'EndDate' в таблице 'Seances' не найдено (Table.EnsureIndex)!");
+        QTest::newRow("lookup field has no column")
+            << QStringLiteral("Desktops") << QStringList{QStringLiteral("SeanceList")}
+            << QStringLiteral("Поле 'SeanceList' в таблице 'Desktops' не найдено (Table.EnsureIndex)!");
+        QTest::newRow("no fields") << QStringLiteral("Seances") << QStringList()
+                                   << QStringLiteral("Не заданы поля индекса таблицы 'Seances'!");
+    }
+
+    void ensureIndexRefusesUnknownField()
+    {
+        QFETCH(QString, table);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, message);
+        QString error;
+        QVERIFY2(Start(TestSchema(), error), qPrintable(error));
+        const QStringList before = Indexes();
+        QVERIFY(!m_root->Tables()->Item(table)->EnsureIndex(fields, error));
+        QCOMPARE(error, message);
+        QCOMPARE(Indexes(), before);
+    }
+
+    void repeatedLookupsUseTheirIndexes_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QStringList>("fields");
+        QTest::addColumn<QString>("index");
+        // A computer's seance at a moment, and its reserve of a night, as the computers view reads them.
+        QTest::newRow("seance at a moment")
+            << QStringLiteral("Seances") << QStringList{QStringLiteral("Computer"), QStringLiteral("EndDate")}
+            << QStringLiteral("IX_Seances_Computer_EndDate");
+        QTest::newRow("reserve of a night")
+            << QStringLiteral("NightReserves") << QStringList{QStringLiteral("Computer"), QStringLiteral("NightDate")}
+            << QStringLiteral("IX_NightReserves_Computer_NightDate");
+    }
+
+    void repeatedLookupsUseTheirIndexes()
+    {
+        QFETCH(QString, table);
+        QFETCH(QStringList, fields);
+        QFETCH(QString, index);
+        QFile shipped(QStringLiteral(QUILLMARSH_SCHEMA_FILE));
+        QVERIFY(shipped.open(QIODevice::ReadOnly));
+        QString error;
+        QVERIFY2(Start(shipped.readAll(), error), qPrintable(error));
+        const auto target = m_root->Tables()->Item(table);
+        QVERIFY2(target->EnsureIndex(fields, error), qPrintable(error));
+        const QDateTime moment = DateValue::Make(2026, 12, 9, 7, 0);
+        const auto filter = target->GetNewFilter();
+        filter->Item(QStringLiteral("Computer"))->SetValue(5);
+        if (table == QStringLiteral("Seances")) {
+            const auto begin = filter->Item(QStringLiteral("BeginDate"));
+            begin->SetCondition(cLessOrEqual);
+            begin->SetValue(moment);
+            const auto end = filter->Item(QStringLiteral("EndDate"));
+            end->SetCondition(cMoreOrEqual);
+            end->SetValue(moment);
+        } else {
+            filter->Item(QStringLiteral("NightDate"))->SetValue(DateValue::Make(2026, 12, 8));
+        }
+        const QString plan = Plan(target->OpenRecordset(filter));
+        QVERIFY2(plan.contains(index), qPrintable(plan));
     }
 };
 

@@ -429,23 +429,32 @@ private slots:
                  QStringLiteral("ALTER TABLE T ADD COLUMN "));
     }
 
-    void foreignKeyIndexTexts_data()
+    void indexTexts_data()
     {
         QTest::addColumn<Rollstrake::SqlDialect>("dialect");
+        QTest::addColumn<QStringList>("fields");
         QTest::addColumn<QString>("text");
-        const QString made = QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer\" ON Seances (Computer)");
-        QTest::newRow("SQLite") << SqlDialect::SQLite << made;
-        QTest::newRow("PostgreSQL") << SqlDialect::PostgreSQL << made;
+        const QStringList one{QStringLiteral("Computer")};
+        const QStringList two{QStringLiteral("Computer"), QStringLiteral("EndDate")};
+        const QString madeOne =
+            QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer\" ON Seances (Computer)");
+        const QString madeTwo =
+            QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer_EndDate\" ON Seances (Computer, EndDate)");
+        QTest::newRow("SQLite one") << SqlDialect::SQLite << one << madeOne;
+        QTest::newRow("PostgreSQL one") << SqlDialect::PostgreSQL << one << madeOne;
+        QTest::newRow("SQLite two") << SqlDialect::SQLite << two << madeTwo;
+        QTest::newRow("PostgreSQL two") << SqlDialect::PostgreSQL << two << madeTwo;
         // The classic kinds keep their statements: no index is written for them.
-        QTest::newRow("Access") << SqlDialect::Access << QString();
-        QTest::newRow("SqlServer") << SqlDialect::SqlServer << QString();
+        QTest::newRow("Access") << SqlDialect::Access << two << QString();
+        QTest::newRow("SqlServer") << SqlDialect::SqlServer << two << QString();
     }
 
-    void foreignKeyIndexTexts()
+    void indexTexts()
     {
         QFETCH(Rollstrake::SqlDialect, dialect);
+        QFETCH(QStringList, fields);
         QFETCH(QString, text);
-        QCOMPARE(Dialect::CreateIndex(dialect, QStringLiteral("Seances"), QStringLiteral("Computer")), text);
+        QCOMPARE(Dialect::CreateIndex(dialect, QStringLiteral("Seances"), fields), text);
     }
 };
 

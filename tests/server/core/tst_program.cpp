@@ -1,3 +1,4 @@
+#include "connection.h"
 #include "core/mainform.h"
 #include "core/mainlog.h"
 #include "core/messagebox.h"
@@ -8,6 +9,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
@@ -26,6 +28,7 @@ private slots:
     // First: once this process holds the instance lock it keeps it.
     void secondInstanceAndTermination();
     void startsOnAnEmptyDatabase();
+    void indexesTheLookupsOfEveryRefresh();
     void databaseThatCannotBeOpened();
     void listenerThatCannotStart();
 
@@ -113,6 +116,32 @@ void TestProgram::startsOnAnEmptyDatabase()
     QCOMPARE(lines.first(), QStringLiteral("i Запуск"));
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
     SetLoggingEnabled(false);
+}
+
+void TestProgram::indexesTheLookupsOfEveryRefresh()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    const QString catalog = TestDatabase::IsOdbc()
+                                ? QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname=current_schema()")
+                                : QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'");
+    // The second start finds both indexes and logs no failure.
+    for (int run = 0; run < 2; ++run) {
+        Program program(Options(database));
+        QVERIFY(program.Start({QStringLiteral("quillmarsh")}));
+        QSqlQuery query = Rollstrake::Connection::Current()->NewQuery();
+        QVERIFY(query.exec(catalog));
+        QStringList names;
+        while (query.next()) {
+            names << query.value(0).toString();
+        }
+        QVERIFY2(names.contains(QStringLiteral("IX_Seances_Computer_EndDate")), qPrintable(names.join(' ')));
+        QVERIFY2(names.contains(QStringLiteral("IX_NightReserves_Computer_NightDate")), qPrintable(names.join(' ')));
+        QVERIFY(program.Window()->close());
+    }
+    const QStringList lines = LogLines();
+    QCOMPARE(lines.filter(QStringLiteral("индекс")), QStringList());
+    QCOMPARE(lines.filter(QStringLiteral("не найден")), QStringList());
 }
 
 void TestProgram::databaseThatCannotBeOpened()

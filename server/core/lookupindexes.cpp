@@ -1,0 +1,26 @@
+#include "core/lookupindexes.h"
+
+#include "core/dbvalues.h"
+#include "core/mainlog.h"
+#include "entitylib.h"
+
+#include <QStringList>
+
+#include <utility>
+
+void EnsureLookupIndexes()
+{
+    // Equality column first, then the range one: EndDate >= moment leaves only the seances that have
+    // not ended yet, where BeginDate <= moment would leave the computer's whole history.
+    const std::pair<QString, QStringList> indexes[] = {
+        {QStringLiteral("Seances"), {QStringLiteral("Computer"), QStringLiteral("EndDate")}},
+        {QStringLiteral("NightReserves"), {QStringLiteral("Computer"), QStringLiteral("NightDate")}},
+    };
+    for (const auto &[name, fields] : indexes) {
+        QString err;
+        const auto table = DBTable(name, err);
+        if (!table || !table->EnsureIndex(fields, err)) {
+            MainLog().Log(err, 1);
+        }
+    }
+}
