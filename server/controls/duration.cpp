@@ -84,12 +84,8 @@ void Duration::SetSignVisible(bool Value)
 bool Duration::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Event->type() == QEvent::KeyPress && (Watched == m_Time || Watched == m_SignBtn)) {
-        auto *key = static_cast<QKeyEvent *>(Event);
-        const qint16 pressed = InputHelpers::KeyCodeOf(key);
-        qint16 keyCode = pressed;
-        qint16 shift = InputHelpers::ShiftOf(key);
-        emit KeyDown(keyCode, shift);
-        return keyCode == 0 && pressed != 0;
+        return InputHelpers::RaiseKeyDown(static_cast<QKeyEvent *>(Event),
+                                          [this](qint16 &KeyCode, qint16 &Shift) { emit KeyDown(KeyCode, Shift); });
     }
     return QWidget::eventFilter(Watched, Event);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QLocale>
+#include <QtGlobal>
 
 class QKeyEvent;
 class QLineEdit;
@@ -14,6 +15,18 @@ namespace InputHelpers
 qint16 KeyCodeOf(const QKeyEvent *Event);
 // 1 Shift, 2 Ctrl, 4 Alt, added together.
 qint16 ShiftOf(const QKeyEvent *Event);
+
+// Hands a key press to a control's KeyDown(KeyCode, Shift) handler; true when the handler cleared
+// the key code, which swallows the key.
+template <typename Handler>
+bool RaiseKeyDown(const QKeyEvent *Event, Handler handler)
+{
+    const qint16 pressed = KeyCodeOf(Event);
+    qint16 keyCode = pressed;
+    qint16 shift = ShiftOf(Event);
+    handler(keyCode, shift);
+    return keyCode == 0 && pressed != 0;
+}
 
 // Entering the box (by keyboard or mouse) selects its whole text.
 void SelectAllOnEntry(QLineEdit *Edit);

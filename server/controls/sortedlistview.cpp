@@ -132,12 +132,8 @@ QIcon SortedListView::ColumnsImages(ColumnImage Image) const
 bool SortedListView::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Watched == m_ListView && Event->type() == QEvent::KeyPress) {
-        const auto *key = static_cast<QKeyEvent *>(Event);
-        const qint16 pressed = InputHelpers::KeyCodeOf(key);
-        qint16 keyCode = pressed;
-        qint16 shift = InputHelpers::ShiftOf(key);
-        emit KeyDown(keyCode, shift);
-        return keyCode == 0 && pressed != 0;
+        return InputHelpers::RaiseKeyDown(static_cast<QKeyEvent *>(Event),
+                                          [this](qint16 &KeyCode, qint16 &Shift) { emit KeyDown(KeyCode, Shift); });
     }
     if (Watched == m_ListView->viewport() && Event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(Event);

@@ -60,12 +60,8 @@ void String::SetValue(const QString &Value)
 bool String::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Watched == m_TextBox && Event->type() == QEvent::KeyPress) {
-        auto *key = static_cast<QKeyEvent *>(Event);
-        const qint16 pressed = InputHelpers::KeyCodeOf(key);
-        qint16 keyCode = pressed;
-        qint16 shift = InputHelpers::ShiftOf(key);
-        emit KeyDown(keyCode, shift);
-        return keyCode == 0 && pressed != 0;
+        return InputHelpers::RaiseKeyDown(static_cast<QKeyEvent *>(Event),
+                                          [this](qint16 &KeyCode, qint16 &Shift) { emit KeyDown(KeyCode, Shift); });
     }
     return QWidget::eventFilter(Watched, Event);
 }
