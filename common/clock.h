@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quillmarsh_common_export.h"
+
 #include <QDateTime>
 
 // The one source of "now" for seance arithmetic, alarms and polling. Tests set a fixed moment.
@@ -7,7 +9,7 @@ namespace Clock
 {
 // The current wall-clock time in the program's zone-free date form (datevalue.h), to the second,
 // or the moment set with SetNow.
-QDateTime Now();
+QUILLMARSH_COMMON_EXPORT QDateTime Now();
 // Fixes Now() at the given moment; a null value returns to the system clock.
-void SetNow(const QDateTime &moment);
+QUILLMARSH_COMMON_EXPORT void SetNow(const QDateTime &moment);
 } // namespace Clock

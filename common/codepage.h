@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quillmarsh_common_export.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -8,14 +10,14 @@
 // Qt has no codec for them; this one maps every byte both ways.
 namespace CodePage
 {
-QString FromWindows1251(const QByteArray &bytes);
+QUILLMARSH_COMMON_EXPORT QString FromWindows1251(const QByteArray &bytes);
 // One byte per character; a character that Windows-1251 lacks becomes "?".
-QByteArray ToWindows1251(const QString &text);
+QUILLMARSH_COMMON_EXPORT QByteArray ToWindows1251(const QString &text);
 
-QString FromCp866(const QByteArray &bytes);
+QUILLMARSH_COMMON_EXPORT QString FromCp866(const QByteArray &bytes);
 // One byte per character; a character that code page 866 lacks becomes "?".
-QByteArray ToCp866(const QString &text);
+QUILLMARSH_COMMON_EXPORT QByteArray ToCp866(const QString &text);
 
 // True when the bytes are well-formed UTF-8 (plain ASCII included).
-bool IsValidUtf8(const QByteArray &bytes);
+QUILLMARSH_COMMON_EXPORT bool IsValidUtf8(const QByteArray &bytes);
 } // namespace CodePage

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quillmarsh_common_export.h"
+
 #include <QString>
 
 #include <compare>
@@ -11,12 +13,13 @@
 //
 // Sums and payments of the club are whole roubles held as qint32; a rate's price per hour and
 // intermediate money arithmetic use Currency.
-class Currency final
+class QUILLMARSH_COMMON_EXPORT Currency final
 {
 public:
     static constexpr std::int64_t Scale = 10000;
 
     constexpr Currency() = default;
+
     constexpr Currency(int whole)
         : m_units(static_cast<std::int64_t>(whole) * Scale)
     {

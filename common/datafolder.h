@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quillmarsh_common_export.h"
+
 #include <QString>
 
 // Where the program writes its files (the main log, the proxy and connection logs, the socket dump,
@@ -7,8 +9,8 @@
 // application data folder. Tests point it at a temporary folder with SetDataFolder.
 namespace DataFolder
 {
-QString Path();
+QUILLMARSH_COMMON_EXPORT QString Path();
 // The file name joined to the data folder.
-QString FilePath(const QString &fileName);
-void SetDataFolder(const QString &path);
+QUILLMARSH_COMMON_EXPORT QString FilePath(const QString &fileName);
+QUILLMARSH_COMMON_EXPORT void SetDataFolder(const QString &path);
 } // namespace DataFolder

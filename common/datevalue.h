@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quillmarsh_common_export.h"
+
 #include <QDateTime>
 
 // Dates and times of the whole program.
@@ -13,17 +15,17 @@
 namespace DateValue
 {
 // The moment made of the given calendar parts; invalid parts give null.
-QDateTime Make(int year, int month, int day, int hours = 0, int minutes = 0, int seconds = 0);
+QUILLMARSH_COMMON_EXPORT QDateTime Make(int year, int month, int day, int hours = 0, int minutes = 0, int seconds = 0);
 
 // 30 December 1899 00:00:00, the empty value of date fields.
-QDateTime Zero();
+QUILLMARSH_COMMON_EXPORT QDateTime Zero();
 
-bool IsZero(const QDateTime &value);
+QUILLMARSH_COMMON_EXPORT bool IsZero(const QDateTime &value);
 
 // The same wall-clock fields in the program's zone-free form (for values built elsewhere).
-QDateTime Normalized(const QDateTime &value);
+QUILLMARSH_COMMON_EXPORT QDateTime Normalized(const QDateTime &value);
 
 // Days since 30 December 1899 with the time as a fraction, as stored by older databases.
-double ToSerial(const QDateTime &value);
-QDateTime FromSerial(double serial);
+QUILLMARSH_COMMON_EXPORT double ToSerial(const QDateTime &value);
+QUILLMARSH_COMMON_EXPORT QDateTime FromSerial(double serial);
 } // namespace DateValue

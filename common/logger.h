@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quillmarsh_common_export.h"
+
 #include <QString>
 
 // A text log: one object per file, one line per event. The file is opened and closed for every line
@@ -9,7 +11,7 @@
 // Line: "dd/MM/yyyy hh:mm:ss", a blank, "!" for kind 0 (error) or "i" for any other kind, a blank,
 // the text unchanged, CR LF. The first line of a run is "Запуск"; destroying a bound logger writes
 // "Выход" followed by an empty line.
-class Logger final
+class QUILLMARSH_COMMON_EXPORT Logger final
 {
 public:
     Logger() = default;

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "quillmarsh_common_export.h"
+
 #include <QFile>
 #include <QString>
 
@@ -19,27 +21,27 @@
 // processing events in between; RetryOnAnyError retries every other failure as well.
 // Result: 1 with the open file in File; 0 when the backup fails or the file stays busy; -3 on any
 // other error (the backup is put back). Both 0 and -3 are failures.
-qint16 OpenFileForWrite(const QString &FileName,
-                        std::unique_ptr<QFile> &File,
-                        QString &ErrString,
-                        bool Append,
-                        bool &Backup,
-                        bool Retry = false,
-                        bool RetryOnAnyError = false);
+QUILLMARSH_COMMON_EXPORT qint16 OpenFileForWrite(const QString &FileName,
+                                                 std::unique_ptr<QFile> &File,
+                                                 QString &ErrString,
+                                                 bool Append,
+                                                 bool &Backup,
+                                                 bool Retry = false,
+                                                 bool RetryOnAnyError = false);
 
 // Replaces FileName with Text followed by CR LF (UTF-8). On failure ErrString holds the description.
-bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrString);
+QUILLMARSH_COMMON_EXPORT bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrString);
 
 // The file name with its extension replaced by "bak" ("qmmain.log" gives "qmmain.bak"), or ".bak"
 // appended when the file name has none. A point in a folder name is not an extension.
-QString GetBackupFileName(const QString &FileName);
+QUILLMARSH_COMMON_EXPORT QString GetBackupFileName(const QString &FileName);
 
 // Renames FileName to its backup name, replacing an older backup.
-bool MakeBackupFile(const QString &FileName, QString &ErrString);
+QUILLMARSH_COMMON_EXPORT bool MakeBackupFile(const QString &FileName, QString &ErrString);
 
 // Puts the backup back in place of FileName. Never throws; false with the message on any failure.
-bool RestoreBackupFile(const QString &FileName, QString &ErrString);
+QUILLMARSH_COMMON_EXPORT bool RestoreBackupFile(const QString &FileName, QString &ErrString);
 
 // Creates every missing folder of Path ("/"-separated; a trailing "/" is allowed). False when a
 // folder cannot be made or a part of the path is a file.
-bool MakeDirectoryPath(const QString &Path, QString &ErrText);
+QUILLMARSH_COMMON_EXPORT bool MakeDirectoryPath(const QString &Path, QString &ErrText);
