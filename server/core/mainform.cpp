@@ -139,7 +139,7 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
         m_Proxy->SetLog(LoggingEnabled());
         m_Requests->InitProxy(*m_Proxy);
     }
-    m_WindowHooks = std::make_unique<Root>();
+    m_WindowHooks = std::make_unique<Gantrelby::Root>();
     m_WindowHooks->HookedWindows()->Add(this, MinWidthTwips, MinHeightTwips, 0, 0);
     ShowModeFrame(QStringLiteral("MainFrame"));
     RefreshIntervals();

@@ -18,7 +18,11 @@ class ProxyControl;
 class QLabel;
 class QPushButton;
 class Quorvhandler;
+
+namespace Gantrelby
+{
 class Root;
+} // namespace Gantrelby
 
 // The server's main window: the mode tabs over the views, the save button, the status bar, and the
 // network side that it hosts (the socket control, the status polling, the client protocol). Closing
@@ -107,7 +111,7 @@ private:
     ClientProtocol *m_Protocol = nullptr;
     ClientRequests *m_Requests = nullptr;
     ProxyControl *m_Proxy = nullptr;
-    std::unique_ptr<Root> m_WindowHooks;
+    std::unique_ptr<Gantrelby::Root> m_WindowHooks;
     ModeTabBar *m_MainTab = nullptr;
     QPushButton *m_ApplyButton = nullptr;
     QWidget *m_ViewArea = nullptr;

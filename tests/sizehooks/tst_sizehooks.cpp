@@ -8,6 +8,8 @@
 #include <QWidget>
 #include <QWindow>
 
+using namespace Gantrelby;
+
 namespace
 {
 QScreen *Screen(const QString &Name)

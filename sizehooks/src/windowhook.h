@@ -4,6 +4,8 @@
 
 class QWidget;
 
+namespace Gantrelby
+{
 // The event filter put on every registered window. The window system keeps a window within the
 // limits in pixels that it was given; when the window moves to a screen with another pixel
 // density, a window that the current root knows gets its limits worked out again for that screen.
@@ -21,3 +23,4 @@ protected:
 private:
     static WindowHook *Instance();
 };
+} // namespace Gantrelby

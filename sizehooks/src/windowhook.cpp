@@ -1,10 +1,12 @@
 #include "windowhook.h"
 
-#include "root.h"
+#include "sizehooks.h"
 
 #include <QEvent>
 #include <QWidget>
 
+namespace Gantrelby
+{
 void WindowHook::Install(QWidget *Window)
 {
     Window->installEventFilter(Instance());
@@ -32,3 +34,4 @@ bool WindowHook::eventFilter(QObject *Watched, QEvent *Event)
     }
     return false;
 }
+} // namespace Gantrelby
