@@ -14,6 +14,8 @@
 #include <cstdio>
 #include <sys/resource.h>
 
+using namespace Pelloxan;
+
 namespace
 {
 constexpr qint64 RunMs = 2000;

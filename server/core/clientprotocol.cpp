@@ -57,7 +57,7 @@ private:
     qint32 &m_Count;
 };
 
-ClientProtocol::ClientProtocol(Quorvhandler *Control, ComputerStates &States, QObject *parent)
+ClientProtocol::ClientProtocol(Pelloxan::Quorvhandler *Control, ComputerStates &States, QObject *parent)
     : QObject(parent)
     , m_Control(Control)
     , m_States(States)
@@ -81,13 +81,14 @@ qint32 ClientProtocol::DialogsInProgress() const
     return m_DialogsInProgress;
 }
 
-MessagePackPtr ClientProtocol::Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString)
+Pelloxan::MessagePackPtr
+ClientProtocol::Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString)
 {
     if (!m_Control) {
         return nullptr;
     }
     DialogGuard guard(m_DialogsInProgress);
-    const MessagePackPtr request = m_Control->MakeMessagePacketFromParts(Header, Body);
+    const Pelloxan::MessagePackPtr request = m_Control->MakeMessagePacketFromParts(Header, Body);
     return m_Control->DialogMessage(IP, request, ErrString);
 }
 
@@ -111,7 +112,7 @@ qint32 ClientProtocol::GetClientState(const QString &IP)
     qint32 state = netStateOffline;
     for (int resends = 0;;) {
         QString err;
-        const MessagePackPtr answer = Dialog(IP, netQueryUserState, QString(), err);
+        const Pelloxan::MessagePackPtr answer = Dialog(IP, netQueryUserState, QString(), err);
         if (!answer) {
             break;
         }
@@ -146,7 +147,7 @@ bool ClientProtocol::SendSeance(const QString &IP, const QString &Body, QString 
         return false;
     }
     for (int resends = 0;;) {
-        const MessagePackPtr answer = Dialog(IP, netStartAlterSeance, Body, ErrString);
+        const Pelloxan::MessagePackPtr answer = Dialog(IP, netStartAlterSeance, Body, ErrString);
         if (!answer) {
             SetComputerState(GetComputerNumByIP(IP), netStateOffline);
             return false;
@@ -169,7 +170,7 @@ bool ClientProtocol::SendShutdownCommand(const QString &IP, bool Shutdown)
     }
     for (int resends = 0;;) {
         QString err;
-        const MessagePackPtr answer = Dialog(IP, netRebootShutdown, ShutdownBody(Shutdown), err);
+        const Pelloxan::MessagePackPtr answer = Dialog(IP, netRebootShutdown, ShutdownBody(Shutdown), err);
         if (!answer) {
             SetComputerState(GetComputerNumByIP(IP), netStateOffline);
             return false;

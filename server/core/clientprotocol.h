@@ -9,8 +9,12 @@
 #include <memory>
 
 class ComputerStates;
+
+namespace Pelloxan
+{
 class MessagePack;
 class Quorvhandler;
+} // namespace Pelloxan
 
 namespace Rollstrake
 {
@@ -29,7 +33,7 @@ public:
     // How often one send re-sends the client settings to a client that keeps answering -1.
     static constexpr int MaxSettingsResends = 2;
 
-    ClientProtocol(Quorvhandler *Control, ComputerStates &States, QObject *parent = nullptr);
+    ClientProtocol(Pelloxan::Quorvhandler *Control, ComputerStates &States, QObject *parent = nullptr);
     ~ClientProtocol() override;
 
     bool IsClosing() const;
@@ -69,13 +73,14 @@ private:
     class DialogGuard;
 
     // One request/answer exchange; null when the client did not answer.
-    std::shared_ptr<MessagePack> Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString);
+    std::shared_ptr<Pelloxan::MessagePack>
+    Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString);
     // A -1 answer may be followed by the settings and a repetition: not while closing, and at most
     // MaxSettingsResends times per send.
     bool ResendSettingsFirst(const QString &IP, int &Resends);
     static QString ClientSettingsText();
 
-    QPointer<Quorvhandler> m_Control;
+    QPointer<Pelloxan::Quorvhandler> m_Control;
     ComputerStates &m_States;
     bool m_IsClosing = false;
     qint32 m_DialogsInProgress = 0;

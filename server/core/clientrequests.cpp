@@ -37,7 +37,7 @@ ClientRequests::ClientRequests(ClientProtocol &Protocol, ComputerStates &States,
 {
 }
 
-void ClientRequests::IncomingRequest(const QString &CompIP, const MessagePackPtr &Mes)
+void ClientRequests::IncomingRequest(const QString &CompIP, const Pelloxan::MessagePackPtr &Mes)
 {
     const qint32 num = GetComputerNumByIP(CompIP);
     if (num == 0 || !Mes) {

@@ -7,8 +7,12 @@
 
 class ClientProtocol;
 class ComputerStates;
-class MessagePack;
 class ProxyControl;
+
+namespace Pelloxan
+{
+class MessagePack;
+} // namespace Pelloxan
 
 // What the client computers ask of the server and the state polling: state reports, started
 // shortcuts and desktop passwords from the socket control, the status timer's polls of on-line and
@@ -21,7 +25,7 @@ public:
     ClientRequests(ClientProtocol &Protocol, ComputerStates &States, QObject *parent = nullptr);
 
     // The socket control's incoming request; for a request, Mes as left here is the answer.
-    void IncomingRequest(const QString &CompIP, const std::shared_ptr<MessagePack> &Mes);
+    void IncomingRequest(const QString &CompIP, const std::shared_ptr<Pelloxan::MessagePack> &Mes);
 
     // One tick of the status timer: polls on-line computers every "OnLineStatusCheckInterval"
     // ticks and off-line ones every "OffLineStatusCheckInterval" ticks.

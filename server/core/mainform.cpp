@@ -33,7 +33,7 @@ MainForm::MainForm(QWidget *parent)
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quillmarsh"));
-    m_Quorvhandler = new Quorvhandler(this);
+    m_Quorvhandler = new Pelloxan::Quorvhandler(this);
     m_MainFrame = new MainFrame(*m_SeanceData);
     m_Protocol = new ClientProtocol(m_Quorvhandler, *m_MainFrame, this);
     m_Requests = new ClientRequests(*m_Protocol, *m_MainFrame, this);
@@ -98,8 +98,8 @@ void MainForm::BuildWindow()
 
 void MainForm::ConnectNetwork()
 {
-    connect(m_Quorvhandler, &Quorvhandler::IncomingRequest, m_Requests, &ClientRequests::IncomingRequest);
-    connect(m_Quorvhandler, &Quorvhandler::LogEvent, this, &LogConnectionEvent);
+    connect(m_Quorvhandler, &Pelloxan::Quorvhandler::IncomingRequest, m_Requests, &ClientRequests::IncomingRequest);
+    connect(m_Quorvhandler, &Pelloxan::Quorvhandler::LogEvent, this, &LogConnectionEvent);
     connect(m_MainFrame, &MainFrame::QueryUserState, m_Protocol, &ClientProtocol::QueryUserState);
     connect(m_MainFrame, &MainFrame::SendServerSettings, m_Protocol, &ClientProtocol::SendServerSettings);
     connect(m_MainFrame, &MainFrame::Reboot, m_Protocol, &ClientProtocol::Reboot);
@@ -271,7 +271,7 @@ void MainForm::UpdateInternet()
     m_MainFrame->SeanceChanged(1);
 }
 
-Quorvhandler *MainForm::Control() const
+Pelloxan::Quorvhandler *MainForm::Control() const
 {
     return m_Quorvhandler;
 }

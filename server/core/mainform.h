@@ -17,12 +17,16 @@ class ProgramSeanceData;
 class ProxyControl;
 class QLabel;
 class QPushButton;
-class Quorvhandler;
 
 namespace Gantrelby
 {
 class Root;
 } // namespace Gantrelby
+
+namespace Pelloxan
+{
+class Quorvhandler;
+} // namespace Pelloxan
 
 // The server's main window: the mode tabs over the views, the save button, the status bar, and the
 // network side that it hosts (the socket control, the status polling, the client protocol). Closing
@@ -69,7 +73,7 @@ public:
     void UpdateComputersSettings();
     void UpdateInternet();
 
-    Quorvhandler *Control() const;
+    Pelloxan::Quorvhandler *Control() const;
     ClientProtocol *Protocol() const;
     ClientRequests *Requests() const;
     MainFrame *Computers() const;
@@ -106,7 +110,7 @@ private:
     void UpdateClock();
 
     std::unique_ptr<ProgramSeanceData> m_SeanceData;
-    Quorvhandler *m_Quorvhandler = nullptr;
+    Pelloxan::Quorvhandler *m_Quorvhandler = nullptr;
     MainFrame *m_MainFrame = nullptr;
     ClientProtocol *m_Protocol = nullptr;
     ClientRequests *m_Requests = nullptr;

@@ -2,6 +2,8 @@
 
 #include "packetframing.h"
 
+using namespace Pelloxan;
+
 namespace
 {
 // The network may cut the stream anywhere: every cut inside a message must read as incomplete,

@@ -21,8 +21,8 @@ public:
 
     bool StartServer()
     {
-        DataFolder::SetDataFolder(m_DataDir.path());
-        Server = std::make_unique<Quorvhandler>();
+        DataFolder::SetDataFolder(m_dataDir.path());
+        Server = std::make_unique<Pelloxan::Quorvhandler>();
         Server->SetBindAddress(QHostAddress(QStringLiteral("127.0.0.1")));
         Server->SetConnectTimeout(ShortTimeout);
         Server->SetAnswerTimeout(ShortTimeout);
@@ -79,7 +79,7 @@ public:
     // The lines of the slot dump without the final empty line.
     QStringList DumpLines() const
     {
-        QFile file(QDir(m_DataDir.path()).filePath(QStringLiteral("sckdump.txt")));
+        QFile file(QDir(m_dataDir.path()).filePath(QStringLiteral("sckdump.txt")));
         if (!file.open(QIODevice::ReadOnly)) {
             return {QStringLiteral("<no dump>")};
         }
@@ -90,10 +90,10 @@ public:
         return lines;
     }
 
-    std::unique_ptr<Quorvhandler> Server;
+    std::unique_ptr<Pelloxan::Quorvhandler> Server;
     std::vector<std::unique_ptr<ClientSim>> Clients;
     quint16 Port = 0;
 
 private:
-    QTemporaryDir m_DataDir;
+    QTemporaryDir m_dataDir;
 };

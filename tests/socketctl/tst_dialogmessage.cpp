@@ -10,6 +10,8 @@
 
 #include <sys/socket.h>
 
+using namespace Pelloxan;
+
 namespace
 {
 QByteArray AnswerBytes(const MessagePack &Request, qint32 Code, const QString &Text)

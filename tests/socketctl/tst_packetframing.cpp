@@ -9,6 +9,8 @@
 #include <QDir>
 #include <QTest>
 
+using namespace Pelloxan;
+
 using PacketFraming::ParseResult;
 
 Q_DECLARE_METATYPE(PacketFraming::ParseResult)

@@ -9,6 +9,8 @@
 #include <QSettings>
 #include <QTimer>
 
+using namespace Pelloxan;
+
 namespace
 {
 struct Event

@@ -5,6 +5,8 @@
 #include <QTest>
 #include <QTimer>
 
+using namespace Pelloxan;
+
 struct ClientSim::RawPeer
 {
     QPointer<QTcpSocket> Socket;
@@ -54,19 +56,19 @@ ClientSim::~ClientSim()
 bool ClientSim::Start(const QHostAddress &Address, quint16 Port, Mode Mode, QString &ErrString)
 {
     Stop();
-    m_Mode = Mode;
-    m_Address = Address;
-    m_Port = Port;
+    m_mode = Mode;
+    m_address = Address;
+    m_port = Port;
     if (Mode == Mode::Control) {
-        m_Control = std::make_unique<Quorvhandler>();
-        m_Control->SetBindAddress(Address);
-        connect(m_Control.get(), &Quorvhandler::IncomingRequest, this, &ClientSim::OnControlRequest);
-        return m_Control->Start(Port, ErrString);
+        m_control = std::make_unique<Quorvhandler>();
+        m_control->SetBindAddress(Address);
+        connect(m_control.get(), &Quorvhandler::IncomingRequest, this, &ClientSim::OnControlRequest);
+        return m_control->Start(Port, ErrString);
     }
-    m_RawListener = std::make_unique<QTcpServer>();
-    connect(m_RawListener.get(), &QTcpServer::newConnection, this, &ClientSim::OnRawConnection);
-    if (!m_RawListener->listen(Address, Port)) {
-        ErrString = m_RawListener->errorString();
+    m_rawListener = std::make_unique<QTcpServer>();
+    connect(m_rawListener.get(), &QTcpServer::newConnection, this, &ClientSim::OnRawConnection);
+    if (!m_rawListener->listen(Address, Port)) {
+        ErrString = m_rawListener->errorString();
         return false;
     }
     return true;
@@ -74,60 +76,60 @@ bool ClientSim::Start(const QHostAddress &Address, quint16 Port, Mode Mode, QStr
 
 void ClientSim::Stop()
 {
-    if (m_Control) {
-        m_Control->Stop_();
-        m_Control.reset();
+    if (m_control) {
+        m_control->Stop_();
+        m_control.reset();
     }
-    for (const std::shared_ptr<RawPeer> &peer : std::as_const(m_RawPeers)) {
+    for (const std::shared_ptr<RawPeer> &peer : std::as_const(m_rawPeers)) {
         if (peer->Socket) {
             peer->Socket->disconnect(this);
             peer->Socket->abort();
             peer->Socket->deleteLater();
         }
     }
-    m_RawPeers.clear();
-    m_RawListener.reset();
+    m_rawPeers.clear();
+    m_rawListener.reset();
 }
 
 QHostAddress ClientSim::Address() const
 {
-    return m_Address;
+    return m_address;
 }
 
 void ClientSim::SetAnswer(quint8 Header, const Answer &Answer)
 {
-    m_Answers.insert(Header, Answer);
+    m_answers.insert(Header, Answer);
 }
 
 void ClientSim::SetAnswerOnce(quint8 Header, const Answer &Answer)
 {
-    m_AnswersOnce[Header].enqueue(Answer);
+    m_answersOnce[Header].enqueue(Answer);
 }
 
 QList<ClientSim::Received> ClientSim::ReceivedMessages() const
 {
-    return m_Received;
+    return m_received;
 }
 
 void ClientSim::ClearReceived()
 {
-    m_Received.clear();
+    m_received.clear();
 }
 
 bool ClientSim::WaitForReceived(qsizetype Count, int TimeoutMs) const
 {
-    return QTest::qWaitFor([&] { return m_Received.size() >= Count; }, TimeoutMs);
+    return QTest::qWaitFor([&] { return m_received.size() >= Count; }, TimeoutMs);
 }
 
 MessagePackPtr
 ClientSim::SendRequest(const QString &ServerIP, quint8 Header, const QString &Message, QString &ErrString)
 {
-    if (m_Control) {
-        return m_Control->DialogMessage(ServerIP, m_Control->MakeMessagePacketFromParts(Header, Message), ErrString);
+    if (m_control) {
+        return m_control->DialogMessage(ServerIP, m_control->MakeMessagePacketFromParts(Header, Message), ErrString);
     }
     MessagePack pack;
     pack.SetPacketDirection(pdRequest);
-    pack.SetCode(++m_RawRequestCode);
+    pack.SetCode(++m_rawRequestCode);
     pack.SetHeader(Header);
     pack.SetMessage(Message);
     return SendRaw(ServerIP, pack, true, ErrString);
@@ -135,13 +137,13 @@ ClientSim::SendRequest(const QString &ServerIP, quint8 Header, const QString &Me
 
 bool ClientSim::SendSingle(const QString &ServerIP, quint8 Header, const QString &Message, QString &ErrString)
 {
-    if (m_Control) {
-        const MessagePackPtr single = m_Control->MakeMessagePacketFromParts(Header, Message, true);
-        return m_Control->DialogMessage(ServerIP, single, ErrString) != nullptr;
+    if (m_control) {
+        const MessagePackPtr single = m_control->MakeMessagePacketFromParts(Header, Message, true);
+        return m_control->DialogMessage(ServerIP, single, ErrString) != nullptr;
     }
     MessagePack pack;
     pack.SetPacketDirection(pdSingle);
-    pack.SetCode(++m_RawRequestCode);
+    pack.SetCode(++m_rawRequestCode);
     pack.SetHeader(Header);
     pack.SetMessage(Message);
     return SendRaw(ServerIP, pack, false, ErrString) != nullptr;
@@ -150,7 +152,7 @@ bool ClientSim::SendSingle(const QString &ServerIP, quint8 Header, const QString
 std::unique_ptr<RawConnection> ClientSim::OpenRaw(const QString &ServerIP) const
 {
     auto connection = std::make_unique<RawConnection>();
-    if (!connection->Open(m_Address, QHostAddress(ServerIP), m_Port)) {
+    if (!connection->Open(m_address, QHostAddress(ServerIP), m_port)) {
         return nullptr;
     }
     return connection;
@@ -158,28 +160,28 @@ std::unique_ptr<RawConnection> ClientSim::OpenRaw(const QString &ServerIP) const
 
 Quorvhandler *ClientSim::Control() const
 {
-    return m_Control.get();
+    return m_control.get();
 }
 
 qsizetype ClientSim::OpenRawConnections() const
 {
-    return std::count_if(m_RawPeers.cbegin(), m_RawPeers.cend(), [](const std::shared_ptr<RawPeer> &peer) {
+    return std::count_if(m_rawPeers.cbegin(), m_rawPeers.cend(), [](const std::shared_ptr<RawPeer> &peer) {
         return peer->Socket && peer->Socket->state() == QAbstractSocket::ConnectedState;
     });
 }
 
 ClientSim::Answer ClientSim::TakeAnswer(quint8 Header)
 {
-    QQueue<Answer> &once = m_AnswersOnce[Header];
+    QQueue<Answer> &once = m_answersOnce[Header];
     if (!once.isEmpty()) {
         return once.dequeue();
     }
-    return m_Answers.value(Header, Answer{Answer::Kind::Reply, QString(), 0, 0, {}, {}});
+    return m_answers.value(Header, Answer{Answer::Kind::Reply, QString(), 0, 0, {}, {}});
 }
 
 void ClientSim::Record(const QString &FromIP, const MessagePack &Pack)
 {
-    m_Received.append(Received{FromIP, Pack.PacketDirection(), Pack.GetCode(), Pack.Header(), Pack.Message()});
+    m_received.append(Received{FromIP, Pack.PacketDirection(), Pack.GetCode(), Pack.Header(), Pack.Message()});
 }
 
 void ClientSim::OnControlRequest(const QString &CompIP, const MessagePackPtr &Mes)
@@ -188,7 +190,7 @@ void ClientSim::OnControlRequest(const QString &CompIP, const MessagePackPtr &Me
     if (Mes->PacketDirection() != pdRequest) {
         return;
     }
-    const bool unscripted = !m_Answers.contains(Mes->Header()) && m_AnswersOnce.value(Mes->Header()).isEmpty();
+    const bool unscripted = !m_answers.contains(Mes->Header()) && m_answersOnce.value(Mes->Header()).isEmpty();
     const Answer answer = TakeAnswer(Mes->Header());
     switch (answer.What) {
     case Answer::Kind::Reply:
@@ -209,11 +211,11 @@ void ClientSim::OnControlRequest(const QString &CompIP, const MessagePackPtr &Me
 
 void ClientSim::OnRawConnection()
 {
-    while (QTcpSocket *socket = m_RawListener->nextPendingConnection()) {
+    while (QTcpSocket *socket = m_rawListener->nextPendingConnection()) {
         socket->setParent(this);
         auto peer = std::make_shared<RawPeer>();
         peer->Socket = socket;
-        m_RawPeers.append(peer);
+        m_rawPeers.append(peer);
         connect(socket, &QTcpSocket::readyRead, this, [this, raw = peer.get()] { OnRawData(raw); });
     }
 }
@@ -247,7 +249,7 @@ void ClientSim::AnswerRaw(RawPeer *Peer, const MessagePack &Request)
 {
     MessagePack answer = Request;
     answer.SetPacketDirection(pdAnswer);
-    const bool unscripted = !m_Answers.contains(Request.Header()) && m_AnswersOnce.value(Request.Header()).isEmpty();
+    const bool unscripted = !m_answers.contains(Request.Header()) && m_answersOnce.value(Request.Header()).isEmpty();
     const Answer script = TakeAnswer(Request.Header());
     if (!unscripted) {
         answer.SetMessage(script.Text);
@@ -287,7 +289,7 @@ ClientSim::SendRaw(const QString &ServerIP, const MessagePack &Pack, bool WaitFo
 {
     const std::unique_ptr<RawConnection> connection = OpenRaw(ServerIP);
     if (!connection) {
-        ErrString = QStringLiteral("no connection to %1:%2").arg(ServerIP).arg(m_Port);
+        ErrString = QStringLiteral("no connection to %1:%2").arg(ServerIP).arg(m_port);
         return nullptr;
     }
     if (!connection->Write(PacketFraming::ToPacketString(Pack))) {

@@ -52,9 +52,9 @@ public:
         QString Text;
         int DelayMs = 0;
         quint8 OtherHeader = 0;
-        std::function<QByteArray(const MessagePack &Request)> MakeBytes;
+        std::function<QByteArray(const Pelloxan::MessagePack &Request)> MakeBytes;
         // Raw mode: bytes written at once, before the answer above (an unrelated or duplicate answer).
-        std::function<QByteArray(const MessagePack &Request)> Prefix;
+        std::function<QByteArray(const Pelloxan::MessagePack &Request)> Prefix;
     };
 
     static Answer Reply(const QString &Text);
@@ -62,13 +62,13 @@ public:
     static Answer Late(const QString &Text, int DelayMs);
     static Answer WrongHeader(quint8 OtherHeader, const QString &Text = QString());
     static Answer Close();
-    static Answer Bytes(std::function<QByteArray(const MessagePack &Request)> MakeBytes);
+    static Answer Bytes(std::function<QByteArray(const Pelloxan::MessagePack &Request)> MakeBytes);
 
     // One message that reached the computer's listener.
     struct Received
     {
         QString FromIP;
-        enPacketDirection Direction;
+        Pelloxan::enPacketDirection Direction;
         qint32 Code;
         quint8 Header;
         QString Message;
@@ -95,7 +95,8 @@ public:
 
     // Sends a request of its own to the server at ServerIP and waits for the answer, answering the
     // server's requests meanwhile. Null with the reason in ErrString.
-    MessagePackPtr SendRequest(const QString &ServerIP, quint8 Header, const QString &Message, QString &ErrString);
+    Pelloxan::MessagePackPtr
+    SendRequest(const QString &ServerIP, quint8 Header, const QString &Message, QString &ErrString);
     // Sends a single message; true once it has left.
     bool SendSingle(const QString &ServerIP, quint8 Header, const QString &Message, QString &ErrString);
 
@@ -103,7 +104,7 @@ public:
     std::unique_ptr<RawConnection> OpenRaw(const QString &ServerIP) const;
 
     // The control in control mode (its time-outs are the caller's to set), else null.
-    Quorvhandler *Control() const;
+    Pelloxan::Quorvhandler *Control() const;
     // Connections to the raw listener that are still open.
     qsizetype OpenRawConnections() const;
 
@@ -111,21 +112,22 @@ private:
     struct RawPeer;
 
     Answer TakeAnswer(quint8 Header);
-    void Record(const QString &FromIP, const MessagePack &Pack);
-    void OnControlRequest(const QString &CompIP, const MessagePackPtr &Mes);
+    void Record(const QString &FromIP, const Pelloxan::MessagePack &Pack);
+    void OnControlRequest(const QString &CompIP, const Pelloxan::MessagePackPtr &Mes);
     void OnRawConnection();
     void OnRawData(RawPeer *Peer);
-    void AnswerRaw(RawPeer *Peer, const MessagePack &Request);
-    MessagePackPtr SendRaw(const QString &ServerIP, const MessagePack &Pack, bool WaitForAnswer, QString &ErrString);
+    void AnswerRaw(RawPeer *Peer, const Pelloxan::MessagePack &Request);
+    Pelloxan::MessagePackPtr
+    SendRaw(const QString &ServerIP, const Pelloxan::MessagePack &Pack, bool WaitForAnswer, QString &ErrString);
 
-    Mode m_Mode = Mode::Control;
-    QHostAddress m_Address;
-    quint16 m_Port = 0;
-    std::unique_ptr<Quorvhandler> m_Control;
-    std::unique_ptr<QTcpServer> m_RawListener;
-    QList<std::shared_ptr<RawPeer>> m_RawPeers;
-    QHash<quint8, Answer> m_Answers;
-    QHash<quint8, QQueue<Answer>> m_AnswersOnce;
-    QList<Received> m_Received;
-    qint32 m_RawRequestCode = 0;
+    Mode m_mode = Mode::Control;
+    QHostAddress m_address;
+    quint16 m_port = 0;
+    std::unique_ptr<Pelloxan::Quorvhandler> m_control;
+    std::unique_ptr<QTcpServer> m_rawListener;
+    QList<std::shared_ptr<RawPeer>> m_rawPeers;
+    QHash<quint8, Answer> m_answers;
+    QHash<quint8, QQueue<Answer>> m_answersOnce;
+    QList<Received> m_received;
+    qint32 m_rawRequestCode = 0;
 };

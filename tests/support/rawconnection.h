@@ -23,6 +23,6 @@ public:
     void Close();
 
 private:
-    QTcpSocket m_Socket;
-    QByteArray m_Received;
+    QTcpSocket m_socket;
+    QByteArray m_received;
 };

@@ -171,7 +171,7 @@ void TestClientProtocol::stateReportFromAnOfflineComputer()
     StartClient(client, ClientIP(0));
     StaleSettings();
     QString err;
-    const MessagePackPtr answer = client.SendRequest(ServerIP, 30, QStringLiteral(" 0"), err);
+    const Pelloxan::MessagePackPtr answer = client.SendRequest(ServerIP, 30, QStringLiteral(" 0"), err);
     QVERIFY2(answer, qPrintable(err));
     QCOMPARE(answer->Message(), QStringLiteral(" 0"));
     QCOMPARE(Headers(client.ReceivedMessages()), QList<quint8>{3});
@@ -310,14 +310,14 @@ void TestClientProtocol::desktopPassword()
     ClientSim client;
     StartClient(client, ClientIP(0));
     client.SetAnswer(4, ClientSim::Reply(QStringLiteral(" 0")));
-    const MessagePackPtr answer = client.SendRequest(ServerIP, 32, digest, err);
+    const Pelloxan::MessagePackPtr answer = client.SendRequest(ServerIP, 32, digest, err);
     QVERIFY2(answer, qPrintable(err));
     QVERIFY2(answer->Message().startsWith(QStringLiteral(" 1|")), qPrintable(answer->Message()));
     QVERIFY(answer->Message().contains(QStringLiteral("|Закрытый1|")));
     // The computer was off line: the server asked its state before answering.
     QCOMPARE(Headers(client.ReceivedMessages()), QList<quint8>{4});
     QCOMPARE(Computers()->UserState(1), 0);
-    const MessagePackPtr wrong = client.SendRequest(ServerIP, 32, QStringLiteral("   "), err);
+    const Pelloxan::MessagePackPtr wrong = client.SendRequest(ServerIP, 32, QStringLiteral("   "), err);
     QVERIFY(wrong);
     QCOMPARE(wrong->Message(), QString());
 }
@@ -327,7 +327,7 @@ void TestClientProtocol::unknownHeaderEchoed()
     ClientSim client;
     StartClient(client, ClientIP(0));
     QString err;
-    const MessagePackPtr answer = client.SendRequest(ServerIP, 77, QStringLiteral("abc|def"), err);
+    const Pelloxan::MessagePackPtr answer = client.SendRequest(ServerIP, 77, QStringLiteral("abc|def"), err);
     QVERIFY2(answer, qPrintable(err));
     QCOMPARE(answer->Header(), quint8(77));
     QCOMPARE(answer->Message(), QStringLiteral("abc|def"));

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "messagepack.h"
+#include "socketctl.h"
 
 #include <QByteArray>
 
 // The wire form of a pack: direction, code, header and the length of the text, each a decimal
 // number with one leading blank (a minus sign for a negative one), separated by "|", then the
 // text in Windows-1251. No terminator: the length ends the text, so the text may hold "|".
-namespace PacketFraming
+namespace Pelloxan::PacketFraming
 {
 // A text longer than this on the wire is refused, so a peer cannot make the receiver buffer
 // without bound.
@@ -24,9 +24,12 @@ enum class ParseResult
 };
 
 // The wire bytes of Pack; the length counts the encoded bytes.
-QByteArray ToPacketString(const MessagePack &Pack);
+PELLOXAN_TESTS_EXPORT QByteArray ToPacketString(const MessagePack &Pack);
 
 // Reads one message that starts at byte From of Text. On Complete, Next is the offset of the first
 // byte after it (Text.size() when nothing follows).
-ParseResult FromPacketString(const QByteArray &Text, qsizetype From, MessagePack &Pack, qsizetype &Next);
-} // namespace PacketFraming
+PELLOXAN_TESTS_EXPORT ParseResult FromPacketString(const QByteArray &Text,
+                                                   qsizetype From,
+                                                   MessagePack &Pack,
+                                                   qsizetype &Next);
+} // namespace Pelloxan::PacketFraming

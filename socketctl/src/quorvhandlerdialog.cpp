@@ -2,9 +2,11 @@
 // waiting for the answer.
 #include "clock.h"
 #include "listenersocket.h"
-#include "quorvhandler.h"
+#include "socketctl.h"
 #include "socketstates.h"
 
+namespace Pelloxan
+{
 namespace
 {
 const QString NotListening = QStringLiteral("Сетевая библиотека остановлена!");
@@ -25,7 +27,7 @@ QString OpenFailure(const QString &IP, const QTcpSocket &Socket)
 MessagePackPtr
 Quorvhandler::DialogMessage(const QString &ComputerIP, const MessagePackPtr &RequestM, QString &ErrString)
 {
-    if (!m_Listener->isListening()) {
+    if (!m_listener->isListening()) {
         ErrString = NotListening;
         return nullptr;
     }
@@ -62,7 +64,7 @@ SocketStatePtr Quorvhandler::GetConnectedSlot(const QString &IP, QString &ErrStr
 SocketStatePtr Quorvhandler::FindOutgoingSlot(const QString &IP)
 {
     PurgeSlots();
-    for (const SocketStatePtr &slot : m_Slots->Snapshot()) {
+    for (const SocketStatePtr &slot : m_slots->Snapshot()) {
         if (!slot->Alive || !slot->IsOutgoing || slot->Busy || slot->RemoteIP != IP || StateNumber(*slot) != 7) {
             continue;
         }
@@ -82,7 +84,7 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
 {
     QTcpSocket *socket = Slot->Socket;
     Slot->RemoteIP = IP;
-    if (IsSpecificAddress(m_BindAddress) && !socket->bind(m_BindAddress, 0)) {
+    if (IsSpecificAddress(m_bindAddress) && !socket->bind(m_bindAddress, 0)) {
         ErrString = OpenFailure(IP, *socket);
         FreeSlot(Slot);
         return false;
@@ -96,7 +98,7 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
         FreeSlot(Slot);
         return false;
     }
-    WaitUntil([&] { return !Slot->Alive || StateNumber(*Slot) != 6; }, qint64(m_ConnectTimeout) * 1000);
+    WaitUntil([&] { return !Slot->Alive || StateNumber(*Slot) != 6; }, qint64(m_connectTimeout) * 1000);
     if (!Slot->Alive || StateNumber(*Slot) != 7) {
         ErrString = QStringLiteral("Ошибка соединения с удалённым компьютером '") + IP + QLatin1Char(':')
                     + QString::number(Port) + QStringLiteral("' !");
@@ -141,7 +143,7 @@ bool Quorvhandler::WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, Messag
         return false;
     }
     WaitUntil([&] { return !Slot->Alive || Slot->Answers.Item(Code) || IsClosedState(StateNumber(*Slot)); },
-              qint64(m_AnswerTimeout) * 1000);
+              qint64(m_answerTimeout) * 1000);
     Answer = Slot->Alive ? Slot->Answers.PopMessagePack(Code) : nullptr;
     if (Answer) {
         return true;
@@ -150,3 +152,4 @@ bool Quorvhandler::WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, Messag
     FreeSlot(Slot);
     return false;
 }
+} // namespace Pelloxan

@@ -1,14 +1,16 @@
 // The control's connection slots: making, freeing, purging and the dump file.
 #include "datafolder.h"
-#include "quorvhandler.h"
+#include "socketctl.h"
 #include "socketstates.h"
 #include "textfiles.h"
 
 #include <unistd.h>
 
+namespace Pelloxan
+{
 SocketStatePtr Quorvhandler::NewSlot(bool IsOutgoing, QString &ErrString)
 {
-    SocketStatePtr slot = m_Slots->Add();
+    SocketStatePtr slot = m_slots->Add();
     if (!slot) {
         ErrString = QStringLiteral("Ошибка создания коннекции: нет свободного номера коннекции");
         return nullptr;
@@ -66,14 +68,14 @@ void Quorvhandler::FreeSlot(const SocketStatePtr &Slot)
         socket->deleteLater();
     }
     Slot->Socket = nullptr;
-    m_Slots->Remove(Slot->Code);
+    m_slots->Remove(Slot->Code);
     DumpSlots();
     WakeWaits();
 }
 
 void Quorvhandler::PurgeSlots()
 {
-    for (const SocketStatePtr &a : m_Slots->Snapshot()) {
+    for (const SocketStatePtr &a : m_slots->Snapshot()) {
         if (!a->Alive) {
             continue;
         }
@@ -85,7 +87,7 @@ void Quorvhandler::PurgeSlots()
         if (!a->IsOutgoing) {
             continue;
         }
-        for (const SocketStatePtr &b : m_Slots->Snapshot()) {
+        for (const SocketStatePtr &b : m_slots->Snapshot()) {
             if (b == a || !b->Alive || !b->IsOutgoing || b->RemoteIP != a->RemoteIP) {
                 continue;
             }
@@ -102,7 +104,7 @@ void Quorvhandler::PurgeSlots()
 void Quorvhandler::DumpSlots() const
 {
     QString text;
-    for (const SocketStatePtr &slot : *m_Slots) {
+    for (const SocketStatePtr &slot : *m_slots) {
         const QStringList items = {QString::number(slot->Code),
                                    QString::number(slot->Answers.Count()),
                                    slot->IsOutgoing ? QStringLiteral("OUT") : QStringLiteral("IN"),
@@ -133,3 +135,4 @@ void Quorvhandler::AcceptConnection(qintptr Descriptor)
     slot->Busy = false;
     DumpSlots();
 }
+} // namespace Pelloxan

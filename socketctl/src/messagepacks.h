@@ -1,13 +1,15 @@
 #pragma once
 
-#include "messagepack.h"
+#include "socketctl.h"
 
 #include <QHash>
 #include <QList>
 
+namespace Pelloxan
+{
 // The answers that arrived on one connection and wait for the request they belong to, keyed by
 // their code, in the order of adding. Answers nobody took for 180 seconds are dropped.
-class MessagePacks final
+class PELLOXAN_TESTS_EXPORT MessagePacks final
 {
 public:
     static constexpr qint64 MaxAgeSeconds = 180;
@@ -27,17 +29,18 @@ public:
 
     QList<MessagePackPtr>::const_iterator begin() const
     {
-        return m_Order.cbegin();
+        return m_order.cbegin();
     }
 
     QList<MessagePackPtr>::const_iterator end() const
     {
-        return m_Order.cend();
+        return m_order.cend();
     }
 
 private:
     void PurgeOldAnswers(const QDateTime &Now);
 
-    QList<MessagePackPtr> m_Order;
-    QHash<qint32, MessagePackPtr> m_ByCode;
+    QList<MessagePackPtr> m_order;
+    QHash<qint32, MessagePackPtr> m_byCode;
 };
+} // namespace Pelloxan

@@ -1,9 +1,8 @@
-#include "quorvhandler.h"
-
 #include "clock.h"
 #include "listenersocket.h"
 #include "packetframing.h"
 #include "requestcounter.h"
+#include "socketctl.h"
 #include "socketstates.h"
 
 #include <QElapsedTimer>
@@ -15,6 +14,8 @@
 #include <chrono>
 #include <climits>
 
+namespace Pelloxan
+{
 namespace
 {
 const QString ConnectTimeoutKey = QStringLiteral("ConnectTimeout");
@@ -33,36 +34,36 @@ struct Quorvhandler::Waiter
 
 Quorvhandler::Quorvhandler(QObject *parent)
     : QObject(parent)
-    , m_Slots(std::make_unique<SocketStates>())
-    , m_Listener(std::make_unique<ListenerSocket>([this](qintptr descriptor) { AcceptConnection(descriptor); }))
-    , m_Requests(std::make_unique<RequestCounter>())
+    , m_slots(std::make_unique<SocketStates>())
+    , m_listener(std::make_unique<ListenerSocket>([this](qintptr descriptor) { AcceptConnection(descriptor); }))
+    , m_requests(std::make_unique<RequestCounter>())
 {
-    connect(m_Listener.get(), &QTcpServer::acceptError, this, &Quorvhandler::RestartListener);
+    connect(m_listener.get(), &QTcpServer::acceptError, this, &Quorvhandler::RestartListener);
 }
 
 Quorvhandler::~Quorvhandler()
 {
     // No waiting here: the host must not destroy the control while one of its dialogs runs.
-    m_Listener->close();
-    for (const SocketStatePtr &slot : m_Slots->Snapshot()) {
+    m_listener->close();
+    for (const SocketStatePtr &slot : m_slots->Snapshot()) {
         FreeSlot(slot);
     }
 }
 
 bool Quorvhandler::Logging() const
 {
-    return m_Logging;
+    return m_logging;
 }
 
 void Quorvhandler::SetLogging(bool Logging)
 {
-    m_Logging = Logging;
+    m_logging = Logging;
 }
 
 QString Quorvhandler::GetLocalIP() const
 {
-    if (IsSpecificAddress(m_BindAddress)) {
-        return m_BindAddress.toString();
+    if (IsSpecificAddress(m_bindAddress)) {
+        return m_bindAddress.toString();
     }
     const QList<QHostAddress> addresses = QNetworkInterface::allAddresses();
     for (const QHostAddress &address : addresses) {
@@ -89,13 +90,13 @@ bool Quorvhandler::Start(qint32 iListenerPort, QString &ErrString)
 
 void Quorvhandler::Stop_()
 {
-    m_Listener->close();
+    m_listener->close();
     // A dialog that holds a slot gets a bounded time to finish; after that the slot is freed under
     // it and the dialog fails when its wait returns.
     QElapsedTimer elapsed;
     elapsed.start();
-    const qint64 limitMs = qMax<qint64>(m_AnswerTimeout, 0) * 1000;
-    for (const SocketStatePtr &slot : m_Slots->Snapshot()) {
+    const qint64 limitMs = qMax<qint64>(m_answerTimeout, 0) * 1000;
+    for (const SocketStatePtr &slot : m_slots->Snapshot()) {
         WaitUntil([&] { return !slot->Alive || !slot->Busy; }, qMax<qint64>(limitMs - elapsed.elapsed(), 0));
         FreeSlot(slot);
     }
@@ -103,27 +104,27 @@ void Quorvhandler::Stop_()
 
 qint32 Quorvhandler::ConnectTimeout() const
 {
-    return m_ConnectTimeout;
+    return m_connectTimeout;
 }
 
 void Quorvhandler::SetConnectTimeout(qint32 Seconds)
 {
-    m_ConnectTimeout = Seconds;
+    m_connectTimeout = Seconds;
 }
 
 qint32 Quorvhandler::AnswerTimeout() const
 {
-    return m_AnswerTimeout;
+    return m_answerTimeout;
 }
 
 void Quorvhandler::SetAnswerTimeout(qint32 Seconds)
 {
-    m_AnswerTimeout = Seconds;
+    m_answerTimeout = Seconds;
 }
 
 qint32 Quorvhandler::GetListenerPort() const
 {
-    return m_Listener->isListening() ? m_Listener->serverPort() : 0;
+    return m_listener->isListening() ? m_listener->serverPort() : 0;
 }
 
 MessagePackPtr Quorvhandler::MakeMessagePacketFromParts(quint8 H, const QString &M, bool DontWaitForAnswer)
@@ -132,24 +133,24 @@ MessagePackPtr Quorvhandler::MakeMessagePacketFromParts(quint8 H, const QString 
     pack->SetPacketDirection(DontWaitForAnswer ? pdSingle : pdRequest);
     pack->SetHeader(H);
     pack->SetMessage(M);
-    pack->SetCode(m_Requests->Next());
+    pack->SetCode(m_requests->Next());
     return pack;
 }
 
 QHostAddress Quorvhandler::BindAddress() const
 {
-    return m_BindAddress;
+    return m_bindAddress;
 }
 
 void Quorvhandler::SetBindAddress(const QHostAddress &Address)
 {
-    m_BindAddress = Address;
+    m_bindAddress = Address;
 }
 
 void Quorvhandler::ReadProperties(const QSettings &Settings)
 {
-    m_ConnectTimeout = Settings.value(ConnectTimeoutKey, DefaultConnectTimeout).toInt();
-    m_AnswerTimeout = Settings.value(AnswerTimeoutKey, DefaultAnswerTimeout).toInt();
+    m_connectTimeout = Settings.value(ConnectTimeoutKey, DefaultConnectTimeout).toInt();
+    m_answerTimeout = Settings.value(AnswerTimeoutKey, DefaultAnswerTimeout).toInt();
 }
 
 void Quorvhandler::WriteProperties(QSettings &Settings) const
@@ -161,20 +162,20 @@ void Quorvhandler::WriteProperties(QSettings &Settings) const
             Settings.setValue(key, value);
         }
     };
-    write(ConnectTimeoutKey, m_ConnectTimeout, DefaultConnectTimeout);
-    write(AnswerTimeoutKey, m_AnswerTimeout, DefaultAnswerTimeout);
+    write(ConnectTimeoutKey, m_connectTimeout, DefaultConnectTimeout);
+    write(AnswerTimeoutKey, m_answerTimeout, DefaultAnswerTimeout);
 }
 
 qsizetype Quorvhandler::SlotCount() const
 {
-    return m_Slots->Count();
+    return m_slots->Count();
 }
 
 bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 {
-    m_Listener->close();
-    if (!m_Listener->listen(m_BindAddress, Port)) {
-        ErrString = m_Listener->errorString();
+    m_listener->close();
+    if (!m_listener->listen(m_bindAddress, Port)) {
+        ErrString = m_listener->errorString();
         return false;
     }
     return true;
@@ -182,7 +183,7 @@ bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 
 void Quorvhandler::RestartListener()
 {
-    const quint16 port = m_Listener->serverPort();
+    const quint16 port = m_listener->serverPort();
     QString ignored;
     StartListener(port, ignored);
 }
@@ -310,7 +311,7 @@ bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pac
     if (Slot->Socket->bytesToWrite() == 0) {
         Slot->Sending = false;
     }
-    WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, qint64(m_AnswerTimeout) * 1000);
+    WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, qint64(m_answerTimeout) * 1000);
     if (!Slot->Alive || Slot->Sending || IsClosedState(StateNumber(*Slot))) {
         ErrString = sendFailed;
         FreeSlot(Slot);
@@ -326,22 +327,23 @@ bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, qint64 TimeoutMs
     }
     QEventLoop loop;
     Waiter waiter{Done, loop};
-    m_Waiters.append(&waiter);
+    m_waiters.append(&waiter);
     QTimer timer;
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
     timer.start(std::chrono::milliseconds(qBound<qint64>(0, TimeoutMs, qint64(INT_MAX))));
     loop.exec();
-    m_Waiters.removeOne(&waiter);
+    m_waiters.removeOne(&waiter);
     return Done();
 }
 
 void Quorvhandler::WakeWaits()
 {
-    for (Waiter *waiter : std::as_const(m_Waiters)) {
+    for (Waiter *waiter : std::as_const(m_waiters)) {
         if (waiter->Done()) {
             waiter->Loop.quit();
         }
     }
 }
+} // namespace Pelloxan

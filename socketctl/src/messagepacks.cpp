@@ -2,10 +2,12 @@
 
 #include "clock.h"
 
+namespace Pelloxan
+{
 void MessagePacks::Clear()
 {
-    m_Order.clear();
-    m_ByCode.clear();
+    m_order.clear();
+    m_byCode.clear();
 }
 
 bool MessagePacks::AddObject(const MessagePackPtr &Pack)
@@ -13,26 +15,26 @@ bool MessagePacks::AddObject(const MessagePackPtr &Pack)
     const QDateTime now = Clock::Now();
     PurgeOldAnswers(now);
     Pack->SetTime(now);
-    if (m_ByCode.contains(Pack->GetCode())) {
+    if (m_byCode.contains(Pack->GetCode())) {
         return false;
     }
-    if (m_Order.size() >= MaxCount) {
-        m_ByCode.remove(m_Order.constFirst()->GetCode());
-        m_Order.removeFirst();
+    if (m_order.size() >= MaxCount) {
+        m_byCode.remove(m_order.constFirst()->GetCode());
+        m_order.removeFirst();
     }
-    m_ByCode.insert(Pack->GetCode(), Pack);
-    m_Order.append(Pack);
+    m_byCode.insert(Pack->GetCode(), Pack);
+    m_order.append(Pack);
     return true;
 }
 
 MessagePackPtr MessagePacks::Item(qint32 Code) const
 {
-    return m_ByCode.value(Code);
+    return m_byCode.value(Code);
 }
 
 qsizetype MessagePacks::Count() const
 {
-    return m_Order.size();
+    return m_order.size();
 }
 
 MessagePackPtr MessagePacks::PopMessagePack(qint32 Code)
@@ -46,9 +48,9 @@ MessagePackPtr MessagePacks::PopMessagePack(qint32 Code)
 
 void MessagePacks::Remove(qint32 Code)
 {
-    const MessagePackPtr pack = m_ByCode.take(Code);
+    const MessagePackPtr pack = m_byCode.take(Code);
     if (pack) {
-        m_Order.removeOne(pack);
+        m_order.removeOne(pack);
     }
 }
 
@@ -56,8 +58,9 @@ void MessagePacks::PurgeOldAnswers(const QDateTime &Now)
 {
     // Answers are stamped as they are added, so the oldest come first; looking only at the front
     // keeps a flood of answers linear.
-    while (!m_Order.isEmpty() && m_Order.constFirst()->GetTime().secsTo(Now) > MaxAgeSeconds) {
-        m_ByCode.remove(m_Order.constFirst()->GetCode());
-        m_Order.removeFirst();
+    while (!m_order.isEmpty() && m_order.constFirst()->GetTime().secsTo(Now) > MaxAgeSeconds) {
+        m_byCode.remove(m_order.constFirst()->GetCode());
+        m_order.removeFirst();
     }
 }
+} // namespace Pelloxan

@@ -7,6 +7,8 @@
 #include <QPointer>
 #include <QTcpSocket>
 
+namespace Pelloxan
+{
 // One connection slot: a socket of the control and its bookkeeping. Whoever keeps a slot across a
 // wait keeps the shared pointer and checks Alive afterwards, since slot numbers are reused.
 struct SocketState
@@ -77,3 +79,4 @@ inline bool IsSpecificAddress(const QHostAddress &Address)
     return Address != QHostAddress(QHostAddress::AnyIPv4) && Address != QHostAddress(QHostAddress::Any)
            && Address != QHostAddress(QHostAddress::AnyIPv6);
 }
+} // namespace Pelloxan

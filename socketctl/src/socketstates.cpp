@@ -2,10 +2,12 @@
 
 #include <QSet>
 
+namespace Pelloxan
+{
 SocketStatePtr SocketStates::Add()
 {
     QSet<qint32> taken;
-    for (const SocketStatePtr &slot : m_Slots) {
+    for (const SocketStatePtr &slot : m_slots) {
         taken.insert(slot->Code);
     }
     qint32 code = 1;
@@ -16,13 +18,13 @@ SocketStatePtr SocketStates::Add()
         return nullptr;
     }
     auto slot = std::make_shared<SocketState>(code);
-    m_Slots.append(slot);
+    m_slots.append(slot);
     return slot;
 }
 
 SocketStatePtr SocketStates::Item(qint32 Code) const
 {
-    for (const SocketStatePtr &slot : m_Slots) {
+    for (const SocketStatePtr &slot : m_slots) {
         if (slot->Code == Code) {
             return slot;
         }
@@ -32,15 +34,16 @@ SocketStatePtr SocketStates::Item(qint32 Code) const
 
 qsizetype SocketStates::Count() const
 {
-    return m_Slots.size();
+    return m_slots.size();
 }
 
 void SocketStates::Remove(qint32 Code)
 {
-    m_Slots.removeIf([Code](const SocketStatePtr &slot) { return slot->Code == Code; });
+    m_slots.removeIf([Code](const SocketStatePtr &slot) { return slot->Code == Code; });
 }
 
 QList<SocketStatePtr> SocketStates::Snapshot() const
 {
-    return m_Slots;
+    return m_slots;
 }
+} // namespace Pelloxan

@@ -7,7 +7,7 @@
 #include <array>
 #include <cmath>
 
-namespace PacketFraming
+namespace Pelloxan::PacketFraming
 {
 namespace
 {
@@ -84,4 +84,4 @@ ParseResult FromPacketString(const QByteArray &Text, qsizetype From, MessagePack
     Next = start + length;
     return ParseResult::Complete;
 }
-} // namespace PacketFraming
+} // namespace Pelloxan::PacketFraming

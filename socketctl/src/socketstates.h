@@ -6,11 +6,11 @@
 
 #include <memory>
 
-using SocketStatePtr = std::shared_ptr<SocketState>;
-
+namespace Pelloxan
+{
 // The control's connection slots in the order of adding. A new slot takes the smallest free
 // number from 1 up.
-class SocketStates final
+class PELLOXAN_TESTS_EXPORT SocketStates final
 {
 public:
     // Slot numbers fit a 16-bit signed integer.
@@ -26,14 +26,15 @@ public:
 
     QList<SocketStatePtr>::const_iterator begin() const
     {
-        return m_Slots.cbegin();
+        return m_slots.cbegin();
     }
 
     QList<SocketStatePtr>::const_iterator end() const
     {
-        return m_Slots.cend();
+        return m_slots.cend();
     }
 
 private:
-    QList<SocketStatePtr> m_Slots;
+    QList<SocketStatePtr> m_slots;
 };
+} // namespace Pelloxan

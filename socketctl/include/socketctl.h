@@ -1,7 +1,12 @@
 #pragma once
 
-#include "messagepack.h"
+// The socket messaging control Pelloxan: framed request/answer/single messages over TCP. A host
+// makes one Quorvhandler, starts it on a port, sends MessagePacks with DialogMessage and answers
+// the requests that IncomingRequest brings.
 
+#include "pelloxan_export.h"
+
+#include <QDateTime>
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
@@ -12,11 +17,92 @@
 
 class QSettings;
 class QTcpSocket;
+
+namespace Pelloxan
+{
 class ListenerSocket;
 class RequestCounter;
 class SocketStates;
 struct SocketState;
 using SocketStatePtr = std::shared_ptr<SocketState>;
+
+// What kind of message a pack is.
+enum enPacketDirection : qint32
+{
+    pdRequest = 1, // the receiving control sends it back as the answer
+    pdAnswer = 2,  // the answer to a request; carries the request's code
+    pdSingle = 3   // expects no answer
+};
+
+// One protocol message: a direction, a one-byte message code, a text, and the request number
+// that ties an answer to its request. Packs are shared: MessagePackPtr.
+class PELLOXAN_EXPORT MessagePack final
+{
+public:
+    // Any number that arrived on the wire is kept, so a direction may lie outside the enumeration.
+    enPacketDirection PacketDirection() const
+    {
+        return m_direction;
+    }
+
+    void SetPacketDirection(enPacketDirection Direction)
+    {
+        m_direction = Direction;
+    }
+
+    quint8 Header() const
+    {
+        return m_header;
+    }
+
+    void SetHeader(quint8 Header)
+    {
+        m_header = Header;
+    }
+
+    QString Message() const
+    {
+        return m_message;
+    }
+
+    void SetMessage(const QString &Message)
+    {
+        m_message = Message;
+    }
+
+    // The request number; the control's own bookkeeping.
+    qint32 GetCode() const
+    {
+        return m_code;
+    }
+
+    void SetCode(qint32 Code)
+    {
+        m_code = Code;
+    }
+
+    // When the pack entered an answer store; the control's own bookkeeping.
+    QDateTime GetTime() const
+    {
+        return m_time;
+    }
+
+    void SetTime(const QDateTime &Time)
+    {
+        m_time = Time;
+    }
+
+    bool operator==(const MessagePack &other) const = default;
+
+private:
+    qint32 m_code = 0;
+    enPacketDirection m_direction = static_cast<enPacketDirection>(0);
+    quint8 m_header = 0;
+    QString m_message;
+    QDateTime m_time;
+};
+
+using MessagePackPtr = std::shared_ptr<MessagePack>;
 
 // The socket messaging control: a TCP listener and a pool of connections over which it sends
 // framed requests to a computer and waits for the answer (DialogMessage), and raises
@@ -24,7 +110,7 @@ using SocketStatePtr = std::shared_ptr<SocketState>;
 // pack as the handler leaves it. Everything runs on the thread that owns the control; its waits
 // are nested event loops, so other events (and further dialogs) run inside a dialog. Do not
 // destroy the control while one of its dialogs or handlers is running.
-class Quorvhandler : public QObject
+class PELLOXAN_EXPORT Quorvhandler : public QObject
 {
     Q_OBJECT
 
@@ -121,12 +207,13 @@ private:
     // Lets every running wait look at its condition again.
     void WakeWaits();
 
-    std::unique_ptr<SocketStates> m_Slots;
-    std::unique_ptr<ListenerSocket> m_Listener;
-    std::unique_ptr<RequestCounter> m_Requests;
-    QList<Waiter *> m_Waiters;
-    QHostAddress m_BindAddress = QHostAddress(QHostAddress::AnyIPv4);
-    qint32 m_ConnectTimeout = DefaultConnectTimeout;
-    qint32 m_AnswerTimeout = DefaultAnswerTimeout;
-    bool m_Logging = false;
+    std::unique_ptr<SocketStates> m_slots;
+    std::unique_ptr<ListenerSocket> m_listener;
+    std::unique_ptr<RequestCounter> m_requests;
+    QList<Waiter *> m_waiters;
+    QHostAddress m_bindAddress = QHostAddress(QHostAddress::AnyIPv4);
+    qint32 m_connectTimeout = DefaultConnectTimeout;
+    qint32 m_answerTimeout = DefaultAnswerTimeout;
+    bool m_logging = false;
 };
+} // namespace Pelloxan
