@@ -2,6 +2,7 @@
 #include "datevalue.h"
 #include "entitylib.h"
 #include "schemareader.h"
+#include "sqldialect.h"
 
 #include <QTest>
 

@@ -3,6 +3,7 @@
 #include "currency.h"
 #include "entitylib.h"
 #include "schemareader.h"
+#include "sqldialect.h"
 
 #include <QTemporaryDir>
 #include <QTest>

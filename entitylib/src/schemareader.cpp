@@ -1,11 +1,8 @@
 #include "schemareader.h"
 
 #include "codepage.h"
-#include "dbrecord.h"
-#include "dbrecords.h"
-#include "entityenums.h"
+#include "entitylib.h"
 #include "leadingnumber.h"
-#include "tables.h"
 #include "texthelpers.h"
 
 #include <QFile>

@@ -1,11 +1,7 @@
-#include "dbrecord.h"
-
 #include "connection.h"
-#include "dbfilterfields.h"
-#include "dbrecords.h"
-#include "entityenums.h"
-#include "table.h"
-#include "tables.h"
+#include "entitylib.h"
+
+#include <QSqlRecord>
 
 namespace Rollstrake
 {

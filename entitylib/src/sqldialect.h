@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rollstrake_export.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -20,26 +22,26 @@ enum class SqlDialect
 namespace Dialect
 {
 // Column type name of a field type (enFieldType).
-QString DBTypeName(SqlDialect dialect, int typeCode);
+ROLLSTRAKE_TESTS_EXPORT QString DBTypeName(SqlDialect dialect, int typeCode);
 // Literal of a date, with or without its time.
-QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime);
+ROLLSTRAKE_TESTS_EXPORT QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime);
 // CREATE TABLE with the key column Code and the column definitions (each followed by ",").
-QString CreateTable(SqlDialect dialect, const QString &table, const QString &columns);
+ROLLSTRAKE_TESTS_EXPORT QString CreateTable(SqlDialect dialect, const QString &table, const QString &columns);
 // A column name as written in definitions.
-QString ColumnName(SqlDialect dialect, const QString &name);
+ROLLSTRAKE_TESTS_EXPORT QString ColumnName(SqlDialect dialect, const QString &name);
 // The index "IX_<table>_<f1>_<f2>..." over these columns in this order, made only where missing;
 // empty for the classic kinds, which have no such form and keep the statements they always had.
-QString CreateIndex(SqlDialect dialect, const QString &table, const QStringList &fields);
+ROLLSTRAKE_TESTS_EXPORT QString CreateIndex(SqlDialect dialect, const QString &table, const QStringList &fields);
 // "ALTER TABLE t ADD ..." up to the column definition.
-QString AddColumnHead(SqlDialect dialect, const QString &table);
+ROLLSTRAKE_TESTS_EXPORT QString AddColumnHead(SqlDialect dialect, const QString &table);
 // The left side of a text comparison and the wrapped literal: case-insensitive where the engine
 // compares case-sensitively.
-QString TextOperand(SqlDialect dialect, const QString &operand);
+ROLLSTRAKE_TESTS_EXPORT QString TextOperand(SqlDialect dialect, const QString &operand);
 // The placeholder of a bound value of a field type in INSERT.
-QString Placeholder(SqlDialect dialect, int typeCode);
+ROLLSTRAKE_TESTS_EXPORT QString Placeholder(SqlDialect dialect, int typeCode);
 // A converted field value in the form bound to its placeholder.
-QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value);
+ROLLSTRAKE_TESTS_EXPORT QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value);
 // " LIKE " or the engine's case-insensitive form.
-QString LikeOperator(SqlDialect dialect);
+ROLLSTRAKE_TESTS_EXPORT QString LikeOperator(SqlDialect dialect);
 } // namespace Dialect
 } // namespace Rollstrake

@@ -1,6 +1,5 @@
-#include "dbfilterfield.h"
-
-#include "table.h"
+#include "entitylib.h"
+#include "sqldialect.h"
 
 namespace Rollstrake
 {

@@ -156,4 +156,9 @@ QString MakeItemKey(qint32 Number)
 {
     return QLatin1Char('C') + QString::number(Number);
 }
+
+QString DuplicateKeyText()
+{
+    return QStringLiteral("Этот ключ уже связан с элементом данной коллекции");
+}
 } // namespace Rollstrake

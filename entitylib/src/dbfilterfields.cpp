@@ -1,7 +1,5 @@
-#include "dbfilterfields.h"
-
 #include "connection.h"
-#include "table.h"
+#include "entitylib.h"
 
 namespace Rollstrake
 {

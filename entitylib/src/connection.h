@@ -14,7 +14,7 @@ namespace Rollstrake
 // The library's one database connection (library state): a data source that the ODBC driver
 // manager knows opens through QODBC; any other name is an embedded SQLite file. Every statement
 // of the library runs through Current().
-class Connection
+class ROLLSTRAKE_TESTS_EXPORT Connection
 {
 public:
     ~Connection();

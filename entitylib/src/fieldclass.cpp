@@ -1,6 +1,4 @@
-#include "fieldclass.h"
-
-#include "entityenums.h"
+#include "entitylib.h"
 
 namespace Rollstrake
 {

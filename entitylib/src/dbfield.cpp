@@ -1,12 +1,8 @@
-#include "dbfield.h"
-
-#include "dbrecord.h"
-#include "dbrecords.h"
-#include "entityenums.h"
-#include "entityerror.h"
+#include "entitylib.h"
 #include "leadingnumber.h"
-#include "table.h"
-#include "tables.h"
+
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace Rollstrake
 {

@@ -1,6 +1,5 @@
-#include "root.h"
-
 #include "connection.h"
+#include "entitylib.h"
 #include "schemareader.h"
 
 #include <QCoreApplication>

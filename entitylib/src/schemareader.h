@@ -1,5 +1,7 @@
 #pragma once
 
+#include "rollstrake_export.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -23,14 +25,15 @@ struct StructLine
     QString Value;
 };
 
-StructLine ParseStructLine(const QString &line);
-QString GetUnexpectedKeyMessage(qint32 n);
+ROLLSTRAKE_TESTS_EXPORT StructLine ParseStructLine(const QString &line);
+ROLLSTRAKE_TESTS_EXPORT QString GetUnexpectedKeyMessage(qint32 n);
 
 // Adds the file's tables to tables; false with the message (the line number of every fault) in
 // ErrString.
-bool LoadDBStructFile(Tables &tables, const QString &DBStructFile, QString &ErrString);
+ROLLSTRAKE_TESTS_EXPORT bool LoadDBStructFile(Tables &tables, const QString &DBStructFile, QString &ErrString);
 // The same over lines already read (without blank lines). Texts are taken as Unicode when
 // unicodeText, otherwise as Windows-1251 or code page 866 bytes held one per character.
-bool ParseStructFile(Tables &tables, const QStringList &lines, bool unicodeText, QString &ErrString);
+ROLLSTRAKE_TESTS_EXPORT bool
+ParseStructFile(Tables &tables, const QStringList &lines, bool unicodeText, QString &ErrString);
 } // namespace SchemaReader
 } // namespace Rollstrake

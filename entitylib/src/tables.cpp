@@ -1,4 +1,5 @@
-#include "tables.h"
+#include "entitylib.h"
+#include "texthelpers.h"
 
 namespace Rollstrake
 {

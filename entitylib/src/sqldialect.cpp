@@ -1,7 +1,7 @@
 #include "sqldialect.h"
 
 #include "currency.h"
-#include "entityenums.h"
+#include "entitylib.h"
 #include "texthelpers.h"
 
 #include <algorithm>

@@ -1,14 +1,9 @@
-#include "fields.h"
-
-#include "entityenums.h"
+#include "entitylib.h"
+#include "sqldialect.h"
+#include "texthelpers.h"
 
 namespace Rollstrake
 {
-QString DuplicateKeyText()
-{
-    return QStringLiteral("Этот ключ уже связан с элементом данной коллекции");
-}
-
 std::shared_ptr<Field> Fields::Item(const QString &name) const
 {
     for (const auto &field : m_fields) {

@@ -1,15 +1,7 @@
-#include "table.h"
-
 #include "clock.h"
 #include "connection.h"
 #include "datevalue.h"
-#include "dbfilterfields.h"
-#include "dbrecord.h"
-#include "dbrecords.h"
-#include "entityenums.h"
-#include "root.h"
-#include "tables.h"
-#include "transaction.h"
+#include "entitylib.h"
 
 #include <QScopeGuard>
 

@@ -1,7 +1,5 @@
-#include "transaction.h"
-
 #include "connection.h"
-#include "root.h"
+#include "entitylib.h"
 
 namespace Rollstrake
 {

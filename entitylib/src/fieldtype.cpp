@@ -1,9 +1,7 @@
-#include "fieldtype.h"
-
 #include "connection.h"
 #include "currency.h"
 #include "datevalue.h"
-#include "entityenums.h"
+#include "entitylib.h"
 #include "leadingnumber.h"
 #include "texthelpers.h"
 

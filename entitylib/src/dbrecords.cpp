@@ -1,16 +1,12 @@
-#include "dbrecords.h"
-
 #include "clock.h"
 #include "connection.h"
 #include "currency.h"
 #include "datevalue.h"
-#include "dbfilterfields.h"
-#include "entityenums.h"
-#include "fields.h"
-#include "table.h"
+#include "entitylib.h"
 #include "texthelpers.h"
 
 #include <QScopeGuard>
+#include <QSqlRecord>
 
 namespace Rollstrake
 {

@@ -1,6 +1,7 @@
-#include "dbfields.h"
+#include "entitylib.h"
 
-#include "entityenums.h"
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace Rollstrake
 {

@@ -1,8 +1,5 @@
-#include "field.h"
-
 #include "connection.h"
-#include "entityenums.h"
-#include "table.h"
+#include "entitylib.h"
 
 namespace Rollstrake
 {

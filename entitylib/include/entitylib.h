@@ -1,0 +1,747 @@
+#pragma once
+
+// The data-entity library Rollstrake: a relational database described by a schema-description
+// file, offered as tables, records, field values, filters and totals. Start with Root::Create()
+// and Root::Start; everything else is reached through Root::Tables(). Values of DOUBLE fields are
+// Currency, dates are the zone-free date values of the common library (datevalue.h).
+//
+// Members marked "Library use" serve the library's own classes; hosts leave them alone.
+
+#include "rollstrake_export.h"
+
+#include <QDateTime>
+#include <QHash>
+#include <QSet>
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+
+#include <functional>
+#include <memory>
+#include <stdexcept>
+#include <vector>
+
+class QSqlQuery;
+class QSqlRecord;
+
+namespace Rollstrake
+{
+class DBField;
+class DBFields;
+class DBFilterFields;
+class DBRecord;
+class DBRecords;
+class Table;
+class Tables;
+
+// The wording of statements per database engine (sqldialect.h, inside the library).
+enum class SqlDialect;
+
+// Field classes of the schema: a column of its own, a foreign key, or a computed lookup.
+enum enFieldClass
+{
+    fcNormal = 1,
+    fcForeignKey = 2,
+    fcLookupTable = 3,
+    fcLookupTableTotal = 4,
+};
+
+enum enFieldType
+{
+    ftINT = 0,
+    ftVARCHAR = 1,
+    ftDOUBLE = 2,
+    ftDATETIME = 3,
+    ftDATE = 4,
+};
+
+enum enFieldTotal
+{
+    fttNone = 0,
+    fttSum = 1,
+};
+
+// Comparisons of filter slots.
+enum enCondition
+{
+    cEqual = 0,
+    cLess = 1,
+    cMore = 2,
+    cNotEqual = 3,
+    cLessOrEqual = 4,
+    cMoreOrEqual = 5,
+    cBetween = 6,
+    cLeftLike = 7,
+    cRightLike = 8,
+    cLike = 9,
+};
+
+// The one error the library raises: reading a computed field value that cannot be worked out.
+class ROLLSTRAKE_EXPORT EntityError : public std::runtime_error
+{
+public:
+    EntityError(qint32 number, const QString &source, const QString &description)
+        : std::runtime_error(description.toStdString())
+        , m_number(number)
+        , m_source(source)
+        , m_description(description)
+    {
+    }
+
+    qint32 Number() const
+    {
+        return m_number;
+    }
+
+    const QString &Source() const
+    {
+        return m_source;
+    }
+
+    const QString &Description() const
+    {
+        return m_description;
+    }
+
+private:
+    qint32 m_number;
+    QString m_source;
+    QString m_description;
+};
+
+// A keyed list of schema keywords (types, classes, totals): entries in the order of adding,
+// found by their keyword without regard to letter case or by their numeric code.
+template <class Entry>
+class ROLLSTRAKE_EXPORT Vocabulary
+{
+public:
+    using Iterator = typename std::vector<std::shared_ptr<Entry>>::const_iterator;
+
+    // Null when the keyword is present already.
+    std::shared_ptr<Entry> Add(qint32 Code, const QString &mName)
+    {
+        if (Item(mName)) {
+            return nullptr;
+        }
+        auto entry = std::make_shared<Entry>(Code, mName);
+        m_entries.push_back(entry);
+        return entry;
+    }
+
+    std::shared_ptr<Entry> Item(const QString &key) const
+    {
+        for (const auto &entry : m_entries) {
+            if (entry->mName().compare(key, Qt::CaseInsensitive) == 0) {
+                return entry;
+            }
+        }
+        return nullptr;
+    }
+
+    std::shared_ptr<Entry> Item(qint32 code) const
+    {
+        for (const auto &entry : m_entries) {
+            if (entry->Code() == code) {
+                return entry;
+            }
+        }
+        return nullptr;
+    }
+
+    qint32 Count() const
+    {
+        return static_cast<qint32>(m_entries.size());
+    }
+
+    Iterator begin() const
+    {
+        return m_entries.begin();
+    }
+
+    Iterator end() const
+    {
+        return m_entries.end();
+    }
+
+private:
+    std::vector<std::shared_ptr<Entry>> m_entries;
+};
+
+// One keyword with its code.
+class ROLLSTRAKE_EXPORT VocabularyEntry
+{
+public:
+    VocabularyEntry(qint32 code, const QString &name)
+        : m_code(code)
+        , m_name(name)
+    {
+    }
+
+    virtual ~VocabularyEntry() = default;
+
+    qint32 Code() const
+    {
+        return m_code;
+    }
+
+    void SetCode(qint32 code)
+    {
+        m_code = code;
+    }
+
+    const QString &mName() const
+    {
+        return m_name;
+    }
+
+    void SetmName(const QString &name)
+    {
+        m_name = name;
+    }
+
+private:
+    qint32 m_code;
+    QString m_name;
+};
+
+// A field class keyword (enFieldClass).
+class ROLLSTRAKE_EXPORT FieldClass : public VocabularyEntry
+{
+public:
+    using VocabularyEntry::VocabularyEntry;
+};
+
+// NORMAL, FOREIGNKEY, LOOKUPTABLE, LOOKUPTABLETOTAL; one shared instance.
+class ROLLSTRAKE_EXPORT FieldClasses : public Vocabulary<FieldClass>
+{
+public:
+    static const FieldClasses &Instance();
+};
+
+// A totalling keyword (enFieldTotal).
+class ROLLSTRAKE_EXPORT FieldTotal : public VocabularyEntry
+{
+public:
+    using VocabularyEntry::VocabularyEntry;
+};
+
+// NONE, SUM; one shared instance.
+class ROLLSTRAKE_EXPORT FieldTotals : public Vocabulary<FieldTotal>
+{
+public:
+    static const FieldTotals &Instance();
+};
+
+// A data type keyword (enFieldType) with the value rules of the type. Converted values are
+// INT: double; VARCHAR: QString; DOUBLE: Currency; DATETIME and DATE: QDateTime (UTC wall clock,
+// DATE at 00:00:00). Conversion never fails: a non-number becomes 0, a non-date 30/12/1899.
+class ROLLSTRAKE_EXPORT FieldType : public VocabularyEntry
+{
+public:
+    using VocabularyEntry::VocabularyEntry;
+
+    QVariant ConvertValue(const QVariant &Value) const;
+    QVariant GetEmptyValue() const;
+    bool IsEmptyValue(const QVariant &Value) const;
+    // Display text: numbers with a decimal point, dates as dd/mm/yyyy[ hh:mm:ss].
+    QString GetStringValue(const QVariant &Value) const;
+    // SQL literal of the converted value for the open database's engine.
+    QString GetSQLValue(const QVariant &Value, bool IsLike) const;
+    QString GetSQLValue(const QVariant &Value, bool IsLike, SqlDialect dialect) const;
+    // Column type name for the open database's engine.
+    QString GetDBTypeName() const;
+    QString GetDBTypeName(SqlDialect dialect) const;
+};
+
+// INT, VARCHAR, DOUBLE, DATETIME, DATE; one shared instance.
+class ROLLSTRAKE_EXPORT FieldTypes : public Vocabulary<FieldType>
+{
+public:
+    static const FieldTypes &Instance();
+};
+
+// One column definition of the schema: class, type, length, caption, default and flags.
+class ROLLSTRAKE_EXPORT Field
+{
+public:
+    Field();
+
+    const QString &Default() const;
+    void SetDefault(const QString &value);
+    // FOREIGNKEY: the referred table; LOOKUPTABLE: the listed table; LOOKUPTABLETOTAL: a LOOKUPTABLE
+    // field of the same table.
+    const QString &TableForLookup() const;
+    void SetTableForLookup(const QString &value);
+    // FOREIGNKEY: the display field; LOOKUPTABLE: the other table's field holding this Code;
+    // LOOKUPTABLETOTAL: the SUM field to show.
+    const QString &FieldForLookup() const;
+    void SetFieldForLookup(const QString &value);
+    // Part of the default order of record sets.
+    bool Sorted() const;
+    void SetSorted(bool value);
+    bool Required() const;
+    void SetRequired(bool value);
+    bool UniqueKey() const;
+    void SetUniqueKey(bool value);
+    const QString &Caption() const;
+    void SetCaption(const QString &value);
+    // Maximum length of a VARCHAR value (0 or less: no limit).
+    qint32 Length() const;
+    void SetLength(qint32 value);
+    std::shared_ptr<Rollstrake::Table> Table() const;
+    const std::shared_ptr<FieldType> &mType() const;
+    const std::shared_ptr<FieldTotal> &Total() const;
+    const std::shared_ptr<FieldClass> &mClass() const;
+    const QString &mName() const;
+    void SetmName(const QString &value);
+
+    // Library use.
+    void SetType(const std::shared_ptr<FieldType> &type);
+    void SetTotal(const std::shared_ptr<FieldTotal> &total);
+    void SetClass(const std::shared_ptr<FieldClass> &fieldClass);
+    void SetTable(const std::weak_ptr<Rollstrake::Table> &table);
+    // Has a column: NORMAL and FOREIGNKEY.
+    bool IsStored() const;
+    // 'Table.Field' for messages.
+    QString GetFullName() const;
+    // The value converted to the type, a VARCHAR cut to Length.
+    QVariant CheckValue(const QVariant &value) const;
+    QVariant GetDefaultValue() const;
+    QString GetColumnDDL(SqlDialect dialect) const;
+    QString GetColumnDDL() const;
+    // Adds the missing column to the existing table and fills it with the default.
+    bool AddToDBTable(QString &ErrString) const;
+
+private:
+    QString m_default;
+    QString m_tableForLookup;
+    QString m_fieldForLookup;
+    bool m_sorted = false;
+    bool m_required = false;
+    bool m_uniqueKey = false;
+    QString m_caption;
+    qint32 m_length = 0;
+    std::weak_ptr<Rollstrake::Table> m_table;
+    std::shared_ptr<FieldType> m_type;
+    std::shared_ptr<FieldTotal> m_total;
+    std::shared_ptr<FieldClass> m_class;
+    QString m_name;
+};
+
+// The fields of one table in schema order, found by name without regard to letter case or by
+// 1-based position.
+class ROLLSTRAKE_EXPORT Fields
+{
+public:
+    using Iterator = std::vector<std::shared_ptr<Field>>::const_iterator;
+
+    std::shared_ptr<Field> Item(const QString &name) const;
+    std::shared_ptr<Field> Item(qint32 position) const;
+    qint32 Count() const;
+    Iterator begin() const;
+    Iterator end() const;
+    std::shared_ptr<Rollstrake::Table> Table() const;
+
+    // Library use. Add refuses a second field of one name, with the collection's refusal text.
+    bool Add(const std::shared_ptr<Field> &field, QString &refusal);
+    void SetTable(const std::weak_ptr<Rollstrake::Table> &table);
+    // Definitions of the stored fields, each followed by ",".
+    QString GetColumnsDDL(SqlDialect dialect) const;
+    // " ORDER BY A, B" over the sorted stored fields; empty when none is sorted. Texts are ordered
+    // without regard to letter case on every engine.
+    QString GetOrderBy(SqlDialect dialect) const;
+
+private:
+    std::vector<std::shared_ptr<Field>> m_fields;
+    std::weak_ptr<Rollstrake::Table> m_table;
+};
+
+// The value of one field in one record (or one total of a record set).
+class ROLLSTRAKE_EXPORT DBField
+{
+public:
+    // Stores the value converted to the field's type (a VARCHAR cut to its length); never refused.
+    void SetValue(const QVariant &value);
+    // True when the stored value is the empty value of the type; lookup fields are never empty.
+    bool IsEmpty() const;
+    // The stored value, or for LOOKUPTABLE the number of linked records and for LOOKUPTABLETOTAL a
+    // total over them, worked out on every read. Throws EntityError (1, "DBFields.Value") when a
+    // computed value cannot be worked out.
+    QVariant Value() const;
+    const std::shared_ptr<Rollstrake::Field> &Field() const;
+    // The record that a FOREIGNKEY value names, or null with a message.
+    std::shared_ptr<DBRecord> GetForeignKeyDBRecord(QString &ErrString) const;
+    // That record's display field (FieldForLookup), or null with a message.
+    std::shared_ptr<DBField> GetForeignKeyDBField(QString &ErrString) const;
+    // Display text; a foreign key shows the display text of the record it names.
+    QString GetStringValue(QString &ErrString) const;
+    // The records of TableForLookup whose FieldForLookup holds this record's Code (LOOKUPTABLE).
+    std::shared_ptr<DBRecords> LookupTable(QString &ErrString) const;
+
+    // Library use.
+    bool Init(const std::shared_ptr<Rollstrake::Field> &field);
+    bool sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
+    void SetRecordCode(qint32 code);
+    void SetIsTotals(bool value);
+    const QVariant &StoredValue() const;
+    QString GetSQLValue() const;
+
+private:
+    QVariant m_value;
+    std::shared_ptr<Rollstrake::Field> m_field;
+    qint32 m_recordCode = 0;
+    bool m_isTotals = false;
+};
+
+// The field values of one record (every field) or the totals of a record set (SUM fields only),
+// in schema order; found by field name without regard to letter case or by 1-based position.
+class ROLLSTRAKE_EXPORT DBFields
+{
+public:
+    using Iterator = std::vector<std::shared_ptr<DBField>>::const_iterator;
+
+    std::shared_ptr<DBField> Item(const QString &name) const;
+    std::shared_ptr<DBField> Item(qint32 position) const;
+    qint32 Count() const;
+    Iterator begin() const;
+    Iterator end() const;
+
+    // Library use.
+    bool Init(const Rollstrake::Fields &fields, bool IsTotals);
+    void Add(const std::shared_ptr<DBField> &field);
+    bool IsTotals() const;
+    void SetIsTotals(bool value);
+    void SetRecordCode(qint32 code);
+    bool LoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
+
+private:
+    std::vector<std::shared_ptr<DBField>> m_fields;
+    bool m_isTotals = false;
+    qint32 m_recordCode = 0;
+};
+
+// One condition slot of a filter: a comparison of one field with Value (and Value2 for cBetween).
+class ROLLSTRAKE_EXPORT DBFilterField
+{
+public:
+    // The slot takes part even when Value is the empty value of the field's type.
+    bool IncludeEmpty() const;
+    void SetIncludeEmpty(bool value);
+    const QVariant &Value() const;
+    void SetValue(const QVariant &value);
+    const QVariant &Value2() const;
+    void SetValue2(const QVariant &value);
+    // An enCondition.
+    qint32 Condition() const;
+    void SetCondition(qint32 value);
+    const std::shared_ptr<Rollstrake::Field> &Field() const;
+    // The slot takes part in the WHERE clause.
+    bool IsFilterSet() const;
+
+    // Library use.
+    void SetField(const std::shared_ptr<Rollstrake::Field> &field);
+    std::shared_ptr<Rollstrake::Table> GetTable() const;
+    QString GetConditionTemplate() const;
+    QString GetSQLCondition(SqlDialect dialect) const;
+
+private:
+    bool m_includeEmpty = false;
+    QVariant m_value;
+    QVariant m_value2;
+    qint32 m_condition = cEqual;
+    std::shared_ptr<Rollstrake::Field> m_field;
+};
+
+// A filter of a record set: either a key filter (Code other than -1) or one condition slot per
+// field of the table, joined with AND.
+class ROLLSTRAKE_EXPORT DBFilterFields
+{
+public:
+    using Iterator = std::vector<std::shared_ptr<DBFilterField>>::const_iterator;
+
+    // -1: no key filter; any other value selects that record alone.
+    qint32 Code() const;
+    void SetCode(qint32 value);
+    std::shared_ptr<Rollstrake::Table> Table() const;
+    std::shared_ptr<DBFilterField> Item(const QString &name) const;
+    std::shared_ptr<DBFilterField> Item(qint32 position) const;
+    qint32 Count() const;
+    Iterator begin() const;
+    Iterator end() const;
+    // Some slot takes part (never with a key filter).
+    bool IsFilterSet() const;
+
+    // Library use.
+    bool Add(const std::shared_ptr<Rollstrake::Table> &table);
+    void AddFilterField(const std::shared_ptr<DBFilterField> &slot);
+    QString GetWhereClause() const;
+    QString GetWhereClause(SqlDialect dialect) const;
+
+private:
+    qint32 m_code = -1;
+    std::weak_ptr<Rollstrake::Table> m_table;
+    std::vector<std::shared_ptr<DBFilterField>> m_slots;
+};
+
+// One row of a table: its key Code (0 until saved) and its field values.
+class ROLLSTRAKE_EXPORT DBRecord : public std::enable_shared_from_this<DBRecord>
+{
+public:
+    qint32 Code() const;
+    std::shared_ptr<Rollstrake::Table> Table() const;
+    const std::shared_ptr<Rollstrake::DBFields> &DBFields() const;
+    // Required fields filled, unique keys free, foreign keys naming existing records.
+    bool CheckRecord(QString &ErrString);
+    // Checks and saves: inserts a new record, updates a saved one. A failed save of a saved record
+    // shows the database's values again; a failed insert keeps the caller's values.
+    bool Update(QString &ErrString);
+    // Reads the record's row again; false when it cannot be read or no longer exists.
+    bool Reload(QString &ErrString);
+    // Some record of TableName (of any table when empty) refers to this one through a FOREIGNKEY.
+    bool IsInUse(const QString &TableName);
+
+    // Library use.
+    void SetCode(qint32 code);
+    bool Init(const std::shared_ptr<Rollstrake::Table> &table);
+    bool sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
+    bool CheckRequired(QString &ErrString);
+    bool CheckForeignKeys(QString &ErrString);
+    QString GetUpdateSQL() const;
+    bool sysDBUpdate(QString &ErrString);
+    bool Insert(QString &ErrString);
+    bool SavePreset(QString &ErrString);
+    // The fields a preset row of the schema file sets.
+    void AddPresetField(const QString &name);
+
+private:
+    bool PresetAlreadyStored(bool &stored, QString &ErrString);
+
+    qint32 m_code = 0;
+    std::shared_ptr<Rollstrake::Table> m_table;
+    std::shared_ptr<Rollstrake::DBFields> m_fields;
+    QStringList m_presetFields;
+};
+
+// A loaded set of records of one table in query order, indexed by Code, with totals of the SUM
+// fields.
+class ROLLSTRAKE_EXPORT DBRecords
+{
+public:
+    using Iterator = std::vector<std::shared_ptr<DBRecord>>::const_iterator;
+
+    // The filter the set was loaded with, or null.
+    const std::shared_ptr<Rollstrake::DBFilterFields> &DBFilterFields() const;
+    // One entry per SUM field: the sum over the set.
+    const std::shared_ptr<Rollstrake::DBFields> &Totals() const;
+    std::shared_ptr<DBRecord> Item(qint32 Code) const;
+    // 1-based position; null outside 1..Count.
+    std::shared_ptr<DBRecord> GetByIndex(qint32 Index) const;
+    qint32 Count() const;
+    Iterator begin() const;
+    Iterator end() const;
+    const std::shared_ptr<Rollstrake::Table> &Table() const;
+    // Reads the set afresh through the same filter.
+    bool Reload(QString &ErrString);
+    // This process changed the table after the last successful Reload.
+    bool IsExpired() const;
+
+    // Library use.
+    void Init(const std::shared_ptr<Rollstrake::Table> &table,
+              const std::shared_ptr<Rollstrake::DBFilterFields> &filter);
+    void Clear();
+    void InitTotals();
+    bool sysAdd(const std::shared_ptr<DBRecord> &record, QString &ErrString);
+    void AddToTotals(const DBRecord &record);
+    void RemoveByCode(qint32 Code);
+    QDateTime LoadTime() const;
+
+private:
+    // Runs the read of the set: own for a filter, a kept statement for a key.
+    QSqlQuery *RunRead(QSqlQuery &own, QString &description);
+
+    std::shared_ptr<Rollstrake::Table> m_table;
+    std::shared_ptr<Rollstrake::DBFilterFields> m_filter;
+    std::shared_ptr<Rollstrake::DBFields> m_totals;
+    std::vector<std::shared_ptr<DBRecord>> m_records;
+    QHash<qint32, std::shared_ptr<DBRecord>> m_byCode;
+    QDateTime m_loadTime;
+    quint64 m_loadedChangeCount = 0;
+};
+
+// One table of the schema: its fields and flags, and the door to its records.
+class ROLLSTRAKE_EXPORT Table : public std::enable_shared_from_this<Table>
+{
+public:
+    // A table with its empty Fields bound to it.
+    static std::shared_ptr<Table> Create();
+    Table();
+
+    // A filter over this table with one slot per field and nothing set.
+    std::shared_ptr<DBFilterFields> GetNewFilter();
+    // Records may not be inserted, updated or deleted.
+    bool ReadOnly() const;
+    const QString &Caption() const;
+    // Unique fields are unique together, not each alone.
+    bool CombineUnique() const;
+    const QString &mName() const;
+    const std::shared_ptr<Rollstrake::Fields> &Fields() const;
+    // The record with this Code (from the cache of a Cached table), or null; ErrString is left
+    // unchanged when the record does not exist.
+    std::shared_ptr<DBRecord> GetDBRecordByCode(qint32 Code, QString &ErrString);
+    // The records that the filter selects (all records for null), in the table's order.
+    std::shared_ptr<DBRecords> GetDBRecords(const std::shared_ptr<DBFilterFields> &DBFilter, QString &ErrString);
+    // The first record whose field equals the value (empty values count), or null.
+    std::shared_ptr<DBRecord>
+    GetRecordByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString);
+    std::shared_ptr<DBRecords>
+    GetRecordsByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString);
+    // A new record with Code 0 and every field at its default.
+    std::shared_ptr<DBRecord> GetNewRecord();
+    // Deletes one record; refused while another record refers to it, unless DeleteCascade deletes
+    // those first (all in one transaction). A failed DELETE is reported through the delete-error
+    // handler of Root and leaves ErrString unchanged.
+    bool Remove(qint32 Code, bool DeleteCascade, QString &ErrString);
+    // When this process last inserted, updated or deleted a record here (zero date before).
+    QDateTime LastChangeDate() const;
+    // Records read by code are kept for the rest of the run.
+    bool Cached() const;
+    // Creates, once, the index "IX_<table>_<f1>_<f2>..." over these stored columns in this order (an
+    // equality column first, then a range column, serves a repeated lookup). Where it exists nothing
+    // is created or scanned. Refused for an unknown field and on the classic kinds, which have no
+    // "IF NOT EXISTS" form.
+    bool EnsureIndex(const QStringList &FieldNames, QString &ErrString);
+
+    // Library use.
+    void SetReadOnly(bool value);
+    void SetCaption(const QString &value);
+    void SetCombineUnique(bool value);
+    void SetmName(const QString &value);
+    void SetCached(bool value);
+    void SetParent(const std::weak_ptr<Tables> &parent);
+    std::shared_ptr<Tables> Parent() const;
+    // Stamps a change now; record sets loaded before see themselves expired.
+    void MarkChanged();
+    quint64 ChangeCount() const;
+    std::shared_ptr<DBRecords> PresetRecords();
+    bool CheckDBStructure(QString &ErrString);
+    // Every foreign-key column gets its index once; later starts find it and change nothing.
+    void IndexForeignKeys();
+    bool TableExists();
+    bool CreateTable(QString &ErrString);
+    bool SavePresetValues(QString &ErrString);
+    QString OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) const;
+    // The read of one record by a bound Code.
+    QString OpenRecordByCode() const;
+    QString GetDeleteSQL(qint32 code) const;
+    bool sysCheckUnique(const DBRecord &record, QString &ErrString);
+    void ForgetCachedRecord(qint32 code);
+    void ForgetCache();
+    // The first record of this table whose FOREIGNKEY field to tableName holds code (without
+    // cascade), or, with cascade, removes every such record. ok is false when a read or a cascade
+    // delete failed, with the message in ErrString.
+    std::shared_ptr<DBField>
+    GetReferencingRecords(const QString &tableName, qint32 code, bool cascade, bool &ok, QString &ErrString);
+
+private:
+    bool RemoveRecord(qint32 Code, bool DeleteCascade, QString &ErrString);
+
+    QString m_name;
+    QString m_caption;
+    bool m_readOnly = false;
+    bool m_combineUnique = false;
+    bool m_cached = false;
+    std::shared_ptr<Rollstrake::Fields> m_fields;
+    std::weak_ptr<Tables> m_parent;
+    QDateTime m_lastChangeDate;
+    quint64 m_changeCount = 0;
+    std::shared_ptr<DBRecords> m_presetRecords;
+    std::shared_ptr<DBRecords> m_cachedRecords;
+    QSet<qint32> m_removing;
+};
+
+// The schema's tables in schema order, found by name without regard to letter case or by
+// 1-based position.
+class ROLLSTRAKE_EXPORT Tables : public std::enable_shared_from_this<Tables>
+{
+public:
+    using Iterator = std::vector<std::shared_ptr<Table>>::const_iterator;
+
+    std::shared_ptr<Table> Item(const QString &name) const;
+    std::shared_ptr<Table> Item(qint32 position) const;
+    qint32 Count() const;
+    Iterator begin() const;
+    Iterator end() const;
+
+    // Library use. Add refuses a second table of one name, with the collection's refusal text.
+    bool Add(const std::shared_ptr<Table> &table, QString &refusal);
+    bool CheckDBStructure(QString &ErrString);
+    bool SavePresetValues(QString &ErrString);
+    // The first record of any table that refers to (tableName, code) through a FOREIGNKEY field,
+    // or with cascade removes them all; ok false on a failed read or cascade delete.
+    std::shared_ptr<DBField>
+    GetReferencingRecords(const QString &tableName, qint32 code, bool cascade, bool &ok, QString &ErrString);
+    // Drops every record cache (after a rollback the caches may hold what the database does not).
+    void ForgetCaches();
+
+private:
+    std::vector<std::shared_ptr<Table>> m_tables;
+};
+
+// The entry of the library: opens the database, reads the schema-description file and makes the
+// database match it. One Root is started per process; it then stays alive for the whole run.
+class ROLLSTRAKE_EXPORT Root : public std::enable_shared_from_this<Root>
+{
+public:
+    static std::shared_ptr<Root> Create();
+    ~Root();
+    Root(const Root &) = delete;
+    Root &operator=(const Root &) = delete;
+
+    // The schema's tables; the same object on every call.
+    const std::shared_ptr<Rollstrake::Tables> &Tables() const;
+    // Opens the data source DataBase (an ODBC data source name, else an embedded SQLite database),
+    // reads DBStructFile, creates missing tables and columns and writes the preset rows. False with
+    // a Russian message in ErrString; only the first Start of a process can succeed.
+    bool Start(const QString &DataBase,
+               const QString &DBStructFile,
+               QString &ErrString,
+               const QString &UserName,
+               const QString &Password);
+
+    // Releases the started root and closes the connection, so that a new Root can start (the end
+    // of the run, or a test that starts again).
+    static void Shutdown();
+    // The Root whose Start opened the connection and succeeded so far, or null.
+    static std::shared_ptr<Root> StartedRoot();
+    // Receives the text and title of a failed delete (the program shows a message box); without a
+    // handler the text goes to the warning log.
+    static void SetDeleteErrorHandler(std::function<void(const QString &text, const QString &title)> handler);
+    static void ReportDeleteError(const QString &text);
+    // Drops the record caches of the started root's tables.
+    static void ForgetCaches();
+
+private:
+    Root();
+
+    std::shared_ptr<Rollstrake::Tables> m_tables;
+};
+
+// All-or-nothing work on the library's connection: rolled back when the guard goes without a
+// successful Commit. Guards nest; only the outermost one reaches the database, and a roll-back of
+// an inner one makes the outer commit fail. A roll-back drops the record caches.
+class ROLLSTRAKE_EXPORT Transaction
+{
+public:
+    Transaction() = default;
+    ~Transaction();
+    Transaction(const Transaction &) = delete;
+    Transaction &operator=(const Transaction &) = delete;
+
+    bool Begin(QString &ErrString);
+    bool Commit(QString &ErrString);
+    void Rollback();
+
+private:
+    bool m_active = false;
+};
+} // namespace Rollstrake
