@@ -9,9 +9,15 @@ namespace CodePage
 {
 namespace
 {
-using HighHalf = std::array<char16_t, 128>;
+// Bytes below this are ASCII in both code pages; the tables map the rest.
+constexpr unsigned char FirstHighByte = 128;
+constexpr char16_t UnusedByte = 0xFFFD;
+// What a character that the code page lacks becomes.
+constexpr char Unmapped = '?';
+using HighHalf = std::array<char16_t, FirstHighByte>;
 
 // Unicode code points of the bytes 128 to 255; U+FFFD marks a byte the code page leaves unused.
+// clang-format off
 constexpr HighHalf Windows1251High = {
     0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,
     0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,
@@ -50,13 +56,15 @@ constexpr HighHalf Cp866High = {
     0x00B0, 0x2219, 0x00B7, 0x221A, 0x2116, 0x00A4, 0x25A0, 0x00A0,
 };
 
+// clang-format on
+
 QString Decode(const QByteArray &bytes, const HighHalf &high)
 {
     QString text(bytes.size(), Qt::Uninitialized);
     QChar *out = text.data();
     for (const char byte : bytes) {
         const auto code = static_cast<unsigned char>(byte);
-        *out++ = code < 128 ? QChar(code) : QChar(high[code - 128]);
+        *out++ = code < FirstHighByte ? QChar(char16_t(code)) : QChar(high[code - FirstHighByte]);
     }
     return text;
 }
@@ -64,9 +72,9 @@ QString Decode(const QByteArray &bytes, const HighHalf &high)
 QHash<char16_t, char> ReverseOf(const HighHalf &high)
 {
     QHash<char16_t, char> reverse;
-    for (int i = 0; i < 128; ++i) {
-        if (high[i] != 0xFFFD) {
-            reverse.insert(high[i], static_cast<char>(128 + i));
+    for (int i = 0; i < FirstHighByte; ++i) {
+        if (high[i] != UnusedByte) {
+            reverse.insert(high[i], static_cast<char>(FirstHighByte + i));
         }
     }
     return reverse;
@@ -78,10 +86,10 @@ QByteArray Encode(const QString &text, const QHash<char16_t, char> &reverse)
     char *out = bytes.data();
     for (const QChar ch : text) {
         const char16_t code = ch.unicode();
-        if (code < 128) {
+        if (code < FirstHighByte) {
             *out++ = static_cast<char>(code);
         } else {
-            *out++ = reverse.value(code, '?');
+            *out++ = reverse.value(code, Unmapped);
         }
     }
     return bytes;

@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(sim->ReceivedMessages().constLast().FromIP, QStringLiteral("127.0.0.1"));
         // The dump is rewritten when the slot table changes, last when the connection was made;
         // releasing the slot after the dialog is no such change.
-        QCOMPARE(f.DumpLines(), QStringList({"1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.2"}));
+        QCOMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.2")}));
     }
 
     void secondDialogReusesTheConnectionAfterAProbe()
@@ -145,9 +145,9 @@ private slots:
         QTest::newRow("silence") << ClientSim::Silence() << noAnswer;
         QTest::newRow("late answer") << ClientSim::Late(QStringLiteral("-2"), 1500) << noAnswer;
         QTest::newRow("closed while waiting") << ClientSim::Close() << noAnswer;
-        QTest::newRow("answer with an unknown code")
-            << ClientSim::Bytes([](const MessagePack &request) { return AnswerBytes(request, 9999, "-2"); })
-            << noAnswer;
+        QTest::newRow("answer with an unknown code") << ClientSim::Bytes([](const MessagePack &request) {
+            return AnswerBytes(request, 9999, QStringLiteral("-2"));
+        }) << noAnswer;
         QTest::newRow("malformed answer")
             << ClientSim::Bytes([](const MessagePack &) { return QByteArray(" 2| 1| 999| 0|"); }) << noAnswer;
         QTest::newRow("wrong header") << ClientSim::WrongHeader(5, QStringLiteral("-2"))
@@ -270,7 +270,7 @@ private slots:
         QString error;
         QVERIFY(Dialog(2, 4, error));
         QCOMPARE(f.Server->SlotCount(), 1);
-        QCOMPARE(f.DumpLines(), QStringList({"1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.2"}));
+        QCOMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.2")}));
     }
 
     void stoppedControlRefusesAtOnce()
@@ -359,7 +359,7 @@ private slots:
         QVERIFY(!Dialog(2, 4, error));
         QCOMPARE(error, QStringLiteral("Не получен ответ на запрос от удалённого компьютера!"));
         QCOMPARE(otherError, QString());
-        QCOMPARE(f.DumpLines(), QStringList({"1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.3"}));
+        QCOMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.3")}));
         QVERIFY(Dialog(3, 4, error));
         QCOMPARE(Headers(*other), QList<int>({4, 0, 4}));
     }

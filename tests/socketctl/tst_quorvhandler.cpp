@@ -139,16 +139,18 @@ private slots:
         QTest::addColumn<QList<QByteArray>>("pieces");
         QTest::addColumn<QStringList>("messages");
 
-        QTest::newRow("two in one write") << QList<QByteArray>{" 3| 1| 30| 1|a 3| 2| 30| 1|b"} << QStringList{"a", "b"};
-        QTest::newRow("one in three writes") << QList<QByteArray>{" 3| 1| 3", "0| 3|ab", "c"} << QStringList{"abc"};
+        QTest::newRow("two in one write") << QList<QByteArray>{" 3| 1| 30| 1|a 3| 2| 30| 1|b"}
+                                          << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("one in three writes")
+            << QList<QByteArray>{" 3| 1| 3", "0| 3|ab", "c"} << QStringList{QStringLiteral("abc")};
         QTest::newRow("cut after the blank of the length")
-            << QList<QByteArray>{" 3| 1| 30| ", "3|abc"} << QStringList{"abc"};
+            << QList<QByteArray>{" 3| 1| 30| ", "3|abc"} << QStringList{QStringLiteral("abc")};
         QTest::newRow("cut inside the length")
-            << QList<QByteArray>{" 3| 1| 30| 1", "2|abcdefghijkl"} << QStringList{"abcdefghijkl"};
-        QTest::newRow("next one starts in the same write")
-            << QList<QByteArray>{" 3| 1| 30| 1|a 3", "| 2| 30| 1|b"} << QStringList{"a", "b"};
-        QTest::newRow("text holds separators")
-            << QList<QByteArray>{" 3| 1| 30| 5|", "|a|b| 3| 2| 30| 0|"} << QStringList{"|a|b|", ""};
+            << QList<QByteArray>{" 3| 1| 30| 1", "2|abcdefghijkl"} << QStringList{QStringLiteral("abcdefghijkl")};
+        QTest::newRow("next one starts in the same write") << QList<QByteArray>{" 3| 1| 30| 1|a 3", "| 2| 30| 1|b"}
+                                                           << QStringList{QStringLiteral("a"), QStringLiteral("b")};
+        QTest::newRow("text holds separators") << QList<QByteArray>{" 3| 1| 30| 5|", "|a|b| 3| 2| 30| 0|"}
+                                               << QStringList{QStringLiteral("|a|b|"), QStringLiteral("")};
     }
 
     void pieces()
@@ -170,8 +172,8 @@ private slots:
     {
         QTest::addColumn<int>("pause");
         QTest::addColumn<QStringList>("messages");
-        QTest::newRow("5 seconds joins") << 5 << QStringList{"ab 3"};
-        QTest::newRow("6 seconds drops") << 6 << QStringList{"x"};
+        QTest::newRow("5 seconds joins") << 5 << QStringList{QStringLiteral("ab 3")};
+        QTest::newRow("6 seconds drops") << 6 << QStringList{QStringLiteral("x")};
     }
 
     void pauseResynchronises()
@@ -290,7 +292,7 @@ private slots:
 
         const QByteArray expected = " 2| 1| 40| 6|nested 2| 2| 41| 1|b 2| 3| 42| 1|c";
         QCOMPARE(connection->WaitForBytes(expected.size(), 5000), expected);
-        QCOMPARE(Messages(), QStringList({"a", "b", "c"}));
+        QCOMPARE(Messages(), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     }
 
     void startOnPortInUseFails()
@@ -324,7 +326,7 @@ private slots:
     {
         const auto connection = Connect();
         QVERIFY(connection);
-        QTRY_COMPARE(f.DumpLines(), QStringList({"1\t0\tIN\tFREE\tNOT SENDING\t7\t127.0.0.2"}));
+        QTRY_COMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tIN\tFREE\tNOT SENDING\t7\t127.0.0.2")}));
     }
 
     void propertiesKeepOnlyChangedValues()
