@@ -19,6 +19,13 @@ using namespace Pelloxan;
 namespace
 {
 constexpr qint64 RunMs = 2000;
+constexpr double MsPerSecond = 1000.0;
+constexpr double MicrosecondsPerSecond = 1e6;
+constexpr int ConnectTimeoutMs = 3000;
+// The answer that never comes is waited for this long.
+constexpr qint32 SilentAnswerSeconds = 10;
+// The header and the text of the benchmark's request.
+constexpr quint8 RequestHeader = 4;
 const QString ServerIP = QStringLiteral("127.0.0.1");
 const QString ClientIP = QStringLiteral("127.0.0.2");
 
@@ -27,7 +34,7 @@ double CpuSeconds()
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec)
-           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+           + double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / MicrosecondsPerSecond;
 }
 
 // Dialogs per second from a server control to a client control that answers by itself.
@@ -51,13 +58,15 @@ double ControlRate(quint16 &Port)
     elapsed.start();
     qint64 dialogs = 0;
     while (elapsed.elapsed() < RunMs) {
-        if (!server.DialogMessage(ClientIP, server.MakeMessagePacketFromParts(4, QStringLiteral("17")), error)) {
+        if (!server.DialogMessage(ClientIP,
+                                  server.MakeMessagePacketFromParts(RequestHeader, QStringLiteral("17")),
+                                  error)) {
             std::fprintf(stderr, "dialog: %s\n", qPrintable(error));
             return 0;
         }
         ++dialogs;
     }
-    return double(dialogs) * 1000.0 / double(elapsed.elapsed());
+    return double(dialogs) * MsPerSecond / double(elapsed.elapsed());
 }
 
 // The same exchange over one plain connection: as the control does on a reused connection, each
@@ -80,7 +89,7 @@ double PlainRate(quint16 Port)
     });
     QTcpSocket socket;
     socket.connectToHost(QHostAddress(QStringLiteral("127.0.0.3")), Port);
-    if (!socket.waitForConnected(3000)) {
+    if (!socket.waitForConnected(ConnectTimeoutMs)) {
         return 0;
     }
     const auto exchange = [&socket](const QByteArray &message) {
@@ -104,7 +113,7 @@ double PlainRate(quint16 Port)
         exchange(QByteArray(" 1| 2| 4| 2|17"));
         ++dialogs;
     }
-    return double(dialogs) * 1000.0 / double(elapsed.elapsed());
+    return double(dialogs) * MsPerSecond / double(elapsed.elapsed());
 }
 
 // CPU seconds used while one dialog waits 10 seconds for an answer that never comes.
@@ -112,7 +121,7 @@ double WaitCpu(quint16 Port)
 {
     Quorvhandler server;
     server.SetBindAddress(QHostAddress(ServerIP));
-    server.SetAnswerTimeout(10);
+    server.SetAnswerTimeout(SilentAnswerSeconds);
     QString error;
     server.Start(Port, error);
     Quorvhandler silent;
@@ -122,7 +131,7 @@ double WaitCpu(quint16 Port)
         mes->SetPacketDirection(pdSingle);
     });
     const double before = CpuSeconds();
-    server.DialogMessage(ClientIP, server.MakeMessagePacketFromParts(4), error);
+    server.DialogMessage(ClientIP, server.MakeMessagePacketFromParts(RequestHeader), error);
     return CpuSeconds() - before;
 }
 } // namespace
@@ -140,6 +149,8 @@ int main(int argc, char *argv[])
                 control,
                 plain,
                 plain > 0 ? control / plain : 0.0);
-    std::printf("CPU time while a dialog waited 10 s for no answer: %.3f s (target under 0.100 s)\n", WaitCpu(port));
+    std::printf("CPU time while a dialog waited %d s for no answer: %.3f s (target under 0.100 s)\n",
+                SilentAnswerSeconds,
+                WaitCpu(port));
     return control > 0 && plain > 0 ? 0 : 1;
 }

@@ -7,6 +7,9 @@ namespace
 {
 using Int128 = __int128;
 
+// 2^63: the first double beyond the range of the units.
+constexpr double UnitsLimit = 9.2233720368547758e18;
+
 std::int64_t Saturate(Int128 value)
 {
     if (value > std::numeric_limits<std::int64_t>::max()) {
@@ -41,10 +44,10 @@ Currency Currency::FromDouble(double value)
         return {};
     }
     const double scaled = std::nearbyint(value * Scale);
-    if (scaled >= 9.2233720368547758e18) {
+    if (scaled >= UnitsLimit) {
         return Max();
     }
-    if (scaled <= -9.2233720368547758e18) {
+    if (scaled <= -UnitsLimit) {
         return Min();
     }
     return FromUnits(static_cast<std::int64_t>(scaled));
@@ -74,7 +77,7 @@ QString Currency::ToString() const
     const auto fraction = static_cast<unsigned long long>(absolute % Scale);
     QString text = QString::number(whole);
     if (fraction != 0) {
-        QString digits = QString::number(fraction).rightJustified(4, QLatin1Char('0'));
+        QString digits = QString::number(fraction).rightJustified(Decimals, QLatin1Char('0'));
         while (digits.endsWith(QLatin1Char('0'))) {
             digits.chop(1);
         }

@@ -17,6 +17,8 @@ class QUILLMARSH_COMMON_EXPORT Currency final
 {
 public:
     static constexpr std::int64_t Scale = 10000;
+    // The decimals that Scale keeps.
+    static constexpr int Decimals = 4;
 
     constexpr Currency() = default;
 

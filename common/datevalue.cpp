@@ -7,6 +7,11 @@ namespace DateValue
 namespace
 {
 constexpr qint64 SecondsPerDay = 86400;
+// Serial days beyond this lie outside the years a date can take.
+constexpr double MaxSerialDays = 3e6;
+constexpr int ZeroYear = 1899;
+constexpr int ZeroMonth = 12;
+constexpr int ZeroDay = 30;
 } // namespace
 
 QDateTime Make(int year, int month, int day, int hours, int minutes, int seconds)
@@ -21,7 +26,7 @@ QDateTime Make(int year, int month, int day, int hours, int minutes, int seconds
 
 QDateTime Zero()
 {
-    return Make(1899, 12, 30);
+    return Make(ZeroYear, ZeroMonth, ZeroDay);
 }
 
 bool IsZero(const QDateTime &value)
@@ -56,7 +61,7 @@ double ToSerial(const QDateTime &value)
 
 QDateTime FromSerial(double serial)
 {
-    if (!std::isfinite(serial) || std::fabs(serial) > 3e6) {
+    if (!std::isfinite(serial) || std::fabs(serial) > MaxSerialDays) {
         return {};
     }
     const double days = std::trunc(serial);

@@ -7,6 +7,9 @@
 
 namespace
 {
+const QTime LastSecondOfDay(23, 59, 59);
+constexpr int DecimalBase = 10;
+
 QDate DateOf(const QDateTime &value)
 {
     return value.isValid() ? value.date() : DateValue::Zero().date();
@@ -63,7 +66,7 @@ QDateTime GetDayBound(const QDateTime &DateValue, bool EndOfDay)
     if (!DateValue.isValid()) {
         return {};
     }
-    return QDateTime(DateValue.date(), EndOfDay ? QTime(23, 59, 59) : QTime(0, 0), Qt::UTC);
+    return QDateTime(DateValue.date(), EndOfDay ? LastSecondOfDay : QTime(0, 0), Qt::UTC);
 }
 
 QDateTime SetTimeOnDate(const QDateTime &TimeSource, const QDateTime &DateSource)
@@ -93,10 +96,10 @@ qint32 CompareDates(const QDateTime &A, const QDateTime &B, quint8 Mode)
 Currency RoundUpSum(Currency Value, qint32 Decimals)
 {
     // Worked on the units of a currency (ten-thousandths), so no step can overflow or lose digits.
-    const qint32 decimals = qBound(-4, Decimals, 4);
+    const qint32 decimals = qBound(-Currency::Decimals, Decimals, Currency::Decimals);
     __int128 step = 1;
-    for (qint32 i = decimals; i < 4; ++i) {
-        step *= 10;
+    for (qint32 i = decimals; i < Currency::Decimals; ++i) {
+        step *= DecimalBase;
     }
     const __int128 units = Value.Units();
     __int128 steps = units / step;
@@ -117,7 +120,7 @@ Currency CyPower(Currency Base, qint32 Exponent)
 
 double PowerOfTen(qint32 Exponent)
 {
-    return CyPower(Currency(10), Exponent).ToDouble();
+    return CyPower(Currency(DecimalBase), Exponent).ToDouble();
 }
 
 QString MakeItemKey(qint32 Number)

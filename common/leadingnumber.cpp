@@ -5,6 +5,12 @@
 
 namespace
 {
+// Only the ASCII digits: other scripts' digits are no part of a number here.
+bool IsAsciiDigit(QChar ch)
+{
+    return ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+}
+
 bool IsBlank(QChar ch)
 {
     return ch == QLatin1Char(' ') || ch == QLatin1Char('\t') || ch == QLatin1Char('\n') || ch == QLatin1Char('\r');
@@ -60,7 +66,7 @@ private:
     bool TakeDigits()
     {
         bool any = false;
-        while (Peek().isDigit() && Peek().unicode() < 128) {
+        while (IsAsciiDigit(Peek())) {
             Take();
             any = true;
         }

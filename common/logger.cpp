@@ -9,7 +9,7 @@
 Logger::~Logger()
 {
     if (!m_fileName.isEmpty()) {
-        Log(QStringLiteral("Выход\r\n"), 1);
+        Log(QStringLiteral("Выход\r\n"), KindInformation);
     }
 }
 
@@ -21,7 +21,7 @@ bool Logger::Init(const QString &FileName)
         return false;
     }
     m_fileName = FileName;
-    Log(QStringLiteral("Запуск"), 1);
+    Log(QStringLiteral("Запуск"), KindInformation);
     return true;
 }
 
@@ -36,16 +36,17 @@ void Logger::Log(const QString &Text, qint32 Kind)
     QString error;
     bool backup = false;
     const qint16 opened = OpenFileForWrite(m_fileName, file, error, true, backup);
-    if (opened == 0) {
+    if (opened == FileBusy) {
         file = std::make_unique<QFile>(m_fileName);
         if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
             return;
         }
-    } else if (opened < 0) {
+    } else if (opened != FileOpened) {
         return;
     }
     const QString line = DateToString(Clock::Now(), true, QStringLiteral("/")) + QLatin1Char(' ')
-                         + QLatin1Char(Kind == 0 ? '!' : 'i') + QLatin1Char(' ') + Text + QStringLiteral("\r\n");
+                         + QLatin1Char(Kind == KindError ? '!' : 'i') + QLatin1Char(' ') + Text
+                         + QStringLiteral("\r\n");
     file->write(line.toUtf8());
 }
 

@@ -14,6 +14,10 @@
 class QUILLMARSH_COMMON_EXPORT Logger final
 {
 public:
+    // Kinds of line: an error, or anything else (information).
+    static constexpr qint32 KindError = 0;
+    static constexpr qint32 KindInformation = 1;
+
     Logger() = default;
     ~Logger();
     Logger(const Logger &) = delete;

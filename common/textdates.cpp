@@ -23,6 +23,27 @@ bool GetNextToken(const QString &Text, qint32 &Position, QString &Token, const Q
 
 namespace
 {
+constexpr qint64 MonthsPerYear = 12;
+constexpr qint64 SecondsPerMinute = 60;
+constexpr qint64 MinutesPerHour = 60;
+// Two-digit years up to this one are of the 2000s, the others of the 1900s.
+constexpr qint64 LastYearOf2000s = 29;
+constexpr qint64 LastTwoDigitYear = 99;
+constexpr qint64 Century2000 = 2000;
+constexpr qint64 Century1900 = 1900;
+// The years a stored date can take.
+constexpr qint64 FirstYear = 100;
+constexpr qint64 LastYear = 9999;
+constexpr int YearDigits = 4;
+// The lengths of the shapes DateToString writes: date and time, date, time.
+constexpr qsizetype DateTimeLength = 19;
+constexpr qsizetype DateLength = 10;
+constexpr qsizetype TimeLength = 8;
+// Sums are shown in hundredths; their digits in groups of three.
+constexpr qint64 HundredthsPerWhole = 100;
+constexpr qint64 UnitsPerHundredth = Currency::Scale / HundredthsPerWhole;
+constexpr qsizetype DigitsPerGroup = 3;
+
 QString TwoDigits(qint64 value)
 {
     return QString::number(value).rightJustified(2, QLatin1Char('0'));
@@ -32,20 +53,19 @@ QString TwoDigits(qint64 value)
 // their range carry into the neighbouring months and years.
 QDateTime DateFromParts(qint64 year, qint64 month, qint64 day)
 {
-    if (year >= 0 && year <= 29) {
-        year += 2000;
-    } else if (year >= 30 && year <= 99) {
-        year += 1900;
+    if (year >= 0 && year <= LastYearOf2000s) {
+        year += Century2000;
+    } else if (year > LastYearOf2000s && year <= LastTwoDigitYear) {
+        year += Century1900;
     }
-    const qint64 months = year * 12 + month - 1;
-    const qint64 wholeYear = months >= 0 ? months / 12 : (months - 11) / 12;
-    // The years a stored date can take.
-    if (wholeYear < 100 || wholeYear > 9999) {
+    const qint64 months = year * MonthsPerYear + month - 1;
+    const qint64 wholeYear = months >= 0 ? months / MonthsPerYear : (months - (MonthsPerYear - 1)) / MonthsPerYear;
+    if (wholeYear < FirstYear || wholeYear > LastYear) {
         return {};
     }
-    const QDate date =
-        QDate(static_cast<int>(wholeYear), static_cast<int>(months - wholeYear * 12 + 1), 1).addDays(day - 1);
-    if (date.year() < 100 || date.year() > 9999) {
+    const QDate date = QDate(static_cast<int>(wholeYear), static_cast<int>(months - wholeYear * MonthsPerYear + 1), 1)
+                           .addDays(day - 1);
+    if (date.year() < FirstYear || date.year() > LastYear) {
         return {};
     }
     return QDateTime(date, QTime(0, 0), Qt::UTC);
@@ -60,7 +80,7 @@ QString DateToString(const QDateTime &DateValue, bool WithTime, const QString &S
     }
     const QDate date = DateValue.date();
     QString text = TwoDigits(date.day()) + Separator + TwoDigits(date.month()) + Separator
-                   + QString::number(date.year()).rightJustified(4, QLatin1Char('0'));
+                   + QString::number(date.year()).rightJustified(YearDigits, QLatin1Char('0'));
     if (WithTime) {
         const QTime time = DateValue.time();
         text += QLatin1Char(' ') + TwoDigits(time.hour()) + QLatin1Char(':') + TwoDigits(time.minute())
@@ -71,7 +91,7 @@ QString DateToString(const QDateTime &DateValue, bool WithTime, const QString &S
 
 QDateTime StringToDate(const QString &Text, const QString &Separator)
 {
-    if (Text.size() != 19 && Text.size() != 10 && Text.size() != 8) {
+    if (Text.size() != DateTimeLength && Text.size() != DateLength && Text.size() != TimeLength) {
         return {};
     }
     qint32 position = 1;
@@ -96,7 +116,7 @@ QDateTime StringToDate(const QString &Text, const QString &Separator)
     if (!date.isValid()) {
         return {};
     }
-    return date.addSecs(qint64{LeadingInteger(hours)} * 3600 + qint64{LeadingInteger(minutes)} * 60
+    return date.addSecs((qint64{LeadingInteger(hours)} * MinutesPerHour + LeadingInteger(minutes)) * SecondsPerMinute
                         + LeadingInteger(seconds));
 }
 
@@ -105,29 +125,31 @@ QString FormatSum(Currency Sum)
     // Hundredths, a half away from zero.
     const __int128 units = Sum.Units();
     const __int128 absolute = units < 0 ? -units : units;
-    const auto cents = static_cast<unsigned long long>((absolute + 50) / 100);
-    const QString whole = QString::number(cents / 100);
+    const auto cents = static_cast<unsigned long long>((absolute + UnitsPerHundredth / 2) / UnitsPerHundredth);
+    const QString whole = QString::number(cents / HundredthsPerWhole);
     QString text;
     for (qsizetype i = 0; i < whole.size(); ++i) {
-        if (i > 0 && (whole.size() - i) % 3 == 0) {
+        if (i > 0 && (whole.size() - i) % DigitsPerGroup == 0) {
             text += QChar(0x00A0);
         }
         text += whole.at(i);
     }
-    text += QLatin1Char(',') + TwoDigits(static_cast<qint64>(cents % 100));
+    text += QLatin1Char(',') + TwoDigits(static_cast<qint64>(cents % HundredthsPerWhole));
     return units < 0 && cents != 0 ? QLatin1Char('-') + text : text;
 }
 
 QString FormatDuration(qint32 Amount, bool ShowHours)
 {
+    // Seconds to the minute and minutes to the hour alike.
+    constexpr qint64 GroupSize = 60;
     const qint64 absolute = qAbs(static_cast<qint64>(Amount));
     const QString sign = Amount < 0 ? QStringLiteral("-") : QString();
-    const qint64 last = absolute % 60;
-    qint64 first = absolute / 60;
+    const qint64 last = absolute % GroupSize;
+    qint64 first = absolute / GroupSize;
     if (!ShowHours) {
         return sign + TwoDigits(first) + QLatin1Char(':') + TwoDigits(last);
     }
-    const qint64 middle = first % 60;
-    first /= 60;
+    const qint64 middle = first % GroupSize;
+    first /= GroupSize;
     return sign + TwoDigits(first) + QLatin1Char(':') + TwoDigits(middle) + QLatin1Char(':') + TwoDigits(last);
 }

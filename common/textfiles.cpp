@@ -17,6 +17,9 @@ namespace
 {
 constexpr int BusyPauseMs = 3000;
 constexpr int RetryAttempts = 100;
+// New files and folders get every permission that the user's umask leaves.
+constexpr mode_t NewFileMode = 0666;
+constexpr mode_t NewFolderMode = 0777;
 
 QString ErrorDescription(int error)
 {
@@ -59,7 +62,8 @@ bool IsBusy(int error)
 // Result: the descriptor, or -1 with the error number in error.
 int OpenLocked(const QString &FileName, bool Append, int &error)
 {
-    const int fd = ::open(Native(FileName).constData(), O_WRONLY | O_CREAT | O_CLOEXEC | (Append ? O_APPEND : 0), 0666);
+    const int fd =
+        ::open(Native(FileName).constData(), O_WRONLY | O_CREAT | O_CLOEXEC | (Append ? O_APPEND : 0), NewFileMode);
     if (fd < 0) {
         error = errno;
         return -1;
@@ -91,7 +95,7 @@ qint16 OpenFailed(const QString &FileName, const QString &description, QString &
     if (Backup && RestoreBackupFile(FileName, restoreError)) {
         Backup = false;
     }
-    return -3;
+    return FileOpenFailed;
 }
 
 bool WriteAll(int fd, const QByteArray &bytes)
@@ -121,7 +125,7 @@ bool MakeFolder(const QString &folder, int &error)
         error = ENOTDIR;
         return false;
     }
-    if (::mkdir(Native(folder).constData(), 0777) != 0 && errno != EEXIST) {
+    if (::mkdir(Native(folder).constData(), NewFolderMode) != 0 && errno != EEXIST) {
         error = errno;
         return false;
     }
@@ -141,7 +145,7 @@ qint16 OpenFileForWrite(const QString &FileName,
     Backup = Backup && !Append && QFileInfo::exists(FileName);
     if (Backup && !MakeBackupFile(FileName, ErrString)) {
         Backup = false;
-        return 0;
+        return FileBusy;
     }
     // A file that exists and would be emptied is not waited for: its holder is still using it.
     const bool replacing = !Append && !Backup && QFileInfo::exists(FileName);
@@ -157,7 +161,7 @@ qint16 OpenFileForWrite(const QString &FileName,
                 return OpenFailed(FileName, file->errorString(), ErrString, Backup);
             }
             File = std::move(file);
-            return 1;
+            return FileOpened;
         }
         const bool busy = IsBusy(error);
         if ((busy && replacing) || (!busy && !RetryOnAnyError)) {
@@ -169,12 +173,12 @@ qint16 OpenFileForWrite(const QString &FileName,
         PauseBeforeRetry();
     }
     ErrString = QStringLiteral("Файл '") + FileName + QStringLiteral("' заблокирован!");
-    return 0;
+    return FileBusy;
 }
 
 bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrString)
 {
-    const int fd = ::open(Native(FileName).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    const int fd = ::open(Native(FileName).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, NewFileMode);
     if (fd < 0) {
         ErrString = ErrorDescription(errno);
         return false;

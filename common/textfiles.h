@@ -19,8 +19,12 @@
 // an existing file is first renamed to its backup name; on return Backup tells whether a backup
 // copy exists. A busy file is tried again every 3 seconds (100 attempts with Retry, else one),
 // processing events in between; RetryOnAnyError retries every other failure as well.
-// Result: 1 with the open file in File; 0 when the backup fails or the file stays busy; -3 on any
-// other error (the backup is put back). Both 0 and -3 are failures.
+// Result: FileOpened (1) with the open file in File; FileBusy (0) when the backup fails or the
+// file stays busy; FileOpenFailed (-3) on any other error (the backup is put back). Both 0 and -3
+// are failures.
+constexpr qint16 FileOpened = 1;
+constexpr qint16 FileBusy = 0;
+constexpr qint16 FileOpenFailed = -3;
 QUILLMARSH_COMMON_EXPORT qint16 OpenFileForWrite(const QString &FileName,
                                                  std::unique_ptr<QFile> &File,
                                                  QString &ErrString,

@@ -459,7 +459,10 @@ class ROLLSTRAKE_EXPORT DBFilterFields
 public:
     using Iterator = std::vector<std::shared_ptr<DBFilterField>>::const_iterator;
 
-    // -1: no key filter; any other value selects that record alone.
+    // The Code of a filter without a key.
+    static constexpr qint32 NoKeyFilter = -1;
+
+    // NoKeyFilter (-1): no key filter; any other value selects that record alone.
     qint32 Code() const;
     void SetCode(qint32 value);
     std::shared_ptr<Rollstrake::Table> Table() const;
@@ -478,7 +481,7 @@ public:
     QString GetWhereClause(SqlDialect dialect) const;
 
 private:
-    qint32 m_code = -1;
+    qint32 m_code = NoKeyFilter;
     std::weak_ptr<Rollstrake::Table> m_table;
     std::vector<std::shared_ptr<DBFilterField>> m_slots;
 };

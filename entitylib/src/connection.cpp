@@ -15,6 +15,9 @@ namespace Rollstrake
 namespace
 {
 constexpr int TimeoutSeconds = 300;
+constexpr int MsPerSecond = 1000;
+// Room for an engine's or a driver's name as ODBC reports it.
+constexpr int OdbcNameBytes = 256;
 const QString ConnectionName = QStringLiteral("Rollstrake");
 
 // Never destroyed with the other statics: closing happens in Release, before Qt's own statics go.
@@ -111,7 +114,7 @@ bool Connection::OpenOdbc(const QString &DataBase,
     }
     if (database.driver()->dbmsType() == QSqlDriver::PostgreSQL) {
         QSqlQuery query(database);
-        if (!query.exec(QStringLiteral("SET statement_timeout = %1").arg(TimeoutSeconds * 1000))) {
+        if (!query.exec(QStringLiteral("SET statement_timeout = %1").arg(TimeoutSeconds * MsPerSecond))) {
             description = ErrorText(query.lastError());
             database.close();
             return false;
@@ -124,7 +127,7 @@ bool Connection::OpenSqlite(const QString &DataBase, QString &description)
 {
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), m_name);
     database.setDatabaseName(SqliteFilePath(DataBase));
-    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(TimeoutSeconds * 1000));
+    database.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(TimeoutSeconds * MsPerSecond));
     if (!database.open()) {
         description = ErrorText(database.lastError());
         return false;
@@ -158,7 +161,7 @@ void Connection::ReadEngine()
     const auto getInfo = reinterpret_cast<GetInfo>(OdbcSymbol("SQLGetInfo"));
     const QVariant handle = database.driver()->handle();
     if (getInfo != nullptr && handle.isValid()) {
-        char name[256] = {};
+        char name[OdbcNameBytes] = {};
         SQLSMALLINT length = 0;
         const auto hdbc = *static_cast<const SQLHDBC *>(handle.constData());
         if (SQL_SUCCEEDED(getInfo(hdbc, SQL_DBMS_NAME, name, sizeof(name) - 1, &length))) {
@@ -302,7 +305,7 @@ bool Connection::IsOdbcDataSource(const QString &name)
     setAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
     bool found = false;
     SQLCHAR dsn[SQL_MAX_DSN_LENGTH + 1];
-    SQLCHAR driver[256];
+    SQLCHAR driver[OdbcNameBytes];
     SQLSMALLINT dsnLength = 0;
     SQLSMALLINT driverLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;

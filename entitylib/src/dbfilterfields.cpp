@@ -53,7 +53,7 @@ DBFilterFields::Iterator DBFilterFields::end() const
 
 bool DBFilterFields::IsFilterSet() const
 {
-    if (m_code != -1) {
+    if (m_code != NoKeyFilter) {
         return false;
     }
     for (const auto &slot : m_slots) {
@@ -88,7 +88,7 @@ QString DBFilterFields::GetWhereClause() const
 
 QString DBFilterFields::GetWhereClause(SqlDialect dialect) const
 {
-    if (m_code != -1) {
+    if (m_code != NoKeyFilter) {
         return QStringLiteral(" WHERE Code=") + QString::number(m_code);
     }
     QStringList conditions;

@@ -104,7 +104,7 @@ bool DBRecords::Reload(QString &ErrString)
 QSqlQuery *DBRecords::RunRead(QSqlQuery &own, QString &description)
 {
     Connection *connection = Connection::Current();
-    if (!m_filter || m_filter->Code() == -1) {
+    if (!m_filter || m_filter->Code() == DBFilterFields::NoKeyFilter) {
         if (!own.exec(m_table->OpenRecordset(m_filter))) {
             description = Connection::ErrorText(own.lastError());
             return nullptr;

@@ -84,6 +84,20 @@ Currency CurrencyOf(const QVariant &value)
     return Currency::FromDouble(NumberOf(value));
 }
 
+// Where the parts of the stored form "yyyy-MM-dd hh:mm:ss" stand.
+constexpr qsizetype YearAt = 0;
+constexpr qsizetype YearDigits = 4;
+constexpr qsizetype MonthAt = 5;
+constexpr qsizetype DayAt = 8;
+constexpr qsizetype HourAt = 11;
+constexpr qsizetype MinuteAt = 14;
+constexpr qsizetype SecondAt = 17;
+constexpr qsizetype PartDigits = 2;
+// Whole numbers below this are shown without an exponent; any other number with this many
+// significant digits.
+constexpr double PlainWholeLimit = 1e15;
+constexpr int SignificantDigits = 15;
+
 // "yyyy-MM-dd hh:mm:ss" exactly.
 bool IsStoredDateTimeText(const QString &text)
 {
@@ -110,12 +124,13 @@ QDateTime ParseDateText(const QString &text)
     const QString trimmed = text.trimmed();
     // The fixed-width form the embedded database stores, read without a pattern.
     if (IsStoredDateTimeText(trimmed)) {
-        const QDateTime quick = DateValue::Make(QStringView(trimmed).mid(0, 4).toInt(),
-                                                QStringView(trimmed).mid(5, 2).toInt(),
-                                                QStringView(trimmed).mid(8, 2).toInt(),
-                                                QStringView(trimmed).mid(11, 2).toInt(),
-                                                QStringView(trimmed).mid(14, 2).toInt(),
-                                                QStringView(trimmed).mid(17, 2).toInt());
+        const QStringView stored(trimmed);
+        const QDateTime quick = DateValue::Make(stored.mid(YearAt, YearDigits).toInt(),
+                                                stored.mid(MonthAt, PartDigits).toInt(),
+                                                stored.mid(DayAt, PartDigits).toInt(),
+                                                stored.mid(HourAt, PartDigits).toInt(),
+                                                stored.mid(MinuteAt, PartDigits).toInt(),
+                                                stored.mid(SecondAt, PartDigits).toInt());
         if (quick.isValid()) {
             return quick;
         }
@@ -168,10 +183,10 @@ QDateTime DateOf(const QVariant &value)
 
 QString NumberText(double value)
 {
-    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < 1e15) {
+    if (std::isfinite(value) && value == std::trunc(value) && std::fabs(value) < PlainWholeLimit) {
         return QString::number(static_cast<qint64>(value));
     }
-    return QString::number(value, 'g', 15);
+    return QString::number(value, 'g', SignificantDigits);
 }
 
 } // namespace

@@ -11,6 +11,8 @@ namespace Rollstrake::SchemaReader
 {
 namespace
 {
+// The length of a VARCHAR field whose description gives none.
+constexpr qint32 DefaultVarcharLength = 100;
 const QString Begin = QStringLiteral("Begin");
 const QString End = QStringLiteral("End");
 
@@ -209,7 +211,7 @@ private:
                 }
                 field->SetType(type);
                 if (field->Length() == 0 && type->Code() == ftVARCHAR) {
-                    field->SetLength(100);
+                    field->SetLength(DefaultVarcharLength);
                 }
             } else if (key == QLatin1String("TOTAL")) {
                 const auto total = FieldTotals::Instance().Item(value);

@@ -9,6 +9,13 @@
 
 namespace Rollstrake::Dialect
 {
+namespace
+{
+// A whole number bound to an INT column stays this close to the 64-bit limits, where every
+// double still converts.
+constexpr double BoundWholeLimit = 9.2e18;
+} // namespace
+
 QString DBTypeName(SqlDialect dialect, int typeCode)
 {
     switch (typeCode) {
@@ -47,7 +54,7 @@ QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime)
         return (withTime ? QStringLiteral("TIMESTAMP '") : QStringLiteral("DATE '"))
                + value.toString(withTime ? u"yyyy-MM-dd hh:mm:ss" : u"yyyy-MM-dd") + QLatin1Char('\'');
     default:
-        return GetODBCDateLiteral(value, withTime ? 3 : 1);
+        return GetODBCDateLiteral(value, withTime ? OdbcTimestamp : OdbcDate);
     }
 }
 
@@ -129,7 +136,7 @@ QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value)
     switch (typeCode) {
     case ftINT:
         // The column holds whole numbers; a half goes to the even neighbour.
-        return static_cast<qint64>(std::clamp(std::nearbyint(value.toDouble()), -9.2e18, 9.2e18));
+        return static_cast<qint64>(std::clamp(std::nearbyint(value.toDouble()), -BoundWholeLimit, BoundWholeLimit));
     case ftDOUBLE:
         if (dialect == SqlDialect::PostgreSQL) {
             return value.value<Currency>().ToString();

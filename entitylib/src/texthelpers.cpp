@@ -11,6 +11,23 @@ namespace
 {
 constexpr int RetryPauseMs = 3000;
 constexpr int RetryAttempts = 100;
+constexpr int YearDigits = 4;
+const QTime LastSecondOfDay(23, 59, 59);
+
+// Code page 866: "А" to "п" at 128-175, "р" to "я" at 224-239, "Ё" and "ё" at 240 and 241.
+constexpr int DosCapitalA = 128;
+constexpr int DosSmallPe = 175;
+constexpr int DosSmallEr = 224;
+constexpr int DosSmallYa = 239;
+constexpr int DosCapitalYo = 240;
+constexpr int DosSmallYo = 241;
+// Windows-1251: "Ё" at 168, "ё" at 184, "А" to "Я" at 192-223, "р" at 240, "т" at 242.
+constexpr int WinCapitalYo = 168;
+constexpr int WinSmallYo = 184;
+constexpr int WinCapitalA = 192;
+constexpr int WinCapitalYa = 223;
+constexpr int WinSmallEr = 240;
+constexpr int WinSmallTe = 242;
 
 QString TwoDigits(int value)
 {
@@ -22,7 +39,7 @@ qint16 OpenFileForReading(const QString &FileName, QString &ErrString, bool Retr
 {
     if (!QFileInfo::exists(FileName)) {
         ErrString = QStringLiteral("Файл '") + FileName + QStringLiteral("' не найден!");
-        return -1;
+        return ReadFileMissing;
     }
     File.setFileName(FileName);
     const int attempts = Retry ? RetryAttempts : 1;
@@ -32,30 +49,32 @@ qint16 OpenFileForReading(const QString &FileName, QString &ErrString, bool Retr
         if ((!busy && RetryOnAnyError == 0) || attempt >= attempts) {
             ErrString = QStringLiteral("Ошибка открытия файла '") + FileName + QStringLiteral("' на чтение: ")
                         + File.errorString();
-            return -3;
+            return ReadFileNotOpened;
         }
         QThread::msleep(RetryPauseMs);
     }
     if (File.atEnd()) {
         ErrString = QStringLiteral("Файл '") + FileName + QStringLiteral("' пустой!");
         File.close();
-        return -2;
+        return ReadFileEmpty;
     }
-    return 1;
+    return ReadFileOpened;
 }
 
 qint32 DetectCodePage(const QByteArray &Text)
 {
     for (const char c : Text) {
         const auto code = static_cast<unsigned char>(c);
-        if ((code >= 128 && code <= 167) || (code >= 169 && code <= 175)) {
-            return 2;
+        // Letters of code page 866 where Windows-1251 has no letter.
+        if (code >= DosCapitalA && code <= DosSmallPe && code != WinCapitalYo) {
+            return CodePageDos866;
         }
-        if (code == 184 || (code >= 192 && code <= 223) || code >= 242) {
-            return 1;
+        // Letters of Windows-1251 where code page 866 has none.
+        if (code == WinSmallYo || (code >= WinCapitalA && code <= WinCapitalYa) || code >= WinSmallTe) {
+            return CodePageWindows1251;
         }
     }
-    return 0;
+    return CodePageUndecided;
 }
 
 QByteArray DOSToWindows(const QByteArray &Text)
@@ -64,14 +83,14 @@ QByteArray DOSToWindows(const QByteArray &Text)
     for (char &c : result) {
         const auto code = static_cast<unsigned char>(c);
         int converted = code;
-        if (code >= 128 && code <= 175) {
-            converted = code + 64;
-        } else if (code >= 224 && code <= 239) {
-            converted = code + 16;
-        } else if (code == 240) {
-            converted = 168;
-        } else if (code == 241) {
-            converted = 184;
+        if (code >= DosCapitalA && code <= DosSmallPe) {
+            converted = code + (WinCapitalA - DosCapitalA);
+        } else if (code >= DosSmallEr && code <= DosSmallYa) {
+            converted = code + (WinSmallEr - DosSmallEr);
+        } else if (code == DosCapitalYo) {
+            converted = WinCapitalYo;
+        } else if (code == DosSmallYo) {
+            converted = WinSmallYo;
         }
         c = static_cast<char>(converted);
     }
@@ -80,27 +99,27 @@ QByteArray DOSToWindows(const QByteArray &Text)
 
 QByteArray ConvertFromDOS(const QByteArray &Text)
 {
-    return DetectCodePage(Text) == 2 ? DOSToWindows(Text) : Text;
+    return DetectCodePage(Text) == CodePageDos866 ? DOSToWindows(Text) : Text;
 }
 
 QString GetODBCDateLiteral(const QDateTime &DateValue, quint8 Kind)
 {
     if (Kind == 0) {
-        Kind = 1;
+        Kind = OdbcDate;
     }
     static const char *const openers[] = {"{d", "{t", "{ts"};
-    if (Kind > 3) {
+    if (Kind > OdbcTimestamp) {
         return {};
     }
     const QDate date = DateValue.date();
     const QTime time = DateValue.time();
     QString result = QLatin1String(openers[Kind - 1]) + QStringLiteral(" '");
-    if (Kind != 2) {
-        result += QString::number(date.year()).rightJustified(4, QLatin1Char('0')) + QLatin1Char('-')
+    if (Kind != OdbcTime) {
+        result += QString::number(date.year()).rightJustified(YearDigits, QLatin1Char('0')) + QLatin1Char('-')
                   + TwoDigits(date.month()) + QLatin1Char('-') + TwoDigits(date.day());
     }
-    if (Kind != 1) {
-        if (Kind == 3) {
+    if (Kind != OdbcDate) {
+        if (Kind == OdbcTimestamp) {
             result += QLatin1Char(' ');
         }
         result += TwoDigits(time.hour()) + QLatin1Char(':') + TwoDigits(time.minute()) + QLatin1Char(':')
@@ -135,7 +154,7 @@ QString DateToString(const QDateTime &DateValue, bool WithTime, const QString &S
     }
     const QDate date = DateValue.date();
     QString result = TwoDigits(date.day()) + Separator + TwoDigits(date.month()) + Separator
-                     + QString::number(date.year()).rightJustified(4, QLatin1Char('0'));
+                     + QString::number(date.year()).rightJustified(YearDigits, QLatin1Char('0'));
     if (WithTime) {
         const QTime time = DateValue.time();
         result += QLatin1Char(' ') + TwoDigits(time.hour()) + QLatin1Char(':') + TwoDigits(time.minute())
@@ -149,7 +168,7 @@ QDateTime GetDayBound(const QDateTime &DateValue, bool EndOfDay)
     if (!DateValue.isValid()) {
         return {};
     }
-    return QDateTime(DateValue.date(), EndOfDay ? QTime(23, 59, 59) : QTime(0, 0, 0), Qt::UTC);
+    return QDateTime(DateValue.date(), EndOfDay ? LastSecondOfDay : QTime(0, 0, 0), Qt::UTC);
 }
 
 QString MakeItemKey(qint32 Number)

@@ -12,6 +12,7 @@
 #include <QObject>
 #include <QString>
 
+#include <chrono>
 #include <functional>
 #include <memory>
 
@@ -202,8 +203,8 @@ private:
     MessagePackPtr SendAndReceive(const SocketStatePtr &Slot, const MessagePackPtr &Pack, QString &ErrString);
     bool WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, MessagePackPtr &Answer, QString &ErrString);
 
-    // Runs a nested event loop until Done holds or TimeoutMs pass; returns Done().
-    bool WaitUntil(const std::function<bool()> &Done, qint64 TimeoutMs);
+    // Runs a nested event loop until Done holds or Timeout passes; returns Done().
+    bool WaitUntil(const std::function<bool()> &Done, std::chrono::milliseconds Timeout);
     // Lets every running wait look at its condition again.
     void WakeWaits();
 

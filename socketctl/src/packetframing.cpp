@@ -6,6 +6,7 @@
 
 #include <array>
 #include <cmath>
+#include <limits>
 
 namespace Pelloxan::PacketFraming
 {
@@ -27,8 +28,11 @@ bool ReadNumber(const QString &Field, double Min, double Max, qint32 &Value)
     return true;
 }
 
-constexpr double MinInt32 = -2147483648.0;
-constexpr double MaxInt32 = 2147483647.0;
+constexpr double MinInt32 = std::numeric_limits<qint32>::min();
+constexpr double MaxInt32 = std::numeric_limits<qint32>::max();
+constexpr double MaxHeader = std::numeric_limits<quint8>::max();
+// Direction, code, header and the length of the text.
+constexpr qsizetype FieldCount = 4;
 } // namespace
 
 QByteArray ToPacketString(const MessagePack &Pack)
@@ -40,11 +44,12 @@ QByteArray ToPacketString(const MessagePack &Pack)
 
 ParseResult FromPacketString(const QByteArray &Text, qsizetype From, MessagePack &Pack, qsizetype &Next)
 {
-    // Four fields of at most MaxFieldBytes each fit in this window; a field that would run past it
-    // is too long anyway. Latin-1 keeps one character per byte, so positions stay byte offsets.
-    const qsizetype windowSize = qMin(Text.size() - From, 4 * (MaxFieldBytes + 1));
+    // The fields of at most MaxFieldBytes each, with their separators, fit in this window; a field
+    // that would run past it is too long anyway. Latin-1 keeps one character per byte, so positions
+    // stay byte offsets.
+    const qsizetype windowSize = qMin(Text.size() - From, FieldCount * (MaxFieldBytes + 1));
     const QString window = QString::fromLatin1(Text.constData() + From, windowSize);
-    std::array<QString, 4> fields;
+    std::array<QString, FieldCount> fields;
     qint32 position = 1;
     for (QString &field : fields) {
         if (!GetNextToken(window, position, field, QStringLiteral("|"))) {
@@ -74,7 +79,7 @@ ParseResult FromPacketString(const QByteArray &Text, qsizetype From, MessagePack
     qint32 direction = 0;
     qint32 header = 0;
     if (!ReadNumber(codeField, MinInt32, MaxInt32, code) || !ReadNumber(directionField, MinInt32, MaxInt32, direction)
-        || !ReadNumber(headerField, 0, 255, header)) {
+        || !ReadNumber(headerField, 0, MaxHeader, header)) {
         return ParseResult::Malformed;
     }
     Pack.SetCode(code);

@@ -11,8 +11,10 @@
 #include <QSettings>
 #include <QTimer>
 
+#include <algorithm>
 #include <chrono>
 #include <climits>
+#include <limits>
 
 namespace Pelloxan
 {
@@ -78,7 +80,7 @@ bool Quorvhandler::Start(qint32 iListenerPort, QString &ErrString)
 {
     Stop_();
     QString reason;
-    if (iListenerPort < 0 || iListenerPort > 65535) {
+    if (iListenerPort < 0 || iListenerPort > std::numeric_limits<quint16>::max()) {
         reason = QStringLiteral("недопустимый номер порта %1").arg(iListenerPort);
     } else if (StartListener(static_cast<quint16>(iListenerPort), reason)) {
         return true;
@@ -95,9 +97,11 @@ void Quorvhandler::Stop_()
     // it and the dialog fails when its wait returns.
     QElapsedTimer elapsed;
     elapsed.start();
-    const qint64 limitMs = qMax<qint64>(m_answerTimeout, 0) * 1000;
+    const std::chrono::milliseconds limit = std::chrono::seconds(qMax(m_answerTimeout, 0));
     for (const SocketStatePtr &slot : m_slots->Snapshot()) {
-        WaitUntil([&] { return !slot->Alive || !slot->Busy; }, qMax<qint64>(limitMs - elapsed.elapsed(), 0));
+        const std::chrono::milliseconds spent(elapsed.elapsed());
+        WaitUntil([&] { return !slot->Alive || !slot->Busy; },
+                  std::max(limit - spent, std::chrono::milliseconds::zero()));
         FreeSlot(slot);
     }
 }
@@ -311,7 +315,7 @@ bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pac
     if (Slot->Socket->bytesToWrite() == 0) {
         Slot->Sending = false;
     }
-    WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, qint64(m_answerTimeout) * 1000);
+    WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, std::chrono::seconds(m_answerTimeout));
     if (!Slot->Alive || Slot->Sending || IsClosedState(StateNumber(*Slot))) {
         ErrString = sendFailed;
         FreeSlot(Slot);
@@ -320,7 +324,7 @@ bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pac
     return true;
 }
 
-bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, qint64 TimeoutMs)
+bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, std::chrono::milliseconds Timeout)
 {
     if (Done()) {
         return true;
@@ -332,7 +336,7 @@ bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, qint64 TimeoutMs
     timer.setSingleShot(true);
     timer.setTimerType(Qt::PreciseTimer);
     connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(std::chrono::milliseconds(qBound<qint64>(0, TimeoutMs, qint64(INT_MAX))));
+    timer.start(std::clamp(Timeout, std::chrono::milliseconds::zero(), std::chrono::milliseconds(INT_MAX)));
     loop.exec();
     m_waiters.removeOne(&waiter);
     return Done();

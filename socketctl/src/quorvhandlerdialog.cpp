@@ -65,7 +65,8 @@ SocketStatePtr Quorvhandler::FindOutgoingSlot(const QString &IP)
 {
     PurgeSlots();
     for (const SocketStatePtr &slot : m_slots->Snapshot()) {
-        if (!slot->Alive || !slot->IsOutgoing || slot->Busy || slot->RemoteIP != IP || StateNumber(*slot) != 7) {
+        if (!slot->Alive || !slot->IsOutgoing || slot->Busy || slot->RemoteIP != IP
+            || StateNumber(*slot) != StateConnected) {
             continue;
         }
         slot->Busy = true;
@@ -98,8 +99,9 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
         FreeSlot(Slot);
         return false;
     }
-    WaitUntil([&] { return !Slot->Alive || StateNumber(*Slot) != 6; }, qint64(m_connectTimeout) * 1000);
-    if (!Slot->Alive || StateNumber(*Slot) != 7) {
+    WaitUntil([&] { return !Slot->Alive || StateNumber(*Slot) != StateConnecting; },
+              std::chrono::seconds(m_connectTimeout));
+    if (!Slot->Alive || StateNumber(*Slot) != StateConnected) {
         ErrString = QStringLiteral("Ошибка соединения с удалённым компьютером '") + IP + QLatin1Char(':')
                     + QString::number(Port) + QStringLiteral("' !");
         FreeSlot(Slot);
@@ -143,7 +145,7 @@ bool Quorvhandler::WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, Messag
         return false;
     }
     WaitUntil([&] { return !Slot->Alive || Slot->Answers.Item(Code) || IsClosedState(StateNumber(*Slot)); },
-              qint64(m_answerTimeout) * 1000);
+              std::chrono::seconds(m_answerTimeout));
     Answer = Slot->Alive ? Slot->Answers.PopMessagePack(Code) : nullptr;
     if (Answer) {
         return true;

@@ -41,28 +41,34 @@ struct SocketState
     bool Alive = true;
 };
 
-// The slot's socket state in the numbers hosts and the dump use: 0 closed, 6 connecting,
-// 7 connected, 8 closing, 9 error.
+// The socket states in the numbers hosts and the dump use (those of the Winsock control).
+constexpr qint32 StateClosed = 0;
+constexpr qint32 StateConnecting = 6;
+constexpr qint32 StateConnected = 7;
+constexpr qint32 StateClosing = 8;
+constexpr qint32 StateError = 9;
+
+// The slot's socket state as one of the numbers above.
 inline qint32 StateNumber(const SocketState &Slot)
 {
     const QAbstractSocket::SocketState state = Slot.Socket ? Slot.Socket->state() : QAbstractSocket::UnconnectedState;
     switch (state) {
     case QAbstractSocket::HostLookupState:
     case QAbstractSocket::ConnectingState:
-        return 6;
+        return StateConnecting;
     case QAbstractSocket::ConnectedState:
-        return 7;
+        return StateConnected;
     case QAbstractSocket::ClosingState:
-        return 8;
+        return StateClosing;
     default:
-        return Slot.Failed ? 9 : 0;
+        return Slot.Failed ? StateError : StateClosed;
     }
 }
 
 // Closed, closing or failed: nothing more can be sent or received on it.
 inline bool IsClosedState(qint32 StateNumber)
 {
-    return StateNumber == 0 || StateNumber == 8 || StateNumber == 9;
+    return StateNumber == StateClosed || StateNumber == StateClosing || StateNumber == StateError;
 }
 
 // IPv4 addresses always in dotted form, never as "::ffff:127.0.0.5".

@@ -18,6 +18,10 @@ class SocketFixture
 {
 public:
     static constexpr int ShortTimeout = 1;
+    // The range that ports are drawn from, and how many are tried.
+    static constexpr int FirstPort = 20000;
+    static constexpr int EndPort = 32000;
+    static constexpr int PortAttempts = 100;
 
     bool StartServer()
     {
@@ -29,8 +33,8 @@ public:
         // Below the kernel's range for outgoing connections, so that no connection of another
         // process holds 127.0.0.N at the port; the server's own listener reserves it among runs.
         QString error;
-        for (int attempt = 0; attempt < 100; ++attempt) {
-            const int port = QRandomGenerator::global()->bounded(20000, 32000);
+        for (int attempt = 0; attempt < PortAttempts; ++attempt) {
+            const int port = QRandomGenerator::global()->bounded(FirstPort, EndPort);
             if (Server->Start(port, error)) {
                 Port = static_cast<quint16>(port);
                 return true;

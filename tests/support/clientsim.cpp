@@ -310,7 +310,7 @@ ClientSim::SendRaw(const QString &ServerIP, const MessagePack &Pack, bool WaitFo
             return PacketFraming::FromPacketString(received, 0, *answer, next) == PacketFraming::ParseResult::Complete
                    || !connection->IsOpen();
         },
-        30000);
+        AnswerWaitMs);
     if (!answered || answer->PacketDirection() != pdAnswer) {
         ErrString = QStringLiteral("no answer from the server");
         return nullptr;

@@ -30,6 +30,10 @@ class ClientSim : public QObject
     Q_OBJECT
 
 public:
+    static constexpr int DefaultWaitMs = 5000;
+    // How long a request of its own waits for the server's answer.
+    static constexpr int AnswerWaitMs = 30000;
+
     enum class Mode
     {
         Control,
@@ -91,7 +95,7 @@ public:
     QList<Received> ReceivedMessages() const;
     void ClearReceived();
     // Waits until at least Count messages were received (processing events).
-    bool WaitForReceived(qsizetype Count, int TimeoutMs = 5000) const;
+    bool WaitForReceived(qsizetype Count, int TimeoutMs = DefaultWaitMs) const;
 
     // Sends a request of its own to the server at ServerIP and waits for the answer, answering the
     // server's requests meanwhile. Null with the reason in ErrString.

@@ -17,7 +17,7 @@ bool RawConnection::Write(const QByteArray &Bytes)
     if (m_socket.write(Bytes) != Bytes.size()) {
         return false;
     }
-    return QTest::qWaitFor([this] { return m_socket.bytesToWrite() == 0 || !IsOpen(); }, 3000) && IsOpen();
+    return QTest::qWaitFor([this] { return m_socket.bytesToWrite() == 0 || !IsOpen(); }, DefaultTimeoutMs) && IsOpen();
 }
 
 QByteArray RawConnection::WaitForBytes(qsizetype Count, int TimeoutMs)

@@ -9,14 +9,16 @@
 class RawConnection final
 {
 public:
+    static constexpr int DefaultTimeoutMs = 3000;
+
     // Connects from From (any free port) to To:Port; false when not connected within TimeoutMs.
-    bool Open(const QHostAddress &From, const QHostAddress &To, quint16 Port, int TimeoutMs = 3000);
+    bool Open(const QHostAddress &From, const QHostAddress &To, quint16 Port, int TimeoutMs = DefaultTimeoutMs);
     // Writes Bytes as one piece and waits until they have left.
     bool Write(const QByteArray &Bytes);
     // Waits until at least Count bytes have come back or TimeoutMs pass; returns them all.
-    QByteArray WaitForBytes(qsizetype Count, int TimeoutMs = 3000);
+    QByteArray WaitForBytes(qsizetype Count, int TimeoutMs = DefaultTimeoutMs);
     // True once the other side has closed the connection (waits up to TimeoutMs).
-    bool WaitForClose(int TimeoutMs = 3000);
+    bool WaitForClose(int TimeoutMs = DefaultTimeoutMs);
     // Every byte that has come back so far.
     QByteArray Received();
     bool IsOpen() const;
