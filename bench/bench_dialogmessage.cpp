@@ -123,16 +123,29 @@ double WaitCpu(quint16 Port)
     server.SetBindAddress(QHostAddress(ServerIP));
     server.SetAnswerTimeout(SilentAnswerSeconds);
     QString error;
-    server.Start(Port, error);
+    if (!server.Start(Port, error)) {
+        std::fprintf(stderr, "server: %s\n", qPrintable(error));
+        return 0;
+    }
     Quorvhandler silent;
     silent.SetBindAddress(QHostAddress(ClientIP));
-    silent.Start(Port, error);
+    if (!silent.Start(Port, error)) {
+        std::fprintf(stderr, "silent client: %s\n", qPrintable(error));
+        return 0;
+    }
     QObject::connect(&silent, &Quorvhandler::IncomingRequest, [](const QString &, const MessagePackPtr &mes) {
         mes->SetPacketDirection(pdSingle);
     });
     const double before = CpuSeconds();
-    server.DialogMessage(ClientIP, server.MakeMessagePacketFromParts(RequestHeader), error);
-    return CpuSeconds() - before;
+    const bool answered =
+        server.DialogMessage(ClientIP, server.MakeMessagePacketFromParts(RequestHeader), error) != nullptr;
+    const double spent = CpuSeconds() - before;
+    if (answered) {
+        std::fprintf(stderr, "the silent client answered\n");
+    } else {
+        std::printf("the dialog ended: %s\n", qPrintable(error));
+    }
+    return spent;
 }
 } // namespace
 

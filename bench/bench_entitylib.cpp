@@ -208,7 +208,9 @@ int main(int argc, char *argv[])
             QSqlQuery(database).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
             Tables tables;
             QString error;
-            SchemaReader::LoadDBStructFile(tables, SchemaFile, error);
+            if (!SchemaReader::LoadDBStructFile(tables, SchemaFile, error)) {
+                qFatal("schema not read: %s", qPrintable(error));
+            }
             database.close();
         }
         QSqlDatabase::removeDatabase(QStringLiteral("bare"));

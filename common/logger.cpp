@@ -18,6 +18,7 @@ bool Logger::Init(const QString &FileName)
     QString error;
     if (!QFileInfo::exists(FileName) && !WriteTextFile(FileName, QString(), error)) {
         m_fileName.clear();
+        m_lastError = QStringLiteral("Ошибка создания файла лога '") + FileName + QStringLiteral("': ") + error;
         return false;
     }
     m_fileName = FileName;
@@ -39,15 +40,24 @@ void Logger::Log(const QString &Text, qint32 Kind)
     if (opened == FileBusy) {
         file = std::make_unique<QFile>(m_fileName);
         if (!file->open(QIODevice::WriteOnly | QIODevice::Append)) {
+            m_lastError = QStringLiteral("Ошибка открытия файла '") + m_fileName + QStringLiteral("' на запись: ")
+                          + file->errorString();
             return;
         }
     } else if (opened != FileOpened) {
+        m_lastError = error;
         return;
     }
     const QString line = DateToString(Clock::Now(), true, QStringLiteral("/")) + QLatin1Char(' ')
                          + QLatin1Char(Kind == KindError ? '!' : 'i') + QLatin1Char(' ') + Text
                          + QStringLiteral("\r\n");
-    file->write(line.toUtf8());
+    const QByteArray bytes = line.toUtf8();
+    if (file->write(bytes) != bytes.size() || !file->flush()) {
+        m_lastError =
+            QStringLiteral("Ошибка записи в файл '") + m_fileName + QStringLiteral("': ") + file->errorString();
+        return;
+    }
+    m_lastError.clear();
 }
 
 QString Logger::FileName() const
@@ -58,4 +68,9 @@ QString Logger::FileName() const
 void Logger::SetFileName(const QString &FileName)
 {
     m_fileName = FileName;
+}
+
+const QString &Logger::LastError() const
+{
+    return m_lastError;
 }

@@ -6,7 +6,7 @@
 
 // A text log: one object per file, one line per event. The file is opened and closed for every line
 // so that it can be read, copied or deleted while the program runs. A log never reports a failure to
-// write: a line that cannot be written is dropped.
+// write: a line that cannot be written is dropped, and LastError tells why.
 //
 // Line: "dd/MM/yyyy hh:mm:ss", a blank, "!" for kind 0 (error) or "i" for any other kind, a blank,
 // the text unchanged, CR LF. The first line of a run is "Запуск"; destroying a bound logger writes
@@ -24,7 +24,7 @@ public:
     Logger &operator=(const Logger &) = delete;
 
     // Binds the log to a file (created empty when missing) and writes the start line. False, and the
-    // log stays unbound, when a missing file cannot be created.
+    // log stays unbound, when a missing file cannot be created; LastError then says why.
     bool Init(const QString &FileName);
 
     // Appends one line; nothing when the log is unbound.
@@ -34,6 +34,11 @@ public:
     QString FileName() const;
     void SetFileName(const QString &FileName);
 
+    // Why the last Init failed or the last line was dropped, in Russian; empty once a line is
+    // written.
+    const QString &LastError() const;
+
 private:
     QString m_fileName;
+    QString m_lastError;
 };

@@ -91,9 +91,15 @@ void PauseBeforeRetry()
 qint16 OpenFailed(const QString &FileName, const QString &description, QString &ErrString, bool &Backup)
 {
     ErrString = QStringLiteral("Ошибка открытия файла '") + FileName + QStringLiteral("' на запись: ") + description;
-    QString restoreError;
-    if (Backup && RestoreBackupFile(FileName, restoreError)) {
-        Backup = false;
+    // The backup goes back in place; when even that fails, the caller learns that only the backup
+    // holds the old content.
+    if (Backup) {
+        QString restoreError;
+        if (RestoreBackupFile(FileName, restoreError)) {
+            Backup = false;
+        } else {
+            ErrString += QStringLiteral("\r\n") + restoreError;
+        }
     }
     return FileOpenFailed;
 }

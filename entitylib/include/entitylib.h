@@ -501,6 +501,7 @@ public:
     // Reads the record's row again; false when it cannot be read or no longer exists.
     bool Reload(QString &ErrString);
     // Some record of TableName (of any table when empty) refers to this one through a FOREIGNKEY.
+    // A search that cannot finish answers true, and its reason goes to the library's warning log.
     bool IsInUse(const QString &TableName);
 
     // Library use.
@@ -517,6 +518,9 @@ public:
     void AddPresetField(const QString &name);
 
 private:
+    // A saved record whose save failed shows the database's values again; when that read fails
+    // too, its reason follows the save's in ErrString.
+    void ReloadAfterFailedSave(QString &ErrString);
     bool PresetAlreadyStored(bool &stored, QString &ErrString);
 
     qint32 m_code = 0;
@@ -629,7 +633,9 @@ public:
     bool CheckDBStructure(QString &ErrString);
     // Every foreign-key column gets its index once; later starts find it and change nothing.
     void IndexForeignKeys();
-    bool TableExists();
+    // False when the table cannot be read; ProbeError then holds the engine's reason, which is
+    // what creating a missing table answers and context for a creation that fails.
+    bool TableExists(QString &ProbeError);
     bool CreateTable(QString &ErrString);
     bool SavePresetValues(QString &ErrString);
     QString OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) const;

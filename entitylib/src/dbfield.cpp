@@ -103,11 +103,15 @@ std::shared_ptr<DBRecord> DBField::GetForeignKeyDBRecord(QString &ErrString) con
         }
         return nullptr;
     }
-    QString ignored;
+    // A record that does not exist leaves readError empty; a read that fails says why.
+    QString readError;
     const qint32 code = LeadingInteger(m_field->mType()->GetStringValue(m_value));
-    const auto record = target->GetDBRecordByCode(code, ignored);
+    const auto record = target->GetDBRecordByCode(code, readError);
     if (!record) {
-        ErrString = missing;
+        ErrString = readError.isEmpty() ? missing
+                                        : QStringLiteral("Ошибка чтения записи объекта '") + target->Caption()
+                                              + QStringLiteral("', на которую ссылается поле ") + m_field->GetFullName()
+                                              + QStringLiteral(": ") + readError;
     }
     return record;
 }

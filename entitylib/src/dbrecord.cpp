@@ -1,5 +1,6 @@
 #include "connection.h"
 #include "entitylib.h"
+#include "warninglog.h"
 
 #include <QSqlRecord>
 
@@ -27,24 +28,19 @@ bool DBRecord::CheckRecord(QString &ErrString)
 
 bool DBRecord::Update(QString &ErrString)
 {
-    QString reloadMessage;
     if (m_table->ReadOnly()) {
         ErrString =
             QStringLiteral("Таблица '") + m_table->Caption() + QStringLiteral("' недоступна для редактирования!");
-        if (m_code != 0) {
-            Reload(reloadMessage);
-        }
+        ReloadAfterFailedSave(ErrString);
         return false;
     }
     if (!CheckRecord(ErrString)) {
-        if (m_code != 0) {
-            Reload(reloadMessage);
-        }
+        ReloadAfterFailedSave(ErrString);
         return false;
     }
     if (m_code != 0) {
         if (!sysDBUpdate(ErrString)) {
-            Reload(reloadMessage);
+            ReloadAfterFailedSave(ErrString);
             return false;
         }
     } else if (!Insert(ErrString)) {
@@ -93,6 +89,11 @@ bool DBRecord::IsInUse(const QString &TableName)
         found = tables->GetReferencingRecords(m_table->mName(), m_code, false, ok, error);
     }
     // A search that could not finish cannot promise that nothing refers to the record.
+    if (!ok) {
+        LogWarning(QStringLiteral("Не удалось проверить, ссылаются ли другие записи на запись с кодом ")
+                   + QString::number(m_code) + QStringLiteral(" в объекте '") + m_table->Caption()
+                   + QStringLiteral("': ") + error);
+    }
     return found != nullptr || !ok;
 }
 
@@ -250,6 +251,17 @@ void DBRecord::AddPresetField(const QString &name)
 {
     if (!m_presetFields.contains(name, Qt::CaseInsensitive)) {
         m_presetFields << name;
+    }
+}
+
+void DBRecord::ReloadAfterFailedSave(QString &ErrString)
+{
+    if (m_code == 0) {
+        return;
+    }
+    QString reloadError;
+    if (!Reload(reloadError)) {
+        ErrString += QStringLiteral("\r\n") + reloadError;
     }
 }
 

@@ -193,16 +193,19 @@ bool Field::AddToDBTable(QString &ErrString) const
     }
     Connection *connection = Connection::Current();
     const QString table = Table()->mName();
-    QString description;
-    // A probe that returns no rows: start-up time does not grow with the data.
+    // A probe that returns no rows: start-up time does not grow with the data. Its failure is what a
+    // missing column answers, and context for an addition that fails.
+    QString probeError;
     if (connection->Execute(QStringLiteral("SELECT ") + m_name + QStringLiteral(" FROM ") + table
                                 + QStringLiteral(" WHERE 1=0"),
-                            description)) {
+                            probeError)) {
         return true;
     }
+    QString description;
     if (!connection->Execute(Dialect::AddColumnHead(connection->Dialect(), table) + GetColumnDDL(), description)) {
         ErrString = QStringLiteral("Ошибка добавления поля '") + m_name + QStringLiteral("' в таблицу '") + table
-                    + QStringLiteral("': ") + description;
+                    + QStringLiteral("': ") + description + QStringLiteral("\r\n(чтение поля: ") + probeError
+                    + QLatin1Char(')');
         return false;
     }
     if (!connection->Execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + m_name + QLatin1Char('=')

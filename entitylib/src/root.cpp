@@ -1,9 +1,9 @@
 #include "connection.h"
 #include "entitylib.h"
 #include "schemareader.h"
+#include "warninglog.h"
 
 #include <QCoreApplication>
-#include <QDebug>
 
 namespace Rollstrake
 {
@@ -97,7 +97,7 @@ void Root::ReportDeleteError(const QString &text)
     if (DeleteErrorHandler()) {
         DeleteErrorHandler()(text, title);
     } else {
-        qWarning().noquote() << title << text;
+        LogWarning(text);
     }
 }
 

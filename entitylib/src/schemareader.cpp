@@ -4,6 +4,7 @@
 #include "entitylib.h"
 #include "leadingnumber.h"
 #include "texthelpers.h"
+#include "warninglog.h"
 
 #include <QFile>
 
@@ -332,8 +333,10 @@ bool LoadDBStructFile(Tables &tables, const QString &DBStructFile, QString &ErrS
     const QString openMessage =
         QStringLiteral("Невозможно открыть файл описания структуры БД: '") + DBStructFile + QStringLiteral("'!");
     QFile file;
-    QString ignored;
-    if (OpenFileForReading(DBStructFile, ignored, false, 0, file) < 0) {
+    QString reason;
+    if (OpenFileForReading(DBStructFile, reason, false, 0, file) != ReadFileOpened) {
+        // The message the caller gets is worded once for every cause; the cause goes to the log.
+        LogWarning(openMessage + QLatin1Char(' ') + reason);
         ErrString = openMessage;
         return false;
     }

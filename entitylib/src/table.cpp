@@ -2,6 +2,7 @@
 #include "connection.h"
 #include "datevalue.h"
 #include "entitylib.h"
+#include "warninglog.h"
 
 #include <QScopeGuard>
 
@@ -74,9 +75,10 @@ std::shared_ptr<DBRecord> Table::GetDBRecordByCode(qint32 Code, QString &ErrStri
         return nullptr;
     }
     auto record = records->GetByIndex(1);
-    if (m_cached) {
-        QString ignored;
-        m_cachedRecords->sysAdd(record, ignored);
+    if (m_cached && !m_cachedRecords->sysAdd(record, ErrString)) {
+        ErrString = QStringLiteral("Ошибка сохранения записи таблицы '") + m_name
+                    + QStringLiteral("' в кэше (Table.GetDBRecordByCode): ") + ErrString;
+        return nullptr;
     }
     return record;
 }
@@ -252,8 +254,10 @@ std::shared_ptr<DBRecords> Table::PresetRecords()
 
 bool Table::CheckDBStructure(QString &ErrString)
 {
-    if (!TableExists()) {
+    QString probeError;
+    if (!TableExists(probeError)) {
         if (!CreateTable(ErrString)) {
+            ErrString += QStringLiteral("\r\n(чтение таблицы: ") + probeError + QLatin1Char(')');
             return false;
         }
     } else {
@@ -275,11 +279,12 @@ void Table::IndexForeignKeys()
             continue;
         }
         const QString statement = Dialect::CreateIndex(connection->Dialect(), m_name, {field->mName()});
-        QString ignored;
         // An index only speeds up reads: a database that refuses it (a user who does not own the
-        // table) still works, so the start goes on.
-        if (!statement.isEmpty()) {
-            connection->Execute(statement, ignored);
+        // table) still works, so the start goes on and the refusal goes to the warning log.
+        QString description;
+        if (!statement.isEmpty() && !connection->Execute(statement, description)) {
+            LogWarning(QStringLiteral("Индекс по полю '") + field->mName() + QStringLiteral("' таблицы '") + m_name
+                       + QStringLiteral("' не создан: ") + description);
         }
     }
 }
@@ -315,12 +320,11 @@ bool Table::EnsureIndex(const QStringList &FieldNames, QString &ErrString)
     return true;
 }
 
-bool Table::TableExists()
+bool Table::TableExists(QString &ProbeError)
 {
-    QString ignored;
     // A probe that returns no rows: start-up time does not grow with the data.
     return Connection::Current()->Execute(QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE 1=0"),
-                                          ignored);
+                                          ProbeError);
 }
 
 bool Table::CreateTable(QString &ErrString)

@@ -167,6 +167,11 @@ public:
     // The number of connection slots, for hosts that watch the pool.
     qsizetype SlotCount() const;
 
+    // The last failure that no caller received, in Russian: an incoming connection not taken, the
+    // listener not restarted after an error, the answer to an incoming request not sent, a reused
+    // connection that failed its probe, the slot dump not written. Empty until one happens.
+    const QString &LastUnreportedError() const;
+
 signals:
     // A request or single message with a header other than 0 arrived from CompIP. For a request
     // the pack as the handler leaves it is sent back as the answer; a handler that turns it into
@@ -182,7 +187,7 @@ private:
     SocketStatePtr NewSlot(bool IsOutgoing, QString &ErrString);
     void FreeSlot(const SocketStatePtr &Slot);
     void PurgeSlots();
-    void DumpSlots() const;
+    void DumpSlots();
     void AttachSocket(const SocketStatePtr &Slot, QTcpSocket *Socket);
 
     // Listener and receiving.
@@ -216,5 +221,6 @@ private:
     qint32 m_connectTimeout = DefaultConnectTimeout;
     qint32 m_answerTimeout = DefaultAnswerTimeout;
     bool m_logging = false;
+    QString m_lastUnreportedError;
 };
 } // namespace Pelloxan

@@ -175,6 +175,11 @@ qsizetype Quorvhandler::SlotCount() const
     return m_slots->Count();
 }
 
+const QString &Quorvhandler::LastUnreportedError() const
+{
+    return m_lastUnreportedError;
+}
+
 bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 {
     m_listener->close();
@@ -188,8 +193,11 @@ bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 void Quorvhandler::RestartListener()
 {
     const quint16 port = m_listener->serverPort();
-    QString ignored;
-    StartListener(port, ignored);
+    QString error;
+    if (!StartListener(port, error)) {
+        m_lastUnreportedError = QStringLiteral("Ошибка перезапуска прослушивателя на порту ") + QString::number(port)
+                                + QStringLiteral(": ") + error;
+    }
 }
 
 void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
@@ -290,8 +298,14 @@ bool Quorvhandler::HandleRequest(const SocketStatePtr &Slot, const MessagePackPt
         return true;
     }
     Pack->SetPacketDirection(pdAnswer);
-    QString ignored;
-    return SendPacket(Slot, *Pack, ignored);
+    // The request came from the peer: nobody here waits for this send, so its failure is kept.
+    QString error;
+    if (!SendPacket(Slot, *Pack, error)) {
+        m_lastUnreportedError = QStringLiteral("Ответ на запрос с кодом ") + QString::number(Pack->GetCode())
+                                + QStringLiteral(" от '") + Slot->RemoteIP + QStringLiteral("' не отправлен: ") + error;
+        return false;
+    }
+    return true;
 }
 
 bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pack, QString &ErrString)

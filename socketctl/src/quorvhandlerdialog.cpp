@@ -73,10 +73,13 @@ SocketStatePtr Quorvhandler::FindOutgoingSlot(const QString &IP)
         // The peer's control answers the probe itself: a connection that died silently shows here
         // instead of failing the real request.
         const MessagePackPtr probe = MakeMessagePacketFromParts(0);
-        QString ignored;
-        if (SendAndReceive(slot, probe, ignored)) {
+        QString error;
+        if (SendAndReceive(slot, probe, error)) {
             return slot;
         }
+        // The dialog goes on over a new connection; why the old one was given up is kept.
+        m_lastUnreportedError = QStringLiteral("Коннекция ") + QString::number(slot->Code) + QStringLiteral(" с '") + IP
+                                + QStringLiteral("' не ответила на проверку: ") + error;
     }
     return nullptr;
 }

@@ -8,6 +8,12 @@
 
 namespace Pelloxan
 {
+namespace
+{
+// The table of slots, written to the data folder on every change, for a person to look at.
+const QString DumpFileName = QStringLiteral("sckdump.txt");
+} // namespace
+
 SocketStatePtr Quorvhandler::NewSlot(bool IsOutgoing, QString &ErrString)
 {
     SocketStatePtr slot = m_slots->Add();
@@ -101,7 +107,7 @@ void Quorvhandler::PurgeSlots()
     }
 }
 
-void Quorvhandler::DumpSlots() const
+void Quorvhandler::DumpSlots()
 {
     QString text;
     for (const SocketStatePtr &slot : *m_slots) {
@@ -114,21 +120,28 @@ void Quorvhandler::DumpSlots() const
                                    slot->RemoteIP};
         text += items.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
     }
-    QString ignored;
-    WriteTextFile(DataFolder::FilePath(QStringLiteral("sckdump.txt")), text, ignored);
+    const QString path = DataFolder::FilePath(DumpFileName);
+    QString error;
+    if (!WriteTextFile(path, text, error)) {
+        m_lastUnreportedError = QStringLiteral("Ошибка записи файла '") + path + QStringLiteral("': ") + error;
+    }
 }
 
 void Quorvhandler::AcceptConnection(qintptr Descriptor)
 {
-    QString ignored;
-    const SocketStatePtr slot = NewSlot(false, ignored);
+    const QString refused = QStringLiteral("Входящее соединение не принято: ");
+    QString error;
+    const SocketStatePtr slot = NewSlot(false, error);
     if (!slot) {
         ::close(static_cast<int>(Descriptor));
+        m_lastUnreportedError = refused + error;
         return;
     }
     if (!slot->Socket->setSocketDescriptor(Descriptor)) {
         ::close(static_cast<int>(Descriptor));
+        error = slot->Socket->errorString();
         FreeSlot(slot);
+        m_lastUnreportedError = refused + error;
         return;
     }
     slot->RemoteIP = DottedAddress(slot->Socket->peerAddress());

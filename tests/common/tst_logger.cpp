@@ -107,8 +107,30 @@ private slots:
     void initFailsInMissingFolder()
     {
         Logger log;
-        QVERIFY(!log.Init(m_dir->filePath(QStringLiteral("missing/qmmain.log"))));
+        const QString name = m_dir->filePath(QStringLiteral("missing/qmmain.log"));
+        QVERIFY(!log.Init(name));
         QVERIFY(log.FileName().isEmpty());
+        QCOMPARE(log.LastError(),
+                 QStringLiteral("Ошибка создания файла лога '") + name + QStringLiteral("': Путь не найден"));
+    }
+
+    // A dropped line leaves its reason; the next line that gets through clears it.
+    void droppedLineTellsWhy()
+    {
+        const QString name = m_dir->filePath(QStringLiteral("qmmain.log"));
+        Logger log;
+        QVERIFY(log.Init(name));
+        QVERIFY(log.LastError().isEmpty());
+        QVERIFY(QFile::remove(name));
+        QVERIFY(QDir().mkdir(name));
+        log.Log(QStringLiteral("lost"), 1);
+        QCOMPARE(log.LastError(),
+                 QStringLiteral("Ошибка открытия файла '") + name
+                     + QStringLiteral("' на запись: Это папка, а не файл"));
+        QVERIFY(QDir().rmdir(name));
+        log.Log(QStringLiteral("kept"), 1);
+        QVERIFY(log.LastError().isEmpty());
+        QCOMPARE(ReadAll(name), Stamp + " i kept\r\n");
     }
 
     // The line goes through at once: no pause, and no other event runs inside Log.

@@ -128,6 +128,9 @@ private slots:
         QVERIFY2(database.IsReady(), qPrintable(database.Error()));
         auto root = Root::Create();
         const QString path = database.FolderPath() + QStringLiteral("/none.dbs");
+        QTest::ignoreMessage(QtWarningMsg,
+                             qPrintable(QStringLiteral("Rollstrake Невозможно открыть файл описания структуры БД: '")
+                                        + path + QStringLiteral("'! Файл '") + path + QStringLiteral("' не найден!")));
         QString error;
         QVERIFY(!root->Start(database.DataSource(), path, error, database.UserName(), database.Password()));
         QCOMPARE(error,

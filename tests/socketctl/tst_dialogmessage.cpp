@@ -6,6 +6,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QTcpServer>
+#include <QTemporaryFile>
 #include <QTimer>
 
 #include <sys/socket.h>
@@ -100,12 +101,45 @@ private slots:
         ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
         QVERIFY(sim);
         QString error;
-        QVERIFY(Dialog(2, 4, error));
-        QVERIFY(Dialog(2, 4, error));
+        QVERIFY2(Dialog(2, 4, error), qPrintable(error));
+        QVERIFY2(Dialog(2, 4, error), qPrintable(error));
         QCOMPARE(Headers(*sim), QList<int>({4, 0, 4}));
         QCOMPARE(sim->ReceivedMessages().at(1).Message, QString());
         QCOMPARE(sim->OpenRawConnections(), 1);
         QCOMPARE(f.Server->SlotCount(), 1);
+    }
+
+    // A reused connection whose probe goes unanswered is given up for a new one, and why is kept.
+    void unansweredProbeOpensANewConnection()
+    {
+        ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
+        QVERIFY(sim);
+        QString error;
+        QVERIFY2(Dialog(2, 4, error), qPrintable(error));
+        QCOMPARE(f.Server->LastUnreportedError(), QString());
+        sim->SetAnswerOnce(0, ClientSim::Silence());
+        const MessagePackPtr answer = Dialog(2, 4, error);
+        QVERIFY2(answer, qPrintable(error));
+        QCOMPARE(f.Server->LastUnreportedError(),
+                 QStringLiteral("Коннекция 1 с '127.0.0.2' не ответила на проверку: "
+                                "Не получен ответ на запрос от удалённого компьютера!"));
+        QCOMPARE(Headers(*sim), QList<int>({4, 0, 4}));
+        QCOMPARE(f.Server->SlotCount(), 1);
+    }
+
+    // A slot dump that cannot be written stops no dialog, and why is kept.
+    void unwritableDumpIsKept()
+    {
+        QTemporaryFile notAFolder;
+        QVERIFY(notAFolder.open());
+        DataFolder::SetDataFolder(notAFolder.fileName());
+        ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
+        QVERIFY(sim);
+        QString error;
+        QVERIFY2(Dialog(2, 4, error), qPrintable(error));
+        QCOMPARE(f.Server->LastUnreportedError(),
+                 QStringLiteral("Ошибка записи файла '") + notAFolder.fileName()
+                     + QStringLiteral("/sckdump.txt': Часть пути не является папкой"));
     }
 
     void settingsFirstOnce()
@@ -268,7 +302,7 @@ private slots:
         // The peer's close leaves the slot in the table, closed and idle, until a purge.
         QCOMPARE(f.Server->SlotCount(), 1);
         QString error;
-        QVERIFY(Dialog(2, 4, error));
+        QVERIFY2(Dialog(2, 4, error), qPrintable(error));
         QCOMPARE(f.Server->SlotCount(), 1);
         QCOMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.2")}));
     }
@@ -326,13 +360,13 @@ private slots:
         const MessagePackPtr answer = Dialog(2, 4, outerError);
         QVERIFY2(answer, qPrintable(outerError));
         QCOMPARE(answer->Message(), QStringLiteral("outer"));
-        QTRY_VERIFY(inner);
+        QTRY_VERIFY2(inner, qPrintable(innerError));
         QCOMPARE(inner->Message(), QStringLiteral("inner"));
         QCOMPARE(Headers(*sim), QList<int>({4, 6}));
         QCOMPARE(f.Server->SlotCount(), 2);
 
         QString error;
-        QVERIFY(Dialog(2, 4, error));
+        QVERIFY2(Dialog(2, 4, error), qPrintable(error));
         QCOMPARE(f.Server->SlotCount(), 1);
         QCOMPARE(Headers(*sim), QList<int>({4, 6, 0, 4}));
         QTRY_COMPARE(sim->OpenRawConnections(), 1);
@@ -350,7 +384,7 @@ private slots:
         QTimer::singleShot(100, this, [&] {
             f.Server->Stop_();
             QString startError;
-            QVERIFY(f.Server->Start(f.Port, startError));
+            QVERIFY2(f.Server->Start(f.Port, startError), qPrintable(startError));
             if (Dialog(3, 4, otherError)) {
                 otherError.clear();
             }
@@ -360,7 +394,7 @@ private slots:
         QCOMPARE(error, QStringLiteral("Не получен ответ на запрос от удалённого компьютера!"));
         QCOMPARE(otherError, QString());
         QCOMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tOUT\tBUSY\tNOT SENDING\t7\t127.0.0.3")}));
-        QVERIFY(Dialog(3, 4, error));
+        QVERIFY2(Dialog(3, 4, error), qPrintable(error));
         QCOMPARE(Headers(*other), QList<int>({4, 0, 4}));
     }
 
@@ -400,8 +434,11 @@ private slots:
         for (int i = 0; i < 1000; ++i) {
             QString error;
             // Every third dialog loses its connection, so slots come and go all the time.
-            if (Dialog(2, i % 3 == 2 ? 5 : 4, error)) {
+            const bool closes = i % 3 == 2;
+            if (Dialog(2, closes ? 5 : 4, error)) {
                 ++answered;
+            } else {
+                QVERIFY2(closes, qPrintable(error));
             }
         }
         QCOMPARE(answered, 667);
