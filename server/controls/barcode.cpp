@@ -2,7 +2,7 @@
 
 #include "controls/focusvalidator.h"
 #include "controls/inputhelpers.h"
-#include "core/twips.h"
+#include "core/widgets/twips.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

@@ -1,6 +1,6 @@
 #include "controls/daysofweek.h"
 
-#include "core/twips.h"
+#include "core/widgets/twips.h"
 
 #include <QCheckBox>
 #include <QGridLayout>

@@ -1,6 +1,6 @@
 #include "controls/executiblefile.h"
 
-#include "core/twips.h"
+#include "core/widgets/twips.h"
 
 #include <QFileDialog>
 #include <QFileInfo>

@@ -1,8 +1,8 @@
 #include "controls/smartcontrolscontainer.h"
 
-#include "core/messagebox.h"
-#include "core/registryserilize.h"
-#include "core/twips.h"
+#include "core/widgets/messagebox.h"
+#include "core/widgets/registryserilize.h"
+#include "core/widgets/twips.h"
 #include "leadingnumber.h"
 
 #include <QFrame>

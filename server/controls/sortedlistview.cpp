@@ -1,7 +1,7 @@
 #include "controls/sortedlistview.h"
 
 #include "controls/inputhelpers.h"
-#include "core/twips.h"
+#include "core/widgets/twips.h"
 
 #include <QCollator>
 #include <QHBoxLayout>

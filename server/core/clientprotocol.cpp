@@ -8,7 +8,7 @@
 #include "core/computerstates.h"
 #include "core/dbvalues.h"
 #include "core/desktopdescription.h"
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 #include "core/mainlog.h"
 #include "core/settingsstore.h"
 #include "datevalue.h"

@@ -2,10 +2,8 @@
 
 #include "core/clientsinfopieces.h"
 #include "core/dbvalues.h"
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 #include "core/settingsstore.h"
-
-#include <QComboBox>
 
 namespace
 {
@@ -56,23 +54,5 @@ void SetClientsInfoString(const QString &Text)
     const QStringList pieces = SplitClientsInfo(Text);
     for (qsizetype k = 0; k < pieces.size(); ++k) {
         SetConfigValue(ClientsInfoKey + QString::number(k + 1), pieces.at(k));
-    }
-}
-
-void FillDesktopsCombo(QComboBox *Combo, bool WithAll)
-{
-    const int selected = Combo->currentIndex();
-    const qint32 remembered = selected >= 0 ? Combo->itemData(selected).toInt() : 0;
-    Combo->clear();
-    if (WithAll) {
-        AddListItem(Combo, QStringLiteral("Все"), 0);
-    }
-    if (const auto desktops = AllRecords(QStringLiteral("Desktops"))) {
-        for (const auto &desktop : *desktops) {
-            AddListItem(Combo, TextValue(*desktop, QStringLiteral("Name")), desktop->Code());
-        }
-    }
-    if (Combo->count() > 0) {
-        Combo->setCurrentIndex(FindListIndexByData(Combo, remembered));
     }
 }

@@ -2,10 +2,7 @@
 
 #include <QString>
 
-class QComboBox;
-
-// Texts prepared for the client computers, the client notice kept in the settings store in pieces,
-// and the combo box of desktops.
+// Texts prepared for the client computers and the client notice kept in the settings store in pieces.
 
 // The text without any "|" (the field separator of the client messages).
 QString RemoveSeparators(const QString &Text);
@@ -20,7 +17,3 @@ QString GetClientsInfoString();
 // Stores the notice in pieces (SplitClientsInfo) under "ClientsInfo1", "ClientsInfo2", …, the empty
 // end piece included; it reads back unchanged.
 void SetClientsInfoString(const QString &Text);
-
-// Refills the combo with "Все" (item data 0) when WithAll and every desktop's name (its code as item
-// data), then selects the item of the code selected before; nothing is selected when it is gone.
-void FillDesktopsCombo(QComboBox *Combo, bool WithAll);

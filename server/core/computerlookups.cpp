@@ -1,9 +1,8 @@
 #include "core/computerlookups.h"
 
 #include "core/dbvalues.h"
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
 #include "core/seancearithmetic.h"
 #include "generalhelpers.h"
 
@@ -176,10 +175,5 @@ void ShowWarning(const QString &Text, qint32 Kind, bool Show)
     if (!Show) {
         return;
     }
-    const QString title = QStringLiteral("Внимание!");
-    if (Kind == 0) {
-        MessageBox::Critical(nullptr, title, Text);
-    } else {
-        MessageBox::Information(nullptr, title, Text);
-    }
+    ShowBox(Kind == 0 ? BoxIcon::Critical : BoxIcon::Information, QStringLiteral("Внимание!"), Text);
 }

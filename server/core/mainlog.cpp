@@ -1,6 +1,6 @@
 #include "core/mainlog.h"
 
-#include "core/messagebox.h"
+#include "core/errorbox.h"
 #include "datafolder.h"
 #include "generalhelpers.h"
 #include "textfiles.h"
@@ -64,9 +64,9 @@ bool InitMainLog()
     if (MainLog().Init(DataFolder::FilePath(name))) {
         return true;
     }
-    MessageBox::Critical(nullptr,
-                         QStringLiteral("Ошибка!"),
-                         QStringLiteral("Невозможно создать файл лога '") + name + QStringLiteral("'!"));
+    ShowBox(BoxIcon::Critical,
+            QStringLiteral("Ошибка!"),
+            QStringLiteral("Невозможно создать файл лога '") + name + QStringLiteral("'!"));
     return false;
 }
 

@@ -1,8 +1,8 @@
-#include "computercontrol.h"
+#include "seances/computercontrol.h"
 
 #include "clock.h"
-#include "tilelook.h"
-#include "tilemenustate.h"
+#include "seances/tilelook.h"
+#include "seances/tilemenustate.h"
 
 #include <QFrame>
 #include <QLabel>

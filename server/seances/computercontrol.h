@@ -1,6 +1,6 @@
 #pragma once
 
-#include "computertile.h"
+#include "seances/computertile.h"
 
 #include <QTimer>
 #include <QWidget>

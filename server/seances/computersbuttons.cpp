@@ -1,7 +1,7 @@
-#include "computersbuttons.h"
+#include "seances/computersbuttons.h"
 
 #include "core/compbuttons.h"
-#include "gridlayout.h"
+#include "seances/gridlayout.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "seancedata.h"
+#include "seances/seancedata.h"
 
 #include <QMap>
 #include <QPointer>
@@ -54,6 +54,10 @@ public:
     std::shared_ptr<CompButtons> GetOnlineButtons();
     // The timer's work: every tile refreshes.
     void RefreshAll();
+    // The owner's unload: stops the refreshes and destroys every tile now, each saving its seance's
+    // traffic, so that nothing a tile reaches has to outlive the panel. Not while a tile waits in
+    // one of its own events (the owner unloads when no network dialog runs).
+    void ReleaseTiles();
 
     int RefreshInterval() const
     {

@@ -1,11 +1,11 @@
-#include "computertile.h"
+#include "seances/computertile.h"
 
 #include "clock.h"
 #include "core/seancearithmetic.h"
 #include "leadingnumber.h"
-#include "tiledecision.h"
-#include "tilefeedback.h"
-#include "tilelook.h"
+#include "seances/tiledecision.h"
+#include "seances/tilefeedback.h"
+#include "seances/tilelook.h"
 
 #include <QPointer>
 

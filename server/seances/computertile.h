@@ -1,8 +1,8 @@
 #pragma once
 
-#include "seancealarm.h"
-#include "seancedata.h"
-#include "trafficcounter.h"
+#include "seances/seancealarm.h"
+#include "seances/seancedata.h"
+#include "seances/trafficcounter.h"
 
 #include <QColor>
 #include <QObject>

@@ -1,4 +1,4 @@
-#include "dbseancedata.h"
+#include "seances/dbseancedata.h"
 
 #include "core/computerlookups.h"
 #include "core/dbvalues.h"

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "seancedata.h"
+#include "seances/seancedata.h"
 
 // The tiles' data in the program's open database, through the settings store and the computer,
 // seance and night lookups.

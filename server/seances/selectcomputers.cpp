@@ -1,8 +1,8 @@
-#include "selectcomputers.h"
+#include "seances/selectcomputers.h"
 
 #include "core/compbuttons.h"
 #include "core/seancearithmetic.h"
-#include "seancedata.h"
+#include "seances/seancedata.h"
 
 void SelectComputers(CompButtons &Buttons,
                      SeanceData &Data,

@@ -1,4 +1,4 @@
-#include "tiledecision.h"
+#include "seances/tiledecision.h"
 
 TileAction DecideTileAction(qint32 ClientState, qint32 ServerSeance, qint32 Mark)
 {

@@ -1,6 +1,6 @@
 #include "controls/smartcontrolscontainer.h"
-#include "core/messagebox.h"
-#include "core/registryserilize.h"
+#include "core/widgets/messagebox.h"
+#include "core/widgets/registryserilize.h"
 #include "rendercheck.h"
 
 #include <QApplication>

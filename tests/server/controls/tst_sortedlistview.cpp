@@ -1,5 +1,5 @@
 #include "controls/sortedlistview.h"
-#include "core/registryserilize.h"
+#include "core/widgets/registryserilize.h"
 #include "rendercheck.h"
 
 #include <QHeaderView>

@@ -3,9 +3,9 @@
 #include "core/clientrequests.h"
 #include "core/computerstates.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
 #include "core/proxycontrol.h"
 #include "core/settingsstore.h"
+#include "core/widgets/messagebox.h"
 #include "coredatabase.h"
 #include "datevalue.h"
 

@@ -1,6 +1,6 @@
 #include "core/computerlookups.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
+#include "core/widgets/messagebox.h"
 #include "coredatabase.h"
 #include "datevalue.h"
 

@@ -1,5 +1,5 @@
 #include "core/mainlog.h"
-#include "core/messagebox.h"
+#include "core/widgets/messagebox.h"
 #include "datafolder.h"
 #include "seances/programtilefeedback.h"
 
