@@ -1,7 +1,10 @@
+#include "clock.h"
 #include "core/clientprotocol.h"
+#include "core/dbvalues.h"
 #include "core/mainlog.h"
 #include "core/widgets/messagebox.h"
 #include "core/window/mainform.h"
+#include "core/window/mainframe.h"
 #include "coredatabase.h"
 #include "socketctl.h"
 #include "testview.h"
@@ -64,6 +67,8 @@ private slots:
     void refusedCloseKeepsRunning();
     void closeWaitsForTheRunningDialog();
     void refusalDuringTheRetryResumesNormalRunning();
+    void trafficIsSavedAtTheEnd_data();
+    void trafficIsSavedAtTheEnd();
     void screenshot();
 
 private:
@@ -101,7 +106,7 @@ void TestMainForm::init()
 
 void TestMainForm::cleanup()
 {
-    if (!m_window->IsUnloaded()) {
+    if (m_window && !m_window->IsUnloaded()) {
         m_window->ForceUnload();
     }
     m_window.reset();
@@ -269,6 +274,42 @@ void TestMainForm::refusalDuringTheRetryResumesNormalRunning()
     m_desktops->Valid = true;
     QVERIFY(m_window->close());
     QVERIFY(m_window->IsUnloaded());
+}
+
+void TestMainForm::trafficIsSavedAtTheEnd_data()
+{
+    QTest::addColumn<bool>("closed");
+    QTest::newRow("window closed") << true;
+    QTest::newRow("window destroyed without its close") << false;
+}
+
+// The tiles save their seance's traffic as they go; whatever they reach must still be there then.
+void TestMainForm::trafficIsSavedAtTheEnd()
+{
+    QFETCH(bool, closed);
+    const qint32 desktop =
+        m_db->Add(QStringLiteral("Desktops"),
+                  {{QStringLiteral("Name"), QStringLiteral("Интернет")}, {QStringLiteral("IsInternet"), 1}});
+    // An address where no client listens: the tile's dialogs fail at once.
+    const qint32 computer =
+        m_db->Add(QStringLiteral("Computers"),
+                  {{QStringLiteral("Num"), 1}, {QStringLiteral("IP"), QStringLiteral("127.0.1.7")}});
+    const qint32 rate = m_db->AddRate(QStringLiteral("Дневной"), 0, 30);
+    const QDateTime now = Clock::Now();
+    const qint32 seance = m_db->AddSeance(computer, desktop, rate, now.addSecs(-600), now.addSecs(3000));
+    GetComputerCode(0, true);
+    m_window->Computers()->LoadSettings();
+    // Counted, though refused: the client is off line.
+    m_window->Computers()->IncreaseCurSeanceTraffic(1, 5000, 700);
+    m_window->Computers()->IncreaseCurSeanceTraffic(1, 2000, 300);
+    if (closed) {
+        QVERIFY(m_window->close());
+    }
+    m_window.reset();
+    const auto record = m_db->Record(QStringLiteral("Seances"), seance);
+    QVERIFY(record);
+    QCOMPARE(MoneyValue(*record, QStringLiteral("Downloaded")), Currency(7000));
+    QCOMPARE(MoneyValue(*record, QStringLiteral("Uploaded")), Currency(1000));
 }
 
 void TestMainForm::screenshot()
