@@ -22,11 +22,12 @@ qint32 SettingNumber(const char *Name)
     return LeadingInteger(GetConfigValue(QString::fromLatin1(Name)));
 }
 
-std::shared_ptr<Rollstrake::DBRecords> AllComputers()
+std::shared_ptr<Rollstrake::DBRecords> AllComputers(const QString &Where)
 {
     QString err;
-    const auto table = DBTable(QStringLiteral("Computers"), err);
-    return table ? table->GetDBRecords(nullptr, err) : nullptr;
+    const auto computers = AllRecords(QStringLiteral("Computers"), err);
+    LogDbError(Where, err);
+    return computers;
 }
 } // namespace
 
@@ -90,7 +91,7 @@ void ClientRequests::StatusCheckTick()
 
 void ClientRequests::PollComputers(bool PollOnline, bool PollOffline)
 {
-    const auto computers = AllComputers();
+    const auto computers = AllComputers(QStringLiteral("Опрос компьютеров"));
     if (!computers) {
         return;
     }
@@ -110,7 +111,7 @@ void ClientRequests::PollComputers(bool PollOnline, bool PollOffline)
 void ClientRequests::UpdateComputersSettings()
 {
     GetComputerCode(0, true);
-    const auto computers = AllComputers();
+    const auto computers = AllComputers(QStringLiteral("Обновление настроек клиентов"));
     if (!computers) {
         return;
     }

@@ -139,6 +139,17 @@ public:
                     {QStringLiteral("Seance"), Seance}});
     }
 
+    // Runs a statement on the open database, as a broken or changed database would be.
+    bool Execute(const QString &Statement)
+    {
+        QString description;
+        if (!Rollstrake::Connection::Current()->Execute(Statement, description)) {
+            qWarning("%s", qPrintable(description));
+            return false;
+        }
+        return true;
+    }
+
     // Makes the database itself refuse the statement (INSERT, UPDATE or DELETE) on the table when
     // the condition over NEW or OLD holds, as a failing disk or a broken constraint would.
     bool AddRefusal(const QString &TableName, const QString &Event, const QString &Condition)
@@ -158,9 +169,7 @@ public:
                               .arg(name, Event, TableName, Condition);
         }
         for (const QString &statement : statements) {
-            QString description;
-            if (!Rollstrake::Connection::Current()->Execute(statement, description)) {
-                qWarning("%s", qPrintable(description));
+            if (!Execute(statement)) {
                 return false;
             }
         }
