@@ -38,6 +38,8 @@ public:
     void SetUserState(qint32 ComputerNum, qint32 Value);
     bool IsInternetAllowed(qint32 ComputerNum) const;
     void ShortcutStarted(qint32 ComputerNum, qint32 ShortcutCode);
+    // A SeanceMark for every tile: smTimes when seances or the internet settings changed, smDesktop
+    // when the desktops changed (every seance is sent again with its desktop).
     void SeanceChanged(qint32 Kind);
     // Re-reads "SeancesRefreshInterval" (seconds).
     void SetIntervals();

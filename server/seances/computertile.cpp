@@ -103,7 +103,7 @@ void ComputerTile::RunRefresh()
         return;
     }
     const qint32 server = seance ? seance->Code : 0;
-    if (server != m_traffic.SeanceCode() || m_mark == 2) {
+    if (server != m_traffic.SeanceCode() || m_mark == smDesktop) {
         SaveSeanceTraffic();
         if (server > 0 && server != m_traffic.SeanceCode()) {
             emit TakingOverSeance(server);
@@ -113,7 +113,7 @@ void ComputerTile::RunRefresh()
         }
         LoadSeanceTraffic(server);
     }
-    if (m_mark != 0) {
+    if (m_mark != smNone) {
         RecalcTrafficLimits();
     }
     ShowSeanceState(seance);
@@ -167,7 +167,7 @@ void ComputerTile::SetState(qint32 State)
     const bool offlineChange = State == netStateOffline || m_state == netStateOffline;
     m_state = State;
     if (!offlineChange) {
-        m_mark = 0;
+        m_mark = smNone;
     }
     m_startedShortcut.clear();
     NotifyChanged();
@@ -243,7 +243,7 @@ void ComputerTile::RaiseBeginSeance(qint32 SeanceCode, bool WithDesktop)
         return;
     }
     SetState(SeanceCode);
-    m_mark = 0;
+    m_mark = smNone;
 }
 
 void ComputerTile::CheckForeignSeance()

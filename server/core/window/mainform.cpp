@@ -14,6 +14,7 @@
 #include "core/window/modetabbar.h"
 #include "seances/computersframe.h"
 #include "seances/dbseancedata.h"
+#include "seances/tiledecision.h"
 #include "sizehooks.h"
 #include "socketctl.h"
 
@@ -258,12 +259,12 @@ void MainForm::ViewChanged()
 
 void MainForm::DesktopsChanged()
 {
-    m_MainFrame->SeanceChanged(2);
+    m_MainFrame->SeanceChanged(smDesktop);
 }
 
 void MainForm::SeancesChanged()
 {
-    m_MainFrame->SeanceChanged(1);
+    m_MainFrame->SeanceChanged(smTimes);
 }
 
 void MainForm::UpdateComputersSettings()
@@ -276,7 +277,7 @@ void MainForm::UpdateInternet()
     if (m_Proxy) {
         m_Requests->InitProxy(*m_Proxy);
     }
-    m_MainFrame->SeanceChanged(1);
+    m_MainFrame->SeanceChanged(smTimes);
 }
 
 Quorvhandler *MainForm::Control() const

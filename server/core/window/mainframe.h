@@ -31,7 +31,8 @@ public:
     bool IsInternetAllowed(qint32 ComputerNum) override;
     bool IncreaseCurSeanceTraffic(qint32 ComputerNum, qint32 Download, qint32 Upload) override;
 
-    // 1: seances or the internet settings changed; 2: the desktops changed (seances are sent again).
+    // A SeanceMark for every tile: smTimes when seances or the internet settings changed, smDesktop
+    // when the desktops changed (every seance is sent again with its desktop).
     void SeanceChanged(qint32 Kind);
     // Re-reads the refresh interval of the panel.
     void SetIntervals();
