@@ -3,6 +3,8 @@
 #include "connection.h"
 #include "core/computerlookups.h"
 #include "core/dbvalues.h"
+#include "core/mainlog.h"
+#include "core/settingsstore.h"
 #include "datafolder.h"
 #include "entitylib.h"
 #include "testdatabase.h"
@@ -44,6 +46,21 @@ public:
             return false;
         }
         GetComputerCode(0, true);
+        return true;
+    }
+
+    // The database as the program has it once started: the main log in the data folder and the
+    // default settings written.
+    bool StartAsProgram(QString &ErrString)
+    {
+        if (!Start(ErrString)) {
+            return false;
+        }
+        if (!InitMainLog()) {
+            ErrString = QStringLiteral("the main log cannot be made");
+            return false;
+        }
+        SetDefaultSettings();
         return true;
     }
 

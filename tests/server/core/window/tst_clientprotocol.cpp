@@ -10,6 +10,7 @@
 #include "core/window/mainframe.h"
 #include "coredatabase.h"
 #include "datevalue.h"
+#include "mainlogtext.h"
 #include "seances/computersframe.h"
 #include "textdates.h"
 
@@ -90,9 +91,7 @@ void TestClientProtocol::init()
     Clock::SetNow(DateValue::Make(2026, 3, 5, 14, 0, 0));
     m_db = std::make_unique<CoreDatabase>();
     QString err;
-    QVERIFY2(m_db->Start(err), qPrintable(err));
-    QVERIFY(InitMainLog());
-    SetDefaultSettings();
+    QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
     m_first = AddComputer(1, ClientIP(0));
     m_second = AddComputer(2, ClientIP(1));
     GetComputerCode(0, true);
@@ -399,9 +398,7 @@ void TestClientProtocol::backgroundFailuresShareOneBox()
     });
     QTRY_VERIFY_WITH_TIMEOUT(!BackgroundErrorShown(), 3000);
     QCOMPARE(MessageBox::TakeRecords().size(), 1);
-    QFile log(DataFolder::FilePath(QStringLiteral("qmmain.log")));
-    QVERIFY(log.open(QIODevice::ReadOnly));
-    QCOMPARE(QString::fromUtf8(log.readAll()).count(QStringLiteral("! Не получен ответ на запрос")), 2);
+    QCOMPARE(MainLogText().count(QStringLiteral("! Не получен ответ на запрос")), 2);
 }
 
 QTEST_MAIN(TestClientProtocol)

@@ -6,6 +6,7 @@
 #include "core/window/mainform.h"
 #include "core/window/mainframe.h"
 #include "coredatabase.h"
+#include "mainlogtext.h"
 #include "socketctl.h"
 #include "testview.h"
 
@@ -73,7 +74,6 @@ private slots:
 
 private:
     bool LoadWindow();
-    QStringList LogLines() const;
     CloseDuringDialog CloseInsideDialog(const QString &IP);
 
     std::unique_ptr<CoreDatabase> m_db;
@@ -122,21 +122,6 @@ bool TestMainForm::LoadWindow()
     }
     m_window->show();
     return QTest::qWaitForWindowExposed(m_window.get());
-}
-
-QStringList TestMainForm::LogLines() const
-{
-    QFile file(DataFolder::FilePath(QStringLiteral("qmmain.log")));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QStringList lines;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"))) {
-        if (!line.isEmpty()) {
-            lines.append(line);
-        }
-    }
-    return lines;
 }
 
 void TestMainForm::firstViewAndWindow()
@@ -220,7 +205,7 @@ void TestMainForm::refusedCloseKeepsRunning()
     m_desktops->Valid = true;
     QVERIFY(m_window->close());
     QVERIFY(m_window->IsUnloaded());
-    QCOMPARE(LogLines().last().mid(20), QStringLiteral("i Выход"));
+    QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
 }
 
 CloseDuringDialog TestMainForm::CloseInsideDialog(const QString &IP)
@@ -252,7 +237,7 @@ void TestMainForm::closeWaitsForTheRunningDialog()
     QVERIFY(!m_window->isVisible());
     QVERIFY(!m_window->ShutdownTimer()->isActive());
     QCOMPARE(m_window->Control()->GetListenerPort(), 0);
-    QCOMPARE(LogLines().last().mid(20), QStringLiteral("i Выход"));
+    QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
 }
 
 void TestMainForm::refusalDuringTheRetryResumesNormalRunning()

@@ -5,6 +5,7 @@
 #include "core/window/program.h"
 #include "datafolder.h"
 #include "entitylib.h"
+#include "mainlogtext.h"
 #include "testdatabase.h"
 
 #include <QFile>
@@ -34,7 +35,6 @@ private slots:
 
 private:
     ProgramOptions Options(const TestDatabase &Database) const;
-    QStringList LogLines() const;
 
     QTemporaryDir m_config;
 };
@@ -61,21 +61,6 @@ ProgramOptions TestProgram::Options(const TestDatabase &Database) const
     options.ListenerPort = 0;
     options.BindAddress = QHostAddress(QStringLiteral("127.0.0.1"));
     return options;
-}
-
-QStringList TestProgram::LogLines() const
-{
-    QFile file(DataFolder::FilePath(QStringLiteral("qmmain.log")));
-    if (!file.open(QIODevice::ReadOnly)) {
-        return {};
-    }
-    QStringList lines;
-    for (const QString &line : QString::fromUtf8(file.readAll()).split(QStringLiteral("\r\n"))) {
-        if (!line.isEmpty()) {
-            lines.append(line.mid(20));
-        }
-    }
-    return lines;
 }
 
 void TestProgram::logSwitch_data()
@@ -112,7 +97,7 @@ void TestProgram::startsOnAnEmptyDatabase()
         QCOMPARE(table->GetDBRecords(nullptr, err)->Count(), 12);
         QVERIFY(program.Window()->close());
     }
-    const QStringList lines = LogLines();
+    const QStringList lines = MainLogEntries();
     QCOMPARE(lines.first(), QStringLiteral("i Запуск"));
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
     SetLoggingEnabled(false);
@@ -139,7 +124,7 @@ void TestProgram::indexesTheLookupsOfEveryRefresh()
         QVERIFY2(names.contains(QStringLiteral("IX_NightReserves_Computer_NightDate")), qPrintable(names.join(' ')));
         QVERIFY(program.Window()->close());
     }
-    const QStringList lines = LogLines();
+    const QStringList lines = MainLogEntries();
     QCOMPARE(lines.filter(QStringLiteral("индекс")), QStringList());
     QCOMPARE(lines.filter(QStringLiteral("не найден")), QStringList());
 }
@@ -161,7 +146,7 @@ void TestProgram::databaseThatCannotBeOpened()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().Icon, QMessageBox::Critical);
     QVERIFY(!boxes.first().Text.isEmpty());
-    QCOMPARE(LogLines(), (QStringList{QStringLiteral("i Запуск"), QStringLiteral("i Выход")}));
+    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), QStringLiteral("i Выход")}));
 }
 
 void TestProgram::secondInstanceAndTermination()
@@ -204,7 +189,7 @@ void TestProgram::secondInstanceAndTermination()
         QVERIFY(!Rollstrake::Root::StartedRoot());
     }
     QCOMPARE(first.state(), QProcess::Running);
-    QCOMPARE(LogLines(),
+    QCOMPARE(MainLogEntries(),
              (QStringList{QStringLiteral("i Запуск"),
                           QStringLiteral("i Запуск"),
                           QStringLiteral("i Программа уже запущенна!"),
@@ -214,8 +199,8 @@ void TestProgram::secondInstanceAndTermination()
     QVERIFY(first.waitForFinished(10000));
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
-    QCOMPARE(LogLines().last(), QStringLiteral("i Выход"));
-    QCOMPARE(LogLines().size(), 5);
+    QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
+    QCOMPARE(MainLogEntries().size(), 5);
 }
 
 void TestProgram::listenerThatCannotStart()
@@ -235,7 +220,7 @@ void TestProgram::listenerThatCannotStart()
     const auto boxes = MessageBox::TakeRecords();
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes.first().Text.startsWith(QStringLiteral("Не удалось запустить прослушиватель: ")));
-    const QStringList lines = LogLines();
+    const QStringList lines = MainLogEntries();
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(1), QStringLiteral("! ") + boxes.first().Text);
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
