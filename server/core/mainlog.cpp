@@ -5,6 +5,8 @@
 #include "generalhelpers.h"
 #include "textfiles.h"
 
+#include <QSet>
+
 namespace
 {
 // The logs outlive static destruction on purpose: they are released by the program's unload, and a
@@ -22,7 +24,8 @@ bool &LoggingFlag()
 }
 
 // Writes to the log of one connection, making its folder and file the first time. A line whose
-// folder or file cannot be made is dropped and nothing is kept, so the next line tries again.
+// folder or file cannot be made is dropped and nothing is kept, so the next line tries again; the
+// main log says why once per file.
 void LogToConnection(LoggerCollection &logs,
                      const QString &folderName,
                      const QString &filePrefix,
@@ -37,11 +40,18 @@ void LogToConnection(LoggerCollection &logs,
     std::shared_ptr<Logger> log = GetCollectionItem(logs, key);
     if (!log) {
         const QString folder = DataFolder::FilePath(folderName);
+        const QString fileName =
+            folder + QLatin1Char('/') + filePrefix + QString::number(ConnectionID) + QStringLiteral(".log");
         QString error;
         auto created = std::make_shared<Logger>();
-        if (!MakeDirectoryPath(folder, error)
-            || !created->Init(folder + QLatin1Char('/') + filePrefix + QString::number(ConnectionID)
-                              + QStringLiteral(".log"))) {
+        if (!MakeDirectoryPath(folder, error) || !created->Init(fileName)) {
+            static QSet<QString> reported;
+            if (!reported.contains(fileName)) {
+                reported.insert(fileName);
+                MainLog().Log(QStringLiteral("Невозможно создать файл лога '") + fileName + QStringLiteral("'")
+                                  + (error.isEmpty() ? QString() : QStringLiteral(": ") + error),
+                              0);
+            }
             return;
         }
         log = logs[key] = created;
