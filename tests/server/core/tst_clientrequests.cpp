@@ -212,22 +212,25 @@ void TestClientRequests::proxyFollowsTheSettings()
     SetConfigValue(QStringLiteral("OuterProxyIP"), QStringLiteral("10.1.1.1"));
     SetConfigValue(QStringLiteral("OuterProxyPort"), QStringLiteral("3128"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls, (QStringList{"timeout 5", "outer 10.1.1.1", "outer port 3128"}));
+    QCOMPARE(proxy.Calls,
+             (QStringList{QStringLiteral("timeout 5"),
+                          QStringLiteral("outer 10.1.1.1"),
+                          QStringLiteral("outer port 3128")}));
     proxy.Calls.clear();
     SetConfigValue(QStringLiteral("InternetAvailable"), QStringLiteral("1"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls.mid(3), QStringList{"start 6666"});
+    QCOMPARE(proxy.Calls.mid(3), QStringList{QStringLiteral("start 6666")});
     proxy.Calls.clear();
     m_requests->InitProxy(proxy);
     QCOMPARE(proxy.Calls.size(), 3);
     proxy.Calls.clear();
     SetConfigValue(QStringLiteral("ProxyPort"), QStringLiteral("7777"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls.mid(3), (QStringList{"shutdown", "start 7777"}));
+    QCOMPARE(proxy.Calls.mid(3), (QStringList{QStringLiteral("shutdown"), QStringLiteral("start 7777")}));
     proxy.Calls.clear();
     SetConfigValue(QStringLiteral("InternetAvailable"), QStringLiteral("0"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls.mid(3), QStringList{"shutdown"});
+    QCOMPARE(proxy.Calls.mid(3), QStringList{QStringLiteral("shutdown")});
 }
 
 void TestClientRequests::proxyThatCannotStart()

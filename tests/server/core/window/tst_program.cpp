@@ -67,12 +67,16 @@ void TestProgram::logSwitch_data()
 {
     QTest::addColumn<QStringList>("arguments");
     QTest::addColumn<bool>("logging");
-    QTest::newRow("none") << QStringList{"quillmarsh"} << false;
-    QTest::newRow("lower case") << QStringList{"quillmarsh", "-log"} << true;
-    QTest::newRow("capitals") << QStringList{"quillmarsh", "-LOG"} << true;
-    QTest::newRow("inside an argument") << QStringList{"quillmarsh", "/tmp/a-logbook"} << true;
-    QTest::newRow("split over two") << QStringList{"quillmarsh", "-lo", "g"} << false;
-    QTest::newRow("program name only") << QStringList{"/opt/x-log/quillmarsh"} << false;
+    QTest::newRow("none") << QStringList{QStringLiteral("quillmarsh")} << false;
+    QTest::newRow("lower case") << QStringList{QStringLiteral("quillmarsh"), QStringLiteral("-log")} << true;
+    QTest::newRow("capitals") << QStringList{QStringLiteral("quillmarsh"), QStringLiteral("-LOG")} << true;
+    QTest::newRow("inside an argument") << QStringList{QStringLiteral("quillmarsh"), QStringLiteral("/tmp/a-logbook")}
+                                        << true;
+    QTest::newRow("split over two") << QStringList{QStringLiteral("quillmarsh"),
+                                                   QStringLiteral("-lo"),
+                                                   QStringLiteral("g")}
+                                    << false;
+    QTest::newRow("program name only") << QStringList{QStringLiteral("/opt/x-log/quillmarsh")} << false;
 }
 
 void TestProgram::logSwitch()
@@ -120,8 +124,8 @@ void TestProgram::indexesTheLookupsOfEveryRefresh()
         while (query.next()) {
             names << query.value(0).toString();
         }
-        QVERIFY2(names.contains(QStringLiteral("IX_Seances_Computer_EndDate")), qPrintable(names.join(' ')));
-        QVERIFY2(names.contains(QStringLiteral("IX_NightReserves_Computer_NightDate")), qPrintable(names.join(' ')));
+        QVERIFY2(names.contains(QStringLiteral("IX_Seances_Computer_EndDate")), qPrintable(names.join(u' ')));
+        QVERIFY2(names.contains(QStringLiteral("IX_NightReserves_Computer_NightDate")), qPrintable(names.join(u' ')));
         QVERIFY(program.Window()->close());
     }
     const QStringList lines = MainLogEntries();
@@ -146,7 +150,7 @@ void TestProgram::databaseThatCannotBeOpened()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().Icon, QMessageBox::Critical);
     QVERIFY(!boxes.first().Text.isEmpty());
-    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), QStringLiteral("i Выход")}));
+    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i ЗапускQStringLiteral("), QStringLiteral(")i Выход")}));
 }
 
 void TestProgram::secondInstanceAndTermination()
@@ -190,10 +194,10 @@ void TestProgram::secondInstanceAndTermination()
     }
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(MainLogEntries(),
-             (QStringList{QStringLiteral("i Запуск"),
-                          QStringLiteral("i Запуск"),
-                          QStringLiteral("i Программа уже запущенна!"),
-                          QStringLiteral("i Выход")}));
+             (QStringList{QStringLiteral("i ЗапускQStringLiteral("),
+                          QStringLiteral(")i ЗапускQStringLiteral("),
+                          QStringLiteral(")i Программа уже запущенна!QStringLiteral("),
+                          QStringLiteral(")i Выход")}));
 
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
     QVERIFY(first.waitForFinished(10000));
