@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -107,7 +108,8 @@ void Date::SetValue(const QVariant &Value)
 
 void Date::SetPickerValue(const QDateTime &Value)
 {
-    m_Setting = true;
+    const QSignalBlocker pickerBlocker(m_Picker);
+    const QSignalBlocker checkBlocker(m_Check);
     m_Picker->setDate(Clock::Now().date());
     if (Value.isValid()) {
         m_Check->setChecked(true);
@@ -117,7 +119,7 @@ void Date::SetPickerValue(const QDateTime &Value)
     } else {
         m_Check->setChecked(true);
     }
-    m_Setting = false;
+    m_Picker->setEnabled(m_Check->isChecked() && isEnabled());
     UpdateDayStepper();
 }
 
@@ -164,7 +166,5 @@ void Date::UpdateDayStepper()
 void Date::OnPickerChanged()
 {
     UpdateDayStepper();
-    if (!m_Setting) {
-        emit Changed();
-    }
+    emit Changed();
 }

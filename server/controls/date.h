@@ -72,5 +72,4 @@ private:
     qint32 m_ValueType = 0;
     bool m_Required = false;
     bool m_Slider = false;
-    bool m_Setting = false;
 };

@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 ExecutibleFile::ExecutibleFile(QWidget *Parent)
@@ -26,11 +27,7 @@ ExecutibleFile::ExecutibleFile(QWidget *Parent)
     setMinimumWidth(Twips::ToPixels(500));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(m_BrowseButton, &QToolButton::clicked, this, &ExecutibleFile::Browse);
-    connect(m_TextBox, &QLineEdit::textChanged, this, [this] {
-        if (!m_Setting) {
-            emit Changed();
-        }
-    });
+    connect(m_TextBox, &QLineEdit::textChanged, this, &ExecutibleFile::Changed);
 }
 
 QString ExecutibleFile::Value() const
@@ -40,9 +37,8 @@ QString ExecutibleFile::Value() const
 
 void ExecutibleFile::SetValue(const QString &Value)
 {
-    m_Setting = true;
+    const QSignalBlocker blocker(m_TextBox);
     m_TextBox->setText(Value);
-    m_Setting = false;
 }
 
 QStringList ExecutibleFile::NameFilters() const

@@ -53,5 +53,4 @@ private:
     QToolButton *m_BrowseButton;
     QString m_Caption = QStringLiteral("Выбор приложения");
     QString m_Filter = QStringLiteral("Executable (*.exe)|*.exe");
-    bool m_Setting = false;
 };

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -70,16 +71,15 @@ QString IPAddress::Value() const
 
 void IPAddress::SetValue(const QString &Text)
 {
-    m_Setting = true;
     qint32 position = 1;
     QString part;
     for (QLineEdit *box : m_IPNum) {
         if (!GetNextToken(Text, position, part, QStringLiteral("."))) {
             break;
         }
+        const QSignalBlocker blocker(box);
         box->setText(BoxNumber(part));
     }
-    m_Setting = false;
 }
 
 bool IPAddress::Enabled() const
@@ -109,18 +109,11 @@ bool IPAddress::eventFilter(QObject *Watched, QEvent *Event)
 
 void IPAddress::OnBoxChanged(int Index)
 {
-    if (m_Guard) {
-        return;
-    }
     QLineEdit *box = m_IPNum.at(static_cast<size_t>(Index));
     const QString number = BoxNumber(box->text());
     if (number != box->text()) {
-        m_Guard = true;
+        const QSignalBlocker blocker(box);
         box->setText(number);
-        m_Guard = false;
-    }
-    if (m_Setting) {
-        return;
     }
     emit Changed();
     if (number.size() == 3 && Index < 3) {

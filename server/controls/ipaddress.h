@@ -43,6 +43,4 @@ private:
 
     std::array<QLineEdit *, 4> m_IPNum{};
     std::array<QLabel *, 3> m_Separ{};
-    bool m_Setting = false;
-    bool m_Guard = false;
 };

@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -108,9 +109,8 @@ Currency Numeric::Value() const
 
 void Numeric::SetValue(Currency Value)
 {
-    m_Setting = true;
+    const QSignalBlocker blocker(m_TextBox);
     m_TextBox->setText(Format(Clamped(Value)));
-    m_Setting = false;
 }
 
 void Numeric::SetValue(double Value)
@@ -203,8 +203,8 @@ bool Numeric::HandleKey(QKeyEvent *Event)
     if (keyCode == 0 && pressed != 0) {
         return true;
     }
-    if (keyCode == 38 || keyCode == 40) {
-        Step(keyCode == 38 ? 1 : -1);
+    if (keyCode == InputHelpers::vkUp || keyCode == InputHelpers::vkDown) {
+        Step(keyCode == InputHelpers::vkUp ? 1 : -1);
         return true;
     }
     return false;
@@ -212,13 +212,8 @@ bool Numeric::HandleKey(QKeyEvent *Event)
 
 void Numeric::OnTextChanged()
 {
-    if (m_Guard) {
-        return;
-    }
     ApplyTextRule();
-    if (!m_Setting) {
-        emit Changed();
-    }
+    emit Changed();
 }
 
 QString Numeric::NormalizedText(const QString &Text) const
@@ -269,9 +264,10 @@ void Numeric::ApplyTextRule()
     if (normalized == text) {
         return;
     }
-    m_Guard = true;
-    m_TextBox->setText(normalized);
-    m_Guard = false;
+    {
+        const QSignalBlocker blocker(m_TextBox);
+        m_TextBox->setText(normalized);
+    }
     // The caret stays after the same digit, whatever group separators the rewrite added or took away.
     int caret = 0;
     for (int counted = 0; caret < normalized.size() && counted < before; ++caret) {

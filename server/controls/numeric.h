@@ -128,6 +128,4 @@ private:
     Currency m_MaxValue;
     Currency m_MinValue;
     QString m_Mask;
-    bool m_Setting = false;
-    bool m_Guard = false;
 };

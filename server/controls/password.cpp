@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -25,10 +26,8 @@ Password::Password(QWidget *Parent)
     layout->addWidget(m_TextBox);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(m_TextBox, &QLineEdit::textChanged, this, [this] {
-        if (!m_Setting) {
-            m_Edited = true;
-            emit Changed();
-        }
+        m_Edited = true;
+        emit Changed();
     });
 }
 
@@ -39,11 +38,10 @@ QString Password::Value() const
 
 void Password::SetValue(const QString &Value)
 {
-    m_Setting = true;
+    const QSignalBlocker blocker(m_TextBox);
     m_Stored = Value;
     m_TextBox->setText(Value.isEmpty() ? QString() : Filler);
     m_Edited = false;
-    m_Setting = false;
 }
 
 bool Password::Enabled() const

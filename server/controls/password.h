@@ -33,5 +33,4 @@ private:
     QLineEdit *m_TextBox;
     QString m_Stored;
     bool m_Edited = false;
-    bool m_Setting = false;
 };

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -68,16 +69,14 @@ bool String::eventFilter(QObject *Watched, QEvent *Event)
 
 void String::OnTextChanged()
 {
-    if (m_Guard) {
-        return;
-    }
     if (m_UpperCase) {
         const QString upper = InputHelpers::DisplayLocale().toUpper(m_TextBox->text());
         if (upper != m_TextBox->text()) {
             const int caret = m_TextBox->cursorPosition();
-            m_Guard = true;
-            m_TextBox->setText(upper);
-            m_Guard = false;
+            {
+                const QSignalBlocker blocker(m_TextBox);
+                m_TextBox->setText(upper);
+            }
             m_TextBox->setCursorPosition(caret);
         }
     }

@@ -58,5 +58,4 @@ private:
 
     QLineEdit *m_TextBox;
     bool m_UpperCase = false;
-    bool m_Guard = false;
 };

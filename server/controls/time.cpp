@@ -6,6 +6,7 @@
 #include "textdates.h"
 
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QTimeEdit>
 
 Time::Time(QWidget *Parent)
@@ -21,11 +22,7 @@ Time::Time(QWidget *Parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_Picker);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    connect(m_Picker, &QTimeEdit::timeChanged, this, [this] {
-        if (!m_Setting) {
-            emit Changed();
-        }
-    });
+    connect(m_Picker, &QTimeEdit::timeChanged, this, &Time::Changed);
 }
 
 QDateTime Time::Value() const
@@ -37,9 +34,8 @@ QDateTime Time::Value() const
 void Time::SetValue(const QDateTime &Value)
 {
     const QDateTime onZeroDate = SetTimeOnDate(Value, DateValue::Zero());
-    m_Setting = true;
+    const QSignalBlocker blocker(m_Picker);
     m_Picker->setTime(onZeroDate.isValid() ? onZeroDate.time() : QTime(0, 0));
-    m_Setting = false;
 }
 
 void Time::SetValue(const QString &Text)

@@ -36,5 +36,4 @@ signals:
 
 private:
     QTimeEdit *m_Picker;
-    bool m_Setting = false;
 };
