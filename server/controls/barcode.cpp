@@ -11,11 +11,12 @@
 Barcode::Barcode(QWidget *Parent)
     : QWidget(Parent)
     , m_Text(new QLineEdit(this))
+    , m_Validator(new FocusValidator(m_Text))
 {
     m_Text->setObjectName(QStringLiteral("Text"));
     m_Text->installEventFilter(this);
     InputHelpers::SelectAllOnEntry(m_Text);
-    connect(new FocusValidator(m_Text), &FocusValidator::Validate, this, &Barcode::Validate);
+    connect(m_Validator, &FocusValidator::Validate, this, &Barcode::Validate);
     setFocusProxy(m_Text);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -23,6 +24,13 @@ Barcode::Barcode(QWidget *Parent)
     // 285 twips, or the box's own height where its style needs more.
     setFixedHeight(qMax(Twips::ToPixels(285), m_Text->sizeHint().height()));
     connect(m_Text, &QLineEdit::textChanged, this, &Barcode::OnTextChanged);
+}
+
+Barcode::~Barcode()
+{
+    // The focus leaves the inner box as the input goes away: that is no edit to validate, and the
+    // handlers of Validate would run against a half-destroyed input.
+    delete m_Validator;
 }
 
 bool Barcode::Enabled() const

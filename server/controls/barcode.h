@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class FocusValidator;
 class QLineEdit;
 
 // Card barcode input, typed or scanned: blanks around the text and every "-", "," and "." are
@@ -12,6 +13,7 @@ class Barcode final : public QWidget
 
 public:
     explicit Barcode(QWidget *Parent = nullptr);
+    ~Barcode() override;
 
     bool Enabled() const;
     void SetEnabled(bool Value);
@@ -39,5 +41,6 @@ private:
     void OnTextChanged();
 
     QLineEdit *m_Text;
+    FocusValidator *m_Validator;
     bool m_Busy = false;
 };

@@ -20,6 +20,7 @@ Duration::Duration(QWidget *Parent)
     : QWidget(Parent)
     , m_Time(new DurationSpinBox(this))
     , m_SignBtn(new QPushButton(Plus, this))
+    , m_Validator(new FocusValidator(m_Time))
 {
     m_Time->setObjectName(QStringLiteral("dtTime"));
     m_SignBtn->setObjectName(QStringLiteral("SignBtn"));
@@ -37,12 +38,19 @@ Duration::Duration(QWidget *Parent)
 
     m_Time->installEventFilter(this);
     m_SignBtn->installEventFilter(this);
-    connect(new FocusValidator(m_Time), &FocusValidator::Validate, this, &Duration::ValidateMe);
+    connect(m_Validator, &FocusValidator::Validate, this, &Duration::ValidateMe);
     connect(m_Time, &QSpinBox::valueChanged, this, &Duration::Changed);
     connect(m_SignBtn, &QPushButton::clicked, this, [this] {
         m_SignBtn->setText(m_SignBtn->text() == Plus ? Minus : Plus);
         emit Changed();
     });
+}
+
+Duration::~Duration()
+{
+    // The focus leaves the inner box as the input goes away: that is no edit to validate, and the
+    // handlers of Validate would run against a half-destroyed input.
+    delete m_Validator;
 }
 
 bool Duration::Enabled() const

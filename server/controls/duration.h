@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class DurationSpinBox;
+class FocusValidator;
 class QKeyEvent;
 class QPushButton;
 
@@ -14,6 +15,7 @@ class Duration final : public QWidget
 
 public:
     explicit Duration(QWidget *Parent = nullptr);
+    ~Duration() override;
 
     bool Enabled() const;
     void SetEnabled(bool Value);
@@ -43,5 +45,6 @@ protected:
 private:
     DurationSpinBox *m_Time;
     QPushButton *m_SignBtn;
+    FocusValidator *m_Validator;
     bool m_SignVisible = false;
 };

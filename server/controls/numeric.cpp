@@ -61,6 +61,7 @@ Currency Abs(Currency Value)
 Numeric::Numeric(QWidget *Parent)
     : QWidget(Parent)
     , m_TextBox(new QLineEdit(QStringLiteral("0"), this))
+    , m_Validator(new FocusValidator(m_TextBox))
     , m_MaxValue(999999999)
     , m_MinValue(-999999999)
 {
@@ -69,7 +70,7 @@ Numeric::Numeric(QWidget *Parent)
     m_TextBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_TextBox->installEventFilter(this);
     InputHelpers::SelectAllOnEntry(m_TextBox);
-    connect(new FocusValidator(m_TextBox), &FocusValidator::Validate, this, &Numeric::Validate);
+    connect(m_Validator, &FocusValidator::Validate, this, &Numeric::Validate);
     setFocusProxy(m_TextBox);
 
     auto *upDown = new QWidget(this);
@@ -99,6 +100,13 @@ Numeric::Numeric(QWidget *Parent)
     NormalizeNumericLimits();
     UpdateUpDown();
     connect(m_TextBox, &QLineEdit::textChanged, this, &Numeric::OnTextChanged);
+}
+
+Numeric::~Numeric()
+{
+    // The focus leaves the inner box as the input goes away: that is no edit to validate, and the
+    // handlers of Validate would run against a half-destroyed input.
+    delete m_Validator;
 }
 
 Currency Numeric::Value() const

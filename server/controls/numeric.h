@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class FocusValidator;
 class QKeyEvent;
 class QLineEdit;
 class QToolButton;
@@ -17,6 +18,7 @@ class Numeric final : public QWidget
 
 public:
     explicit Numeric(QWidget *Parent = nullptr);
+    ~Numeric() override;
 
     // The number shown.
     Currency Value() const;
@@ -119,6 +121,7 @@ private:
     bool HandleKey(QKeyEvent *Event);
 
     QLineEdit *m_TextBox;
+    FocusValidator *m_Validator;
     QToolButton *m_Up;
     QToolButton *m_Down;
     qint32 m_PrecOrder = 0;

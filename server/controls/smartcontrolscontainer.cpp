@@ -113,18 +113,18 @@ bool SmartControlsContainer::eventFilter(QObject *Watched, QEvent *Event)
     if (Watched != m_Separator || m_Orientation == NotArranged) {
         return QWidget::eventFilter(Watched, Event);
     }
-    const auto *mouse = static_cast<QMouseEvent *>(Event);
     switch (Event->type()) {
     case QEvent::MouseButtonPress:
-        if (mouse->button() == Qt::LeftButton) {
+        if (static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton) {
             m_Dragging = true;
             PaintBar(palette().color(QPalette::Dark));
         }
         return true;
-    case QEvent::MouseMove:
+    case QEvent::MouseMove: {
         if (!m_Dragging) {
             return false;
         }
+        const auto *mouse = static_cast<QMouseEvent *>(Event);
         if (mouse->buttons() & Qt::LeftButton) {
             const int offset =
                 m_Orientation == SideBySide ? mouse->position().toPoint().x() : mouse->position().toPoint().y();
@@ -133,8 +133,9 @@ bool SmartControlsContainer::eventFilter(QObject *Watched, QEvent *Event)
             EndDragging();
         }
         return true;
+    }
     case QEvent::MouseButtonRelease:
-        if (mouse->button() == Qt::LeftButton) {
+        if (static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton) {
             EndDragging();
         }
         return true;
