@@ -24,7 +24,7 @@ public:
 
     QLineEdit *TextBox() const
     {
-        return m_Text;
+        return m_text;
     }
 
 signals:
@@ -40,7 +40,7 @@ protected:
 private:
     void OnTextChanged();
 
-    QLineEdit *m_Text;
-    FocusValidator *m_Validator;
-    bool m_Busy = false;
+    QLineEdit *m_text;
+    FocusValidator *m_validator;
+    bool m_busy = false;
 };

@@ -28,7 +28,7 @@ public:
     // The sign button is shown; without it the value is never negative.
     bool SignVisible() const
     {
-        return m_SignVisible;
+        return m_signVisible;
     }
 
     void SetSignVisible(bool Value);
@@ -43,8 +43,8 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-    DurationSpinBox *m_Time;
-    QPushButton *m_SignBtn;
-    FocusValidator *m_Validator;
-    bool m_SignVisible = false;
+    DurationSpinBox *m_time;
+    QPushButton *m_signBtn;
+    FocusValidator *m_validator;
+    bool m_signVisible = false;
 };

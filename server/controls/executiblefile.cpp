@@ -12,39 +12,39 @@
 
 ExecutibleFile::ExecutibleFile(QWidget *Parent)
     : QWidget(Parent)
-    , m_TextBox(new QLineEdit(this))
-    , m_BrowseButton(new QToolButton(this))
+    , m_textBox(new QLineEdit(this))
+    , m_browseButton(new QToolButton(this))
 {
-    m_TextBox->setObjectName(QStringLiteral("TextBox"));
-    m_BrowseButton->setObjectName(QStringLiteral("BrowseButton"));
-    m_BrowseButton->setText(QStringLiteral("..."));
-    setFocusProxy(m_TextBox);
+    m_textBox->setObjectName(QStringLiteral("TextBox"));
+    m_browseButton->setObjectName(QStringLiteral("BrowseButton"));
+    m_browseButton->setText(QStringLiteral("..."));
+    setFocusProxy(m_textBox);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(m_TextBox);
-    layout->addWidget(m_BrowseButton);
+    layout->addWidget(m_textBox);
+    layout->addWidget(m_browseButton);
     setMinimumWidth(Twips::ToPixels(500));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    connect(m_BrowseButton, &QToolButton::clicked, this, &ExecutibleFile::Browse);
-    connect(m_TextBox, &QLineEdit::textChanged, this, &ExecutibleFile::Changed);
+    connect(m_browseButton, &QToolButton::clicked, this, &ExecutibleFile::Browse);
+    connect(m_textBox, &QLineEdit::textChanged, this, &ExecutibleFile::Changed);
 }
 
 QString ExecutibleFile::Value() const
 {
-    return m_TextBox->text();
+    return m_textBox->text();
 }
 
 void ExecutibleFile::SetValue(const QString &Value)
 {
-    const QSignalBlocker blocker(m_TextBox);
-    m_TextBox->setText(Value);
+    const QSignalBlocker blocker(m_textBox);
+    m_textBox->setText(Value);
 }
 
 QStringList ExecutibleFile::NameFilters() const
 {
     static const QRegularExpression ownPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
-    const QStringList parts = m_Filter.split(QLatin1Char('|'));
+    const QStringList parts = m_filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts.at(i);
@@ -57,11 +57,11 @@ QStringList ExecutibleFile::NameFilters() const
 
 void ExecutibleFile::Browse()
 {
-    QFileDialog dialog(this, m_Caption, QFileInfo(m_TextBox->text()).absolutePath());
+    QFileDialog dialog(this, m_caption, QFileInfo(m_textBox->text()).absolutePath());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(NameFilters());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
-    m_TextBox->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+    m_textBox->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }

@@ -46,24 +46,24 @@ IPAddress::IPAddress(QWidget *Parent)
         box->installEventFilter(this);
         InputHelpers::SelectAllOnEntry(box);
         connect(box, &QLineEdit::textChanged, this, [this, k] { OnBoxChanged(k); });
-        m_IPNum.at(static_cast<size_t>(k)) = box;
+        m_ipNum.at(static_cast<size_t>(k)) = box;
         layout->addWidget(box);
         if (k < 3) {
             auto *point = new QLabel(QStringLiteral("."), this);
             point->setObjectName(QStringLiteral("Separ") + QString::number(k));
             point->setAlignment(Qt::AlignCenter);
-            m_Separ.at(static_cast<size_t>(k)) = point;
+            m_separ.at(static_cast<size_t>(k)) = point;
             layout->addWidget(point);
         }
     }
-    setFocusProxy(m_IPNum.front());
+    setFocusProxy(m_ipNum.front());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 QString IPAddress::Value() const
 {
     QStringList parts;
-    for (const QLineEdit *box : m_IPNum) {
+    for (const QLineEdit *box : m_ipNum) {
         parts << box->text();
     }
     return parts.join(QLatin1Char('.'));
@@ -73,7 +73,7 @@ void IPAddress::SetValue(const QString &Text)
 {
     qint32 position = 1;
     QString part;
-    for (QLineEdit *box : m_IPNum) {
+    for (QLineEdit *box : m_ipNum) {
         if (!GetNextToken(Text, position, part, QStringLiteral("."))) {
             break;
         }
@@ -84,12 +84,12 @@ void IPAddress::SetValue(const QString &Text)
 
 bool IPAddress::Enabled() const
 {
-    return m_IPNum.front()->isEnabled();
+    return m_ipNum.front()->isEnabled();
 }
 
 void IPAddress::SetEnabled(bool Value)
 {
-    for (QLineEdit *box : m_IPNum) {
+    for (QLineEdit *box : m_ipNum) {
         box->setEnabled(Value);
     }
 }
@@ -98,7 +98,7 @@ bool IPAddress::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(Event)->key() == Qt::Key_Space) {
         for (int k = 0; k < 3; ++k) {
-            if (Watched == m_IPNum.at(static_cast<size_t>(k))) {
+            if (Watched == m_ipNum.at(static_cast<size_t>(k))) {
                 FocusNext(k);
                 return true;
             }
@@ -109,7 +109,7 @@ bool IPAddress::eventFilter(QObject *Watched, QEvent *Event)
 
 void IPAddress::OnBoxChanged(int Index)
 {
-    QLineEdit *box = m_IPNum.at(static_cast<size_t>(Index));
+    QLineEdit *box = m_ipNum.at(static_cast<size_t>(Index));
     const QString number = BoxNumber(box->text());
     if (number != box->text()) {
         const QSignalBlocker blocker(box);
@@ -123,5 +123,5 @@ void IPAddress::OnBoxChanged(int Index)
 
 void IPAddress::FocusNext(int Index)
 {
-    m_IPNum.at(static_cast<size_t>(Index + 1))->setFocus(Qt::TabFocusReason);
+    m_ipNum.at(static_cast<size_t>(Index + 1))->setFocus(Qt::TabFocusReason);
 }

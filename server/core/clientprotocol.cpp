@@ -37,29 +37,29 @@ class ClientProtocol::DialogGuard
 {
 public:
     explicit DialogGuard(qint32 &Count)
-        : m_Count(Count)
+        : m_count(Count)
     {
-        ++m_Count;
+        ++m_count;
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
 
     ~DialogGuard()
     {
         QGuiApplication::restoreOverrideCursor();
-        --m_Count;
+        --m_count;
     }
 
     DialogGuard(const DialogGuard &) = delete;
     DialogGuard &operator=(const DialogGuard &) = delete;
 
 private:
-    qint32 &m_Count;
+    qint32 &m_count;
 };
 
 ClientProtocol::ClientProtocol(Quorvhandler *Control, ComputerStates &States, QObject *parent)
     : QObject(parent)
-    , m_Control(Control)
-    , m_States(States)
+    , m_control(Control)
+    , m_states(States)
 {
 }
 
@@ -67,27 +67,27 @@ ClientProtocol::~ClientProtocol() = default;
 
 bool ClientProtocol::IsClosing() const
 {
-    return m_IsClosing;
+    return m_isClosing;
 }
 
 void ClientProtocol::SetClosing(bool Closing)
 {
-    m_IsClosing = Closing;
+    m_isClosing = Closing;
 }
 
 qint32 ClientProtocol::DialogsInProgress() const
 {
-    return m_DialogsInProgress;
+    return m_dialogsInProgress;
 }
 
 MessagePackPtr ClientProtocol::Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString)
 {
-    if (!m_Control) {
+    if (!m_control) {
         return nullptr;
     }
-    DialogGuard guard(m_DialogsInProgress);
-    const MessagePackPtr request = m_Control->MakeMessagePacketFromParts(Header, Body);
-    return m_Control->DialogMessage(IP, request, ErrString);
+    DialogGuard guard(m_dialogsInProgress);
+    const MessagePackPtr request = m_control->MakeMessagePacketFromParts(Header, Body);
+    return m_control->DialogMessage(IP, request, ErrString);
 }
 
 std::optional<qint32>
@@ -107,7 +107,7 @@ ClientProtocol::Exchange(const QString &IP, quint8 Header, const QString &Body, 
 
 bool ClientProtocol::ResendSettingsFirst(const QString &IP, int &Resends)
 {
-    if (m_IsClosing || Resends >= MaxSettingsResends) {
+    if (m_isClosing || Resends >= MaxSettingsResends) {
         return false;
     }
     ++Resends;
@@ -115,20 +115,20 @@ bool ClientProtocol::ResendSettingsFirst(const QString &IP, int &Resends)
     if (!SendClientSettings(IP, err) && !err.isEmpty()) {
         MainLog().Log(QStringLiteral("Настройки клиента '") + IP + QStringLiteral("' не отправлены: ") + err, 0);
     }
-    return !m_IsClosing;
+    return !m_isClosing;
 }
 
 qint32 ClientProtocol::GetClientState(const QString &IP)
 {
-    if (m_IsClosing || GetComputerNumByIP(IP) == 0) {
+    if (m_isClosing || GetComputerNumByIP(IP) == 0) {
         return netStateOffline;
     }
-    ++m_Querying[IP];
+    ++m_querying[IP];
     // A client that does not answer is off line; why is in the socket control's log (-log).
     QString unanswered;
     const std::optional<qint32> value = Exchange(IP, netQueryUserState, QString(), unanswered);
-    if (--m_Querying[IP] == 0) {
-        m_Querying.remove(IP);
+    if (--m_querying[IP] == 0) {
+        m_querying.remove(IP);
     }
     return value && *value != netAnswerNeedSettings ? *value : netStateOffline;
 }
@@ -140,12 +140,12 @@ bool ClientProtocol::FindComputerByIP(const QString &IP, QString &ErrString)
         ErrString = NotFoundText(IP);
         return false;
     }
-    return m_States.UserState(num) != netStateOffline;
+    return m_states.UserState(num) != netStateOffline;
 }
 
 bool ClientProtocol::SendSeance(const QString &IP, const QString &Body, QString &ErrString)
 {
-    if (m_IsClosing || !FindComputerByIP(IP, ErrString)) {
+    if (m_isClosing || !FindComputerByIP(IP, ErrString)) {
         return false;
     }
     const std::optional<qint32> value = Exchange(IP, netStartAlterSeance, Body, ErrString);
@@ -162,7 +162,7 @@ bool ClientProtocol::SendSeance(const QString &IP, const QString &Body, QString 
 
 bool ClientProtocol::SendShutdownCommand(const QString &IP, bool Shutdown)
 {
-    if (m_IsClosing || GetComputerNumByIP(IP) == 0) {
+    if (m_isClosing || GetComputerNumByIP(IP) == 0) {
         return false;
     }
     // A client that does not answer is off line; why is in the socket control's log (-log).
@@ -199,7 +199,7 @@ bool ClientProtocol::ClientSettingsText(QString &Text, QString &ErrString)
 
 bool ClientProtocol::SendClientSettings(const QString &IP, QString &ErrString)
 {
-    if (m_IsClosing) {
+    if (m_isClosing) {
         return false;
     }
     const auto computer = ComputerByIP(IP, ErrString);
@@ -219,7 +219,7 @@ bool ClientProtocol::SendClientSettings(const QString &IP, QString &ErrString)
         SetComputerState(num, netStateOffline);
         return false;
     }
-    if (m_States.UserState(num) == netStateOffline && !m_Querying.contains(IP)) {
+    if (m_states.UserState(num) == netStateOffline && !m_querying.contains(IP)) {
         SetComputerState(num, GetClientState(IP));
     }
     // Re-read after the dialogs, so that edits made meanwhile are kept: only the stamp changes.
@@ -232,7 +232,7 @@ bool ClientProtocol::SendClientSettings(const QString &IP, QString &ErrString)
 
 void ClientProtocol::SetComputerState(qint32 ComputerNum, qint32 State)
 {
-    m_States.SetUserState(ComputerNum, State);
+    m_states.SetUserState(ComputerNum, State);
     if (State == netStateOffline) {
         return;
     }

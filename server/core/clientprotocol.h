@@ -79,10 +79,10 @@ private:
     // The client settings message; false when a setting or the autorun list cannot be read.
     static bool ClientSettingsText(QString &Text, QString &ErrString);
 
-    QPointer<Quorvhandler> m_Control;
-    ComputerStates &m_States;
-    bool m_IsClosing = false;
-    qint32 m_DialogsInProgress = 0;
+    QPointer<Quorvhandler> m_control;
+    ComputerStates &m_states;
+    bool m_isClosing = false;
+    qint32 m_dialogsInProgress = 0;
     // Addresses whose state is being asked now: a settings send on the way does not ask again.
-    QHash<QString, int> m_Querying;
+    QHash<QString, int> m_querying;
 };

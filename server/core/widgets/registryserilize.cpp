@@ -22,19 +22,19 @@ public:
     {
         QStringList parts = Section.split(QLatin1Char('\\'), Qt::SkipEmptyParts);
         const QString application = parts.isEmpty() ? QString() : parts.takeFirst();
-        m_Settings = std::make_unique<QSettings>(AppName, application);
+        m_settings = std::make_unique<QSettings>(AppName, application);
         if (!parts.isEmpty()) {
-            m_Settings->beginGroup(parts.join(QLatin1Char('/')));
+            m_settings->beginGroup(parts.join(QLatin1Char('/')));
         }
     }
 
     QSettings &Settings()
     {
-        return *m_Settings;
+        return *m_settings;
     }
 
 private:
-    std::unique_ptr<QSettings> m_Settings;
+    std::unique_ptr<QSettings> m_settings;
 };
 
 QString ControlName(const QWidget *Control, const QString &Name)

@@ -17,11 +17,11 @@ QString frmCfgPassword::Start(QWidget *Owner)
 {
     frmCfgPassword dialog(Owner);
     dialog.exec();
-    return dialog.m_Result;
+    return dialog.m_result;
 }
 
 void frmCfgPassword::ApplyClicked()
 {
-    m_Result = m_ui->txtPassword->Value();
+    m_result = m_ui->txtPassword->Value();
     accept();
 }

@@ -26,5 +26,5 @@ private:
     void ApplyClicked();
 
     const std::unique_ptr<Ui::frmCfgPassword> m_ui;
-    QString m_Result;
+    QString m_result;
 };

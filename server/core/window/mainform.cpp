@@ -30,21 +30,21 @@
 
 MainForm::MainForm(QWidget *parent)
     : QMainWindow(parent)
-    , m_SeanceData(std::make_unique<DbSeanceData>())
+    , m_seanceData(std::make_unique<DbSeanceData>())
 {
     setObjectName(QStringLiteral("MainForm"));
     setWindowTitle(QStringLiteral("Quillmarsh"));
-    m_Quorvhandler = new Quorvhandler(this);
-    m_MainFrame = new MainFrame(*m_SeanceData);
-    m_Protocol = new ClientProtocol(m_Quorvhandler, *m_MainFrame, this);
-    m_Requests = new ClientRequests(*m_Protocol, *m_MainFrame, this);
+    m_quorvhandler = new Quorvhandler(this);
+    m_mainFrame = new MainFrame(*m_seanceData);
+    m_protocol = new ClientProtocol(m_quorvhandler, *m_mainFrame, this);
+    m_requests = new ClientRequests(*m_protocol, *m_mainFrame, this);
     BuildWindow();
     AddModeView(QStringLiteral("MainFrame"),
                 QStringLiteral("F2: Главный "),
                 QStringLiteral("Основной режим"),
                 ToolBarImage(QStringLiteral("ComputerTime")),
                 Qt::Key_F2,
-                m_MainFrame);
+                m_mainFrame);
     ConnectNetwork();
 }
 
@@ -53,9 +53,9 @@ MainForm::~MainForm()
     // Children reach the members and each other from their destructors (the tiles save their
     // traffic through the seance data, the protocol reads the computers view): they go first, in
     // order, while all of that is still here.
-    delete m_Requests;
-    delete m_Protocol;
-    delete m_MainFrame;
+    delete m_requests;
+    delete m_protocol;
+    delete m_mainFrame;
 }
 
 void MainForm::BuildWindow()
@@ -65,41 +65,41 @@ void MainForm::BuildWindow()
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     auto *tabRow = new QHBoxLayout;
-    m_MainTab = new ModeTabBar(central);
-    m_MainTab->setObjectName(QStringLiteral("MainTab"));
-    m_MainTab->setIconSize(QSize(20, 20));
-    m_ApplyButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
+    m_mainTab = new ModeTabBar(central);
+    m_mainTab->setObjectName(QStringLiteral("MainTab"));
+    m_mainTab->setIconSize(QSize(20, 20));
+    m_applyButton = new QPushButton(style()->standardIcon(QStyle::SP_DialogSaveButton),
                                     QStringLiteral("Сохранить изменения (F10)"),
                                     central);
-    m_ApplyButton->setObjectName(QStringLiteral("ApplyButton"));
-    m_ApplyButton->setFocusPolicy(Qt::NoFocus);
-    m_ApplyButton->setEnabled(false);
-    tabRow->addWidget(m_MainTab);
+    m_applyButton->setObjectName(QStringLiteral("ApplyButton"));
+    m_applyButton->setFocusPolicy(Qt::NoFocus);
+    m_applyButton->setEnabled(false);
+    tabRow->addWidget(m_mainTab);
     tabRow->addStretch();
-    tabRow->addWidget(m_ApplyButton);
+    tabRow->addWidget(m_applyButton);
     layout->addLayout(tabRow);
-    m_ViewArea = new QWidget(central);
-    auto *viewLayout = new QVBoxLayout(m_ViewArea);
+    m_viewArea = new QWidget(central);
+    auto *viewLayout = new QVBoxLayout(m_viewArea);
     viewLayout->setContentsMargins(8, 8, 8, 8);
-    layout->addWidget(m_ViewArea, 1);
+    layout->addWidget(m_viewArea, 1);
     setCentralWidget(central);
 
-    m_StatusText = new QLabel(this);
-    m_StatusTime = new QLabel(this);
-    m_StatusDate = new QLabel(this);
-    statusBar()->addWidget(m_StatusText, 1);
-    statusBar()->addPermanentWidget(m_StatusTime);
-    statusBar()->addPermanentWidget(m_StatusDate);
-    connect(&m_ClockTimer, &QTimer::timeout, this, &MainForm::UpdateClock);
-    m_ClockTimer.start(1000);
+    m_statusText = new QLabel(this);
+    m_statusTime = new QLabel(this);
+    m_statusDate = new QLabel(this);
+    statusBar()->addWidget(m_statusText, 1);
+    statusBar()->addPermanentWidget(m_statusTime);
+    statusBar()->addPermanentWidget(m_statusDate);
+    connect(&m_clockTimer, &QTimer::timeout, this, &MainForm::UpdateClock);
+    m_clockTimer.start(1000);
     UpdateClock();
 
-    connect(m_MainTab, &ModeTabBar::AboutToChange, this, [this](int, bool &Cancel) { Cancel = !ApplyChanges(); });
-    connect(m_MainTab, &ModeTabBar::TabClicked, this, &MainForm::ShowSelectedView);
-    connect(m_ApplyButton, &QPushButton::clicked, this, &MainForm::ApplyChanges);
+    connect(m_mainTab, &ModeTabBar::AboutToChange, this, [this](int, bool &Cancel) { Cancel = !ApplyChanges(); });
+    connect(m_mainTab, &ModeTabBar::TabClicked, this, &MainForm::ShowSelectedView);
+    connect(m_applyButton, &QPushButton::clicked, this, &MainForm::ApplyChanges);
     AddFunctionKey(Qt::Key_F1, [this] { ShowAbout(); });
     AddFunctionKey(Qt::Key_F10, [this] {
-        if (m_ApplyButton->isEnabled()) {
+        if (m_applyButton->isEnabled()) {
             ApplyChanges();
         }
     });
@@ -107,23 +107,23 @@ void MainForm::BuildWindow()
 
 void MainForm::ConnectNetwork()
 {
-    connect(m_Quorvhandler, &Quorvhandler::IncomingRequest, m_Requests, &ClientRequests::IncomingRequest);
-    connect(m_Quorvhandler, &Quorvhandler::LogEvent, this, &LogConnectionEvent);
-    connect(m_MainFrame, &MainFrame::QueryUserState, m_Protocol, &ClientProtocol::QueryUserState);
-    connect(m_MainFrame, &MainFrame::SendServerSettings, m_Protocol, &ClientProtocol::SendServerSettings);
-    connect(m_MainFrame, &MainFrame::Reboot, m_Protocol, &ClientProtocol::Reboot);
-    connect(m_MainFrame,
+    connect(m_quorvhandler, &Quorvhandler::IncomingRequest, m_requests, &ClientRequests::IncomingRequest);
+    connect(m_quorvhandler, &Quorvhandler::LogEvent, this, &LogConnectionEvent);
+    connect(m_mainFrame, &MainFrame::QueryUserState, m_protocol, &ClientProtocol::QueryUserState);
+    connect(m_mainFrame, &MainFrame::SendServerSettings, m_protocol, &ClientProtocol::SendServerSettings);
+    connect(m_mainFrame, &MainFrame::Reboot, m_protocol, &ClientProtocol::Reboot);
+    connect(m_mainFrame,
             &MainFrame::BeginSeance,
-            m_Protocol,
+            m_protocol,
             [this](qint32 &ComputerNum, SeanceData::Seance &Seance, bool &WithDesktop, bool &Result) {
-                m_Protocol->BeginSeance(ComputerNum, Seance.Code, Seance.EndDate, Seance.Desktop, WithDesktop, Result);
+                m_protocol->BeginSeance(ComputerNum, Seance.Code, Seance.EndDate, Seance.Desktop, WithDesktop, Result);
             });
-    m_StatusCheckInterval.setInterval(StatusCheckIntervalMs);
-    connect(&m_StatusCheckInterval, &QTimer::timeout, m_Requests, &ClientRequests::StatusCheckTick);
+    m_statusCheckInterval.setInterval(StatusCheckIntervalMs);
+    connect(&m_statusCheckInterval, &QTimer::timeout, m_requests, &ClientRequests::StatusCheckTick);
     SetBackgroundErrorBusy(
-        [Protocol = QPointer<ClientProtocol>(m_Protocol)] { return Protocol && Protocol->DialogsInProgress() > 0; });
-    m_ShutdownTimer.setInterval(ShutdownIntervalMs);
-    connect(&m_ShutdownTimer, &QTimer::timeout, this, &MainForm::ShutdownTick);
+        [Protocol = QPointer<ClientProtocol>(m_protocol)] { return Protocol && Protocol->DialogsInProgress() > 0; });
+    m_shutdownTimer.setInterval(ShutdownIntervalMs);
+    connect(&m_shutdownTimer, &QTimer::timeout, this, &MainForm::ShutdownTick);
 }
 
 void MainForm::AddFunctionKey(Qt::Key Key, const std::function<void()> &Action)
@@ -135,25 +135,25 @@ void MainForm::AddFunctionKey(Qt::Key Key, const std::function<void()> &Action)
 
 bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
 {
-    m_Quorvhandler->SetLogging(LoggingEnabled());
-    m_Quorvhandler->SetBindAddress(BindAddress);
+    m_quorvhandler->SetLogging(LoggingEnabled());
+    m_quorvhandler->SetBindAddress(BindAddress);
     QString err;
-    if (!m_Quorvhandler->Start(ListenerPort, err)) {
+    if (!m_quorvhandler->Start(ListenerPort, err)) {
         MainLog().Log(err, 0);
         ShowError(err);
         return false;
     }
-    m_Quorvhandler->SetConnectTimeout(3);
-    if (m_Proxy) {
-        m_Proxy->SetLog(LoggingEnabled());
-        m_Requests->InitProxy(*m_Proxy);
+    m_quorvhandler->SetConnectTimeout(3);
+    if (m_proxy) {
+        m_proxy->SetLog(LoggingEnabled());
+        m_requests->InitProxy(*m_proxy);
     }
-    m_WindowHooks = std::make_unique<Root>();
-    m_WindowHooks->HookedWindows()->Add(this, MinWidthTwips, MinHeightTwips, 0, 0);
+    m_windowHooks = std::make_unique<Root>();
+    m_windowHooks->HookedWindows()->Add(this, MinWidthTwips, MinHeightTwips, 0, 0);
     ShowModeFrame(QStringLiteral("MainFrame"));
     RefreshIntervals();
     RegistrySerilize::LoadFormLayout(this, QString(), false);
-    m_StatusCheckInterval.start();
+    m_statusCheckInterval.start();
     return true;
 }
 
@@ -166,19 +166,19 @@ void MainForm::AddModeView(const QString &Key,
 {
     QWidget *widget = View->Widget();
     widget->setObjectName(Key);
-    widget->setParent(m_ViewArea);
-    widget->setVisible(m_Views.isEmpty());
-    m_ViewArea->layout()->addWidget(widget);
-    m_Views.append({Key, ToolTip, View});
-    const int index = m_MainTab->addTab(Image, Caption);
-    m_MainTab->setTabToolTip(index, ToolTip);
-    AddFunctionKey(FunctionKey, [this, Key] { m_MainTab->SelectTab(TabIndex(Key)); });
+    widget->setParent(m_viewArea);
+    widget->setVisible(m_views.isEmpty());
+    m_viewArea->layout()->addWidget(widget);
+    m_views.append({Key, ToolTip, View});
+    const int index = m_mainTab->addTab(Image, Caption);
+    m_mainTab->setTabToolTip(index, ToolTip);
+    AddFunctionKey(FunctionKey, [this, Key] { m_mainTab->SelectTab(TabIndex(Key)); });
 }
 
 int MainForm::TabIndex(const QString &Key) const
 {
-    for (int i = 0; i < m_Views.size(); ++i) {
-        if (m_Views.at(i).Key == Key) {
+    for (int i = 0; i < m_views.size(); ++i) {
+        if (m_views.at(i).Key == Key) {
             return i;
         }
     }
@@ -187,14 +187,14 @@ int MainForm::TabIndex(const QString &Key) const
 
 ModeView *MainForm::GetCurrentModeFrame() const
 {
-    const int index = m_MainTab->currentIndex();
-    return index >= 0 && index < m_Views.size() ? m_Views.at(index).Frame : nullptr;
+    const int index = m_mainTab->currentIndex();
+    return index >= 0 && index < m_views.size() ? m_views.at(index).Frame : nullptr;
 }
 
 QString MainForm::CurrentKey() const
 {
-    const int index = m_MainTab->currentIndex();
-    return index >= 0 && index < m_Views.size() ? m_Views.at(index).Key : QString();
+    const int index = m_mainTab->currentIndex();
+    return index >= 0 && index < m_views.size() ? m_views.at(index).Key : QString();
 }
 
 bool MainForm::ApplyChanges()
@@ -202,7 +202,7 @@ bool MainForm::ApplyChanges()
     ModeView *view = GetCurrentModeFrame();
     const bool ok = !view || !view->Changed() || view->ValidateAndSave();
     if (ok) {
-        m_ApplyButton->setEnabled(false);
+        m_applyButton->setEnabled(false);
     }
     return ok;
 }
@@ -213,8 +213,8 @@ bool MainForm::ShowModeFrame(const QString &Key)
     if (index < 0) {
         return false;
     }
-    if (m_MainTab->currentIndex() != index) {
-        return m_MainTab->SelectTab(index);
+    if (m_mainTab->currentIndex() != index) {
+        return m_mainTab->SelectTab(index);
     }
     ShowSelectedView();
     return true;
@@ -222,20 +222,20 @@ bool MainForm::ShowModeFrame(const QString &Key)
 
 void MainForm::ShowSelectedView()
 {
-    const int index = m_MainTab->currentIndex();
-    if (index < 0 || index >= m_Views.size()) {
+    const int index = m_mainTab->currentIndex();
+    if (index < 0 || index >= m_views.size()) {
         return;
     }
-    m_Views.at(index).Frame->LoadSettings();
-    m_StatusText->setText(m_Views.at(index).ToolTip);
-    for (const View &view : std::as_const(m_Views)) {
-        view.Frame->Widget()->setVisible(view.Key == m_Views.at(index).Key);
+    m_views.at(index).Frame->LoadSettings();
+    m_statusText->setText(m_views.at(index).ToolTip);
+    for (const View &view : std::as_const(m_views)) {
+        view.Frame->Widget()->setVisible(view.Key == m_views.at(index).Key);
     }
 }
 
 void MainForm::RefreshIntervals()
 {
-    m_MainFrame->SetIntervals();
+    m_mainFrame->SetIntervals();
 }
 
 void MainForm::SetMainWindowVisible(bool Visible)
@@ -249,79 +249,79 @@ void MainForm::SetMainWindowVisible(bool Visible)
 
 void MainForm::SetProxy(ProxyControl *Proxy)
 {
-    m_Proxy = Proxy;
+    m_proxy = Proxy;
 }
 
 void MainForm::ViewChanged()
 {
-    m_ApplyButton->setEnabled(true);
+    m_applyButton->setEnabled(true);
 }
 
 void MainForm::DesktopsChanged()
 {
-    m_MainFrame->SeanceChanged(smDesktop);
+    m_mainFrame->SeanceChanged(smDesktop);
 }
 
 void MainForm::SeancesChanged()
 {
-    m_MainFrame->SeanceChanged(smTimes);
+    m_mainFrame->SeanceChanged(smTimes);
 }
 
 void MainForm::UpdateComputersSettings()
 {
-    m_Requests->UpdateComputersSettings();
+    m_requests->UpdateComputersSettings();
 }
 
 void MainForm::UpdateInternet()
 {
-    if (m_Proxy) {
-        m_Requests->InitProxy(*m_Proxy);
+    if (m_proxy) {
+        m_requests->InitProxy(*m_proxy);
     }
-    m_MainFrame->SeanceChanged(smTimes);
+    m_mainFrame->SeanceChanged(smTimes);
 }
 
 Quorvhandler *MainForm::Control() const
 {
-    return m_Quorvhandler;
+    return m_quorvhandler;
 }
 
 ClientProtocol *MainForm::Protocol() const
 {
-    return m_Protocol;
+    return m_protocol;
 }
 
 ClientRequests *MainForm::Requests() const
 {
-    return m_Requests;
+    return m_requests;
 }
 
 MainFrame *MainForm::Computers() const
 {
-    return m_MainFrame;
+    return m_mainFrame;
 }
 
 QTimer *MainForm::StatusCheckInterval()
 {
-    return &m_StatusCheckInterval;
+    return &m_statusCheckInterval;
 }
 
 QTimer *MainForm::ShutdownTimer()
 {
-    return &m_ShutdownTimer;
+    return &m_shutdownTimer;
 }
 
 bool MainForm::IsUnloaded() const
 {
-    return m_Unloaded;
+    return m_unloaded;
 }
 
 void MainForm::ForceUnload()
 {
-    if (m_Unloaded) {
+    if (m_unloaded) {
         return;
     }
-    m_ShutdownTimer.stop();
-    m_Protocol->SetClosing(true);
+    m_shutdownTimer.stop();
+    m_protocol->SetClosing(true);
     Unload();
 }
 
@@ -333,61 +333,61 @@ void MainForm::ShowAbout()
 
 void MainForm::closeEvent(QCloseEvent *event)
 {
-    if (m_Unloaded) {
+    if (m_unloaded) {
         event->accept();
         return;
     }
     if (!ApplyChanges()) {
         // A refused close, also one retried by the shutdown timer, leaves the program fully running.
-        m_ShutdownTimer.stop();
-        m_Protocol->SetClosing(false);
+        m_shutdownTimer.stop();
+        m_protocol->SetClosing(false);
         event->ignore();
         return;
     }
-    m_Protocol->SetClosing(true);
-    if (m_Protocol->DialogsInProgress() > 0) {
-        m_ShutdownTimer.start();
+    m_protocol->SetClosing(true);
+    if (m_protocol->DialogsInProgress() > 0) {
+        m_shutdownTimer.start();
         event->ignore();
         return;
     }
-    m_ShutdownTimer.stop();
+    m_shutdownTimer.stop();
     Unload();
     event->accept();
 }
 
 void MainForm::ShutdownTick()
 {
-    if (m_Protocol->DialogsInProgress() < 1) {
+    if (m_protocol->DialogsInProgress() < 1) {
         // Stopped first, so a tick during the close's own waits cannot start a second close.
-        m_ShutdownTimer.stop();
+        m_shutdownTimer.stop();
         close();
     }
 }
 
 void MainForm::Unload()
 {
-    m_Unloaded = true;
-    m_StatusCheckInterval.stop();
-    m_Quorvhandler->Stop_();
-    if (m_Proxy) {
-        m_Proxy->Shutdown();
+    m_unloaded = true;
+    m_statusCheckInterval.stop();
+    m_quorvhandler->Stop_();
+    if (m_proxy) {
+        m_proxy->Shutdown();
     }
     // Saved while the main log still takes a failed save's line.
-    m_MainFrame->Panel()->ReleaseTiles();
+    m_mainFrame->Panel()->ReleaseTiles();
     RegistrySerilize::SaveFormLayout(this, QString(), false, false);
     ReleaseMainLog();
     ReleaseConnectionLogs();
-    if (m_WindowHooks) {
-        m_WindowHooks->HookedWindows()->Remove(this);
-        m_WindowHooks.reset();
+    if (m_windowHooks) {
+        m_windowHooks->HookedWindows()->Remove(this);
+        m_windowHooks.reset();
     }
 }
 
 void MainForm::UpdateClock()
 {
     const QDateTime now = Clock::Now();
-    m_StatusTime->setText(now.toString(QStringLiteral("HH:mm")));
-    m_StatusDate->setText(now.toString(QStringLiteral("dd.MM.yyyy")));
+    m_statusTime->setText(now.toString(QStringLiteral("HH:mm")));
+    m_statusDate->setText(now.toString(QStringLiteral("dd.MM.yyyy")));
 }
 
 QIcon MainForm::ToolBarImage(const QString &Key)

@@ -33,15 +33,15 @@ ProgramOptions ProgramOptions::FromEnvironment()
 
 Program::Program(const ProgramOptions &Options, QObject *parent)
     : QObject(parent)
-    , m_Options(Options)
+    , m_options(Options)
 {
 }
 
 Program::~Program()
 {
-    delete m_Logo;
-    m_Window.reset();
-    if (m_Root) {
+    delete m_logo;
+    m_window.reset();
+    if (m_root) {
         Rollstrake::Root::Shutdown();
     }
 }
@@ -53,57 +53,57 @@ bool Program::HasLogSwitch(const QStringList &Arguments)
 
 bool Program::EndEarly(int Code)
 {
-    m_ExitCode = Code;
+    m_exitCode = Code;
     ReleaseMainLog();
     return false;
 }
 
 bool Program::Start(const QStringList &Arguments)
 {
-    if (!m_Options.DataFolder.isEmpty()) {
-        DataFolder::SetDataFolder(m_Options.DataFolder);
+    if (!m_options.DataFolder.isEmpty()) {
+        DataFolder::SetDataFolder(m_options.DataFolder);
     }
-    if (!m_Options.InstanceKey.isEmpty()) {
-        SetInstanceKey(m_Options.InstanceKey);
+    if (!m_options.InstanceKey.isEmpty()) {
+        SetInstanceKey(m_options.InstanceKey);
     }
     QCoreApplication::setOrganizationName(QStringLiteral("Quillmarsh"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillmarsh"));
     SetLoggingEnabled(HasLogSwitch(Arguments.mid(1)));
     if (!InitMainLog()) {
-        m_ExitCode = 1;
+        m_exitCode = 1;
         return false;
     }
     if (!ActivatePrevInstance()) {
         MainLog().Log(QStringLiteral("Программа уже запущенна!"), 1);
         return EndEarly(0);
     }
-    const QString schema = m_Options.SchemaFile.isEmpty()
+    const QString schema = m_options.SchemaFile.isEmpty()
                                ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("quillmar.dbs"))
-                               : m_Options.SchemaFile;
+                               : m_options.SchemaFile;
     QString err;
-    m_Root = Rollstrake::Root::Create();
-    if (!m_Root->Start(m_Options.DataBase, schema, err, m_Options.UserName, m_Options.Password)) {
+    m_root = Rollstrake::Root::Create();
+    if (!m_root->Start(m_options.DataBase, schema, err, m_options.UserName, m_options.Password)) {
         ShowError(err);
         return EndEarly(1);
     }
     EnsureLookupIndexes();
     SetDefaultSettings();
-    m_Logo = new frmLogo;
-    m_Logo->show();
-    m_Window = std::make_unique<MainForm>();
-    if (!m_Window->Load(m_Options.ListenerPort, m_Options.BindAddress)) {
-        m_Logo->close();
+    m_logo = new frmLogo;
+    m_logo->show();
+    m_window = std::make_unique<MainForm>();
+    if (!m_window->Load(m_options.ListenerPort, m_options.BindAddress)) {
+        m_logo->close();
         return EndEarly(1);
     }
-    SetInstanceWindow(m_Window.get());
-    m_Window->show();
-    m_Logo->close();
-    m_Signals = new SignalCloser(this);
-    connect(m_Signals, &SignalCloser::Requested, this, &Program::CloseRequested);
+    SetInstanceWindow(m_window.get());
+    m_window->show();
+    m_logo->close();
+    m_signals = new SignalCloser(this);
+    connect(m_signals, &SignalCloser::Requested, this, &Program::CloseRequested);
     // Any other end of the loop (a session that quits the application) still unloads in order.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
-        if (m_Window && !m_Window->IsUnloaded()) {
-            m_Window->ForceUnload();
+        if (m_window && !m_window->IsUnloaded()) {
+            m_window->ForceUnload();
         }
     });
     return true;
@@ -111,17 +111,17 @@ bool Program::Start(const QStringList &Arguments)
 
 void Program::CloseRequested()
 {
-    if (m_Window) {
-        m_Window->close();
+    if (m_window) {
+        m_window->close();
     }
 }
 
 int Program::ExitCode() const
 {
-    return m_ExitCode;
+    return m_exitCode;
 }
 
 MainForm *Program::Window() const
 {
-    return m_Window.get();
+    return m_window.get();
 }

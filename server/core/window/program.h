@@ -58,10 +58,10 @@ private:
     bool EndEarly(int Code);
     void CloseRequested();
 
-    ProgramOptions m_Options;
-    std::shared_ptr<Rollstrake::Root> m_Root;
-    std::unique_ptr<MainForm> m_Window;
-    QPointer<frmLogo> m_Logo;
-    SignalCloser *m_Signals = nullptr;
-    int m_ExitCode = 0;
+    ProgramOptions m_options;
+    std::shared_ptr<Rollstrake::Root> m_root;
+    std::unique_ptr<MainForm> m_window;
+    QPointer<frmLogo> m_logo;
+    SignalCloser *m_signals = nullptr;
+    int m_exitCode = 0;
 };

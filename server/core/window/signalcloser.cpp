@@ -24,8 +24,8 @@ SignalCloser::SignalCloser(QObject *parent)
     if (::socketpair(AF_UNIX, SOCK_STREAM, 0, g_Pipe) != 0) {
         return;
     }
-    m_Notifier = new QSocketNotifier(g_Pipe[1], QSocketNotifier::Read, this);
-    connect(m_Notifier, &QSocketNotifier::activated, this, &SignalCloser::Drain);
+    m_notifier = new QSocketNotifier(g_Pipe[1], QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SignalCloser::Drain);
     struct sigaction action = {};
     action.sa_handler = OnSignal;
     sigemptyset(&action.sa_mask);

@@ -20,5 +20,5 @@ signals:
 private:
     void Drain();
 
-    QSocketNotifier *m_Notifier = nullptr;
+    QSocketNotifier *m_notifier = nullptr;
 };

@@ -33,13 +33,13 @@ class TestSmartControlsContainer : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_Folder;
+    QTemporaryDir m_folder;
 
 private slots:
 
     void initTestCase()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Folder.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path());
         QCoreApplication::setOrganizationName(QStringLiteral("QuillmarshTest"));
         QCoreApplication::setApplicationName(QStringLiteral("Splitter"));
     }

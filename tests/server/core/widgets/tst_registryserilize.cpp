@@ -14,7 +14,7 @@ class TestRegistrySerilize : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_Folder;
+    QTemporaryDir m_folder;
 
     static QVariant Stored(const QString &Key)
     {
@@ -36,9 +36,9 @@ private slots:
 
     void initTestCase()
     {
-        QVERIFY(m_Folder.isValid());
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Folder.path());
-        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_Folder.path());
+        QVERIFY(m_folder.isValid());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path());
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, m_folder.path());
         QCoreApplication::setOrganizationName(QStringLiteral("QuillmarshTest"));
         QCoreApplication::setApplicationName(QStringLiteral("Layouts"));
     }

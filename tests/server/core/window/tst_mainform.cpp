@@ -31,17 +31,17 @@ class SilentClient
 public:
     bool Listen(const QString &Address, quint16 Port)
     {
-        QObject::connect(&m_Server, &QTcpServer::newConnection, [this] {
-            while (QTcpSocket *socket = m_Server.nextPendingConnection()) {
-                m_Sockets.append(socket);
+        QObject::connect(&m_server, &QTcpServer::newConnection, [this] {
+            while (QTcpSocket *socket = m_server.nextPendingConnection()) {
+                m_sockets.append(socket);
             }
         });
-        return m_Server.listen(QHostAddress(Address), Port);
+        return m_server.listen(QHostAddress(Address), Port);
     }
 
 private:
-    QTcpServer m_Server;
-    QList<QTcpSocket *> m_Sockets;
+    QTcpServer m_server;
+    QList<QTcpSocket *> m_sockets;
 };
 
 // What the window looked like when a close was asked for in the middle of a dialog.
