@@ -150,7 +150,7 @@ void TestProgram::databaseThatCannotBeOpened()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().Icon, QMessageBox::Critical);
     QVERIFY(!boxes.first().Text.isEmpty());
-    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i ЗапускQStringLiteral("), QStringLiteral(")i Выход")}));
+    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), QStringLiteral("i Выход")}));
 }
 
 void TestProgram::secondInstanceAndTermination()
@@ -194,10 +194,10 @@ void TestProgram::secondInstanceAndTermination()
     }
     QCOMPARE(first.state(), QProcess::Running);
     QCOMPARE(MainLogEntries(),
-             (QStringList{QStringLiteral("i ЗапускQStringLiteral("),
-                          QStringLiteral(")i ЗапускQStringLiteral("),
-                          QStringLiteral(")i Программа уже запущенна!QStringLiteral("),
-                          QStringLiteral(")i Выход")}));
+             (QStringList{QStringLiteral("i Запуск"),
+                          QStringLiteral("i Запуск"),
+                          QStringLiteral("i Программа уже запущенна!"),
+                          QStringLiteral("i Выход")}));
 
     ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
     QVERIFY(first.waitForFinished(10000));
