@@ -2,8 +2,8 @@
 // empty database and on one holding a year of seances, history and traffic. Start-up reads nothing
 // but the schema and the settings, so the full database should cost at most 1.5 times the empty one.
 // Usage: bench_startup [scale]   (scale 1 = 500,000 Seances, 2,000,000 History, 500,000 Traffic)
-#include "core/mainform.h"
-#include "core/program.h"
+#include "core/window/mainform.h"
+#include "core/window/program.h"
 #include "entitylib.h"
 
 #include <QApplication>

@@ -1,4 +1,4 @@
-#include "core/program.h"
+#include "core/window/program.h"
 
 #include <QApplication>
 

@@ -2,6 +2,7 @@
 
 #include <QWidget>
 
+class FocusValidator;
 class QLineEdit;
 
 // Card barcode input, typed or scanned: blanks around the text and every "-", "," and "." are
@@ -12,6 +13,7 @@ class Barcode final : public QWidget
 
 public:
     explicit Barcode(QWidget *Parent = nullptr);
+    ~Barcode() override;
 
     bool Enabled() const;
     void SetEnabled(bool Value);
@@ -22,7 +24,7 @@ public:
 
     QLineEdit *TextBox() const
     {
-        return m_Text;
+        return m_text;
     }
 
 signals:
@@ -38,6 +40,7 @@ protected:
 private:
     void OnTextChanged();
 
-    QLineEdit *m_Text;
-    bool m_Busy = false;
+    QLineEdit *m_text;
+    FocusValidator *m_validator;
+    bool m_busy = false;
 };

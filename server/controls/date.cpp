@@ -8,6 +8,7 @@
 #include <QCheckBox>
 #include <QDateEdit>
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -27,48 +28,48 @@ QToolButton *MakeArrow(Qt::ArrowType Arrow, const QString &Name, QWidget *Parent
 
 Date::Date(QWidget *Parent)
     : QWidget(Parent)
-    , m_Picker(new QDateEdit(this))
-    , m_Check(new QCheckBox(this))
-    , m_Stepper(new QWidget(this))
+    , m_picker(new QDateEdit(this))
+    , m_check(new QCheckBox(this))
+    , m_stepper(new QWidget(this))
 {
-    m_Picker->setObjectName(QStringLiteral("Picker"));
-    m_Picker->setLocale(InputHelpers::DisplayLocale());
-    m_Picker->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
-    m_Picker->setCalendarPopup(true);
-    m_Picker->setDate(Clock::Now().date());
-    m_Check->setObjectName(QStringLiteral("Check"));
-    m_Check->setChecked(true);
-    m_Check->setToolTip(QStringLiteral("Дата указана"));
-    setFocusProxy(m_Picker);
+    m_picker->setObjectName(QStringLiteral("Picker"));
+    m_picker->setLocale(InputHelpers::DisplayLocale());
+    m_picker->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
+    m_picker->setCalendarPopup(true);
+    m_picker->setDate(Clock::Now().date());
+    m_check->setObjectName(QStringLiteral("Check"));
+    m_check->setChecked(true);
+    m_check->setToolTip(QStringLiteral("Дата указана"));
+    setFocusProxy(m_picker);
 
-    m_Stepper->setObjectName(QStringLiteral("DayStepper"));
-    auto *arrows = new QVBoxLayout(m_Stepper);
+    m_stepper->setObjectName(QStringLiteral("DayStepper"));
+    auto *arrows = new QVBoxLayout(m_stepper);
     arrows->setContentsMargins(0, 0, 0, 0);
     arrows->setSpacing(0);
-    m_DayUp = MakeArrow(Qt::UpArrow, QStringLiteral("DayUp"), m_Stepper);
-    m_DayDown = MakeArrow(Qt::DownArrow, QStringLiteral("DayDown"), m_Stepper);
-    arrows->addWidget(m_DayUp);
-    arrows->addWidget(m_DayDown);
+    m_dayUp = MakeArrow(Qt::UpArrow, QStringLiteral("DayUp"), m_stepper);
+    m_dayDown = MakeArrow(Qt::DownArrow, QStringLiteral("DayDown"), m_stepper);
+    arrows->addWidget(m_dayUp);
+    arrows->addWidget(m_dayDown);
     // The stepper stands beside the picker with the picker's height.
-    const int height = m_Picker->sizeHint().height();
-    m_Stepper->setFixedHeight(height);
-    m_DayUp->setFixedHeight(height / 2);
-    m_DayDown->setFixedHeight(height - height / 2);
-    m_Stepper->hide();
-    connect(m_DayUp, &QToolButton::clicked, this, [this] { StepDay(1); });
-    connect(m_DayDown, &QToolButton::clicked, this, [this] { StepDay(-1); });
+    const int height = m_picker->sizeHint().height();
+    m_stepper->setFixedHeight(height);
+    m_dayUp->setFixedHeight(height / 2);
+    m_dayDown->setFixedHeight(height - height / 2);
+    m_stepper->hide();
+    connect(m_dayUp, &QToolButton::clicked, this, [this] { StepDay(1); });
+    connect(m_dayDown, &QToolButton::clicked, this, [this] { StepDay(-1); });
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(m_Check);
-    layout->addWidget(m_Picker, 1);
-    layout->addWidget(m_Stepper);
+    layout->addWidget(m_check);
+    layout->addWidget(m_picker, 1);
+    layout->addWidget(m_stepper);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
-    connect(m_Picker, &QDateEdit::dateChanged, this, &Date::OnPickerChanged);
-    connect(m_Check, &QCheckBox::toggled, this, [this](bool Checked) {
-        m_Picker->setEnabled(Checked && isEnabled());
+    connect(m_picker, &QDateEdit::dateChanged, this, &Date::OnPickerChanged);
+    connect(m_check, &QCheckBox::toggled, this, [this](bool Checked) {
+        m_picker->setEnabled(Checked && isEnabled());
         OnPickerChanged();
     });
     UpdateDayStepper();
@@ -76,16 +77,16 @@ Date::Date(QWidget *Parent)
 
 QDateTime Date::Day() const
 {
-    if (!m_Check->isChecked()) {
+    if (!m_check->isChecked()) {
         return {};
     }
-    const QDate day = m_Picker->date();
+    const QDate day = m_picker->date();
     return DateValue::Make(day.year(), day.month(), day.day());
 }
 
 QVariant Date::Value() const
 {
-    switch (m_ValueType) {
+    switch (m_valueType) {
     case 0:
         return DateToString(Day(), false, QStringLiteral("/"));
     case 1:
@@ -97,9 +98,9 @@ QVariant Date::Value() const
 
 void Date::SetValue(const QVariant &Value)
 {
-    if (m_ValueType == 0) {
+    if (m_valueType == 0) {
         SetPickerValue(StringToDate(Value.toString(), QStringLiteral("/")));
-    } else if (m_ValueType == 1) {
+    } else if (m_valueType == 1) {
         const bool isDate = Value.typeId() == QMetaType::QDateTime || Value.typeId() == QMetaType::QDate;
         SetPickerValue(isDate ? DateValue::Normalized(Value.toDateTime()) : QDateTime());
     }
@@ -107,17 +108,18 @@ void Date::SetValue(const QVariant &Value)
 
 void Date::SetPickerValue(const QDateTime &Value)
 {
-    m_Setting = true;
-    m_Picker->setDate(Clock::Now().date());
+    const QSignalBlocker pickerBlocker(m_picker);
+    const QSignalBlocker checkBlocker(m_check);
+    m_picker->setDate(Clock::Now().date());
     if (Value.isValid()) {
-        m_Check->setChecked(true);
-        m_Picker->setDate(Value.date());
-    } else if (!m_Required) {
-        m_Check->setChecked(false);
+        m_check->setChecked(true);
+        m_picker->setDate(Value.date());
+    } else if (!m_required) {
+        m_check->setChecked(false);
     } else {
-        m_Check->setChecked(true);
+        m_check->setChecked(true);
     }
-    m_Setting = false;
+    m_picker->setEnabled(m_check->isChecked() && isEnabled());
     UpdateDayStepper();
 }
 
@@ -129,42 +131,40 @@ bool Date::Enabled() const
 void Date::SetEnabled(bool Value)
 {
     setEnabled(Value);
-    m_Check->setEnabled(Value);
-    m_Picker->setEnabled(Value && m_Check->isChecked());
+    m_check->setEnabled(Value);
+    m_picker->setEnabled(Value && m_check->isChecked());
     UpdateDayStepper();
 }
 
 void Date::SetRequired(bool Value)
 {
-    m_Required = Value;
-    if (Value && !m_Check->isChecked()) {
-        m_Check->setChecked(true);
+    m_required = Value;
+    if (Value && !m_check->isChecked()) {
+        m_check->setChecked(true);
     }
-    m_Check->setVisible(!Value);
+    m_check->setVisible(!Value);
 }
 
 void Date::SetSlider(bool Value)
 {
-    m_Slider = Value;
-    m_Stepper->setVisible(Value);
+    m_slider = Value;
+    m_stepper->setVisible(Value);
 }
 
 void Date::StepDay(qint32 Days)
 {
-    if (m_Check->isChecked()) {
-        m_Picker->setDate(m_Picker->date().addDays(Days));
+    if (m_check->isChecked()) {
+        m_picker->setDate(m_picker->date().addDays(Days));
     }
 }
 
 void Date::UpdateDayStepper()
 {
-    m_Stepper->setEnabled(m_Check->isChecked() && isEnabled());
+    m_stepper->setEnabled(m_check->isChecked() && isEnabled());
 }
 
 void Date::OnPickerChanged()
 {
     UpdateDayStepper();
-    if (!m_Setting) {
-        emit Changed();
-    }
+    emit Changed();
 }

@@ -21,12 +21,12 @@ public:
     // 00:00:00 (null for no date). Other types give an invalid value and take nothing.
     qint32 ValueType() const
     {
-        return m_ValueType;
+        return m_valueType;
     }
 
     void SetValueType(qint32 Value)
     {
-        m_ValueType = Value;
+        m_valueType = Value;
     }
 
     QVariant Value() const;
@@ -39,7 +39,7 @@ public:
 
     bool Required() const
     {
-        return m_Required;
+        return m_required;
     }
 
     void SetRequired(bool Value);
@@ -47,7 +47,7 @@ public:
     // The day stepper is shown.
     bool Slider() const
     {
-        return m_Slider;
+        return m_slider;
     }
 
     void SetSlider(bool Value);
@@ -64,13 +64,12 @@ private:
     void UpdateDayStepper();
     void OnPickerChanged();
 
-    QDateEdit *m_Picker;
-    QCheckBox *m_Check;
-    QWidget *m_Stepper;
-    QToolButton *m_DayUp;
-    QToolButton *m_DayDown;
-    qint32 m_ValueType = 0;
-    bool m_Required = false;
-    bool m_Slider = false;
-    bool m_Setting = false;
+    QDateEdit *m_picker;
+    QCheckBox *m_check;
+    QWidget *m_stepper;
+    QToolButton *m_dayUp;
+    QToolButton *m_dayDown;
+    qint32 m_valueType = 0;
+    bool m_required = false;
+    bool m_slider = false;
 };

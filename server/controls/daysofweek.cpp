@@ -1,6 +1,6 @@
 #include "controls/daysofweek.h"
 
-#include "core/twips.h"
+#include "core/widgets/twips.h"
 
 #include <QCheckBox>
 #include <QGridLayout>
@@ -35,8 +35,8 @@ DaysOfWeek::DaysOfWeek(QWidget *Parent)
         auto *check = new QCheckBox(this);
         check->setObjectName(QStringLiteral("DayCheck") + QString::number(i));
         connect(check, &QCheckBox::toggled, this, &DaysOfWeek::Changed);
-        m_DayLabel.at(static_cast<size_t>(i - 1)) = label;
-        m_DayCheck.at(static_cast<size_t>(i - 1)) = check;
+        m_dayLabel.at(static_cast<size_t>(i - 1)) = label;
+        m_dayCheck.at(static_cast<size_t>(i - 1)) = check;
         layout->addWidget(label, 0, i - 1, Qt::AlignHCenter);
         layout->addWidget(check, 1, i - 1, Qt::AlignHCenter);
     }

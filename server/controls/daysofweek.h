@@ -26,12 +26,12 @@ public:
     // Day 1 (Monday) to 7 (Sunday).
     QCheckBox *DayCheck(int Index) const
     {
-        return m_DayCheck.at(static_cast<size_t>(Index - 1));
+        return m_dayCheck.at(static_cast<size_t>(Index - 1));
     }
 
     QLabel *DayLabel(int Index) const
     {
-        return m_DayLabel.at(static_cast<size_t>(Index - 1));
+        return m_dayLabel.at(static_cast<size_t>(Index - 1));
     }
 
     QSize sizeHint() const override;
@@ -43,6 +43,6 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-    std::array<QCheckBox *, 7> m_DayCheck{};
-    std::array<QLabel *, 7> m_DayLabel{};
+    std::array<QCheckBox *, 7> m_dayCheck{};
+    std::array<QLabel *, 7> m_dayLabel{};
 };

@@ -3,6 +3,7 @@
 #include <QWidget>
 
 class DurationSpinBox;
+class FocusValidator;
 class QKeyEvent;
 class QPushButton;
 
@@ -14,6 +15,7 @@ class Duration final : public QWidget
 
 public:
     explicit Duration(QWidget *Parent = nullptr);
+    ~Duration() override;
 
     bool Enabled() const;
     void SetEnabled(bool Value);
@@ -26,7 +28,7 @@ public:
     // The sign button is shown; without it the value is never negative.
     bool SignVisible() const
     {
-        return m_SignVisible;
+        return m_signVisible;
     }
 
     void SetSignVisible(bool Value);
@@ -41,7 +43,8 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-    DurationSpinBox *m_Time;
-    QPushButton *m_SignBtn;
-    bool m_SignVisible = false;
+    DurationSpinBox *m_time;
+    QPushButton *m_signBtn;
+    FocusValidator *m_validator;
+    bool m_signVisible = false;
 };

@@ -1,54 +1,50 @@
 #include "controls/executiblefile.h"
 
-#include "core/twips.h"
+#include "core/widgets/twips.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLineEdit>
 #include <QRegularExpression>
+#include <QSignalBlocker>
 #include <QToolButton>
 
 ExecutibleFile::ExecutibleFile(QWidget *Parent)
     : QWidget(Parent)
-    , m_TextBox(new QLineEdit(this))
-    , m_BrowseButton(new QToolButton(this))
+    , m_textBox(new QLineEdit(this))
+    , m_browseButton(new QToolButton(this))
 {
-    m_TextBox->setObjectName(QStringLiteral("TextBox"));
-    m_BrowseButton->setObjectName(QStringLiteral("BrowseButton"));
-    m_BrowseButton->setText(QStringLiteral("..."));
-    setFocusProxy(m_TextBox);
+    m_textBox->setObjectName(QStringLiteral("TextBox"));
+    m_browseButton->setObjectName(QStringLiteral("BrowseButton"));
+    m_browseButton->setText(QStringLiteral("..."));
+    setFocusProxy(m_textBox);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(2);
-    layout->addWidget(m_TextBox);
-    layout->addWidget(m_BrowseButton);
+    layout->addWidget(m_textBox);
+    layout->addWidget(m_browseButton);
     setMinimumWidth(Twips::ToPixels(500));
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    connect(m_BrowseButton, &QToolButton::clicked, this, &ExecutibleFile::Browse);
-    connect(m_TextBox, &QLineEdit::textChanged, this, [this] {
-        if (!m_Setting) {
-            emit Changed();
-        }
-    });
+    connect(m_browseButton, &QToolButton::clicked, this, &ExecutibleFile::Browse);
+    connect(m_textBox, &QLineEdit::textChanged, this, &ExecutibleFile::Changed);
 }
 
 QString ExecutibleFile::Value() const
 {
-    return m_TextBox->text();
+    return m_textBox->text();
 }
 
 void ExecutibleFile::SetValue(const QString &Value)
 {
-    m_Setting = true;
-    m_TextBox->setText(Value);
-    m_Setting = false;
+    const QSignalBlocker blocker(m_textBox);
+    m_textBox->setText(Value);
 }
 
 QStringList ExecutibleFile::NameFilters() const
 {
     static const QRegularExpression ownPatterns(QStringLiteral("\\s*\\([^()]*\\)\\s*$"));
-    const QStringList parts = m_Filter.split(QLatin1Char('|'));
+    const QStringList parts = m_filter.split(QLatin1Char('|'));
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         QString description = parts.at(i);
@@ -61,11 +57,11 @@ QStringList ExecutibleFile::NameFilters() const
 
 void ExecutibleFile::Browse()
 {
-    QFileDialog dialog(this, m_Caption, QFileInfo(m_TextBox->text()).absolutePath());
+    QFileDialog dialog(this, m_caption, QFileInfo(m_textBox->text()).absolutePath());
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(NameFilters());
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return;
     }
-    m_TextBox->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
+    m_textBox->setText(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }

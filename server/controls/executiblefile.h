@@ -20,24 +20,24 @@ public:
     // The title of the file dialog.
     QString Caption() const
     {
-        return m_Caption;
+        return m_caption;
     }
 
     void SetCaption(const QString &Value)
     {
-        m_Caption = Value;
+        m_caption = Value;
     }
 
     // The dialog's filter as pairs of a description and its patterns, all separated by "|":
     // "Icon (*.ico;*.exe)|*.ico;*.exe".
     QString Filter() const
     {
-        return m_Filter;
+        return m_filter;
     }
 
     void SetFilter(const QString &Value)
     {
-        m_Filter = Value;
+        m_filter = Value;
     }
 
     // The filter in the file dialog's own form, one line per pair.
@@ -49,9 +49,8 @@ signals:
 private:
     void Browse();
 
-    QLineEdit *m_TextBox;
-    QToolButton *m_BrowseButton;
-    QString m_Caption = QStringLiteral("Выбор приложения");
-    QString m_Filter = QStringLiteral("Executable (*.exe)|*.exe");
-    bool m_Setting = false;
+    QLineEdit *m_textBox;
+    QToolButton *m_browseButton;
+    QString m_caption = QStringLiteral("Выбор приложения");
+    QString m_filter = QStringLiteral("Executable (*.exe)|*.exe");
 };

@@ -15,7 +15,7 @@ bool TakingBack = false;
 
 FocusValidator::FocusValidator(QWidget *Editor)
     : QObject(Editor)
-    , m_Editor(Editor)
+    , m_editor(Editor)
 {
     Editor->installEventFilter(this);
 }
@@ -23,7 +23,7 @@ FocusValidator::FocusValidator(QWidget *Editor)
 bool FocusValidator::Run()
 {
     // A spin box takes what is typed only as it loses the focus, after this check would run.
-    if (auto *spinBox = qobject_cast<QAbstractSpinBox *>(m_Editor)) {
+    if (auto *spinBox = qobject_cast<QAbstractSpinBox *>(m_editor)) {
         spinBox->interpretText();
     }
     bool cancel = false;
@@ -58,7 +58,7 @@ bool FocusValidator::eventFilter(QObject *, QEvent *Event)
 
 void FocusValidator::TakeFocusBack()
 {
-    const QPointer<QWidget> editor = m_Editor;
+    const QPointer<QWidget> editor = m_editor;
     QTimer::singleShot(0, editor, [editor] {
         TakingBack = true;
         editor->setFocus(Qt::OtherFocusReason);

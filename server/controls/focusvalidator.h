@@ -31,5 +31,5 @@ protected:
 private:
     void TakeFocusBack();
 
-    QWidget *m_Editor;
+    QWidget *m_editor;
 };

@@ -37,7 +37,7 @@ class EntrySelector final : public QObject
 public:
     explicit EntrySelector(QLineEdit *Edit)
         : QObject(Edit)
-        , m_Edit(Edit)
+        , m_edit(Edit)
     {
         Edit->installEventFilter(this);
     }
@@ -46,13 +46,13 @@ protected:
     bool eventFilter(QObject *, QEvent *Event) override
     {
         if (Event->type() == QEvent::FocusIn) {
-            QTimer::singleShot(0, m_Edit, &QLineEdit::selectAll);
+            QTimer::singleShot(0, m_edit, &QLineEdit::selectAll);
         }
         return false;
     }
 
 private:
-    QLineEdit *m_Edit;
+    QLineEdit *m_edit;
 };
 } // namespace
 

@@ -10,6 +10,15 @@ class QLineEdit;
 // selection on entry and the locale in which numbers and dates are shown.
 namespace InputHelpers
 {
+// The virtual-key codes that handlers of KeyDown test.
+enum VirtualKey : qint16
+{
+    vkReturn = 13,
+    vkEscape = 27,
+    vkUp = 38,
+    vkDown = 40,
+};
+
 // The window system's virtual-key code of a key (13 Enter, 38 Up, 40 Down, 65 "A" ...); 0 for a
 // key that has none here (letters of other alphabets).
 qint16 KeyCodeOf(const QKeyEvent *Event);

@@ -7,6 +7,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -45,24 +46,24 @@ IPAddress::IPAddress(QWidget *Parent)
         box->installEventFilter(this);
         InputHelpers::SelectAllOnEntry(box);
         connect(box, &QLineEdit::textChanged, this, [this, k] { OnBoxChanged(k); });
-        m_IPNum.at(static_cast<size_t>(k)) = box;
+        m_ipNum.at(static_cast<size_t>(k)) = box;
         layout->addWidget(box);
         if (k < 3) {
             auto *point = new QLabel(QStringLiteral("."), this);
             point->setObjectName(QStringLiteral("Separ") + QString::number(k));
             point->setAlignment(Qt::AlignCenter);
-            m_Separ.at(static_cast<size_t>(k)) = point;
+            m_separ.at(static_cast<size_t>(k)) = point;
             layout->addWidget(point);
         }
     }
-    setFocusProxy(m_IPNum.front());
+    setFocusProxy(m_ipNum.front());
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
 }
 
 QString IPAddress::Value() const
 {
     QStringList parts;
-    for (const QLineEdit *box : m_IPNum) {
+    for (const QLineEdit *box : m_ipNum) {
         parts << box->text();
     }
     return parts.join(QLatin1Char('.'));
@@ -70,26 +71,25 @@ QString IPAddress::Value() const
 
 void IPAddress::SetValue(const QString &Text)
 {
-    m_Setting = true;
     qint32 position = 1;
     QString part;
-    for (QLineEdit *box : m_IPNum) {
+    for (QLineEdit *box : m_ipNum) {
         if (!GetNextToken(Text, position, part, QStringLiteral("."))) {
             break;
         }
+        const QSignalBlocker blocker(box);
         box->setText(BoxNumber(part));
     }
-    m_Setting = false;
 }
 
 bool IPAddress::Enabled() const
 {
-    return m_IPNum.front()->isEnabled();
+    return m_ipNum.front()->isEnabled();
 }
 
 void IPAddress::SetEnabled(bool Value)
 {
-    for (QLineEdit *box : m_IPNum) {
+    for (QLineEdit *box : m_ipNum) {
         box->setEnabled(Value);
     }
 }
@@ -98,7 +98,7 @@ bool IPAddress::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(Event)->key() == Qt::Key_Space) {
         for (int k = 0; k < 3; ++k) {
-            if (Watched == m_IPNum.at(static_cast<size_t>(k))) {
+            if (Watched == m_ipNum.at(static_cast<size_t>(k))) {
                 FocusNext(k);
                 return true;
             }
@@ -109,18 +109,11 @@ bool IPAddress::eventFilter(QObject *Watched, QEvent *Event)
 
 void IPAddress::OnBoxChanged(int Index)
 {
-    if (m_Guard) {
-        return;
-    }
-    QLineEdit *box = m_IPNum.at(static_cast<size_t>(Index));
+    QLineEdit *box = m_ipNum.at(static_cast<size_t>(Index));
     const QString number = BoxNumber(box->text());
     if (number != box->text()) {
-        m_Guard = true;
+        const QSignalBlocker blocker(box);
         box->setText(number);
-        m_Guard = false;
-    }
-    if (m_Setting) {
-        return;
     }
     emit Changed();
     if (number.size() == 3 && Index < 3) {
@@ -130,5 +123,5 @@ void IPAddress::OnBoxChanged(int Index)
 
 void IPAddress::FocusNext(int Index)
 {
-    m_IPNum.at(static_cast<size_t>(Index + 1))->setFocus(Qt::TabFocusReason);
+    m_ipNum.at(static_cast<size_t>(Index + 1))->setFocus(Qt::TabFocusReason);
 }

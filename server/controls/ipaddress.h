@@ -28,7 +28,7 @@ public:
     // Box 0 to 3, left to right.
     QLineEdit *Box(int Index) const
     {
-        return m_IPNum.at(static_cast<size_t>(Index));
+        return m_ipNum.at(static_cast<size_t>(Index));
     }
 
 signals:
@@ -41,8 +41,6 @@ private:
     void OnBoxChanged(int Index);
     void FocusNext(int Index);
 
-    std::array<QLineEdit *, 4> m_IPNum{};
-    std::array<QLabel *, 3> m_Separ{};
-    bool m_Setting = false;
-    bool m_Guard = false;
+    std::array<QLineEdit *, 4> m_ipNum{};
+    std::array<QLabel *, 3> m_separ{};
 };

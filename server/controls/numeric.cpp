@@ -8,6 +8,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -59,58 +60,65 @@ Currency Abs(Currency Value)
 
 Numeric::Numeric(QWidget *Parent)
     : QWidget(Parent)
-    , m_TextBox(new QLineEdit(QStringLiteral("0"), this))
-    , m_MaxValue(999999999)
-    , m_MinValue(-999999999)
+    , m_textBox(new QLineEdit(QStringLiteral("0"), this))
+    , m_validator(new FocusValidator(m_textBox))
+    , m_maxValue(999999999)
+    , m_minValue(-999999999)
 {
-    m_TextBox->setObjectName(QStringLiteral("TextBox"));
-    m_TextBox->setMaxLength(TextBoxLength);
-    m_TextBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-    m_TextBox->installEventFilter(this);
-    InputHelpers::SelectAllOnEntry(m_TextBox);
-    connect(new FocusValidator(m_TextBox), &FocusValidator::Validate, this, &Numeric::Validate);
-    setFocusProxy(m_TextBox);
+    m_textBox->setObjectName(QStringLiteral("TextBox"));
+    m_textBox->setMaxLength(TextBoxLength);
+    m_textBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_textBox->installEventFilter(this);
+    InputHelpers::SelectAllOnEntry(m_textBox);
+    connect(m_validator, &FocusValidator::Validate, this, &Numeric::Validate);
+    setFocusProxy(m_textBox);
 
     auto *upDown = new QWidget(this);
     upDown->setObjectName(QStringLiteral("UpDown"));
     auto *arrows = new QVBoxLayout(upDown);
     arrows->setContentsMargins(0, 0, 0, 0);
     arrows->setSpacing(0);
-    m_Up = MakeArrow(Qt::UpArrow, QStringLiteral("UpButton"), upDown);
-    m_Down = MakeArrow(Qt::DownArrow, QStringLiteral("DownButton"), upDown);
-    arrows->addWidget(m_Up);
-    arrows->addWidget(m_Down);
+    m_up = MakeArrow(Qt::UpArrow, QStringLiteral("UpButton"), upDown);
+    m_down = MakeArrow(Qt::DownArrow, QStringLiteral("DownButton"), upDown);
+    arrows->addWidget(m_up);
+    arrows->addWidget(m_down);
     // The buttons stand beside the box with the box's height.
-    const int height = m_TextBox->sizeHint().height();
+    const int height = m_textBox->sizeHint().height();
     upDown->setFixedHeight(height);
-    m_Up->setFixedHeight(height / 2);
-    m_Down->setFixedHeight(height - height / 2);
-    connect(m_Up, &QToolButton::clicked, this, [this] { Step(1); });
-    connect(m_Down, &QToolButton::clicked, this, [this] { Step(-1); });
+    m_up->setFixedHeight(height / 2);
+    m_down->setFixedHeight(height - height / 2);
+    connect(m_up, &QToolButton::clicked, this, [this] { Step(1); });
+    connect(m_down, &QToolButton::clicked, this, [this] { Step(-1); });
 
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(m_TextBox);
+    layout->addWidget(m_textBox);
     layout->addWidget(upDown);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
 
     NormalizeNumericLimits();
     UpdateUpDown();
-    connect(m_TextBox, &QLineEdit::textChanged, this, &Numeric::OnTextChanged);
+    connect(m_textBox, &QLineEdit::textChanged, this, &Numeric::OnTextChanged);
+}
+
+Numeric::~Numeric()
+{
+    // The focus leaves the inner box as the input goes away: that is no edit to validate, and the
+    // handlers of Validate would run against a half-destroyed input.
+    delete m_validator;
 }
 
 Currency Numeric::Value() const
 {
     Currency value;
-    return NumberFormat::ReadShown(m_TextBox->text(), value) ? value : Currency();
+    return NumberFormat::ReadShown(m_textBox->text(), value) ? value : Currency();
 }
 
 void Numeric::SetValue(Currency Value)
 {
-    m_Setting = true;
-    m_TextBox->setText(Format(Clamped(Value)));
-    m_Setting = false;
+    const QSignalBlocker blocker(m_textBox);
+    m_textBox->setText(Format(Clamped(Value)));
 }
 
 void Numeric::SetValue(double Value)
@@ -125,7 +133,7 @@ void Numeric::SetValue(const QString &Text)
 
 void Numeric::SetPrecOrder(qint32 Value)
 {
-    m_PrecOrder = qBound(0, Value, 4);
+    m_precOrder = qBound(0, Value, 4);
     NormalizeNumericLimits();
     UpdateUpDown();
     RecheckText();
@@ -133,62 +141,62 @@ void Numeric::SetPrecOrder(qint32 Value)
 
 void Numeric::SetCapacity(qint32 Value)
 {
-    m_Capacity = qBound(0, Value, 14);
+    m_capacity = qBound(0, Value, 14);
     NormalizeNumericLimits();
     RecheckText();
 }
 
 void Numeric::SetSign(bool Value)
 {
-    m_Sign = Value;
+    m_sign = Value;
     NormalizeNumericLimits();
     RecheckText();
 }
 
 bool Numeric::Enabled() const
 {
-    return m_TextBox->isEnabled();
+    return m_textBox->isEnabled();
 }
 
 void Numeric::SetEnabled(bool Value)
 {
-    m_TextBox->setEnabled(Value);
-    m_Up->setEnabled(Value);
-    m_Down->setEnabled(Value);
+    m_textBox->setEnabled(Value);
+    m_up->setEnabled(Value);
+    m_down->setEnabled(Value);
     setEnabled(Value);
 }
 
 void Numeric::SetMaxValue(Currency Value)
 {
-    m_MaxValue = m_Sign ? Value : Abs(Value);
+    m_maxValue = m_sign ? Value : Abs(Value);
     NormalizeNumericLimits();
     RecheckText();
 }
 
 void Numeric::SetMinValue(Currency Value)
 {
-    m_MinValue = m_Sign ? Value : Abs(Value);
+    m_minValue = m_sign ? Value : Abs(Value);
     NormalizeNumericLimits();
     RecheckText();
 }
 
 void Numeric::SetSlider(bool Value)
 {
-    m_Slider = Value;
+    m_slider = Value;
     UpdateUpDown();
 }
 
 void Numeric::SetMask(const QString &Value)
 {
-    m_Mask = Value;
+    m_mask = Value;
 }
 
 bool Numeric::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched == m_TextBox && Event->type() == QEvent::KeyPress) {
+    if (Watched == m_textBox && Event->type() == QEvent::KeyPress) {
         return HandleKey(static_cast<QKeyEvent *>(Event));
     }
-    if (Watched == m_TextBox && Event->type() == QEvent::MouseButtonDblClick) {
+    if (Watched == m_textBox && Event->type() == QEvent::MouseButtonDblClick) {
         emit DblClick();
     }
     return QWidget::eventFilter(Watched, Event);
@@ -203,8 +211,8 @@ bool Numeric::HandleKey(QKeyEvent *Event)
     if (keyCode == 0 && pressed != 0) {
         return true;
     }
-    if (keyCode == 38 || keyCode == 40) {
-        Step(keyCode == 38 ? 1 : -1);
+    if (keyCode == InputHelpers::vkUp || keyCode == InputHelpers::vkDown) {
+        Step(keyCode == InputHelpers::vkUp ? 1 : -1);
         return true;
     }
     return false;
@@ -212,19 +220,14 @@ bool Numeric::HandleKey(QKeyEvent *Event)
 
 void Numeric::OnTextChanged()
 {
-    if (m_Guard) {
-        return;
-    }
     ApplyTextRule();
-    if (!m_Setting) {
-        emit Changed();
-    }
+    emit Changed();
 }
 
 QString Numeric::NormalizedText(const QString &Text) const
 {
     QString s = Text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-    if (m_PrecOrder == 0) {
+    if (m_precOrder == 0) {
         s.remove(QLatin1Char('.'));
     }
     // Backwards, so that the rightmost point survives and the leftmost sign character decides.
@@ -235,15 +238,15 @@ QString Numeric::NormalizedText(const QString &Text) const
         const QChar ch = s.at(i);
         if (ch >= QLatin1Char('0') && ch <= QLatin1Char('9')) {
             r.prepend(ch);
-        } else if (ch == QLatin1Char('-') && m_Sign) {
+        } else if (ch == QLatin1Char('-') && m_sign) {
             if (i == 0) {
                 r.prepend(ch);
             } else {
                 request = -1;
             }
-        } else if (ch == QLatin1Char('+') && m_Sign) {
+        } else if (ch == QLatin1Char('+') && m_sign) {
             request = 1;
-        } else if (ch == QLatin1Char('.') && m_PrecOrder >= 1 && !pointKept) {
+        } else if (ch == QLatin1Char('.') && m_precOrder >= 1 && !pointKept) {
             r.prepend(ch);
             pointKept = true;
         }
@@ -263,72 +266,73 @@ QString Numeric::NormalizedText(const QString &Text) const
 
 void Numeric::ApplyTextRule()
 {
-    const QString text = m_TextBox->text();
-    const int before = SignificantCount(text.left(m_TextBox->cursorPosition()));
+    const QString text = m_textBox->text();
+    const int before = SignificantCount(text.left(m_textBox->cursorPosition()));
     const QString normalized = NormalizedText(text);
     if (normalized == text) {
         return;
     }
-    m_Guard = true;
-    m_TextBox->setText(normalized);
-    m_Guard = false;
+    {
+        const QSignalBlocker blocker(m_textBox);
+        m_textBox->setText(normalized);
+    }
     // The caret stays after the same digit, whatever group separators the rewrite added or took away.
     int caret = 0;
     for (int counted = 0; caret < normalized.size() && counted < before; ++caret) {
         counted += IsSignificant(normalized.at(caret)) ? 1 : 0;
     }
-    m_TextBox->setCursorPosition(caret);
+    m_textBox->setCursorPosition(caret);
 }
 
 void Numeric::RecheckText()
 {
-    const QString normalized = NormalizedText(m_TextBox->text());
-    if (normalized != m_TextBox->text()) {
-        m_TextBox->setText(normalized);
+    const QString normalized = NormalizedText(m_textBox->text());
+    if (normalized != m_textBox->text()) {
+        m_textBox->setText(normalized);
     }
 }
 
 void Numeric::NormalizeNumericLimits()
 {
-    if (!m_Sign) {
-        m_MinValue = qMax(m_MinValue, Currency());
-        m_MaxValue = qMax(m_MaxValue, Currency());
+    if (!m_sign) {
+        m_minValue = qMax(m_minValue, Currency());
+        m_maxValue = qMax(m_maxValue, Currency());
     }
-    if (m_MinValue > m_MaxValue) {
-        m_MinValue = m_MaxValue;
+    if (m_minValue > m_maxValue) {
+        m_minValue = m_maxValue;
     }
     Currency limit = Currency(1);
-    for (qint32 i = 0; i < m_Capacity; ++i) {
+    for (qint32 i = 0; i < m_capacity; ++i) {
         limit = limit * Currency(10);
     }
     limit -= Currency(1);
-    m_MaxValue = qBound(-limit, m_MaxValue, limit);
-    m_MinValue = qBound(-limit, m_MinValue, limit);
-    m_MinValue = NumberFormat::Rounded(m_MinValue, m_PrecOrder);
-    m_MaxValue = NumberFormat::Rounded(m_MaxValue, m_PrecOrder);
+    m_maxValue = qBound(-limit, m_maxValue, limit);
+    m_minValue = qBound(-limit, m_minValue, limit);
+    m_minValue = NumberFormat::Rounded(m_minValue, m_precOrder);
+    m_maxValue = NumberFormat::Rounded(m_maxValue, m_precOrder);
 }
 
 void Numeric::UpdateUpDown()
 {
-    m_Up->parentWidget()->setVisible(m_Slider && m_PrecOrder == 0);
+    m_up->parentWidget()->setVisible(m_slider && m_precOrder == 0);
 }
 
 void Numeric::Step(qint32 Direction)
 {
     const qint32 shown = ToInt32(Value());
-    if (Direction > 0 && shown < ToInt32(m_MaxValue)) {
-        m_TextBox->setText(Format(Currency(shown + 1)));
-    } else if (Direction < 0 && shown > ToInt32(m_MinValue)) {
-        m_TextBox->setText(Format(Currency(shown - 1)));
+    if (Direction > 0 && shown < ToInt32(m_maxValue)) {
+        m_textBox->setText(Format(Currency(shown + 1)));
+    } else if (Direction < 0 && shown > ToInt32(m_minValue)) {
+        m_textBox->setText(Format(Currency(shown - 1)));
     }
 }
 
 QString Numeric::Format(Currency Value) const
 {
-    return NumberFormat::Format(Value, m_Mask, m_PrecOrder);
+    return NumberFormat::Format(Value, m_mask, m_precOrder);
 }
 
 Currency Numeric::Clamped(Currency Value) const
 {
-    return qBound(m_MinValue, Value, m_MaxValue);
+    return qBound(m_minValue, Value, m_maxValue);
 }

@@ -4,6 +4,7 @@
 
 #include <QWidget>
 
+class FocusValidator;
 class QKeyEvent;
 class QLineEdit;
 class QToolButton;
@@ -17,6 +18,7 @@ class Numeric final : public QWidget
 
 public:
     explicit Numeric(QWidget *Parent = nullptr);
+    ~Numeric() override;
 
     // The number shown.
     Currency Value() const;
@@ -30,7 +32,7 @@ public:
     // Decimal places shown, 0 to 4; 0 shows whole numbers.
     qint32 PrecOrder() const
     {
-        return m_PrecOrder;
+        return m_precOrder;
     }
 
     void SetPrecOrder(qint32 Value);
@@ -38,7 +40,7 @@ public:
     // Integer digits, 0 to 14: the limits stay within plus or minus 10^Capacity - 1.
     qint32 Capacity() const
     {
-        return m_Capacity;
+        return m_capacity;
     }
 
     void SetCapacity(qint32 Value);
@@ -46,7 +48,7 @@ public:
     // Negative numbers may be entered.
     bool Sign() const
     {
-        return m_Sign;
+        return m_sign;
     }
 
     void SetSign(bool Value);
@@ -56,7 +58,7 @@ public:
 
     Currency MaxValue() const
     {
-        return m_MaxValue;
+        return m_maxValue;
     }
 
     // Without Sign the absolute value is taken; the number shown is brought within the new limit.
@@ -64,7 +66,7 @@ public:
 
     Currency MinValue() const
     {
-        return m_MinValue;
+        return m_minValue;
     }
 
     void SetMinValue(Currency Value);
@@ -72,7 +74,7 @@ public:
     // Up-down buttons, shown only for whole numbers.
     bool Slider() const
     {
-        return m_Slider;
+        return m_slider;
     }
 
     void SetSlider(bool Value);
@@ -82,7 +84,7 @@ public:
     // from the next change of the text.
     QString Mask() const
     {
-        return m_Mask;
+        return m_mask;
     }
 
     void SetMask(const QString &Value);
@@ -90,7 +92,7 @@ public:
     // The inner text box.
     QLineEdit *TextBox() const
     {
-        return m_TextBox;
+        return m_textBox;
     }
 
 signals:
@@ -118,16 +120,15 @@ private:
     Currency Clamped(Currency Value) const;
     bool HandleKey(QKeyEvent *Event);
 
-    QLineEdit *m_TextBox;
-    QToolButton *m_Up;
-    QToolButton *m_Down;
-    qint32 m_PrecOrder = 0;
-    qint32 m_Capacity = 2;
-    bool m_Sign = false;
-    bool m_Slider = false;
-    Currency m_MaxValue;
-    Currency m_MinValue;
-    QString m_Mask;
-    bool m_Setting = false;
-    bool m_Guard = false;
+    QLineEdit *m_textBox;
+    FocusValidator *m_validator;
+    QToolButton *m_up;
+    QToolButton *m_down;
+    qint32 m_precOrder = 0;
+    qint32 m_capacity = 2;
+    bool m_sign = false;
+    bool m_slider = false;
+    Currency m_maxValue;
+    Currency m_minValue;
+    QString m_mask;
 };

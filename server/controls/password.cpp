@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -14,44 +15,41 @@ const QString Filler = QStringLiteral("************");
 
 Password::Password(QWidget *Parent)
     : QWidget(Parent)
-    , m_TextBox(new QLineEdit(this))
+    , m_textBox(new QLineEdit(this))
 {
-    m_TextBox->setObjectName(QStringLiteral("TextBox"));
-    m_TextBox->setEchoMode(QLineEdit::Password);
-    InputHelpers::SelectAllOnEntry(m_TextBox);
-    setFocusProxy(m_TextBox);
+    m_textBox->setObjectName(QStringLiteral("TextBox"));
+    m_textBox->setEchoMode(QLineEdit::Password);
+    InputHelpers::SelectAllOnEntry(m_textBox);
+    setFocusProxy(m_textBox);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_TextBox);
+    layout->addWidget(m_textBox);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    connect(m_TextBox, &QLineEdit::textChanged, this, [this] {
-        if (!m_Setting) {
-            m_Edited = true;
-            emit Changed();
-        }
+    connect(m_textBox, &QLineEdit::textChanged, this, [this] {
+        m_edited = true;
+        emit Changed();
     });
 }
 
 QString Password::Value() const
 {
-    return m_Edited ? HashModule::Md5Hex(m_TextBox->text().trimmed()) : m_Stored;
+    return m_edited ? HashModule::Md5Hex(m_textBox->text().trimmed()) : m_stored;
 }
 
 void Password::SetValue(const QString &Value)
 {
-    m_Setting = true;
-    m_Stored = Value;
-    m_TextBox->setText(Value.isEmpty() ? QString() : Filler);
-    m_Edited = false;
-    m_Setting = false;
+    const QSignalBlocker blocker(m_textBox);
+    m_stored = Value;
+    m_textBox->setText(Value.isEmpty() ? QString() : Filler);
+    m_edited = false;
 }
 
 bool Password::Enabled() const
 {
-    return m_TextBox->isEnabled();
+    return m_textBox->isEnabled();
 }
 
 void Password::SetEnabled(bool Value)
 {
-    m_TextBox->setEnabled(Value);
+    m_textBox->setEnabled(Value);
 }

@@ -23,15 +23,14 @@ public:
 
     QLineEdit *TextBox() const
     {
-        return m_TextBox;
+        return m_textBox;
     }
 
 signals:
     void Changed();
 
 private:
-    QLineEdit *m_TextBox;
-    QString m_Stored;
-    bool m_Edited = false;
-    bool m_Setting = false;
+    QLineEdit *m_textBox;
+    QString m_stored;
+    bool m_edited = false;
 };

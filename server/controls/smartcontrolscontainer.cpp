@@ -1,8 +1,8 @@
 #include "controls/smartcontrolscontainer.h"
 
-#include "core/messagebox.h"
-#include "core/registryserilize.h"
-#include "core/twips.h"
+#include "core/widgets/messagebox.h"
+#include "core/widgets/registryserilize.h"
+#include "core/widgets/twips.h"
 #include "leadingnumber.h"
 
 #include <QFrame>
@@ -25,13 +25,13 @@ enum ChildPosition
 
 SmartControlsContainer::SmartControlsContainer(QWidget *Parent)
     : QWidget(Parent)
-    , m_Separator(new QFrame(this))
+    , m_separator(new QFrame(this))
 {
-    m_Separator->setObjectName(QStringLiteral("Separator"));
-    m_Separator->setAutoFillBackground(true);
-    m_Separator->installEventFilter(this);
-    m_Separator->hide();
-    PaintBar(m_SeparatorColor);
+    m_separator->setObjectName(QStringLiteral("Separator"));
+    m_separator->setAutoFillBackground(true);
+    m_separator->installEventFilter(this);
+    m_separator->hide();
+    PaintBar(m_separatorColor);
 }
 
 void SmartControlsContainer::Init()
@@ -41,7 +41,7 @@ void SmartControlsContainer::Init()
         return;
     }
     if (ReadChildLayout()) {
-        m_Separator->show();
+        m_separator->show();
         setMinimumSize(Twips::ToPixels(GetMinWidth()), Twips::ToPixels(GetMinHeight()));
         Arrange();
     }
@@ -49,11 +49,11 @@ void SmartControlsContainer::Init()
 
 qint32 SmartControlsContainer::SeparatorPosition() const
 {
-    switch (m_Orientation) {
+    switch (m_orientation) {
     case SideBySide:
-        return Twips::FromPixels(m_Separator->x());
+        return Twips::FromPixels(m_separator->x());
     case OneAboveTheOther:
-        return Twips::FromPixels(m_Separator->y());
+        return Twips::FromPixels(m_separator->y());
     default:
         return 0;
     }
@@ -61,7 +61,7 @@ qint32 SmartControlsContainer::SeparatorPosition() const
 
 void SmartControlsContainer::SetSeparatorPosition(qint32 Value)
 {
-    if (m_Orientation == NotArranged) {
+    if (m_orientation == NotArranged) {
         return;
     }
     const qint32 pixels = Twips::ToPixels(Clamped(Value));
@@ -73,25 +73,25 @@ void SmartControlsContainer::SetSeparatorPosition(qint32 Value)
 
 qint32 SmartControlsContainer::GetMinWidth() const
 {
-    return m_Orientation == SideBySide ? GetChildMinSize(0) + BarTwips + GetChildMinSize(1) : 0;
+    return m_orientation == SideBySide ? GetChildMinSize(0) + BarTwips + GetChildMinSize(1) : 0;
 }
 
 qint32 SmartControlsContainer::GetMinHeight() const
 {
-    return m_Orientation == OneAboveTheOther ? GetChildMinSize(0) + BarTwips + GetChildMinSize(1) : 0;
+    return m_orientation == OneAboveTheOther ? GetChildMinSize(0) + BarTwips + GetChildMinSize(1) : 0;
 }
 
 void SmartControlsContainer::StoreWidth() const
 {
-    if (!m_RegKeyName.isEmpty()) {
-        RegistrySerilize::SaveContainerValue(m_RegKeyName, QString::number(SeparatorPosition()));
+    if (!m_regKeyName.isEmpty()) {
+        RegistrySerilize::SaveContainerValue(m_regKeyName, QString::number(SeparatorPosition()));
     }
 }
 
 void SmartControlsContainer::SetSeparatorColor(const QColor &Value)
 {
-    m_SeparatorColor = Value;
-    if (!m_Dragging) {
+    m_separatorColor = Value;
+    if (!m_dragging) {
         PaintBar(Value);
     }
 }
@@ -110,31 +110,32 @@ void SmartControlsContainer::resizeEvent(QResizeEvent *Event)
 
 bool SmartControlsContainer::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched != m_Separator || m_Orientation == NotArranged) {
+    if (Watched != m_separator || m_orientation == NotArranged) {
         return QWidget::eventFilter(Watched, Event);
     }
-    const auto *mouse = static_cast<QMouseEvent *>(Event);
     switch (Event->type()) {
     case QEvent::MouseButtonPress:
-        if (mouse->button() == Qt::LeftButton) {
-            m_Dragging = true;
+        if (static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton) {
+            m_dragging = true;
             PaintBar(palette().color(QPalette::Dark));
         }
         return true;
-    case QEvent::MouseMove:
-        if (!m_Dragging) {
+    case QEvent::MouseMove: {
+        if (!m_dragging) {
             return false;
         }
+        const auto *mouse = static_cast<QMouseEvent *>(Event);
         if (mouse->buttons() & Qt::LeftButton) {
             const int offset =
-                m_Orientation == SideBySide ? mouse->position().toPoint().x() : mouse->position().toPoint().y();
+                m_orientation == SideBySide ? mouse->position().toPoint().x() : mouse->position().toPoint().y();
             SetSeparatorPosition(SeparatorPosition() + Twips::FromPixels(offset));
         } else {
             EndDragging();
         }
         return true;
+    }
     case QEvent::MouseButtonRelease:
-        if (mouse->button() == Qt::LeftButton) {
+        if (static_cast<QMouseEvent *>(Event)->button() == Qt::LeftButton) {
             EndDragging();
         }
         return true;
@@ -159,7 +160,7 @@ QWidgetList SmartControlsContainer::Panes() const
     QWidgetList panes;
     for (QObject *child : children()) {
         auto *widget = qobject_cast<QWidget *>(child);
-        if (widget && widget != m_Separator && !widget->isWindow()) {
+        if (widget && widget != m_separator && !widget->isWindow()) {
             panes << widget;
         }
     }
@@ -184,7 +185,7 @@ qint32 SmartControlsContainer::GetChildPosition(int Index) const
 qint32 SmartControlsContainer::GetChildMinSize(int Index) const
 {
     const QWidgetList panes = Panes();
-    const int child = Index == 0 ? m_FirstChildIndex : 1 - m_FirstChildIndex;
+    const int child = Index == 0 ? m_firstChildIndex : 1 - m_firstChildIndex;
     if (child >= panes.size()) {
         return DefaultMinSize;
     }
@@ -204,15 +205,15 @@ bool SmartControlsContainer::ReadChildLayout()
         return false;
     }
     const qint32 stored =
-        m_RegKeyName.isEmpty() ? 0 : LeadingInteger(RegistrySerilize::GetContainerValue(m_RegKeyName));
+        m_regKeyName.isEmpty() ? 0 : LeadingInteger(RegistrySerilize::GetContainerValue(m_regKeyName));
     if (first + second == Right + Left) {
-        m_Orientation = SideBySide;
-        m_FirstChildIndex = first == Left ? 0 : 1;
-        m_Separator->setCursor(Qt::SplitHCursor);
+        m_orientation = SideBySide;
+        m_firstChildIndex = first == Left ? 0 : 1;
+        m_separator->setCursor(Qt::SplitHCursor);
     } else if (first + second == Top + Bottom) {
-        m_Orientation = OneAboveTheOther;
-        m_FirstChildIndex = first == Top ? 0 : 1;
-        m_Separator->setCursor(Qt::SplitVCursor);
+        m_orientation = OneAboveTheOther;
+        m_firstChildIndex = first == Top ? 0 : 1;
+        m_separator->setCursor(Qt::SplitVCursor);
     } else {
         MessageBox::Critical(this,
                              QStringLiteral("Ошибка"),
@@ -234,33 +235,33 @@ qint32 SmartControlsContainer::Clamped(qint32 Position) const
 
 qint32 SmartControlsContainer::Extent() const
 {
-    return Twips::FromPixels(m_Orientation == OneAboveTheOther ? height() : width());
+    return Twips::FromPixels(m_orientation == OneAboveTheOther ? height() : width());
 }
 
 void SmartControlsContainer::MoveBar(qint32 Pixels)
 {
     const int thickness = Twips::ToPixels(BarTwips);
-    if (m_Orientation == SideBySide) {
-        m_Separator->setGeometry(Pixels, 0, thickness, height());
+    if (m_orientation == SideBySide) {
+        m_separator->setGeometry(Pixels, 0, thickness, height());
     } else {
-        m_Separator->setGeometry(0, Pixels, width(), thickness);
+        m_separator->setGeometry(0, Pixels, width(), thickness);
     }
 }
 
 void SmartControlsContainer::Arrange()
 {
-    if (m_Orientation != NotArranged && Panes().size() == 2) {
-        m_Separator->raise();
-        const bool across = m_Orientation == SideBySide;
+    if (m_orientation != NotArranged && Panes().size() == 2) {
+        m_separator->raise();
+        const bool across = m_orientation == SideBySide;
         const QSize least(Twips::ToPixels(GetMinWidth()), Twips::ToPixels(GetMinHeight()));
         if (width() < least.width() || height() < least.height()) {
             resize(size().expandedTo(least));
         }
         MoveBar(Twips::ToPixels(Clamped(SeparatorPosition())));
         const QWidgetList panes = Panes();
-        QWidget *first = panes.at(m_FirstChildIndex);
-        QWidget *second = panes.at(1 - m_FirstChildIndex);
-        const QRect bar = m_Separator->geometry();
+        QWidget *first = panes.at(m_firstChildIndex);
+        QWidget *second = panes.at(1 - m_firstChildIndex);
+        const QRect bar = m_separator->geometry();
         if (across) {
             first->setGeometry(0, 0, bar.left(), height());
             second->setGeometry(bar.right() + 1, 0, width() - bar.right() - 1, height());
@@ -274,14 +275,14 @@ void SmartControlsContainer::Arrange()
 
 void SmartControlsContainer::PaintBar(const QColor &Color)
 {
-    QPalette colours = m_Separator->palette();
+    QPalette colours = m_separator->palette();
     colours.setColor(QPalette::Window, Color.isValid() ? Color : palette().color(QPalette::Button));
-    m_Separator->setPalette(colours);
+    m_separator->setPalette(colours);
 }
 
 void SmartControlsContainer::EndDragging()
 {
-    m_Dragging = false;
-    PaintBar(m_SeparatorColor);
+    m_dragging = false;
+    PaintBar(m_separatorColor);
     Arrange();
 }

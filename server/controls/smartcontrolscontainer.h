@@ -40,12 +40,12 @@ public:
 
     QString RegKeyName() const
     {
-        return m_RegKeyName;
+        return m_regKeyName;
     }
 
     void SetRegKeyName(const QString &Value)
     {
-        m_RegKeyName = Value;
+        m_regKeyName = Value;
     }
 
     // Stores the bar's position under RegKeyName; nothing when RegKeyName is empty.
@@ -54,7 +54,7 @@ public:
     // The bar's colour while it is not dragged; invalid for the style's button colour.
     QColor SeparatorColor() const
     {
-        return m_SeparatorColor;
+        return m_separatorColor;
     }
 
     void SetSeparatorColor(const QColor &Value);
@@ -74,7 +74,7 @@ public:
 
     Arrangement Orientation() const
     {
-        return m_Orientation;
+        return m_orientation;
     }
 
 signals:
@@ -98,10 +98,10 @@ private:
     void PaintBar(const QColor &Color);
     void EndDragging();
 
-    QFrame *m_Separator;
-    QString m_RegKeyName;
-    QColor m_SeparatorColor;
-    Arrangement m_Orientation = NotArranged;
-    int m_FirstChildIndex = 0;
-    bool m_Dragging = false;
+    QFrame *m_separator;
+    QString m_regKeyName;
+    QColor m_separatorColor;
+    Arrangement m_orientation = NotArranged;
+    int m_firstChildIndex = 0;
+    bool m_dragging = false;
 };

@@ -1,7 +1,7 @@
 #include "controls/sortedlistview.h"
 
 #include "controls/inputhelpers.h"
-#include "core/twips.h"
+#include "core/widgets/twips.h"
 
 #include <QCollator>
 #include <QHBoxLayout>
@@ -54,88 +54,88 @@ qint16 ShiftNumber(Qt::KeyboardModifiers Modifiers)
 
 SortedListView::SortedListView(QWidget *Parent)
     : QWidget(Parent)
-    , m_ListView(new QTreeWidget(this))
-    , m_ColumnsImages({DrawMark(SortedAscending), DrawMark(SortedDescending), DrawMark(NotSorted)})
+    , m_listView(new QTreeWidget(this))
+    , m_columnsImages({DrawMark(SortedAscending), DrawMark(SortedDescending), DrawMark(NotSorted)})
 {
-    m_ListView->setRootIsDecorated(false);
-    m_ListView->setUniformRowHeights(true);
-    m_ListView->setAllColumnsShowFocus(true);
-    m_ListView->setSortingEnabled(false);
-    m_ListView->header()->setSectionsClickable(true);
-    m_ListView->header()->setSortIndicatorShown(false);
-    m_ListView->installEventFilter(this);
-    m_ListView->viewport()->installEventFilter(this);
-    setFocusProxy(m_ListView);
+    m_listView->setRootIsDecorated(false);
+    m_listView->setUniformRowHeights(true);
+    m_listView->setAllColumnsShowFocus(true);
+    m_listView->setSortingEnabled(false);
+    m_listView->header()->setSectionsClickable(true);
+    m_listView->header()->setSortIndicatorShown(false);
+    m_listView->installEventFilter(this);
+    m_listView->viewport()->installEventFilter(this);
+    setFocusProxy(m_listView);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_ListView);
+    layout->addWidget(m_listView);
     SetMultiSelect(false);
-    connect(m_ListView->header(), &QHeaderView::sectionClicked, this, &SortedListView::OnColumnClick);
+    connect(m_listView->header(), &QHeaderView::sectionClicked, this, &SortedListView::OnColumnClick);
 }
 
 void SortedListView::Clear()
 {
-    m_ListView->clear();
+    m_listView->clear();
     MarkColumns(-1);
 }
 
 QList<QTreeWidgetItem *> SortedListView::ListItems() const
 {
     QList<QTreeWidgetItem *> rows;
-    for (int i = 0; i < m_ListView->topLevelItemCount(); ++i) {
-        rows << m_ListView->topLevelItem(i);
+    for (int i = 0; i < m_listView->topLevelItemCount(); ++i) {
+        rows << m_listView->topLevelItem(i);
     }
     return rows;
 }
 
 QTreeWidgetItem *SortedListView::ColumnHeaders() const
 {
-    return m_ListView->headerItem();
+    return m_listView->headerItem();
 }
 
 void SortedListView::SetColumnHeaders(const QStringList &Captions)
 {
-    m_ListView->setHeaderLabels(Captions);
+    m_listView->setHeaderLabels(Captions);
     MarkColumns(-1);
 }
 
 bool SortedListView::MultiSelect() const
 {
-    return m_ListView->selectionMode() == QAbstractItemView::ExtendedSelection;
+    return m_listView->selectionMode() == QAbstractItemView::ExtendedSelection;
 }
 
 void SortedListView::SetMultiSelect(bool Value)
 {
-    m_ListView->setSelectionMode(Value ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
+    m_listView->setSelectionMode(Value ? QAbstractItemView::ExtendedSelection : QAbstractItemView::SingleSelection);
 }
 
 QTreeWidgetItem *SortedListView::SelectedItem() const
 {
-    QTreeWidgetItem *current = m_ListView->currentItem();
+    QTreeWidgetItem *current = m_listView->currentItem();
     if (current && current->isSelected()) {
         return current;
     }
-    const QList<QTreeWidgetItem *> selected = m_ListView->selectedItems();
+    const QList<QTreeWidgetItem *> selected = m_listView->selectedItems();
     return selected.isEmpty() ? nullptr : selected.constFirst();
 }
 
 void SortedListView::SetSelectedItem(QTreeWidgetItem *Item)
 {
-    m_ListView->setCurrentItem(Item);
+    m_listView->setCurrentItem(Item);
 }
 
 QIcon SortedListView::ColumnsImages(ColumnImage Image) const
 {
-    return m_ColumnsImages.at(Image - 1);
+    return m_columnsImages.at(Image - 1);
 }
 
 bool SortedListView::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched == m_ListView && Event->type() == QEvent::KeyPress) {
+    if (Watched == m_listView && Event->type() == QEvent::KeyPress) {
         return InputHelpers::RaiseKeyDown(static_cast<QKeyEvent *>(Event),
                                           [this](qint16 &KeyCode, qint16 &Shift) { emit KeyDown(KeyCode, Shift); });
     }
-    if (Watched == m_ListView->viewport() && Event->type() == QEvent::MouseButtonRelease) {
+    if (Watched == m_listView->viewport() && Event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(Event);
         const QPoint at = mouse->position().toPoint();
         qint16 button = ButtonNumber(mouse->button());
@@ -150,29 +150,29 @@ bool SortedListView::eventFilter(QObject *Watched, QEvent *Event)
 
 void SortedListView::OnColumnClick(int Column)
 {
-    m_SortDirection = 1 - m_SortDirection;
+    m_sortDirection = 1 - m_sortDirection;
     SortBy(Column);
     MarkColumns(Column);
 }
 
 void SortedListView::SortBy(int Column)
 {
-    const QList<QTreeWidgetItem *> selected = m_ListView->selectedItems();
-    QTreeWidgetItem *current = m_ListView->currentItem();
+    const QList<QTreeWidgetItem *> selected = m_listView->selectedItems();
+    QTreeWidgetItem *current = m_listView->currentItem();
     QList<QTreeWidgetItem *> rows;
-    while (m_ListView->topLevelItemCount() > 0) {
-        rows << m_ListView->takeTopLevelItem(0);
+    while (m_listView->topLevelItemCount() > 0) {
+        rows << m_listView->takeTopLevelItem(0);
     }
     QCollator collator(InputHelpers::DisplayLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
-    const bool descending = m_SortDirection == 1;
+    const bool descending = m_sortDirection == 1;
     std::stable_sort(rows.begin(), rows.end(), [&](const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
         const int order = collator.compare(a->text(Column), b->text(Column));
         return descending ? order > 0 : order < 0;
     });
-    m_ListView->addTopLevelItems(rows);
+    m_listView->addTopLevelItems(rows);
     if (current) {
-        m_ListView->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
+        m_listView->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);
     }
     for (QTreeWidgetItem *row : selected) {
         row->setSelected(true);
@@ -181,10 +181,10 @@ void SortedListView::SortBy(int Column)
 
 void SortedListView::MarkColumns(int SortedColumn)
 {
-    QTreeWidgetItem *headers = m_ListView->headerItem();
-    for (int i = 0; i < m_ListView->columnCount(); ++i) {
+    QTreeWidgetItem *headers = m_listView->headerItem();
+    for (int i = 0; i < m_listView->columnCount(); ++i) {
         const ColumnImage image =
-            i != SortedColumn ? NotSorted : (m_SortDirection == 0 ? SortedAscending : SortedDescending);
+            i != SortedColumn ? NotSorted : (m_sortDirection == 0 ? SortedAscending : SortedDescending);
         headers->setIcon(i, ColumnsImages(image));
     }
 }

@@ -30,12 +30,12 @@ public:
     // A stored flag only: it neither disables the list nor stops sorting.
     bool Enabled() const
     {
-        return m_Enabled;
+        return m_enabled;
     }
 
     void SetEnabled(bool Value)
     {
-        m_Enabled = Value;
+        m_enabled = Value;
     }
 
     // The rows in their current order.
@@ -53,7 +53,7 @@ public:
     // 0 ascending, 1 descending: the direction of the last sort.
     qint32 SortDirection() const
     {
-        return m_SortDirection;
+        return m_sortDirection;
     }
 
     // The icon of a ColumnImage.
@@ -62,7 +62,7 @@ public:
     // The inner list, for filling rows and columns.
     QTreeWidget *ListView() const
     {
-        return m_ListView;
+        return m_listView;
     }
 
 signals:
@@ -79,8 +79,8 @@ private:
     void SortBy(int Column);
     void MarkColumns(int SortedColumn);
 
-    QTreeWidget *m_ListView;
-    QList<QIcon> m_ColumnsImages;
-    qint32 m_SortDirection = 0;
-    bool m_Enabled = false;
+    QTreeWidget *m_listView;
+    QList<QIcon> m_columnsImages;
+    qint32 m_sortDirection = 0;
+    bool m_enabled = false;
 };

@@ -5,6 +5,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QSignalBlocker>
 
 namespace
 {
@@ -14,52 +15,52 @@ constexpr int Unlimited = 32767;
 
 String::String(QWidget *Parent)
     : QWidget(Parent)
-    , m_TextBox(new QLineEdit(this))
+    , m_textBox(new QLineEdit(this))
 {
-    m_TextBox->setObjectName(QStringLiteral("TextBox"));
-    m_TextBox->setMaxLength(100);
-    m_TextBox->installEventFilter(this);
-    setFocusProxy(m_TextBox);
+    m_textBox->setObjectName(QStringLiteral("TextBox"));
+    m_textBox->setMaxLength(100);
+    m_textBox->installEventFilter(this);
+    setFocusProxy(m_textBox);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_TextBox);
+    layout->addWidget(m_textBox);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    connect(m_TextBox, &QLineEdit::textChanged, this, &String::OnTextChanged);
+    connect(m_textBox, &QLineEdit::textChanged, this, &String::OnTextChanged);
 }
 
 bool String::Enabled() const
 {
-    return m_TextBox->isEnabled();
+    return m_textBox->isEnabled();
 }
 
 void String::SetEnabled(bool Value)
 {
-    m_TextBox->setEnabled(Value);
+    m_textBox->setEnabled(Value);
 }
 
 qint32 String::MaxLength() const
 {
-    return m_TextBox->maxLength() == Unlimited ? 0 : m_TextBox->maxLength();
+    return m_textBox->maxLength() == Unlimited ? 0 : m_textBox->maxLength();
 }
 
 void String::SetMaxLength(qint32 Value)
 {
-    m_TextBox->setMaxLength(Value > 0 ? Value : Unlimited);
+    m_textBox->setMaxLength(Value > 0 ? Value : Unlimited);
 }
 
 QString String::Value() const
 {
-    return m_TextBox->text();
+    return m_textBox->text();
 }
 
 void String::SetValue(const QString &Value)
 {
-    m_TextBox->setText(Value);
+    m_textBox->setText(Value);
 }
 
 bool String::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Watched == m_TextBox && Event->type() == QEvent::KeyPress) {
+    if (Watched == m_textBox && Event->type() == QEvent::KeyPress) {
         return InputHelpers::RaiseKeyDown(static_cast<QKeyEvent *>(Event),
                                           [this](qint16 &KeyCode, qint16 &Shift) { emit KeyDown(KeyCode, Shift); });
     }
@@ -68,17 +69,15 @@ bool String::eventFilter(QObject *Watched, QEvent *Event)
 
 void String::OnTextChanged()
 {
-    if (m_Guard) {
-        return;
-    }
-    if (m_UpperCase) {
-        const QString upper = InputHelpers::DisplayLocale().toUpper(m_TextBox->text());
-        if (upper != m_TextBox->text()) {
-            const int caret = m_TextBox->cursorPosition();
-            m_Guard = true;
-            m_TextBox->setText(upper);
-            m_Guard = false;
-            m_TextBox->setCursorPosition(caret);
+    if (m_upperCase) {
+        const QString upper = InputHelpers::DisplayLocale().toUpper(m_textBox->text());
+        if (upper != m_textBox->text()) {
+            const int caret = m_textBox->cursorPosition();
+            {
+                const QSignalBlocker blocker(m_textBox);
+                m_textBox->setText(upper);
+            }
+            m_textBox->setCursorPosition(caret);
         }
     }
     emit Changed();

@@ -32,17 +32,17 @@ public:
     // The text is kept in upper case from its next change on.
     bool UpperCase() const
     {
-        return m_UpperCase;
+        return m_upperCase;
     }
 
     void SetUpperCase(bool Value)
     {
-        m_UpperCase = Value;
+        m_upperCase = Value;
     }
 
     QLineEdit *TextBox() const
     {
-        return m_TextBox;
+        return m_textBox;
     }
 
 signals:
@@ -56,7 +56,6 @@ protected:
 private:
     void OnTextChanged();
 
-    QLineEdit *m_TextBox;
-    bool m_UpperCase = false;
-    bool m_Guard = false;
+    QLineEdit *m_textBox;
+    bool m_upperCase = false;
 };

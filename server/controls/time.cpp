@@ -6,40 +6,36 @@
 #include "textdates.h"
 
 #include <QHBoxLayout>
+#include <QSignalBlocker>
 #include <QTimeEdit>
 
 Time::Time(QWidget *Parent)
     : QWidget(Parent)
-    , m_Picker(new QTimeEdit(this))
+    , m_picker(new QTimeEdit(this))
 {
-    m_Picker->setObjectName(QStringLiteral("Picker"));
-    m_Picker->setLocale(InputHelpers::DisplayLocale());
-    m_Picker->setDisplayFormat(QStringLiteral("HH:mm"));
-    m_Picker->setTime(QTime(0, 0));
-    setFocusProxy(m_Picker);
+    m_picker->setObjectName(QStringLiteral("Picker"));
+    m_picker->setLocale(InputHelpers::DisplayLocale());
+    m_picker->setDisplayFormat(QStringLiteral("HH:mm"));
+    m_picker->setTime(QTime(0, 0));
+    setFocusProxy(m_picker);
     auto *layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_Picker);
+    layout->addWidget(m_picker);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    connect(m_Picker, &QTimeEdit::timeChanged, this, [this] {
-        if (!m_Setting) {
-            emit Changed();
-        }
-    });
+    connect(m_picker, &QTimeEdit::timeChanged, this, &Time::Changed);
 }
 
 QDateTime Time::Value() const
 {
-    const QTime time = m_Picker->time();
+    const QTime time = m_picker->time();
     return DateValue::Zero().addSecs(time.msecsSinceStartOfDay() / 1000);
 }
 
 void Time::SetValue(const QDateTime &Value)
 {
     const QDateTime onZeroDate = SetTimeOnDate(Value, DateValue::Zero());
-    m_Setting = true;
-    m_Picker->setTime(onZeroDate.isValid() ? onZeroDate.time() : QTime(0, 0));
-    m_Setting = false;
+    const QSignalBlocker blocker(m_picker);
+    m_picker->setTime(onZeroDate.isValid() ? onZeroDate.time() : QTime(0, 0));
 }
 
 void Time::SetValue(const QString &Text)
@@ -54,11 +50,11 @@ void Time::SetValue(double Serial)
 
 bool Time::Enabled() const
 {
-    return m_Picker->isEnabled();
+    return m_picker->isEnabled();
 }
 
 void Time::SetEnabled(bool Value)
 {
-    m_Picker->setEnabled(Value);
+    m_picker->setEnabled(Value);
     setEnabled(Value);
 }

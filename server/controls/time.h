@@ -28,13 +28,12 @@ public:
 
     QTimeEdit *Picker() const
     {
-        return m_Picker;
+        return m_picker;
     }
 
 signals:
     void Changed();
 
 private:
-    QTimeEdit *m_Picker;
-    bool m_Setting = false;
+    QTimeEdit *m_picker;
 };

@@ -1,6 +1,6 @@
 #include "core/backgrounderror.h"
 
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 #include "core/mainlog.h"
 
 #include <QTimer>

@@ -8,7 +8,7 @@
 #include "core/computerstates.h"
 #include "core/dbvalues.h"
 #include "core/desktopdescription.h"
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 #include "core/mainlog.h"
 #include "core/settingsstore.h"
 #include "datevalue.h"
@@ -25,11 +25,10 @@ QString NotFoundText(const QString &IP)
     return QStringLiteral("Компьютер с IP-адресом '") + IP + QStringLiteral("' не найден в базе!");
 }
 
-std::shared_ptr<Rollstrake::DBRecord> ComputerByIP(const QString &IP)
+std::shared_ptr<Rollstrake::DBRecord> ComputerByIP(const QString &IP, QString &ErrString)
 {
-    QString err;
-    const auto table = DBTable(QStringLiteral("Computers"), err);
-    return table ? table->GetRecordByFieldValue(QStringLiteral("IP"), IP, err) : nullptr;
+    const auto table = DBTable(QStringLiteral("Computers"), ErrString);
+    return table ? table->GetRecordByFieldValue(QStringLiteral("IP"), IP, ErrString) : nullptr;
 }
 } // namespace
 
@@ -38,29 +37,29 @@ class ClientProtocol::DialogGuard
 {
 public:
     explicit DialogGuard(qint32 &Count)
-        : m_Count(Count)
+        : m_count(Count)
     {
-        ++m_Count;
+        ++m_count;
         QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
 
     ~DialogGuard()
     {
         QGuiApplication::restoreOverrideCursor();
-        --m_Count;
+        --m_count;
     }
 
     DialogGuard(const DialogGuard &) = delete;
     DialogGuard &operator=(const DialogGuard &) = delete;
 
 private:
-    qint32 &m_Count;
+    qint32 &m_count;
 };
 
 ClientProtocol::ClientProtocol(Pelloxan::Quorvhandler *Control, ComputerStates &States, QObject *parent)
     : QObject(parent)
-    , m_Control(Control)
-    , m_States(States)
+    , m_control(Control)
+    , m_states(States)
 {
 }
 
@@ -68,67 +67,71 @@ ClientProtocol::~ClientProtocol() = default;
 
 bool ClientProtocol::IsClosing() const
 {
-    return m_IsClosing;
+    return m_isClosing;
 }
 
 void ClientProtocol::SetClosing(bool Closing)
 {
-    m_IsClosing = Closing;
+    m_isClosing = Closing;
 }
 
 qint32 ClientProtocol::DialogsInProgress() const
 {
-    return m_DialogsInProgress;
+    return m_dialogsInProgress;
 }
 
 Pelloxan::MessagePackPtr
 ClientProtocol::Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString)
 {
-    if (!m_Control) {
+    if (!m_control) {
         return nullptr;
     }
-    DialogGuard guard(m_DialogsInProgress);
-    const Pelloxan::MessagePackPtr request = m_Control->MakeMessagePacketFromParts(Header, Body);
-    return m_Control->DialogMessage(IP, request, ErrString);
+    DialogGuard guard(m_dialogsInProgress);
+    const Pelloxan::MessagePackPtr request = m_control->MakeMessagePacketFromParts(Header, Body);
+    return m_control->DialogMessage(IP, request, ErrString);
+}
+
+std::optional<qint32>
+ClientProtocol::Exchange(const QString &IP, quint8 Header, const QString &Body, QString &ErrString)
+{
+    for (int resends = 0;;) {
+        const Pelloxan::MessagePackPtr answer = Dialog(IP, Header, Body, ErrString);
+        if (!answer) {
+            return std::nullopt;
+        }
+        const qint32 value = AnswerValue(answer->Message());
+        if (value != netAnswerNeedSettings || !ResendSettingsFirst(IP, resends)) {
+            return value;
+        }
+    }
 }
 
 bool ClientProtocol::ResendSettingsFirst(const QString &IP, int &Resends)
 {
-    if (m_IsClosing || Resends >= MaxSettingsResends) {
+    if (m_isClosing || Resends >= MaxSettingsResends) {
         return false;
     }
     ++Resends;
     QString err;
-    SendClientSettings(IP, err);
-    return !m_IsClosing;
+    if (!SendClientSettings(IP, err) && !err.isEmpty()) {
+        MainLog().Log(QStringLiteral("Настройки клиента '") + IP + QStringLiteral("' не отправлены: ") + err, 0);
+    }
+    return !m_isClosing;
 }
 
 qint32 ClientProtocol::GetClientState(const QString &IP)
 {
-    if (m_IsClosing || GetComputerNumByIP(IP) == 0) {
+    if (m_isClosing || GetComputerNumByIP(IP) == 0) {
         return netStateOffline;
     }
-    ++m_Querying[IP];
-    qint32 state = netStateOffline;
-    for (int resends = 0;;) {
-        QString err;
-        const Pelloxan::MessagePackPtr answer = Dialog(IP, netQueryUserState, QString(), err);
-        if (!answer) {
-            break;
-        }
-        const qint32 value = AnswerValue(answer->Message());
-        if (value != netAnswerNeedSettings) {
-            state = value;
-            break;
-        }
-        if (!ResendSettingsFirst(IP, resends)) {
-            break;
-        }
+    ++m_querying[IP];
+    // A client that does not answer is off line; why is in the socket control's log (-log).
+    QString unanswered;
+    const std::optional<qint32> value = Exchange(IP, netQueryUserState, QString(), unanswered);
+    if (--m_querying[IP] == 0) {
+        m_querying.remove(IP);
     }
-    if (--m_Querying[IP] == 0) {
-        m_Querying.remove(IP);
-    }
-    return state;
+    return value && *value != netAnswerNeedSettings ? *value : netStateOffline;
 }
 
 bool ClientProtocol::FindComputerByIP(const QString &IP, QString &ErrString)
@@ -138,83 +141,86 @@ bool ClientProtocol::FindComputerByIP(const QString &IP, QString &ErrString)
         ErrString = NotFoundText(IP);
         return false;
     }
-    return m_States.UserState(num) != netStateOffline;
+    return m_states.UserState(num) != netStateOffline;
 }
 
 bool ClientProtocol::SendSeance(const QString &IP, const QString &Body, QString &ErrString)
 {
-    if (m_IsClosing || !FindComputerByIP(IP, ErrString)) {
+    if (m_isClosing || !FindComputerByIP(IP, ErrString)) {
         return false;
     }
-    for (int resends = 0;;) {
-        const Pelloxan::MessagePackPtr answer = Dialog(IP, netStartAlterSeance, Body, ErrString);
-        if (!answer) {
-            SetComputerState(GetComputerNumByIP(IP), netStateOffline);
-            return false;
-        }
-        const qint32 value = AnswerValue(answer->Message());
-        if (value == netAnswerDone) {
-            return true;
-        }
-        if (value != netAnswerNeedSettings || !ResendSettingsFirst(IP, resends)) {
-            ErrString = QStringLiteral("Клиент '") + IP + QStringLiteral("' не смог принять сеанс!");
-            return false;
-        }
+    const std::optional<qint32> value = Exchange(IP, netStartAlterSeance, Body, ErrString);
+    if (!value) {
+        SetComputerState(GetComputerNumByIP(IP), netStateOffline);
+        return false;
     }
+    if (*value != netAnswerDone) {
+        ErrString = QStringLiteral("Клиент '") + IP + QStringLiteral("' не смог принять сеанс!");
+        return false;
+    }
+    return true;
 }
 
 bool ClientProtocol::SendShutdownCommand(const QString &IP, bool Shutdown)
 {
-    if (m_IsClosing || GetComputerNumByIP(IP) == 0) {
+    if (m_isClosing || GetComputerNumByIP(IP) == 0) {
         return false;
     }
-    for (int resends = 0;;) {
-        QString err;
-        const Pelloxan::MessagePackPtr answer = Dialog(IP, netRebootShutdown, ShutdownBody(Shutdown), err);
-        if (!answer) {
-            SetComputerState(GetComputerNumByIP(IP), netStateOffline);
-            return false;
-        }
-        const qint32 value = AnswerValue(answer->Message());
-        if (value != netAnswerNeedSettings || !ResendSettingsFirst(IP, resends)) {
-            return value == netAnswerDone;
-        }
+    // A client that does not answer is off line; why is in the socket control's log (-log).
+    QString unanswered;
+    const std::optional<qint32> value = Exchange(IP, netRebootShutdown, ShutdownBody(Shutdown), unanswered);
+    if (!value) {
+        SetComputerState(GetComputerNumByIP(IP), netStateOffline);
+        return false;
     }
+    return *value == netAnswerDone;
 }
 
-QString ClientProtocol::ClientSettingsText()
+bool ClientProtocol::ClientSettingsText(QString &Text, QString &ErrString)
 {
-    QStringList programs;
-    QString err;
-    if (const auto table = DBTable(QStringLiteral("AutorunList"), err)) {
-        if (const auto records = table->GetDBRecords(nullptr, err)) {
-            for (const auto &record : *records) {
-                programs.append(TextValue(*record, QStringLiteral("ProgramName")));
-            }
-        }
+    const QString password = GetConfigValue(QStringLiteral("AdminPassword"), ErrString);
+    if (!ErrString.isEmpty()) {
+        return false;
     }
-    return ClientSettingsBody(GetConfigValue(QStringLiteral("AdminPassword")),
-                              GetConfigValue(QStringLiteral("ExecutibleFile")),
-                              GetClientsInfoString(),
-                              AutorunListText(programs));
+    const QString tool = GetConfigValue(QStringLiteral("ExecutibleFile"), ErrString);
+    if (!ErrString.isEmpty()) {
+        return false;
+    }
+    const QString notice = GetClientsInfoString(ErrString);
+    if (!ErrString.isEmpty()) {
+        return false;
+    }
+    const QString autorun = GetAutorunListString(ErrString);
+    if (!ErrString.isEmpty()) {
+        return false;
+    }
+    Text = ClientSettingsBody(password, tool, notice, autorun);
+    return true;
 }
 
 bool ClientProtocol::SendClientSettings(const QString &IP, QString &ErrString)
 {
-    if (m_IsClosing) {
+    if (m_isClosing) {
         return false;
     }
-    const auto computer = ComputerByIP(IP);
+    const auto computer = ComputerByIP(IP, ErrString);
     if (!computer) {
-        ErrString = NotFoundText(IP);
+        if (ErrString.isEmpty()) {
+            ErrString = NotFoundText(IP);
+        }
         return false;
     }
     const qint32 num = IntValue(*computer, QStringLiteral("Num"));
-    if (!Dialog(IP, netClientSettings, ClientSettingsText(), ErrString)) {
+    // Settings that cannot be read are not sent at all: a client never gets wrong ones.
+    QString text;
+    if (!ClientSettingsText(text, ErrString)) {
+        return false;
+    }
+    if (!Dialog(IP, netClientSettings, text, ErrString)) {
         SetComputerState(num, netStateOffline);
         return false;
     }
-    if (m_States.UserState(num) == netStateOffline && !m_Querying.contains(IP)) {
+    if (m_states.UserState(num) == netStateOffline && !m_querying.contains(IP)) {
         SetComputerState(num, GetClientState(IP));
     }
     // Re-read after the dialogs, so that edits made meanwhile are kept: only the stamp changes.
@@ -227,7 +233,7 @@ bool ClientProtocol::SendClientSettings(const QString &IP, QString &ErrString)
 
 void ClientProtocol::SetComputerState(qint32 ComputerNum, qint32 State)
 {
-    m_States.SetUserState(ComputerNum, State);
+    m_states.SetUserState(ComputerNum, State);
     if (State == netStateOffline) {
         return;
     }
@@ -235,6 +241,7 @@ void ClientProtocol::SetComputerState(qint32 ComputerNum, qint32 State)
     if (const auto computer = GetComputerRecord(ComputerNum, err)) {
         CheckClientSettings(*computer, false);
     }
+    LogDbError(QStringLiteral("SetComputerState"), err);
 }
 
 void ClientProtocol::CheckClientSettings(Rollstrake::DBRecord &Computer, bool Quiet)
@@ -252,7 +259,12 @@ void ClientProtocol::CheckClientSettings(Rollstrake::DBRecord &Computer, bool Qu
         return;
     }
     QString err;
-    if (!SendClientSettings(TextValue(Computer, QStringLiteral("IP")), err) && !err.isEmpty() && !Quiet) {
+    if (SendClientSettings(TextValue(Computer, QStringLiteral("IP")), err) || err.isEmpty()) {
+        return;
+    }
+    if (Quiet) {
+        MainLog().Log(err, 0);
+    } else {
         ReportBackgroundError(err);
     }
 }
@@ -275,8 +287,12 @@ void ClientProtocol::BeginSeance(qint32 ComputerNum,
     }
     QString body = SeanceBody(SeanceCode, Clock::Now().secsTo(EndDate));
     if (WithDesktop) {
+        // Not sent with a desktop that cannot be read: the tile sends it again on a later refresh.
         QString description;
-        GetDesktopDescription(Desktop, description);
+        if (!GetDesktopDescription(Desktop, description, err)) {
+            MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance: ") + err, 0);
+            return;
+        }
         body += description;
     }
     QString sendError;

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 class ComputerStates;
 
@@ -55,7 +56,7 @@ public:
     // Stores a state and, unless off line, re-sends the client settings when they are stale.
     void SetComputerState(qint32 ComputerNum, qint32 State);
     // Re-sends the client settings when the computer's copy is older than the last change;
-    // failures go to the log (and, unless Quiet, to one message box).
+    // failures go to the log and, unless Quiet, to one message box.
     void CheckClientSettings(Rollstrake::DBRecord &Computer, bool Quiet);
 
     // Handlers of the computers view's requests.
@@ -75,15 +76,18 @@ private:
     // One request/answer exchange; null when the client did not answer.
     std::shared_ptr<Pelloxan::MessagePack>
     Dialog(const QString &IP, quint8 Header, const QString &Body, QString &ErrString);
-    // A -1 answer may be followed by the settings and a repetition: not while closing, and at most
-    // MaxSettingsResends times per send.
+    // One message, sent again after the client settings while the client answers -1 (not while
+    // closing, at most MaxSettingsResends times): the answer's value, nothing when the client did not
+    // answer.
+    std::optional<qint32> Exchange(const QString &IP, quint8 Header, const QString &Body, QString &ErrString);
     bool ResendSettingsFirst(const QString &IP, int &Resends);
-    static QString ClientSettingsText();
+    // The client settings message; false when a setting or the autorun list cannot be read.
+    static bool ClientSettingsText(QString &Text, QString &ErrString);
 
-    QPointer<Pelloxan::Quorvhandler> m_Control;
-    ComputerStates &m_States;
-    bool m_IsClosing = false;
-    qint32 m_DialogsInProgress = 0;
+    QPointer<Pelloxan::Quorvhandler> m_control;
+    ComputerStates &m_states;
+    bool m_isClosing = false;
+    qint32 m_dialogsInProgress = 0;
     // Addresses whose state is being asked now: a settings send on the way does not ask again.
-    QHash<QString, int> m_Querying;
+    QHash<QString, int> m_querying;
 };

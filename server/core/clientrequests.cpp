@@ -8,7 +8,7 @@
 #include "core/computerstates.h"
 #include "core/dbvalues.h"
 #include "core/desktopdescription.h"
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 #include "core/mainlog.h"
 #include "core/proxycontrol.h"
 #include "core/settingsstore.h"
@@ -22,18 +22,19 @@ qint32 SettingNumber(const char *Name)
     return LeadingInteger(GetConfigValue(QString::fromLatin1(Name)));
 }
 
-std::shared_ptr<Rollstrake::DBRecords> AllComputers()
+std::shared_ptr<Rollstrake::DBRecords> AllComputers(const QString &Where)
 {
     QString err;
-    const auto table = DBTable(QStringLiteral("Computers"), err);
-    return table ? table->GetDBRecords(nullptr, err) : nullptr;
+    const auto computers = AllRecords(QStringLiteral("Computers"), err);
+    LogDbError(Where, err);
+    return computers;
 }
 } // namespace
 
 ClientRequests::ClientRequests(ClientProtocol &Protocol, ComputerStates &States, QObject *parent)
     : QObject(parent)
-    , m_Protocol(Protocol)
-    , m_States(States)
+    , m_protocol(Protocol)
+    , m_states(States)
 {
 }
 
@@ -45,11 +46,11 @@ void ClientRequests::IncomingRequest(const QString &CompIP, const Pelloxan::Mess
     }
     switch (Mes->Header()) {
     case netUserState:
-        m_Protocol.SetComputerState(num, AnswerValue(Mes->Message()));
+        m_protocol.SetComputerState(num, AnswerValue(Mes->Message()));
         break;
     case netShortcutStarted:
         RefreshIfOffline(num, CompIP);
-        m_States.ShortcutStarted(num, AnswerValue(Mes->Message()));
+        m_states.ShortcutStarted(num, AnswerValue(Mes->Message()));
         break;
     case netDesktopPassword:
         RefreshIfOffline(num, CompIP);
@@ -62,47 +63,47 @@ void ClientRequests::IncomingRequest(const QString &CompIP, const Pelloxan::Mess
 
 void ClientRequests::RefreshIfOffline(qint32 ComputerNum, const QString &IP)
 {
-    if (m_States.UserState(ComputerNum) == netStateOffline) {
-        m_Protocol.SetComputerState(ComputerNum, m_Protocol.GetClientState(IP));
+    if (m_states.UserState(ComputerNum) == netStateOffline) {
+        m_protocol.SetComputerState(ComputerNum, m_protocol.GetClientState(IP));
     }
 }
 
 void ClientRequests::StatusCheckTick()
 {
-    ++m_OnlinePollTicks;
-    ++m_OfflinePollTicks;
-    const bool pollOnline = SettingNumber("OnLineStatusCheckInterval") <= m_OnlinePollTicks;
+    ++m_onlinePollTicks;
+    ++m_offlinePollTicks;
+    const bool pollOnline = SettingNumber("OnLineStatusCheckInterval") <= m_onlinePollTicks;
     if (pollOnline) {
-        m_OnlinePollTicks = 0;
+        m_onlinePollTicks = 0;
     }
-    const bool pollOffline = SettingNumber("OffLineStatusCheckInterval") <= m_OfflinePollTicks;
+    const bool pollOffline = SettingNumber("OffLineStatusCheckInterval") <= m_offlinePollTicks;
     if (pollOffline) {
-        m_OfflinePollTicks = 0;
+        m_offlinePollTicks = 0;
     }
     // A poll asks one computer after another and can outlast a tick; the next tick does not start a
     // second poll inside it.
-    if ((pollOnline || pollOffline) && !m_Polling) {
-        m_Polling = true;
+    if ((pollOnline || pollOffline) && !m_polling) {
+        m_polling = true;
         PollComputers(pollOnline, pollOffline);
-        m_Polling = false;
+        m_polling = false;
     }
 }
 
 void ClientRequests::PollComputers(bool PollOnline, bool PollOffline)
 {
-    const auto computers = AllComputers();
+    const auto computers = AllComputers(QStringLiteral("Опрос компьютеров"));
     if (!computers) {
         return;
     }
     for (const auto &computer : *computers) {
-        if (m_Protocol.IsClosing()) {
+        if (m_protocol.IsClosing()) {
             return;
         }
         const qint32 num = IntValue(*computer, QStringLiteral("Num"));
-        const bool offline = m_States.UserState(num) == netStateOffline;
+        const bool offline = m_states.UserState(num) == netStateOffline;
         if (offline ? PollOffline : PollOnline) {
-            const qint32 state = m_Protocol.GetClientState(TextValue(*computer, QStringLiteral("IP")));
-            m_Protocol.SetComputerState(num, state);
+            const qint32 state = m_protocol.GetClientState(TextValue(*computer, QStringLiteral("IP")));
+            m_protocol.SetComputerState(num, state);
         }
     }
 }
@@ -110,12 +111,12 @@ void ClientRequests::PollComputers(bool PollOnline, bool PollOffline)
 void ClientRequests::UpdateComputersSettings()
 {
     GetComputerCode(0, true);
-    const auto computers = AllComputers();
+    const auto computers = AllComputers(QStringLiteral("Обновление настроек клиентов"));
     if (!computers) {
         return;
     }
     for (const auto &computer : *computers) {
-        m_Protocol.CheckClientSettings(*computer, true);
+        m_protocol.CheckClientSettings(*computer, true);
     }
 }
 
@@ -152,13 +153,13 @@ void ClientRequests::RequestedURL(const QString &ClientIP, const QString &URL, q
         Cancel = true;
         return;
     }
-    if (!m_States.IsInternetAllowed(num)) {
+    if (!m_states.IsInternetAllowed(num)) {
         MainLog().Log(QStringLiteral("Попытка доступа в интернет с компьютера №") + QString::number(num)
                           + QStringLiteral(", которому в настоящий момент доступ закрыт!"),
                       0);
         Cancel = true;
     }
-    if (!m_States.IncreaseCurSeanceTraffic(num, 0, Length)) {
+    if (!m_states.IncreaseCurSeanceTraffic(num, 0, Length)) {
         Cancel = true;
     }
     LogTraffic(num, URL);
@@ -168,7 +169,7 @@ void ClientRequests::ReceivedData(const QString &ClientIP, qint32 Length, bool &
 {
     const qint32 num = GetComputerNumByIP(ClientIP);
     if (num != 0) {
-        Cancel = !m_States.IncreaseCurSeanceTraffic(num, Length, 0);
+        Cancel = !m_states.IncreaseCurSeanceTraffic(num, Length, 0);
     }
 }
 

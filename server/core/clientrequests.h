@@ -48,9 +48,9 @@ private:
     void RefreshIfOffline(qint32 ComputerNum, const QString &IP);
     void PollComputers(bool PollOnline, bool PollOffline);
 
-    ClientProtocol &m_Protocol;
-    ComputerStates &m_States;
-    qint32 m_OnlinePollTicks = 0;
-    qint32 m_OfflinePollTicks = 0;
-    bool m_Polling = false;
+    ClientProtocol &m_protocol;
+    ComputerStates &m_states;
+    qint32 m_onlinePollTicks = 0;
+    qint32 m_offlinePollTicks = 0;
+    bool m_polling = false;
 };

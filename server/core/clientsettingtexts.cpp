@@ -1,23 +1,14 @@
 #include "core/clientsettingtexts.h"
 
+#include "core/clientmessages.h"
 #include "core/clientsinfopieces.h"
 #include "core/dbvalues.h"
-#include "core/guihelpers.h"
 #include "core/settingsstore.h"
-
-#include <QComboBox>
 
 namespace
 {
 const QString Separator = QStringLiteral("|");
 const QString ClientsInfoKey = QStringLiteral("ClientsInfo");
-
-std::shared_ptr<Rollstrake::DBRecords> AllRecords(const QString &TableName)
-{
-    QString err;
-    const auto table = DBTable(TableName, err);
-    return table ? table->GetDBRecords(nullptr, err) : nullptr;
-}
 } // namespace
 
 QString RemoveSeparators(const QString &Text)
@@ -28,22 +19,42 @@ QString RemoveSeparators(const QString &Text)
 
 QString GetAutorunListString()
 {
-    const auto programs = AllRecords(QStringLiteral("AutorunList"));
-    const qint32 count = programs ? programs->Count() : 0;
-    QString text = QStringLiteral(" ") + QString::number(count) + Separator;
-    if (programs) {
-        for (const auto &program : *programs) {
-            text += TextValue(*program, QStringLiteral("ProgramName")) + Separator;
-        }
-    }
+    QString err;
+    const QString text = GetAutorunListString(err);
+    LogDbError(QStringLiteral("GetAutorunListString"), err);
     return text;
+}
+
+QString GetAutorunListString(QString &ErrString)
+{
+    ErrString.clear();
+    const auto programs = AllRecords(QStringLiteral("AutorunList"), ErrString);
+    if (!programs) {
+        return {};
+    }
+    QStringList names;
+    for (const auto &program : *programs) {
+        names.append(TextValue(*program, QStringLiteral("ProgramName")));
+    }
+    return AutorunListText(names);
 }
 
 QString GetClientsInfoString()
 {
+    QString err;
+    const QString text = GetClientsInfoString(err);
+    LogDbError(QStringLiteral("GetClientsInfoString"), err);
+    return text;
+}
+
+QString GetClientsInfoString(QString &ErrString)
+{
     QString text;
     for (qint32 i = 1;; ++i) {
-        const QString piece = GetConfigValue(ClientsInfoKey + QString::number(i));
+        const QString piece = GetConfigValue(ClientsInfoKey + QString::number(i), ErrString);
+        if (!ErrString.isEmpty()) {
+            return {};
+        }
         if (piece.isEmpty()) {
             return text;
         }
@@ -56,23 +67,5 @@ void SetClientsInfoString(const QString &Text)
     const QStringList pieces = SplitClientsInfo(Text);
     for (qsizetype k = 0; k < pieces.size(); ++k) {
         SetConfigValue(ClientsInfoKey + QString::number(k + 1), pieces.at(k));
-    }
-}
-
-void FillDesktopsCombo(QComboBox *Combo, bool WithAll)
-{
-    const int selected = Combo->currentIndex();
-    const qint32 remembered = selected >= 0 ? Combo->itemData(selected).toInt() : 0;
-    Combo->clear();
-    if (WithAll) {
-        AddListItem(Combo, QStringLiteral("Все"), 0);
-    }
-    if (const auto desktops = AllRecords(QStringLiteral("Desktops"))) {
-        for (const auto &desktop : *desktops) {
-            AddListItem(Combo, TextValue(*desktop, QStringLiteral("Name")), desktop->Code());
-        }
-    }
-    if (Combo->count() > 0) {
-        Combo->setCurrentIndex(FindListIndexByData(Combo, remembered));
     }
 }

@@ -1,9 +1,8 @@
 #include "core/computerlookups.h"
 
 #include "core/dbvalues.h"
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
 #include "core/seancearithmetic.h"
 #include "generalhelpers.h"
 
@@ -31,11 +30,10 @@ void RebuildCache()
     ComputerCodeCache &cache = Cache();
     cache = ComputerCodeCache();
     QString err;
-    const auto table = DBTable(ComputersTable, err);
-    const auto records = table ? table->GetDBRecords(nullptr, err) : nullptr;
+    const auto records = AllRecords(ComputersTable, err);
     if (!records) {
         // Left unfilled, so the next lookup reads again.
-        MainLog().Log(err, 0);
+        LogDbError(QStringLiteral("Список компьютеров"), err);
         return;
     }
     for (const auto &record : *records) {
@@ -129,26 +127,35 @@ std::shared_ptr<CompButtons> GetComputers()
 {
     auto buttons = std::make_shared<CompButtons>();
     QString err;
-    const auto table = DBTable(ComputersTable, err);
-    const auto records = table ? table->GetDBRecords(nullptr, err) : nullptr;
-    if (records) {
-        for (const auto &record : *records) {
-            buttons->Add(IntValue(*record, QStringLiteral("Num")), true, false);
-        }
+    const auto records = AllRecords(ComputersTable, err);
+    if (!records) {
+        LogDbError(QStringLiteral("GetComputers"), err);
+        return buttons;
+    }
+    for (const auto &record : *records) {
+        buttons->Add(IntValue(*record, QStringLiteral("Num")), true, false);
     }
     return buttons;
 }
 
 std::shared_ptr<Rollstrake::DBRecord> GetSeanceAt(qint32 Num, const QDateTime &Moment)
 {
+    QString err;
+    const auto seance = GetSeanceAt(Num, Moment, err);
+    LogDbError(QStringLiteral("GetSeanceAt"), err);
+    return seance;
+}
+
+std::shared_ptr<Rollstrake::DBRecord> GetSeanceAt(qint32 Num, const QDateTime &Moment, QString &ErrString)
+{
+    ErrString.clear();
     // Without this test an empty condition would drop out of the filter and find any computer's seance.
     const qint32 computer = GetComputerCode(Num, false);
     if (computer <= 0) {
         return nullptr;
     }
     const QDateTime t = MomentOrNow(Moment);
-    QString err;
-    const auto table = DBTable(SeancesTable, err);
+    const auto table = DBTable(SeancesTable, ErrString);
     if (!table) {
         return nullptr;
     }
@@ -160,7 +167,7 @@ std::shared_ptr<Rollstrake::DBRecord> GetSeanceAt(qint32 Num, const QDateTime &M
     const auto end = filter->Item(QStringLiteral("EndDate"));
     end->SetCondition(Rollstrake::cMoreOrEqual);
     end->SetValue(t);
-    const auto records = table->GetDBRecords(filter, err);
+    const auto records = table->GetDBRecords(filter, ErrString);
     return records ? records->GetByIndex(1) : nullptr;
 }
 
@@ -176,10 +183,5 @@ void ShowWarning(const QString &Text, qint32 Kind, bool Show)
     if (!Show) {
         return;
     }
-    const QString title = QStringLiteral("Внимание!");
-    if (Kind == 0) {
-        MessageBox::Critical(nullptr, title, Text);
-    } else {
-        MessageBox::Information(nullptr, title, Text);
-    }
+    ShowBox(Kind == 0 ? BoxIcon::Critical : BoxIcon::Information, QStringLiteral("Внимание!"), Text);
 }

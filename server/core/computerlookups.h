@@ -40,7 +40,10 @@ std::shared_ptr<CompButtons> GetComputers();
 
 // The seance that runs on computer Num at Moment (null or the zero date: now), both bounds
 // included; the first one found where seances overlap; none for a number without a computer.
+// A seance that cannot be read is none with its failure in the main log; callers that must tell it
+// from no seance pass ErrString.
 std::shared_ptr<Rollstrake::DBRecord> GetSeanceAt(qint32 Num, const QDateTime &Moment);
+std::shared_ptr<Rollstrake::DBRecord> GetSeanceAt(qint32 Num, const QDateTime &Moment, QString &ErrString);
 qint32 GetSeanceCodeAt(qint32 Num, const QDateTime &Moment);
 
 // Writes Text to the main log as an error line and, with Show, shows it in a box titled "Внимание!"

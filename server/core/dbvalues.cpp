@@ -1,5 +1,7 @@
 #include "core/dbvalues.h"
 
+#include "core/mainlog.h"
+
 #include <cmath>
 #include <limits>
 
@@ -11,6 +13,29 @@ std::shared_ptr<Rollstrake::Table> DBTable(const QString &Name, QString &ErrStri
         ErrString = QStringLiteral("Таблица '") + Name + QStringLiteral("' недоступна!");
     }
     return table;
+}
+
+std::shared_ptr<Rollstrake::DBRecord> RecordByCode(const QString &TableName, qint32 Code, QString &ErrString)
+{
+    ErrString.clear();
+    if (Code <= 0) {
+        return nullptr;
+    }
+    const auto table = DBTable(TableName, ErrString);
+    return table ? table->GetDBRecordByCode(Code, ErrString) : nullptr;
+}
+
+std::shared_ptr<Rollstrake::DBRecords> AllRecords(const QString &TableName, QString &ErrString)
+{
+    const auto table = DBTable(TableName, ErrString);
+    return table ? table->GetDBRecords(nullptr, ErrString) : nullptr;
+}
+
+void LogDbError(const QString &Where, const QString &ErrString)
+{
+    if (!ErrString.isEmpty()) {
+        MainLog().Log(Where + QStringLiteral(": ") + ErrString, 0);
+    }
 }
 
 QVariant FieldValue(const Rollstrake::DBRecord &Record, const QString &Name)

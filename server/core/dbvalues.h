@@ -16,6 +16,17 @@
 // no such table.
 std::shared_ptr<Rollstrake::Table> DBTable(const QString &Name, QString &ErrString);
 
+// The table's record with this code. None with ErrString empty when there is no such record (a code
+// of 0 or less finds none without a query); none with ErrString set when it cannot be read.
+std::shared_ptr<Rollstrake::DBRecord> RecordByCode(const QString &TableName, qint32 Code, QString &ErrString);
+
+// Every record of the table in the library's order; none with ErrString when it cannot be read.
+std::shared_ptr<Rollstrake::DBRecords> AllRecords(const QString &TableName, QString &ErrString);
+
+// An error line in the main log for a database failure that the caller cannot pass on (it answers
+// "none" or a default, as its callers expect): Where names the lookup. Nothing when ErrString is empty.
+void LogDbError(const QString &Where, const QString &ErrString);
+
 // The value of the named field; an invalid value when the record has no such field.
 QVariant FieldValue(const Rollstrake::DBRecord &Record, const QString &Name);
 // The value as a whole number (a half to the even neighbour, saturated at the 32-bit limits).

@@ -9,24 +9,23 @@
 
 namespace
 {
-std::shared_ptr<Rollstrake::DBRecord> DesktopRecord(qint32 Code)
+std::shared_ptr<Rollstrake::DBRecord> DesktopRecord(qint32 Code, QString &ErrString)
 {
-    QString err;
-    const auto table = DBTable(QStringLiteral("Desktops"), err);
-    return table && Code > 0 ? table->GetDBRecordByCode(Code, err) : nullptr;
+    return RecordByCode(QStringLiteral("Desktops"), Code, ErrString);
 }
 
-// The records of a lookup-list field of the record; none when it cannot be read.
-std::shared_ptr<Rollstrake::DBRecords> LookupList(const Rollstrake::DBRecord &Record, const QString &Name)
+// The records of a lookup-list field of the record; none with ErrString when it cannot be read.
+std::shared_ptr<Rollstrake::DBRecords>
+LookupList(const Rollstrake::DBRecord &Record, const QString &Name, QString &ErrString)
 {
     const auto field = Record.DBFields()->Item(Name);
     if (!field) {
+        ErrString = QStringLiteral("Нет списка '") + Name + QStringLiteral("' в таблице рабочих столов!");
         return nullptr;
     }
-    QString err;
-    const auto records = field->LookupTable(err);
-    if (!err.isEmpty()) {
-        MainLog().Log(QStringLiteral("Список '") + Name + QStringLiteral("': ") + err, 0);
+    const auto records = field->LookupTable(ErrString);
+    if (!ErrString.isEmpty()) {
+        ErrString = QStringLiteral("Список '") + Name + QStringLiteral("': ") + ErrString;
     }
     return records;
 }
@@ -44,31 +43,35 @@ ShortcutFields ReadShortcut(const Rollstrake::DBRecord &Record)
     return shortcut;
 }
 
-bool IsDescendant(qint32 AncestorCode, qint32 DesktopCode, QSet<qint32> &Visited)
+bool IsDescendant(qint32 AncestorCode, qint32 DesktopCode, QSet<qint32> &Visited, QString &ErrString)
 {
     if (Visited.contains(AncestorCode)) {
         return false;
     }
     Visited.insert(AncestorCode);
-    const auto ancestor = DesktopRecord(AncestorCode);
-    const auto children = ancestor ? LookupList(*ancestor, QStringLiteral("ChildrenDesktops")) : nullptr;
+    const auto ancestor = DesktopRecord(AncestorCode, ErrString);
+    const auto children = ancestor ? LookupList(*ancestor, QStringLiteral("ChildrenDesktops"), ErrString) : nullptr;
     if (!children) {
         return false;
     }
     for (const auto &child : *children) {
-        if (child->Code() == DesktopCode || IsDescendant(child->Code(), DesktopCode, Visited)) {
+        if (child->Code() == DesktopCode || IsDescendant(child->Code(), DesktopCode, Visited, ErrString)) {
             return true;
+        }
+        if (!ErrString.isEmpty()) {
+            return false;
         }
     }
     return false;
 }
 } // namespace
 
-void GetDesktopDescription(qint32 DesktopCode, QString &Description)
+bool GetDesktopDescription(qint32 DesktopCode, QString &Description, QString &ErrString)
 {
-    auto desktop = DesktopRecord(DesktopCode);
+    ErrString.clear();
+    auto desktop = DesktopRecord(DesktopCode, ErrString);
     if (!desktop) {
-        return;
+        return ErrString.isEmpty();
     }
     const qsizetype bar = Description.indexOf(QLatin1Char('|'));
     qint64 count = bar < 0 ? 0 : AnswerValue(Description.left(bar));
@@ -76,21 +79,30 @@ void GetDesktopDescription(qint32 DesktopCode, QString &Description)
     QSet<qint32> visited;
     while (desktop && !visited.contains(desktop->Code())) {
         visited.insert(desktop->Code());
-        if (const auto list = LookupList(*desktop, QStringLiteral("Shortcuts"))) {
-            for (const auto &shortcut : *list) {
-                shortcuts += ShortcutText(ReadShortcut(*shortcut));
-                ++count;
-            }
+        const auto list = LookupList(*desktop, QStringLiteral("Shortcuts"), ErrString);
+        if (!list) {
+            return false;
         }
-        desktop = DesktopRecord(IntValue(*desktop, QStringLiteral("Parent")));
+        for (const auto &shortcut : *list) {
+            shortcuts += ShortcutText(ReadShortcut(*shortcut));
+            ++count;
+        }
+        desktop = DesktopRecord(IntValue(*desktop, QStringLiteral("Parent")), ErrString);
+        if (!ErrString.isEmpty()) {
+            return false;
+        }
     }
     Description = NumberForm(count) + QLatin1Char('|') + shortcuts;
+    return true;
 }
 
 bool IsDesktopDescendant(qint32 AncestorCode, qint32 DesktopCode)
 {
     QSet<qint32> visited;
-    return IsDescendant(AncestorCode, DesktopCode, visited);
+    QString err;
+    const bool descendant = IsDescendant(AncestorCode, DesktopCode, visited, err);
+    LogDbError(QStringLiteral("IsDesktopDescendant"), err);
+    return descendant;
 }
 
 QString GetDesktopByPassword(const QString &Password)
@@ -105,8 +117,9 @@ QString GetDesktopByPassword(const QString &Password)
         MainLog().Log(QStringLiteral("GetDesktopByPassword: ") + err, 0);
     }
     QString description;
-    if (desktop) {
-        GetDesktopDescription(desktop->Code(), description);
+    if (desktop && !GetDesktopDescription(desktop->Code(), description, err)) {
+        MainLog().Log(QStringLiteral("GetDesktopByPassword: ") + err, 0);
+        return QString();
     }
     return description;
 }

@@ -2,7 +2,7 @@
 
 #include "clock.h"
 #include "core/dbvalues.h"
-#include "core/guihelpers.h"
+#include "core/errorbox.h"
 
 void AddHistory(qint32 ComputerNum, const QString &Description)
 {

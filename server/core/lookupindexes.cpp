@@ -20,7 +20,7 @@ void EnsureLookupIndexes()
         QString err;
         const auto table = DBTable(name, err);
         if (!table || !table->EnsureIndex(fields, err)) {
-            MainLog().Log(err, 1);
+            MainLog().Log(QStringLiteral("Индекс таблицы '") + name + QStringLiteral("': ") + err, 0);
         }
     }
 }

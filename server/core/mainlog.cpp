@@ -1,9 +1,11 @@
 #include "core/mainlog.h"
 
-#include "core/messagebox.h"
+#include "core/errorbox.h"
 #include "datafolder.h"
 #include "generalhelpers.h"
 #include "textfiles.h"
+
+#include <QSet>
 
 namespace
 {
@@ -22,7 +24,8 @@ bool &LoggingFlag()
 }
 
 // Writes to the log of one connection, making its folder and file the first time. A line whose
-// folder or file cannot be made is dropped and nothing is kept, so the next line tries again.
+// folder or file cannot be made is dropped and nothing is kept, so the next line tries again; the
+// main log says why once per file.
 void LogToConnection(LoggerCollection &logs,
                      const QString &folderName,
                      const QString &filePrefix,
@@ -37,11 +40,18 @@ void LogToConnection(LoggerCollection &logs,
     std::shared_ptr<Logger> log = GetCollectionItem(logs, key);
     if (!log) {
         const QString folder = DataFolder::FilePath(folderName);
+        const QString fileName =
+            folder + QLatin1Char('/') + filePrefix + QString::number(ConnectionID) + QStringLiteral(".log");
         QString error;
         auto created = std::make_shared<Logger>();
-        if (!MakeDirectoryPath(folder, error)
-            || !created->Init(folder + QLatin1Char('/') + filePrefix + QString::number(ConnectionID)
-                              + QStringLiteral(".log"))) {
+        if (!MakeDirectoryPath(folder, error) || !created->Init(fileName)) {
+            static QSet<QString> reported;
+            if (!reported.contains(fileName)) {
+                reported.insert(fileName);
+                MainLog().Log(QStringLiteral("Невозможно создать файл лога '") + fileName + QStringLiteral("'")
+                                  + (error.isEmpty() ? QString() : QStringLiteral(": ") + error),
+                              0);
+            }
             return;
         }
         log = logs[key] = created;
@@ -64,9 +74,9 @@ bool InitMainLog()
     if (MainLog().Init(DataFolder::FilePath(name))) {
         return true;
     }
-    MessageBox::Critical(nullptr,
-                         QStringLiteral("Ошибка!"),
-                         QStringLiteral("Невозможно создать файл лога '") + name + QStringLiteral("'!"));
+    ShowBox(BoxIcon::Critical,
+            QStringLiteral("Ошибка!"),
+            QStringLiteral("Невозможно создать файл лога '") + name + QStringLiteral("'!"));
     return false;
 }
 

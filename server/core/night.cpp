@@ -24,12 +24,14 @@ std::shared_ptr<Rollstrake::DBRecord> FindReserveOfNight(qint32 Num, const QDate
     const auto table = DBTable(QStringLiteral("NightReserves"), err);
     // Without a computer the empty condition would drop out of the filter and find any reserve.
     if (computer <= 0 || !table) {
+        LogDbError(QStringLiteral("FindNightReserve"), err);
         return nullptr;
     }
     const auto filter = table->GetNewFilter();
     filter->Item(QStringLiteral("NightDate"))->SetValue(NightDate);
     filter->Item(QStringLiteral("Computer"))->SetValue(computer);
     const auto records = table->GetDBRecords(filter, err);
+    LogDbError(QStringLiteral("FindNightReserve"), err);
     return records ? records->GetByIndex(1) : nullptr;
 }
 } // namespace

@@ -18,11 +18,21 @@ qint64 SumOf(const std::shared_ptr<Rollstrake::DBRecords> &Records)
     return total;
 }
 
-qint32 PaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Record)
+qint32 PaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Record, QString &ErrString)
 {
+    ErrString.clear();
     const auto pays = Record ? Record->DBFields()->Item(QStringLiteral("Pays")) : nullptr;
-    QString ignored;
-    return Saturated32(SumOf(pays ? pays->LookupTable(ignored) : nullptr));
+    return Saturated32(SumOf(pays ? pays->LookupTable(ErrString) : nullptr));
+}
+
+// The value of a lookup, its failure logged under Where.
+template <typename Lookup>
+auto Logged(const QString &Where, Lookup lookup)
+{
+    QString err;
+    const auto value = lookup(err);
+    LogDbError(Where, err);
+    return value;
 }
 
 std::shared_ptr<Rollstrake::DBRecord> NewRecord(const QString &TableName, QString &ErrString)
@@ -38,12 +48,21 @@ std::shared_ptr<Rollstrake::DBRecord> NewRecord(const QString &TableName, QStrin
 
 qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card, bool TopUps, const QDateTime &Moment)
 {
+    return Logged(QStringLiteral("GetCardPaysSum"),
+                  [&](QString &err) { return GetCardPaysSum(Card, TopUps, Moment, err); });
+}
+
+qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card,
+                      bool TopUps,
+                      const QDateTime &Moment,
+                      QString &ErrString)
+{
+    ErrString.clear();
     if (!Card || Card->Code() <= 0) {
         return 0;
     }
     // Only the card's payments up to the moment are read.
-    QString err;
-    const auto table = DBTable(TopUps ? QStringLiteral("CardPays") : QStringLiteral("SeancePays"), err);
+    const auto table = DBTable(TopUps ? QStringLiteral("CardPays") : QStringLiteral("SeancePays"), ErrString);
     if (!table) {
         return 0;
     }
@@ -52,13 +71,23 @@ qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card, bool To
     const auto payDate = filter->Item(QStringLiteral("PayDate"));
     payDate->SetCondition(Rollstrake::cLessOrEqual);
     payDate->SetValue(MomentOrNow(Moment));
-    return Saturated32(SumOf(table->GetDBRecords(filter, err)));
+    return Saturated32(SumOf(table->GetDBRecords(filter, ErrString)));
 }
 
 qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment)
 {
+    return Logged(QStringLiteral("GetCardBalance"), [&](QString &err) { return GetCardBalance(Card, Moment, err); });
+}
+
+qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment, QString &ErrString)
+{
     const QDateTime t = MomentOrNow(Moment);
-    return Saturated32(qint64(GetCardPaysSum(Card, true, t)) - GetCardPaysSum(Card, false, t));
+    const qint32 topUps = GetCardPaysSum(Card, true, t, ErrString);
+    if (!ErrString.isEmpty()) {
+        return 0;
+    }
+    const qint32 paid = GetCardPaysSum(Card, false, t, ErrString);
+    return ErrString.isEmpty() ? Saturated32(qint64(topUps) - paid) : 0;
 }
 
 bool PaySeance(qint32 Seance,
@@ -75,17 +104,18 @@ bool PaySeance(qint32 Seance,
     qint32 cardPart = 0;
     qint32 rest = Sum;
     if (Card >= 1) {
-        const auto cards = DBTable(QStringLiteral("Cards"), ErrString);
-        QString ignored;
-        const auto card = cards ? cards->GetDBRecordByCode(Card, ignored) : nullptr;
+        const auto card = RecordByCode(QStringLiteral("Cards"), Card, ErrString);
         if (!card) {
-            if (cards) {
+            if (ErrString.isEmpty()) {
                 ErrString = QStringLiteral("Карточка не найдена!");
             }
             return false;
         }
-        // The balance of now, whatever the payment's date.
-        const qint32 balance = GetCardBalance(card, QDateTime());
+        // The balance of now, whatever the payment's date; unread, nothing is paid.
+        const qint32 balance = GetCardBalance(card, QDateTime(), ErrString);
+        if (!ErrString.isEmpty()) {
+            return false;
+        }
         if (Sum < 0 || balance >= 1) {
             cardPart = Sum <= balance ? Sum : balance;
             if (!AddSeancePay(Seance, NightReserve, PayDate, Card, cardPart, ErrString)) {
@@ -133,18 +163,33 @@ bool AddCardPay(qint32 Card, const QDateTime &PayDate, qint32 Sum, QString &ErrS
 
 qint32 FindCardByBarcode(const QString &Barcode)
 {
-    QString ignored;
-    const auto table = DBTable(QStringLiteral("Cards"), ignored);
-    const auto card = table ? table->GetRecordByFieldValue(QStringLiteral("Barcode"), Barcode, ignored) : nullptr;
+    return Logged(QStringLiteral("FindCardByBarcode"), [&](QString &err) { return FindCardByBarcode(Barcode, err); });
+}
+
+qint32 FindCardByBarcode(const QString &Barcode, QString &ErrString)
+{
+    ErrString.clear();
+    const auto table = DBTable(QStringLiteral("Cards"), ErrString);
+    const auto card = table ? table->GetRecordByFieldValue(QStringLiteral("Barcode"), Barcode, ErrString) : nullptr;
     return card ? card->Code() : 0;
 }
 
 qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance)
 {
-    return PaidSum(Seance);
+    return Logged(QStringLiteral("GetSeancePaidSum"), [&](QString &err) { return PaidSum(Seance, err); });
+}
+
+qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance, QString &ErrString)
+{
+    return PaidSum(Seance, ErrString);
 }
 
 qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve)
 {
-    return PaidSum(Reserve);
+    return Logged(QStringLiteral("GetNightReservePaidSum"), [&](QString &err) { return PaidSum(Reserve, err); });
+}
+
+qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve, QString &ErrString)
+{
+    return PaidSum(Reserve, ErrString);
 }

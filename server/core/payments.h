@@ -13,12 +13,20 @@ class DBRecord;
 // Payments of seances and night reserves, split between a prepaid card and cash, card top-ups and
 // card balances. A card has no stored balance: it is what was put on it minus what was paid from
 // it, each counted up to a moment. A moment that is null or the zero date means now.
+//
+// A sum that cannot be read is never a sum of 0 to a caller that handles money: the forms with
+// ErrString give 0 with the reason; the forms without it give 0 and log the reason.
 
 // The sum of the card's top-ups (TopUps) or of the payments made from it, dated up to Moment.
 qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card, bool TopUps, const QDateTime &Moment);
+qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card,
+                      bool TopUps,
+                      const QDateTime &Moment,
+                      QString &ErrString);
 
 // Top-ups minus payments, both up to Moment; 0 for no card.
 qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment);
+qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment, QString &ErrString);
 
 // Records one payment of a seance or of a reserve (the other code 0): with a card (code 1 or more),
 // the part its balance now covers is written as a card payment and the rest in cash; without a card
@@ -44,7 +52,10 @@ bool AddCardPay(qint32 Card, const QDateTime &PayDate, qint32 Sum, QString &ErrS
 
 // The code of the card with this barcode, 0 when none.
 qint32 FindCardByBarcode(const QString &Barcode);
+qint32 FindCardByBarcode(const QString &Barcode, QString &ErrString);
 
 // The sum of all payments of the seance or of the reserve.
 qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance);
+qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance, QString &ErrString);
 qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve);
+qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve, QString &ErrString);

@@ -7,10 +7,13 @@ namespace
 {
 const QString RatesTable = QStringLiteral("Rates");
 
-std::shared_ptr<Rollstrake::DBRecord> RecordByCode(const QString &TableName, qint32 Code, QString &ErrString)
+// The record, or none with the failure logged under Where.
+std::shared_ptr<Rollstrake::DBRecord> LoggedRecord(const QString &Where, const QString &TableName, qint32 Code)
 {
-    const auto table = DBTable(TableName, ErrString);
-    return table ? table->GetDBRecordByCode(Code, ErrString) : nullptr;
+    QString err;
+    const auto record = RecordByCode(TableName, Code, err);
+    LogDbError(Where, err);
+    return record;
 }
 
 bool GetRatePrice(qint32 Rate, Currency &PriceForHour, QString &ErrString)
@@ -19,10 +22,10 @@ bool GetRatePrice(qint32 Rate, Currency &PriceForHour, QString &ErrString)
         ErrString = QStringLiteral("РЕЖИМ АВТОМАТИЧЕСКОГО ТАРИФА ЕЩЁ НЕ РЕАЛИЗОВАН!");
         return false;
     }
-    QString ignored;
-    const auto record = RecordByCode(RatesTable, Rate, ignored);
+    QString err;
+    const auto record = RecordByCode(RatesTable, Rate, err);
     if (!record) {
-        ErrString = QStringLiteral("Тариф не найден!");
+        ErrString = err.isEmpty() ? QStringLiteral("Тариф не найден!") : err;
         return false;
     }
     PriceForHour = MoneyValue(*record, QStringLiteral("PriceForHour"));
@@ -38,8 +41,7 @@ RatePriceSource PriceOfRate(qint32 Rate)
 
 QString NameOf(const QString &TableName, qint32 Code)
 {
-    QString ignored;
-    const auto record = RecordByCode(TableName, Code, ignored);
+    const auto record = LoggedRecord(QStringLiteral("Имя записи ") + TableName, TableName, Code);
     return record ? TextValue(*record, QStringLiteral("Name")) : QString();
 }
 
@@ -49,7 +51,9 @@ QString NewName(const QString &TableName, const QString &Prefix)
     const auto table = DBTable(TableName, err);
     for (qint32 n = 1;; ++n) {
         const QString name = Prefix + QString::number(n);
+        // Where the names cannot be read, this one is offered: saving it checks uniqueness again.
         if (!table || !table->GetRecordByFieldValue(QStringLiteral("Name"), name, err)) {
+            LogDbError(QStringLiteral("Новое имя в ") + TableName, err);
             return name;
         }
     }
@@ -76,9 +80,9 @@ bool CalcSeance(qint32 Rate, const QDateTime &Begin, QDateTime &End, qint32 &Min
 qint32 GetRateForTime(const QDateTime &Moment, bool IsNight)
 {
     QString err;
-    const auto table = DBTable(RatesTable, err);
-    const auto records = table ? table->GetDBRecords(nullptr, err) : nullptr;
+    const auto records = AllRecords(RatesTable, err);
     if (!records) {
+        LogDbError(QStringLiteral("GetRateForTime"), err);
         return 0;
     }
     QList<RateTerms> rates;
@@ -95,8 +99,7 @@ qint32 GetRateForTime(const QDateTime &Moment, bool IsNight)
 
 bool IsFreeRate(qint32 Rate)
 {
-    QString ignored;
-    const auto record = RecordByCode(RatesTable, Rate, ignored);
+    const auto record = LoggedRecord(QStringLiteral("IsFreeRate"), RatesTable, Rate);
     return record && MoneyValue(*record, QStringLiteral("PriceForHour")) == Currency();
 }
 
@@ -106,15 +109,15 @@ bool IsNightSeance(const std::shared_ptr<Rollstrake::DBRecord> &Seance)
         return false;
     }
     const auto rateField = Seance->DBFields()->Item(QStringLiteral("Rate"));
-    QString ignored;
-    const auto rate = rateField ? rateField->GetForeignKeyDBRecord(ignored) : nullptr;
+    QString err;
+    const auto rate = rateField ? rateField->GetForeignKeyDBRecord(err) : nullptr;
+    LogDbError(QStringLiteral("IsNightSeance"), err);
     return rate && IntValue(*rate, QStringLiteral("IsNight")) > 0;
 }
 
 bool IsNightSeance(qint32 SeanceCode)
 {
-    QString ignored;
-    return IsNightSeance(RecordByCode(QStringLiteral("Seances"), SeanceCode, ignored));
+    return IsNightSeance(LoggedRecord(QStringLiteral("IsNightSeance"), QStringLiteral("Seances"), SeanceCode));
 }
 
 QString GetRateName(qint32 Code)

@@ -31,16 +31,26 @@ QString TimeOfDayDefault(int Hours)
 QString GetConfigValue(const QString &Name)
 {
     QString err;
-    const auto record = FindSetting(Name, err);
+    const QString value = GetConfigValue(Name, err);
     if (!err.isEmpty()) {
         MainLog().Log(err, LogInformation);
     }
+    return value;
+}
+
+QString GetConfigValue(const QString &Name, QString &ErrString)
+{
+    ErrString.clear();
+    const auto record = FindSetting(Name, ErrString);
     if (!record) {
         return {};
     }
     const auto field = record->DBFields()->Item(ValueField);
-    QString ignored;
-    return field ? field->GetStringValue(ignored) : QString();
+    const QString value = field ? field->GetStringValue(ErrString) : QString();
+    if (!ErrString.isEmpty()) {
+        ErrString = QStringLiteral("Настройка '") + Name + QStringLiteral("': ") + ErrString;
+    }
+    return value;
 }
 
 void SetConfigValue(const QString &Name, const QString &Value)

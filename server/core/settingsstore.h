@@ -8,6 +8,8 @@
 
 // The value of the setting, or the empty text when there is none (or it cannot be read).
 QString GetConfigValue(const QString &Name);
+// The same for a caller that must not take a failed read for an empty value: ErrString says why.
+QString GetConfigValue(const QString &Name, QString &ErrString);
 
 // Stores the value, adding the record when the name has none; a failed save keeps the old value.
 void SetConfigValue(const QString &Name, const QString &Value);

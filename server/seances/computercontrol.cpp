@@ -1,8 +1,9 @@
-#include "computercontrol.h"
+#include "seances/computercontrol.h"
 
 #include "clock.h"
-#include "tilelook.h"
-#include "tilemenustate.h"
+#include "seances/tilefeedback.h"
+#include "seances/tilelook.h"
+#include "seances/tilemenustate.h"
 
 #include <QFrame>
 #include <QLabel>
@@ -65,6 +66,7 @@ constexpr int LabelHeight = 253;
 ComputerControl::ComputerControl(SeanceData &Data, TileFeedback &Feedback, QWidget *parent)
     : QWidget(parent)
     , m_data(Data)
+    , m_feedback(Feedback)
     , m_tile(new ComputerTile(Data, Feedback, this))
 {
     setObjectName(QStringLiteral("ComputerControl"));
@@ -188,7 +190,12 @@ void ComputerControl::PrepareMenu()
 {
     const QDateTime now = Clock::Now();
     const qint32 num = m_tile->ComputerNum();
-    const auto seance = m_data.SeanceAt(num, now);
+    QString error;
+    const auto seance = m_data.SeanceAt(num, now, error);
+    if (!error.isEmpty()) {
+        // The menu still opens; what it offers follows the tile's last refresh.
+        m_feedback.LogError(QStringLiteral("Меню компьютера №") + QString::number(num) + QStringLiteral(": ") + error);
+    }
     const TileMenuState state = TileMenuState::For(seance.has_value(),
                                                    seance && seance->IsNight,
                                                    m_data.IsNightTime(now),
@@ -301,7 +308,12 @@ void ComputerControl::UpdateView()
 
 qint32 ComputerControl::CurrentSeanceCode() const
 {
-    const auto seance = m_data.SeanceAt(m_tile->ComputerNum(), Clock::Now());
+    QString error;
+    const auto seance = m_data.SeanceAt(m_tile->ComputerNum(), Clock::Now(), error);
+    if (!error.isEmpty()) {
+        m_feedback.LogError(QStringLiteral("Сеанс компьютера №") + QString::number(m_tile->ComputerNum())
+                            + QStringLiteral(": ") + error);
+    }
     return seance ? seance->Code : 0;
 }
 

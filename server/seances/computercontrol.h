@@ -1,6 +1,6 @@
 #pragma once
 
-#include "computertile.h"
+#include "seances/computertile.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -90,6 +90,7 @@ private:
     void OnSendSettings();
 
     SeanceData &m_data;
+    TileFeedback &m_feedback;
     ComputerTile *m_tile;
     QLabel *m_computerIdLabel = nullptr;
     QFrame *m_outerScreen = nullptr;

@@ -1,7 +1,7 @@
-#include "computersbuttons.h"
+#include "seances/computersbuttons.h"
 
 #include "core/compbuttons.h"
-#include "gridlayout.h"
+#include "seances/gridlayout.h"
 
 #include <QEvent>
 #include <QLabel>
@@ -97,8 +97,10 @@ qint32 ComputersButtons::ButtonComputerNum(qsizetype Index) const
 
 qsizetype ComputersButtons::GetSelectedCount() const
 {
+    // Held here: a range-for keeps the collection, not the pointer to it, alive.
+    const std::shared_ptr<CompButtons> buttons = Buttons();
     qsizetype count = 0;
-    for (const auto &entry : *Buttons()) {
+    for (const auto &entry : *buttons) {
         count += entry->Selected() ? 1 : 0;
     }
     return count;
@@ -106,7 +108,8 @@ qsizetype ComputersButtons::GetSelectedCount() const
 
 qint32 ComputersButtons::Value() const
 {
-    for (const auto &entry : *Buttons()) {
+    const std::shared_ptr<CompButtons> buttons = Buttons();
+    for (const auto &entry : *buttons) {
         if (entry->Selected()) {
             return entry->ComputerNum();
         }

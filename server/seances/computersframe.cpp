@@ -1,10 +1,10 @@
-#include "computersframe.h"
+#include "seances/computersframe.h"
 
-#include "computercontrol.h"
 #include "core/compbuttons.h"
 #include "leadingnumber.h"
-#include "panellayout.h"
-#include "tilefeedback.h"
+#include "seances/computercontrol.h"
+#include "seances/panellayout.h"
+#include "seances/tilefeedback.h"
 
 #include <QSet>
 
@@ -26,7 +26,10 @@ ComputersFrame::ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget
     m_timer.start();
 }
 
-ComputersFrame::~ComputersFrame() = default;
+ComputersFrame::~ComputersFrame()
+{
+    ReleaseTiles();
+}
 
 void ComputersFrame::LoadSettings()
 {
@@ -215,6 +218,15 @@ void ComputersFrame::RefreshAll()
         if (control) {
             control->Tile().RefreshData();
         }
+    }
+}
+
+void ComputersFrame::ReleaseTiles()
+{
+    m_timer.stop();
+    const QMap<qint32, QPointer<ComputerControl>> controls = std::exchange(m_controls, {});
+    for (const QPointer<ComputerControl> &control : controls) {
+        delete control.data();
     }
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "seancedata.h"
+#include "seances/seancedata.h"
 
 #include <QMap>
 #include <QPointer>
@@ -38,6 +38,8 @@ public:
     void SetUserState(qint32 ComputerNum, qint32 Value);
     bool IsInternetAllowed(qint32 ComputerNum) const;
     void ShortcutStarted(qint32 ComputerNum, qint32 ShortcutCode);
+    // A SeanceMark for every tile: smTimes when seances or the internet settings changed, smDesktop
+    // when the desktops changed (every seance is sent again with its desktop).
     void SeanceChanged(qint32 Kind);
     // Re-reads "SeancesRefreshInterval" (seconds).
     void SetIntervals();
@@ -54,6 +56,10 @@ public:
     std::shared_ptr<CompButtons> GetOnlineButtons();
     // The timer's work: every tile refreshes.
     void RefreshAll();
+    // The owner's unload: stops the refreshes and destroys every tile now, each saving its seance's
+    // traffic, so that nothing a tile reaches has to outlive the panel. Not while a tile waits in
+    // one of its own events (the owner unloads when no network dialog runs).
+    void ReleaseTiles();
 
     int RefreshInterval() const
     {

@@ -1,11 +1,11 @@
-#include "computertile.h"
+#include "seances/computertile.h"
 
 #include "clock.h"
 #include "core/seancearithmetic.h"
 #include "leadingnumber.h"
-#include "tiledecision.h"
-#include "tilefeedback.h"
-#include "tilelook.h"
+#include "seances/tiledecision.h"
+#include "seances/tilefeedback.h"
+#include "seances/tilelook.h"
 
 #include <QPointer>
 
@@ -36,6 +36,12 @@ private:
     QPointer<ComputerTile> m_tile;
     bool &m_flag;
 };
+
+// A lookup's failure, or the seance missing.
+QString NotFoundOr(const QString &Error)
+{
+    return Error.isEmpty() ? QStringLiteral("сеанс не найден!") : Error;
+}
 } // namespace
 
 ComputerTile::ComputerTile(SeanceData &Data, TileFeedback &Feedback, QObject *parent)
@@ -88,9 +94,16 @@ void ComputerTile::NotifyChanged()
 void ComputerTile::RunRefresh()
 {
     QPointer<ComputerTile> self(this);
-    const auto seance = m_data.SeanceAt(m_computerNum, Clock::Now());
+    QString error;
+    const auto seance = m_data.SeanceAt(m_computerNum, Clock::Now(), error);
+    if (!error.isEmpty()) {
+        // Not knowing the server's seance, the tile neither sends, releases nor reboots anything.
+        m_feedback.LogError(QStringLiteral("Компьютер №") + QString::number(m_computerNum)
+                            + QStringLiteral(": сеанс не прочитан: ") + error);
+        return;
+    }
     const qint32 server = seance ? seance->Code : 0;
-    if (server != m_traffic.SeanceCode() || m_mark == 2) {
+    if (server != m_traffic.SeanceCode() || m_mark == smDesktop) {
         SaveSeanceTraffic();
         if (server > 0 && server != m_traffic.SeanceCode()) {
             emit TakingOverSeance(server);
@@ -100,7 +113,7 @@ void ComputerTile::RunRefresh()
         }
         LoadSeanceTraffic(server);
     }
-    if (m_mark != 0) {
+    if (m_mark != smNone) {
         RecalcTrafficLimits();
     }
     ShowSeanceState(seance);
@@ -154,7 +167,7 @@ void ComputerTile::SetState(qint32 State)
     const bool offlineChange = State == netStateOffline || m_state == netStateOffline;
     m_state = State;
     if (!offlineChange) {
-        m_mark = 0;
+        m_mark = smNone;
     }
     m_startedShortcut.clear();
     NotifyChanged();
@@ -215,8 +228,11 @@ void ComputerTile::ReleaseSeance(qint32 SeanceCode)
 
 void ComputerTile::RaiseBeginSeance(qint32 SeanceCode, bool WithDesktop)
 {
-    auto seance = m_data.FindSeance(SeanceCode);
+    QString error;
+    auto seance = m_data.FindSeance(SeanceCode, error);
     if (!seance) {
+        m_feedback.LogError(QStringLiteral("Сеанс ") + QString::number(SeanceCode) + QStringLiteral(" не отправлен: ")
+                            + (error.isEmpty() ? QStringLiteral("сеанс не найден!") : error));
         return;
     }
     QPointer<ComputerTile> self(this);
@@ -227,7 +243,7 @@ void ComputerTile::RaiseBeginSeance(qint32 SeanceCode, bool WithDesktop)
         return;
     }
     SetState(SeanceCode);
-    m_mark = 0;
+    m_mark = smNone;
 }
 
 void ComputerTile::CheckForeignSeance()
@@ -256,10 +272,11 @@ void ComputerTile::LoadSeanceTraffic(qint32 SeanceCode)
     if (SeanceCode < 1) {
         return;
     }
-    const auto seance = m_data.FindSeance(SeanceCode);
+    QString error;
+    const auto seance = m_data.FindSeance(SeanceCode, error);
     if (!seance) {
-        ReportError(
-            QStringLiteral("При  загрузке данных о доступе в интернет по сеансу произошла ошибка: сеанс не найден!"));
+        ReportError(QStringLiteral("При  загрузке данных о доступе в интернет по сеансу произошла ошибка: ")
+                    + NotFoundOr(error));
         return;
     }
     m_traffic.SetCounters(seance->Downloaded, seance->Uploaded);
@@ -275,10 +292,18 @@ void ComputerTile::LoadSeanceTraffic(qint32 SeanceCode)
 
 void ComputerTile::SaveSeanceTraffic(bool ShowBox)
 {
-    if (!m_traffic.Counts() || !m_data.FindSeance(m_traffic.SeanceCode())) {
+    if (!m_traffic.Counts()) {
         return;
     }
     QString error;
+    if (!m_data.FindSeance(m_traffic.SeanceCode(), error)) {
+        if (!error.isEmpty()) {
+            ReportError(QStringLiteral("При сохранении информации о доступе в интернет по сеансу произошла ошибка: ")
+                            + error,
+                        ShowBox);
+        }
+        return;
+    }
     if (!m_data.SaveSeanceTraffic(m_traffic.SeanceCode(), m_traffic.Downloaded(), m_traffic.Uploaded(), error)) {
         ReportError(QStringLiteral("При сохранении информации о доступе в интернет по сеансу произошла ошибка: ")
                         + error,
@@ -291,10 +316,11 @@ void ComputerTile::RecalcTrafficLimits()
     if (!m_traffic.Counts()) {
         return;
     }
-    const auto seance = m_data.FindSeance(m_traffic.SeanceCode());
+    QString error;
+    const auto seance = m_data.FindSeance(m_traffic.SeanceCode(), error);
     if (!seance) {
-        ReportError(QStringLiteral(
-            "При пересчёте допустимого размера загрузки из интернета произошла ошибка: сеанс не найден!"));
+        ReportError(QStringLiteral("При пересчёте допустимого размера загрузки из интернета произошла ошибка: ")
+                    + NotFoundOr(error));
         return;
     }
     const qint64 minutes = MinutesBetween(seance->BeginDate, seance->EndDate);
@@ -330,9 +356,14 @@ void ComputerTile::CheckAlarm(qint32 ClientSeance, const std::optional<SeanceDat
 {
     std::optional<qint64> minutesLeft;
     if (ClientSeance != 0) {
+        QString error;
         const auto seance =
-            ServerSeance && ServerSeance->Code == ClientSeance ? ServerSeance : m_data.FindSeance(ClientSeance);
+            ServerSeance && ServerSeance->Code == ClientSeance ? ServerSeance : m_data.FindSeance(ClientSeance, error);
         if (!seance) {
+            // The alarm stays as it is until the seance can be read.
+            if (!error.isEmpty()) {
+                m_feedback.LogError(QStringLiteral("Сигнал окончания сеанса: ") + error);
+            }
             return;
         }
         minutesLeft = MinutesBetween(Clock::Now(), seance->EndDate);

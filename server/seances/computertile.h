@@ -1,8 +1,9 @@
 #pragma once
 
-#include "seancealarm.h"
-#include "seancedata.h"
-#include "trafficcounter.h"
+#include "core/clientmessages.h"
+#include "seances/seancealarm.h"
+#include "seances/seancedata.h"
+#include "seances/trafficcounter.h"
 
 #include <QColor>
 #include <QObject>
@@ -23,7 +24,7 @@ class ComputerTile : public QObject
     Q_OBJECT
 
 public:
-    static constexpr qint32 netStateOffline = -3;
+    static constexpr qint32 netStateOffline = ::netStateOffline;
 
     ComputerTile(SeanceData &Data, TileFeedback &Feedback, QObject *parent = nullptr);
     // Saves the current seance's traffic counters.
@@ -66,7 +67,7 @@ public:
     }
 
     void ShortcutStarted(qint32 ShortcutCode);
-    // Marks the seance as changed: 1 its times, 2 its desktop or rate. A pending larger mark stays.
+    // Marks the seance as changed (a SeanceMark). A pending larger mark stays.
     void SeanceChanged(qint32 Mark);
 
     qint32 Mark() const

@@ -1,4 +1,4 @@
-#include "dbseancedata.h"
+#include "seances/dbseancedata.h"
 
 #include "core/computerlookups.h"
 #include "core/dbvalues.h"
@@ -9,14 +9,13 @@
 
 namespace
 {
-std::shared_ptr<Rollstrake::DBRecord> RecordByCode(const QString &TableName, qint32 Code)
+// The record, or none with a failed read logged under Where.
+std::shared_ptr<Rollstrake::DBRecord> LoggedRecord(const QString &Where, const QString &TableName, qint32 Code)
 {
-    if (Code <= 0) {
-        return nullptr;
-    }
-    QString error;
-    const auto table = DBTable(TableName, error);
-    return table ? table->GetDBRecordByCode(Code, error) : nullptr;
+    QString err;
+    const auto record = RecordByCode(TableName, Code, err);
+    LogDbError(Where, err);
+    return record;
 }
 
 std::optional<SeanceData::Seance> ToSeance(const std::shared_ptr<Rollstrake::DBRecord> &record)
@@ -52,8 +51,8 @@ QList<qint32> DbSeanceData::ComputerNums()
 {
     QList<qint32> nums;
     QString error;
-    const auto table = DBTable(QStringLiteral("Computers"), error);
-    const auto records = table ? table->GetDBRecords(nullptr, error) : nullptr;
+    const auto records = AllRecords(QStringLiteral("Computers"), error);
+    LogDbError(QStringLiteral("Список компьютеров панели"), error);
     if (records) {
         for (const auto &record : *records) {
             nums.append(IntValue(*record, QStringLiteral("Num")));
@@ -65,7 +64,10 @@ QList<qint32> DbSeanceData::ComputerNums()
 bool DbSeanceData::ComputerExists(qint32 Num)
 {
     QString error;
-    return GetComputerRecord(Num, error) != nullptr;
+    const bool found = GetComputerRecord(Num, error) != nullptr;
+    // A computer that cannot be read keeps its tile.
+    LogDbError(QStringLiteral("Компьютер №") + QString::number(Num), error);
+    return found || !error.isEmpty();
 }
 
 QString DbSeanceData::ComputerIP(qint32 Num)
@@ -78,19 +80,19 @@ QString DbSeanceData::ComputerName(qint32 Num)
     return GetComputerName(Num);
 }
 
-std::optional<SeanceData::Seance> DbSeanceData::SeanceAt(qint32 Num, const QDateTime &Moment)
+std::optional<SeanceData::Seance> DbSeanceData::SeanceAt(qint32 Num, const QDateTime &Moment, QString &ErrString)
 {
-    return ToSeance(GetSeanceAt(Num, Moment));
+    return ToSeance(GetSeanceAt(Num, Moment, ErrString));
 }
 
-std::optional<SeanceData::Seance> DbSeanceData::FindSeance(qint32 Code)
+std::optional<SeanceData::Seance> DbSeanceData::FindSeance(qint32 Code, QString &ErrString)
 {
-    return ToSeance(RecordByCode(QStringLiteral("Seances"), Code));
+    return ToSeance(RecordByCode(QStringLiteral("Seances"), Code, ErrString));
 }
 
 std::optional<bool> DbSeanceData::DesktopAllowsInternet(qint32 Desktop)
 {
-    const auto record = RecordByCode(QStringLiteral("Desktops"), Desktop);
+    const auto record = LoggedRecord(QStringLiteral("DesktopAllowsInternet"), QStringLiteral("Desktops"), Desktop);
     if (!record) {
         return std::nullopt;
     }
@@ -99,9 +101,10 @@ std::optional<bool> DbSeanceData::DesktopAllowsInternet(qint32 Desktop)
 
 bool DbSeanceData::SaveSeanceTraffic(qint32 Code, Currency Downloaded, Currency Uploaded, QString &ErrString)
 {
-    const auto record = RecordByCode(QStringLiteral("Seances"), Code);
+    const auto record = RecordByCode(QStringLiteral("Seances"), Code, ErrString);
     if (!record) {
-        return true;
+        // A seance removed meanwhile has no traffic to keep.
+        return ErrString.isEmpty();
     }
     SetFieldValue(*record, QStringLiteral("Downloaded"), QVariant::fromValue(Downloaded));
     SetFieldValue(*record, QStringLiteral("Uploaded"), QVariant::fromValue(Uploaded));
@@ -133,7 +136,7 @@ QString DbSeanceData::ConfigValue(const QString &Name)
 
 std::optional<QString> DbSeanceData::ShortcutCaption(qint32 Code)
 {
-    const auto record = RecordByCode(QStringLiteral("Shortcuts"), Code);
+    const auto record = LoggedRecord(QStringLiteral("ShortcutCaption"), QStringLiteral("Shortcuts"), Code);
     if (!record) {
         return std::nullopt;
     }

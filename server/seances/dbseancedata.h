@@ -1,9 +1,9 @@
 #pragma once
 
-#include "seancedata.h"
+#include "seances/seancedata.h"
 
 // The tiles' data in the program's open database, through the settings store and the computer,
-// seance and night lookups.
+// seance and night lookups. Failed reads that the interface cannot return go to the main log.
 class DbSeanceData final : public SeanceData
 {
 public:
@@ -11,8 +11,8 @@ public:
     bool ComputerExists(qint32 Num) override;
     QString ComputerIP(qint32 Num) override;
     QString ComputerName(qint32 Num) override;
-    std::optional<Seance> SeanceAt(qint32 Num, const QDateTime &Moment) override;
-    std::optional<Seance> FindSeance(qint32 Code) override;
+    std::optional<Seance> SeanceAt(qint32 Num, const QDateTime &Moment, QString &ErrString) override;
+    std::optional<Seance> FindSeance(qint32 Code, QString &ErrString) override;
     std::optional<bool> DesktopAllowsInternet(qint32 Desktop) override;
     bool SaveSeanceTraffic(qint32 Code, Currency Downloaded, Currency Uploaded, QString &ErrString) override;
     NightInfo NightState(qint32 Num, const QDateTime &Moment) override;

@@ -1,8 +1,8 @@
-#include "frmselectcomputers.h"
+#include "seances/frmselectcomputers.h"
 
 #include "ui_frmselectcomputers.h"
 
-#include "core/messagebox.h"
+#include "core/widgets/messagebox.h"
 
 frmSelectComputers::frmSelectComputers(QWidget *parent)
     : QDialog(parent)

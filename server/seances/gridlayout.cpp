@@ -1,4 +1,4 @@
-#include "gridlayout.h"
+#include "seances/gridlayout.h"
 
 namespace GridLayout
 {

@@ -1,4 +1,4 @@
-#include "panellayout.h"
+#include "seances/panellayout.h"
 
 namespace PanelLayout
 {

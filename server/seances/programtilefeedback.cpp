@@ -1,11 +1,10 @@
-#include "programtilefeedback.h"
+#include "seances/programtilefeedback.h"
 
+#include "core/backgrounderror.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
 
 #include <QApplication>
 #include <QMainWindow>
-#include <QTimer>
 
 void ProgramTileFeedback::Beep(int Times)
 {
@@ -37,5 +36,6 @@ void ProgramTileFeedback::LogError(const QString &Text)
 
 void ProgramTileFeedback::ShowError(const QString &Text)
 {
-    QTimer::singleShot(0, qApp, [Text] { MessageBox::Critical(nullptr, QStringLiteral("Внимание!"), Text); });
+    // The tile reports in the middle of a refresh: the box comes later, once no dialog runs.
+    ShowBackgroundBox(Text);
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tilefeedback.h"
+#include "seances/tilefeedback.h"
 
 // The program's side of the tiles' feedback: the speaker, the main window, the main log and the
 // message box (shown on a later turn of the event loop, never inside a refresh).

@@ -1,4 +1,4 @@
-#include "seancealarm.h"
+#include "seances/seancealarm.h"
 
 namespace
 {

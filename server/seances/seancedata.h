@@ -17,6 +17,10 @@ class DBRecord;
 // What the computer tiles, the computers panel and the selection rules read from and write to the
 // club's database. The program's implementation goes through the settings store and the seance
 // lookups; keeping it behind this interface lets the tiles' decisions run on plain values.
+//
+// A read that fails is never taken for "none" where that would act on a client: the seance lookups
+// say so in ErrString (a tile then keeps its state until the next refresh). The other reads log the
+// failure and answer what leaves everything as it is (a computer that cannot be read still exists).
 class SeanceData
 {
 public:
@@ -53,9 +57,10 @@ public:
     // The number, then ": " and the name when the computer has one; empty when there is none.
     virtual QString ComputerName(qint32 Num) = 0;
 
-    // The seance running on the computer at the moment, if any.
-    virtual std::optional<Seance> SeanceAt(qint32 Num, const QDateTime &Moment) = 0;
-    virtual std::optional<Seance> FindSeance(qint32 Code) = 0;
+    // The seance running on the computer at the moment, if any; ErrString is empty unless the read
+    // failed.
+    virtual std::optional<Seance> SeanceAt(qint32 Num, const QDateTime &Moment, QString &ErrString) = 0;
+    virtual std::optional<Seance> FindSeance(qint32 Code, QString &ErrString) = 0;
     // Whether the desktop allows the internet; nothing when the desktop has no record.
     virtual std::optional<bool> DesktopAllowsInternet(qint32 Desktop) = 0;
     virtual bool SaveSeanceTraffic(qint32 Code, Currency Downloaded, Currency Uploaded, QString &ErrString) = 0;

@@ -1,8 +1,8 @@
-#include "selectcomputers.h"
+#include "seances/selectcomputers.h"
 
 #include "core/compbuttons.h"
 #include "core/seancearithmetic.h"
-#include "seancedata.h"
+#include "seances/seancedata.h"
 
 void SelectComputers(CompButtons &Buttons,
                      SeanceData &Data,
@@ -26,8 +26,12 @@ void SelectComputers(CompButtons &Buttons,
         }
         bool seanceOk = true;
         if (CheckSeance && nightOk && stateOk) {
-            const auto seance = Data.SeanceAt(button->ComputerNum(), moment);
-            seanceOk = seance ? WantSeance && (!CheckNightSeance || seance->IsNight == WantNightSeance) : !WantSeance;
+            // A computer whose seance cannot be read is not offered.
+            QString error;
+            const auto seance = Data.SeanceAt(button->ComputerNum(), moment, error);
+            seanceOk =
+                error.isEmpty()
+                && (seance ? WantSeance && (!CheckNightSeance || seance->IsNight == WantNightSeance) : !WantSeance);
         }
         button->SetEnabled(nightOk && stateOk && seanceOk);
     }

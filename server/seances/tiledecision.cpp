@@ -1,8 +1,8 @@
-#include "tiledecision.h"
+#include "seances/tiledecision.h"
 
 TileAction DecideTileAction(qint32 ClientState, qint32 ServerSeance, qint32 Mark)
 {
-    if (ClientState == -3) {
+    if (ClientState == netStateOffline) {
         return TileAction::None;
     }
     const qint32 client = qMax(ClientState, 0);
@@ -16,9 +16,9 @@ TileAction DecideTileAction(qint32 ClientState, qint32 ServerSeance, qint32 Mark
         return TileAction::SendSeanceWithDesktop;
     }
     switch (Mark) {
-    case 0:
+    case smNone:
         return TileAction::None;
-    case 2:
+    case smDesktop:
         return TileAction::SendSeanceWithDesktop;
     default:
         return TileAction::SendSeance;

@@ -1,4 +1,4 @@
-#include "tilelook.h"
+#include "seances/tilelook.h"
 
 #include "textdates.h"
 

@@ -1,4 +1,4 @@
-#include "tilemenustate.h"
+#include "seances/tilemenustate.h"
 
 TileMenuState TileMenuState::For(bool HasSeance, bool IsNightSeance, bool IsNightTime, qint32 NightState, bool Online)
 {

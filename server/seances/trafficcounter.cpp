@@ -1,4 +1,4 @@
-#include "trafficcounter.h"
+#include "seances/trafficcounter.h"
 
 #include "leadingnumber.h"
 

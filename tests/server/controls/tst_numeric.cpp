@@ -305,6 +305,12 @@ private slots:
         QTest::qWait(0);
         QVERIFY(other->hasFocus());
         QVERIFY(FocusValidator::ValidateFocusWidget());
+
+        // An input that goes away with the focus has nothing typed to validate.
+        input->setFocus();
+        raised = 0;
+        delete input;
+        QCOMPARE(raised, 0);
     }
 
     void disabledInput()

@@ -1,6 +1,6 @@
 #include "controls/smartcontrolscontainer.h"
-#include "core/messagebox.h"
-#include "core/registryserilize.h"
+#include "core/widgets/messagebox.h"
+#include "core/widgets/registryserilize.h"
 #include "rendercheck.h"
 
 #include <QApplication>
@@ -33,13 +33,13 @@ class TestSmartControlsContainer : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_Folder;
+    QTemporaryDir m_folder;
 
 private slots:
 
     void initTestCase()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Folder.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path());
         QCoreApplication::setOrganizationName(QStringLiteral("QuillmarshTest"));
         QCoreApplication::setApplicationName(QStringLiteral("Splitter"));
     }

@@ -1,5 +1,5 @@
 #include "controls/sortedlistview.h"
-#include "core/registryserilize.h"
+#include "core/widgets/registryserilize.h"
 #include "rendercheck.h"
 
 #include <QHeaderView>
@@ -64,13 +64,13 @@ class TestSortedListView : public QObject
     Q_OBJECT
 
 private:
-    QTemporaryDir m_Folder;
+    QTemporaryDir m_folder;
 
 private slots:
 
     void initTestCase()
     {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_Folder.path());
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_folder.path());
         QCoreApplication::setOrganizationName(QStringLiteral("QuillmarshTest"));
         QCoreApplication::setApplicationName(QStringLiteral("Lists"));
     }

@@ -141,6 +141,11 @@ private slots:
         other->setFocus(Qt::TabFocusReason);
         QCOMPARE(looked, QStringList({QStringLiteral("771")}));
         QVERIFY(other->hasFocus());
+
+        // An input that goes away with the focus has nothing typed to validate.
+        input->setFocus();
+        delete input;
+        QCOMPARE(looked.size(), 1);
     }
 
     void upperCaseString()

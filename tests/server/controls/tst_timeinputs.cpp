@@ -238,7 +238,11 @@ private slots:
         layout->addWidget(other);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
-        connect(input, &Duration::ValidateMe, this, [](bool &Cancel) { Cancel = true; });
+        int raised = 0;
+        connect(input, &Duration::ValidateMe, this, [&raised](bool &Cancel) {
+            ++raised;
+            Cancel = true;
+        });
         qint16 lastKey = 0;
         connect(input, &Duration::KeyDown, this, [&lastKey](qint16 &KeyCode, qint16 &) { lastKey = KeyCode; });
         input->setFocus();
@@ -246,6 +250,12 @@ private slots:
         QCOMPARE(lastKey, qint16(13));
         other->setFocus(Qt::TabFocusReason);
         QTRY_VERIFY(input->findChild<DurationSpinBox *>()->hasFocus());
+        QCOMPARE(raised, 1);
+
+        // An input that goes away with the focus has nothing typed to validate.
+        raised = 0;
+        delete input;
+        QCOMPARE(raised, 0);
     }
 
     void render()

@@ -87,8 +87,9 @@ void TestClientMessages::autorunList_data()
 {
     QTest::addColumn<QStringList>("names");
     QTest::addColumn<QString>("text");
-    QTest::newRow("empty") << QStringList() << " 0|";
-    QTest::newRow("three") << QStringList{"a.exe", "b.exe", "c.exe"} << " 3|a.exe|b.exe|c.exe|";
+    QTest::newRow("empty") << QStringList() << QStringLiteral(" 0|");
+    QTest::newRow("three") << QStringList{QStringLiteral("a.exe"), QStringLiteral("b.exe"), QStringLiteral("c.exe")}
+                           << QStringLiteral(" 3|a.exe|b.exe|c.exe|");
 }
 
 void TestClientMessages::autorunList()

@@ -3,11 +3,12 @@
 #include "core/clientrequests.h"
 #include "core/computerstates.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
 #include "core/proxycontrol.h"
 #include "core/settingsstore.h"
+#include "core/widgets/messagebox.h"
 #include "coredatabase.h"
 #include "datevalue.h"
+#include "mainlogtext.h"
 
 #include <QFile>
 #include <QTest>
@@ -114,7 +115,6 @@ private slots:
 
 private:
     qint32 TrafficCount() const;
-    QString LogText() const;
 
     std::unique_ptr<CoreDatabase> m_db;
     std::unique_ptr<TrafficStates> m_states;
@@ -128,9 +128,7 @@ void TestClientRequests::init()
     Clock::SetNow(DateValue::Make(2026, 3, 5, 14, 0, 0));
     m_db = std::make_unique<CoreDatabase>();
     QString err;
-    QVERIFY2(m_db->Start(err), qPrintable(err));
-    QVERIFY(InitMainLog());
-    SetDefaultSettings();
+    QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
     m_computer = m_db->Add(QStringLiteral("Computers"),
                            {{QStringLiteral("Num"), 4}, {QStringLiteral("IP"), QStringLiteral("192.168.0.4")}});
     GetComputerCode(0, true);
@@ -153,19 +151,14 @@ qint32 TestClientRequests::TrafficCount() const
     return m_db->All(QStringLiteral("Traffic"))->Count();
 }
 
-QString TestClientRequests::LogText() const
-{
-    QFile file(DataFolder::FilePath(QStringLiteral("qmmain.log")));
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
-}
-
 void TestClientRequests::requestFromAnUnknownAddress()
 {
     bool cancel = false;
     m_requests->RequestedURL(QStringLiteral("10.0.0.9"), QStringLiteral("http://example.org/"), 300, cancel);
     QVERIFY(cancel);
     QCOMPARE(TrafficCount(), 0);
-    QVERIFY(LogText().contains(QStringLiteral("! Попытка доступа в интернет с неизвестного компьютера: 10.0.0.9 !")));
+    QVERIFY(
+        MainLogText().contains(QStringLiteral("! Попытка доступа в интернет с неизвестного компьютера: 10.0.0.9 !")));
     QVERIFY(MessageBox::TakeRecords().isEmpty());
 }
 
@@ -175,7 +168,7 @@ void TestClientRequests::refusedComputerStillCountedAndRecorded()
     bool cancel = false;
     m_requests->RequestedURL(QStringLiteral("192.168.0.4"), QStringLiteral("http://example.org/a"), 300, cancel);
     QVERIFY(cancel);
-    QVERIFY(LogText().contains(
+    QVERIFY(MainLogText().contains(
         QStringLiteral("! Попытка доступа в интернет с компьютера №4, которому в настоящий момент доступ закрыт!")));
     QCOMPARE(m_states->Uploaded.value(4), 300);
     QCOMPARE(m_states->Downloaded.value(4), 0);
@@ -219,22 +212,25 @@ void TestClientRequests::proxyFollowsTheSettings()
     SetConfigValue(QStringLiteral("OuterProxyIP"), QStringLiteral("10.1.1.1"));
     SetConfigValue(QStringLiteral("OuterProxyPort"), QStringLiteral("3128"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls, (QStringList{"timeout 5", "outer 10.1.1.1", "outer port 3128"}));
+    QCOMPARE(proxy.Calls,
+             (QStringList{QStringLiteral("timeout 5"),
+                          QStringLiteral("outer 10.1.1.1"),
+                          QStringLiteral("outer port 3128")}));
     proxy.Calls.clear();
     SetConfigValue(QStringLiteral("InternetAvailable"), QStringLiteral("1"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls.mid(3), QStringList{"start 6666"});
+    QCOMPARE(proxy.Calls.mid(3), QStringList{QStringLiteral("start 6666")});
     proxy.Calls.clear();
     m_requests->InitProxy(proxy);
     QCOMPARE(proxy.Calls.size(), 3);
     proxy.Calls.clear();
     SetConfigValue(QStringLiteral("ProxyPort"), QStringLiteral("7777"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls.mid(3), (QStringList{"shutdown", "start 7777"}));
+    QCOMPARE(proxy.Calls.mid(3), (QStringList{QStringLiteral("shutdown"), QStringLiteral("start 7777")}));
     proxy.Calls.clear();
     SetConfigValue(QStringLiteral("InternetAvailable"), QStringLiteral("0"));
     m_requests->InitProxy(proxy);
-    QCOMPARE(proxy.Calls.mid(3), QStringList{"shutdown"});
+    QCOMPARE(proxy.Calls.mid(3), QStringList{QStringLiteral("shutdown")});
 }
 
 void TestClientRequests::proxyThatCannotStart()

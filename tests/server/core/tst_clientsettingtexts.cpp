@@ -1,5 +1,6 @@
 #include "core/clientsettingtexts.h"
 #include "core/settingsstore.h"
+#include "core/widgets/desktopscombo.h"
 #include "coredatabase.h"
 
 #include <QComboBox>

@@ -1,8 +1,9 @@
 #include "core/computerlookups.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
+#include "core/widgets/messagebox.h"
 #include "coredatabase.h"
 #include "datevalue.h"
+#include "mainlogtext.h"
 
 #include <QFile>
 #include <QTest>
@@ -34,8 +35,6 @@ private slots:
     void warnings();
 
 private:
-    QString LogText() const;
-
     std::unique_ptr<CoreDatabase> m_db;
 };
 
@@ -52,12 +51,6 @@ void TestComputerLookups::cleanup()
 {
     ReleaseMainLog();
     m_db.reset();
-}
-
-QString TestComputerLookups::LogText() const
-{
-    QFile file(MainLog().FileName());
-    return file.open(QIODevice::ReadOnly) ? QString::fromUtf8(file.readAll()) : QString();
 }
 
 void TestComputerLookups::freeNumber()
@@ -139,9 +132,9 @@ void TestComputerLookups::numberByIPAndIPByNumber()
 
 void TestComputerLookups::unknownIPWritesNothingToTheLog()
 {
-    const QString before = LogText();
+    const QString before = MainLogText();
     QCOMPARE(GetComputerNumByIP(QStringLiteral("10.1.1.1")), 0);
-    QCOMPARE(LogText(), before);
+    QCOMPARE(MainLogText(), before);
 }
 
 void TestComputerLookups::computersAsSelectionEntries()
@@ -172,7 +165,7 @@ void TestComputerLookups::warnings()
     QCOMPARE(boxes.at(0).Icon, QMessageBox::Critical);
     QCOMPARE(boxes.at(0).Title, QStringLiteral("Внимание!"));
     QCOMPARE(boxes.at(1).Icon, QMessageBox::Information);
-    const QString log = LogText();
+    const QString log = MainLogText();
     QVERIFY(log.contains(QStringLiteral(" ! Первое\r\n")));
     QVERIFY(log.contains(QStringLiteral(" ! Второе\r\n")));
     QVERIFY(log.contains(QStringLiteral(" ! Третье\r\n")));

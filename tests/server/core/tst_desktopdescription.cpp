@@ -19,6 +19,7 @@ private slots:
     void descendantsWithCycle();
     void byPassword();
     void separatorsFromTheDatabaseRemoved();
+    void unreadableShortcutsDescribeNothing();
 
 private:
     qint32 AddDesktop(const QString &Name, qint32 Parent = 0, const QString &Password = QString());
@@ -26,6 +27,7 @@ private:
     void SetParent(qint32 Desktop, qint32 Parent);
 
     std::unique_ptr<CoreDatabase> m_db;
+    QString m_err;
 };
 
 void TestDesktopDescription::init()
@@ -88,7 +90,7 @@ void TestDesktopDescription::childShortcutsBeforeParents()
     AddShortcut(child, QStringLiteral("c2"));
 
     QString description;
-    GetDesktopDescription(child, description);
+    QVERIFY(GetDesktopDescription(child, description, m_err));
     QVERIFY(description.startsWith(QStringLiteral(" 5|")));
     const QStringList fields = description.split(QLatin1Char('|'));
     QCOMPARE(fields.size(), 1 + 5 * 7 + 1);
@@ -106,10 +108,10 @@ void TestDesktopDescription::emptyDesktopAndMissingCode()
 {
     const qint32 desktop = AddDesktop(QStringLiteral("Пустой"));
     QString description;
-    GetDesktopDescription(desktop, description);
+    QVERIFY(GetDesktopDescription(desktop, description, m_err));
     QCOMPARE(description, QStringLiteral(" 0|"));
     QString missing;
-    GetDesktopDescription(desktop + 100, missing);
+    QVERIFY(GetDesktopDescription(desktop + 100, missing, m_err));
     QCOMPARE(missing, QString());
 }
 
@@ -118,7 +120,7 @@ void TestDesktopDescription::descriptionAlreadyBegun()
     const qint32 desktop = AddDesktop(QStringLiteral("Офис"));
     const qint32 shortcut = AddShortcut(desktop, QStringLiteral("w"));
     QString description = QStringLiteral(" 1|9|x||||0|0|");
-    GetDesktopDescription(desktop, description);
+    QVERIFY(GetDesktopDescription(desktop, description, m_err));
     QCOMPARE(description,
              QStringLiteral(" 2|9|x||||0|0|") + QString::number(shortcut) + QStringLiteral("|w|C:\\w.exe|||0|0|"));
 }
@@ -131,7 +133,7 @@ void TestDesktopDescription::parentCycleEnds()
     AddShortcut(b, QStringLiteral("b"));
     SetParent(a, b);
     QString description;
-    GetDesktopDescription(b, description);
+    QVERIFY(GetDesktopDescription(b, description, m_err));
     QVERIFY(description.startsWith(QStringLiteral(" 2|")));
     QCOMPARE(description.count(QLatin1Char('|')), 1 + 2 * 7);
 }
@@ -142,7 +144,7 @@ void TestDesktopDescription::ownParentEnds()
     AddShortcut(a, QStringLiteral("a"));
     SetParent(a, a);
     QString description;
-    GetDesktopDescription(a, description);
+    QVERIFY(GetDesktopDescription(a, description, m_err));
     QVERIFY(description.startsWith(QStringLiteral(" 1|")));
 }
 
@@ -191,9 +193,21 @@ void TestDesktopDescription::separatorsFromTheDatabaseRemoved()
     const qint32 desktop = AddDesktop(QStringLiteral("D"));
     AddShortcut(desktop, QStringLiteral("a|b"));
     QString description;
-    GetDesktopDescription(desktop, description);
+    QVERIFY(GetDesktopDescription(desktop, description, m_err));
     QCOMPARE(description.count(QLatin1Char('|')), 1 + 7);
     QVERIFY(description.contains(QStringLiteral("|ab|C:\\ab.exe|")));
+}
+
+// A client must never get a desktop with shortcuts missing: nothing is described.
+void TestDesktopDescription::unreadableShortcutsDescribeNothing()
+{
+    const qint32 desktop = AddDesktop(QStringLiteral("D"));
+    AddShortcut(desktop, QStringLiteral("a"));
+    QVERIFY(m_db->Execute(QStringLiteral("DROP TABLE Shortcuts")));
+    QString description = QStringLiteral(" 1|9|x||||0|0|");
+    QVERIFY(!GetDesktopDescription(desktop, description, m_err));
+    QVERIFY(!m_err.isEmpty());
+    QCOMPARE(description, QStringLiteral(" 1|9|x||||0|0|"));
 }
 
 QTEST_GUILESS_MAIN(TestDesktopDescription)

@@ -1,7 +1,7 @@
 #include "clock.h"
 #include "core/history.h"
-#include "core/messagebox.h"
 #include "core/payments.h"
+#include "core/widgets/messagebox.h"
 #include "coredatabase.h"
 #include "datevalue.h"
 

@@ -1,6 +1,6 @@
 #include "clock.h"
 #include "core/mainlog.h"
-#include "core/messagebox.h"
+#include "core/widgets/messagebox.h"
 #include "datafolder.h"
 #include "datevalue.h"
 

@@ -29,6 +29,8 @@ public:
     QHash<qint32, QString> Shortcuts;
     bool NightTime = false;
     QString SaveError;
+    // While set, every seance lookup fails with it, as a database that cannot be read.
+    QString ReadError;
     int Saves = 0;
     int SeanceReads = 0;
     int NightReads = 0;
@@ -78,9 +80,13 @@ public:
         return c->Name.isEmpty() ? QString::number(Num) : QString::number(Num) + QStringLiteral(": ") + c->Name;
     }
 
-    std::optional<Seance> SeanceAt(qint32 Num, const QDateTime &Moment) override
+    std::optional<Seance> SeanceAt(qint32 Num, const QDateTime &Moment, QString &ErrString) override
     {
         ++SeanceReads;
+        if (!ReadError.isEmpty()) {
+            ErrString = ReadError;
+            return std::nullopt;
+        }
         for (const Seance &s : std::as_const(Seances)) {
             if (SeanceComputer.value(s.Code) == Num && s.BeginDate <= Moment && Moment <= s.EndDate) {
                 return s;
@@ -89,8 +95,12 @@ public:
         return std::nullopt;
     }
 
-    std::optional<Seance> FindSeance(qint32 Code) override
+    std::optional<Seance> FindSeance(qint32 Code, QString &ErrString) override
     {
+        if (!ReadError.isEmpty()) {
+            ErrString = ReadError;
+            return std::nullopt;
+        }
         const auto it = Seances.constFind(Code);
         return it == Seances.cend() ? std::nullopt : std::optional<Seance>(*it);
     }

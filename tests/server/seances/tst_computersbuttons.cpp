@@ -1,5 +1,5 @@
 #include "core/compbuttons.h"
-#include "core/messagebox.h"
+#include "core/widgets/messagebox.h"
 #include "seances/computersbuttons.h"
 #include "seances/frmselectcomputers.h"
 #include "seances/gridlayout.h"

@@ -346,6 +346,26 @@ private slots:
         QVERIFY(!tile.Traffic().Counts());
     }
 
+    // A seance that cannot be read is not a seance that has gone: the client keeps it and its counts.
+    void unreadableServerSeanceChangesNothing()
+    {
+        Prepare(true);
+        ComputerTile tile(data, feedback);
+        tile.SetState(5);
+        tile.SetComputerNum(1);
+        tile.RefreshData();
+        tile.IncreaseCurSeanceTraffic(300, 40);
+        FakeClient fake(tile);
+        data.ReadError = QStringLiteral("нет связи с базой");
+        tile.RefreshData();
+        QCOMPARE(fake.Events, QStringList());
+        QCOMPARE(tile.State(), 5);
+        QCOMPARE(tile.Traffic().SeanceCode(), 5);
+        QCOMPARE(tile.Traffic().Downloaded(), Currency(300));
+        QCOMPARE(data.Saves, 0);
+        QVERIFY(feedback.Logged.join(u'\n').contains(QStringLiteral("нет связи с базой")));
+    }
+
     void unreadableSeanceStartsFromNothing()
     {
         Prepare(true);

@@ -1,8 +1,8 @@
-#include "../core/coredatabase.h"
 #include "clock.h"
 #include "core/mainlog.h"
 #include "core/night.h"
 #include "core/settingsstore.h"
+#include "coredatabase.h"
 #include "datevalue.h"
 #include "memoryseancedata.h"
 #include "seances/computercontrol.h"
@@ -25,6 +25,7 @@ private:
     std::unique_ptr<CoreDatabase> m_db;
     DbSeanceData data;
     RecordingFeedback feedback;
+    QString m_err;
     qint32 internetDesktop = 0;
     qint32 rate = 0;
 
@@ -199,7 +200,7 @@ private slots:
                              : 0;
             m_db->AddReserve(computer, internetDesktop, night, DateValue::Make(2026, 3, 2), reserve == 1, used);
         }
-        const auto running = data.SeanceAt(8, Now);
+        const auto running = data.SeanceAt(8, Now, m_err);
         QCOMPARE(running ? running->Code : 0, code);
         const SeanceData::NightInfo known = data.NightStateWith(8, Now, running);
         QCOMPARE(known.State, state);
@@ -213,12 +214,12 @@ private slots:
         const qint32 computer = AddComputer(7);
         const qint32 night = m_db->AddRate(QStringLiteral("Ночь"), 1, 30);
         const qint32 seance = m_db->AddSeance(computer, internetDesktop, night, Now.addSecs(-60), Now.addSecs(600));
-        const auto found = data.SeanceAt(7, Now);
+        const auto found = data.SeanceAt(7, Now, m_err);
         QVERIFY(found);
         QCOMPARE(found->Code, seance);
         QVERIFY(found->IsNight);
         QCOMPARE(found->EndDate, Now.addSecs(600));
-        QVERIFY(!data.FindSeance(seance + 100));
+        QVERIFY(!data.FindSeance(seance + 100, m_err));
         QCOMPARE(data.ComputerNums(), QList<qint32>{7});
         QCOMPARE(data.ComputerIP(7), QStringLiteral("127.0.0.7"));
     }

@@ -1,6 +1,7 @@
 #include "core/mainlog.h"
-#include "core/messagebox.h"
+#include "core/widgets/messagebox.h"
 #include "datafolder.h"
+#include "mainlogtext.h"
 #include "seances/programtilefeedback.h"
 
 #include <QFile>
@@ -28,9 +29,7 @@ private slots:
     {
         ProgramTileFeedback feedback;
         feedback.LogError(QStringLiteral("сеанс не найден"));
-        QFile log(MainLog().FileName());
-        QVERIFY(log.open(QIODevice::ReadOnly));
-        QVERIFY(QString::fromUtf8(log.readAll()).contains(QStringLiteral(" ! сеанс не найден")));
+        QVERIFY(MainLogText().contains(QStringLiteral(" ! сеанс не найден")));
     }
 
     void boxIsShownOnALaterTurn()

@@ -1,0 +1,131 @@
+#pragma once
+
+#include <QHostAddress>
+#include <QIcon>
+#include <QList>
+#include <QMainWindow>
+#include <QTimer>
+
+#include <memory>
+
+class ClientProtocol;
+class ClientRequests;
+class MainFrame;
+class ModeTabBar;
+class ModeView;
+class DbSeanceData;
+class ProxyControl;
+class QLabel;
+class QPushButton;
+
+namespace Gantrelby
+{
+class Root;
+} // namespace Gantrelby
+
+namespace Pelloxan
+{
+class Quorvhandler;
+} // namespace Pelloxan
+
+// The server's main window: the mode tabs over the views, the save button, the status bar, and the
+// network side that it hosts (the socket control, the status polling, the client protocol). Closing
+// has the current view save first and waits for the running network dialogs.
+class MainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    static constexpr qint32 MinWidthTwips = 9000;
+    static constexpr qint32 MinHeightTwips = 4830;
+    static constexpr int StatusCheckIntervalMs = 60000;
+    static constexpr int ShutdownIntervalMs = 100;
+
+    explicit MainForm(QWidget *parent = nullptr);
+    ~MainForm() override;
+
+    // The window's load: listens for the client computers, starts the proxy, keeps the window's
+    // minimum size, shows the computers view and restores the saved layout. False when the listener
+    // cannot start (logged and shown): the program ends without the unload steps.
+    bool Load(quint16 ListenerPort, const QHostAddress &BindAddress);
+
+    // Adds a view under its tab; FunctionKey selects the tab.
+    void AddModeView(const QString &Key,
+                     const QString &Caption,
+                     const QString &ToolTip,
+                     const QIcon &Image,
+                     Qt::Key FunctionKey,
+                     ModeView *View);
+    ModeView *GetCurrentModeFrame() const;
+    QString CurrentKey() const;
+    // Saves the current view's changes if it has any; false when the view refused.
+    bool ApplyChanges();
+    bool ShowModeFrame(const QString &Key);
+    void RefreshIntervals();
+    void SetMainWindowVisible(bool Visible);
+    // The internet proxy, once there is one; configured at load and on its settings' change.
+    void SetProxy(ProxyControl *Proxy);
+
+    // What the views report.
+    void ViewChanged();
+    void DesktopsChanged();
+    void SeancesChanged();
+    void UpdateComputersSettings();
+    void UpdateInternet();
+
+    Pelloxan::Quorvhandler *Control() const;
+    ClientProtocol *Protocol() const;
+    ClientRequests *Requests() const;
+    MainFrame *Computers() const;
+    QTimer *StatusCheckInterval();
+    QTimer *ShutdownTimer();
+    // Runs the unload steps at once (the application is quitting by other means than the close).
+    void ForceUnload();
+    // True once the unload steps have run.
+    bool IsUnloaded() const;
+
+    // The tab images by key ("Settings", "Computers", "ComputerTime", "Night", "Desktops",
+    // "Statistic", "Services").
+    static QIcon ToolBarImage(const QString &Key);
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    struct View
+    {
+        QString Key;
+        QString ToolTip;
+        ModeView *Frame = nullptr;
+    };
+
+    void BuildWindow();
+    void ConnectNetwork();
+    void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);
+    int TabIndex(const QString &Key) const;
+    void ShowSelectedView();
+    void ShowAbout();
+    void ShutdownTick();
+    void Unload();
+    void UpdateClock();
+
+    // What the tiles read and write; the window releases the tiles before it goes.
+    std::unique_ptr<DbSeanceData> m_seanceData;
+    Pelloxan::Quorvhandler *m_quorvhandler = nullptr;
+    MainFrame *m_mainFrame = nullptr;
+    ClientProtocol *m_protocol = nullptr;
+    ClientRequests *m_requests = nullptr;
+    ProxyControl *m_proxy = nullptr;
+    std::unique_ptr<Gantrelby::Root> m_windowHooks;
+    ModeTabBar *m_mainTab = nullptr;
+    QPushButton *m_applyButton = nullptr;
+    QWidget *m_viewArea = nullptr;
+    QLabel *m_statusText = nullptr;
+    QLabel *m_statusTime = nullptr;
+    QLabel *m_statusDate = nullptr;
+    QList<View> m_views;
+    QTimer m_statusCheckInterval;
+    QTimer m_shutdownTimer;
+    QTimer m_clockTimer;
+    bool m_unloaded = false;
+};

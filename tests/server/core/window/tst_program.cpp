@@ -1,0 +1,234 @@
+#include "connection.h"
+#include "core/mainlog.h"
+#include "core/widgets/messagebox.h"
+#include "core/window/mainform.h"
+#include "core/window/program.h"
+#include "datafolder.h"
+#include "entitylib.h"
+#include "mainlogtext.h"
+#include "testdatabase.h"
+
+#include <QFile>
+#include <QProcess>
+#include <QSqlQuery>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+
+#include <csignal>
+
+class TestProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanup();
+    void logSwitch_data();
+    void logSwitch();
+    // First: once this process holds the instance lock it keeps it.
+    void secondInstanceAndTermination();
+    void startsOnAnEmptyDatabase();
+    void indexesTheLookupsOfEveryRefresh();
+    void databaseThatCannotBeOpened();
+    void listenerThatCannotStart();
+
+private:
+    ProgramOptions Options(const TestDatabase &Database) const;
+
+    QTemporaryDir m_config;
+};
+
+void TestProgram::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+}
+
+void TestProgram::cleanup()
+{
+    MessageBox::TakeRecords();
+}
+
+ProgramOptions TestProgram::Options(const TestDatabase &Database) const
+{
+    ProgramOptions options;
+    options.DataBase = Database.DataSource();
+    options.UserName = Database.UserName();
+    options.Password = Database.Password();
+    options.SchemaFile = QStringLiteral(QM_TEST_SCHEMA);
+    options.DataFolder = Database.FolderPath();
+    options.InstanceKey = QStringLiteral("quillmarsh-test-") + QString::number(QCoreApplication::applicationPid());
+    options.ListenerPort = 0;
+    options.BindAddress = QHostAddress(QStringLiteral("127.0.0.1"));
+    return options;
+}
+
+void TestProgram::logSwitch_data()
+{
+    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<bool>("logging");
+    QTest::newRow("none") << QStringList{QStringLiteral("quillmarsh")} << false;
+    QTest::newRow("lower case") << QStringList{QStringLiteral("quillmarsh"), QStringLiteral("-log")} << true;
+    QTest::newRow("capitals") << QStringList{QStringLiteral("quillmarsh"), QStringLiteral("-LOG")} << true;
+    QTest::newRow("inside an argument") << QStringList{QStringLiteral("quillmarsh"), QStringLiteral("/tmp/a-logbook")}
+                                        << true;
+    QTest::newRow("split over two") << QStringList{QStringLiteral("quillmarsh"),
+                                                   QStringLiteral("-lo"),
+                                                   QStringLiteral("g")}
+                                    << false;
+    QTest::newRow("program name only") << QStringList{QStringLiteral("/opt/x-log/quillmarsh")} << false;
+}
+
+void TestProgram::logSwitch()
+{
+    QFETCH(QStringList, arguments);
+    QFETCH(bool, logging);
+    QCOMPARE(Program::HasLogSwitch(arguments.mid(1)), logging);
+}
+
+void TestProgram::startsOnAnEmptyDatabase()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    {
+        Program program(Options(database));
+        QVERIFY(program.Start({QStringLiteral("quillmarsh"), QStringLiteral("-LOG")}));
+        QVERIFY(LoggingEnabled());
+        QVERIFY(program.Window()->isVisible());
+        QCOMPARE(program.Window()->CurrentKey(), QStringLiteral("MainFrame"));
+        QString err;
+        const auto table = Rollstrake::Root::StartedRoot()->Tables()->Item(QStringLiteral("Config"));
+        QCOMPARE(table->GetDBRecords(nullptr, err)->Count(), 12);
+        QVERIFY(program.Window()->close());
+    }
+    const QStringList lines = MainLogEntries();
+    QCOMPARE(lines.first(), QStringLiteral("i Запуск"));
+    QCOMPARE(lines.last(), QStringLiteral("i Выход"));
+    SetLoggingEnabled(false);
+}
+
+void TestProgram::indexesTheLookupsOfEveryRefresh()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    const QString catalog = TestDatabase::IsOdbc()
+                                ? QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname=current_schema()")
+                                : QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'");
+    // The second start finds both indexes and logs no failure.
+    for (int run = 0; run < 2; ++run) {
+        Program program(Options(database));
+        QVERIFY(program.Start({QStringLiteral("quillmarsh")}));
+        QSqlQuery query = Rollstrake::Connection::Current()->NewQuery();
+        QVERIFY(query.exec(catalog));
+        QStringList names;
+        while (query.next()) {
+            names << query.value(0).toString();
+        }
+        QVERIFY2(names.contains(QStringLiteral("IX_Seances_Computer_EndDate")), qPrintable(names.join(u' ')));
+        QVERIFY2(names.contains(QStringLiteral("IX_NightReserves_Computer_NightDate")), qPrintable(names.join(u' ')));
+        QVERIFY(program.Window()->close());
+    }
+    const QStringList lines = MainLogEntries();
+    QCOMPARE(lines.filter(QStringLiteral("индекс")), QStringList());
+    QCOMPARE(lines.filter(QStringLiteral("не найден")), QStringList());
+}
+
+void TestProgram::databaseThatCannotBeOpened()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    ProgramOptions options = Options(database);
+    options.SchemaFile = database.FolderPath() + QStringLiteral("/missing.dbs");
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    {
+        Program program(options);
+        QVERIFY(!program.Start({QStringLiteral("quillmarsh")}));
+        QCOMPARE(program.ExitCode(), 1);
+        QVERIFY(!program.Window());
+    }
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().Icon, QMessageBox::Critical);
+    QVERIFY(!boxes.first().Text.isEmpty());
+    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), QStringLiteral("i Выход")}));
+}
+
+void TestProgram::secondInstanceAndTermination()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    const ProgramOptions options = Options(database);
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    const quint16 port = probe.serverPort();
+    probe.close();
+
+    QProcess first;
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("ODBCINI"));
+    environment.remove(QStringLiteral("ODBCSYSINI"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    environment.insert(QStringLiteral("QUILLMARSH_DATA_FOLDER"), options.DataFolder);
+    environment.insert(QStringLiteral("QUILLMARSH_INSTANCE_KEY"), options.InstanceKey);
+    environment.insert(QStringLiteral("QUILLMARSH_BIND_ADDRESS"), QStringLiteral("127.0.0.1"));
+    environment.insert(QStringLiteral("QUILLMARSH_PORT"), QString::number(port));
+    first.setProcessEnvironment(environment);
+    first.start(QStringLiteral(QUILLMARSH_EXE), {});
+    QVERIFY(first.waitForStarted());
+    // Loaded once it listens for the client computers.
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [port] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
+            return socket.waitForConnected(200);
+        }(),
+        20000);
+
+    DataFolder::SetDataFolder(options.DataFolder);
+    {
+        Program second(options);
+        QVERIFY(!second.Start({QStringLiteral("quillmarsh")}));
+        QCOMPARE(second.ExitCode(), 0);
+        QVERIFY(!Rollstrake::Root::StartedRoot());
+    }
+    QCOMPARE(first.state(), QProcess::Running);
+    QCOMPARE(MainLogEntries(),
+             (QStringList{QStringLiteral("i Запуск"),
+                          QStringLiteral("i Запуск"),
+                          QStringLiteral("i Программа уже запущенна!"),
+                          QStringLiteral("i Выход")}));
+
+    ::kill(static_cast<pid_t>(first.processId()), SIGTERM);
+    QVERIFY(first.waitForFinished(10000));
+    QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(first.exitCode(), 0);
+    QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
+    QCOMPARE(MainLogEntries().size(), 5);
+}
+
+void TestProgram::listenerThatCannotStart()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    ProgramOptions options = Options(database);
+    options.ListenerPort = taken.serverPort();
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    {
+        Program program(options);
+        QVERIFY(!program.Start({QStringLiteral("quillmarsh")}));
+        QCOMPARE(program.ExitCode(), 1);
+    }
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QVERIFY(boxes.first().Text.startsWith(QStringLiteral("Не удалось запустить прослушиватель: ")));
+    const QStringList lines = MainLogEntries();
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines.at(1), QStringLiteral("! ") + boxes.first().Text);
+    QCOMPARE(lines.last(), QStringLiteral("i Выход"));
+}
+
+QTEST_MAIN(TestProgram)
+#include "tst_program.moc"
