@@ -6,6 +6,7 @@
 #include "core/mainlog.h"
 #include "core/settingsstore.h"
 #include "datafolder.h"
+#include "datevalue.h"
 #include "entitylib.h"
 #include "testdatabase.h"
 
@@ -84,17 +85,28 @@ public:
         return saved ? record->Code() : 0;
     }
 
-    // Every record of the table in the library's order.
+    // Every record of the table in the library's order; null, with the reason in the test's log,
+    // when they cannot be read.
     std::shared_ptr<Rollstrake::DBRecords> All(const QString &TableName) const
     {
         QString err;
-        return Table(TableName)->GetDBRecords(nullptr, err);
+        auto records = Table(TableName)->GetDBRecords(nullptr, err);
+        if (!records) {
+            qWarning("%s", qPrintable(err));
+        }
+        return records;
     }
 
+    // The record, or null when there is none; a record that cannot be read leaves the reason in
+    // the test's log.
     std::shared_ptr<Rollstrake::DBRecord> Record(const QString &TableName, qint32 Code) const
     {
         QString err;
-        return Table(TableName)->GetDBRecordByCode(Code, err);
+        auto record = Table(TableName)->GetDBRecordByCode(Code, err);
+        if (!err.isEmpty()) {
+            qWarning("%s", qPrintable(err));
+        }
+        return record;
     }
 
     qint32 AddComputer(qint32 Num, const QString &Name = QString()) const
@@ -110,15 +122,18 @@ public:
         return Add(QStringLiteral("Desktops"), {{QStringLiteral("Name"), Name}});
     }
 
+    // Every day of the week: bits 1 to 7 of a rate's DaysOfWeek.
+    static constexpr qint32 EveryDayOfWeek = 254;
+
     // A rate in force on every day at every moment unless told otherwise.
     qint32 AddRate(const QString &Name,
                    qint32 IsNight,
                    double PriceForHour,
-                   qint32 DaysOfWeek = 254,
+                   qint32 DaysOfWeek = EveryDayOfWeek,
                    QTime TimeFrom = QTime(0, 0),
                    QTime TimeTo = QTime(23, 59, 59)) const
     {
-        const QDate zero(1899, 12, 30);
+        const QDate zero = DateValue::Zero().date();
         return Add(QStringLiteral("Rates"),
                    {{QStringLiteral("Name"), Name},
                     {QStringLiteral("IsNight"), IsNight},
@@ -128,6 +143,9 @@ public:
                     {QStringLiteral("PriceForHour"), QVariant::fromValue(Currency::FromDouble(PriceForHour))}});
     }
 
+    // Seances last whole minutes.
+    static constexpr qint64 SecondsPerMinute = 60;
+
     qint32 AddSeance(qint32 Computer, qint32 Desktop, qint32 Rate, const QDateTime &Begin, const QDateTime &End) const
     {
         return Add(QStringLiteral("Seances"),
@@ -136,7 +154,7 @@ public:
                     {QStringLiteral("Rate"), Rate},
                     {QStringLiteral("BeginDate"), Begin},
                     {QStringLiteral("EndDate"), End},
-                    {QStringLiteral("Duration"), Begin.secsTo(End) / 60}});
+                    {QStringLiteral("Duration"), Begin.secsTo(End) / SecondsPerMinute}});
     }
 
     qint32 AddReserve(qint32 Computer,
