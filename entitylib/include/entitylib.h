@@ -645,6 +645,9 @@ public:
     bool sysCheckUnique(const DBRecord &record, QString &ErrString);
     void ForgetCachedRecord(qint32 code);
     void ForgetCache();
+    // Drops the preset rows and the record cache: their records hold the table, so while they are
+    // kept the table cannot go.
+    void ReleaseRecords();
     // The first record of this table whose FOREIGNKEY field to tableName holds code (without
     // cascade), or, with cascade, removes every such record. ok is false when a read or a cascade
     // delete failed, with the message in ErrString.
@@ -674,6 +677,12 @@ class ROLLSTRAKE_EXPORT Tables : public std::enable_shared_from_this<Tables>
 {
 public:
     using Iterator = std::vector<std::shared_ptr<Table>>::const_iterator;
+
+    Tables() = default;
+    // The tables let go of their records, so that they go with the schema.
+    ~Tables();
+    Tables(const Tables &) = delete;
+    Tables &operator=(const Tables &) = delete;
 
     std::shared_ptr<Table> Item(const QString &name) const;
     std::shared_ptr<Table> Item(qint32 position) const;

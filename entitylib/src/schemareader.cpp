@@ -7,6 +7,7 @@
 #include "warninglog.h"
 
 #include <QFile>
+#include <QScopeGuard>
 
 namespace Rollstrake::SchemaReader
 {
@@ -72,6 +73,7 @@ public:
             }
             QString refusal;
             if (!m_tables.Add(table, refusal)) {
+                table->ReleaseRecords();
                 m_err = QStringLiteral("Ошибка добавления таблицы '") + table->mName()
                         + QStringLiteral("' по состоянию на строку файла описания структуры №") + LineNumber(n)
                         + QStringLiteral(": ") + refusal + QLatin1Char('!');
@@ -107,6 +109,8 @@ private:
     std::shared_ptr<Table> ParseTableBlock(qint32 &n)
     {
         auto table = Table::Create();
+        // A table given up half-read lets go of its preset rows, which hold it.
+        auto release = qScopeGuard([&table] { table->ReleaseRecords(); });
         for (++n;; ++n) {
             if (n > Count()) {
                 m_err = EndOfFileMessage();
@@ -158,6 +162,7 @@ private:
                             + LineNumber(n) + QLatin1Char('!');
                     return nullptr;
                 }
+                release.dismiss();
                 return table;
             } else {
                 m_err = GetUnexpectedKeyMessage(n);

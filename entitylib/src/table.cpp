@@ -450,6 +450,12 @@ void Table::ForgetCache()
     }
 }
 
+void Table::ReleaseRecords()
+{
+    m_presetRecords.reset();
+    m_cachedRecords.reset();
+}
+
 std::shared_ptr<DBField>
 Table::GetReferencingRecords(const QString &tableName, qint32 code, bool cascade, bool &ok, QString &ErrString)
 {

@@ -3,6 +3,13 @@
 
 namespace Rollstrake
 {
+Tables::~Tables()
+{
+    for (const auto &table : m_tables) {
+        table->ReleaseRecords();
+    }
+}
+
 std::shared_ptr<Table> Tables::Item(const QString &name) const
 {
     for (const auto &table : m_tables) {

@@ -468,6 +468,24 @@ private slots:
         QVERIFY(!T("Config")->GetDBRecordByCode(record->Code(), error));
     }
 
+    // Dropping the last reference releases: a table goes with its root even while its cache holds
+    // records, which refer back to it.
+    void cachedTableGoesWithItsRoot()
+    {
+        auto record = T("Config")->GetNewRecord();
+        Set(record, "FieldName", QStringLiteral("Key"));
+        QString error;
+        QVERIFY2(record->Update(error), qPrintable(error));
+        QVERIFY2(T("Config")->GetDBRecordByCode(record->Code(), error), qPrintable(error));
+        const std::weak_ptr<Table> config = T("Config");
+        const std::weak_ptr<Tables> tables = m_root->Tables();
+        record.reset();
+        m_root.reset();
+        Root::Shutdown();
+        QVERIFY(tables.expired());
+        QVERIFY(config.expired());
+    }
+
     void reloadFaults()
     {
         auto fresh = T("Desktops")->GetNewRecord();

@@ -297,6 +297,30 @@ private slots:
         QCOMPARE(error, message);
     }
 
+    // Dropping the schema releases its tables, though their preset rows refer back to them.
+    void tablesGoWithTheSchema()
+    {
+        auto tables = std::make_shared<Tables>();
+        QString error;
+        QVERIFY2(Parse(Lines({"{TABLE}",
+                              "{NAME=T}",
+                              "{FIELD}",
+                              "{NAME=A}",
+                              "{/FIELD}",
+                              "{VALUE}",
+                              "{CODE=1}",
+                              "{A=7}",
+                              "{/VALUE}",
+                              "{/TABLE}"}),
+                       *tables,
+                       error),
+                 qPrintable(error));
+        const std::weak_ptr<Table> table = tables->Item(1);
+        QVERIFY(!table.expired());
+        tables.reset();
+        QVERIFY(table.expired());
+    }
+
     void completedTablesStay()
     {
         auto tables = std::make_shared<Tables>();
