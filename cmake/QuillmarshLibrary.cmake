@@ -19,12 +19,3 @@ function(qm_library_exports target)
     target_include_directories(${target} PUBLIC $<BUILD_INTERFACE:${folder}>)
     set_target_properties(${target} PROPERTIES CXX_VISIBILITY_PRESET hidden VISIBILITY_INLINES_HIDDEN ON)
 endfunction()
-
-# qm_strict_strings(<target>...)
-# No implicit conversion from char strings to QString in these targets: every literal says how it
-# is encoded (QStringLiteral, QLatin1String, QString::fromUtf8).
-function(qm_strict_strings)
-    foreach(target ${ARGN})
-        target_compile_definitions(${target} PRIVATE QT_NO_CAST_FROM_ASCII)
-    endforeach()
-endfunction()
