@@ -45,6 +45,9 @@ void LogToConnection(LoggerCollection &logs,
         QString error;
         auto created = std::make_shared<Logger>();
         if (!MakeDirectoryPath(folder, error) || !created->Init(fileName)) {
+            if (error.isEmpty()) {
+                error = created->LastError();
+            }
             static QSet<QString> reported;
             if (!reported.contains(fileName)) {
                 reported.insert(fileName);

@@ -167,11 +167,6 @@ public:
     // The number of connection slots, for hosts that watch the pool.
     qsizetype SlotCount() const;
 
-    // The last failure that no caller received, in Russian: an incoming connection not taken, the
-    // listener not restarted after an error, the answer to an incoming request not sent, a reused
-    // connection that failed its probe, the slot dump not written. Empty until one happens.
-    const QString &LastUnreportedError() const;
-
 signals:
     // A request or single message with a header other than 0 arrived from CompIP. For a request
     // the pack as the handler leaves it is sent back as the answer; a handler that turns it into
@@ -179,6 +174,10 @@ signals:
     void IncomingRequest(const QString &CompIP, const MessagePackPtr &Mes);
     // Declared for hosts; never emitted.
     void LogEvent(const QString &logString, qint32 EventType, qint32 ConnectionID);
+    // A failure that no caller receives, in Russian, for the host to log: an incoming connection not
+    // taken, the listener not restarted after an error, the answer to an incoming request not sent,
+    // a reused connection that failed its probe, the slot dump not written.
+    void Failure(const QString &Description);
 
 private:
     struct Waiter;
@@ -221,6 +220,5 @@ private:
     qint32 m_connectTimeout = DefaultConnectTimeout;
     qint32 m_answerTimeout = DefaultAnswerTimeout;
     bool m_logging = false;
-    QString m_lastUnreportedError;
 };
 } // namespace Pelloxan

@@ -175,11 +175,6 @@ qsizetype Quorvhandler::SlotCount() const
     return m_slots->Count();
 }
 
-const QString &Quorvhandler::LastUnreportedError() const
-{
-    return m_lastUnreportedError;
-}
-
 bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 {
     m_listener->close();
@@ -195,8 +190,8 @@ void Quorvhandler::RestartListener()
     const quint16 port = m_listener->serverPort();
     QString error;
     if (!StartListener(port, error)) {
-        m_lastUnreportedError = QStringLiteral("Ошибка перезапуска прослушивателя на порту ") + QString::number(port)
-                                + QStringLiteral(": ") + error;
+        emit Failure(QStringLiteral("Ошибка перезапуска прослушивателя на порту ") + QString::number(port)
+                     + QStringLiteral(": ") + error);
     }
 }
 
@@ -301,8 +296,8 @@ bool Quorvhandler::HandleRequest(const SocketStatePtr &Slot, const MessagePackPt
     // The request came from the peer: nobody here waits for this send, so its failure is kept.
     QString error;
     if (!SendPacket(Slot, *Pack, error)) {
-        m_lastUnreportedError = QStringLiteral("Ответ на запрос с кодом ") + QString::number(Pack->GetCode())
-                                + QStringLiteral(" от '") + Slot->RemoteIP + QStringLiteral("' не отправлен: ") + error;
+        emit Failure(QStringLiteral("Ответ на запрос с кодом ") + QString::number(Pack->GetCode())
+                     + QStringLiteral(" от '") + Slot->RemoteIP + QStringLiteral("' не отправлен: ") + error);
         return false;
     }
     return true;

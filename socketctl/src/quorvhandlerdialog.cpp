@@ -78,8 +78,8 @@ SocketStatePtr Quorvhandler::FindOutgoingSlot(const QString &IP)
             return slot;
         }
         // The dialog goes on over a new connection; why the old one was given up is kept.
-        m_lastUnreportedError = QStringLiteral("Коннекция ") + QString::number(slot->Code) + QStringLiteral(" с '") + IP
-                                + QStringLiteral("' не ответила на проверку: ") + error;
+        emit Failure(QStringLiteral("Коннекция ") + QString::number(slot->Code) + QStringLiteral(" с '") + IP
+                     + QStringLiteral("' не ответила на проверку: ") + error);
     }
     return nullptr;
 }

@@ -123,7 +123,7 @@ void Quorvhandler::DumpSlots()
     const QString path = DataFolder::FilePath(DumpFileName);
     QString error;
     if (!WriteTextFile(path, text, error)) {
-        m_lastUnreportedError = QStringLiteral("Ошибка записи файла '") + path + QStringLiteral("': ") + error;
+        emit Failure(QStringLiteral("Ошибка записи файла '") + path + QStringLiteral("': ") + error);
     }
 }
 
@@ -134,14 +134,14 @@ void Quorvhandler::AcceptConnection(qintptr Descriptor)
     const SocketStatePtr slot = NewSlot(false, error);
     if (!slot) {
         ::close(static_cast<int>(Descriptor));
-        m_lastUnreportedError = refused + error;
+        emit Failure(refused + error);
         return;
     }
     if (!slot->Socket->setSocketDescriptor(Descriptor)) {
         ::close(static_cast<int>(Descriptor));
         error = slot->Socket->errorString();
         FreeSlot(slot);
-        m_lastUnreportedError = refused + error;
+        emit Failure(refused + error);
         return;
     }
     slot->RemoteIP = DottedAddress(slot->Socket->peerAddress());

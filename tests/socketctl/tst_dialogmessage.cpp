@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryFile>
 #include <QTimer>
@@ -115,12 +116,14 @@ private slots:
         ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
         QVERIFY(sim);
         QString error;
+        QSignalSpy reported(f.Server.get(), &Quorvhandler::Failure);
         QVERIFY2(Dialog(2, 4, error), qPrintable(error));
-        QCOMPARE(f.Server->LastUnreportedError(), QString());
+        QCOMPARE(reported.size(), 0);
         sim->SetAnswerOnce(0, ClientSim::Silence());
         const MessagePackPtr answer = Dialog(2, 4, error);
         QVERIFY2(answer, qPrintable(error));
-        QCOMPARE(f.Server->LastUnreportedError(),
+        QCOMPARE(reported.size(), 1);
+        QCOMPARE(reported.first().first().toString(),
                  QStringLiteral("Коннекция 1 с '127.0.0.2' не ответила на проверку: "
                                 "Не получен ответ на запрос от удалённого компьютера!"));
         QCOMPARE(Headers(*sim), QList<int>({4, 0, 4}));
@@ -136,8 +139,10 @@ private slots:
         ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
         QVERIFY(sim);
         QString error;
+        QSignalSpy reported(f.Server.get(), &Quorvhandler::Failure);
         QVERIFY2(Dialog(2, 4, error), qPrintable(error));
-        QCOMPARE(f.Server->LastUnreportedError(),
+        QVERIFY(!reported.isEmpty());
+        QCOMPARE(reported.last().first().toString(),
                  QStringLiteral("Ошибка записи файла '") + notAFolder.fileName()
                      + QStringLiteral("/sckdump.txt': Часть пути не является папкой"));
     }

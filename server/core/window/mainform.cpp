@@ -109,6 +109,9 @@ void MainForm::ConnectNetwork()
 {
     connect(m_quorvhandler, &Pelloxan::Quorvhandler::IncomingRequest, m_requests, &ClientRequests::IncomingRequest);
     connect(m_quorvhandler, &Pelloxan::Quorvhandler::LogEvent, this, &LogConnectionEvent);
+    connect(m_quorvhandler, &Pelloxan::Quorvhandler::Failure, this, [](const QString &Description) {
+        MainLog().Log(Description, 0);
+    });
     connect(m_mainFrame, &MainFrame::QueryUserState, m_protocol, &ClientProtocol::QueryUserState);
     connect(m_mainFrame, &MainFrame::SendServerSettings, m_protocol, &ClientProtocol::SendServerSettings);
     connect(m_mainFrame, &MainFrame::Reboot, m_protocol, &ClientProtocol::Reboot);
