@@ -47,5 +47,7 @@ RelayPair::RelayPair(qint32 Index, QTcpSocket *Server, qint64 ReadBufferSize, QO
     Server->setParent(this);
     Server->setReadBufferSize(ReadBufferSize);
     Client->setReadBufferSize(ReadBufferSize);
+    Server->setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    Client->setSocketOption(QAbstractSocket::LowDelayOption, 1);
     ConnectTimer.setSingleShot(true);
 }
