@@ -9,13 +9,16 @@
 #include "core/widgets/modeview.h"
 #include "core/widgets/registryserilize.h"
 #include "core/window/frmabout.h"
+#include "core/window/frmcfgpassword.h"
 #include "core/window/mainframe.h"
 #include "core/window/modetabbar.h"
+#include "core/window/nightframe.h"
 #include "proxy/openfilelimit.h"
 #include "proxy/proxy.h"
 #include "seances/computersframe.h"
 #include "seances/dbseancedata.h"
 #include "seances/tiledecision.h"
+#include "settings/settingsframe.h"
 #include "sizehooks.h"
 #include "socketctl.h"
 
@@ -168,6 +171,30 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
     RegistrySerilize::LoadFormLayout(this, QString(), false);
     m_statusCheckInterval.start();
     return true;
+}
+
+void MainForm::AddViews()
+{
+    AddSettingsView();
+    new NightFrame(m_viewArea);
+}
+
+void MainForm::AddSettingsView()
+{
+    auto *settings = new SettingsFrame;
+    AddModeView(QStringLiteral("SettingsFrame"),
+                QStringLiteral("F9: Настройки"),
+                QStringLiteral("Настройка параметров"),
+                ToolBarImage(QStringLiteral("Settings")),
+                Qt::Key_F9,
+                settings);
+    connect(settings, &SettingsFrame::QueryConfigPassword, this, [this](QString &Digest) {
+        Digest = frmCfgPassword::Start(this);
+    });
+    connect(settings, &SettingsFrame::Edited, this, &MainForm::ViewChanged);
+    connect(settings, &SettingsFrame::UpdateComputersSettings, this, &MainForm::UpdateComputersSettings);
+    connect(settings, &SettingsFrame::UpdateIntervals, this, &MainForm::RefreshIntervals);
+    connect(settings, &SettingsFrame::UpdateInternet, this, &MainForm::UpdateInternet);
 }
 
 void MainForm::AddModeView(const QString &Key,

@@ -50,6 +50,10 @@ public:
     // cannot start (logged and shown): the program ends without the unload steps.
     bool Load(quint16 ListenerPort, const QHostAddress &BindAddress);
 
+    // The views after the computers view, each under its tab in the order of the function keys, and
+    // the night view, which has none. Apart from the construction, so that a window can be built
+    // with views of a test's own.
+    void AddViews();
     // Adds a view under its tab; FunctionKey selects the tab.
     void AddModeView(const QString &Key,
                      const QString &Caption,
@@ -101,6 +105,7 @@ private:
     };
 
     void BuildWindow();
+    void AddSettingsView();
     void ConnectNetwork();
     void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);
     int TabIndex(const QString &Key) const;

@@ -4,6 +4,7 @@
 #include "core/lookupindexes.h"
 #include "core/mainlog.h"
 #include "core/settingsstore.h"
+#include "core/widgets/messagebox.h"
 #include "core/window/frmlogo.h"
 #include "core/window/mainform.h"
 #include "core/window/previnstance.h"
@@ -86,11 +87,16 @@ bool Program::Start(const QStringList &Arguments)
         ShowError(err);
         return EndEarly(1);
     }
+    // A delete that the database refuses is shown in the library's own box.
+    Rollstrake::Root::SetDeleteErrorHandler([](const QString &Text, const QString &Title) {
+        MessageBox::Critical(QApplication::activeWindow(), Title, Text);
+    });
     EnsureLookupIndexes();
     SetDefaultSettings();
     m_logo = new frmLogo;
     m_logo->show();
     m_window = std::make_unique<MainForm>();
+    m_window->AddViews();
     if (!m_window->Load(m_options.ListenerPort, m_options.BindAddress)) {
         m_logo->close();
         return EndEarly(1);

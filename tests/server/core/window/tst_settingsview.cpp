@@ -1,0 +1,224 @@
+#include "clientsim.h"
+#include "clock.h"
+#include "controls/executiblefile.h"
+#include "controls/hashmodule.h"
+#include "controls/ipaddress.h"
+#include "controls/numeric.h"
+#include "controls/password.h"
+#include "core/dbvalues.h"
+#include "core/settingsstore.h"
+#include "core/widgets/messagebox.h"
+#include "core/window/mainform.h"
+#include "core/window/mainframe.h"
+#include "coredatabase.h"
+#include "datevalue.h"
+#include "proxy/proxy.h"
+#include "seances/computersframe.h"
+#include "socketctl.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabBar>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTreeWidget>
+
+namespace
+{
+// A port that nothing listens on, within the page's limit of 9999.
+quint16 FreePort(quint16 From)
+{
+    for (quint16 port = From; port < 10000; ++port) {
+        QTcpServer probe;
+        if (probe.listen(QHostAddress::LocalHost, port)) {
+            return port;
+        }
+    }
+    return 0;
+}
+
+// Whether the relay takes a connection on the port now.
+bool Accepts(quint16 Port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress::LocalHost, Port);
+    return socket.waitForConnected(2000);
+}
+
+QString ClientIP()
+{
+    return QStringLiteral("127.0.0.%1").arg(2 + QCoreApplication::applicationPid() % 240);
+}
+} // namespace
+
+// The settings view as the main window hosts it: its tab behind the password, and what its saves
+// change at once in the running program.
+class TestSettingsView : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void tabBehindThePassword();
+    void intervalsApplyAtOnce();
+    void internetRestartsTheProxy();
+    void clientSettingsReachTheClients();
+
+private:
+    // F9 with the prompt answered: Typed applied, or the prompt closed when it is empty.
+    void OpenSettings(const QString &Typed = QString());
+    void Save();
+
+    template <typename T>
+    T *Find(const QString &Name) const
+    {
+        return m_window->findChild<T *>(Name);
+    }
+
+    QTemporaryDir m_layout;
+    std::unique_ptr<CoreDatabase> m_db;
+    std::unique_ptr<MainForm> m_window;
+};
+
+void TestSettingsView::initTestCase()
+{
+    qputenv("XDG_CONFIG_HOME", m_layout.path().toUtf8());
+}
+
+void TestSettingsView::init()
+{
+    m_db = std::make_unique<CoreDatabase>();
+    QString err;
+    QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
+    m_window = std::make_unique<MainForm>();
+    m_window->AddViews();
+    QVERIFY(m_window->Load(0, QHostAddress(QStringLiteral("127.0.0.1"))));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestSettingsView::cleanup()
+{
+    m_window->ForceUnload();
+    m_window.reset();
+    MessageBox::TakeRecords();
+    m_db.reset();
+    Clock::SetNow({});
+}
+
+void TestSettingsView::OpenSettings(const QString &Typed)
+{
+    QTimer::singleShot(0, m_window.get(), [Typed] {
+        QWidget *prompt = QApplication::activeModalWidget();
+        QVERIFY(prompt);
+        QTest::keyClicks(prompt->findChild<Password *>()->TextBox(), Typed);
+        prompt->findChild<QPushButton *>(Typed.isEmpty() ? QStringLiteral("Close") : QStringLiteral("Apply"))->click();
+    });
+    QTest::keyClick(m_window.get(), Qt::Key_F9);
+    // The function keys reach the window again once the prompt is gone.
+    m_window->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_window.get()));
+}
+
+void TestSettingsView::Save()
+{
+    QVERIFY(Find<QPushButton>(QStringLiteral("ApplyButton"))->isEnabled());
+    QTest::keyClick(m_window.get(), Qt::Key_F10);
+    QVERIFY(!Find<QPushButton>(QStringLiteral("ApplyButton"))->isEnabled());
+}
+
+void TestSettingsView::tabBehindThePassword()
+{
+    const auto *tabs = Find<QTabBar>(QStringLiteral("MainTab"));
+    QCOMPARE(tabs->tabText(1), QStringLiteral("F9: Настройки"));
+    QCOMPARE(tabs->tabToolTip(1), QStringLiteral("Настройка параметров"));
+    QCOMPARE(tabs->count(), 2);
+    QVERIFY(Find<QWidget>(QStringLiteral("NightFrame"))->isHidden());
+    SetConfigValue(QStringLiteral("ConfigPassword"), HashModule::Md5Hex(QStringLiteral("secret")));
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    OpenSettings();
+    QCOMPARE(m_window->CurrentKey(), QStringLiteral("SettingsFrame"));
+    QCOMPARE(MessageBox::TakeRecords().value(0).Text,
+             QStringLiteral("Введён неверный пароль! Доступ к настройкам закрыт!"));
+    auto *tree = Find<QTreeWidget>(QStringLiteral("SettingsTree"));
+    QVERIFY(!tree->isVisible());
+    OpenSettings(QStringLiteral("secret"));
+    QVERIFY(tree->isVisible());
+    QCOMPARE(tree->topLevelItem(0)->text(0), QStringLiteral("Сервер"));
+    QCOMPARE(tree->topLevelItem(1)->text(0), QStringLiteral("Клиенты"));
+    QVERIFY(MessageBox::TakeRecords().isEmpty());
+}
+
+void TestSettingsView::intervalsApplyAtOnce()
+{
+    OpenSettings();
+    Find<Numeric>(QStringLiteral("SeancesRefreshInterval"))->TextBox()->setText(QStringLiteral("7"));
+    Save();
+    QCOMPARE(m_window->Computers()->Panel()->RefreshInterval(), 7000);
+}
+
+void TestSettingsView::internetRestartsTheProxy()
+{
+    const quint16 first = FreePort(9100);
+    const quint16 second = FreePort(first + 1);
+    QVERIFY(first > 0 && second > 0);
+    OpenSettings();
+    Find<QCheckBox>(QStringLiteral("InternetAvailable"))->click();
+    Find<Numeric>(QStringLiteral("ProxyPort"))->TextBox()->setText(QString::number(first));
+    Find<Numeric>(QStringLiteral("ProxyConnectTimeout"))->TextBox()->setText(QStringLiteral("9"));
+    Find<IPAddress>(QStringLiteral("OuterProxyIP"))->SetValue(QStringLiteral("10.1.2.3"));
+    Find<Numeric>(QStringLiteral("OuterProxyPort"))->TextBox()->setText(QStringLiteral("3128"));
+    Save();
+    const Proxy *relay = m_window->Relay();
+    QVERIFY(relay->IsActive());
+    QCOMPARE(relay->Port(), first);
+    QVERIFY(Accepts(first));
+    QCOMPARE(relay->ConnectTimeout(), 9);
+    QCOMPARE(relay->OuterProxyIP(), QStringLiteral("10.1.2.3"));
+    QCOMPARE(relay->OuterProxyPort(), 3128);
+    Find<Numeric>(QStringLiteral("ProxyPort"))->TextBox()->setText(QString::number(second));
+    Save();
+    QVERIFY(relay->IsActive());
+    QCOMPARE(relay->Port(), second);
+    QVERIFY(Accepts(second));
+    QVERIFY(!Accepts(first));
+    Find<QCheckBox>(QStringLiteral("InternetAvailable"))->click();
+    Save();
+    QVERIFY(!relay->IsActive());
+    QVERIFY(!Accepts(second));
+}
+
+void TestSettingsView::clientSettingsReachTheClients()
+{
+    const qint32 computer = m_db->Add(QStringLiteral("Computers"),
+                                      {{QStringLiteral("Num"), 1},
+                                       {QStringLiteral("IP"), ClientIP()},
+                                       {QStringLiteral("LastSettingsUpdate"), DateValue::Make(2026, 3, 1)}});
+    Clock::SetNow(DateValue::Make(2026, 3, 5, 14, 7, 9));
+    ClientSim client;
+    QString err;
+    QVERIFY2(client.Start(QHostAddress(ClientIP()),
+                          static_cast<quint16>(m_window->Control()->GetListenerPort()),
+                          ClientSim::Mode::Control,
+                          err),
+             qPrintable(err));
+    OpenSettings();
+    Find<QTreeWidget>(QStringLiteral("SettingsTree"))
+        ->setCurrentItem(Find<QTreeWidget>(QStringLiteral("SettingsTree"))->topLevelItem(1));
+    QTest::keyClicks(Find<ExecutibleFile>(QStringLiteral("ExecutibleFile"))->findChild<QLineEdit *>(),
+                     QStringLiteral("C:\\admin.exe"));
+    Save();
+    QVERIFY(client.WaitForReceived(1));
+    QCOMPARE(client.ReceivedMessages().first().Header, quint8(3));
+    QCOMPARE(client.ReceivedMessages().first().Message, QStringLiteral("|C:\\admin.exe|| 0|"));
+    QCOMPARE(DateValueOf(*m_db->Record(QStringLiteral("Computers"), computer), QStringLiteral("LastSettingsUpdate")),
+             Clock::Now());
+}
+
+QTEST_MAIN(TestSettingsView)
+#include "tst_settingsview.moc"

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "controls/hashmodule.h"
+#include "core/widgets/messagebox.h"
+#include "coredatabase.h"
+#include "rendercheck.h"
+
+#include <QApplication>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <functional>
+
+// What the settings suites share: the database as the program has it, a layout store of their own,
+// the operator's answers to the modal dialogs, and the boxes shown.
+class SettingsFixture
+{
+public:
+    SettingsFixture()
+    {
+        qputenv("XDG_CONFIG_HOME", m_layout.path().toUtf8());
+    }
+
+    ~SettingsFixture()
+    {
+        MessageBox::TakeRecords();
+    }
+
+    bool Start()
+    {
+        QString err;
+        if (!m_db.StartAsProgram(err)) {
+            qWarning("%s", qPrintable(err));
+            return false;
+        }
+        return true;
+    }
+
+    CoreDatabase &Db()
+    {
+        return m_db;
+    }
+
+    // Runs Act on the modal dialog that opens next, unless Context is gone by then.
+    static void AnswerDialog(QObject *Context, std::function<void(QWidget *Dialog)> Act)
+    {
+        QTimer::singleShot(0, Context, [Act = std::move(Act)] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            Act(dialog);
+        });
+    }
+
+    // The texts of the message boxes asked for since the last call.
+    static QStringList BoxTexts()
+    {
+        QStringList texts;
+        for (const MessageBox::Record &box : MessageBox::TakeRecords()) {
+            texts.append(box.Text);
+        }
+        return texts;
+    }
+
+    static QString Md5(const QString &Text)
+    {
+        return HashModule::Md5Hex(Text);
+    }
+
+    // Replaces the text of a box (a numeric, text or address part) as the operator types.
+    static void Retype(QWidget *Box, const QString &Text)
+    {
+        Box->setFocus();
+        QTest::keyClick(Box, Qt::Key_A, Qt::ControlModifier);
+        QTest::keyClicks(Box, Text);
+    }
+
+private:
+    QTemporaryDir m_layout;
+    CoreDatabase m_db;
+};

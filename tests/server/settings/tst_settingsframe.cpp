@@ -1,0 +1,246 @@
+#include "controls/numeric.h"
+#include "controls/password.h"
+#include "controls/smartcontrolscontainer.h"
+#include "core/settingsstore.h"
+#include "core/widgets/registryserilize.h"
+#include "settings/settingsframe.h"
+#include "settings/settingspage.h"
+#include "settingsfixture.h"
+
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QStackedWidget>
+#include <QTreeWidget>
+
+class TestSettingsFrame : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void treeOfPages();
+    void password_data();
+    void password();
+    void promptOnEveryLoadAndNoLoadDuringIt();
+    void intervalsWithinTheirLimits_data();
+    void intervalsWithinTheirLimits();
+    void nothingWrittenWithoutEdit();
+    void refusingPageStopsTheSave();
+    void rendered();
+
+private:
+    QWidget *Find(const QString &Name) const;
+    QString CurrentPage() const;
+
+    std::unique_ptr<SettingsFixture> m_fixture;
+    std::unique_ptr<SettingsFrame> m_view;
+    QString m_typed;
+    int m_prompts = 0;
+    std::function<void()> m_duringPrompt;
+};
+
+void TestSettingsFrame::init()
+{
+    m_fixture = std::make_unique<SettingsFixture>();
+    QVERIFY(m_fixture->Start());
+    m_view = std::make_unique<SettingsFrame>();
+    m_typed.clear();
+    m_prompts = 0;
+    m_duringPrompt = nullptr;
+    connect(m_view.get(), &SettingsFrame::QueryConfigPassword, this, [this](QString &Digest) {
+        ++m_prompts;
+        if (m_duringPrompt) {
+            m_duringPrompt();
+        }
+        Digest = m_typed;
+    });
+    m_view->resize(700, 450);
+    m_view->show();
+}
+
+void TestSettingsFrame::cleanup()
+{
+    m_view.reset();
+    m_fixture.reset();
+}
+
+QWidget *TestSettingsFrame::Find(const QString &Name) const
+{
+    return m_view->findChild<QWidget *>(Name);
+}
+
+QString TestSettingsFrame::CurrentPage() const
+{
+    return m_view->findChild<QStackedWidget *>(QStringLiteral("RightFrame"))->currentWidget()->objectName();
+}
+
+void TestSettingsFrame::treeOfPages()
+{
+    auto *tree = m_view->findChild<QTreeWidget *>(QStringLiteral("SettingsTree"));
+    QStringList shape;
+    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
+        shape << ((*it)->parent() ? QStringLiteral("  ") : QString()) + (*it)->text(0);
+    }
+    QCOMPARE(shape,
+             (QStringList{QStringLiteral("Сервер"),
+                          QStringLiteral("  Компьютеры"),
+                          QStringLiteral("  Интернет"),
+                          QStringLiteral("Клиенты")}));
+    QCOMPARE(CurrentPage(), QStringLiteral("ServerSettingsFrame"));
+    QStringList order;
+    for (SettingsPage *page : m_view->Pages()) {
+        order << page->objectName();
+    }
+    QCOMPARE(order,
+             (QStringList{QStringLiteral("ProxySettingsFrame"),
+                          QStringLiteral("StaffSettingsFrame"),
+                          QStringLiteral("ComputersSettingsFrame"),
+                          QStringLiteral("ServerSettingsFrame"),
+                          QStringLiteral("ClientsSettingsFrame")}));
+    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
+    m_view->ShowSettingsPage(QStringLiteral("StaffSettings"));
+    QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
+    tree->collapseItem(tree->topLevelItem(0));
+    QVERIFY(tree->topLevelItem(0)->isExpanded());
+    QVERIFY(!m_view->Pages().at(1)->Changed());
+    QVERIFY(m_view->Pages().at(1)->ValidateAndSave());
+}
+
+void TestSettingsFrame::password_data()
+{
+    QTest::addColumn<QString>("stored");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("opens");
+    const QString secret = SettingsFixture::Md5(QStringLiteral("secret"));
+    QTest::newRow("none, prompt closed") << QString() << QString() << true;
+    QTest::newRow("set, prompt closed") << secret << QString() << false;
+    QTest::newRow("set, right") << secret << secret << true;
+    QTest::newRow("set in upper case, right") << secret.toUpper() << secret << true;
+    QTest::newRow("set, wrong") << secret << SettingsFixture::Md5(QStringLiteral("Secret")) << false;
+    QTest::newRow("none, box emptied") << QString() << SettingsFixture::Md5(QString()) << false;
+}
+
+void TestSettingsFrame::password()
+{
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, opens);
+    SetConfigValue(QStringLiteral("ConfigPassword"), stored);
+    SetConfigValue(QStringLiteral("SeancesRefreshInterval"), QStringLiteral("7"));
+    m_typed = typed;
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    m_view->LoadSettings();
+    QCOMPARE(Find(QStringLiteral("SmartControlsContainer"))->isVisible(), opens);
+    QCOMPARE(SettingsFixture::BoxTexts(),
+             opens ? QStringList()
+                   : QStringList{QStringLiteral("Введён неверный пароль! Доступ к настройкам закрыт!")});
+    const auto *interval = m_view->findChild<Numeric *>(QStringLiteral("SeancesRefreshInterval"));
+    QCOMPARE(interval->Value() == Currency(7), opens);
+}
+
+void TestSettingsFrame::promptOnEveryLoadAndNoLoadDuringIt()
+{
+    m_duringPrompt = [this] {
+        m_view->LoadSettings();
+    };
+    m_view->LoadSettings();
+    m_view->LoadSettings();
+    QCOMPARE(m_prompts, 2);
+    QVERIFY(SettingsFixture::BoxTexts().isEmpty());
+}
+
+void TestSettingsFrame::intervalsWithinTheirLimits_data()
+{
+    QTest::addColumn<QStringList>("stored");
+    QTest::addColumn<QStringList>("shown");
+    const QStringList defaults = {QStringLiteral("1"), QStringLiteral("5"), QStringLiteral("20"), QStringLiteral("2")};
+    QTest::newRow("defaults") << defaults << defaults;
+    QTest::newRow("beyond the limits")
+        << QStringList{QStringLiteral("99"), QStringLiteral("0"), QStringLiteral("2"), QStringLiteral("31")}
+        << QStringList{QStringLiteral("60"), QStringLiteral("1"), QStringLiteral("3"), QStringLiteral("30")};
+}
+
+void TestSettingsFrame::intervalsWithinTheirLimits()
+{
+    QFETCH(QStringList, stored);
+    QFETCH(QStringList, shown);
+    const QStringList keys = {QStringLiteral("OnLineStatusCheckInterval"),
+                              QStringLiteral("OffLineStatusCheckInterval"),
+                              QStringLiteral("SeancesRefreshInterval"),
+                              QStringLiteral("SeanceAlarmTime")};
+    QStringList texts;
+    for (qsizetype i = 0; i < keys.size(); ++i) {
+        SetConfigValue(keys.at(i), stored.at(i));
+    }
+    m_view->LoadSettings();
+    for (const QString &key : keys) {
+        texts << m_view->findChild<Numeric *>(key)->TextBox()->text();
+    }
+    QCOMPARE(texts, shown);
+    QVERIFY(!m_view->Changed());
+}
+
+// Only the client page stores on every save: its stamp sends the settings again.
+void TestSettingsFrame::nothingWrittenWithoutEdit()
+{
+    m_view->LoadSettings();
+    QSignalSpy intervals(m_view.get(), &SettingsFrame::UpdateIntervals);
+    QSignalSpy computers(m_view.get(), &SettingsFrame::UpdateComputersSettings);
+    QSignalSpy internet(m_view.get(), &SettingsFrame::UpdateInternet);
+    const auto config = m_fixture->Db().Table(QStringLiteral("Config"));
+    const quint64 changes = config->ChangeCount();
+    for (SettingsPage *page : m_view->Pages()) {
+        if (page->Key() != QStringLiteral("ClientsSettings")) {
+            QVERIFY(page->ValidateAndSave());
+        }
+    }
+    QCOMPARE(config->ChangeCount(), changes);
+    QCOMPARE(intervals.count() + computers.count() + internet.count(), 0);
+}
+
+void TestSettingsFrame::refusingPageStopsTheSave()
+{
+    m_view->LoadSettings();
+    const QString kept = QStringLiteral("1234");
+    RegistrySerilize::SaveContainerValue(QStringLiteral("SettingsSeparator"), kept);
+    QSignalSpy edited(m_view.get(), &SettingsFrame::Edited);
+    QSignalSpy intervals(m_view.get(), &SettingsFrame::UpdateIntervals);
+    QSignalSpy computers(m_view.get(), &SettingsFrame::UpdateComputersSettings);
+    m_view->findChild<Numeric *>(QStringLiteral("SeanceAlarmTime"))->TextBox()->setText(QStringLiteral("9"));
+    QTest::keyClicks(m_view->findChild<Password *>(QStringLiteral("AdminPassword0"))->TextBox(), QStringLiteral("x"));
+    QVERIFY(m_view->Changed());
+    QVERIFY(edited.count() >= 2);
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    QVERIFY(!m_view->ValidateAndSave());
+    QCOMPARE(SettingsFixture::BoxTexts(),
+             QStringList{QStringLiteral("Пароли доступа к режиму администрирования не совпадают!")});
+    QCOMPARE(GetConfigValue(QStringLiteral("SeanceAlarmTime")), QStringLiteral("9"));
+    QCOMPARE(intervals.count(), 1);
+    QCOMPARE(computers.count(), 0);
+    QCOMPARE(CurrentPage(), QStringLiteral("ClientsSettingsFrame"));
+    QVERIFY(m_view->Changed());
+    QCOMPARE(RegistrySerilize::GetContainerValue(QStringLiteral("SettingsSeparator")), kept);
+
+    QTest::keyClicks(m_view->findChild<Password *>(QStringLiteral("AdminPassword1"))->TextBox(), QStringLiteral("x"));
+    QVERIFY(m_view->ValidateAndSave());
+    QCOMPARE(computers.count(), 1);
+    QCOMPARE(intervals.count(), 1);
+    QVERIFY(!m_view->Changed());
+    const auto *container = m_view->findChild<SmartControlsContainer *>(QStringLiteral("SmartControlsContainer"));
+    QCOMPARE(RegistrySerilize::GetContainerValue(QStringLiteral("SettingsSeparator")),
+             QString::number(container->SeparatorPosition()));
+}
+
+void TestSettingsFrame::rendered()
+{
+    m_view->LoadSettings();
+    for (SettingsPage *page : m_view->Pages()) {
+        m_view->ShowSettingsPage(page->Key());
+        QVERIFY(RenderControl(m_view.get(), QStringLiteral("settings-") + page->Key()));
+    }
+}
+
+QTEST_MAIN(TestSettingsFrame)
+#include "tst_settingsframe.moc"
