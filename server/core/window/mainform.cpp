@@ -12,6 +12,7 @@
 #include "core/window/frmabout.h"
 #include "core/window/mainframe.h"
 #include "core/window/modetabbar.h"
+#include "desktops/desktopframe.h"
 #include "seances/computersframe.h"
 #include "seances/dbseancedata.h"
 #include "seances/tiledecision.h"
@@ -176,6 +177,18 @@ void MainForm::AddModeView(const QString &Key,
     const int index = m_mainTab->addTab(Image, Caption);
     m_mainTab->setTabToolTip(index, ToolTip);
     AddFunctionKey(FunctionKey, [this, Key] { m_mainTab->SelectTab(TabIndex(Key)); });
+}
+
+void MainForm::AddDesktopsView(DesktopFrame *View)
+{
+    AddModeView(QStringLiteral("DesktopFrame"),
+                QStringLiteral("F3: Рабочие столы"),
+                QStringLiteral("Рабочие столы"),
+                ToolBarImage(QStringLiteral("Desktops")),
+                Qt::Key_F3,
+                View);
+    connect(View, &DesktopFrame::Modified, this, &MainForm::ViewChanged);
+    connect(View, &DesktopFrame::DesktopsChanged, this, &MainForm::DesktopsChanged);
 }
 
 int MainForm::TabIndex(const QString &Key) const

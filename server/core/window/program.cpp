@@ -9,6 +9,7 @@
 #include "core/window/previnstance.h"
 #include "core/window/signalcloser.h"
 #include "datafolder.h"
+#include "desktops/desktopframe.h"
 #include "entitylib.h"
 
 #include <QApplication>
@@ -91,6 +92,7 @@ bool Program::Start(const QStringList &Arguments)
     m_logo = new frmLogo;
     m_logo->show();
     m_window = std::make_unique<MainForm>();
+    m_window->AddDesktopsView(new DesktopFrame);
     if (!m_window->Load(m_options.ListenerPort, m_options.BindAddress)) {
         m_logo->close();
         return EndEarly(1);
