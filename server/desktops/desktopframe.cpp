@@ -1,10 +1,18 @@
 #include "desktops/desktopframe.h"
 
 #include "controls/smartcontrolscontainer.h"
+#include "core/widgets/registryserilize.h"
 #include "desktops/desktopedit.h"
 #include "desktops/desktopstree.h"
 
 #include <QVBoxLayout>
+
+namespace
+{
+const QString SeparatorKey = QStringLiteral("DesktopSeparator");
+// Where the separator starts before the operator has moved it: room for the desktops' names.
+constexpr qint32 FirstTreeWidth = 3600;
+} // namespace
 
 DesktopFrame::DesktopFrame(QWidget *parent)
     : QWidget(parent)
@@ -13,7 +21,7 @@ DesktopFrame::DesktopFrame(QWidget *parent)
     , m_editor(new DesktopEdit(m_container))
 {
     m_container->setObjectName(QStringLiteral("Container"));
-    m_container->SetRegKeyName(QStringLiteral("DesktopSeparator"));
+    m_container->SetRegKeyName(SeparatorKey);
     m_tree->setObjectName(QStringLiteral("DesktopsTree"));
     m_tree->setProperty("Tag", QStringLiteral("Position=Left;MinSize=1455;"));
     m_editor->setObjectName(QStringLiteral("DesktopEdit"));
@@ -54,6 +62,17 @@ bool DesktopFrame::ValidateAndSave()
         return true;
     }
     return false;
+}
+
+void DesktopFrame::resizeEvent(QResizeEvent *Event)
+{
+    QWidget::resizeEvent(Event);
+    if (!m_separatorPlaced && !size().isEmpty()) {
+        m_separatorPlaced = true;
+        if (RegistrySerilize::GetContainerValue(SeparatorKey).isEmpty()) {
+            m_container->SetSplitPos(FirstTreeWidth);
+        }
+    }
 }
 
 QWidget *DesktopFrame::Widget()

@@ -43,9 +43,14 @@ signals:
     void Modified();
     void DesktopsChanged();
 
+protected:
+    void resizeEvent(QResizeEvent *Event) override;
+
 private:
     SmartControlsContainer *m_container;
     DesktopsTree *m_tree;
     DesktopEdit *m_editor;
     bool m_loaded = false;
+    // The separator's first place is set once the view has its size.
+    bool m_separatorPlaced = false;
 };

@@ -121,7 +121,7 @@ void ShortcutControl::paintEvent(QPaintEvent *)
     const QRect icon = IconRect();
     painter.drawImage(icon, m_icon.Image);
     if (m_selected) {
-        painter.setPen(palette().color(QPalette::Highlight));
+        painter.setPen(palette().color(QPalette::HighlightedText));
         painter.drawRect(icon.adjusted(0, 0, -1, -1));
     }
     if (m_caption.isEmpty()) {
