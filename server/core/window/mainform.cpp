@@ -6,13 +6,14 @@
 #include "core/clientrequests.h"
 #include "core/errorbox.h"
 #include "core/mainlog.h"
-#include "core/proxycontrol.h"
 #include "core/widgets/modeview.h"
 #include "core/widgets/registryserilize.h"
 #include "core/window/frmabout.h"
 #include "core/window/mainframe.h"
 #include "core/window/modetabbar.h"
 #include "desktops/desktopframe.h"
+#include "proxy/openfilelimit.h"
+#include "proxy/proxy.h"
 #include "seances/computersframe.h"
 #include "seances/dbseancedata.h"
 #include "seances/tiledecision.h"
@@ -39,6 +40,7 @@ MainForm::MainForm(QWidget *parent)
     m_mainFrame = new MainFrame(*m_seanceData);
     m_protocol = new ClientProtocol(m_quorvhandler, *m_mainFrame, this);
     m_requests = new ClientRequests(*m_protocol, *m_mainFrame, this);
+    m_proxy = new Proxy(this);
     BuildWindow();
     AddModeView(QStringLiteral("MainFrame"),
                 QStringLiteral("F2: Главный "),
@@ -53,7 +55,8 @@ MainForm::~MainForm()
 {
     // Children reach the members and each other from their destructors (the tiles save their
     // traffic through the seance data, the protocol reads the computers view): they go first, in
-    // order, while all of that is still here.
+    // order, while all of that is still here. The relay goes first: its events reach the requests.
+    delete m_proxy;
     delete m_requests;
     delete m_protocol;
     delete m_mainFrame;
@@ -122,6 +125,10 @@ void MainForm::ConnectNetwork()
             [this](qint32 &ComputerNum, SeanceData::Seance &Seance, bool &WithDesktop, bool &Result) {
                 m_protocol->BeginSeance(ComputerNum, Seance.Code, Seance.EndDate, Seance.Desktop, WithDesktop, Result);
             });
+    // The relay's events are answered before it goes on with the chunk.
+    connect(m_proxy, &Proxy::RequestedURL, m_requests, &ClientRequests::RequestedURL, Qt::DirectConnection);
+    connect(m_proxy, &Proxy::ReceivedData, m_requests, &ClientRequests::ReceivedData, Qt::DirectConnection);
+    connect(m_proxy, &Proxy::Logging, this, &LogProxyEvent);
     m_statusCheckInterval.setInterval(StatusCheckIntervalMs);
     connect(&m_statusCheckInterval, &QTimer::timeout, m_requests, &ClientRequests::StatusCheckTick);
     SetBackgroundErrorBusy(
@@ -148,10 +155,13 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
         return false;
     }
     m_quorvhandler->SetConnectTimeout(3);
-    if (m_proxy) {
-        m_proxy->SetLog(LoggingEnabled());
-        m_requests->InitProxy(*m_proxy);
+    // Every relayed connection holds two descriptors.
+    QString limitError;
+    if (!RaiseOpenFileLimit(limitError)) {
+        MainLog().Log(limitError, 0);
     }
+    m_proxy->SetLog(LoggingEnabled());
+    m_requests->InitProxy(*m_proxy);
     m_windowHooks = std::make_unique<Gantrelby::Root>();
     m_windowHooks->HookedWindows()->Add(this, MinWidthTwips, MinHeightTwips, 0, 0);
     ShowModeFrame(QStringLiteral("MainFrame"));
@@ -263,11 +273,6 @@ void MainForm::SetMainWindowVisible(bool Visible)
     }
 }
 
-void MainForm::SetProxy(ProxyControl *Proxy)
-{
-    m_proxy = Proxy;
-}
-
 void MainForm::ViewChanged()
 {
     m_applyButton->setEnabled(true);
@@ -290,15 +295,18 @@ void MainForm::UpdateComputersSettings()
 
 void MainForm::UpdateInternet()
 {
-    if (m_proxy) {
-        m_requests->InitProxy(*m_proxy);
-    }
+    m_requests->InitProxy(*m_proxy);
     m_mainFrame->SeanceChanged(smTimes);
 }
 
 Pelloxan::Quorvhandler *MainForm::Control() const
 {
     return m_quorvhandler;
+}
+
+Proxy *MainForm::Relay() const
+{
+    return m_proxy;
 }
 
 ClientProtocol *MainForm::Protocol() const
@@ -385,9 +393,7 @@ void MainForm::Unload()
     m_unloaded = true;
     m_statusCheckInterval.stop();
     m_quorvhandler->Stop_();
-    if (m_proxy) {
-        m_proxy->Shutdown();
-    }
+    m_proxy->Shutdown();
     // Saved while the main log still takes a failed save's line.
     m_mainFrame->Panel()->ReleaseTiles();
     RegistrySerilize::SaveFormLayout(this, QString(), false, false);

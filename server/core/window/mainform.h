@@ -15,7 +15,7 @@ class MainFrame;
 class ModeTabBar;
 class ModeView;
 class DbSeanceData;
-class ProxyControl;
+class Proxy;
 class QLabel;
 class QPushButton;
 
@@ -30,7 +30,8 @@ class Quorvhandler;
 } // namespace Pelloxan
 
 // The server's main window: the mode tabs over the views, the save button, the status bar, and the
-// network side that it hosts (the socket control, the status polling, the client protocol). Closing
+// network side that it hosts (the socket control, the status polling, the client protocol, the
+// internet relay). Closing
 // has the current view save first and waits for the running network dialogs.
 class MainForm : public QMainWindow
 {
@@ -66,8 +67,6 @@ public:
     bool ShowModeFrame(const QString &Key);
     void RefreshIntervals();
     void SetMainWindowVisible(bool Visible);
-    // The internet proxy, once there is one; configured at load and on its settings' change.
-    void SetProxy(ProxyControl *Proxy);
 
     // What the views report.
     void ViewChanged();
@@ -77,6 +76,8 @@ public:
     void UpdateInternet();
 
     Pelloxan::Quorvhandler *Control() const;
+    // The internet relay; configured at load and on its settings' change.
+    Proxy *Relay() const;
     ClientProtocol *Protocol() const;
     ClientRequests *Requests() const;
     MainFrame *Computers() const;
@@ -118,7 +119,7 @@ private:
     MainFrame *m_mainFrame = nullptr;
     ClientProtocol *m_protocol = nullptr;
     ClientRequests *m_requests = nullptr;
-    ProxyControl *m_proxy = nullptr;
+    Proxy *m_proxy = nullptr;
     std::unique_ptr<Gantrelby::Root> m_windowHooks;
     ModeTabBar *m_mainTab = nullptr;
     QPushButton *m_applyButton = nullptr;

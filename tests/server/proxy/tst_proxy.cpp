@@ -1,0 +1,525 @@
+#include "localservice.h"
+#include "proxy/proxy.h"
+#include "rawconnection.h"
+#include "recordingouter.h"
+#include "stalledlistener.h"
+
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QRandomGenerator>
+#include <QTest>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <functional>
+#include <numeric>
+#include <sys/resource.h>
+#include <sys/socket.h>
+
+namespace
+{
+const QHostAddress ClubComputer(QStringLiteral("127.0.0.5"));
+const QHostAddress Server(QHostAddress::LocalHost);
+
+QByteArray RandomBytes(qsizetype Size, quint32 Seed)
+{
+    QRandomGenerator random(Seed);
+    QByteArray bytes(Size, Qt::Uninitialized);
+    for (char &byte : bytes) {
+        byte = static_cast<char>(random.bounded(256));
+    }
+    return bytes;
+}
+
+qint64 Sum(const QList<qint32> &Lengths)
+{
+    return std::accumulate(Lengths.begin(), Lengths.end(), qint64(0));
+}
+
+// The open descriptors of this process below Limit.
+int OpenDescriptors(int Limit)
+{
+    int count = 0;
+    for (int descriptor = 0; descriptor < Limit; ++descriptor) {
+        if (::fcntl(descriptor, F_GETFD) != -1) {
+            ++count;
+        }
+    }
+    return count;
+}
+
+int OpenDescriptors()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    return OpenDescriptors(static_cast<int>(limit.rlim_cur));
+}
+
+// One trace line as the host received it.
+struct Line
+{
+    QString Text;
+    qint32 Type = 0;
+    qint32 Connection = 0;
+};
+} // namespace
+
+class TestProxy : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void relaysBinaryBothWays();
+    void refusals_data();
+    void refusals();
+    void indexesReusedLowestFirst();
+    void startClosesEveryPair();
+    void traceOnlyWhenLogging();
+    void pendingConnectRelaysOnce();
+    void connectTimeoutClosesTheClient();
+    void failedPairingClosesAtOnce();
+    void pairClosedWhileTheHostWaits();
+    void nestedResponseKeepsItsOrder();
+    void slowClientBoundsTheBuffers();
+    void thousandConnectionsLeaveNothing();
+    void misbehavingClients_data();
+    void misbehavingClients();
+    void noDescriptorLeft_data();
+    void noDescriptorLeft();
+
+private:
+    std::unique_ptr<RawConnection> Connect() const;
+    QList<qint32> Indexes() const;
+
+    std::unique_ptr<Proxy> m_proxy;
+    std::unique_ptr<RecordingOuter> m_outer;
+    quint16 m_port = 0;
+    QStringList m_ips;
+    QStringList m_urls;
+    QList<qint32> m_requests;
+    QList<qint32> m_responses;
+    QList<Line> m_lines;
+    // The host's answers: Cancel for the chunk with this number (from 1), or a wait inside it.
+    std::function<bool(qsizetype Chunk)> m_refuseRequest;
+    std::function<bool(qsizetype Chunk)> m_refuseResponse;
+};
+
+void TestProxy::init()
+{
+    m_ips.clear();
+    m_urls.clear();
+    m_requests.clear();
+    m_responses.clear();
+    m_lines.clear();
+    m_refuseRequest = [](qsizetype) {
+        return false;
+    };
+    m_refuseResponse = [](qsizetype) {
+        return false;
+    };
+    m_outer = std::make_unique<RecordingOuter>();
+    m_proxy = std::make_unique<Proxy>();
+    connect(m_proxy.get(),
+            &Proxy::RequestedURL,
+            this,
+            [this](const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel) {
+                m_ips.append(ClientIP);
+                m_urls.append(URL);
+                m_requests.append(Length);
+                Cancel = m_refuseRequest(m_requests.size());
+            });
+    connect(m_proxy.get(), &Proxy::ReceivedData, this, [this](const QString &ClientIP, qint32 Length, bool &Cancel) {
+        m_ips.append(ClientIP);
+        m_responses.append(Length);
+        Cancel = m_refuseResponse(m_responses.size());
+    });
+    connect(m_proxy.get(), &Proxy::Logging, this, [this](const QString &Text, qint32 Type, qint32 Connection) {
+        m_lines.append({Text, Type, Connection});
+    });
+    m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
+    m_proxy->SetOuterProxyPort(m_outer->Port());
+    m_port = LocalService::FreePort();
+    QString err;
+    QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
+    QVERIFY(m_proxy->IsActive());
+}
+
+void TestProxy::cleanup()
+{
+    m_proxy.reset();
+    m_outer.reset();
+}
+
+std::unique_ptr<RawConnection> TestProxy::Connect() const
+{
+    auto connection = std::make_unique<RawConnection>();
+    if (!connection->Open(ClubComputer, Server, m_port)) {
+        return nullptr;
+    }
+    return connection;
+}
+
+QList<qint32> TestProxy::Indexes() const
+{
+    return m_proxy->ConnectionIndexes();
+}
+
+void TestProxy::relaysBinaryBothWays()
+{
+    const auto client = Connect();
+    QVERIFY(client);
+    const QByteArray request = RandomBytes(256, 1);
+    QVERIFY(client->Write(request));
+    QVERIFY(m_outer->WaitForBytes(0, request.size()));
+    QCOMPARE(m_outer->Received(0), request);
+    const QByteArray response = RandomBytes(256, 2);
+    m_outer->Send(0, response);
+    QCOMPARE(client->WaitForBytes(response.size()), response);
+    QCOMPARE(Sum(m_requests), request.size());
+    QCOMPARE(Sum(m_responses), response.size());
+    QCOMPARE(m_ips.size(), m_requests.size() + m_responses.size());
+    QCOMPARE(m_ips.first(), QStringLiteral("127.0.0.5"));
+    QCOMPARE(m_ips.count(QStringLiteral("127.0.0.5")), m_ips.size());
+    QVERIFY(m_lines.isEmpty());
+}
+
+void TestProxy::refusals_data()
+{
+    QTest::addColumn<bool>("refuseRequest");
+    QTest::newRow("request refused") << true;
+    QTest::newRow("second response chunk refused") << false;
+}
+
+void TestProxy::refusals()
+{
+    QFETCH(bool, refuseRequest);
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(m_outer->WaitForCount(1));
+    if (refuseRequest) {
+        m_refuseRequest = [](qsizetype) {
+            return true;
+        };
+        QVERIFY(client->Write("GET http://example.org/ HTTP/1.0\r\n\r\n"));
+        QVERIFY(client->WaitForClose());
+        QVERIFY(m_outer->WaitForClose(0));
+        QCOMPARE(m_outer->Received(0), QByteArray());
+        QCOMPARE(m_urls, QStringList{QStringLiteral("http://example.org/")});
+    } else {
+        m_refuseResponse = [](qsizetype Chunk) {
+            return Chunk == 2;
+        };
+        const QByteArray first = RandomBytes(1000, 3);
+        m_outer->Send(0, first);
+        QCOMPARE(client->WaitForBytes(first.size()), first);
+        m_outer->Send(0, RandomBytes(1000, 4));
+        QVERIFY(client->WaitForClose());
+        QCOMPARE(client->Received(), first);
+        QVERIFY(m_outer->WaitForClose(0));
+    }
+    QCOMPARE(client->Received().size(), refuseRequest ? 0 : 1000);
+    QTRY_VERIFY(Indexes().isEmpty());
+}
+
+void TestProxy::indexesReusedLowestFirst()
+{
+    std::vector<std::unique_ptr<RawConnection>> clients;
+    for (int i = 0; i < 3; ++i) {
+        clients.push_back(Connect());
+        QVERIFY(clients.back());
+        QVERIFY(m_outer->WaitForCount(i + 1));
+    }
+    QCOMPARE(Indexes(), (QList<qint32>{1, 2, 3}));
+    clients.at(1)->Close();
+    QTRY_COMPARE(Indexes(), (QList<qint32>{1, 3}));
+    clients.at(0)->Close();
+    QTRY_COMPARE(Indexes(), QList<qint32>{3});
+    clients.push_back(Connect());
+    QVERIFY(m_outer->WaitForCount(4));
+    clients.push_back(Connect());
+    QVERIFY(m_outer->WaitForCount(5));
+    QCOMPARE(Indexes(), (QList<qint32>{1, 2, 3}));
+}
+
+void TestProxy::startClosesEveryPair()
+{
+    const auto first = Connect();
+    const auto second = Connect();
+    QVERIFY(first && second);
+    QVERIFY(m_outer->WaitForCount(2));
+    QCOMPARE(Indexes().size(), 2);
+    QString err;
+    QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
+    QVERIFY(Indexes().isEmpty());
+    QVERIFY(first->WaitForClose());
+    QVERIFY(second->WaitForClose());
+    QVERIFY(m_outer->WaitForClose(0));
+    QVERIFY(m_outer->WaitForClose(1));
+    const auto third = Connect();
+    QVERIFY(third);
+    QVERIFY(third->Write("x"));
+    QVERIFY(m_outer->WaitForBytes(2, 1));
+    QCOMPARE(Indexes(), QList<qint32>{1});
+}
+
+void TestProxy::traceOnlyWhenLogging()
+{
+    {
+        const auto client = Connect();
+        QVERIFY(client && client->Write("GET / HTTP/1.0\r\n\r\n"));
+        QVERIFY(m_outer->WaitForBytes(0, 1));
+        client->Close();
+        QTRY_VERIFY(Indexes().isEmpty());
+    }
+    QVERIFY(m_lines.isEmpty());
+
+    m_proxy->SetLog(true);
+    QVERIFY(m_lines.isEmpty());
+    // An outer proxy that refuses: the pair ends at once with an error line of its own.
+    const quint16 refusing = LocalService::FreePort();
+    m_proxy->SetOuterProxyPort(refusing);
+    QString err;
+    QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(client->WaitForClose());
+    QVERIFY(Indexes().isEmpty());
+
+    QCOMPARE(m_lines.first().Text, QStringLiteral("OuterProxyPort=") + QString::number(refusing));
+    const auto has = [this](const QString &Text, qint32 Type, qint32 Connection) {
+        return std::any_of(m_lines.begin(), m_lines.end(), [&](const Line &L) {
+            return L.Text.startsWith(Text) && L.Type == Type && L.Connection == Connection;
+        });
+    };
+    QVERIFY(has(QStringLiteral("Start, Port=") + QString::number(m_port), Proxy::TraceInfo, 0));
+    QVERIFY(has(QStringLiteral("Start: Completed!"), Proxy::TraceInfo, 0));
+    QVERIFY(has(QStringLiteral("Listener_ConnectionRequest: NewIndex=1"), Proxy::TraceInfo, 0));
+    QVERIFY(has(QStringLiteral("(Client_Error(1)): "), Proxy::TraceError, 1));
+    QVERIFY(has(QStringLiteral("KillConnection(1,1)"), Proxy::TraceInfo, 1));
+    QVERIFY(has(QString(45, QLatin1Char('-')), Proxy::TraceInfo, 0));
+    QVERIFY(has(QStringLiteral("Connections Number=1: "), Proxy::TraceInfo, 0));
+    QVERIFY(has(QStringLiteral("... 1: State=2"), Proxy::TraceInfo, 0));
+    for (const Line &line : std::as_const(m_lines)) {
+        QVERIFY2(line.Type == Proxy::TraceInfo || line.Type == Proxy::TraceError, qPrintable(line.Text));
+    }
+}
+
+void TestProxy::pendingConnectRelaysOnce()
+{
+    StalledListener outer;
+    QVERIFY(outer.IsReady());
+    m_proxy->SetOuterProxyPort(outer.Port());
+    m_proxy->SetConnectTimeout(0);
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(client->Write("GET /once HTTP/1.0\r\n\r\n"));
+    QTest::qWait(300);
+    QVERIFY(m_requests.isEmpty());
+    QCOMPARE(Indexes(), QList<qint32>{1});
+    outer.Release();
+    QCOMPARE(outer.AcceptAndRead(4000), QByteArray("GET /once HTTP/1.0\r\n\r\n"));
+    QCOMPARE(m_urls, QStringList{QStringLiteral("/once")});
+}
+
+void TestProxy::connectTimeoutClosesTheClient()
+{
+    StalledListener outer;
+    QVERIFY(outer.IsReady());
+    m_proxy->SetOuterProxyPort(outer.Port());
+    m_proxy->SetConnectTimeout(1);
+    QElapsedTimer timer;
+    timer.start();
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(client->WaitForClose(5000));
+    QVERIFY2(timer.elapsed() >= 900 && timer.elapsed() < 3000, qPrintable(QString::number(timer.elapsed())));
+    QVERIFY(Indexes().isEmpty());
+}
+
+void TestProxy::failedPairingClosesAtOnce()
+{
+    m_proxy->SetLog(true);
+    m_proxy->SetOuterProxyIP(QString());
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(client->WaitForClose(1000));
+    QVERIFY(Indexes().isEmpty());
+    QVERIFY(std::any_of(m_lines.begin(), m_lines.end(), [](const Line &L) {
+        return L.Type == Proxy::TraceError && L.Text.startsWith(QStringLiteral("Ошибка открытия коннекции с прокси: "));
+    }));
+    // The index it had is free again.
+    m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
+    const auto next = Connect();
+    QVERIFY(next);
+    QVERIFY(m_outer->WaitForCount(1));
+    QCOMPARE(Indexes(), QList<qint32>{1});
+}
+
+// The host may wait inside its handler (a message box); the client computer leaves meanwhile.
+void TestProxy::pairClosedWhileTheHostWaits()
+{
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(m_outer->WaitForCount(1));
+    m_refuseRequest = [&client](qsizetype) {
+        QTimer::singleShot(50, [&client] { client->Close(); });
+        QEventLoop wait;
+        QTimer::singleShot(400, &wait, &QEventLoop::quit);
+        wait.exec();
+        return false;
+    };
+    QVERIFY(client->Write("GET /late HTTP/1.0\r\n\r\n"));
+    QTRY_VERIFY(Indexes().isEmpty());
+    QVERIFY(m_outer->WaitForClose(0));
+    QCOMPARE(m_outer->Received(0), QByteArray());
+}
+
+void TestProxy::nestedResponseKeepsItsOrder()
+{
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(m_outer->WaitForCount(1));
+    const QByteArray first = RandomBytes(3000, 5);
+    const QByteArray second = RandomBytes(5000, 6);
+    m_refuseResponse = [this, &second](qsizetype Chunk) {
+        if (Chunk == 1) {
+            m_outer->Send(0, second);
+            QEventLoop wait;
+            QTimer::singleShot(300, &wait, &QEventLoop::quit);
+            wait.exec();
+        }
+        return false;
+    };
+    m_outer->Send(0, first);
+    QCOMPARE(client->WaitForBytes(first.size() + second.size()), first + second);
+    QCOMPARE(Sum(m_responses), first.size() + second.size());
+}
+
+// A client computer that does not read holds the outer proxy back instead of filling the memory.
+void TestProxy::slowClientBoundsTheBuffers()
+{
+    QTcpSocket client;
+    QVERIFY(client.bind(ClubComputer, 0));
+    client.setReadBufferSize(64 * 1024);
+    client.connectToHost(Server, m_port);
+    QVERIFY(client.waitForConnected(3000));
+    QVERIFY(m_outer->WaitForCount(1));
+    const qint64 total = 48LL * 1024 * 1024;
+    const QByteArray data = RandomBytes(total, 7);
+    m_outer->Send(0, data);
+    QTest::qWait(1500);
+    QVERIFY2(m_outer->Pending(0) > 16 * 1024 * 1024, qPrintable(QString::number(m_outer->Pending(0))));
+    client.setReadBufferSize(0);
+    QByteArray received;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            received += client.readAll();
+            return received.size() >= total;
+        },
+        30000));
+    QVERIFY(received == data);
+}
+
+void TestProxy::thousandConnectionsLeaveNothing()
+{
+    const int before = OpenDescriptors();
+    for (int i = 0; i < 1000; ++i) {
+        const auto client = Connect();
+        QVERIFY(client);
+        QVERIFY(client->Write("GET /x HTTP/1.0\r\n\r\n"));
+        client->Close();
+    }
+    QTRY_VERIFY_WITH_TIMEOUT(Indexes().isEmpty(), 10000);
+    QTRY_COMPARE(OpenDescriptors(), before);
+    QCOMPARE(m_urls.size(), m_requests.size());
+}
+
+void TestProxy::misbehavingClients_data()
+{
+    QTest::addColumn<QString>("kind");
+    QTest::newRow("garbage") << QStringLiteral("garbage");
+    QTest::newRow("half-open") << QStringLiteral("half-open");
+    QTest::newRow("reset") << QStringLiteral("reset");
+    QTest::newRow("outer resets") << QStringLiteral("outer resets");
+}
+
+void TestProxy::misbehavingClients()
+{
+    QFETCH(QString, kind);
+    QTcpSocket bad;
+    QVERIFY(bad.bind(ClubComputer, 0));
+    bad.connectToHost(Server, m_port);
+    QVERIFY(bad.waitForConnected(3000));
+    QVERIFY(m_outer->WaitForCount(1));
+    if (kind == QLatin1String("garbage")) {
+        bad.write(RandomBytes(1024 * 1024, 8));
+        QVERIFY(m_outer->WaitForBytes(0, 1024 * 1024, 10000));
+        bad.close();
+    } else if (kind == QLatin1String("half-open")) {
+        // Connected and silent: the pair waits, the relay goes on serving others.
+        QCOMPARE(Indexes(), QList<qint32>{1});
+    } else if (kind == QLatin1String("reset")) {
+        bad.write("GET /a HTTP/1.0\r\n\r\n");
+        QVERIFY(bad.waitForBytesWritten(1000));
+        const linger reset{1, 0};
+        QVERIFY(::setsockopt(int(bad.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset) == 0);
+        bad.abort();
+    } else {
+        m_outer->Send(0, RandomBytes(100, 9));
+        m_outer->Close(0);
+    }
+    const auto good = Connect();
+    QVERIFY(good);
+    QVERIFY(good->Write("GET /fine HTTP/1.0\r\n\r\n"));
+    QVERIFY(m_outer->WaitForBytes(1, 1));
+    QVERIFY(m_urls.contains(QStringLiteral("/fine")));
+    good->Close();
+    bad.abort();
+    QTRY_VERIFY(Indexes().isEmpty());
+}
+
+void TestProxy::noDescriptorLeft_data()
+{
+    QTest::addColumn<int>("free");
+    QTest::newRow("no descriptor for the outer side") << 2;
+    QTest::newRow("no descriptor to accept") << 1;
+}
+
+// Connections beyond the descriptors of the process are closed at once; later ones are served.
+void TestProxy::noDescriptorLeft()
+{
+    QFETCH(int, free);
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    int limit = free;
+    while (limit - OpenDescriptors(limit) != free) {
+        ++limit;
+    }
+    rlimit lowered = saved;
+    lowered.rlim_cur = static_cast<rlim_t>(limit);
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+    QTcpSocket beyond;
+    bool connected = false;
+    connect(&beyond, &QTcpSocket::connected, this, [&connected] { connected = true; });
+    const bool bound = beyond.bind(ClubComputer, 0);
+    beyond.connectToHost(Server, m_port);
+    const bool closed =
+        QTest::qWaitFor([&beyond] { return beyond.state() == QAbstractSocket::UnconnectedState; }, 3000);
+    const QList<qint32> indexes = Indexes();
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY(bound);
+    QVERIFY(connected);
+    QVERIFY(closed);
+    QCOMPARE(beyond.readAll(), QByteArray());
+    QVERIFY(indexes.isEmpty());
+    const auto later = Connect();
+    QVERIFY(later);
+    QVERIFY(later->Write("GET /later HTTP/1.0\r\n\r\n"));
+    QVERIFY(m_outer->WaitForBytes(0, 1));
+    QCOMPARE(m_urls, QStringList{QStringLiteral("/later")});
+}
+
+QTEST_GUILESS_MAIN(TestProxy)
+#include "tst_proxy.moc"
