@@ -13,6 +13,7 @@
 #include "core/window/mainframe.h"
 #include "core/window/modetabbar.h"
 #include "core/window/nightframe.h"
+#include "desktops/desktopframe.h"
 #include "proxy/openfilelimit.h"
 #include "proxy/proxy.h"
 #include "seances/computersframe.h"
@@ -175,6 +176,7 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
 
 void MainForm::AddViews()
 {
+    AddDesktopsView(new DesktopFrame);
     AddSettingsView();
     new NightFrame(m_viewArea);
 }
@@ -213,6 +215,18 @@ void MainForm::AddModeView(const QString &Key,
     const int index = m_mainTab->addTab(Image, Caption);
     m_mainTab->setTabToolTip(index, ToolTip);
     AddFunctionKey(FunctionKey, [this, Key] { m_mainTab->SelectTab(TabIndex(Key)); });
+}
+
+void MainForm::AddDesktopsView(DesktopFrame *View)
+{
+    AddModeView(QStringLiteral("DesktopFrame"),
+                QStringLiteral("F3: Рабочие столы"),
+                QStringLiteral("Рабочие столы"),
+                ToolBarImage(QStringLiteral("Desktops")),
+                Qt::Key_F3,
+                View);
+    connect(View, &DesktopFrame::Modified, this, &MainForm::ViewChanged);
+    connect(View, &DesktopFrame::DesktopsChanged, this, &MainForm::DesktopsChanged);
 }
 
 int MainForm::TabIndex(const QString &Key) const

@@ -9,6 +9,7 @@
 #include <memory>
 
 class ClientProtocol;
+class DesktopFrame;
 class ClientRequests;
 class MainFrame;
 class ModeTabBar;
@@ -61,6 +62,8 @@ public:
                      const QIcon &Image,
                      Qt::Key FunctionKey,
                      ModeView *View);
+    // The desktops view under "F3: Рабочие столы"; its saves re-send the running seances.
+    void AddDesktopsView(DesktopFrame *View);
     ModeView *GetCurrentModeFrame() const;
     QString CurrentKey() const;
     // Saves the current view's changes if it has any; false when the view refused.
