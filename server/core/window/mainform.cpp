@@ -431,6 +431,7 @@ void MainForm::Unload()
         m_windowHooks->HookedWindows()->Remove(this);
         m_windowHooks.reset();
     }
+    emit Unloaded();
 }
 
 void MainForm::UpdateClock()

@@ -96,6 +96,10 @@ public:
     // "Statistic", "Services").
     static QIcon ToolBarImage(const QString &Key);
 
+signals:
+    // The unload steps have run: the program's run is over.
+    void Unloaded();
+
 protected:
     void closeEvent(QCloseEvent *event) override;
 

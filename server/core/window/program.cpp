@@ -14,6 +14,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QTimer>
 
 ProgramOptions ProgramOptions::FromEnvironment()
 {
@@ -74,6 +75,10 @@ bool Program::Start(const QStringList &Arguments)
         m_exitCode = 1;
         return false;
     }
+    // From here on SIGTERM and SIGINT close the program; one that comes during start-up is answered
+    // once the window runs.
+    m_signals = new SignalCloser(this);
+    connect(m_signals, &SignalCloser::Requested, this, &Program::CloseRequested);
     if (!ActivatePrevInstance()) {
         MainLog().Log(QStringLiteral("Программа уже запущенна!"), 1);
         return EndEarly(0);
@@ -104,22 +109,28 @@ bool Program::Start(const QStringList &Arguments)
     SetInstanceWindow(m_window.get());
     m_window->show();
     m_logo->close();
-    m_signals = new SignalCloser(this);
-    connect(m_signals, &SignalCloser::Requested, this, &Program::CloseRequested);
     // Any other end of the loop (a session that quits the application) still unloads in order.
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] {
         if (m_window && !m_window->IsUnloaded()) {
             m_window->ForceUnload();
         }
     });
+    // The run ends with the window's unload, whatever other top-level windows there are.
+    connect(m_window.get(), &MainForm::Unloaded, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    m_running = true;
+    if (m_closeRequested) {
+        QTimer::singleShot(0, this, &Program::CloseRequested);
+    }
     return true;
 }
 
 void Program::CloseRequested()
 {
-    if (m_window) {
-        m_window->close();
+    if (!m_running) {
+        m_closeRequested = true;
+        return;
     }
+    m_window->close();
 }
 
 int Program::ExitCode() const

@@ -63,5 +63,8 @@ private:
     std::unique_ptr<MainForm> m_window;
     QPointer<frmLogo> m_logo;
     SignalCloser *m_signals = nullptr;
+    // Start-up has shown the window; a close asked for before waits for it.
+    bool m_running = false;
+    bool m_closeRequested = false;
     int m_exitCode = 0;
 };

@@ -19,6 +19,7 @@
 #include "seances/computersframe.h"
 #include "socketctl.h"
 #include "testicons.h"
+#include "testnetwork.h"
 
 #include <QFile>
 #include <QLineEdit>
@@ -59,10 +60,9 @@ void Accept(frmEditShortcut *Dialog)
     QTest::mouseClick(Dialog->findChild<QPushButton *>(QStringLiteral("OK")), Qt::LeftButton);
 }
 
-// A client address of this process alone (suites run side by side).
 QString ClientIP()
 {
-    return QStringLiteral("127.0.3.%1").arg(2 + QCoreApplication::applicationPid() % 250);
+    return TestNetwork::ClientIP(2);
 }
 
 bool WriteFile(const QString &Path, const QByteArray &Bytes)
@@ -464,7 +464,7 @@ void TestDesktopFrame::savedDesktopReachesTheClient()
     auto *view = new DesktopFrame;
     window.AddDesktopsView(view);
     window.Control()->SetAnswerTimeout(1);
-    QVERIFY(window.Load(0, QHostAddress(QStringLiteral("127.0.0.1"))));
+    QVERIFY(window.Load(TestNetwork::FreeServerPort(), QHostAddress(QStringLiteral("127.0.0.1"))));
     ClientSim client;
     QString err;
     QVERIFY2(client.Start(QHostAddress(ClientIP()),

@@ -12,6 +12,7 @@
 #include "datevalue.h"
 #include "mainlogtext.h"
 #include "seances/computersframe.h"
+#include "testnetwork.h"
 #include "textdates.h"
 
 #include <QApplication>
@@ -21,11 +22,9 @@ namespace
 {
 const QString ServerIP = QStringLiteral("127.0.0.1");
 
-// Client addresses of this process alone, so that suites running side by side (the two database
-// engines, the socket control's) never want the same address and port.
 QString ClientIP(int Offset)
 {
-    return QStringLiteral("127.0.0.%1").arg(2 + (QCoreApplication::applicationPid() % 120) * 2 + Offset);
+    return TestNetwork::ClientIP(2 + Offset);
 }
 
 QList<quint8> Headers(const QList<ClientSim::Received> &Messages)
@@ -97,7 +96,7 @@ void TestClientProtocol::init()
     GetComputerCode(0, true);
     m_window = std::make_unique<MainForm>();
     m_window->Control()->SetAnswerTimeout(1);
-    QVERIFY(m_window->Load(0, QHostAddress(ServerIP)));
+    QVERIFY(m_window->Load(TestNetwork::FreeServerPort(), QHostAddress(ServerIP)));
     // The tiles asked the clients for their state at load; nobody listened yet.
     QCOMPARE(Computers()->UserState(1), -3);
 }

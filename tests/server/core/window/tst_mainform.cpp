@@ -8,6 +8,7 @@
 #include "coredatabase.h"
 #include "mainlogtext.h"
 #include "socketctl.h"
+#include "testnetwork.h"
 #include "testview.h"
 
 #include <QFile>
@@ -20,10 +21,9 @@
 #include <QTest>
 
 // A client computer that accepts the server's connection and never answers.
-// A client address of this process alone (suites run side by side).
 QString SilentIP(int Offset)
 {
-    return QStringLiteral("127.0.0.%1").arg(242 + (QCoreApplication::applicationPid() % 6) * 2 + Offset);
+    return TestNetwork::ClientIP(2 + Offset);
 }
 
 class SilentClient
@@ -117,7 +117,7 @@ void TestMainForm::cleanup()
 bool TestMainForm::LoadWindow()
 {
     m_window->Control()->SetAnswerTimeout(1);
-    if (!m_window->Load(0, QHostAddress(QStringLiteral("127.0.0.1")))) {
+    if (!m_window->Load(TestNetwork::FreeServerPort(), QHostAddress(QStringLiteral("127.0.0.1")))) {
         return false;
     }
     m_window->show();

@@ -15,6 +15,7 @@
 #include "proxy/proxy.h"
 #include "seances/computersframe.h"
 #include "socketctl.h"
+#include "testnetwork.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -50,7 +51,7 @@ bool Accepts(quint16 Port)
 
 QString ClientIP()
 {
-    return QStringLiteral("127.0.0.%1").arg(2 + QCoreApplication::applicationPid() % 240);
+    return TestNetwork::ClientIP(2);
 }
 } // namespace
 
@@ -97,7 +98,7 @@ void TestSettingsView::init()
     QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
     m_window = std::make_unique<MainForm>();
     m_window->AddViews();
-    QVERIFY(m_window->Load(0, QHostAddress(QStringLiteral("127.0.0.1"))));
+    QVERIFY(m_window->Load(TestNetwork::FreeServerPort(), QHostAddress(QStringLiteral("127.0.0.1"))));
     m_window->show();
     QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
