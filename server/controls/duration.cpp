@@ -7,6 +7,7 @@
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QPushButton>
+#include <QSignalBlocker>
 
 #include <cstdlib>
 
@@ -72,10 +73,19 @@ qint32 Duration::Value() const
 
 void Duration::SetValue(qint32 Value)
 {
-    const qint64 magnitude = std::llabs(static_cast<qint64>(Value));
-    m_time->setValue(static_cast<int>(qMin<qint64>(magnitude, DurationSpinBox::MaxMinutes)));
-    if (m_signVisible) {
-        m_signBtn->setText(Value < 0 ? Minus : Plus);
+    const qint32 before = this->Value();
+    {
+        // The minutes and the sign change together: Changed is raised once, with the new signed value
+        // (also when only the sign turns).
+        const QSignalBlocker blocker(m_time);
+        const qint64 magnitude = std::llabs(static_cast<qint64>(Value));
+        m_time->setValue(static_cast<int>(qMin<qint64>(magnitude, DurationSpinBox::MaxMinutes)));
+        if (m_signVisible) {
+            m_signBtn->setText(Value < 0 ? Minus : Plus);
+        }
+    }
+    if (this->Value() != before) {
+        emit Changed();
     }
 }
 

@@ -22,7 +22,7 @@ public:
 
     qint32 Value() const;
     // The magnitude is kept within 0 to 59,999; the sign is shown only with SignVisible. A change
-    // of the minutes raises Changed.
+    // of the value raises Changed once, after both the minutes and the sign are set.
     void SetValue(qint32 Value);
 
     // The sign button is shown; without it the value is never negative.

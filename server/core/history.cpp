@@ -7,18 +7,25 @@
 void AddHistory(qint32 ComputerNum, const QString &Description)
 {
     QString err;
-    const auto table = DBTable(QStringLiteral("History"), err);
+    if (!AddHistory(ComputerNum, Description, err)) {
+        ShowError(err);
+    }
+}
+
+bool AddHistory(qint32 ComputerNum, const QString &Description, QString &ErrString)
+{
+    const auto table = DBTable(QStringLiteral("History"), ErrString);
     const auto record = table ? table->GetNewRecord() : nullptr;
     if (!record) {
-        ShowError(err.isEmpty() ? QStringLiteral("Невозможно создать строку истории!") : err);
-        return;
+        if (ErrString.isEmpty()) {
+            ErrString = QStringLiteral("Невозможно создать строку истории!");
+        }
+        return false;
     }
     SetFieldValue(*record, QStringLiteral("HistoryDate"), Clock::Now());
     SetFieldValue(*record, QStringLiteral("ComputerNum"), ComputerNum);
     SetFieldValue(*record, QStringLiteral("Description"), Description);
-    if (!record->Update(err)) {
-        ShowError(err);
-    }
+    return record->Update(ErrString);
 }
 
 bool DeleteSeance(qint32 SeanceCode, QString &ErrString)

@@ -90,6 +90,15 @@ qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const Q
     return ErrString.isEmpty() ? Saturated32(qint64(topUps) - paid) : 0;
 }
 
+CardCashSplit SplitPayment(qint32 Sum, qint32 Balance)
+{
+    if (Sum >= 0 && Balance < 1) {
+        return {false, 0, Sum};
+    }
+    const qint32 card = Sum <= Balance ? Sum : Balance;
+    return {true, card, Saturated32(qint64(Sum) - card)};
+}
+
 bool PaySeance(qint32 Seance,
                qint32 NightReserve,
                const QDateTime &PayDate,
@@ -116,12 +125,13 @@ bool PaySeance(qint32 Seance,
         if (!ErrString.isEmpty()) {
             return false;
         }
-        if (Sum < 0 || balance >= 1) {
-            cardPart = Sum <= balance ? Sum : balance;
+        const CardCashSplit split = SplitPayment(Sum, balance);
+        if (split.CardTakesPart) {
+            cardPart = split.Card;
             if (!AddSeancePay(Seance, NightReserve, PayDate, Card, cardPart, ErrString)) {
                 return false;
             }
-            rest = Saturated32(qint64(Sum) - cardPart);
+            rest = split.Cash;
         }
     }
     if ((rest != 0 || cardPart == 0) && !AddSeancePay(Seance, NightReserve, PayDate, 0, rest, ErrString)) {
@@ -182,6 +192,30 @@ qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance)
 qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance, QString &ErrString)
 {
     return PaidSum(Seance, ErrString);
+}
+
+qint32 GetSeanceFullPaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance, QString &ErrString)
+{
+    qint64 total = PaidSum(Seance, ErrString);
+    if (!ErrString.isEmpty() || !Seance) {
+        return 0;
+    }
+    const auto reservesField = Seance->DBFields()->Item(QStringLiteral("NightReserves"));
+    if (!reservesField) {
+        ErrString = QStringLiteral("В таблице 'Seances' нет поля 'NightReserves'!");
+        return 0;
+    }
+    const auto reserves = reservesField->LookupTable(ErrString);
+    if (!reserves) {
+        return 0;
+    }
+    for (const auto &reserve : *reserves) {
+        total += PaidSum(reserve, ErrString);
+        if (!ErrString.isEmpty()) {
+            return 0;
+        }
+    }
+    return Saturated32(total);
 }
 
 qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve)

@@ -28,6 +28,20 @@ qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card,
 qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment);
 qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment, QString &ErrString);
 
+// How a sum splits between a card of that balance and cash, as PaySeance records it: the card takes
+// part for money given back (a sum below 0) or while its balance is at least 1, and then pays the sum
+// up to its balance; cash pays the rest.
+struct CardCashSplit final
+{
+    bool CardTakesPart = false;
+    qint32 Card = 0;
+    qint32 Cash = 0;
+
+    bool operator==(const CardCashSplit &) const = default;
+};
+
+CardCashSplit SplitPayment(qint32 Sum, qint32 Balance);
+
 // Records one payment of a seance or of a reserve (the other code 0): with a card (code 1 or more),
 // the part its balance now covers is written as a card payment and the rest in cash; without a card
 // (0) all in cash. A sum of 0 that the card does not take still writes a cash payment of 0. Both
@@ -57,5 +71,8 @@ qint32 FindCardByBarcode(const QString &Barcode, QString &ErrString);
 // The sum of all payments of the seance or of the reserve.
 qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance);
 qint32 GetSeancePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance, QString &ErrString);
+// What was paid for the seance all told: its own payments and those of the night reserves that were
+// activated into it, whose prepayments stay booked against the reserve.
+qint32 GetSeanceFullPaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Seance, QString &ErrString);
 qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve);
 qint32 GetNightReservePaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Reserve, QString &ErrString);

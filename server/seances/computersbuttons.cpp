@@ -110,7 +110,8 @@ qint32 ComputersButtons::Value() const
 {
     const std::shared_ptr<CompButtons> buttons = Buttons();
     for (const auto &entry : *buttons) {
-        if (entry->Selected()) {
+        // An entry marked disabled since its last redraw is no choice, though still flagged selected.
+        if (entry->Selected() && entry->Enabled()) {
             return entry->ComputerNum();
         }
     }

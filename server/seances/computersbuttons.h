@@ -44,7 +44,7 @@ public:
     void SetButtonEnable(qsizetype Index, bool Enabled);
     qint32 ButtonComputerNum(qsizetype Index) const;
     qsizetype GetSelectedCount() const;
-    // The number of the first selected computer in collection order, 0 when none.
+    // The number of the first selected and enabled computer in collection order, 0 when none.
     qint32 Value() const;
     // Selects the entry at that position of the collection.
     void SetValue(qint32 Position);

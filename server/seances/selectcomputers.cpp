@@ -36,3 +36,13 @@ void SelectComputers(CompButtons &Buttons,
         button->SetEnabled(nightOk && stateOk && seanceOk);
     }
 }
+
+void MarkComputersWithoutSeance(CompButtons &Buttons, SeanceData &Data, const QDateTime &Moment)
+{
+    SelectComputers(Buttons, Data, Moment, false, false, false, true, false, false, false, false);
+}
+
+void MarkComputersWithSeance(CompButtons &Buttons, SeanceData &Data, const QDateTime &Moment, bool Night)
+{
+    SelectComputers(Buttons, Data, Moment, false, false, false, true, true, true, Night, false);
+}

@@ -23,3 +23,8 @@ void SelectComputers(CompButtons &Buttons,
                      bool CheckNightSeance,
                      bool WantNightSeance,
                      bool OnlyAtNight);
+
+// The markings of the seance dialogs: only computers on which no seance runs at the moment.
+void MarkComputersWithoutSeance(CompButtons &Buttons, SeanceData &Data, const QDateTime &Moment);
+// Only computers running a night seance (Night) or a day seance at the moment.
+void MarkComputersWithSeance(CompButtons &Buttons, SeanceData &Data, const QDateTime &Moment, bool Night);

@@ -228,6 +228,20 @@ private slots:
         QCOMPARE(input.Value(), 45);
     }
 
+    void settingTheValueRaisesChangedWithIt()
+    {
+        Duration input;
+        input.SetSignVisible(true);
+        input.SetValue(30);
+        QList<qint32> seen;
+        connect(&input, &Duration::Changed, this, [&] { seen.append(input.Value()); });
+        input.SetValue(-30);
+        input.SetValue(-30);
+        input.SetValue(-45);
+        input.SetValue(45);
+        QCOMPARE(seen, (QList<qint32>{-30, -45, 45}));
+    }
+
     void durationValidatesOnLeaving()
     {
         QWidget form;

@@ -21,6 +21,7 @@ private slots:
     void cleanup();
     void addsALineUnderTheNumber();
     void lineThatCannotBeStoredIsShown();
+    void lineOfATransactionReturnsItsFailure();
     void cancellingUnlinksTheReserveAndRemovesPayments();
     void cancellingAMissingSeance();
     void removalIsAllOrNothing();
@@ -88,6 +89,19 @@ void TestHistory::lineThatCannotBeStoredIsShown()
     QCOMPARE(boxes.first().Title, QStringLiteral("Внимание!"));
     QVERIFY(!boxes.first().Text.isEmpty());
     QCOMPARE(m_db->All(QStringLiteral("History"))->Count(), 0);
+}
+
+void TestHistory::lineOfATransactionReturnsItsFailure()
+{
+    QString err;
+    QVERIFY2(AddHistory(3, QStringLiteral("Завершён сеанс."), err), qPrintable(err));
+    QVERIFY(m_db->AddRefusal(QStringLiteral("History"), QStringLiteral("INSERT"), QStringLiteral("1 = 1")));
+    QVERIFY(!AddHistory(3, QStringLiteral("Отменён сеанс."), err));
+    QVERIFY(!err.isEmpty());
+    QVERIFY(MessageBox::TakeRecords().isEmpty());
+    const auto lines = m_db->All(QStringLiteral("History"));
+    QCOMPARE(lines->Count(), 1);
+    QCOMPARE(TextValue(*lines->GetByIndex(1), QStringLiteral("Description")), QStringLiteral("Завершён сеанс."));
 }
 
 void TestHistory::cancellingUnlinksTheReserveAndRemovesPayments()

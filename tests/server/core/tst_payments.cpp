@@ -27,6 +27,7 @@ private slots:
     void unknownCardIsRefused();
     void cardAndCashPartsAreAllOrNothing();
     void reservePayments();
+    void fullPaidSumCountsTheActivatedReserve();
     void findCardByBarcode();
 
 private:
@@ -146,6 +147,18 @@ void TestPayments::split()
     QVERIFY2(PaySeance(m_seance, 0, Today, card, sum, err), qPrintable(err));
     QCOMPARE(SeanceRows(m_seance), rows);
     QCOMPARE(GetSeancePaidSum(m_db->Record(QStringLiteral("Seances"), m_seance)), sum);
+    // The split that the payment dialog shows is the one recorded.
+    if (withCard) {
+        const CardCashSplit split = SplitPayment(sum, balance);
+        QList<PayRow> shown;
+        if (split.CardTakesPart) {
+            shown.append({card, split.Card});
+        }
+        if (split.Cash != 0 || split.Card == 0) {
+            shown.append({0, split.Cash});
+        }
+        QCOMPARE(shown, rows);
+    }
 }
 
 void TestPayments::balanceOfNowLimitsAPastPayment()
@@ -190,6 +203,30 @@ void TestPayments::reservePayments()
     QCOMPARE(GetNightReservePaidSum(m_db->Record(QStringLiteral("NightReserves"), reserve)), 130);
     QCOMPARE(GetSeancePaidSum(m_db->Record(QStringLiteral("Seances"), m_seance)), 0);
     QCOMPARE(GetNightReservePaidSum(nullptr), 0);
+}
+
+void TestPayments::fullPaidSumCountsTheActivatedReserve()
+{
+    const auto first = [this](const QString &Table) {
+        return m_db->All(Table)->GetByIndex(1)->Code();
+    };
+    const qint32 reserve = m_db->AddReserve(first(QStringLiteral("Computers")),
+                                            first(QStringLiteral("Desktops")),
+                                            first(QStringLiteral("Rates")),
+                                            Today,
+                                            false,
+                                            m_seance);
+    QString err;
+    QVERIFY(PaySeance(0, reserve, Today.addSecs(-3600), 0, 100, err));
+    QVERIFY(PaySeance(m_seance, 0, Today, 0, 200, err));
+    QVERIFY(PaySeance(m_otherSeance, 0, Today, 0, 50, err));
+    const auto seance = m_db->Record(QStringLiteral("Seances"), m_seance);
+    QCOMPARE(GetSeancePaidSum(seance), 200);
+    QCOMPARE(GetSeanceFullPaidSum(seance, err), 300);
+    QVERIFY2(err.isEmpty(), qPrintable(err));
+    QCOMPARE(GetSeanceFullPaidSum(m_db->Record(QStringLiteral("Seances"), m_otherSeance), err), 50);
+    QCOMPARE(GetSeanceFullPaidSum(nullptr, err), 0);
+    QVERIFY(err.isEmpty());
 }
 
 void TestPayments::findCardByBarcode()

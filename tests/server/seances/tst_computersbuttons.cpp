@@ -91,6 +91,20 @@ private slots:
         QCOMPARE(grid.Value(), 2);
     }
 
+    void valueIsAnEnabledChoiceOnly()
+    {
+        auto entries = Entries({3, 7});
+        ComputersButtons grid;
+        grid.SetButtons(entries);
+        grid.SetButtonSelected(1, true);
+        grid.SetButtonSelected(2, true);
+        // Marked as the selection rules do, before any redraw.
+        entries->Item(1)->SetEnabled(false);
+        QCOMPARE(grid.Value(), 7);
+        entries->Item(2)->SetEnabled(false);
+        QCOMPARE(grid.Value(), 0);
+    }
+
     void clicksToggleEnabledButtons()
     {
         auto entries = Entries({1, 2});

@@ -1,0 +1,213 @@
+#include "seances/frmaddseance.h"
+
+#include "ui_frmaddseance.h"
+
+#include "clock.h"
+#include "controls/durationspinbox.h"
+#include "controls/focusvalidator.h"
+#include "core/compbuttons.h"
+#include "core/computerlookups.h"
+#include "core/dbvalues.h"
+#include "core/history.h"
+#include "core/historytexts.h"
+#include "core/payments.h"
+#include "core/rates.h"
+#include "core/seancearithmetic.h"
+#include "core/widgets/desktopscombo.h"
+#include "core/widgets/guihelpers.h"
+#include "seances/dialogsupport.h"
+#include "seances/selectcomputers.h"
+
+#include <QSignalBlocker>
+
+namespace
+{
+constexpr qint32 DefaultMinutes = 60;
+} // namespace
+
+frmAddSeance::frmAddSeance(QWidget *Parent)
+    : QDialog(Parent)
+    , m_ui(new Ui::frmAddSeance)
+{
+    m_ui->setupUi(this);
+    // The controls' own names; their members cannot carry the classes' names.
+    m_ui->ComputersGrid->setObjectName(QStringLiteral("ComputersButtons"));
+    m_ui->Rates->setObjectName(QStringLiteral("RatesList"));
+    SeanceDialogs::SetUpEndDate(m_ui->DateTo);
+    SeanceDialogs::SetUpSumInput(m_ui->Price, false);
+
+    connect(m_ui->ComputersGrid, &ComputersButtons::ButtonClick, this, [this] {
+        RecalcSeance(Clock::Now(), RecalcMode::Remembered);
+    });
+    connect(m_ui->DurationTime, &Duration::Changed, this, [this] { RecalcSeance(Clock::Now(), RecalcMode::Duration); });
+    connect(m_ui->DateTo, &Date::Changed, this, [this] { RecalcSeance(Clock::Now(), RecalcMode::End); });
+    connect(m_ui->TimeTo, &Time::Changed, this, [this] { RecalcSeance(Clock::Now(), RecalcMode::End); });
+    connect(m_ui->Price, &Numeric::Validate, this, [this](bool &Cancel) {
+        Cancel = !RecalcSeance(Clock::Now(), RecalcMode::Price);
+    });
+    connect(m_ui->Rates, &RatesList::Click, this, &frmAddSeance::OnRateClick);
+    connect(m_ui->Apply, &QPushButton::clicked, this, &frmAddSeance::OnApply);
+    connect(m_ui->Cancel, &QPushButton::clicked, this, &QDialog::reject);
+}
+
+frmAddSeance::~frmAddSeance() = default;
+
+bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
+{
+    m_buttons = Buttons ? Buttons : std::make_shared<CompButtons>();
+    {
+        const QSignalBlocker blocker(m_ui->DesktopsList);
+        FillDesktopsCombo(m_ui->DesktopsList, false);
+    }
+    if (m_ui->DesktopsList->count() == 0) {
+        SeanceDialogs::ShowError(this, QStringLiteral("Рабочие столы отсутствуют!"));
+        return false;
+    }
+    {
+        // The rate in force is chosen below; the list's first rate is no choice to react to.
+        const QSignalBlocker blocker(m_ui->Rates);
+        if (!m_ui->Rates->FillRatesList()) {
+            SeanceDialogs::ShowError(this, QStringLiteral("Тарифы отсутствуют!"));
+            return false;
+        }
+    }
+    m_ui->ComputersGrid->SetButtons(m_buttons);
+    m_ui->Rates->SetValue(GetRateForTime(Clock::Now(), false));
+    {
+        const QSignalBlocker blocker(m_ui->DurationTime);
+        m_ui->DurationTime->SetValue(DefaultMinutes);
+    }
+    // Setting the rate raises nothing: its handling runs here, so that a free rate in force locks the price.
+    OnRateClick();
+    CenterForm(this);
+    exec();
+    return m_applied;
+}
+
+bool frmAddSeance::RecalcSeance(const QDateTime &Begin, RecalcMode Mode)
+{
+    MarkComputersWithoutSeance(*m_buttons, m_data, Begin);
+    m_ui->ComputersGrid->Refresh();
+    if (Mode != RecalcMode::Remembered) {
+        m_mode = Mode;
+    }
+    const qint32 chosen = static_cast<qint32>(SeanceDialogs::SelectedComputers(*m_buttons).size());
+    const qint32 computers = qMax(chosen, 1);
+    Calculation seance;
+    switch (m_mode) {
+    case RecalcMode::Duration:
+        seance.Minutes = m_ui->DurationTime->Value();
+        break;
+    case RecalcMode::End:
+        seance.End = JoinDateTime(m_ui->DateTo->Day(), m_ui->TimeTo->Value());
+        break;
+    case RecalcMode::Price:
+        // Each computer pays its share rounded up; the total shown is what they pay together.
+        seance.Sum = SeanceDialogs::RoundedUpRoubles(m_ui->Price->Value() / Currency(computers));
+        break;
+    case RecalcMode::Remembered:
+        break;
+    }
+    QString err;
+    if (!CalcSeance(m_ui->Rates->Value(), Begin, seance.End, seance.Minutes, seance.Sum, err)) {
+        SeanceDialogs::ShowError(this, err);
+        return false;
+    }
+    // Shown as it is stored: a duration the input cannot hold and a total beyond six digits are refused.
+    if (seance.Minutes > DurationSpinBox::MaxMinutes) {
+        SeanceDialogs::ShowError(this, QStringLiteral("Длительность сеанса слишком велика!"));
+        return false;
+    }
+    const qint64 total = qint64(seance.Sum) * computers;
+    if (total > SeanceDialogs::MaxSum) {
+        SeanceDialogs::ShowError(this, QStringLiteral("Сумма сеансов превышает 999 999 руб.!"));
+        return false;
+    }
+    m_seance = seance;
+    ShowSeanceValues(static_cast<qint32>(total), seance);
+    return true;
+}
+
+void frmAddSeance::ShowSeanceValues(qint32 Total, const Calculation &Seance)
+{
+    const QSignalBlocker priceBlocker(m_ui->Price);
+    const QSignalBlocker durationBlocker(m_ui->DurationTime);
+    const QSignalBlocker dateBlocker(m_ui->DateTo);
+    const QSignalBlocker timeBlocker(m_ui->TimeTo);
+    m_ui->Price->SetValue(Currency(Total));
+    // Rewritten only when it differs, so that the hours and minutes being typed are not retyped.
+    if (m_ui->DurationTime->Value() != Seance.Minutes) {
+        m_ui->DurationTime->SetValue(Seance.Minutes);
+    }
+    m_ui->DateTo->SetValue(Seance.End);
+    m_ui->TimeTo->SetValue(Seance.End);
+}
+
+void frmAddSeance::OnRateClick()
+{
+    m_ui->Price->SetEnabled(!IsFreeRate(m_ui->Rates->Value()));
+    RecalcSeance(Clock::Now(), RecalcMode::Duration);
+}
+
+void frmAddSeance::OnApply()
+{
+    // A price or duration being typed is taken and recalculated first.
+    if (!FocusValidator::ValidateFocusWidget()) {
+        return;
+    }
+    const QDateTime now = Clock::Now();
+    if (!RecalcSeance(now, RecalcMode::Remembered)) {
+        return;
+    }
+    if (m_ui->DesktopsList->currentIndex() < 0) {
+        SeanceDialogs::ShowError(this, QStringLiteral("Не выбран рабочий стол!"));
+        return;
+    }
+    if (m_ui->Rates->Value() == 0) {
+        SeanceDialogs::ShowError(this, QStringLiteral("Не выбран тариф!"));
+        return;
+    }
+    if (m_ui->DurationTime->Value() == 0) {
+        SeanceDialogs::ShowError(this, QStringLiteral("Не задана продолжительность сеанса!"));
+        return;
+    }
+    m_applied = SeanceDialogs::PayAndWrite(
+        this,
+        SeanceDialogs::WholeValue(m_ui->Price),
+        SeanceDialogs::SelectedComputers(*m_buttons),
+        [&](qint32 Num, qint32 Card, QString &ErrString) { return WriteComputer(Num, now, Card, ErrString); });
+    if (m_applied) {
+        accept();
+    }
+}
+
+bool frmAddSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qint32 Card, QString &ErrString)
+{
+    const auto seances = DBTable(QStringLiteral("Seances"), ErrString);
+    const auto seance = seances ? seances->GetNewRecord() : nullptr;
+    if (!seance) {
+        if (ErrString.isEmpty()) {
+            ErrString = QStringLiteral("Невозможно создать запись таблицы 'Seances'!");
+        }
+        return false;
+    }
+    const qint32 desktop = m_ui->DesktopsList->currentData().toInt();
+    const qint32 rate = m_ui->Rates->Value();
+    SetFieldValue(*seance, QStringLiteral("Computer"), GetComputerCode(ComputerNum, false));
+    SetFieldValue(*seance, QStringLiteral("Desktop"), desktop);
+    SetFieldValue(*seance, QStringLiteral("BeginDate"), Now);
+    SetFieldValue(*seance, QStringLiteral("Rate"), rate);
+    SetFieldValue(*seance, QStringLiteral("Duration"), m_seance.Minutes);
+    SetFieldValue(*seance, QStringLiteral("EndDate"), m_seance.End);
+    return seance->Update(ErrString) && PaySeance(seance->Code(), 0, Now, Card, m_seance.Sum, ErrString)
+           && AddHistory(ComputerNum,
+                         SeanceAddedHistoryText(SeanceStartKind::DaySeance,
+                                                Now,
+                                                m_seance.End,
+                                                m_seance.Minutes,
+                                                GetDesktopName(desktop),
+                                                GetRateName(rate),
+                                                m_seance.Sum,
+                                                SeanceDialogs::PaymentOf(Card)),
+                         ErrString);
+}

@@ -1,0 +1,225 @@
+#pragma once
+
+#include "clock.h"
+#include "controls/numeric.h"
+#include "core/compbuttons.h"
+#include "core/dbvalues.h"
+#include "core/payments.h"
+#include "core/settingsstore.h"
+#include "core/widgets/messagebox.h"
+#include "coredatabase.h"
+#include "seances/dialogsupport.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+#include <functional>
+#include <type_traits>
+
+// The seance dialogs' suites: the club's database on the engine under test with computers 1 to 10,
+// the desktops "Стандарт" and "Игровой", the day rate "Дневной" of 30 per hour and card payment off;
+// the clock fixed at a moment with seconds; the modal dialogs driven from their event loops.
+class DialogFixture
+{
+public:
+    using PayRows = QList<QPair<qint32, qint32>>;
+
+    static inline const QDateTime Now = DateValue::Make(2026, 3, 5, 14, 20, 17);
+    static constexpr qint32 Computers = 10;
+    static constexpr qint64 Minute = 60;
+
+    bool Start(QString &ErrString)
+    {
+        m_db = std::make_unique<CoreDatabase>();
+        if (!m_db->StartAsProgram(ErrString)) {
+            return false;
+        }
+        Clock::SetNow(Now);
+        MessageBox::TakeRecords();
+        for (qint32 num = 1; num <= Computers; ++num) {
+            m_db->AddComputer(num);
+        }
+        GetComputerCode(0, true);
+        Standard = m_db->AddDesktop(QStringLiteral("Стандарт"));
+        Games = m_db->AddDesktop(QStringLiteral("Игровой"));
+        DayRate = m_db->AddRate(QStringLiteral("Дневной"), 0, 30);
+        SetConfigValue(QStringLiteral("CardPayEnabled"), QStringLiteral("0"));
+        return true;
+    }
+
+    void Stop()
+    {
+        Clock::SetNow(QDateTime());
+        MessageBox::TakeRecords();
+        m_db.reset();
+    }
+
+    CoreDatabase &Db() const
+    {
+        return *m_db;
+    }
+
+    static qint32 Code(qint32 Num)
+    {
+        return GetComputerCode(Num, false);
+    }
+
+    // The entries of the computers Nums, those in Selected selected.
+    static std::shared_ptr<CompButtons> Entries(const QList<qint32> &Nums, const QList<qint32> &Selected)
+    {
+        auto buttons = std::make_shared<CompButtons>();
+        for (qint32 num : Nums) {
+            buttons->Add(num, true, Selected.contains(num));
+        }
+        return buttons;
+    }
+
+    // A seance on computer Num from Begin for Minutes on "Стандарт", paid Paid in cash (when not 0).
+    qint32 AddSeance(qint32 Num, qint32 Rate, const QDateTime &Begin, qint32 Minutes, qint32 Paid) const
+    {
+        const qint32 seance = m_db->AddSeance(Code(Num), Standard, Rate, Begin, Begin.addSecs(Minutes * Minute));
+        QString err;
+        if (Paid != 0 && !PaySeance(seance, 0, Begin, 0, Paid, err)) {
+            qWarning("%s", qPrintable(err));
+        }
+        return seance;
+    }
+
+    // A card "4600017" whose balance is Balance: a top-up of yesterday, or a payment from it.
+    qint32 AddCard(qint32 Balance) const
+    {
+        const qint32 card = m_db->Add(QStringLiteral("Cards"),
+                                      {{QStringLiteral("Barcode"), QStringLiteral("4600017")},
+                                       {QStringLiteral("OwnerNickname"), QStringLiteral("Гость")},
+                                       {QStringLiteral("OwnerLastName"), QStringLiteral("Петров")},
+                                       {QStringLiteral("OwnerFirstName"), QStringLiteral("Иван")},
+                                       {QStringLiteral("Comment"), QStringLiteral("Постоянный")}});
+        const QDateTime yesterday = Now.addDays(-1);
+        QString err;
+        const qint32 old = Balance < 0 ? m_db->AddSeance(Code(Computers), Standard, DayRate, yesterday, yesterday) : 0;
+        const bool paid = Balance > 0 ? AddCardPay(card, yesterday, Balance, err)
+                                      : Balance == 0 || AddSeancePay(old, 0, yesterday, card, -Balance, err);
+        if (!paid) {
+            qWarning("%s", qPrintable(err));
+        }
+        return card;
+    }
+
+    // The seance's payments in the order written: card code and sum.
+    PayRows Pays(qint32 Seance) const
+    {
+        PayRows rows;
+        for (const auto &record : Records(QStringLiteral("SeancePays"), QStringLiteral("Seance"), Seance)) {
+            rows.append({IntValue(*record, QStringLiteral("Card")), IntValue(*record, QStringLiteral("Sum"))});
+        }
+        return rows;
+    }
+
+    QList<std::shared_ptr<Rollstrake::DBRecord>> SeancesOf(qint32 Num) const
+    {
+        return Records(QStringLiteral("Seances"), QStringLiteral("Computer"), Code(Num));
+    }
+
+    qint32 SeanceValue(qint32 Seance, const QString &Field) const
+    {
+        const auto record = m_db->Record(QStringLiteral("Seances"), Seance);
+        return record ? IntValue(*record, Field) : -1;
+    }
+
+    // The computer's history lines, oldest first.
+    QStringList History(qint32 Num) const
+    {
+        QStringList lines;
+        for (const auto &line : Records(QStringLiteral("History"), QStringLiteral("ComputerNum"), Num)) {
+            lines.append(TextValue(*line, QStringLiteral("Description")));
+        }
+        return lines;
+    }
+
+    qint32 Count(const QString &Table) const
+    {
+        const auto records = m_db->All(Table);
+        return records ? static_cast<qint32>(records->Count()) : -1;
+    }
+
+    // Runs Steps in the modal loop of the dialog that is open then (Dialog, or the newest modal one,
+    // which the dialog under test opened) and closes it if Steps left it open, so that its Start
+    // comes back even after a failed check.
+    template <typename T>
+    static void WhenShown(T *Dialog, std::type_identity_t<std::function<void(T *)>> Steps)
+    {
+        QObject *context = Dialog != nullptr ? static_cast<QObject *>(Dialog) : qApp;
+        QTimer::singleShot(0, context, [Dialog, Steps] {
+            const QPointer<T> dialog = Dialog ? Dialog : qobject_cast<T *>(QApplication::activeModalWidget());
+            if (!dialog || !QTest::qWaitForWindowActive(dialog)) {
+                QFAIL("the dialog is not shown");
+            }
+            Steps(dialog);
+            if (dialog && dialog->isVisible()) {
+                dialog->reject();
+            }
+        });
+    }
+
+    template <typename T = QWidget>
+    static T *Child(QWidget *Parent, const QString &Name)
+    {
+        T *child = Parent->findChild<T *>(Name);
+        if (child == nullptr) {
+            qFatal("no child %s", qPrintable(Name));
+        }
+        return child;
+    }
+
+    // The whole roubles that the sum input shows.
+    static qint32 Sum(QWidget *Dialog, const QString &Input)
+    {
+        return SeanceDialogs::WholeValue(Child<Numeric>(Dialog, Input));
+    }
+
+    static void Click(QWidget *Dialog, const QString &Button)
+    {
+        Child<QAbstractButton>(Dialog, Button)->click();
+    }
+
+    // The texts of the boxes asked for since the last call.
+    static QStringList Boxes()
+    {
+        QStringList texts;
+        for (const MessageBox::Record &box : MessageBox::TakeRecords()) {
+            texts.append(box.Text);
+        }
+        return texts;
+    }
+
+    // Answers the next boxes with OK.
+    static void AnswerBoxes(int Count = 1)
+    {
+        for (int i = 0; i < Count; ++i) {
+            MessageBox::PrepareAnswer(QMessageBox::Ok);
+        }
+    }
+
+    qint32 Standard = 0;
+    qint32 Games = 0;
+    qint32 DayRate = 0;
+
+private:
+    QList<std::shared_ptr<Rollstrake::DBRecord>> Records(const QString &Table, const QString &Field, qint32 Value) const
+    {
+        QString err;
+        const auto records = m_db->Table(Table)->GetRecordsByFieldValue(Field, Value, err);
+        QList<std::shared_ptr<Rollstrake::DBRecord>> list;
+        if (records) {
+            for (const auto &record : *records) {
+                list.append(record);
+            }
+        }
+        return list;
+    }
+
+    std::unique_ptr<CoreDatabase> m_db;
+};

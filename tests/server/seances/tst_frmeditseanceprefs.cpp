@@ -1,0 +1,220 @@
+#include "core/widgets/guihelpers.h"
+#include "dialogfixture.h"
+#include "rendercheck.h"
+#include "seances/frmeditseanceprefs.h"
+#include "settings/lists/rateslist.h"
+
+#include <QComboBox>
+#include <QLabel>
+
+namespace
+{
+using PayRows = DialogFixture::PayRows;
+
+constexpr qint64 Minute = DialogFixture::Minute;
+
+// Ticks the boxes of what changes and picks the new desktop and rate (codes, 0 for no change).
+void Choose(QWidget *Dialog, qint32 Desktop, qint32 Rate)
+{
+    if (Desktop != 0) {
+        DialogFixture::Click(Dialog, QStringLiteral("chDesktop"));
+        auto *desktops = DialogFixture::Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"));
+        desktops->setCurrentIndex(FindListIndexByData(desktops, Desktop));
+    }
+    if (Rate != 0) {
+        DialogFixture::Click(Dialog, QStringLiteral("chRate"));
+        QComboBox *rates = DialogFixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"))->ComboBox();
+        rates->setCurrentIndex(FindListIndexByData(rates, Rate));
+    }
+}
+
+QString Difference(QWidget *Dialog)
+{
+    return DialogFixture::Child<QLabel>(Dialog, QStringLiteral("PriceDifference"))->text();
+}
+} // namespace
+
+class TestFrmEditSeancePrefs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+
+    void init()
+    {
+        QString err;
+        QVERIFY2(m_fixture.Start(err), qPrintable(err));
+        m_evening = m_fixture.Db().AddRate(QStringLiteral("Вечерний"), 0, 60);
+        m_seance = m_fixture.AddSeance(1, m_fixture.DayRate, DialogFixture::Now.addSecs(-30 * Minute), 60, 30);
+    }
+
+    void cleanup()
+    {
+        m_fixture.Stop();
+    }
+
+    void changesDesktopAndRate_data()
+    {
+        QTest::addColumn<bool>("newDesktop");
+        QTest::addColumn<bool>("rateBox");
+        QTest::addColumn<bool>("newRate");
+        QTest::addColumn<QString>("difference");
+        QTest::addColumn<PayRows>("newPays");
+        QTest::addColumn<QString>("line");
+        const QString opening = QStringLiteral("Изменены параметры сеанса: ");
+        const QString desktop = QStringLiteral(" рабочий стол - с 'Стандарт' на 'Игровой'");
+        const QString rate = QStringLiteral(" тариф - с 'Дневной' на 'Вечерний'");
+        const QString paid = QStringLiteral(", сумма изменилась на 30,00 руб., оплачено наличными.");
+        QTest::newRow("desktop only") << true << false << false << QStringLiteral("0") << PayRows()
+                                      << opening + desktop + QStringLiteral(".");
+        QTest::newRow("the rate of twice the price")
+            << false << true << true << QStringLiteral("30") << PayRows{{0, 30}} << opening + rate + paid;
+        QTest::newRow("both") << true << true << true << QStringLiteral("30") << PayRows{{0, 30}}
+                              << opening + desktop + QStringLiteral(",") + rate + paid;
+        QTest::newRow("the rate box on the same rate")
+            << false << true << false << QStringLiteral("0") << PayRows{{0, 0}} << QString();
+    }
+
+    void changesDesktopAndRate()
+    {
+        QFETCH(bool, newDesktop);
+        QFETCH(bool, rateBox);
+        QFETCH(bool, newRate);
+        QFETCH(QString, difference);
+        QFETCH(PayRows, newPays);
+        QFETCH(QString, line);
+        frmEditSeancePrefs dialog;
+        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+            // The seance's own desktop and rate, locked until their boxes are ticked.
+            auto *desktops = DialogFixture::Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"));
+            auto *rates = DialogFixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"));
+            QCOMPARE(desktops->currentText(), QStringLiteral("Стандарт"));
+            QCOMPARE(rates->Value(), m_fixture.DayRate);
+            QVERIFY(!desktops->isEnabled() && !rates->Enabled());
+            Choose(Dialog, newDesktop ? m_fixture.Games : 0, rateBox ? (newRate ? m_evening : m_fixture.DayRate) : 0);
+            QCOMPARE(Difference(Dialog), difference);
+            if (newDesktop && newRate) {
+                QVERIFY(RenderControl(Dialog, QStringLiteral("frmeditseanceprefs")));
+            }
+            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+        });
+        // True only when the desktop changed: only then are the seances sent again.
+        QCOMPARE(dialog.Start(DialogFixture::Entries({1, 2}, {1}), false), newDesktop);
+        QCOMPARE(DialogFixture::Boxes(), QStringList());
+        QVERIFY(!dialog.isVisible());
+        QCOMPARE(m_fixture.SeanceValue(m_seance, QStringLiteral("Desktop")),
+                 newDesktop ? m_fixture.Games : m_fixture.Standard);
+        QCOMPARE(m_fixture.SeanceValue(m_seance, QStringLiteral("Rate")), newRate ? m_evening : m_fixture.DayRate);
+        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}} + newPays));
+        QCOMPARE(m_fixture.History(1), line.isEmpty() ? QStringList() : QStringList{line});
+    }
+
+    void nightFromAReserveIsNotChargedTwice_data()
+    {
+        QTest::addColumn<qint32>("prepaid");
+        QTest::addColumn<qint32>("atActivation");
+        QTest::addColumn<bool>("dearer");
+        QTest::addColumn<qint32>("difference");
+        QTest::newRow("100 prepaid, 200 at activation") << 100 << 200 << false << 0;
+        QTest::newRow("paid in full") << 300 << 0 << false << 0;
+        QTest::newRow("a dearer night") << 300 << 0 << true << 50;
+    }
+
+    void nightFromAReserveIsNotChargedTwice()
+    {
+        QFETCH(qint32, prepaid);
+        QFETCH(qint32, atActivation);
+        QFETCH(bool, dearer);
+        QFETCH(qint32, difference);
+        const qint32 night = m_fixture.Db().AddRate(QStringLiteral("Ночной"), 1, 300);
+        const qint32 dearNight = m_fixture.Db().AddRate(QStringLiteral("Ночной плюс"), 1, 350);
+        const QDateTime begin = DialogFixture::Now.addSecs(-60 * Minute);
+        const qint32 seance = m_fixture.AddSeance(2, night, begin, 600, atActivation);
+        const qint32 reserve = m_fixture.Db().AddReserve(DialogFixture::Code(2),
+                                                         m_fixture.Standard,
+                                                         night,
+                                                         DateValue::Make(2026, 3, 5),
+                                                         prepaid == 300,
+                                                         seance);
+        QString err;
+        QVERIFY2(PaySeance(0, reserve, begin.addDays(-1), 0, prepaid, err), qPrintable(err));
+        frmEditSeancePrefs dialog;
+        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+            QCOMPARE(DialogFixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"))->ComboBox()->count(), 2);
+            Choose(Dialog, 0, dearer ? dearNight : night);
+            QCOMPARE(Difference(Dialog), QString::number(difference));
+            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+        });
+        // A day seance is no choice among night seances.
+        const auto entries = DialogFixture::Entries({1, 2}, {1, 2});
+        QVERIFY(!dialog.Start(entries, true));
+        QVERIFY(!entries->Item(1)->Enabled());
+        PayRows pays;
+        if (atActivation != 0) {
+            pays.append({0, atActivation});
+        }
+        pays.append({0, difference});
+        QCOMPARE(m_fixture.Pays(seance), pays);
+        QCOMPARE(m_fixture.History(2).size(), dearer ? 1 : 0);
+    }
+
+    void computerWithoutAPriceIsLeftOut()
+    {
+        // Thirty years at 9999 per hour cost more than a sum holds.
+        const qint32 dear = m_fixture.Db().AddRate(QStringLiteral("Дорогой"), 0, 9999);
+        const QDateTime begin = DialogFixture::Now.addSecs(-30 * Minute);
+        const qint32 endless = m_fixture.Db().AddSeance(DialogFixture::Code(2),
+                                                        m_fixture.Standard,
+                                                        m_fixture.DayRate,
+                                                        begin,
+                                                        begin.addYears(30));
+        const auto entries = DialogFixture::Entries({1, 2}, {1, 2});
+        frmEditSeancePrefs dialog;
+        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+            DialogFixture::AnswerBoxes();
+            Choose(Dialog, 0, dear);
+            QCOMPARE(DialogFixture::Boxes(), QStringList{QStringLiteral("Сумма слишком велика!")});
+            QVERIFY(!entries->Item(2)->Enabled() && !entries->Item(2)->Selected());
+            QCOMPARE(Difference(Dialog), QStringLiteral("9969"));
+            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+        });
+        QVERIFY(!dialog.Start(entries, false));
+        QCOMPARE(DialogFixture::Boxes(), QStringList());
+        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}, {0, 9969}}));
+        QVERIFY(m_fixture.Pays(endless).isEmpty());
+        QCOMPARE(m_fixture.SeanceValue(endless, QStringLiteral("Rate")), m_fixture.DayRate);
+    }
+
+    void eachComputerIsAllOrNothing()
+    {
+        const qint32 second =
+            m_fixture.AddSeance(2, m_fixture.DayRate, DialogFixture::Now.addSecs(-30 * Minute), 60, 30);
+        QVERIFY(m_fixture.Db().AddRefusal(QStringLiteral("Seances"),
+                                          QStringLiteral("UPDATE"),
+                                          QStringLiteral("NEW.Computer = %1").arg(DialogFixture::Code(2))));
+        frmEditSeancePrefs dialog;
+        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+            Choose(Dialog, 0, m_evening);
+            QCOMPARE(Difference(Dialog), QStringLiteral("60"));
+            DialogFixture::AnswerBoxes();
+            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            QCOMPARE(DialogFixture::Boxes().size(), 1);
+            QVERIFY(Dialog->isVisible());
+        });
+        QVERIFY(!dialog.Start(DialogFixture::Entries({1, 2}, {1, 2}), false));
+        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}, {0, 30}}));
+        QCOMPARE(m_fixture.History(1).size(), 1);
+        QCOMPARE(m_fixture.Pays(second), (PayRows{{0, 30}}));
+        QVERIFY(m_fixture.History(2).isEmpty());
+        QCOMPARE(m_fixture.SeanceValue(second, QStringLiteral("Rate")), m_fixture.DayRate);
+    }
+
+private:
+    DialogFixture m_fixture;
+    qint32 m_evening = 0;
+    // Computer 1 runs an hour from half an hour ago on "Стандарт" and "Дневной", paid 30.
+    qint32 m_seance = 0;
+};
+
+QTEST_MAIN(TestFrmEditSeancePrefs)
+#include "tst_frmeditseanceprefs.moc"
