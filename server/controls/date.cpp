@@ -145,6 +145,16 @@ void Date::SetRequired(bool Value)
     m_check->setVisible(!Value);
 }
 
+void Date::SetMinimumDay(const QDateTime &Value)
+{
+    const QSignalBlocker blocker(m_picker);
+    if (Value.isValid()) {
+        m_picker->setMinimumDate(Value.date());
+    } else {
+        m_picker->clearMinimumDate();
+    }
+}
+
 void Date::SetSlider(bool Value)
 {
     m_slider = Value;

@@ -54,6 +54,9 @@ public:
 
     // The day held, null for no date.
     QDateTime Day() const;
+    // The earliest day that can be picked or set (null: no bound); a day held before it moves up to
+    // it, raising no Changed.
+    void SetMinimumDay(const QDateTime &Value);
 
 signals:
     void Changed();

@@ -3,7 +3,10 @@
 #include "controls/date.h"
 #include "controls/numeric.h"
 #include "core/compbuttons.h"
+#include "core/computerlookups.h"
 #include "core/dbvalues.h"
+#include "core/night.h"
+#include "core/seancearithmetic.h"
 #include "core/widgets/messagebox.h"
 #include "entitylib.h"
 #include "generalhelpers.h"
@@ -39,7 +42,7 @@ qint32 RoundedUpRoubles(Currency Value)
     return Saturated32(RoundUpSum(Value, 0).Units() / Currency::Scale);
 }
 
-void SetUpEndDate(Date *Input)
+void SetUpRequiredDay(Date *Input)
 {
     Input->SetValueType(DateTimeValue);
     Input->SetRequired(true);
@@ -59,6 +62,60 @@ QList<qint32> SelectedComputers(const CompButtons &Buttons)
         }
     }
     return nums;
+}
+
+std::shared_ptr<Rollstrake::DBRecord> FindRecord(const QString &TableName, qint32 Code, QString &Reason)
+{
+    Reason.clear();
+    auto record = RecordByCode(TableName, Code, Reason);
+    if (!record && Reason.isEmpty()) {
+        Reason = QStringLiteral("нет записи с кодом ") + QString::number(Code);
+    }
+    return record;
+}
+
+std::shared_ptr<Rollstrake::DBRecord> NewRecord(const QString &TableName, QString &ErrString)
+{
+    const auto table = DBTable(TableName, ErrString);
+    auto record = table ? table->GetNewRecord() : nullptr;
+    if (!record && ErrString.isEmpty()) {
+        ErrString = QStringLiteral("Невозможно создать запись таблицы '") + TableName + QStringLiteral("'!");
+    }
+    return record;
+}
+
+qint32 NightPrice(const Rollstrake::DBRecord &Rate)
+{
+    return RoundedUpRoubles(MoneyValue(Rate, QStringLiteral("PriceForHour")));
+}
+
+SeanceSpan NightSeanceSpan(const QDateTime &Begin)
+{
+    QDateTime nightBegin;
+    SeanceSpan span;
+    GetNightPeriod(Begin, nightBegin, span.End);
+    CompleteSeanceTimes(Begin, span.End, span.Minutes);
+    return span;
+}
+
+std::shared_ptr<Rollstrake::DBRecord> AddSeanceRecord(qint32 ComputerNum,
+                                                      qint32 Desktop,
+                                                      qint32 Rate,
+                                                      const QDateTime &Begin,
+                                                      const SeanceSpan &Span,
+                                                      QString &ErrString)
+{
+    const auto seance = NewRecord(QStringLiteral("Seances"), ErrString);
+    if (!seance) {
+        return nullptr;
+    }
+    SetFieldValue(*seance, QStringLiteral("Computer"), GetComputerCode(ComputerNum, false));
+    SetFieldValue(*seance, QStringLiteral("Desktop"), Desktop);
+    SetFieldValue(*seance, QStringLiteral("BeginDate"), Begin);
+    SetFieldValue(*seance, QStringLiteral("Rate"), Rate);
+    SetFieldValue(*seance, QStringLiteral("EndDate"), Span.End);
+    SetFieldValue(*seance, QStringLiteral("Duration"), Span.Minutes);
+    return seance->Update(ErrString) ? seance : nullptr;
 }
 
 PaymentKind PaymentOf(qint32 Card)

@@ -3,15 +3,22 @@
 #include "core/historytexts.h"
 #include "currency.h"
 
+#include <QDateTime>
 #include <QList>
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class CompButtons;
 class Date;
 class Numeric;
 class QWidget;
+
+namespace Rollstrake
+{
+class DBRecord;
+}
 
 // What the seance dialogs share: the error box, the sums they can show, the computers chosen on their
 // grid and the one transaction of each computer's writes.
@@ -26,14 +33,42 @@ void SetUpSumInput(Numeric *Input, bool Signed);
 qint32 WholeValue(const Numeric *Input);
 // The amount rounded up to whole roubles (RoundUpSum), saturated at the 32-bit limits.
 qint32 RoundedUpRoubles(Currency Value);
-// The day of a seance's end: a date-time value, never empty.
-void SetUpEndDate(Date *Input);
+// A day input that always holds a day, given as a date-time at 00:00:00 (a seance's end, a night).
+void SetUpRequiredDay(Date *Input);
 
 // The dialogs' error box: Text with the critical icon, one OK button and the title "Внимание!".
 void ShowError(QWidget *Dialog, const QString &Text);
 
 // The numbers of the entries that are selected and enabled, in the collection's order.
 QList<qint32> SelectedComputers(const CompButtons &Buttons);
+
+// The record of the table with this code; none with the reason: the library's text, or that no
+// record has the code.
+std::shared_ptr<Rollstrake::DBRecord> FindRecord(const QString &TableName, qint32 Code, QString &Reason);
+
+// A new, unsaved record of the table; none with the reason.
+std::shared_ptr<Rollstrake::DBRecord> NewRecord(const QString &TableName, QString &ErrString);
+
+// The price of one whole night on one computer at a night rate (its price per hour), rounded up to
+// whole roubles.
+qint32 NightPrice(const Rollstrake::DBRecord &Rate);
+
+// A night seance begun at Begin ends with the night around it; Minutes from Begin to End.
+struct SeanceSpan final
+{
+    QDateTime End;
+    qint32 Minutes = 0;
+};
+
+SeanceSpan NightSeanceSpan(const QDateTime &Begin);
+
+// Saves a new "Seances" record of the computer; none with the reason.
+std::shared_ptr<Rollstrake::DBRecord> AddSeanceRecord(qint32 ComputerNum,
+                                                      qint32 Desktop,
+                                                      qint32 Rate,
+                                                      const QDateTime &Begin,
+                                                      const SeanceSpan &Span,
+                                                      QString &ErrString);
 
 // How a payment with this card code (0 for cash) is named in a history line.
 PaymentKind PaymentOf(qint32 Card);

@@ -6,8 +6,6 @@
 #include "controls/durationspinbox.h"
 #include "controls/focusvalidator.h"
 #include "core/compbuttons.h"
-#include "core/computerlookups.h"
-#include "core/dbvalues.h"
 #include "core/history.h"
 #include "core/historytexts.h"
 #include "core/payments.h"
@@ -15,6 +13,7 @@
 #include "core/seancearithmetic.h"
 #include "core/widgets/desktopscombo.h"
 #include "core/widgets/guihelpers.h"
+#include "entitylib.h"
 #include "seances/dialogsupport.h"
 #include "seances/selectcomputers.h"
 
@@ -33,7 +32,7 @@ frmAddSeance::frmAddSeance(QWidget *Parent)
     // The controls' own names; their members cannot carry the classes' names.
     m_ui->ComputersGrid->setObjectName(QStringLiteral("ComputersButtons"));
     m_ui->Rates->setObjectName(QStringLiteral("RatesList"));
-    SeanceDialogs::SetUpEndDate(m_ui->DateTo);
+    SeanceDialogs::SetUpRequiredDay(m_ui->DateTo);
     SeanceDialogs::SetUpSumInput(m_ui->Price, false);
 
     connect(m_ui->ComputersGrid, &ComputersButtons::ButtonClick, this, [this] {
@@ -183,23 +182,11 @@ void frmAddSeance::OnApply()
 
 bool frmAddSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qint32 Card, QString &ErrString)
 {
-    const auto seances = DBTable(QStringLiteral("Seances"), ErrString);
-    const auto seance = seances ? seances->GetNewRecord() : nullptr;
-    if (!seance) {
-        if (ErrString.isEmpty()) {
-            ErrString = QStringLiteral("Невозможно создать запись таблицы 'Seances'!");
-        }
-        return false;
-    }
     const qint32 desktop = m_ui->DesktopsList->currentData().toInt();
     const qint32 rate = m_ui->Rates->Value();
-    SetFieldValue(*seance, QStringLiteral("Computer"), GetComputerCode(ComputerNum, false));
-    SetFieldValue(*seance, QStringLiteral("Desktop"), desktop);
-    SetFieldValue(*seance, QStringLiteral("BeginDate"), Now);
-    SetFieldValue(*seance, QStringLiteral("Rate"), rate);
-    SetFieldValue(*seance, QStringLiteral("Duration"), m_seance.Minutes);
-    SetFieldValue(*seance, QStringLiteral("EndDate"), m_seance.End);
-    return seance->Update(ErrString) && PaySeance(seance->Code(), 0, Now, Card, m_seance.Sum, ErrString)
+    const auto seance =
+        SeanceDialogs::AddSeanceRecord(ComputerNum, desktop, rate, Now, {m_seance.End, m_seance.Minutes}, ErrString);
+    return seance && PaySeance(seance->Code(), 0, Now, Card, m_seance.Sum, ErrString)
            && AddHistory(ComputerNum,
                          SeanceAddedHistoryText(SeanceStartKind::DaySeance,
                                                 Now,

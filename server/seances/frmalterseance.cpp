@@ -37,7 +37,7 @@ frmAlterSeance::frmAlterSeance(QWidget *Parent)
     m_ui->ComputersGrid->setObjectName(QStringLiteral("ComputersButtons"));
     m_ui->DurationTime->SetSignVisible(true);
     m_ui->DurationTime->SetEnabled(false);
-    SeanceDialogs::SetUpEndDate(m_ui->DateTo);
+    SeanceDialogs::SetUpRequiredDay(m_ui->DateTo);
     SeanceDialogs::SetUpSumInput(m_ui->Price, true);
     m_ui->Price->SetEnabled(false);
 

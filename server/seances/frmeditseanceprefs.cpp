@@ -105,7 +105,7 @@ bool frmEditSeancePrefs::NewSum(const Rollstrake::DBRecord &Seance, qint32 &Sum,
     if (!record) {
         return false;
     }
-    Sum = SeanceDialogs::RoundedUpRoubles(MoneyValue(*record, QStringLiteral("PriceForHour")));
+    Sum = SeanceDialogs::NightPrice(*record);
     return true;
 }
 

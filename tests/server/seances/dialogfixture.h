@@ -111,11 +111,18 @@ public:
     // The seance's payments in the order written: card code and sum.
     PayRows Pays(qint32 Seance) const
     {
-        PayRows rows;
-        for (const auto &record : Records(QStringLiteral("SeancePays"), QStringLiteral("Seance"), Seance)) {
-            rows.append({IntValue(*record, QStringLiteral("Card")), IntValue(*record, QStringLiteral("Sum"))});
-        }
-        return rows;
+        return PaysBy(QStringLiteral("Seance"), Seance);
+    }
+
+    // The payments booked against the night reserve, in the order written.
+    PayRows ReservePays(qint32 Reserve) const
+    {
+        return PaysBy(QStringLiteral("NightReserve"), Reserve);
+    }
+
+    QList<std::shared_ptr<Rollstrake::DBRecord>> ReservesOf(qint32 Num) const
+    {
+        return Records(QStringLiteral("NightReserves"), QStringLiteral("Computer"), Code(Num));
     }
 
     QList<std::shared_ptr<Rollstrake::DBRecord>> SeancesOf(qint32 Num) const
@@ -208,6 +215,15 @@ public:
     qint32 DayRate = 0;
 
 private:
+    PayRows PaysBy(const QString &Field, qint32 Code) const
+    {
+        PayRows rows;
+        for (const auto &record : Records(QStringLiteral("SeancePays"), Field, Code)) {
+            rows.append({IntValue(*record, QStringLiteral("Card")), IntValue(*record, QStringLiteral("Sum"))});
+        }
+        return rows;
+    }
+
     QList<std::shared_ptr<Rollstrake::DBRecord>> Records(const QString &Table, const QString &Field, qint32 Value) const
     {
         QString err;
