@@ -2,10 +2,13 @@
 
 #include "core/compbuttons.h"
 #include "leadingnumber.h"
+#include "seances/computercommands.h"
 #include "seances/computercontrol.h"
 #include "seances/panellayout.h"
 #include "seances/tilefeedback.h"
 
+#include <QMenu>
+#include <QMouseEvent>
 #include <QSet>
 
 #include <cmath>
@@ -19,8 +22,15 @@ ComputersFrame::ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget
     : QWidget(parent)
     , m_data(Data)
     , m_feedback(Feedback)
+    , m_commands(new ComputerCommands(*this, Data))
+    , m_menu(new QMenu(QStringLiteral("computers"), this))
 {
     setObjectName(QStringLiteral("ComputersFrame"));
+    m_menu->setObjectName(QStringLiteral("mnuComputers"));
+    QAction *shutdownAll = m_menu->addAction(QStringLiteral("&Выключить все"));
+    shutdownAll->setObjectName(QStringLiteral("mnuComputersShutdown"));
+    connect(shutdownAll, &QAction::triggered, m_commands, &ComputerCommands::ShutdownAll);
+    connect(m_commands, &ComputerCommands::Reboot, this, &ComputersFrame::Reboot);
     m_timer.setInterval(10000);
     connect(&m_timer, &QTimer::timeout, this, &ComputersFrame::RefreshAll);
     m_timer.start();
@@ -180,6 +190,7 @@ void ComputersFrame::ConnectTile(ComputerControl *Control, qint32 ComputerNum)
                 qint32 num = ComputerNum;
                 emit BeginSeance(num, seance, withDesktop, result);
             });
+    m_commands->ConnectTile(Control);
     connect(tile, &ComputerTile::TakingOverSeance, this, [this, tile](qint32 seanceCode) {
         for (ComputerControl *other : Controls()) {
             if (&other->Tile() != tile) {
@@ -234,4 +245,14 @@ void ComputersFrame::resizeEvent(QResizeEvent *event)
 {
     QWidget::resizeEvent(event);
     ArrangeComputerControls();
+}
+
+void ComputersFrame::mouseReleaseEvent(QMouseEvent *event)
+{
+    // The tiles open their own menus; this is the background.
+    if (event->button() == Qt::RightButton) {
+        m_menu->exec(event->globalPosition().toPoint());
+        return;
+    }
+    QWidget::mouseReleaseEvent(event);
 }

@@ -10,7 +10,9 @@
 #include <memory>
 
 class CompButtons;
+class ComputerCommands;
 class ComputerControl;
+class QMenu;
 class TileFeedback;
 
 // The computers view's panel: one tile per `Computers` record, laid out in rows in table order and
@@ -66,6 +68,18 @@ public:
         return m_timer.interval();
     }
 
+    // What the operator does on computers: the tiles' requests and this panel's menu.
+    ComputerCommands &Commands() const
+    {
+        return *m_commands;
+    }
+
+    // The popup menu of the panel's background: "&Выключить все".
+    QMenu *Menu() const
+    {
+        return m_menu;
+    }
+
 signals:
     void QueryUserState(QString &IP, qint32 &State);
     void SendServerSettings(QString &IP);
@@ -74,6 +88,7 @@ signals:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
 
 private:
     // Computer numbers of the table, each once: a repeated number is logged and skipped.
@@ -85,4 +100,6 @@ private:
     TileFeedback &m_feedback;
     QMap<qint32, QPointer<ComputerControl>> m_controls;
     QTimer m_timer;
+    ComputerCommands *m_commands;
+    QMenu *m_menu;
 };

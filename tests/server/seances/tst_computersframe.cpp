@@ -3,6 +3,7 @@
 #include "datafolder.h"
 #include "datevalue.h"
 #include "memoryseancedata.h"
+#include "seances/computercommands.h"
 #include "seances/computercontrol.h"
 #include "seances/computersframe.h"
 
@@ -235,6 +236,8 @@ private slots:
         Answer(frame);
         frame.LoadSettings();
         ComputerControl *tile = frame.Control(1);
+        // Only the requests here: the commands they run have a database suite of their own.
+        QObject::disconnect(tile, nullptr, &frame.Commands(), nullptr);
         tile->PrepareMenu();
         QMenu *menu = tile->Menu();
         const auto entry = [menu](const char *name) {
@@ -314,6 +317,7 @@ private slots:
         ComputersFrame frame(data, feedback);
         frame.LoadSettings();
         ComputerControl *tile = frame.Control(1);
+        QObject::disconnect(tile, nullptr, &frame.Commands(), nullptr);
         QSignalSpy add(tile, &ComputerControl::QueryToAddSeance);
         QSignalSpy alter(tile, &ComputerControl::QueryToAlterSeance);
         QTest::mouseDClick(tile, Qt::LeftButton);

@@ -11,12 +11,17 @@
 #include "coredatabase.h"
 #include "datevalue.h"
 #include "mainlogtext.h"
+#include "seances/computercontrol.h"
 #include "seances/computersframe.h"
+#include "seances/frmstartnightseance.h"
 #include "testnetwork.h"
 #include "textdates.h"
 
 #include <QApplication>
+#include <QMenu>
+#include <QPushButton>
 #include <QTest>
+#include <QTimer>
 
 namespace
 {
@@ -54,6 +59,7 @@ private slots:
     void cleanup();
     void stateReportFromAnOfflineComputer();
     void seanceReachesAnIdleClient();
+    void nightSeanceSoldReachesAnIdleClient();
     void settingsFirstThenTheSeanceAgain();
     void clientThatAlwaysAsksForSettings();
     void stateQueryThatAlwaysAsksForSettings();
@@ -210,6 +216,35 @@ void TestClientProtocol::seanceReachesAnIdleClient()
     QCOMPARE(fields.at(4), QStringLiteral("Игры1"));
     QCOMPARE(fields.at(11), QStringLiteral("Игры2"));
     QCOMPARE(fields.at(18), QStringLiteral("Общий1"));
+}
+
+void TestClientProtocol::nightSeanceSoldReachesAnIdleClient()
+{
+    AddDesktopWithShortcuts(QStringLiteral("Ночь"), 0, 1);
+    m_db->AddRate(QStringLiteral("Ночной"), 1, 150);
+    ClientSim client;
+    StartClient(client, ClientIP(0));
+    client.SetAnswer(4, ClientSim::Reply(QStringLiteral(" 0")));
+    client.SetAnswer(1, ClientSim::Reply(QStringLiteral("-2")));
+    Computers()->SetUserState(1, 0);
+    Clock::SetNow(DateValue::Make(2026, 3, 5, 23, 30, 0));
+    // The operator sells the night on the clicked computer, pre-selected, as the dialog offers it.
+    QTimer::singleShot(0, m_window.get(), [] {
+        auto *dialog = qobject_cast<frmStartNightSeance *>(QApplication::activeModalWidget());
+        QVERIFY(dialog);
+        dialog->findChild<QPushButton *>(QStringLiteral("Apply"))->click();
+    });
+    ComputerControl *tile = Computers()->Panel()->Control(1);
+    tile->Menu()->findChild<QAction *>(QStringLiteral("mnuComputerStartReserveSeance"))->trigger();
+    QString err;
+    const auto seance = GetSeanceAt(1, Clock::Now(), err);
+    QVERIFY2(seance, qPrintable(err));
+    QTRY_COMPARE(CountHeader(client, 1), 1);
+    // Its code and the seconds to 08:00.
+    const QString prefix = QStringLiteral(" ") + QString::number(seance->Code()) + QStringLiteral("| 30600|");
+    const QString message = client.ReceivedMessages().last().Message;
+    QVERIFY2(message.startsWith(prefix), qPrintable(message));
+    QCOMPARE(Computers()->UserState(1), seance->Code());
 }
 
 void TestClientProtocol::settingsFirstThenTheSeanceAgain()

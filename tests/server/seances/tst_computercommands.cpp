@@ -1,0 +1,422 @@
+#include "core/historytexts.h"
+#include "dialogfixture.h"
+#include "memoryseancedata.h"
+#include "seances/computercommands.h"
+#include "seances/computercontrol.h"
+#include "seances/computersbuttons.h"
+#include "seances/computersframe.h"
+#include "seances/dbseancedata.h"
+#include "seances/frmmoveseance.h"
+#include "seances/frmselectcomputers.h"
+#include "seances/tiledecision.h"
+
+#include <QMenu>
+
+namespace
+{
+// The day of the suite: 5 March 2026; the night runs from 23:00 to 08:00.
+QDateTime At(int Day, int Hour, int Minute, int Second = 0)
+{
+    return DateValue::Make(2026, 3, Day, Hour, Minute, Second);
+}
+
+QString IP(qint32 Num)
+{
+    return QStringLiteral("127.0.0.%1").arg(Num);
+}
+
+// The entries of a selection grid: enabled and selected computer numbers.
+struct Offered
+{
+    QString Title;
+    QList<qint32> Enabled;
+    QList<qint32> Selected;
+};
+
+// Runs the command and reads the dialog it shows, which is then closed; no title when it shows none.
+Offered RunCommand(const std::function<void()> &Command)
+{
+    Offered offered;
+    QObject guard;
+    QTimer::singleShot(0, &guard, [&offered] {
+        auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget());
+        if (dialog == nullptr) {
+            return;
+        }
+        offered.Title = dialog->windowTitle();
+        const auto *grid = DialogFixture::Child<ComputersButtons>(dialog, QStringLiteral("ComputersButtons"));
+        for (const auto &button : *grid->Buttons()) {
+            if (button->Enabled()) {
+                offered.Enabled.append(button->ComputerNum());
+            }
+            if (button->Selected()) {
+                offered.Selected.append(button->ComputerNum());
+            }
+        }
+        dialog->reject();
+    });
+    Command();
+    return offered;
+}
+
+// Confirms the selection dialog that the command shows, after choosing Nums besides the clicked one.
+void ConfirmSelection(const QList<qint32> &Nums)
+{
+    DialogFixture::WhenShown<frmSelectComputers>(nullptr, [Nums](frmSelectComputers *Dialog) {
+        auto *grid = DialogFixture::Child<ComputersButtons>(Dialog, QStringLiteral("ComputersButtons"));
+        for (qint32 num : Nums) {
+            grid->SetButtonSelected(num, true);
+        }
+        DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+    });
+}
+} // namespace
+
+// The commands of the computers panel on the club's database, on both engines: computers 1 to 10,
+// each with a tile whose client answers from 127.0.0.N (on line: the state the suite sets).
+class TestComputerCommands : public QObject
+{
+    Q_OBJECT
+
+private slots:
+
+    void init()
+    {
+        QString err;
+        QVERIFY2(m_fixture.Start(err), qPrintable(err));
+        m_nightRate = m_fixture.Db().AddRate(QStringLiteral("Ночной"), 1, 300);
+        m_clientStates.clear();
+        // The library's own box for a refused delete, as the program shows it.
+        Rollstrake::Root::SetDeleteErrorHandler(
+            [](const QString &Text, const QString &Title) { MessageBox::Critical(nullptr, Title, Text); });
+    }
+
+    void cleanup()
+    {
+        m_panel.reset();
+        Rollstrake::Root::SetDeleteErrorHandler(nullptr);
+        m_fixture.Stop();
+    }
+
+    void offersWhatEachCommandAllows_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<qint32>("clicked");
+        QTest::addColumn<QDateTime>("moment");
+        QTest::addColumn<QString>("title");
+        QTest::addColumn<QList<qint32>>("enabled");
+        QTest::addColumn<QList<qint32>>("selected");
+        const QDateTime day = At(5, 14, 20);
+        const QDateTime night = At(5, 23, 30);
+        const QList<qint32> idle{4, 5, 6, 7, 8, 9, 10};
+        QTest::newRow("end") << QStringLiteral("end") << 1 << day << QStringLiteral("Завершение сеансов")
+                             << QList<qint32>{1, 2} << QList<qint32>{1};
+        QTest::newRow("cancel, clicked without a seance")
+            << QStringLiteral("cancel") << 4 << day << QStringLiteral("Отмена сеансов") << QList<qint32>{1, 2}
+            << QList<qint32>();
+        QTest::newRow("cancel reserves") << QStringLiteral("cancel reserves") << 3 << day
+                                         << QStringLiteral("Отмена резерва ночи") << QList<qint32>{3}
+                                         << QList<qint32>{3};
+        QTest::newRow("reboot") << QStringLiteral("reboot") << 2 << day << QStringLiteral("Перегрузить компьютеры")
+                                << QList<qint32>{1, 2, 3} << QList<qint32>{2};
+        QTest::newRow("shut down, clicked off line")
+            << QStringLiteral("shut down") << 5 << day << QStringLiteral("Выключить компьютеры")
+            << QList<qint32>{1, 2, 3} << QList<qint32>();
+        QTest::newRow("add, clicked with a seance")
+            << QStringLiteral("add") << 1 << day << QStringLiteral("Новый сеанс") << (QList<qint32>{3} + idle)
+            << QList<qint32>();
+        QTest::newRow("alter") << QStringLiteral("alter") << 1 << day << QStringLiteral("Длительность сеанса")
+                               << QList<qint32>{1} << QList<qint32>{1};
+        QTest::newRow("edit from a night seance")
+            << QStringLiteral("edit") << 2 << day << QStringLiteral("Параметры сеанса") << QList<qint32>{2}
+            << QList<qint32>{2};
+        QTest::newRow("reserve, clicked reserved")
+            << QStringLiteral("reserve") << 3 << day << QStringLiteral("Резервирование ночи")
+            << (QList<qint32>{1} + idle) << QList<qint32>();
+        QTest::newRow("night seances at night") << QStringLiteral("night seances") << 4 << night
+                                                << QStringLiteral("Запуск ночного сеанса") << idle << QList<qint32>{4};
+        QTest::newRow("activate at night")
+            << QStringLiteral("activate") << 3 << night << QStringLiteral("Активация резерва ночи") << QList<qint32>{3}
+            << QList<qint32>{3};
+        QTest::newRow("night seances in the day")
+            << QStringLiteral("night seances") << 4 << day << QString() << QList<qint32>() << QList<qint32>();
+        QTest::newRow("activate in the day")
+            << QStringLiteral("activate") << 3 << day << QString() << QList<qint32>() << QList<qint32>();
+    }
+
+    void offersWhatEachCommandAllows()
+    {
+        QFETCH(QString, command);
+        QFETCH(qint32, clicked);
+        QFETCH(QDateTime, moment);
+        QFETCH(QString, title);
+        QFETCH(QList<qint32>, enabled);
+        QFETCH(QList<qint32>, selected);
+        // 1 runs a day seance and 2 a night seance past the next morning; 3 is reserved tonight; 1 to 3
+        // are on line.
+        m_fixture.AddSeance(1, m_fixture.DayRate, At(5, 14, 0), 20 * 60, 600);
+        m_fixture.AddSeance(2, m_nightRate, At(5, 14, 0), 20 * 60, 300);
+        m_fixture.Db().AddReserve(DialogFixture::Code(3), m_fixture.Standard, m_nightRate, At(5, 0, 0), true);
+        StartPanel({1, 2, 3});
+        Clock::SetNow(moment);
+        ComputerCommands &commands = m_panel->Commands();
+        const QHash<QString, std::function<void()>> commandsByName{
+            {QStringLiteral("end"),
+             [&] {
+                 commands.BreakStopSeance(clicked, false);
+             }},
+            {QStringLiteral("cancel"),
+             [&] {
+                 commands.BreakStopSeance(clicked, true);
+             }},
+            {QStringLiteral("cancel reserves"),
+             [&] {
+                 commands.BreakReserveNight(clicked);
+             }},
+            {QStringLiteral("reboot"),
+             [&] {
+                 commands.RebootShutdown(clicked, false);
+             }},
+            {QStringLiteral("shut down"),
+             [&] {
+                 commands.RebootShutdown(clicked, true);
+             }},
+            {QStringLiteral("add"),
+             [&] {
+                 commands.AddSeance(clicked);
+             }},
+            {QStringLiteral("alter"),
+             [&] {
+                 commands.AlterSeance(clicked);
+             }},
+            {QStringLiteral("edit"),
+             [&] {
+                 commands.EditSeancePrefs(clicked);
+             }},
+            {QStringLiteral("reserve"),
+             [&] {
+                 commands.ReserveNight(clicked);
+             }},
+            {QStringLiteral("night seances"),
+             [&] {
+                 commands.StartReservedSeance(clicked);
+             }},
+            {QStringLiteral("activate"),
+             [&] {
+                 commands.StartReservedNight(clicked);
+             }},
+        };
+        const Offered offered = RunCommand(commandsByName.value(command));
+        QCOMPARE(offered.Title, title);
+        QCOMPARE(offered.Enabled, enabled);
+        QCOMPARE(offered.Selected, selected);
+        // A dialog cancelled changes nothing.
+        QCOMPARE(m_fixture.Count(QStringLiteral("Seances")), 2);
+        QCOMPARE(m_fixture.Count(QStringLiteral("NightReserves")), 1);
+        QCOMPARE(m_fixture.Count(QStringLiteral("History")), 0);
+    }
+
+    void endsSeancesNow_data()
+    {
+        QTest::addColumn<QDateTime>("end");
+        QTest::addColumn<QDateTime>("confirmed");
+        QTest::addColumn<QDateTime>("newEnd");
+        QTest::addColumn<qint32>("minutes");
+        QTest::addColumn<bool>("running");
+        QTest::newRow("at the moment confirmed")
+            << At(5, 11, 0) << At(5, 10, 37, 20) << At(5, 10, 37, 20) << 37 << true;
+        QTest::newRow("ended while the confirmation was open")
+            << At(5, 10, 40) << At(5, 10, 41) << At(5, 10, 40) << 40 << false;
+    }
+
+    void endsSeancesNow()
+    {
+        QFETCH(QDateTime, end);
+        QFETCH(QDateTime, confirmed);
+        QFETCH(QDateTime, newEnd);
+        QFETCH(qint32, minutes);
+        QFETCH(bool, running);
+        const QDateTime begin = At(5, 10, 0);
+        const qint32 seance =
+            m_fixture.Db().AddSeance(DialogFixture::Code(1), m_fixture.Standard, m_fixture.DayRate, begin, end);
+        // The client runs the seance: the changed end is sent to it at the refresh.
+        m_clientStates.insert(IP(1), seance);
+        Clock::SetNow(At(5, 10, 37, 20));
+        StartPanel({});
+        QList<qint32> sent;
+        connect(m_panel.get(),
+                &ComputersFrame::BeginSeance,
+                m_panel.get(),
+                [&sent](qint32 &Num, SeanceData::Seance &, bool &, bool &) { sent.append(Num); });
+        QStringList reboots;
+        connect(m_panel.get(), &ComputersFrame::Reboot, m_panel.get(), [&reboots](QString &Ip, bool &) {
+            reboots.append(Ip);
+        });
+        DialogFixture::WhenShown<frmSelectComputers>(nullptr, [&](frmSelectComputers *Dialog) {
+            Clock::SetNow(confirmed);
+            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+        });
+        // Through the tile's menu.
+        m_panel->Control(1)->Menu()->findChild<QAction *>(QStringLiteral("mnuComputerStopSeance"))->trigger();
+        QCOMPARE(m_fixture.SeanceValue(seance, QStringLiteral("Duration")), minutes);
+        QCOMPARE(DateValueOf(*m_fixture.Db().Record(QStringLiteral("Seances"), seance), QStringLiteral("EndDate")),
+                 newEnd);
+        QCOMPARE(m_fixture.History(1), QStringList{QStringLiteral("Завершён сеанс.")});
+        // The tile refreshes: the client gets the new end, or, the seance being over, is rebooted.
+        QCOMPARE(sent, running ? QList<qint32>{1} : QList<qint32>());
+        QCOMPARE(reboots, running ? QStringList() : QStringList{IP(1)});
+        // Marked changed: the mark goes once the client has the seance again.
+        QCOMPARE(m_panel->Control(1)->Tile().Mark(), running ? smNone : smTimes);
+    }
+
+    void cancelStopsAtARefusedDelete_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("line");
+        QTest::newRow("seances") << QStringLiteral("Seances") << QStringLiteral("Отменён сеанс.");
+        QTest::newRow("tonight's reserves")
+            << QStringLiteral("NightReserves") << QStringLiteral("Отменён резерв сегодняшней ночи.");
+    }
+
+    void cancelStopsAtARefusedDelete()
+    {
+        QFETCH(QString, table);
+        QFETCH(QString, line);
+        const bool seances = table == QStringLiteral("Seances");
+        QList<qint32> codes;
+        for (qint32 num : {1, 2, 3}) {
+            if (seances) {
+                codes.append(m_fixture.AddSeance(num, m_fixture.DayRate, At(5, 14, 0), 60, 30));
+            } else {
+                codes.append(m_fixture.Db().AddReserve(DialogFixture::Code(num),
+                                                       m_fixture.Standard,
+                                                       m_nightRate,
+                                                       At(5, 0, 0),
+                                                       true));
+                QString err;
+                QVERIFY2(PaySeance(0, codes.last(), At(5, 12, 0), 0, 300, err), qPrintable(err));
+            }
+        }
+        QVERIFY(m_fixture.Db().AddRefusal(table,
+                                          QStringLiteral("DELETE"),
+                                          QStringLiteral("OLD.Computer = %1").arg(DialogFixture::Code(2))));
+        StartPanel({});
+        ConfirmSelection({2, 3});
+        DialogFixture::AnswerBoxes();
+        if (seances) {
+            m_panel->Commands().BreakStopSeance(1, true);
+        } else {
+            m_panel->Commands().BreakReserveNight(1);
+        }
+        const auto boxes = MessageBox::TakeRecords();
+        QCOMPARE(boxes.size(), 1);
+        QVERIFY(!boxes.first().Text.isEmpty());
+        QVERIFY(!m_fixture.Db().Record(table, codes[0]));
+        QVERIFY(m_fixture.Db().Record(table, codes[1]));
+        QVERIFY(m_fixture.Db().Record(table, codes[2]));
+        QCOMPARE(m_fixture.History(1), QStringList{line});
+        QVERIFY(m_fixture.History(2).isEmpty());
+        QVERIFY(m_fixture.History(3).isEmpty());
+        // The payments went with the first one only.
+        QCOMPARE(m_fixture.Count(QStringLiteral("SeancePays")), 2);
+    }
+
+    void moveKeepsTheTraffic()
+    {
+        const auto desktop = m_fixture.Db().Record(QStringLiteral("Desktops"), m_fixture.Standard);
+        SetFieldValue(*desktop, QStringLiteral("IsInternet"), 1);
+        QString err;
+        QVERIFY2(desktop->Update(err), qPrintable(err));
+        const qint32 seance = m_fixture.AddSeance(3, m_fixture.DayRate, DialogFixture::Now.addSecs(-600), 60, 30);
+        m_clientStates.insert(IP(3), seance);
+        StartPanel({});
+        QVERIFY(m_panel->IncreaseCurSeanceTraffic(3, 700, 70));
+        DialogFixture::WhenShown<frmMoveSeance>(nullptr, [](frmMoveSeance *Dialog) {
+            DialogFixture::Child<ComputersButtons>(Dialog, QStringLiteral("ComputersButtons"))
+                ->SetButtonSelected(7, true);
+            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+        });
+        m_panel->Control(3)->Menu()->findChild<QAction *>(QStringLiteral("mnuComputerMoveSeance"))->trigger();
+        QCOMPARE(m_fixture.History(3), QStringList{QStringLiteral("Пересажен сеанс на компьютер №7.")});
+        QVERIFY(m_fixture.History(7).isEmpty());
+        const ComputerTile &target = m_panel->Control(7)->Tile();
+        QCOMPARE(target.Traffic().SeanceCode(), seance);
+        QCOMPARE(target.Traffic().Downloaded(), Currency(700));
+        QVERIFY(target.RemainingMinutes().has_value());
+        QVERIFY(!m_panel->Control(3)->Tile().RemainingMinutes().has_value());
+    }
+
+    void rebootsAndShutsDownOnLineComputers()
+    {
+        StartPanel({1, 2, 4});
+        QList<QPair<QString, bool>> sent;
+        connect(m_panel.get(), &ComputersFrame::Reboot, m_panel.get(), [&sent](QString &Ip, bool &Shutdown) {
+            sent.append({Ip, Shutdown});
+        });
+        QMenu *menu = m_panel->Menu();
+        QCOMPARE(menu->title(), QStringLiteral("computers"));
+        QAction *shutdownAll = menu->findChild<QAction *>(QStringLiteral("mnuComputersShutdown"));
+        QCOMPARE(shutdownAll->text(), QStringLiteral("&Выключить все"));
+        MessageBox::PrepareAnswer(QMessageBox::No);
+        shutdownAll->trigger();
+        QVERIFY(sent.isEmpty());
+        MessageBox::PrepareAnswer(QMessageBox::Yes);
+        shutdownAll->trigger();
+        const auto boxes = MessageBox::TakeRecords();
+        QCOMPARE(boxes.size(), 2);
+        QCOMPARE(boxes.first().Icon, QMessageBox::Question);
+        QCOMPARE(boxes.first().Title, QStringLiteral("Внимание!"));
+        QCOMPARE(boxes.first().Text, QStringLiteral("Выключить все компьютеры?"));
+        ConfirmSelection({4});
+        m_panel->Commands().RebootShutdown(1, false);
+        QCOMPARE(
+            sent,
+            (QList<QPair<QString, bool>>{{IP(1), true}, {IP(2), true}, {IP(4), true}, {IP(1), false}, {IP(4), false}}));
+    }
+
+    void rightClickOnTheBackgroundOpensThePanelMenu()
+    {
+        StartPanel({});
+        m_panel->resize(800, 600);
+        m_panel->show();
+        QWidget *popup = nullptr;
+        QTimer::singleShot(0, m_panel.get(), [&] {
+            popup = QApplication::activePopupWidget();
+            if (popup) {
+                popup->close();
+            }
+        });
+        QTest::mouseClick(m_panel.get(), Qt::RightButton, {}, QPoint(790, 590));
+        QCOMPARE(popup, m_panel->Menu());
+    }
+
+private:
+    // The panel with a tile for every computer; the clients of Online answer with their state.
+    void StartPanel(const QList<qint32> &Online)
+    {
+        for (qint32 num : Online) {
+            if (!m_clientStates.contains(IP(num))) {
+                m_clientStates.insert(IP(num), 0);
+            }
+        }
+        m_panel = std::make_unique<ComputersFrame>(m_data, m_feedback);
+        connect(m_panel.get(), &ComputersFrame::QueryUserState, m_panel.get(), [this](QString &Ip, qint32 &State) {
+            State = m_clientStates.value(Ip, ComputerTile::netStateOffline);
+        });
+        connect(m_panel.get(),
+                &ComputersFrame::BeginSeance,
+                m_panel.get(),
+                [](qint32 &, SeanceData::Seance &, bool &, bool &Result) { Result = true; });
+        m_panel->LoadSettings();
+    }
+
+    DialogFixture m_fixture;
+    DbSeanceData m_data;
+    RecordingFeedback m_feedback;
+    std::unique_ptr<ComputersFrame> m_panel;
+    QHash<QString, qint32> m_clientStates;
+    qint32 m_nightRate = 0;
+};
+
+QTEST_MAIN(TestComputerCommands)
+#include "tst_computercommands.moc"
