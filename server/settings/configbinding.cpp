@@ -1,9 +1,12 @@
 #include "settings/configbinding.h"
 
+#include "controls/duration.h"
 #include "controls/ipaddress.h"
 #include "controls/numeric.h"
+#include "controls/time.h"
 #include "core/settingsstore.h"
 #include "leadingnumber.h"
+#include "textdates.h"
 
 #include <QCheckBox>
 #include <QSignalBlocker>
@@ -39,6 +42,25 @@ void ConfigBinding::Bind(const QString &Key, QCheckBox *Control)
         [Control](const QString &Text) {
             const QSignalBlocker blocker(Control);
             Control->setChecked(LeadingNumber(Text) > 0);
+        });
+}
+
+void ConfigBinding::Bind(const QString &Key, Time *Control)
+{
+    Add(
+        Key,
+        [Control] { return DateToString(Control->Value(), true, QStringLiteral("/")); },
+        [Control](const QString &Text) { Control->SetValue(Text); });
+}
+
+void ConfigBinding::Bind(const QString &Key, Duration *Control)
+{
+    Add(
+        Key,
+        [Control] { return QString::number(Control->Value()); },
+        [Control](const QString &Text) {
+            const QSignalBlocker blocker(Control);
+            Control->SetValue(LeadingInteger(Text));
         });
 }
 

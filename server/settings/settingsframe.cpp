@@ -6,7 +6,9 @@
 #include "core/widgets/twips.h"
 #include "settings/clientssettingsframe.h"
 #include "settings/computerssettingsframe.h"
+#include "settings/nightsettingsframe.h"
 #include "settings/proxysettingsframe.h"
+#include "settings/ratesettingsframe.h"
 #include "settings/serversettingsframe.h"
 #include "settings/settingstreeimages.h"
 #include "settings/staffsettingsframe.h"
@@ -78,6 +80,8 @@ SettingsFrame::SettingsFrame(QWidget *parent)
     // clients.
     auto *proxy = new ProxySettingsFrame(m_rightFrame);
     AddPage(proxy);
+    AddPage(new RateSettingsFrame(m_rightFrame));
+    AddPage(new NightSettingsFrame(m_rightFrame));
     AddPage(new StaffSettingsFrame(m_rightFrame));
     auto *computers = new ComputersSettingsFrame(m_rightFrame);
     AddPage(computers);

@@ -85,7 +85,9 @@ void TestSettingsFrame::treeOfPages()
     QCOMPARE(shape,
              (QStringList{QStringLiteral("Сервер"),
                           QStringLiteral("  Компьютеры"),
+                          QStringLiteral("  Ночь"),
                           QStringLiteral("  Интернет"),
+                          QStringLiteral("  Тарифы"),
                           QStringLiteral("Клиенты")}));
     QCOMPARE(CurrentPage(), QStringLiteral("ServerSettingsFrame"));
     QStringList order;
@@ -94,18 +96,20 @@ void TestSettingsFrame::treeOfPages()
     }
     QCOMPARE(order,
              (QStringList{QStringLiteral("ProxySettingsFrame"),
+                          QStringLiteral("RateSettingsFrame"),
+                          QStringLiteral("NightSettingsFrame"),
                           QStringLiteral("StaffSettingsFrame"),
                           QStringLiteral("ComputersSettingsFrame"),
                           QStringLiteral("ServerSettingsFrame"),
                           QStringLiteral("ClientsSettingsFrame")}));
-    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    tree->setCurrentItem(tree->topLevelItem(0)->child(2));
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     m_view->ShowSettingsPage(QStringLiteral("StaffSettings"));
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     tree->collapseItem(tree->topLevelItem(0));
     QVERIFY(tree->topLevelItem(0)->isExpanded());
-    QVERIFY(!m_view->Pages().at(1)->Changed());
-    QVERIFY(m_view->Pages().at(1)->ValidateAndSave());
+    QVERIFY(!m_view->Pages().at(3)->Changed());
+    QVERIFY(m_view->Pages().at(3)->ValidateAndSave());
 }
 
 void TestSettingsFrame::password_data()
