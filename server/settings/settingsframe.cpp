@@ -10,6 +10,7 @@
 #include "settings/proxysettingsframe.h"
 #include "settings/ratesettingsframe.h"
 #include "settings/serversettingsframe.h"
+#include "settings/servicesettingsframe.h"
 #include "settings/settingstreeimages.h"
 #include "settings/staffsettingsframe.h"
 
@@ -78,6 +79,7 @@ SettingsFrame::SettingsFrame(QWidget *parent)
 
     // The order of every call: services, internet, cards, rates, night, staff, computers, server,
     // clients.
+    AddPage(new ServiceSettingsFrame(m_rightFrame));
     auto *proxy = new ProxySettingsFrame(m_rightFrame);
     AddPage(proxy);
     AddPage(new RateSettingsFrame(m_rightFrame));

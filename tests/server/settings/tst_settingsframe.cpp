@@ -88,6 +88,7 @@ void TestSettingsFrame::treeOfPages()
                           QStringLiteral("  Ночь"),
                           QStringLiteral("  Интернет"),
                           QStringLiteral("  Тарифы"),
+                          QStringLiteral("  Услуги"),
                           QStringLiteral("Клиенты")}));
     QCOMPARE(CurrentPage(), QStringLiteral("ServerSettingsFrame"));
     QStringList order;
@@ -95,7 +96,8 @@ void TestSettingsFrame::treeOfPages()
         order << page->objectName();
     }
     QCOMPARE(order,
-             (QStringList{QStringLiteral("ProxySettingsFrame"),
+             (QStringList{QStringLiteral("ServiceSettingsFrame"),
+                          QStringLiteral("ProxySettingsFrame"),
                           QStringLiteral("RateSettingsFrame"),
                           QStringLiteral("NightSettingsFrame"),
                           QStringLiteral("StaffSettingsFrame"),
@@ -108,8 +110,8 @@ void TestSettingsFrame::treeOfPages()
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     tree->collapseItem(tree->topLevelItem(0));
     QVERIFY(tree->topLevelItem(0)->isExpanded());
-    QVERIFY(!m_view->Pages().at(3)->Changed());
-    QVERIFY(m_view->Pages().at(3)->ValidateAndSave());
+    QVERIFY(!m_view->Pages().at(4)->Changed());
+    QVERIFY(m_view->Pages().at(4)->ValidateAndSave());
 }
 
 void TestSettingsFrame::password_data()
