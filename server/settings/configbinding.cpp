@@ -78,6 +78,15 @@ void ConfigBinding::Save(const std::function<QString(const QString &)> &Clean) c
     }
 }
 
+void ConfigBinding::Save(const QString &Key) const
+{
+    for (const Entry &entry : m_entries) {
+        if (entry.Key == Key) {
+            SetConfigValue(entry.Key, entry.Get());
+        }
+    }
+}
+
 void ConfigBinding::Add(const QString &Key, std::function<QString()> Get, std::function<void(const QString &)> Set)
 {
     m_entries.push_back({Key, std::move(Get), std::move(Set)});

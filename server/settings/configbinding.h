@@ -42,6 +42,8 @@ public:
     void Load() const;
     // Every input's value as text, passed through Clean when one is given, under its key.
     void Save(const std::function<QString(const QString &)> &Clean = {}) const;
+    // The value of the input bound to Key, stored at once.
+    void Save(const QString &Key) const;
 
 private:
     struct Entry

@@ -4,6 +4,7 @@
 #include "core/errorbox.h"
 #include "core/settingsstore.h"
 #include "core/widgets/twips.h"
+#include "settings/cardssettingsframe.h"
 #include "settings/clientssettingsframe.h"
 #include "settings/computerssettingsframe.h"
 #include "settings/nightsettingsframe.h"
@@ -82,6 +83,7 @@ SettingsFrame::SettingsFrame(QWidget *parent)
     AddPage(new ServiceSettingsFrame(m_rightFrame));
     auto *proxy = new ProxySettingsFrame(m_rightFrame);
     AddPage(proxy);
+    AddPage(new CardsSettingsFrame(m_rightFrame));
     AddPage(new RateSettingsFrame(m_rightFrame));
     AddPage(new NightSettingsFrame(m_rightFrame));
     AddPage(new StaffSettingsFrame(m_rightFrame));

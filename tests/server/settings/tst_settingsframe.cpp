@@ -87,6 +87,7 @@ void TestSettingsFrame::treeOfPages()
                           QStringLiteral("  Компьютеры"),
                           QStringLiteral("  Ночь"),
                           QStringLiteral("  Интернет"),
+                          QStringLiteral("  Карточки оплаты"),
                           QStringLiteral("  Тарифы"),
                           QStringLiteral("  Услуги"),
                           QStringLiteral("Клиенты")}));
@@ -98,6 +99,7 @@ void TestSettingsFrame::treeOfPages()
     QCOMPARE(order,
              (QStringList{QStringLiteral("ServiceSettingsFrame"),
                           QStringLiteral("ProxySettingsFrame"),
+                          QStringLiteral("CardsSettingsFrame"),
                           QStringLiteral("RateSettingsFrame"),
                           QStringLiteral("NightSettingsFrame"),
                           QStringLiteral("StaffSettingsFrame"),
@@ -110,8 +112,8 @@ void TestSettingsFrame::treeOfPages()
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     tree->collapseItem(tree->topLevelItem(0));
     QVERIFY(tree->topLevelItem(0)->isExpanded());
-    QVERIFY(!m_view->Pages().at(4)->Changed());
-    QVERIFY(m_view->Pages().at(4)->ValidateAndSave());
+    QVERIFY(!m_view->Pages().at(5)->Changed());
+    QVERIFY(m_view->Pages().at(5)->ValidateAndSave());
 }
 
 void TestSettingsFrame::password_data()
