@@ -11,6 +11,7 @@
 #include "datevalue.h"
 #include "generalhelpers.h"
 #include "settings/frmeditcomputer.h"
+#include "settings/removerecord.h"
 
 #include <QKeyEvent>
 
@@ -151,16 +152,9 @@ void ComputersSettingsFrame::DeleteComputer()
         != QMessageBox::Yes) {
         return;
     }
-    QString err;
-    const auto table = DBTable(ComputersTable, err);
-    if (!table || !table->Remove(code, true, err)) {
-        // Without a text the library has shown its own box.
-        if (!err.isEmpty()) {
-            ShowError(err);
-        }
-        return;
+    if (RemoveRecord(ComputersTable, code, true)) {
+        ComputersEdited(0);
     }
-    ComputersEdited(0);
 }
 
 void ComputersSettingsFrame::StoreComputer(Rollstrake::DBRecord &Record)

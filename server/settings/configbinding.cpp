@@ -1,9 +1,12 @@
 #include "settings/configbinding.h"
 
+#include "controls/duration.h"
 #include "controls/ipaddress.h"
 #include "controls/numeric.h"
+#include "controls/time.h"
 #include "core/settingsstore.h"
 #include "leadingnumber.h"
+#include "textdates.h"
 
 #include <QCheckBox>
 #include <QSignalBlocker>
@@ -42,6 +45,25 @@ void ConfigBinding::Bind(const QString &Key, QCheckBox *Control)
         });
 }
 
+void ConfigBinding::Bind(const QString &Key, Time *Control)
+{
+    Add(
+        Key,
+        [Control] { return DateToString(Control->Value(), true, QStringLiteral("/")); },
+        [Control](const QString &Text) { Control->SetValue(Text); });
+}
+
+void ConfigBinding::Bind(const QString &Key, Duration *Control)
+{
+    Add(
+        Key,
+        [Control] { return QString::number(Control->Value()); },
+        [Control](const QString &Text) {
+            const QSignalBlocker blocker(Control);
+            Control->SetValue(LeadingInteger(Text));
+        });
+}
+
 void ConfigBinding::Load() const
 {
     for (const Entry &entry : m_entries) {
@@ -53,6 +75,15 @@ void ConfigBinding::Save(const std::function<QString(const QString &)> &Clean) c
 {
     for (const Entry &entry : m_entries) {
         SetConfigValue(entry.Key, Clean ? Clean(entry.Get()) : entry.Get());
+    }
+}
+
+void ConfigBinding::Save(const QString &Key) const
+{
+    for (const Entry &entry : m_entries) {
+        if (entry.Key == Key) {
+            SetConfigValue(entry.Key, entry.Get());
+        }
     }
 }
 

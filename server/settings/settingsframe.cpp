@@ -4,10 +4,14 @@
 #include "core/errorbox.h"
 #include "core/settingsstore.h"
 #include "core/widgets/twips.h"
+#include "settings/cardssettingsframe.h"
 #include "settings/clientssettingsframe.h"
 #include "settings/computerssettingsframe.h"
+#include "settings/nightsettingsframe.h"
 #include "settings/proxysettingsframe.h"
+#include "settings/ratesettingsframe.h"
 #include "settings/serversettingsframe.h"
+#include "settings/servicesettingsframe.h"
 #include "settings/settingstreeimages.h"
 #include "settings/staffsettingsframe.h"
 
@@ -76,8 +80,12 @@ SettingsFrame::SettingsFrame(QWidget *parent)
 
     // The order of every call: services, internet, cards, rates, night, staff, computers, server,
     // clients.
+    AddPage(new ServiceSettingsFrame(m_rightFrame));
     auto *proxy = new ProxySettingsFrame(m_rightFrame);
     AddPage(proxy);
+    AddPage(new CardsSettingsFrame(m_rightFrame));
+    AddPage(new RateSettingsFrame(m_rightFrame));
+    AddPage(new NightSettingsFrame(m_rightFrame));
     AddPage(new StaffSettingsFrame(m_rightFrame));
     auto *computers = new ComputersSettingsFrame(m_rightFrame);
     AddPage(computers);

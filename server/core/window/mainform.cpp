@@ -19,6 +19,7 @@
 #include "seances/computersframe.h"
 #include "seances/dbseancedata.h"
 #include "seances/tiledecision.h"
+#include "settings/servicesframe.h"
 #include "settings/settingsframe.h"
 #include "sizehooks.h"
 #include "socketctl.h"
@@ -177,6 +178,13 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
 void MainForm::AddViews()
 {
     AddDesktopsView(new DesktopFrame);
+    // The window handles none of the sales view's events: it never holds unsaved changes.
+    AddModeView(QStringLiteral("ServicesFrame"),
+                QStringLiteral("F4: Услуги"),
+                QStringLiteral("Регистрация дополнительной услуги"),
+                ToolBarImage(QStringLiteral("Services")),
+                Qt::Key_F4,
+                new ServicesFrame);
     AddSettingsView();
     new NightFrame(m_viewArea);
 }

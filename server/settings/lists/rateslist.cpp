@@ -10,18 +10,13 @@ RatesList::RatesList(QWidget *Parent)
 bool RatesList::FillRatesList(qint32 SelectCode, qint32 Mode, const QString &FirstItemText)
 {
     const qint32 selectCode = SelectCode != 0 ? SelectCode : Value();
-    QList<Entry> entries;
-    QString err;
-    const auto rates = AllRecords(QStringLiteral("Rates"), err);
-    LogDbError(QStringLiteral("Список тарифов"), err);
-    if (rates) {
-        for (const auto &rate : *rates) {
-            const qint32 isNight = IntValue(*rate, QStringLiteral("IsNight"));
-            if ((Mode == DayRates && isNight == 0) || (Mode == NightRates && isNight == 1) || Mode == AllRates) {
-                entries.append({TextValue(*rate, QStringLiteral("Name")), rate->Code()});
-            }
-        }
-    }
+    const QList<Entry> entries = TableEntries(QStringLiteral("Rates"),
+                                              QStringLiteral("Список тарифов"),
+                                              [Mode](const Rollstrake::DBRecord &Rate) {
+                                                  const qint32 isNight = IntValue(Rate, QStringLiteral("IsNight"));
+                                                  return (Mode == DayRates && isNight == 0)
+                                                         || (Mode == NightRates && isNight == 1) || Mode == AllRates;
+                                              });
     Refill(entries, FirstItemText, selectCode, false);
     return !entries.isEmpty() || !FirstItemText.isEmpty();
 }

@@ -1,6 +1,7 @@
 #include "settings/lists/recordscombo.h"
 
 #include "controls/inputhelpers.h"
+#include "core/dbvalues.h"
 #include "core/widgets/guihelpers.h"
 
 #include <QComboBox>
@@ -46,6 +47,24 @@ bool RecordsCombo::Enabled() const
 void RecordsCombo::SetEnabled(bool Value)
 {
     m_combo->setEnabled(Value);
+}
+
+QList<RecordsCombo::Entry> RecordsCombo::TableEntries(const QString &TableName,
+                                                      const QString &Where,
+                                                      const std::function<bool(const Rollstrake::DBRecord &)> &Listed)
+{
+    QList<Entry> entries;
+    QString err;
+    const auto records = AllRecords(TableName, err);
+    LogDbError(Where, err);
+    if (records) {
+        for (const auto &record : *records) {
+            if (!Listed || Listed(*record)) {
+                entries.append({TextValue(*record, QStringLiteral("Name")), record->Code()});
+            }
+        }
+    }
+    return entries;
 }
 
 void RecordsCombo::Refill(const QList<Entry> &Entries,

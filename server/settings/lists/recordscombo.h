@@ -4,7 +4,14 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class QComboBox;
+
+namespace Rollstrake
+{
+class DBRecord;
+}
 
 // A drop-down list of a table's records: each entry shows a record's name and carries its code as
 // item data, an optional first entry carrying 0. The lists that the pages and dialogs pick records
@@ -45,6 +52,13 @@ protected:
         QString Text;
         qint32 Code = 0;
     };
+
+    // The "Name" and code of every record of the table that Listed accepts (every record without
+    // it), in the library's order. Records that cannot be read are written to the main log under
+    // Where and give no entries.
+    static QList<Entry> TableEntries(const QString &TableName,
+                                     const QString &Where,
+                                     const std::function<bool(const Rollstrake::DBRecord &)> &Listed = {});
 
     // Refills the list: FirstItemText (when not empty) with code 0, then Entries in their order.
     // Chooses the entry of SelectCode, or the first entry when none has it or SelectCode is 0. One

@@ -67,6 +67,17 @@ public:
         return HashModule::Md5Hex(Text);
     }
 
+    // The child of that type and name; a test failure when there is none.
+    template <typename T>
+    static T *Child(QWidget *Parent, const QString &Name)
+    {
+        T *child = Parent->findChild<T *>(Name);
+        [&] {
+            QVERIFY2(child, qPrintable(Name));
+        }();
+        return child;
+    }
+
     // Replaces the text of a box (a numeric, text or address part) as the operator types.
     static void Retype(QWidget *Box, const QString &Text)
     {

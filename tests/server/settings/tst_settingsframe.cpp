@@ -85,7 +85,11 @@ void TestSettingsFrame::treeOfPages()
     QCOMPARE(shape,
              (QStringList{QStringLiteral("Сервер"),
                           QStringLiteral("  Компьютеры"),
+                          QStringLiteral("  Ночь"),
                           QStringLiteral("  Интернет"),
+                          QStringLiteral("  Карточки оплаты"),
+                          QStringLiteral("  Тарифы"),
+                          QStringLiteral("  Услуги"),
                           QStringLiteral("Клиенты")}));
     QCOMPARE(CurrentPage(), QStringLiteral("ServerSettingsFrame"));
     QStringList order;
@@ -93,19 +97,23 @@ void TestSettingsFrame::treeOfPages()
         order << page->objectName();
     }
     QCOMPARE(order,
-             (QStringList{QStringLiteral("ProxySettingsFrame"),
+             (QStringList{QStringLiteral("ServiceSettingsFrame"),
+                          QStringLiteral("ProxySettingsFrame"),
+                          QStringLiteral("CardsSettingsFrame"),
+                          QStringLiteral("RateSettingsFrame"),
+                          QStringLiteral("NightSettingsFrame"),
                           QStringLiteral("StaffSettingsFrame"),
                           QStringLiteral("ComputersSettingsFrame"),
                           QStringLiteral("ServerSettingsFrame"),
                           QStringLiteral("ClientsSettingsFrame")}));
-    tree->setCurrentItem(tree->topLevelItem(0)->child(1));
+    tree->setCurrentItem(tree->topLevelItem(0)->child(2));
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     m_view->ShowSettingsPage(QStringLiteral("StaffSettings"));
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     tree->collapseItem(tree->topLevelItem(0));
     QVERIFY(tree->topLevelItem(0)->isExpanded());
-    QVERIFY(!m_view->Pages().at(1)->Changed());
-    QVERIFY(m_view->Pages().at(1)->ValidateAndSave());
+    QVERIFY(!m_view->Pages().at(5)->Changed());
+    QVERIFY(m_view->Pages().at(5)->ValidateAndSave());
 }
 
 void TestSettingsFrame::password_data()

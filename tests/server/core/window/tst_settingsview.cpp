@@ -14,10 +14,12 @@
 #include "datevalue.h"
 #include "proxy/proxy.h"
 #include "seances/computersframe.h"
+#include "settings/lists/recordscombo.h"
 #include "socketctl.h"
 #include "testnetwork.h"
 
 #include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTabBar>
@@ -69,6 +71,7 @@ private slots:
     void intervalsApplyAtOnce();
     void internetRestartsTheProxy();
     void clientSettingsReachTheClients();
+    void servicesTab();
 
 private:
     // F9 with the prompt answered: Typed applied, or the prompt closed when it is empty.
@@ -220,6 +223,34 @@ void TestSettingsView::clientSettingsReachTheClients()
     QCOMPARE(client.ReceivedMessages().first().Message, QStringLiteral("|C:\\admin.exe|| 0|"));
     QCOMPARE(DateValueOf(*m_db->Record(QStringLiteral("Computers"), computer), QStringLiteral("LastSettingsUpdate")),
              Clock::Now());
+}
+
+// The sales view is the operator's F4 tab; a sale is stored at once and lights no save button.
+void TestSettingsView::servicesTab()
+{
+    const qint32 type = m_db->Add(QStringLiteral("ServiceTypes"), {{QStringLiteral("Name"), QStringLiteral("Кофе")}});
+    const auto *tabs = Find<QTabBar>(QStringLiteral("MainTab"));
+    QStringList captions;
+    for (int i = 0; i < tabs->count(); ++i) {
+        captions << tabs->tabText(i);
+    }
+    QVERIFY2(captions.indexOf(QStringLiteral("F4: Услуги"))
+                 == captions.indexOf(QStringLiteral("F3: Рабочие столы")) + 1,
+             qPrintable(captions.join(QLatin1Char(','))));
+    QCOMPARE(tabs->tabToolTip(captions.indexOf(QStringLiteral("F4: Услуги"))),
+             QStringLiteral("Регистрация дополнительной услуги"));
+    QTest::keyClick(m_window.get(), Qt::Key_F4);
+    QCOMPARE(m_window->CurrentKey(), QStringLiteral("ServicesFrame"));
+    QVERIFY(Find<QWidget>(QStringLiteral("ServicesFrame"))->isVisible());
+    QComboBox *types = Find<RecordsCombo>(QStringLiteral("ServicesList"))->ComboBox();
+    types->setCurrentIndex(types->findData(type));
+    Find<Numeric>(QStringLiteral("sAmount"))->TextBox()->setText(QStringLiteral("2"));
+    MessageBox::PrepareAnswer(QMessageBox::Yes);
+    Find<QPushButton>(QStringLiteral("btnAdd"))->click();
+    QCOMPARE(m_db->All(QStringLiteral("Services"))->Count(), 1);
+    QVERIFY(!Find<QPushButton>(QStringLiteral("ApplyButton"))->isEnabled());
+    QTest::keyClick(m_window.get(), Qt::Key_F2);
+    QCOMPARE(m_window->CurrentKey(), QStringLiteral("MainFrame"));
 }
 
 QTEST_MAIN(TestSettingsView)
