@@ -22,6 +22,7 @@
 #include "settings/settingsframe.h"
 #include "sizehooks.h"
 #include "socketctl.h"
+#include "statistics/statisticframe.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -177,8 +178,22 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
 void MainForm::AddViews()
 {
     AddDesktopsView(new DesktopFrame);
+    AddStatisticsView();
     AddSettingsView();
     new NightFrame(m_viewArea);
+}
+
+void MainForm::AddStatisticsView()
+{
+    auto *statistics = new StatisticFrame;
+    AddModeView(QStringLiteral("StatisticFrame"),
+                QStringLiteral("F5: Статистика"),
+                QStringLiteral("Статистика "),
+                ToolBarImage(QStringLiteral("Statistic")),
+                Qt::Key_F5,
+                statistics);
+    connect(statistics, &StatisticFrame::Modified, this, &MainForm::ViewChanged);
+    connect(statistics, &StatisticFrame::SeancesChanged, this, &MainForm::SeancesChanged);
 }
 
 void MainForm::AddSettingsView()
