@@ -10,10 +10,6 @@ namespace
 // The reserves are few beside their payments.
 constexpr double ReservesShare = 0.2;
 
-QString WholeSum(qint64 Sum)
-{
-    return FormatSum(Currency::FromUnits(Sum * Currency::Scale));
-}
 } // namespace
 
 NightReservesReport::NightReservesReport(const ReportFilter &Filter)
@@ -139,7 +135,7 @@ void NightReservesReport::TakePayment(const PaymentsReading::Payment &Payment)
     paid.Sum += Payment.Sum;
     totals.Sum += Payment.Sum;
     if (paid.Row >= 0) {
-        UpdateCell(paid.Row, SumColumn, WholeSum(paid.Sum));
+        UpdateCell(paid.Row, SumColumn, RoublesText(paid.Sum));
         return;
     }
     // "О" for a reserve paid in full, "Р" for a prepaid one (Cyrillic letters).
@@ -151,6 +147,6 @@ void NightReservesReport::TakePayment(const PaymentsReading::Payment &Payment)
                        paid.Desktop,
                        paid.Rate,
                        paid.IsFullPay ? QStringLiteral("О") : QStringLiteral("Р"),
-                       WholeSum(paid.Sum)});
+                       RoublesText(paid.Sum)});
     ++totals.Count;
 }

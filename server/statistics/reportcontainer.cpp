@@ -15,6 +15,10 @@ namespace
 {
 // The room around a cell's text.
 constexpr int CellRoom = 16;
+// Rows are shown once the waiting ones are this share of those shown (1 / divisor).
+constexpr qsizetype ShownShareDivisor = 4;
+// Rows freed at a time.
+constexpr qsizetype FreedRows = 20000;
 
 // Right-aligned cells for a whole column at no cost per row.
 class RightAlignedDelegate final : public QStyledItemDelegate
@@ -62,6 +66,8 @@ ReportContainer::ReportContainer(ReportKind Kind,
         }
     }
     RegistrySerilize::LoadListViewLayout(view, m_listName);
+    m_freeing.setInterval(0);
+    connect(&m_freeing, &QTimer::timeout, this, &ReportContainer::FreeSome);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
@@ -72,30 +78,50 @@ ReportContainer::ReportContainer(ReportKind Kind,
 ReportContainer::~ReportContainer()
 {
     RegistrySerilize::SaveListViewLayout(m_list->ListView(), m_listName);
+    qDeleteAll(m_waiting);
+    qDeleteAll(m_discarded);
 }
 
 void ReportContainer::Clear()
 {
     m_rows.clear();
+    m_discarded += m_list->ListView()->invisibleRootItem()->takeChildren();
+    m_discarded += m_waiting;
+    m_waiting.clear();
     m_list->Clear();
     m_footer->SetTotals(ReportTotals());
+    if (!m_discarded.isEmpty()) {
+        m_freeing.start();
+    }
 }
 
-void ReportContainer::AddBatch(ReportBatch Batch)
+void ReportContainer::FreeSome()
 {
-    QList<QTreeWidgetItem *> items;
-    items.reserve(qsizetype(Batch.Rows.size()));
+    const qsizetype count = qMin(FreedRows, m_discarded.size());
+    qDeleteAll(m_discarded.end() - count, m_discarded.end());
+    m_discarded.resize(m_discarded.size() - count);
+    if (m_discarded.isEmpty()) {
+        m_freeing.stop();
+    }
+}
+
+void ReportContainer::AddBatch(ReportBatch Batch, const ReportTotals &Totals, bool Complete)
+{
     for (ReportRow &row : Batch.Rows) {
         auto *item = new QTreeWidgetItem(row.Cells);
         if (!row.Key.isEmpty()) {
             item->setData(0, ItemKeyRole, row.Key);
         }
-        items << item;
+        m_waiting << item;
         m_rows.push_back(item);
     }
-    m_list->ListView()->addTopLevelItems(items);
     for (const CellUpdate &update : Batch.Updates) {
         m_rows[size_t(update.Row)]->setText(update.Column, update.Text);
+    }
+    if (Complete || m_waiting.size() * ShownShareDivisor >= RowCount()) {
+        m_list->ListView()->addTopLevelItems(m_waiting);
+        m_waiting.clear();
+        m_footer->SetTotals(Totals);
     }
 }
 

@@ -103,11 +103,6 @@ QString DayText(const QDateTime &Value)
     return DateToString(Value, false, QStringLiteral("/"));
 }
 
-QString Money(qint64 Sum)
-{
-    return FormatSum(Currency::FromUnits(Sum * Currency::Scale));
-}
-
 void WriteTitle(DocumentWriter &Writer, const ExportSpec &Spec, const ReportFilter &Filter)
 {
     const QString period = Filter.IsOneDay() ? QString(QStringLiteral(" за ") + DayText(Filter.DateFrom))
@@ -126,8 +121,8 @@ void WriteTotals(DocumentWriter &Writer, const ExportSpec &Spec, const ReportTot
 {
     Writer.LineDown(1);
     Writer.LeftPara();
-    Writer.Insert(QStringLiteral("Итого: ") + Money(Totals.Sum) + QStringLiteral(" руб. ")
-                  + SumInWords(Currency::FromUnits(Totals.Sum * Currency::Scale)));
+    Writer.Insert(QStringLiteral("Итого: ") + RoublesText(Totals.Sum) + QStringLiteral(" руб. ")
+                  + SumInWords(Roubles(Totals.Sum)));
     if (Spec.WithTraffic) {
         Writer.InsertPara();
         Writer.Insert(QStringLiteral("Входящий трафик: ") + FormatSum(Totals.Download) + QStringLiteral(" Мб. "));

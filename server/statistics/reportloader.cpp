@@ -1,5 +1,7 @@
 #include "statistics/reportloader.h"
 
+#include "textdates.h"
+
 #include <utility>
 
 ReportLoader::ReportLoader(const ReportFilter &Filter)
@@ -76,4 +78,14 @@ bool LoadToEnd(ReportLoader &Loader, std::vector<ReportRow> &Rows, QString &ErrS
         }
     }
     return ok;
+}
+
+Currency Roubles(qint64 Sum)
+{
+    return Currency::FromUnits(Sum * Currency::Scale);
+}
+
+QString RoublesText(qint64 Sum)
+{
+    return FormatSum(Roubles(Sum));
 }

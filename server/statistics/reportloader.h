@@ -46,6 +46,10 @@ struct ReportTotals final
     bool operator==(const ReportTotals &) const = default;
 };
 
+// Whole roubles as an amount, and as text: "1 234,00".
+Currency Roubles(qint64 Sum);
+QString RoublesText(qint64 Sum);
+
 // A report's load from the database: plain rows and totals, read step by step so that a long period
 // never holds the window up. Each Step reads one slice of the period; the rows and changed cells it
 // made are taken with TakeBatch, and Totals always match the rows handed out.

@@ -10,10 +10,6 @@ namespace
 // The windows of the period come before the seances that begin after it.
 constexpr double WindowsShare = 0.95;
 
-QString WholeSum(qint64 Sum)
-{
-    return FormatSum(Currency::FromUnits(Sum * Currency::Scale));
-}
 } // namespace
 
 SeancesReport::SeancesReport(const ReportFilter &Filter)
@@ -139,7 +135,7 @@ void SeancesReport::Pay(qint32 SeanceCode, Seance &Paid, qint32 Sum)
     Paid.Sum += Sum;
     totals.Sum += Sum;
     if (Paid.Row >= 0) {
-        UpdateCell(Paid.Row, SumColumn, WholeSum(Paid.Sum));
+        UpdateCell(Paid.Row, SumColumn, RoublesText(Paid.Sum));
         return;
     }
     Paid.Row = AddRow(MakeItemKey(SeanceCode),
@@ -149,7 +145,7 @@ void SeancesReport::Pay(qint32 SeanceCode, Seance &Paid, qint32 Sum)
                        Paid.Computer,
                        Paid.Desktop,
                        Paid.Rate,
-                       WholeSum(Paid.Sum),
+                       RoublesText(Paid.Sum),
                        FormatSum(Paid.Download),
                        FormatSum(Paid.Upload)});
     ++totals.Count;

@@ -36,7 +36,7 @@ bool ServicesReport::AddRecord(const Rollstrake::DBRecord &Record, QString &ErrS
            {DateTimeCell(DateAt(Record, m_time)),
             found->Name,
             QString::number(amount),
-            FormatSum(Currency::FromUnits(sum * Currency::Scale)),
+            RoublesText(sum),
             TextAt(Record, m_comment)});
     ++RunningTotals().Count;
     RunningTotals().Sum += sum;

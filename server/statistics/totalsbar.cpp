@@ -69,10 +69,6 @@ bool HasSum(ReportKind Kind)
            || Kind == ReportKind::Services;
 }
 
-QString WholeSum(qint64 Sum)
-{
-    return FormatSum(Currency::FromUnits(Sum * Currency::Scale));
-}
 } // namespace
 
 TotalsBar::TotalsBar(ReportKind Kind, QWidget *Parent)
@@ -145,7 +141,7 @@ void TotalsBar::SetSum(qint64 Sum)
 {
     m_totals.Sum = Sum;
     if (m_sum) {
-        m_sum->setText(WholeSum(Sum));
+        m_sum->setText(RoublesText(Sum));
     }
 }
 
