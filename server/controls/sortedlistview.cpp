@@ -12,6 +12,8 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <utility>
+#include <vector>
 
 namespace
 {
@@ -159,17 +161,25 @@ void SortedListView::SortBy(int Column)
 {
     const QList<QTreeWidgetItem *> selected = m_listView->selectedItems();
     QTreeWidgetItem *current = m_listView->currentItem();
-    QList<QTreeWidgetItem *> rows;
-    while (m_listView->topLevelItemCount() > 0) {
-        rows << m_listView->takeTopLevelItem(0);
-    }
+    // All rows at once and one collation key per row: a list of a year's records sorts in seconds.
+    const QList<QTreeWidgetItem *> taken = m_listView->invisibleRootItem()->takeChildren();
     QCollator collator(InputHelpers::DisplayLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::vector<std::pair<QCollatorSortKey, QTreeWidgetItem *>> keyed;
+    keyed.reserve(size_t(taken.size()));
+    for (QTreeWidgetItem *row : taken) {
+        keyed.emplace_back(collator.sortKey(row->text(Column)), row);
+    }
     const bool descending = m_sortDirection == 1;
-    std::stable_sort(rows.begin(), rows.end(), [&](const QTreeWidgetItem *a, const QTreeWidgetItem *b) {
-        const int order = collator.compare(a->text(Column), b->text(Column));
+    std::stable_sort(keyed.begin(), keyed.end(), [descending](const auto &a, const auto &b) {
+        const int order = a.first.compare(b.first);
         return descending ? order > 0 : order < 0;
     });
+    QList<QTreeWidgetItem *> rows;
+    rows.reserve(taken.size());
+    for (const auto &[key, row] : keyed) {
+        rows << row;
+    }
     m_listView->addTopLevelItems(rows);
     if (current) {
         m_listView->setCurrentItem(current, 0, QItemSelectionModel::NoUpdate);

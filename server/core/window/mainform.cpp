@@ -23,6 +23,7 @@
 #include "settings/settingsframe.h"
 #include "sizehooks.h"
 #include "socketctl.h"
+#include "statistics/statisticframe.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -185,8 +186,22 @@ void MainForm::AddViews()
                 ToolBarImage(QStringLiteral("Services")),
                 Qt::Key_F4,
                 new ServicesFrame);
+    AddStatisticsView();
     AddSettingsView();
     new NightFrame(m_viewArea);
+}
+
+void MainForm::AddStatisticsView()
+{
+    auto *statistics = new StatisticFrame;
+    AddModeView(QStringLiteral("StatisticFrame"),
+                QStringLiteral("F5: Статистика"),
+                QStringLiteral("Статистика "),
+                ToolBarImage(QStringLiteral("Statistic")),
+                Qt::Key_F5,
+                statistics);
+    connect(statistics, &StatisticFrame::Modified, this, &MainForm::ViewChanged);
+    connect(statistics, &StatisticFrame::SeancesChanged, this, &MainForm::SeancesChanged);
 }
 
 void MainForm::AddSettingsView()

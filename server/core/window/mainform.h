@@ -112,6 +112,8 @@ private:
     };
 
     void BuildWindow();
+    // The statistics view under "F5: Статистика"; its deletions of night reserves reach the tiles.
+    void AddStatisticsView();
     void AddSettingsView();
     void ConnectNetwork();
     void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);

@@ -1,0 +1,41 @@
+#include "statistics/cardpaysreport.h"
+
+#include "core/dbvalues.h"
+#include "generalhelpers.h"
+#include "textdates.h"
+
+CardPaysReport::CardPaysReport(const ReportFilter &Filter)
+    : PeriodTableReport(Filter, QStringLiteral("CardPays"), QStringLiteral("PayDate"))
+{
+}
+
+bool CardPaysReport::Prepare(QString &)
+{
+    m_card = Source().Position(QStringLiteral("Card"));
+    m_payDate = Source().Position(QStringLiteral("PayDate"));
+    m_sum = Source().Position(QStringLiteral("Sum"));
+    return true;
+}
+
+bool CardPaysReport::AddRecord(const Rollstrake::DBRecord &Record, QString &ErrString)
+{
+    const auto &cardField = FieldAt(Record, m_card);
+    const qint32 cardCode = IntAt(Record, m_card);
+    auto found = m_cards.constFind(cardCode);
+    if (found == m_cards.constEnd()) {
+        const auto card = cardField->GetForeignKeyDBRecord(ErrString);
+        if (!card) {
+            return false;
+        }
+        found = m_cards.insert(cardCode,
+                               {TextValue(*card, QStringLiteral("Barcode")),
+                                TextValue(*card, QStringLiteral("OwnerNickname")),
+                                TextValue(*card, QStringLiteral("OwnerLastName"))});
+    }
+    const qint32 sum = IntAt(Record, m_sum);
+    AddRow(MakeItemKey(Record.Code()),
+           QStringList{DateTimeCell(DateAt(Record, m_payDate))} << *found << FormatSum(sum));
+    ++RunningTotals().Count;
+    RunningTotals().Sum += sum;
+    return true;
+}

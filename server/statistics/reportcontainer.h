@@ -1,0 +1,77 @@
+#pragma once
+
+#include "statistics/reportkind.h"
+#include "statistics/reportloader.h"
+
+#include <QList>
+#include <QStringList>
+#include <QTimer>
+#include <QWidget>
+
+#include <vector>
+
+class QTreeWidgetItem;
+class SortedListView;
+class TotalsBar;
+
+// One report of the statistics page: its sortable list over its totals footer. The list's columns
+// are built once and its column widths and order kept under the list's name between runs.
+class ReportContainer final : public QWidget
+{
+    Q_OBJECT
+
+public:
+    // A column: caption, width in twips (0 for the list's default) and right alignment.
+    struct Column
+    {
+        QString Caption;
+        qint32 WidthTwips = 0;
+        bool Right = false;
+    };
+
+    ReportContainer(ReportKind Kind, const QString &ListName, const QList<Column> &Columns, QWidget *Parent = nullptr);
+    // Keeps the list's layout.
+    ~ReportContainer() override;
+
+    ReportKind Kind() const
+    {
+        return m_kind;
+    }
+
+    SortedListView *List() const
+    {
+        return m_list;
+    }
+
+    TotalsBar *Footer() const
+    {
+        return m_footer;
+    }
+
+    // No rows and zero totals: the start of every load. The rows are let go of a slice at a time
+    // while the window goes on, as a long list takes its time to free.
+    void Clear();
+    // Takes the batch's rows after the others and gives the rows taken before their new cells. The
+    // list shows the rows taken, with Totals in the footer, when Complete or when they are many
+    // beside those it shows: each time the list takes rows its view lays out all of them again.
+    void AddBatch(ReportBatch Batch, const ReportTotals &Totals, bool Complete);
+    // The rows the list shows.
+    qsizetype RowCount() const;
+    // Every cell of every row, in the list's current order.
+    QList<QStringList> RowsInOrder() const;
+
+private:
+    void FreeSome();
+
+    ReportKind m_kind;
+    QString m_listName;
+    SortedListView *m_list;
+    TotalsBar *m_footer;
+    // The rows in the order the load made them, for its cell updates.
+    std::vector<QTreeWidgetItem *> m_rows;
+    // The rows taken and not yet shown (owned here until the list takes them).
+    QList<QTreeWidgetItem *> m_waiting;
+    // Rows of earlier loads still to free.
+    QList<QTreeWidgetItem *> m_discarded;
+    QTimer m_freeing;
+};

@@ -1,0 +1,174 @@
+#include "rendercheck.h"
+#include "statistics/totalsbar.h"
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+Q_DECLARE_METATYPE(ReportKind)
+
+namespace
+{
+QString Text(const TotalsBar &Bar, const QString &Label)
+{
+    const auto *label = Bar.findChild<QLabel *>(Label);
+    return label ? label->text() : QStringLiteral("<none>");
+}
+
+Currency Money(const char *Text)
+{
+    Currency value;
+    Currency::FromText(QString::fromLatin1(Text), value);
+    return value;
+}
+} // namespace
+
+// The totals footers: the sentence each shows for the numbers it is given, the numbers it gives
+// back, and its buttons.
+class TestTotalsBar : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void seancesSentence_data();
+    void seancesSentence();
+    void sentences_data();
+    void sentences();
+    void buttonsRaiseTheirOwnEvent();
+    void enabledCaptions();
+};
+
+void TestTotalsBar::seancesSentence_data()
+{
+    QTest::addColumn<qint64>("minutes");
+    QTest::addColumn<QString>("duration");
+    QTest::addColumn<Currency>("download");
+    QTest::addColumn<Currency>("upload");
+    QTest::addColumn<QString>("traffic");
+    QTest::addColumn<qint64>("sum");
+    QTest::addColumn<QString>("sumText");
+    QTest::newRow("two hours") << qint64(125) << QStringLiteral("02:05") << Money("1.5") << Money("0")
+                               << QStringLiteral("1,50/0,00") << qint64(1234) << QStringLiteral("1\u00A0234,00");
+    QTest::newRow("hundred hours") << qint64(6000) << QStringLiteral("100:00") << Money("0.9537") << Money("2048")
+                                   << QStringLiteral("0,95/2\u00A0048,00") << qint64(0) << QStringLiteral("0,00");
+    QTest::newRow("nothing") << qint64(0) << QStringLiteral("00:00") << Money("0") << Money("0")
+                             << QStringLiteral("0,00/0,00") << qint64(59) << QStringLiteral("59,00");
+}
+
+void TestTotalsBar::seancesSentence()
+{
+    QFETCH(qint64, minutes);
+    QFETCH(QString, duration);
+    QFETCH(Currency, download);
+    QFETCH(Currency, upload);
+    QFETCH(QString, traffic);
+    QFETCH(qint64, sum);
+    QFETCH(QString, sumText);
+    TotalsBar bar(ReportKind::Seances);
+    bar.SetCount(3);
+    bar.SetDuration(minutes);
+    bar.SetDownload(download);
+    bar.SetUpload(upload);
+    bar.SetSum(sum);
+    QCOMPARE(Text(bar, QStringLiteral("Label1")), QStringLiteral("Итого: сеансов "));
+    QCOMPARE(Text(bar, QStringLiteral("SeancesNum")), QStringLiteral("3"));
+    QCOMPARE(Text(bar, QStringLiteral("Label2")), QStringLiteral(", длительность:"));
+    QCOMPARE(Text(bar, QStringLiteral("Duration")), duration);
+    QCOMPARE(Text(bar, QStringLiteral("Label4")), QStringLiteral(", трафик (D/U):"));
+    QCOMPARE(Text(bar, QStringLiteral("Traffic")), traffic);
+    QCOMPARE(Text(bar, QStringLiteral("Label3")), QStringLiteral("Мб., сумма: "));
+    QCOMPARE(Text(bar, QStringLiteral("Sum")), sumText);
+    QCOMPARE(Text(bar, QStringLiteral("RubLabel")), QStringLiteral("руб."));
+    // The numbers come back as they were given.
+    QCOMPARE(bar.Sum(), sum);
+    QCOMPARE(bar.Download(), download);
+    QCOMPARE(bar.Upload(), upload);
+    QCOMPARE(bar.Totals().Duration, minutes);
+}
+
+void TestTotalsBar::sentences_data()
+{
+    QTest::addColumn<ReportKind>("kind");
+    QTest::addColumn<QStringList>("labels");
+    QTest::addColumn<QStringList>("texts");
+    QTest::newRow("night reserves") << ReportKind::NightReserves
+                                    << QStringList({QStringLiteral("Label1"),
+                                                    QStringLiteral("NightReservesNum"),
+                                                    QStringLiteral("Label3"),
+                                                    QStringLiteral("Sum")})
+                                    << QStringList({QStringLiteral("Итого: резервов"),
+                                                    QStringLiteral("2"),
+                                                    QStringLiteral(", сумма: "),
+                                                    QStringLiteral("300,00")});
+    QTest::newRow("card top-ups")
+        << ReportKind::CardPays
+        << QStringList({QStringLiteral("Label1"), QStringLiteral("CardPaysNum"), QStringLiteral("Label3")})
+        << QStringList({QStringLiteral("Итого: пополнений "), QStringLiteral("2"), QStringLiteral(", сумма:")});
+    QTest::newRow("services") << ReportKind::Services
+                              << QStringList({QStringLiteral("Label1"), QStringLiteral("ServicesNum")})
+                              << QStringList({QStringLiteral("Итого: оказано услуг"), QStringLiteral("2")});
+    QTest::newRow("internet")
+        << ReportKind::Internet
+        << QStringList({QStringLiteral("Label1"), QStringLiteral("URLsNum"), QStringLiteral("Sum")})
+        << QStringList({QStringLiteral("Итого: ссылок"), QStringLiteral("2"), QStringLiteral("<none>")});
+    QTest::newRow("history") << ReportKind::History
+                             << QStringList({QStringLiteral("Label1"), QStringLiteral("HistoryNum")})
+                             << QStringList({QStringLiteral("Итого: "), QStringLiteral("2")});
+}
+
+void TestTotalsBar::sentences()
+{
+    QFETCH(ReportKind, kind);
+    QFETCH(QStringList, labels);
+    QFETCH(QStringList, texts);
+    TotalsBar bar(kind);
+    ReportTotals totals;
+    totals.Count = 2;
+    totals.Sum = 300;
+    bar.SetTotals(totals);
+    for (int i = 0; i < labels.size(); ++i) {
+        QCOMPARE(Text(bar, labels.at(i)), texts.at(i));
+    }
+    QCOMPARE(bar.findChild<QPushButton *>(QStringLiteral("ExportWordBtn"))->text(),
+             QStringLiteral("Экспорт в MS Word"));
+    QCOMPARE(bar.findChild<QPushButton *>(QStringLiteral("DeleteBtn")) != nullptr, kind == ReportKind::NightReserves);
+    bar.resize(900, bar.height());
+    QVERIFY(
+        RenderControl(&bar,
+                      QStringLiteral("totalsbar-") + QString::fromLatin1(QTest::currentDataTag()).replace(u' ', u'-')));
+}
+
+void TestTotalsBar::buttonsRaiseTheirOwnEvent()
+{
+    TotalsBar bar(ReportKind::NightReserves);
+    QSignalSpy exports(&bar, &TotalsBar::ExportClick);
+    QSignalSpy deletes(&bar, &TotalsBar::DeleteClick);
+    QTest::mouseClick(bar.findChild<QPushButton *>(QStringLiteral("DeleteBtn")), Qt::LeftButton);
+    QCOMPARE(deletes.count(), 1);
+    QCOMPARE(exports.count(), 0);
+    QTest::mouseClick(bar.findChild<QPushButton *>(QStringLiteral("ExportWordBtn")), Qt::LeftButton);
+    QCOMPARE(deletes.count(), 1);
+    QCOMPARE(exports.count(), 1);
+    // While the report loads the list is not complete: nothing to export or delete.
+    bar.SetActionsEnabled(false);
+    QTest::mouseClick(bar.findChild<QPushButton *>(QStringLiteral("ExportWordBtn")), Qt::LeftButton);
+    QCOMPARE(exports.count(), 1);
+}
+
+void TestTotalsBar::enabledCaptions()
+{
+    TotalsBar bar(ReportKind::Seances);
+    QVERIFY(bar.Enabled());
+    bar.SetEnabled(false);
+    QVERIFY(!bar.Enabled());
+    for (const char *name : {"Label1", "SeancesNum", "Label3", "Label4", "RubLabel"}) {
+        QVERIFY2(!bar.findChild<QLabel *>(QString::fromLatin1(name))->isEnabled(), name);
+    }
+    for (const char *name : {"Label2", "Sum", "Duration", "Traffic"}) {
+        QVERIFY2(bar.findChild<QLabel *>(QString::fromLatin1(name))->isEnabled(), name);
+    }
+}
+
+QTEST_MAIN(TestTotalsBar)
+#include "tst_totalsbar.moc"
