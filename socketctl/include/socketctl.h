@@ -181,6 +181,10 @@ signals:
     // a reused connection that failed its probe, the slot dump not written.
     void Failure(const QString &Description);
 
+protected:
+    // The time-outs of the control's waits.
+    void timerEvent(QTimerEvent *event) override;
+
 private:
     struct Waiter;
 

@@ -9,6 +9,7 @@
 #include <QNetworkInterface>
 #include <QSettings>
 #include <QTimer>
+#include <QTimerEvent>
 
 #include <algorithm>
 #include <chrono>
@@ -27,6 +28,8 @@ struct Quorvhandler::Waiter
 {
     const std::function<bool()> &Done;
     QEventLoop &Loop;
+    // The time-out's timer; 0 once it has fired.
+    int TimerId = 0;
 };
 
 Quorvhandler::Quorvhandler(QObject *parent)
@@ -216,16 +219,32 @@ bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, std::chrono::mil
         return true;
     }
     QEventLoop loop;
-    Waiter waiter{Done, loop};
+    // A timer of the control rather than a QTimer: a dialog waits twice, and each wait would make
+    // and destroy one more object.
+    Waiter waiter{Done,
+                  loop,
+                  startTimer(std::clamp(Timeout, std::chrono::milliseconds::zero(), std::chrono::milliseconds(INT_MAX)),
+                             Qt::PreciseTimer)};
     m_waiters.append(&waiter);
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(std::clamp(Timeout, std::chrono::milliseconds::zero(), std::chrono::milliseconds(INT_MAX)));
     loop.exec();
     m_waiters.removeOne(&waiter);
+    if (waiter.TimerId != 0) {
+        killTimer(waiter.TimerId);
+    }
     return Done();
+}
+
+void Quorvhandler::timerEvent(QTimerEvent *event)
+{
+    for (Waiter *waiter : std::as_const(m_waiters)) {
+        if (waiter->TimerId == event->timerId()) {
+            killTimer(waiter->TimerId);
+            waiter->TimerId = 0;
+            waiter->Loop.quit();
+            return;
+        }
+    }
+    QObject::timerEvent(event);
 }
 
 void Quorvhandler::WakeWaits()

@@ -49,7 +49,11 @@ void Quorvhandler::ReadArrived(const SocketStatePtr &Slot, bool Waited)
         Slot->IncommingBuffer.clear();
         Slot->IncommingReadPos = 0;
     }
-    Slot->IncommingBuffer += arrived;
+    if (Slot->IncommingBuffer.isEmpty()) {
+        Slot->IncommingBuffer = arrived;
+    } else {
+        Slot->IncommingBuffer += arrived;
+    }
     Slot->LastIncommingMessageTime = now;
 }
 
@@ -129,7 +133,11 @@ bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
                 ReadArrived(Slot, true);
                 continue;
             }
-            Slot->IncommingBuffer.remove(0, Slot->IncommingReadPos);
+            if (Slot->IncommingReadPos >= Slot->IncommingBuffer.size()) {
+                Slot->IncommingBuffer.clear();
+            } else {
+                Slot->IncommingBuffer.remove(0, Slot->IncommingReadPos);
+            }
             Slot->IncommingReadPos = 0;
             Slot->MoreInBuffer = false;
             return true;
