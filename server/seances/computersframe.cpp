@@ -1,18 +1,32 @@
 #include "seances/computersframe.h"
 
 #include "core/compbuttons.h"
+#include "core/widgets/twips.h"
 #include "leadingnumber.h"
 #include "seances/computercontrol.h"
 #include "seances/panellayout.h"
 #include "seances/tilefeedback.h"
 
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
+#include <QVBoxLayout>
 
 #include <cmath>
 
 namespace
 {
 constexpr int DefaultIntervalMs = 20000;
+
+// Pixels from the top of the panel to the bottom of the last row.
+int RowsHeight(const QList<QPoint> &Places)
+{
+    int bottom = 0;
+    for (const QPoint &place : Places) {
+        bottom = qMax(bottom, place.y() + PanelLayout::TileHeight);
+    }
+    return qRound(bottom / double(Twips::PerPixel));
+}
 } // namespace
 
 ComputersFrame::ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget *parent)
@@ -21,6 +35,16 @@ ComputersFrame::ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget
     , m_feedback(Feedback)
 {
     setObjectName(QStringLiteral("ComputersFrame"));
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("ComputersScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_tiles = new QWidget;
+    m_tiles->setObjectName(QStringLiteral("ComputersTiles"));
+    m_scroll->setWidget(m_tiles);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
     m_timer.setInterval(10000);
     connect(&m_timer, &QTimer::timeout, this, &ComputersFrame::RefreshAll);
     m_timer.start();
@@ -124,6 +148,12 @@ QList<qint32> ComputersFrame::DistinctComputerNums()
 
 bool ComputersFrame::SyncComputerControls()
 {
+    // A computer added, renumbered away or removed since the last look: the tiles read through the
+    // number-to-code lookups, which must know the new set first.
+    const QList<qint32> nums = DistinctComputerNums();
+    if (QSet<qint32>(nums.cbegin(), nums.cend()) != QSet<qint32>(m_controls.keyBegin(), m_controls.keyEnd())) {
+        m_data.ComputersChanged();
+    }
     bool changed = false;
     for (qint32 num : m_controls.keys()) {
         if (!m_data.ComputerExists(num)) {
@@ -133,7 +163,7 @@ bool ComputersFrame::SyncComputerControls()
             control->Tile().SetComputerNum(num);
         }
     }
-    for (qint32 num : DistinctComputerNums()) {
+    for (qint32 num : nums) {
         if (!ComputerControlExists(num)) {
             AddComputerControl(num);
             changed = true;
@@ -154,7 +184,7 @@ void ComputersFrame::RemoveComputerControl(qint32 ComputerNum)
 
 void ComputersFrame::AddComputerControl(qint32 ComputerNum)
 {
-    QPointer<ComputerControl> control = new ComputerControl(m_data, m_feedback, this);
+    QPointer<ComputerControl> control = new ComputerControl(m_data, m_feedback, m_tiles);
     m_controls.insert(ComputerNum, control);
     ConnectTile(control, ComputerNum);
     control->Tile().SetComputerNum(ComputerNum);
@@ -192,12 +222,26 @@ void ComputersFrame::ConnectTile(ComputerControl *Control, qint32 ComputerNum)
 void ComputersFrame::ArrangeComputerControls()
 {
     const QList<qint32> nums = DistinctComputerNums();
-    const QList<QPoint> places = PanelLayout::Arrange(width() * 15, nums.size());
+    // The rows run over the visible width: the whole panel, or what the scroll bar leaves of it
+    // once the rows are higher than the panel.
+    int visibleWidth = width();
+    QList<QPoint> places = PanelLayout::Arrange(visibleWidth * Twips::PerPixel, nums.size());
+    if (!places.isEmpty() && RowsHeight(places) > height()) {
+        visibleWidth -= m_scroll->verticalScrollBar()->sizeHint().width();
+        places = PanelLayout::Arrange(visibleWidth * Twips::PerPixel, nums.size());
+    }
     for (qsizetype i = 0; i < places.size(); ++i) {
         if (ComputerControl *control = Control(nums[i])) {
-            control->move(qRound(places[i].x() / 15.0), qRound(places[i].y() / 15.0));
+            control->move(qRound(places[i].x() / double(Twips::PerPixel)),
+                          qRound(places[i].y() / double(Twips::PerPixel)));
         }
     }
+    // Tiles that kept their places (no column fits) stay reachable too.
+    QRect used;
+    for (ComputerControl *control : Controls()) {
+        used |= control->geometry();
+    }
+    m_tiles->resize(qMax(visibleWidth, used.right() + 1), used.bottom() + 1);
 }
 
 std::shared_ptr<CompButtons> ComputersFrame::GetOnlineButtons()

@@ -45,8 +45,10 @@ public:
     ~MainForm() override;
 
     // The window's load: listens for the client computers, starts the proxy, keeps the window's
-    // minimum size, shows the computers view and restores the saved layout. False when the listener
-    // cannot start (logged and shown): the program ends without the unload steps.
+    // minimum size, chooses the computers view and restores the saved layout. Nothing here talks to
+    // a client: the view's tiles load, and the status timer starts, when the window is first shown.
+    // False when the listener cannot start (logged and shown): the program ends without the unload
+    // steps.
     bool Load(quint16 ListenerPort, const QHostAddress &BindAddress);
 
     // Adds a view under its tab; FunctionKey selects the tab.
@@ -89,6 +91,7 @@ public:
     static QIcon ToolBarImage(const QString &Key);
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -103,7 +106,10 @@ private:
     void ConnectNetwork();
     void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);
     int TabIndex(const QString &Key) const;
+    // Loads the current view and shows it.
     void ShowSelectedView();
+    // Shows the view and its status text without loading it.
+    void ShowView(int Index);
     void ShowAbout();
     void ShutdownTick();
     void Unload();
@@ -128,4 +134,5 @@ private:
     QTimer m_shutdownTimer;
     QTimer m_clockTimer;
     bool m_unloaded = false;
+    bool m_shown = false;
 };
