@@ -223,6 +223,11 @@ QSqlQuery *Connection::PreparedQuery(const QString &sql, QString &description)
 {
     auto found = m_prepared.find(sql);
     if (found == m_prepared.end()) {
+        // Texts differ only by their filters' shapes and LIKE patterns; should they pile up, the
+        // kept statements start afresh rather than grow without end.
+        if (m_prepared.size() >= MaxPreparedStatements) {
+            m_prepared.clear();
+        }
         QSqlQuery query = NewQuery();
         if (!query.prepare(sql)) {
             description = ErrorText(query.lastError());

@@ -25,17 +25,18 @@ QString TableCaption(const Field &field)
 void DBField::SetValue(const QVariant &value)
 {
     m_value = m_field->CheckValue(value);
+    m_raw = false;
 }
 
 bool DBField::IsEmpty() const
 {
-    return m_field->IsStored() && m_field->mType()->IsEmptyValue(m_value);
+    return m_field->IsStored() && m_field->mType()->IsEmptyValue(Stored());
 }
 
 QVariant DBField::Value() const
 {
     if (m_isTotals) {
-        return m_value;
+        return Stored();
     }
     QString error;
     switch (m_field->mClass()->Code()) {
@@ -72,7 +73,7 @@ QVariant DBField::Value() const
         return total->Value();
     }
     default:
-        return m_value;
+        return Stored();
     }
 }
 
@@ -105,7 +106,7 @@ std::shared_ptr<DBRecord> DBField::GetForeignKeyDBRecord(QString &ErrString) con
     }
     // A record that does not exist leaves readError empty; a read that fails says why.
     QString readError;
-    const qint32 code = LeadingInteger(m_field->mType()->GetStringValue(m_value));
+    const qint32 code = LeadingInteger(m_field->mType()->GetStringValue(Stored()));
     const auto record = target->GetDBRecordByCode(code, readError);
     if (!record) {
         ErrString = readError.isEmpty() ? missing
@@ -166,15 +167,20 @@ bool DBField::Init(const std::shared_ptr<Rollstrake::Field> &field)
 {
     m_field = field;
     m_value = field->GetDefaultValue();
+    m_raw = false;
     return true;
 }
 
 bool DBField::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString)
 {
+    return sysLoadFromDB(query, m_field->IsStored() ? columns.indexOf(m_field->mName()) : -1, ErrString);
+}
+
+bool DBField::sysLoadFromDB(const QSqlQuery &query, int column, QString &ErrString)
+{
     if (!m_field->IsStored()) {
         return true;
     }
-    const int column = columns.indexOf(m_field->mName());
     if (column < 0) {
         const auto table = m_field->Table();
         ErrString = QStringLiteral("Ошибка чтения значения поля '") + m_field->mName()
@@ -182,7 +188,9 @@ bool DBField::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, Q
                     + QStringLiteral("' (функция DBField.sysLoadFromDB): нет такого столбца");
         return false;
     }
-    SetValue(query.value(column));
+    // Converted when first read: a record is read whole, its fields seldom are.
+    m_value = query.value(column);
+    m_raw = true;
     return true;
 }
 
@@ -198,11 +206,20 @@ void DBField::SetIsTotals(bool value)
 
 const QVariant &DBField::StoredValue() const
 {
+    return Stored();
+}
+
+const QVariant &DBField::Stored() const
+{
+    if (m_raw) {
+        m_value = m_field->CheckValue(m_value);
+        m_raw = false;
+    }
     return m_value;
 }
 
 QString DBField::GetSQLValue() const
 {
-    return m_field->mType()->GetSQLValue(m_value, false);
+    return m_field->mType()->GetSQLValue(Stored(), false);
 }
 } // namespace Rollstrake

@@ -1,7 +1,9 @@
 #include "connection.h"
 #include "entitylib.h"
+#include "sqldialect.h"
 #include "warninglog.h"
 
+#include <QScopeGuard>
 #include <QSqlRecord>
 
 namespace Rollstrake
@@ -57,20 +59,27 @@ bool DBRecord::Reload(QString &ErrString)
                     + QStringLiteral("' ещё не сохранена в базу (DBRecord.Reload)!");
         return false;
     }
-    auto filter = m_table->GetNewFilter();
-    filter->SetCode(m_code);
-    QSqlQuery query = Connection::Current()->NewQuery();
-    if (!query.exec(m_table->OpenRecordset(filter))) {
-        ErrString = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
-                    + QStringLiteral("' (DBRecord.Reload): ") + Connection::ErrorText(query.lastError());
+    const QString failure = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
+                            + QStringLiteral("' (DBRecord.Reload): ");
+    QString description;
+    QSqlQuery *query = Connection::Current()->PreparedQuery(m_table->OpenRecordByCode(), description);
+    if (query == nullptr) {
+        ErrString = failure + description;
         return false;
     }
-    if (!query.next()) {
+    // The kept statement gives up its result however the read ends.
+    const auto finish = qScopeGuard([query] { query->finish(); });
+    query->addBindValue(m_code);
+    if (!query->exec()) {
+        ErrString = failure + Connection::ErrorText(query->lastError());
+        return false;
+    }
+    if (!query->next()) {
         ErrString = QStringLiteral("Запись с кодом ") + QString::number(m_code) + QStringLiteral(" в объекте '")
                     + m_table->Caption() + QStringLiteral("' не найдена (DBRecord.Reload)!");
         return false;
     }
-    return sysLoadFromDB(query, query.record(), ErrString);
+    return sysLoadFromDB(*query, query->record(), ErrString);
 }
 
 bool DBRecord::IsInUse(const QString &TableName)
@@ -107,19 +116,31 @@ bool DBRecord::Init(const std::shared_ptr<Rollstrake::Table> &table)
 {
     m_table = table;
     m_fields = std::make_shared<Rollstrake::DBFields>();
-    return m_fields->Init(*table->Fields(), false);
+    return m_fields->Init(table->Fields(), false);
 }
 
 bool DBRecord::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString)
 {
-    const int column = columns.indexOf(QStringLiteral("Code"));
-    if (column < 0) {
+    std::vector<int> fieldColumns;
+    fieldColumns.reserve(static_cast<size_t>(m_table->Fields()->Count()));
+    for (const auto &field : *m_table->Fields()) {
+        fieldColumns.push_back(field->IsStored() ? columns.indexOf(field->mName()) : -1);
+    }
+    return sysLoadFromDB(query, columns.indexOf(QStringLiteral("Code")), fieldColumns, ErrString);
+}
+
+bool DBRecord::sysLoadFromDB(const QSqlQuery &query,
+                             int CodeColumn,
+                             const std::vector<int> &FieldColumns,
+                             QString &ErrString)
+{
+    if (CodeColumn < 0) {
         ErrString = QStringLiteral("Ошибка чтения значения поля 'Code' из таблицы '") + m_table->mName()
                     + QStringLiteral("' (функция DBRecord.sysLoadFromDB): нет такого столбца");
         return false;
     }
-    SetCode(query.value(column).toInt());
-    return m_fields->LoadFromDB(query, columns, ErrString);
+    SetCode(query.value(CodeColumn).toInt());
+    return m_fields->LoadFromDB(query, FieldColumns, ErrString);
 }
 
 bool DBRecord::CheckRequired(QString &ErrString)
@@ -164,13 +185,49 @@ QString DBRecord::GetUpdateSQL() const
 bool DBRecord::sysDBUpdate(QString &ErrString)
 {
     QString description;
-    if (!Connection::Current()->Execute(GetUpdateSQL(), description)) {
+    if (!ExecuteUpdate(description)) {
         ErrString = QStringLiteral("Ошибка при обновлении строки в таблице базы данных '") + m_table->Caption()
                     + QStringLiteral("' (DBRecord.sysDBUpdate): ") + description;
         return false;
     }
     m_table->ForgetCachedRecord(m_code);
     return true;
+}
+
+bool DBRecord::ExecuteUpdate(QString &description)
+{
+    Connection *connection = Connection::Current();
+    const SqlDialect dialect = connection->Dialect();
+    if (!Dialect::BindsValues(dialect)) {
+        return connection->Execute(GetUpdateSQL(), description);
+    }
+    // The same statement with its values bound: one text per table, prepared once.
+    QStringList pairs;
+    QVariantList values;
+    for (const auto &value : *m_fields) {
+        const auto &field = value->Field();
+        if (field->IsStored()) {
+            const int type = field->mType()->Code();
+            pairs << field->mName() + QLatin1Char('=') + Dialect::Placeholder(dialect, type);
+            values << Dialect::LiteralValue(dialect, type, field->mType()->ConvertValue(value->StoredValue()));
+        }
+    }
+    values << m_code;
+    const QString sql = QStringLiteral("UPDATE ") + m_table->mName() + QStringLiteral(" SET ")
+                        + pairs.join(QLatin1Char(',')) + QStringLiteral(" WHERE Code=?");
+    QSqlQuery *query = connection->PreparedQuery(sql, description);
+    if (query == nullptr) {
+        return false;
+    }
+    for (const QVariant &bound : std::as_const(values)) {
+        query->addBindValue(bound);
+    }
+    const bool ok = query->exec();
+    if (!ok) {
+        description = Connection::ErrorText(query->lastError());
+    }
+    query->finish();
+    return ok;
 }
 
 bool DBRecord::Insert(QString &ErrString)

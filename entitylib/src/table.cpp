@@ -5,6 +5,8 @@
 #include "warninglog.h"
 
 #include <QScopeGuard>
+#include <QSqlQuery>
+#include <QSqlRecord>
 
 namespace Rollstrake
 {
@@ -267,6 +269,7 @@ bool Table::CheckDBStructure(QString &ErrString)
             }
         }
     }
+    ForgetColumnLayout();
     IndexForeignKeys();
     return true;
 }
@@ -361,6 +364,53 @@ QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) cons
         order = order.isEmpty() ? QStringLiteral(" ORDER BY Code") : order + QStringLiteral(", Code");
     }
     return QStringLiteral("SELECT * FROM ") + m_name + (filter ? filter->GetWhereClause() : QString()) + order;
+}
+
+QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const
+{
+    const SqlDialect dialect = Connection::CurrentDialect();
+    // A filter of a shape read before only gives its values.
+    const QByteArray shape = filter ? filter->ClauseShape(dialect) : QByteArrayLiteral("*");
+    if (!shape.isEmpty()) {
+        const auto written = m_selects.constFind(shape + char(dialect));
+        if (written != m_selects.cend()) {
+            if (filter) {
+                filter->AppendValues(dialect, Values);
+            }
+            return written.value();
+        }
+    }
+    QString order = m_fields->GetOrderBy(dialect);
+    if (dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL) {
+        order = order.isEmpty() ? QStringLiteral(" ORDER BY Code") : order + QStringLiteral(", Code");
+    }
+    const QString select = QStringLiteral("SELECT * FROM ") + m_name
+                           + (filter ? filter->GetWhereClause(dialect, Values) : QString()) + order;
+    if (!shape.isEmpty()) {
+        m_selects.insert(shape + char(dialect), select);
+    }
+    return select;
+}
+
+void Table::ColumnLayout(const QSqlQuery &query, int &CodeColumn, const std::vector<int> *&FieldColumns)
+{
+    // The record of a query is shared, not copied: its width tells a table changed from outside.
+    const QSqlRecord columns = query.record();
+    if (m_fieldColumns.size() != static_cast<size_t>(m_fields->Count()) || m_columnCount != columns.count()) {
+        m_columnCount = columns.count();
+        m_fieldColumns.clear();
+        for (const auto &field : *m_fields) {
+            m_fieldColumns.push_back(field->IsStored() ? columns.indexOf(field->mName()) : -1);
+        }
+        m_codeColumn = columns.indexOf(QStringLiteral("Code"));
+    }
+    CodeColumn = m_codeColumn;
+    FieldColumns = &m_fieldColumns;
+}
+
+void Table::ForgetColumnLayout()
+{
+    m_fieldColumns.clear();
 }
 
 QString Table::OpenRecordByCode() const

@@ -12,12 +12,9 @@ Tables::~Tables()
 
 std::shared_ptr<Table> Tables::Item(const QString &name) const
 {
-    for (const auto &table : m_tables) {
-        if (table->mName().compare(name, Qt::CaseInsensitive) == 0) {
-            return table;
-        }
-    }
-    return nullptr;
+    const auto exact = m_exact.constFind(name);
+    const qint32 index = exact != m_exact.cend() ? exact.value() : m_positions.value(name.toCaseFolded(), -1);
+    return index < 0 ? nullptr : m_tables[static_cast<size_t>(index)];
 }
 
 std::shared_ptr<Table> Tables::Item(qint32 position) const
@@ -45,11 +42,14 @@ Tables::Iterator Tables::end() const
 
 bool Tables::Add(const std::shared_ptr<Table> &table, QString &refusal)
 {
-    if (Item(table->mName())) {
+    const QString key = table->mName().toCaseFolded();
+    if (m_positions.contains(key)) {
         refusal = DuplicateKeyText();
         return false;
     }
     table->SetParent(weak_from_this());
+    m_positions.insert(key, Count());
+    m_exact.insert(table->mName(), Count());
     m_tables.push_back(table);
     return true;
 }

@@ -47,6 +47,10 @@ constexpr int MinPointSize = 6;
 // Numbers are never cut: the largest size up to Font's that shows the text whole.
 void SetWholeText(QLabel *label, const QFont &font, const QString &text)
 {
+    // A refresh shows the same texts again and again: they were fitted before.
+    if (label->text() == text && !text.isEmpty()) {
+        return;
+    }
     QFont fitted = font;
     const int room = label->contentsRect().width();
     while (fitted.pointSize() > MinPointSize && QFontMetrics(fitted).horizontalAdvance(text) > room) {
@@ -62,8 +66,15 @@ void SetWholeText(QLabel *label, const QFont &font, const QString &text)
 // loses its end, never its start (a centred label would lose both).
 constexpr int CaptionShrinkPoints = 2;
 
+// The caption a label was last given, before it was fitted.
+const char *const FullTextProperty = "quillmarshFullText";
+
 void SetCaptionText(QLabel *label, const QFont &font, const QString &text)
 {
+    if (label->property(FullTextProperty).toString() == text && label->property(FullTextProperty).isValid()) {
+        return;
+    }
+    label->setProperty(FullTextProperty, text);
     QFont fitted = font;
     const int room = label->contentsRect().width();
     const int smallest = qMax(MinPointSize, font.pointSize() - CaptionShrinkPoints);
