@@ -389,6 +389,9 @@ public:
     QString GetStringValue(QString &ErrString) const;
     // The records of TableForLookup whose FieldForLookup holds this record's Code (LOOKUPTABLE).
     std::shared_ptr<DBRecords> LookupTable(QString &ErrString) const;
+    // The table those records are in, without reading them; null with the message when this field
+    // has none or its record is not saved yet.
+    std::shared_ptr<Rollstrake::Table> LinkedTable(QString &ErrString) const;
 
     // Library use.
     bool Init(const std::shared_ptr<Rollstrake::Field> &field);
@@ -650,6 +653,11 @@ public:
     GetRecordByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString);
     std::shared_ptr<DBRecords>
     GetRecordsByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString);
+    // The sum of a field over the records the filter selects (every record for null), read with
+    // one aggregate query instead of the records: a value of the field's type (Currency for
+    // DOUBLE), 0 when nothing is selected. An invalid QVariant with the message in ErrString when
+    // the field is unknown or the read fails.
+    QVariant GetSum(const QString &FieldName, const std::shared_ptr<DBFilterFields> &DBFilter, QString &ErrString);
     // A new record with Code 0 and every field at its default.
     std::shared_ptr<DBRecord> GetNewRecord();
     // Deletes one record; refused while another record refers to it, unless DeleteCascade deletes

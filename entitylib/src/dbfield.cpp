@@ -48,29 +48,46 @@ QVariant DBField::Value() const
         return records->Count();
     }
     case fcLookupTableTotal: {
+        // One aggregate query over the linked records, which are not read.
         const auto table = m_field->Table();
-        const auto record = m_recordCode > 0 ? table->GetDBRecordByCode(m_recordCode, error) : nullptr;
-        const auto lookup = record ? record->DBFields()->Item(m_field->TableForLookup()) : nullptr;
-        if (!lookup) {
+        const auto lookup = table ? table->Fields()->Item(m_field->TableForLookup()) : nullptr;
+        if (m_recordCode <= 0 || !lookup) {
             throw EntityError(1,
                               QStringLiteral("DBFields.Value"),
-                              error.isEmpty() ? QStringLiteral("Невозможно вычислить значение поля ")
-                                                    + m_field->GetFullName() + QLatin1Char('!')
-                                              : error);
+                              QStringLiteral("Невозможно вычислить значение поля ") + m_field->GetFullName()
+                                  + QLatin1Char('!'));
         }
-        const auto records = lookup->LookupTable(error);
-        if (!records) {
+        DBField linked;
+        linked.Init(lookup);
+        linked.SetRecordCode(m_recordCode);
+        const auto target = linked.LinkedTable(error);
+        if (!target) {
             throw EntityError(1, QStringLiteral("DBFields.Value"), error);
         }
-        const auto total = records->Totals()->Item(m_field->FieldForLookup());
-        if (!total) {
+        const auto summed = target->Fields()->Item(m_field->FieldForLookup());
+        if (!summed || summed->Total()->Code() != fttSum) {
             throw EntityError(1,
                               QStringLiteral("DBFields.Value"),
                               QStringLiteral("Поле '") + m_field->FieldForLookup()
-                                  + QStringLiteral("' не суммируется в таблице '") + records->Table()->mName()
+                                  + QStringLiteral("' не суммируется в таблице '") + target->mName()
                                   + QStringLiteral("'!"));
         }
-        return total->Value();
+        auto filter = target->GetNewFilter();
+        const auto slot = filter->Item(lookup->FieldForLookup());
+        if (slot) {
+            slot->SetValue(m_recordCode);
+            slot->SetIncludeEmpty(true);
+        }
+        const QVariant total = slot ? target->GetSum(summed->mName(), filter, error) : QVariant();
+        if (!total.isValid()) {
+            throw EntityError(1,
+                              QStringLiteral("DBFields.Value"),
+                              error.isEmpty() ? QStringLiteral("Предпринята попытка доступа к несуществующему полю '")
+                                                    + lookup->FieldForLookup() + QStringLiteral("' таблицы '")
+                                                    + target->mName() + QLatin1Char('\'')
+                                              : error);
+        }
+        return total;
     }
     default:
         return Stored();
@@ -141,7 +158,7 @@ QString DBField::GetStringValue(QString &ErrString) const
     return m_field->mType()->GetStringValue(Value());
 }
 
-std::shared_ptr<DBRecords> DBField::LookupTable(QString &ErrString) const
+std::shared_ptr<Table> DBField::LinkedTable(QString &ErrString) const
 {
     if (m_field->mClass()->Code() != fcLookupTable) {
         ErrString = QStringLiteral("Предпринята попытка запроса у поля ") + m_field->GetFullName()
@@ -158,9 +175,14 @@ std::shared_ptr<DBRecords> DBField::LookupTable(QString &ErrString) const
         ErrString = QStringLiteral("Таблица '") + m_field->TableForLookup()
                     + QStringLiteral("', которая указана у поля ") + m_field->GetFullName()
                     + QStringLiteral(" в качестве связанной, отсутствует!");
-        return nullptr;
     }
-    return target->GetRecordsByFieldValue(m_field->FieldForLookup(), m_recordCode, ErrString);
+    return target;
+}
+
+std::shared_ptr<DBRecords> DBField::LookupTable(QString &ErrString) const
+{
+    const auto target = LinkedTable(ErrString);
+    return target ? target->GetRecordsByFieldValue(m_field->FieldForLookup(), m_recordCode, ErrString) : nullptr;
 }
 
 bool DBField::Init(const std::shared_ptr<Rollstrake::Field> &field)

@@ -1,5 +1,6 @@
 #include "clock.h"
 #include "connection.h"
+#include "currency.h"
 #include "datevalue.h"
 #include "entitylib.h"
 #include "warninglog.h"
@@ -7,6 +8,8 @@
 #include <QScopeGuard>
 #include <QSqlQuery>
 #include <QSqlRecord>
+
+#include <cmath>
 
 namespace Rollstrake
 {
@@ -115,6 +118,50 @@ Table::GetRecordsByFieldValue(const QString &FieldName, const QVariant &FieldVal
     slot->SetValue(FieldValue);
     slot->SetIncludeEmpty(true);
     return GetDBRecords(filter, ErrString);
+}
+
+QVariant Table::GetSum(const QString &FieldName, const std::shared_ptr<DBFilterFields> &DBFilter, QString &ErrString)
+{
+    const auto field = m_fields->Item(FieldName);
+    if (!field || !field->IsStored()) {
+        ErrString = QStringLiteral("Предпринята попытка доступа к несуществующему полю '") + FieldName
+                    + QStringLiteral("' таблицы '") + m_name + QLatin1Char('\'');
+        return {};
+    }
+    Connection *connection = Connection::Current();
+    const SqlDialect dialect = connection->Dialect();
+    const FieldType &type = *field->mType();
+    // Money is summed in whole ten-thousandths where the engine would add binary fractions.
+    const bool units = type.Code() == ftDOUBLE && dialect != SqlDialect::PostgreSQL;
+    const QString column = field->mName();
+    QVariantList values;
+    const QString sql = QStringLiteral("SELECT SUM(")
+                        + (units ? QStringLiteral("ROUND(") + column + QStringLiteral("*")
+                                       + QString::number(Currency::Scale) + QLatin1Char(')')
+                                 : column)
+                        + QStringLiteral(") FROM ") + m_name
+                        + (DBFilter ? DBFilter->GetWhereClause(dialect, values) : QString());
+    const QString failure = QStringLiteral("Ошибка суммирования поля '") + column + QStringLiteral("' таблицы '")
+                            + m_name + QStringLiteral("': ");
+    QString description;
+    QSqlQuery *query = connection->PreparedQuery(sql, description);
+    if (query == nullptr) {
+        ErrString = failure + description;
+        return {};
+    }
+    const auto finish = qScopeGuard([query] { query->finish(); });
+    for (const QVariant &value : std::as_const(values)) {
+        query->addBindValue(value);
+    }
+    if (!query->exec() || !query->next()) {
+        ErrString = failure + Connection::ErrorText(query->lastError());
+        return {};
+    }
+    const QVariant sum = query->value(0);
+    if (units) {
+        return QVariant::fromValue(Currency::FromUnits(static_cast<qint64>(std::llround(sum.toDouble()))));
+    }
+    return type.ConvertValue(sum.isNull() ? QVariant(0) : sum);
 }
 
 std::shared_ptr<DBRecord> Table::GetNewRecord()
