@@ -687,8 +687,11 @@ public:
     quint64 ChangeCount() const;
     std::shared_ptr<DBRecords> PresetRecords();
     bool CheckDBStructure(QString &ErrString);
+    // The same knowing the indexes the database has and the table's columns (case-folded; null:
+    // not known, they are asked for).
+    bool CheckDBStructure(const QSet<QString> *ExistingIndexes, const QSet<QString> *KnownColumns, QString &ErrString);
     // Every foreign-key column gets its index once; later starts find it and change nothing.
-    void IndexForeignKeys();
+    void IndexForeignKeys(const QSet<QString> *ExistingIndexes = nullptr);
     // False when the table cannot be read; ProbeError then holds the engine's reason, which is
     // what creating a missing table answers and context for a creation that fails.
     bool TableExists(QString &ProbeError);
@@ -699,6 +702,10 @@ public:
     QString OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const;
     // The read of one record by a bound Code.
     QString OpenRecordByCode() const;
+    // The INSERT of every stored field (with RETURNING Code where the engine has it) and the UPDATE
+    // of every stored field by Code, all values bound in the fields' order; written once.
+    const QString &InsertStatement(SqlDialect dialect) const;
+    const QString &UpdateStatement(SqlDialect dialect) const;
     // The columns of Code and of every field (by position) in the rows of a "SELECT *" of this
     // table, the query being such a read; found again only when the number of columns changed.
     void ColumnLayout(const QSqlQuery &query, int &CodeColumn, const std::vector<int> *&FieldColumns);
@@ -719,6 +726,9 @@ public:
 
 private:
     bool RemoveRecord(qint32 Code, bool DeleteCascade, QString &ErrString);
+    // The names of the table's columns, case-folded; false with the engine's reason when the
+    // table cannot be read.
+    bool ReadColumns(QSet<QString> &Columns, QString &ProbeError);
 
     QString m_name;
     QString m_caption;
@@ -738,6 +748,9 @@ private:
     std::vector<int> m_fieldColumns;
     // The reads already written, by the shape of their filters: a lookup repeats its text.
     mutable QHash<QByteArray, QString> m_selects;
+    mutable QHash<int, QString> m_writes;
+
+    static int WriteKey(SqlDialect dialect, bool insert);
 };
 
 // The schema's tables in schema order, found by name without regard to letter case or by
@@ -771,6 +784,15 @@ public:
     void ForgetCaches();
 
 private:
+    // The case-folded names of the indexes the database has; false where they cannot be listed.
+    static bool ReadIndexNames(QSet<QString> &Names);
+    // The case-folded column names of every table, by case-folded table name; false where the
+    // catalog cannot be read.
+    static bool ReadColumnNames(QHash<QString, QSet<QString>> &Columns);
+    // The column names (case-folded) a CREATE TABLE statement defines; false when it cannot be
+    // read with certainty.
+    static bool DefinitionColumns(const QString &Definition, QSet<QString> &Names);
+
     std::vector<std::shared_ptr<Table>> m_tables;
     // Position by name as written and by case-folded name.
     QHash<QString, qint32> m_exact;

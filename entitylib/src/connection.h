@@ -75,6 +75,9 @@ private:
     QString m_name;
     QString m_dbmsName;
     std::unordered_map<QString, QSqlQuery> m_prepared;
+    // The statement asked for last, and its text.
+    QString m_lastSql;
+    QSqlQuery *m_last = nullptr;
     SqlDialect m_dialect = SqlDialect::Access;
     qint32 m_depth = 0;
     bool m_rollbackOnly = false;

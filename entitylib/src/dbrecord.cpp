@@ -202,19 +202,17 @@ bool DBRecord::ExecuteUpdate(QString &description)
         return connection->Execute(GetUpdateSQL(), description);
     }
     // The same statement with its values bound: one text per table, prepared once.
-    QStringList pairs;
     QVariantList values;
+    values.reserve(m_fields->Count() + 1);
     for (const auto &value : *m_fields) {
         const auto &field = value->Field();
         if (field->IsStored()) {
             const int type = field->mType()->Code();
-            pairs << field->mName() + QLatin1Char('=') + Dialect::Placeholder(dialect, type);
             values << Dialect::LiteralValue(dialect, type, field->mType()->ConvertValue(value->StoredValue()));
         }
     }
     values << m_code;
-    const QString sql = QStringLiteral("UPDATE ") + m_table->mName() + QStringLiteral(" SET ")
-                        + pairs.join(QLatin1Char(',')) + QStringLiteral(" WHERE Code=?");
+    const QString &sql = m_table->UpdateStatement(dialect);
     QSqlQuery *query = connection->PreparedQuery(sql, description);
     if (query == nullptr) {
         return false;
@@ -234,33 +232,17 @@ bool DBRecord::Insert(QString &ErrString)
 {
     Connection *connection = Connection::Current();
     const SqlDialect dialect = connection->Dialect();
-    QStringList names;
-    QStringList placeholders;
-    QVariantList values;
-    for (const auto &value : *m_fields) {
-        const auto &field = value->Field();
-        if (field->IsStored()) {
-            names << field->mName();
-            placeholders << Dialect::Placeholder(dialect, field->mType()->Code());
-            values << Dialect::BindValue(dialect, field->mType()->Code(), value->StoredValue());
-        }
-    }
-    QString sql =
-        QStringLiteral("INSERT INTO ") + m_table->mName()
-        + (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
-                           : QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
-                                 + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'));
     // The engines here hand back the key the row got; the classic kinds report the last insert.
     const bool returning = dialect == SqlDialect::PostgreSQL || dialect == SqlDialect::SQLite;
-    if (returning) {
-        sql += QStringLiteral(" RETURNING Code");
-    }
     QString description;
-    QSqlQuery *query = connection->PreparedQuery(sql, description);
+    QSqlQuery *query = connection->PreparedQuery(m_table->InsertStatement(dialect), description);
     bool ok = query != nullptr;
     if (ok) {
-        for (const QVariant &bound : values) {
-            query->addBindValue(bound);
+        for (const auto &value : *m_fields) {
+            const auto &field = value->Field();
+            if (field->IsStored()) {
+                query->addBindValue(Dialect::BindValue(dialect, field->mType()->Code(), value->StoredValue()));
+            }
         }
         ok = query->exec();
     }

@@ -3,6 +3,7 @@
 #include "currency.h"
 #include "datevalue.h"
 #include "entitylib.h"
+#include "sqldialect.h"
 #include "warninglog.h"
 
 #include <QScopeGuard>
@@ -303,29 +304,58 @@ std::shared_ptr<DBRecords> Table::PresetRecords()
 
 bool Table::CheckDBStructure(QString &ErrString)
 {
+    return CheckDBStructure(nullptr, nullptr, ErrString);
+}
+
+bool Table::CheckDBStructure(const QSet<QString> *ExistingIndexes,
+                             const QSet<QString> *KnownColumns,
+                             QString &ErrString)
+{
     QString probeError;
-    if (!TableExists(probeError)) {
+    QSet<QString> columns = KnownColumns != nullptr ? *KnownColumns : QSet<QString>();
+    if (KnownColumns == nullptr && !ReadColumns(columns, probeError)) {
         if (!CreateTable(ErrString)) {
             ErrString += QStringLiteral("\r\n(чтение таблицы: ") + probeError + QLatin1Char(')');
             return false;
         }
     } else {
+        // One probe of the table names its columns; only a column it lacks is looked at alone.
         for (const auto &field : *m_fields) {
-            if (!field->AddToDBTable(ErrString)) {
+            if (field->IsStored() && !columns.contains(field->mName().toCaseFolded())
+                && !field->AddToDBTable(ErrString)) {
                 return false;
             }
         }
     }
     ForgetColumnLayout();
-    IndexForeignKeys();
+    IndexForeignKeys(ExistingIndexes);
     return true;
 }
 
-void Table::IndexForeignKeys()
+bool Table::ReadColumns(QSet<QString> &Columns, QString &ProbeError)
+{
+    // A probe that returns no rows: start-up time does not grow with the data.
+    QSqlQuery query = Connection::Current()->NewQuery();
+    if (!query.exec(QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE 1=0"))) {
+        ProbeError = Connection::ErrorText(query.lastError());
+        return false;
+    }
+    const QSqlRecord record = query.record();
+    for (int column = 0; column < record.count(); ++column) {
+        Columns.insert(record.fieldName(column).toCaseFolded());
+    }
+    return true;
+}
+
+void Table::IndexForeignKeys(const QSet<QString> *ExistingIndexes)
 {
     Connection *connection = Connection::Current();
     for (const auto &field : *m_fields) {
         if (field->mClass()->Code() != fcForeignKey || !field->IsStored()) {
+            continue;
+        }
+        const QString index = QStringLiteral("IX_") + m_name + QLatin1Char('_') + field->mName();
+        if (ExistingIndexes != nullptr && ExistingIndexes->contains(index.toCaseFolded())) {
             continue;
         }
         const QString statement = Dialect::CreateIndex(connection->Dialect(), m_name, {field->mName()});
@@ -458,6 +488,53 @@ void Table::ColumnLayout(const QSqlQuery &query, int &CodeColumn, const std::vec
 void Table::ForgetColumnLayout()
 {
     m_fieldColumns.clear();
+}
+
+const QString &Table::InsertStatement(SqlDialect dialect) const
+{
+    auto written = m_writes.find(WriteKey(dialect, true));
+    if (written == m_writes.end()) {
+        QStringList names;
+        QStringList placeholders;
+        for (const auto &field : *m_fields) {
+            if (field->IsStored()) {
+                names << field->mName();
+                placeholders << Dialect::Placeholder(dialect, field->mType()->Code());
+            }
+        }
+        QString sql =
+            QStringLiteral("INSERT INTO ") + m_name
+            + (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                               : QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
+                                     + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'));
+        if (dialect == SqlDialect::PostgreSQL || dialect == SqlDialect::SQLite) {
+            sql += QStringLiteral(" RETURNING Code");
+        }
+        written = m_writes.insert(WriteKey(dialect, true), sql);
+    }
+    return written.value();
+}
+
+const QString &Table::UpdateStatement(SqlDialect dialect) const
+{
+    auto written = m_writes.find(WriteKey(dialect, false));
+    if (written == m_writes.end()) {
+        QStringList pairs;
+        for (const auto &field : *m_fields) {
+            if (field->IsStored()) {
+                pairs << field->mName() + QLatin1Char('=') + Dialect::Placeholder(dialect, field->mType()->Code());
+            }
+        }
+        written = m_writes.insert(WriteKey(dialect, false),
+                                  QStringLiteral("UPDATE ") + m_name + QStringLiteral(" SET ")
+                                      + pairs.join(QLatin1Char(',')) + QStringLiteral(" WHERE Code=?"));
+    }
+    return written.value();
+}
+
+int Table::WriteKey(SqlDialect dialect, bool insert)
+{
+    return int(dialect) * 2 + (insert ? 1 : 0);
 }
 
 QString Table::OpenRecordByCode() const
