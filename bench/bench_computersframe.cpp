@@ -28,6 +28,7 @@ namespace
 {
 constexpr int Computers = 200;
 constexpr int Running = 150;
+constexpr int Rounds = 5;
 const QDateTime Now = DateValue::Make(2026, 3, 2, 15, 0, 0);
 
 QTextStream &Out()
@@ -99,8 +100,9 @@ void Populate(qint64 seances)
 }
 
 // The same rows a pass reads for one computer: the computer, its running seance with that seance's
-// rate, tonight's reserve and the settings the tile and the night state read.
-void BaselinePass()
+// rate, tonight's reserve and the settings the tile and the night state read (for every computer,
+// or, as the program's settings store does now that it keeps them, once for the pass).
+void BaselinePass(bool SettingsPerComputer)
 {
     QSqlDatabase database = Rollstrake::Connection::Current()->Database();
     QSqlQuery computer(database), running(database), rate(database), reserve(database), config(database);
@@ -138,6 +140,9 @@ void BaselinePass()
         reserve.addBindValue(QStringLiteral("2026-03-02"));
         reserve.addBindValue(num);
         readAll(reserve);
+        if (!SettingsPerComputer && num > 1) {
+            continue;
+        }
         for (const char *name : {"SeanceAlarmTime", "NightBeginTime", "NightEndTime", "NightReserveExpirationPeriod"}) {
             config.addBindValue(QString::fromLatin1(name));
             readAll(config);
@@ -203,12 +208,23 @@ int main(int argc, char *argv[])
     frame.resize(1200, 800);
     frame.LoadSettings();
 
-    const double pass = Measure([&] { frame.RefreshAll(); });
-    const double baseline = Measure(BaselinePass);
-    Out() << QStringLiteral("refresh pass %1 ms, baseline %2 ms, ratio %3 (target: at most 3, and well under 3000 ms)")
+    // Rounds taken in turn, the best of each kept: other work on the machine slows one round.
+    double pass = 1e300;
+    double baseline = 1e300;
+    double settingsOnce = 1e300;
+    for (int round = 0; round < Rounds; ++round) {
+        pass = qMin(pass, Measure([&] { frame.RefreshAll(); }, 1));
+        baseline = qMin(baseline, Measure([] { BaselinePass(true); }, 1));
+        settingsOnce = qMin(settingsOnce, Measure([] { BaselinePass(false); }, 1));
+    }
+    Out() << QStringLiteral("refresh pass %1 ms, baseline %2 ms, ratio %3 (target at most 1.5, and well under 3000 ms)")
                  .arg(pass, 0, 'f', 1)
                  .arg(baseline, 0, 'f', 1)
                  .arg(pass / baseline, 0, 'f', 2)
+          << Qt::endl;
+    Out() << QStringLiteral("  against a baseline that reads the settings once a pass (%1 ms): ratio %2")
+                 .arg(settingsOnce, 0, 'f', 1)
+                 .arg(pass / settingsOnce, 0, 'f', 2)
           << Qt::endl;
     ReleaseMainLog();
     return 0;

@@ -619,6 +619,8 @@ void Table::ForgetCachedRecord(qint32 code)
 
 void Table::ForgetCache()
 {
+    // After a rollback the table holds what it held before: whatever was read since may differ.
+    ++m_changeCount;
     if (m_cachedRecords) {
         m_cachedRecords->Clear();
     }
