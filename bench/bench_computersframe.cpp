@@ -2,13 +2,12 @@
 // holds a year of seances, against a baseline in the same run that reads the same rows with plain
 // prepared queries. Prints the absolute times and their ratio.
 // Usage: bench_computersframe [scale]   (scale 1 = 500,000 seances)
+#include "benchdatabase.h"
 #include "clock.h"
 #include "connection.h"
 #include "core/computerlookups.h"
 #include "core/lookupindexes.h"
 #include "core/mainlog.h"
-#include "core/settingsstore.h"
-#include "datafolder.h"
 #include "datevalue.h"
 #include "entitylib.h"
 #include "seances/computersframe.h"
@@ -172,18 +171,7 @@ int main(int argc, char *argv[])
     const double scale = argc > 1 ? QString::fromLocal8Bit(argv[1]).toDouble() : 1.0;
     const qint64 seances = qMax<qint64>(Computers, qint64(500000 * scale));
     QTemporaryDir folder;
-    DataFolder::SetDataFolder(folder.path());
-    auto root = Rollstrake::Root::Create();
-    QString error;
-    if (!root->Start(folder.filePath(QStringLiteral("bench.sqlite")),
-                     QStringLiteral(QUILLMARSH_SCHEMA_FILE),
-                     error,
-                     QString(),
-                     QString())) {
-        qFatal("start failed: %s", qPrintable(error));
-    }
-    InitMainLog();
-    SetDefaultSettings();
+    auto root = StartBenchDatabase(folder);
     Populate(seances);
     // As the program does at start; on rows written before, the first start pays a one-time build.
     QElapsedTimer indexing;

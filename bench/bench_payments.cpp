@@ -2,12 +2,11 @@
 // same payment from a card with an empty history, on one SQLite file with the program's schema.
 // The card's balance is two aggregate queries, so its history should cost at most 1.2 times.
 // Usage: bench_payments [history]   (default 5000 earlier payments)
+#include "benchdatabase.h"
 #include "clock.h"
 #include "core/lookupindexes.h"
 #include "core/mainlog.h"
 #include "core/payments.h"
-#include "core/settingsstore.h"
-#include "datafolder.h"
 #include "datevalue.h"
 #include "entitylib.h"
 
@@ -89,18 +88,7 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int history = argc > 1 ? QString::fromLocal8Bit(argv[1]).toInt() : DefaultHistory;
     QTemporaryDir folder;
-    DataFolder::SetDataFolder(folder.path());
-    auto root = Rollstrake::Root::Create();
-    QString error;
-    if (!root->Start(folder.filePath(QStringLiteral("bench.sqlite")),
-                     QStringLiteral(QUILLMARSH_SCHEMA_FILE),
-                     error,
-                     QString(),
-                     QString())) {
-        qFatal("start failed: %s", qPrintable(error));
-    }
-    InitMainLog();
-    SetDefaultSettings();
+    auto root = StartBenchDatabase(folder);
     EnsureLookupIndexes();
     Clock::SetNow(Now);
     const qint32 computer = Add(QStringLiteral("Computers"),

@@ -784,6 +784,9 @@ public:
     void ForgetCaches();
 
 private:
+    // Runs the catalog query of the engine; false on the classic kinds, which have none here, or
+    // when it fails.
+    static bool ReadCatalog(const QString &SQLite, const QString &PostgreSQL, QSqlQuery &Query);
     // The case-folded names of the indexes the database has; false where they cannot be listed.
     static bool ReadIndexNames(QSet<QString> &Names);
     // The case-folded column names of every table, by case-folded table name; false where the

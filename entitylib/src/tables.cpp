@@ -80,22 +80,13 @@ bool Tables::CheckDBStructure(QString &ErrString)
 bool Tables::ReadColumnNames(QHash<QString, QSet<QString>> &Columns)
 {
     const SqlDialect dialect = Connection::CurrentDialect();
-    QString catalog;
-    switch (dialect) {
-    case SqlDialect::SQLite:
-        // The stored definitions, which SQLite keeps up to date as columns are added: a catalog of
-        // every table's columns through pragma_table_info costs as much as probing them all.
-        catalog = QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table'");
-        break;
-    case SqlDialect::PostgreSQL:
-        catalog = QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
-                                 "WHERE table_schema=current_schema()");
-        break;
-    default:
-        return false;
-    }
     QSqlQuery query = Connection::Current()->NewQuery();
-    if (!query.exec(catalog)) {
+    // The stored definitions, which SQLite keeps up to date as columns are added: a catalog of every
+    // table's columns through pragma_table_info costs as much as probing them all.
+    if (!ReadCatalog(QStringLiteral("SELECT name, sql FROM sqlite_master WHERE type='table'"),
+                     QStringLiteral("SELECT table_name, column_name FROM information_schema.columns "
+                                    "WHERE table_schema=current_schema()"),
+                     query)) {
         return false;
     }
     while (query.next()) {
@@ -185,21 +176,24 @@ bool Tables::DefinitionColumns(const QString &Definition, QSet<QString> &Names)
     return true;
 }
 
-bool Tables::ReadIndexNames(QSet<QString> &Names)
+bool Tables::ReadCatalog(const QString &SQLite, const QString &PostgreSQL, QSqlQuery &Query)
 {
-    QString catalog;
     switch (Connection::CurrentDialect()) {
     case SqlDialect::SQLite:
-        catalog = QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'");
-        break;
+        return Query.exec(SQLite);
     case SqlDialect::PostgreSQL:
-        catalog = QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname=current_schema()");
-        break;
+        return Query.exec(PostgreSQL);
     default:
         return false;
     }
+}
+
+bool Tables::ReadIndexNames(QSet<QString> &Names)
+{
     QSqlQuery query = Connection::Current()->NewQuery();
-    if (!query.exec(catalog)) {
+    if (!ReadCatalog(QStringLiteral("SELECT name FROM sqlite_master WHERE type='index'"),
+                     QStringLiteral("SELECT indexname FROM pg_indexes WHERE schemaname=current_schema()"),
+                     query)) {
         return false;
     }
     while (query.next()) {

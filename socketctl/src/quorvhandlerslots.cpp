@@ -16,7 +16,6 @@ namespace
 {
 // The table of slots, written to the data folder after every change, for a person to look at.
 const QString DumpFileName = QStringLiteral("sckdump.txt");
-
 } // namespace
 
 SocketStatePtr Quorvhandler::NewSlot(bool IsOutgoing, QString &ErrString)
