@@ -2,13 +2,12 @@
 // holds a year of seances, against a baseline in the same run that reads the same rows with plain
 // prepared queries. Prints the absolute times and their ratio.
 // Usage: bench_computersframe [scale]   (scale 1 = 500,000 seances)
+#include "benchdatabase.h"
 #include "clock.h"
 #include "connection.h"
 #include "core/computerlookups.h"
 #include "core/lookupindexes.h"
 #include "core/mainlog.h"
-#include "core/settingsstore.h"
-#include "datafolder.h"
 #include "datevalue.h"
 #include "entitylib.h"
 #include "seances/computersframe.h"
@@ -28,6 +27,7 @@ namespace
 {
 constexpr int Computers = 200;
 constexpr int Running = 150;
+constexpr int Rounds = 5;
 const QDateTime Now = DateValue::Make(2026, 3, 2, 15, 0, 0);
 
 QTextStream &Out()
@@ -99,8 +99,9 @@ void Populate(qint64 seances)
 }
 
 // The same rows a pass reads for one computer: the computer, its running seance with that seance's
-// rate, tonight's reserve and the settings the tile and the night state read.
-void BaselinePass()
+// rate, tonight's reserve and the settings the tile and the night state read (for every computer,
+// or, as the program's settings store does now that it keeps them, once for the pass).
+void BaselinePass(bool SettingsPerComputer)
 {
     QSqlDatabase database = Rollstrake::Connection::Current()->Database();
     QSqlQuery computer(database), running(database), rate(database), reserve(database), config(database);
@@ -138,6 +139,9 @@ void BaselinePass()
         reserve.addBindValue(QStringLiteral("2026-03-02"));
         reserve.addBindValue(num);
         readAll(reserve);
+        if (!SettingsPerComputer && num > 1) {
+            continue;
+        }
         for (const char *name : {"SeanceAlarmTime", "NightBeginTime", "NightEndTime", "NightReserveExpirationPeriod"}) {
             config.addBindValue(QString::fromLatin1(name));
             readAll(config);
@@ -167,18 +171,7 @@ int main(int argc, char *argv[])
     const double scale = argc > 1 ? QString::fromLocal8Bit(argv[1]).toDouble() : 1.0;
     const qint64 seances = qMax<qint64>(Computers, qint64(500000 * scale));
     QTemporaryDir folder;
-    DataFolder::SetDataFolder(folder.path());
-    auto root = Rollstrake::Root::Create();
-    QString error;
-    if (!root->Start(folder.filePath(QStringLiteral("bench.sqlite")),
-                     QStringLiteral(QUILLMARSH_SCHEMA_FILE),
-                     error,
-                     QString(),
-                     QString())) {
-        qFatal("start failed: %s", qPrintable(error));
-    }
-    InitMainLog();
-    SetDefaultSettings();
+    auto root = StartBenchDatabase(folder);
     Populate(seances);
     // As the program does at start; on rows written before, the first start pays a one-time build.
     QElapsedTimer indexing;
@@ -203,12 +196,23 @@ int main(int argc, char *argv[])
     frame.resize(1200, 800);
     frame.LoadSettings();
 
-    const double pass = Measure([&] { frame.RefreshAll(); });
-    const double baseline = Measure(BaselinePass);
-    Out() << QStringLiteral("refresh pass %1 ms, baseline %2 ms, ratio %3 (target: at most 3, and well under 3000 ms)")
+    // Rounds taken in turn, the best of each kept: other work on the machine slows one round.
+    double pass = 1e300;
+    double baseline = 1e300;
+    double settingsOnce = 1e300;
+    for (int round = 0; round < Rounds; ++round) {
+        pass = qMin(pass, Measure([&] { frame.RefreshAll(); }, 1));
+        baseline = qMin(baseline, Measure([] { BaselinePass(true); }, 1));
+        settingsOnce = qMin(settingsOnce, Measure([] { BaselinePass(false); }, 1));
+    }
+    Out() << QStringLiteral("refresh pass %1 ms, baseline %2 ms, ratio %3 (target at most 1.5, and well under 3000 ms)")
                  .arg(pass, 0, 'f', 1)
                  .arg(baseline, 0, 'f', 1)
                  .arg(pass / baseline, 0, 'f', 2)
+          << Qt::endl;
+    Out() << QStringLiteral("  against a baseline that reads the settings once a pass (%1 ms): ratio %2")
+                 .arg(settingsOnce, 0, 'f', 1)
+                 .arg(pass / settingsOnce, 0, 'f', 2)
           << Qt::endl;
     ReleaseMainLog();
     return 0;

@@ -18,7 +18,10 @@ using namespace Pelloxan;
 
 namespace
 {
-constexpr qint64 RunMs = 2000;
+// Rounds of each side, taken in turn, the best of each kept: other work on the machine slows one
+// round, not the comparison.
+constexpr int Rounds = 5;
+constexpr qint64 RunMs = 400;
 constexpr double MsPerSecond = 1000.0;
 constexpr double MicrosecondsPerSecond = 1e6;
 constexpr int ConnectTimeoutMs = 3000;
@@ -156,9 +159,13 @@ int main(int argc, char *argv[])
     DataFolder::SetDataFolder(dataFolder.path());
 
     quint16 port = 0;
-    const double control = ControlRate(port);
-    const double plain = PlainRate(port);
-    std::printf("dialogs per second: control %.0f, plain QTcpSocket %.0f, ratio %.2f (target at least 0.50)\n",
+    double control = 0;
+    double plain = 0;
+    for (int round = 0; round < Rounds; ++round) {
+        control = qMax(control, ControlRate(port));
+        plain = qMax(plain, PlainRate(port));
+    }
+    std::printf("dialogs per second: control %.0f, plain QTcpSocket %.0f, ratio %.2f (target at least 0.80)\n",
                 control,
                 plain,
                 plain > 0 ? control / plain : 0.0);

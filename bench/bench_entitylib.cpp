@@ -25,6 +25,9 @@ const QString SchemaFile = QStringLiteral(QUILLMARSH_SCHEMA_FILE);
 constexpr int Lookups = 10000;
 constexpr int SetRows = 10000;
 constexpr int Inserts = 10000;
+constexpr int InsertRounds = 3;
+// A start takes about a millisecond: the best of many keeps other work on the machine out.
+constexpr int StartRuns = 15;
 constexpr int ConfigRows = 1000;
 
 QTextStream &Out()
@@ -197,24 +200,26 @@ int main(int argc, char *argv[])
     Populate(emptyPath, 0, 0);
 
     // Start against a bare open of the same file plus reading the schema.
-    const double start = Measure([&] { StartLibrary(path); });
-    const double startEmpty = Measure([&] { StartLibrary(emptyPath); });
+    const double start = Measure([&] { StartLibrary(path); }, StartRuns);
+    const double startEmpty = Measure([&] { StartLibrary(emptyPath); }, StartRuns);
     Root::Shutdown();
-    const double bare = Measure([&] {
-        {
-            QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bare"));
-            database.setDatabaseName(path);
-            database.open();
-            QSqlQuery(database).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
-            Tables tables;
-            QString error;
-            if (!SchemaReader::LoadDBStructFile(tables, SchemaFile, error)) {
-                qFatal("schema not read: %s", qPrintable(error));
+    const double bare = Measure(
+        [&] {
+            {
+                QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("bare"));
+                database.setDatabaseName(path);
+                database.open();
+                QSqlQuery(database).exec(QStringLiteral("PRAGMA journal_mode=WAL"));
+                Tables tables;
+                QString error;
+                if (!SchemaReader::LoadDBStructFile(tables, SchemaFile, error)) {
+                    qFatal("schema not read: %s", qPrintable(error));
+                }
+                database.close();
             }
-            database.close();
-        }
-        QSqlDatabase::removeDatabase(QStringLiteral("bare"));
-    });
+            QSqlDatabase::removeDatabase(QStringLiteral("bare"));
+        },
+        StartRuns);
     Report("Root.Start (full data)", start, bare);
     Report("Root.Start (empty database)", startEmpty, bare);
     DropForeignKeyIndexes(path);
@@ -278,43 +283,46 @@ int main(int argc, char *argv[])
     });
     Report("filtered record set of 10,000 rows", set, setBaseline);
 
-    const double inserts = Measure(
-        [&] {
-            Transaction transaction;
-            transaction.Begin(error);
-            for (int row = 0; row < Inserts; ++row) {
-                auto record = history->GetNewRecord();
-                record->DBFields()
-                    ->Item(QStringLiteral("HistoryDate"))
-                    ->SetValue(QDateTime(QDate(2021, 1, 1), QTime(), Qt::UTC));
-                record->DBFields()->Item(QStringLiteral("ComputerNum"))->SetValue(row);
-                record->DBFields()->Item(QStringLiteral("Description"))->SetValue(QStringLiteral("Запись %1").arg(row));
-                if (!record->Update(error)) {
-                    qFatal("insert: %s", qPrintable(error));
-                }
+    const auto libraryInserts = [&] {
+        Transaction transaction;
+        transaction.Begin(error);
+        for (int row = 0; row < Inserts; ++row) {
+            auto record = history->GetNewRecord();
+            record->DBFields()
+                ->Item(QStringLiteral("HistoryDate"))
+                ->SetValue(QDateTime(QDate(2021, 1, 1), QTime(), Qt::UTC));
+            record->DBFields()->Item(QStringLiteral("ComputerNum"))->SetValue(row);
+            record->DBFields()->Item(QStringLiteral("Description"))->SetValue(QStringLiteral("Запись %1").arg(row));
+            if (!record->Update(error)) {
+                qFatal("insert: %s", qPrintable(error));
             }
-            transaction.Commit(error);
-        },
-        1);
-    const double insertBaseline = Measure(
-        [&] {
-            QSqlDatabase database = Connection::Current()->Database();
-            database.transaction();
-            QSqlQuery query(database);
-            query.setForwardOnly(true);
-            query.prepare(QStringLiteral("INSERT INTO History (HistoryDate, ComputerNum, Description) VALUES (?,?,?) "
-                                         "RETURNING Code"));
-            for (int row = 0; row < Inserts; ++row) {
-                query.addBindValue(QStringLiteral("2021-01-01 00:00:00"));
-                query.addBindValue(row);
-                query.addBindValue(QStringLiteral("Запись %1").arg(row));
-                Exec(query);
-                query.next();
-                query.finish();
-            }
-            database.commit();
-        },
-        1);
+        }
+        transaction.Commit(error);
+    };
+    const auto baselineInserts = [&] {
+        QSqlDatabase database = Connection::Current()->Database();
+        database.transaction();
+        QSqlQuery query(database);
+        query.setForwardOnly(true);
+        query.prepare(QStringLiteral("INSERT INTO History (HistoryDate, ComputerNum, Description) VALUES (?,?,?) "
+                                     "RETURNING Code"));
+        for (int row = 0; row < Inserts; ++row) {
+            query.addBindValue(QStringLiteral("2021-01-01 00:00:00"));
+            query.addBindValue(row);
+            query.addBindValue(QStringLiteral("Запись %1").arg(row));
+            Exec(query);
+            query.next();
+            query.finish();
+        }
+        database.commit();
+    };
+    // Rounds taken in turn, the best of each kept: both insert into the same growing table.
+    double inserts = 1e300;
+    double insertBaseline = 1e300;
+    for (int round = 0; round < InsertRounds; ++round) {
+        inserts = qMin(inserts, Measure(libraryInserts, 1));
+        insertBaseline = qMin(insertBaseline, Measure(baselineInserts, 1));
+    }
     Report("insert 10,000 records in one transaction", inserts, insertBaseline);
     root.reset();
     Root::Shutdown();

@@ -184,12 +184,19 @@ qint16 OpenFileForWrite(const QString &FileName,
 
 bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrString)
 {
-    const int fd = ::open(Native(FileName).constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, NewFileMode);
+    return WriteTextFile(FileName, Text.toUtf8(), ErrString);
+}
+
+bool WriteTextFile(const QString &FileName, const QByteArray &Utf8Text, QString &ErrString)
+{
+    const int fd = ::open(Native(FileName).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, NewFileMode);
     if (fd < 0) {
         ErrString = ErrorDescription(errno);
         return false;
     }
-    bool ok = WriteAll(fd, (Text + QStringLiteral("\r\n")).toUtf8());
+    const QByteArray lineEnd("\r\n");
+    bool ok = WriteAll(fd, Utf8Text) && WriteAll(fd, lineEnd)
+              && ::ftruncate(fd, static_cast<off_t>(Utf8Text.size() + lineEnd.size())) == 0;
     int error = errno;
     if (::close(fd) != 0 && ok) {
         ok = false;
@@ -197,6 +204,47 @@ bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrStr
     }
     ErrString = ok ? QString() : ErrorDescription(error);
     return ok;
+}
+
+FilePatch
+PatchFileTail(const QString &FileName, qint64 OldSize, qint64 Offset, const QByteArray &Tail, QString &ErrString)
+{
+    const int fd = ::open(Native(FileName).constData(), O_WRONLY | O_CLOEXEC);
+    if (fd < 0) {
+        return FilePatch::Stale;
+    }
+
+    struct stat info
+    {
+    };
+
+    if (::fstat(fd, &info) != 0 || info.st_size != OldSize || Offset < 0 || Offset > OldSize) {
+        ::close(fd);
+        return FilePatch::Stale;
+    }
+    bool ok = true;
+    qsizetype done = 0;
+    while (ok && done < Tail.size()) {
+        const ssize_t written = ::pwrite(fd,
+                                         Tail.constData() + done,
+                                         static_cast<size_t>(Tail.size() - done),
+                                         static_cast<off_t>(Offset + done));
+        if (written < 0 && errno != EINTR) {
+            ok = false;
+        }
+        done += written > 0 ? written : 0;
+    }
+    ok = ok && ::ftruncate(fd, static_cast<off_t>(Offset + Tail.size())) == 0;
+    int error = errno;
+    if (::close(fd) != 0 && ok) {
+        ok = false;
+        error = errno;
+    }
+    if (!ok) {
+        ErrString = ErrorDescription(error);
+        return FilePatch::Failed;
+    }
+    return FilePatch::Patched;
 }
 
 QString GetBackupFileName(const QString &FileName)

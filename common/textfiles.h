@@ -34,7 +34,24 @@ QUILLMARSH_COMMON_EXPORT qint16 OpenFileForWrite(const QString &FileName,
                                                  bool RetryOnAnyError = false);
 
 // Replaces FileName with Text followed by CR LF (UTF-8). On failure ErrString holds the description.
+// The file is overwritten in place and then cut to its new length, not emptied first: emptying
+// frees its blocks, which some file systems (ext4 mounted with discard) wait for on every write.
 QUILLMARSH_COMMON_EXPORT bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrString);
+// The same with Text already in UTF-8, for a caller that keeps the bytes.
+QUILLMARSH_COMMON_EXPORT bool WriteTextFile(const QString &FileName, const QByteArray &Utf8Text, QString &ErrString);
+
+// Replaces the bytes of FileName from Offset on with Tail and cuts the file after it, provided the
+// file holds exactly OldSize bytes now: a file that keeps a long text and changes only near its
+// end is not written whole every time. FilePatch::Stale when the file is missing or holds another
+// size (the caller then writes it whole); FilePatch::Failed with the description in ErrString.
+enum class FilePatch
+{
+    Patched,
+    Stale,
+    Failed
+};
+QUILLMARSH_COMMON_EXPORT FilePatch
+PatchFileTail(const QString &FileName, qint64 OldSize, qint64 Offset, const QByteArray &Tail, QString &ErrString);
 
 // The file name with its extension replaced by "bak" ("qmmain.log" gives "qmmain.bak"), or ".bak"
 // appended when the file name has none. A point in a folder name is not an extension.

@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <optional>
 #include <stdexcept>
 #include <vector>
 
@@ -314,6 +315,8 @@ public:
 
 private:
     QString m_default;
+    // The default converted to the type, once asked for.
+    mutable std::optional<QVariant> m_defaultValue;
     QString m_tableForLookup;
     QString m_fieldForLookup;
     bool m_sorted = false;
@@ -342,8 +345,11 @@ public:
     Iterator end() const;
     std::shared_ptr<Rollstrake::Table> Table() const;
 
-    // Library use. Add refuses a second field of one name, with the collection's refusal text.
+    // Library use. Add refuses a second field of one name, with the collection's refusal text. A
+    // field is found by the name it had when it was added.
     bool Add(const std::shared_ptr<Field> &field, QString &refusal);
+    // The 0-based position of the field of that name (letter case aside), -1 when there is none.
+    qint32 IndexOf(const QString &name) const;
     void SetTable(const std::weak_ptr<Rollstrake::Table> &table);
     // Definitions of the stored fields, each followed by ",".
     QString GetColumnsDDL(SqlDialect dialect) const;
@@ -353,7 +359,13 @@ public:
 
 private:
     std::vector<std::shared_ptr<Field>> m_fields;
+    // Position by name as written and by case-folded name: a table of thousands of fields is read
+    // in linear time, and a lookup by the name as written makes no new text.
+    QHash<QString, qint32> m_exact;
+    QHash<QString, qint32> m_positions;
     std::weak_ptr<Rollstrake::Table> m_table;
+    // The ORDER BY of each dialect, made once: fields do not change once read.
+    mutable QHash<int, QString> m_orderBy;
 };
 
 // The value of one field in one record (or one total of a record set).
@@ -377,17 +389,26 @@ public:
     QString GetStringValue(QString &ErrString) const;
     // The records of TableForLookup whose FieldForLookup holds this record's Code (LOOKUPTABLE).
     std::shared_ptr<DBRecords> LookupTable(QString &ErrString) const;
+    // The table those records are in, without reading them; null with the message when this field
+    // has none or its record is not saved yet.
+    std::shared_ptr<Rollstrake::Table> LinkedTable(QString &ErrString) const;
 
     // Library use.
     bool Init(const std::shared_ptr<Rollstrake::Field> &field);
     bool sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
+    // The same from a column found beforehand (-1: the query has none of that name).
+    bool sysLoadFromDB(const QSqlQuery &query, int column, QString &ErrString);
     void SetRecordCode(qint32 code);
     void SetIsTotals(bool value);
     const QVariant &StoredValue() const;
     QString GetSQLValue() const;
 
 private:
-    QVariant m_value;
+    // The value in its type; a value just read from the database is converted when first asked for.
+    const QVariant &Stored() const;
+
+    mutable QVariant m_value;
+    mutable bool m_raw = false;
     std::shared_ptr<Rollstrake::Field> m_field;
     qint32 m_recordCode = 0;
     bool m_isTotals = false;
@@ -407,15 +428,19 @@ public:
     Iterator end() const;
 
     // Library use.
-    bool Init(const Rollstrake::Fields &fields, bool IsTotals);
+    bool Init(const std::shared_ptr<Rollstrake::Fields> &fields, bool IsTotals);
     void Add(const std::shared_ptr<DBField> &field);
     bool IsTotals() const;
     void SetIsTotals(bool value);
     void SetRecordCode(qint32 code);
     bool LoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
+    // The same with the query's column of every field (by position, -1 for none) found beforehand.
+    bool LoadFromDB(const QSqlQuery &query, const std::vector<int> &columns, QString &ErrString);
 
 private:
     std::vector<std::shared_ptr<DBField>> m_fields;
+    // The table's fields when this holds one value of each, in their order: names are looked up there.
+    std::shared_ptr<Rollstrake::Fields> m_schema;
     bool m_isTotals = false;
     qint32 m_recordCode = 0;
 };
@@ -443,6 +468,12 @@ public:
     std::shared_ptr<Rollstrake::Table> GetTable() const;
     QString GetConditionTemplate() const;
     QString GetSQLCondition(SqlDialect dialect) const;
+    // The condition with its values bound ("?") where they can be, appended to Values; a LIKE
+    // pattern stays in the text.
+    QString GetSQLCondition(SqlDialect dialect, QVariantList &Values) const;
+    // Only the values that condition binds, appended to Values; false when its text holds a literal
+    // (a LIKE pattern, a classic kind), so that the text depends on the value.
+    bool AppendValues(SqlDialect dialect, QVariantList &Values) const;
 
 private:
     bool m_includeEmpty = false;
@@ -479,11 +510,26 @@ public:
     void AddFilterField(const std::shared_ptr<DBFilterField> &slot);
     QString GetWhereClause() const;
     QString GetWhereClause(SqlDialect dialect) const;
+    // The clause with a "?" for every value that can be bound, the values appended to Values in
+    // their order: the text then depends on the conditions only, so its statement can be kept.
+    QString GetWhereClause(SqlDialect dialect, QVariantList &Values) const;
+    // What the clause's text depends on: the positions and conditions of the slots that take part.
+    // Empty when a slot's text holds its value, or for a key filter.
+    QByteArray ClauseShape(SqlDialect dialect) const;
+    // The values GetWhereClause binds, in its order, without its text.
+    void AppendValues(SqlDialect dialect, QVariantList &Values) const;
 
 private:
+    // Slots are made when first asked for: a key filter needs none, a lookup by one field one.
+    std::shared_ptr<DBFilterField> MakeSlot(qint32 index) const;
+    void MakeSlots() const;
+
     qint32 m_code = NoKeyFilter;
     std::weak_ptr<Rollstrake::Table> m_table;
-    std::vector<std::shared_ptr<DBFilterField>> m_slots;
+    std::shared_ptr<Rollstrake::Fields> m_fields;
+    // One entry per field of the table in its order (null until made), then any added ones.
+    mutable std::vector<std::shared_ptr<DBFilterField>> m_slots;
+    mutable bool m_slotsMade = false;
 };
 
 // One row of a table: its key Code (0 until saved) and its field values.
@@ -508,6 +554,9 @@ public:
     void SetCode(qint32 code);
     bool Init(const std::shared_ptr<Rollstrake::Table> &table);
     bool sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
+    // The same from the columns of Code and of every field (by position) found once per read.
+    bool
+    sysLoadFromDB(const QSqlQuery &query, int CodeColumn, const std::vector<int> &FieldColumns, QString &ErrString);
     bool CheckRequired(QString &ErrString);
     bool CheckForeignKeys(QString &ErrString);
     QString GetUpdateSQL() const;
@@ -522,6 +571,8 @@ private:
     // too, its reason follows the save's in ErrString.
     void ReloadAfterFailedSave(QString &ErrString);
     bool PresetAlreadyStored(bool &stored, QString &ErrString);
+    // The UPDATE of the record's stored fields; false with the engine's description.
+    bool ExecuteUpdate(QString &description);
 
     qint32 m_code = 0;
     std::shared_ptr<Rollstrake::Table> m_table;
@@ -563,8 +614,8 @@ public:
     QDateTime LoadTime() const;
 
 private:
-    // Runs the read of the set: own for a filter, a kept statement for a key.
-    QSqlQuery *RunRead(QSqlQuery &own, QString &description);
+    // Runs the read of the set on a kept statement; the caller finishes it.
+    QSqlQuery *RunRead(QString &description);
 
     std::shared_ptr<Rollstrake::Table> m_table;
     std::shared_ptr<Rollstrake::DBFilterFields> m_filter;
@@ -602,6 +653,11 @@ public:
     GetRecordByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString);
     std::shared_ptr<DBRecords>
     GetRecordsByFieldValue(const QString &FieldName, const QVariant &FieldValue, QString &ErrString);
+    // The sum of a field over the records the filter selects (every record for null), read with
+    // one aggregate query instead of the records: a value of the field's type (Currency for
+    // DOUBLE), 0 when nothing is selected. An invalid QVariant with the message in ErrString when
+    // the field is unknown or the read fails.
+    QVariant GetSum(const QString &FieldName, const std::shared_ptr<DBFilterFields> &DBFilter, QString &ErrString);
     // A new record with Code 0 and every field at its default.
     std::shared_ptr<DBRecord> GetNewRecord();
     // Deletes one record; refused while another record refers to it, unless DeleteCascade deletes
@@ -631,16 +687,30 @@ public:
     quint64 ChangeCount() const;
     std::shared_ptr<DBRecords> PresetRecords();
     bool CheckDBStructure(QString &ErrString);
+    // The same knowing the indexes the database has and the table's columns (case-folded; null:
+    // not known, they are asked for).
+    bool CheckDBStructure(const QSet<QString> *ExistingIndexes, const QSet<QString> *KnownColumns, QString &ErrString);
     // Every foreign-key column gets its index once; later starts find it and change nothing.
-    void IndexForeignKeys();
+    void IndexForeignKeys(const QSet<QString> *ExistingIndexes = nullptr);
     // False when the table cannot be read; ProbeError then holds the engine's reason, which is
     // what creating a missing table answers and context for a creation that fails.
     bool TableExists(QString &ProbeError);
     bool CreateTable(QString &ErrString);
     bool SavePresetValues(QString &ErrString);
     QString OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) const;
+    // The same with the filter's values bound, appended to Values.
+    QString OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const;
     // The read of one record by a bound Code.
     QString OpenRecordByCode() const;
+    // The INSERT of every stored field (with RETURNING Code where the engine has it) and the UPDATE
+    // of every stored field by Code, all values bound in the fields' order; written once.
+    const QString &InsertStatement(SqlDialect dialect) const;
+    const QString &UpdateStatement(SqlDialect dialect) const;
+    // The columns of Code and of every field (by position) in the rows of a "SELECT *" of this
+    // table, the query being such a read; found again only when the number of columns changed.
+    void ColumnLayout(const QSqlQuery &query, int &CodeColumn, const std::vector<int> *&FieldColumns);
+    // A column was added: the layout is found again.
+    void ForgetColumnLayout();
     QString GetDeleteSQL(qint32 code) const;
     bool sysCheckUnique(const DBRecord &record, QString &ErrString);
     void ForgetCachedRecord(qint32 code);
@@ -656,6 +726,9 @@ public:
 
 private:
     bool RemoveRecord(qint32 Code, bool DeleteCascade, QString &ErrString);
+    // The names of the table's columns, case-folded; false with the engine's reason when the
+    // table cannot be read.
+    bool ReadColumns(QSet<QString> &Columns, QString &ProbeError);
 
     QString m_name;
     QString m_caption;
@@ -669,6 +742,15 @@ private:
     std::shared_ptr<DBRecords> m_presetRecords;
     std::shared_ptr<DBRecords> m_cachedRecords;
     QSet<qint32> m_removing;
+    // Where "SELECT *" puts Code and each field (by position), found at the first read.
+    int m_codeColumn = -1;
+    int m_columnCount = -1;
+    std::vector<int> m_fieldColumns;
+    // The reads already written, by the shape of their filters: a lookup repeats its text.
+    mutable QHash<QByteArray, QString> m_selects;
+    mutable QHash<int, QString> m_writes;
+
+    static int WriteKey(SqlDialect dialect, bool insert);
 };
 
 // The schema's tables in schema order, found by name without regard to letter case or by
@@ -702,7 +784,22 @@ public:
     void ForgetCaches();
 
 private:
+    // Runs the catalog query of the engine; false on the classic kinds, which have none here, or
+    // when it fails.
+    static bool ReadCatalog(const QString &SQLite, const QString &PostgreSQL, QSqlQuery &Query);
+    // The case-folded names of the indexes the database has; false where they cannot be listed.
+    static bool ReadIndexNames(QSet<QString> &Names);
+    // The case-folded column names of every table, by case-folded table name; false where the
+    // catalog cannot be read.
+    static bool ReadColumnNames(QHash<QString, QSet<QString>> &Columns);
+    // The column names (case-folded) a CREATE TABLE statement defines; false when it cannot be
+    // read with certainty.
+    static bool DefinitionColumns(const QString &Definition, QSet<QString> &Names);
+
     std::vector<std::shared_ptr<Table>> m_tables;
+    // Position by name as written and by case-folded name.
+    QHash<QString, qint32> m_exact;
+    QHash<QString, qint32> m_positions;
 };
 
 // The entry of the library: opens the database, reads the schema-description file and makes the

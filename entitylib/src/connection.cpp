@@ -58,6 +58,7 @@ Connection::Connection(const QString &connectionName)
 
 Connection::~Connection()
 {
+    m_last = nullptr;
     m_prepared.clear();
     {
         QSqlDatabase database = QSqlDatabase::database(m_name, false);
@@ -221,8 +222,19 @@ QSqlQuery Connection::NewQuery() const
 
 QSqlQuery *Connection::PreparedQuery(const QString &sql, QString &description)
 {
+    // Tables hand out their statement texts as shared copies: the same text again is found without
+    // hashing it.
+    if (m_last != nullptr && sql.isSharedWith(m_lastSql)) {
+        return m_last;
+    }
     auto found = m_prepared.find(sql);
     if (found == m_prepared.end()) {
+        // Texts differ only by their filters' shapes and LIKE patterns; should they pile up, the
+        // kept statements start afresh rather than grow without end.
+        if (m_prepared.size() >= MaxPreparedStatements) {
+            m_prepared.clear();
+            m_last = nullptr;
+        }
         QSqlQuery query = NewQuery();
         if (!query.prepare(sql)) {
             description = ErrorText(query.lastError());
@@ -230,7 +242,9 @@ QSqlQuery *Connection::PreparedQuery(const QString &sql, QString &description)
         }
         found = m_prepared.emplace(sql, std::move(query)).first;
     }
-    return &found->second;
+    m_lastSql = sql;
+    m_last = &found->second;
+    return m_last;
 }
 
 bool Connection::BeginTransaction(QString &description)

@@ -7,7 +7,7 @@
 #include <QSqlQuery>
 #include <QString>
 
-#include <map>
+#include <unordered_map>
 
 namespace Rollstrake
 {
@@ -44,8 +44,9 @@ public:
     bool Execute(const QString &sql, QString &description);
     // A forward-only query on this connection.
     QSqlQuery NewQuery() const;
-    // A statement prepared once and kept for the life of the connection (repeated inserts);
-    // null with the engine's error description when it cannot be prepared.
+    // A statement prepared once per text and kept with the connection (reads, inserts and updates
+    // bind their values); null with the engine's error description when it cannot be prepared.
+    // The pointer serves until the next call: the caller runs the statement and finishes it first.
     QSqlQuery *PreparedQuery(const QString &sql, QString &description);
 
     // Nested transactions: only the outermost level reaches the database.
@@ -63,6 +64,9 @@ public:
     static qint32 KindOfDBMSName(const QString &name);
 
 private:
+    // How many kept statements are enough for every shape of read and write of the schema.
+    static constexpr std::size_t MaxPreparedStatements = 512;
+
     explicit Connection(const QString &connectionName);
     bool OpenOdbc(const QString &DataBase, const QString &UserName, const QString &Password, QString &description);
     bool OpenSqlite(const QString &DataBase, QString &description);
@@ -70,7 +74,10 @@ private:
 
     QString m_name;
     QString m_dbmsName;
-    std::map<QString, QSqlQuery> m_prepared;
+    std::unordered_map<QString, QSqlQuery> m_prepared;
+    // The statement asked for last, and its text.
+    QString m_lastSql;
+    QSqlQuery *m_last = nullptr;
     SqlDialect m_dialect = SqlDialect::Access;
     qint32 m_depth = 0;
     bool m_rollbackOnly = false;

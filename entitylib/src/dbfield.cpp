@@ -25,17 +25,18 @@ QString TableCaption(const Field &field)
 void DBField::SetValue(const QVariant &value)
 {
     m_value = m_field->CheckValue(value);
+    m_raw = false;
 }
 
 bool DBField::IsEmpty() const
 {
-    return m_field->IsStored() && m_field->mType()->IsEmptyValue(m_value);
+    return m_field->IsStored() && m_field->mType()->IsEmptyValue(Stored());
 }
 
 QVariant DBField::Value() const
 {
     if (m_isTotals) {
-        return m_value;
+        return Stored();
     }
     QString error;
     switch (m_field->mClass()->Code()) {
@@ -47,32 +48,49 @@ QVariant DBField::Value() const
         return records->Count();
     }
     case fcLookupTableTotal: {
+        // One aggregate query over the linked records, which are not read.
         const auto table = m_field->Table();
-        const auto record = m_recordCode > 0 ? table->GetDBRecordByCode(m_recordCode, error) : nullptr;
-        const auto lookup = record ? record->DBFields()->Item(m_field->TableForLookup()) : nullptr;
-        if (!lookup) {
+        const auto lookup = table ? table->Fields()->Item(m_field->TableForLookup()) : nullptr;
+        if (m_recordCode <= 0 || !lookup) {
             throw EntityError(1,
                               QStringLiteral("DBFields.Value"),
-                              error.isEmpty() ? QStringLiteral("Невозможно вычислить значение поля ")
-                                                    + m_field->GetFullName() + QLatin1Char('!')
-                                              : error);
+                              QStringLiteral("Невозможно вычислить значение поля ") + m_field->GetFullName()
+                                  + QLatin1Char('!'));
         }
-        const auto records = lookup->LookupTable(error);
-        if (!records) {
+        DBField linked;
+        linked.Init(lookup);
+        linked.SetRecordCode(m_recordCode);
+        const auto target = linked.LinkedTable(error);
+        if (!target) {
             throw EntityError(1, QStringLiteral("DBFields.Value"), error);
         }
-        const auto total = records->Totals()->Item(m_field->FieldForLookup());
-        if (!total) {
+        const auto summed = target->Fields()->Item(m_field->FieldForLookup());
+        if (!summed || summed->Total()->Code() != fttSum) {
             throw EntityError(1,
                               QStringLiteral("DBFields.Value"),
                               QStringLiteral("Поле '") + m_field->FieldForLookup()
-                                  + QStringLiteral("' не суммируется в таблице '") + records->Table()->mName()
+                                  + QStringLiteral("' не суммируется в таблице '") + target->mName()
                                   + QStringLiteral("'!"));
         }
-        return total->Value();
+        auto filter = target->GetNewFilter();
+        const auto slot = filter->Item(lookup->FieldForLookup());
+        if (slot) {
+            slot->SetValue(m_recordCode);
+            slot->SetIncludeEmpty(true);
+        }
+        const QVariant total = slot ? target->GetSum(summed->mName(), filter, error) : QVariant();
+        if (!total.isValid()) {
+            throw EntityError(1,
+                              QStringLiteral("DBFields.Value"),
+                              error.isEmpty() ? QStringLiteral("Предпринята попытка доступа к несуществующему полю '")
+                                                    + lookup->FieldForLookup() + QStringLiteral("' таблицы '")
+                                                    + target->mName() + QLatin1Char('\'')
+                                              : error);
+        }
+        return total;
     }
     default:
-        return m_value;
+        return Stored();
     }
 }
 
@@ -105,7 +123,7 @@ std::shared_ptr<DBRecord> DBField::GetForeignKeyDBRecord(QString &ErrString) con
     }
     // A record that does not exist leaves readError empty; a read that fails says why.
     QString readError;
-    const qint32 code = LeadingInteger(m_field->mType()->GetStringValue(m_value));
+    const qint32 code = LeadingInteger(m_field->mType()->GetStringValue(Stored()));
     const auto record = target->GetDBRecordByCode(code, readError);
     if (!record) {
         ErrString = readError.isEmpty() ? missing
@@ -140,7 +158,7 @@ QString DBField::GetStringValue(QString &ErrString) const
     return m_field->mType()->GetStringValue(Value());
 }
 
-std::shared_ptr<DBRecords> DBField::LookupTable(QString &ErrString) const
+std::shared_ptr<Table> DBField::LinkedTable(QString &ErrString) const
 {
     if (m_field->mClass()->Code() != fcLookupTable) {
         ErrString = QStringLiteral("Предпринята попытка запроса у поля ") + m_field->GetFullName()
@@ -157,24 +175,34 @@ std::shared_ptr<DBRecords> DBField::LookupTable(QString &ErrString) const
         ErrString = QStringLiteral("Таблица '") + m_field->TableForLookup()
                     + QStringLiteral("', которая указана у поля ") + m_field->GetFullName()
                     + QStringLiteral(" в качестве связанной, отсутствует!");
-        return nullptr;
     }
-    return target->GetRecordsByFieldValue(m_field->FieldForLookup(), m_recordCode, ErrString);
+    return target;
+}
+
+std::shared_ptr<DBRecords> DBField::LookupTable(QString &ErrString) const
+{
+    const auto target = LinkedTable(ErrString);
+    return target ? target->GetRecordsByFieldValue(m_field->FieldForLookup(), m_recordCode, ErrString) : nullptr;
 }
 
 bool DBField::Init(const std::shared_ptr<Rollstrake::Field> &field)
 {
     m_field = field;
     m_value = field->GetDefaultValue();
+    m_raw = false;
     return true;
 }
 
 bool DBField::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString)
 {
+    return sysLoadFromDB(query, m_field->IsStored() ? columns.indexOf(m_field->mName()) : -1, ErrString);
+}
+
+bool DBField::sysLoadFromDB(const QSqlQuery &query, int column, QString &ErrString)
+{
     if (!m_field->IsStored()) {
         return true;
     }
-    const int column = columns.indexOf(m_field->mName());
     if (column < 0) {
         const auto table = m_field->Table();
         ErrString = QStringLiteral("Ошибка чтения значения поля '") + m_field->mName()
@@ -182,7 +210,9 @@ bool DBField::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, Q
                     + QStringLiteral("' (функция DBField.sysLoadFromDB): нет такого столбца");
         return false;
     }
-    SetValue(query.value(column));
+    // Converted when first read: a record is read whole, its fields seldom are.
+    m_value = query.value(column);
+    m_raw = true;
     return true;
 }
 
@@ -198,11 +228,20 @@ void DBField::SetIsTotals(bool value)
 
 const QVariant &DBField::StoredValue() const
 {
+    return Stored();
+}
+
+const QVariant &DBField::Stored() const
+{
+    if (m_raw) {
+        m_value = m_field->CheckValue(m_value);
+        m_raw = false;
+    }
     return m_value;
 }
 
 QString DBField::GetSQLValue() const
 {
-    return m_field->mType()->GetSQLValue(m_value, false);
+    return m_field->mType()->GetSQLValue(Stored(), false);
 }
 } // namespace Rollstrake

@@ -117,4 +117,80 @@ QString DBFilterField::GetSQLCondition(SqlDialect dialect) const
     pattern.replace(QStringLiteral("<V2>"), value2);
     return name + pattern;
 }
+
+QString DBFilterField::GetSQLCondition(SqlDialect dialect, QVariantList &Values) const
+{
+    const bool isLike = m_condition == cLeftLike || m_condition == cRightLike || m_condition == cLike;
+    if (isLike || !Dialect::BindsValues(dialect)) {
+        return GetSQLCondition(dialect);
+    }
+    if (!IsFilterSet()) {
+        return {};
+    }
+    const FieldType &type = *m_field->mType();
+    QString name = m_field->mName();
+    QString placeholder = Dialect::Placeholder(dialect, type.Code());
+    if (type.Code() == ftVARCHAR) {
+        // PostgreSQL compares text case-sensitively; the library's comparisons are not.
+        name = Dialect::TextOperand(dialect, name);
+        placeholder = Dialect::TextOperand(dialect, placeholder);
+    }
+    AppendValues(dialect, Values);
+    QLatin1StringView comparison;
+    switch (m_condition) {
+    case cEqual:
+        comparison = QLatin1StringView("=");
+        break;
+    case cLess:
+        comparison = QLatin1StringView("<");
+        break;
+    case cMore:
+        comparison = QLatin1StringView(">");
+        break;
+    case cNotEqual:
+        comparison = QLatin1StringView("<>");
+        break;
+    case cLessOrEqual:
+        comparison = QLatin1StringView("<=");
+        break;
+    case cMoreOrEqual:
+        comparison = QLatin1StringView(">=");
+        break;
+    case cBetween:
+        return name + QLatin1StringView(" BETWEEN ") + placeholder + QLatin1StringView(" AND ") + placeholder;
+    default:
+        // An unknown condition compares nothing, as its empty template does.
+        return name;
+    }
+    return name + comparison + placeholder;
+}
+
+bool DBFilterField::AppendValues(SqlDialect dialect, QVariantList &Values) const
+{
+    const bool isLike = m_condition == cLeftLike || m_condition == cRightLike || m_condition == cLike;
+    if (isLike || !Dialect::BindsValues(dialect)) {
+        return false;
+    }
+    const FieldType &type = *m_field->mType();
+    const auto bind = [&](const QVariant &value) {
+        Values << Dialect::LiteralValue(dialect, type.Code(), type.ConvertValue(value));
+    };
+    switch (m_condition) {
+    case cEqual:
+    case cLess:
+    case cMore:
+    case cNotEqual:
+    case cLessOrEqual:
+    case cMoreOrEqual:
+        bind(m_value);
+        break;
+    case cBetween:
+        bind(m_value);
+        bind(m_value2);
+        break;
+    default:
+        break;
+    }
+    return true;
+}
 } // namespace Rollstrake

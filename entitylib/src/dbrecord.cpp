@@ -1,7 +1,9 @@
 #include "connection.h"
 #include "entitylib.h"
+#include "sqldialect.h"
 #include "warninglog.h"
 
+#include <QScopeGuard>
 #include <QSqlRecord>
 
 namespace Rollstrake
@@ -57,20 +59,27 @@ bool DBRecord::Reload(QString &ErrString)
                     + QStringLiteral("' ещё не сохранена в базу (DBRecord.Reload)!");
         return false;
     }
-    auto filter = m_table->GetNewFilter();
-    filter->SetCode(m_code);
-    QSqlQuery query = Connection::Current()->NewQuery();
-    if (!query.exec(m_table->OpenRecordset(filter))) {
-        ErrString = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
-                    + QStringLiteral("' (DBRecord.Reload): ") + Connection::ErrorText(query.lastError());
+    const QString failure = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
+                            + QStringLiteral("' (DBRecord.Reload): ");
+    QString description;
+    QSqlQuery *query = Connection::Current()->PreparedQuery(m_table->OpenRecordByCode(), description);
+    if (query == nullptr) {
+        ErrString = failure + description;
         return false;
     }
-    if (!query.next()) {
+    // The kept statement gives up its result however the read ends.
+    const auto finish = qScopeGuard([query] { query->finish(); });
+    query->addBindValue(m_code);
+    if (!query->exec()) {
+        ErrString = failure + Connection::ErrorText(query->lastError());
+        return false;
+    }
+    if (!query->next()) {
         ErrString = QStringLiteral("Запись с кодом ") + QString::number(m_code) + QStringLiteral(" в объекте '")
                     + m_table->Caption() + QStringLiteral("' не найдена (DBRecord.Reload)!");
         return false;
     }
-    return sysLoadFromDB(query, query.record(), ErrString);
+    return sysLoadFromDB(*query, query->record(), ErrString);
 }
 
 bool DBRecord::IsInUse(const QString &TableName)
@@ -107,19 +116,31 @@ bool DBRecord::Init(const std::shared_ptr<Rollstrake::Table> &table)
 {
     m_table = table;
     m_fields = std::make_shared<Rollstrake::DBFields>();
-    return m_fields->Init(*table->Fields(), false);
+    return m_fields->Init(table->Fields(), false);
 }
 
 bool DBRecord::sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString)
 {
-    const int column = columns.indexOf(QStringLiteral("Code"));
-    if (column < 0) {
+    std::vector<int> fieldColumns;
+    fieldColumns.reserve(static_cast<size_t>(m_table->Fields()->Count()));
+    for (const auto &field : *m_table->Fields()) {
+        fieldColumns.push_back(field->IsStored() ? columns.indexOf(field->mName()) : -1);
+    }
+    return sysLoadFromDB(query, columns.indexOf(QStringLiteral("Code")), fieldColumns, ErrString);
+}
+
+bool DBRecord::sysLoadFromDB(const QSqlQuery &query,
+                             int CodeColumn,
+                             const std::vector<int> &FieldColumns,
+                             QString &ErrString)
+{
+    if (CodeColumn < 0) {
         ErrString = QStringLiteral("Ошибка чтения значения поля 'Code' из таблицы '") + m_table->mName()
                     + QStringLiteral("' (функция DBRecord.sysLoadFromDB): нет такого столбца");
         return false;
     }
-    SetCode(query.value(column).toInt());
-    return m_fields->LoadFromDB(query, columns, ErrString);
+    SetCode(query.value(CodeColumn).toInt());
+    return m_fields->LoadFromDB(query, FieldColumns, ErrString);
 }
 
 bool DBRecord::CheckRequired(QString &ErrString)
@@ -164,7 +185,7 @@ QString DBRecord::GetUpdateSQL() const
 bool DBRecord::sysDBUpdate(QString &ErrString)
 {
     QString description;
-    if (!Connection::Current()->Execute(GetUpdateSQL(), description)) {
+    if (!ExecuteUpdate(description)) {
         ErrString = QStringLiteral("Ошибка при обновлении строки в таблице базы данных '") + m_table->Caption()
                     + QStringLiteral("' (DBRecord.sysDBUpdate): ") + description;
         return false;
@@ -173,37 +194,55 @@ bool DBRecord::sysDBUpdate(QString &ErrString)
     return true;
 }
 
+bool DBRecord::ExecuteUpdate(QString &description)
+{
+    Connection *connection = Connection::Current();
+    const SqlDialect dialect = connection->Dialect();
+    if (!Dialect::BindsValues(dialect)) {
+        return connection->Execute(GetUpdateSQL(), description);
+    }
+    // The same statement with its values bound: one text per table, prepared once.
+    QVariantList values;
+    values.reserve(m_fields->Count() + 1);
+    for (const auto &value : *m_fields) {
+        const auto &field = value->Field();
+        if (field->IsStored()) {
+            const int type = field->mType()->Code();
+            values << Dialect::LiteralValue(dialect, type, field->mType()->ConvertValue(value->StoredValue()));
+        }
+    }
+    values << m_code;
+    const QString &sql = m_table->UpdateStatement(dialect);
+    QSqlQuery *query = connection->PreparedQuery(sql, description);
+    if (query == nullptr) {
+        return false;
+    }
+    for (const QVariant &bound : std::as_const(values)) {
+        query->addBindValue(bound);
+    }
+    const bool ok = query->exec();
+    if (!ok) {
+        description = Connection::ErrorText(query->lastError());
+    }
+    query->finish();
+    return ok;
+}
+
 bool DBRecord::Insert(QString &ErrString)
 {
     Connection *connection = Connection::Current();
     const SqlDialect dialect = connection->Dialect();
-    QStringList names;
-    QStringList placeholders;
-    QVariantList values;
-    for (const auto &value : *m_fields) {
-        const auto &field = value->Field();
-        if (field->IsStored()) {
-            names << field->mName();
-            placeholders << Dialect::Placeholder(dialect, field->mType()->Code());
-            values << Dialect::BindValue(dialect, field->mType()->Code(), value->StoredValue());
-        }
-    }
-    QString sql =
-        QStringLiteral("INSERT INTO ") + m_table->mName()
-        + (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
-                           : QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
-                                 + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'));
     // The engines here hand back the key the row got; the classic kinds report the last insert.
     const bool returning = dialect == SqlDialect::PostgreSQL || dialect == SqlDialect::SQLite;
-    if (returning) {
-        sql += QStringLiteral(" RETURNING Code");
-    }
     QString description;
-    QSqlQuery *query = connection->PreparedQuery(sql, description);
+    QSqlQuery *query = connection->PreparedQuery(m_table->InsertStatement(dialect), description);
     bool ok = query != nullptr;
     if (ok) {
-        for (const QVariant &bound : values) {
-            query->addBindValue(bound);
+        for (const auto &value : *m_fields) {
+            const auto &field = value->Field();
+            if (field->IsStored()) {
+                query->addBindValue(Dialect::BindValue(dialect, field->mType()->Code(), value->StoredValue()));
+            }
         }
         ok = query->exec();
     }

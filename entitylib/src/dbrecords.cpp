@@ -28,6 +28,14 @@ const std::shared_ptr<DBFilterFields> &DBRecords::DBFilterFields() const
 
 const std::shared_ptr<DBFields> &DBRecords::Totals() const
 {
+    // Summed when first asked for: most sets are read for their records alone.
+    if (!m_totals) {
+        auto self = const_cast<DBRecords *>(this);
+        self->InitTotals();
+        for (const auto &record : m_records) {
+            self->AddToTotals(*record);
+        }
+    }
     return m_totals;
 }
 
@@ -74,26 +82,30 @@ bool DBRecords::Reload(QString &ErrString)
     Clear();
     // Taken before the read: a change that lands during the read leaves the set expired.
     const quint64 changeCount = m_table->ChangeCount();
-    const QString failure = QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
-                            + QStringLiteral("' (DBRecords.sysReload): ");
-    QSqlQuery own = Connection::Current()->NewQuery();
+    const auto failure = [this]() -> QString {
+        return QStringLiteral("Ошибка при чтении строк таблицы '") + m_table->mName()
+               + QStringLiteral("' (DBRecords.sysReload): ");
+    };
     QString description;
-    QSqlQuery *query = RunRead(own, description);
+    QSqlQuery *query = RunRead(description);
     if (query == nullptr) {
-        ErrString = failure + description;
+        ErrString = failure() + description;
         return false;
     }
     // A kept statement gives up its result however the read ends.
     const auto finish = qScopeGuard([query] { query->finish(); });
-    const QSqlRecord columns = query->record();
+    // Every row has the table's columns: each field's is found once.
+    int codeColumn = -1;
+    const std::vector<int> *fieldColumns = nullptr;
+    m_table->ColumnLayout(*query, codeColumn, fieldColumns);
     while (query->next()) {
         auto record = m_table->GetNewRecord();
-        if (!record->sysLoadFromDB(*query, columns, ErrString) || !sysAdd(record, ErrString)) {
+        if (!record->sysLoadFromDB(*query, codeColumn, *fieldColumns, ErrString) || !sysAdd(record, ErrString)) {
             return false;
         }
     }
     if (query->lastError().isValid()) {
-        ErrString = failure + Connection::ErrorText(query->lastError());
+        ErrString = failure() + Connection::ErrorText(query->lastError());
         return false;
     }
     m_loadTime = Clock::Now();
@@ -101,22 +113,23 @@ bool DBRecords::Reload(QString &ErrString)
     return true;
 }
 
-QSqlQuery *DBRecords::RunRead(QSqlQuery &own, QString &description)
+QSqlQuery *DBRecords::RunRead(QString &description)
 {
-    Connection *connection = Connection::Current();
-    if (!m_filter || m_filter->Code() == DBFilterFields::NoKeyFilter) {
-        if (!own.exec(m_table->OpenRecordset(m_filter))) {
-            description = Connection::ErrorText(own.lastError());
-            return nullptr;
-        }
-        return &own;
+    // Reads by key are the most frequent; every read's statement is prepared once per text and
+    // kept, its values bound.
+    QVariantList values;
+    const bool byKey = m_filter && m_filter->Code() != DBFilterFields::NoKeyFilter;
+    const QString sql = byKey ? m_table->OpenRecordByCode() : m_table->OpenRecordset(m_filter, values);
+    if (byKey) {
+        values << m_filter->Code();
     }
-    // Reads by key are the most frequent: one statement per table, prepared once.
-    QSqlQuery *query = connection->PreparedQuery(m_table->OpenRecordByCode(), description);
+    QSqlQuery *query = Connection::Current()->PreparedQuery(sql, description);
     if (query == nullptr) {
         return nullptr;
     }
-    query->addBindValue(m_filter->Code());
+    for (const QVariant &value : std::as_const(values)) {
+        query->addBindValue(value);
+    }
     if (!query->exec()) {
         description = Connection::ErrorText(query->lastError());
         query->finish();
@@ -143,14 +156,14 @@ void DBRecords::Clear()
 {
     m_records.clear();
     m_byCode.clear();
-    InitTotals();
+    m_totals.reset();
 }
 
 void DBRecords::InitTotals()
 {
     m_totals = std::make_shared<DBFields>();
     if (m_table) {
-        m_totals->Init(*m_table->Fields(), true);
+        m_totals->Init(m_table->Fields(), true);
     }
 }
 
@@ -166,7 +179,9 @@ bool DBRecords::sysAdd(const std::shared_ptr<DBRecord> &record, QString &ErrStri
     }
     m_records.push_back(record);
     m_byCode.insert(record->Code(), record);
-    AddToTotals(*record);
+    if (m_totals) {
+        AddToTotals(*record);
+    }
     return true;
 }
 
@@ -186,6 +201,7 @@ void DBRecords::RemoveByCode(qint32 Code)
         return;
     }
     std::erase_if(m_records, [Code](const std::shared_ptr<DBRecord> &record) { return record->Code() == Code; });
+    m_totals.reset();
 }
 
 QDateTime DBRecords::LoadTime() const

@@ -18,6 +18,7 @@ const QString &Field::Default() const
 void Field::SetDefault(const QString &value)
 {
     m_default = value;
+    m_defaultValue.reset();
 }
 
 const QString &Field::TableForLookup() const
@@ -88,6 +89,7 @@ qint32 Field::Length() const
 void Field::SetLength(qint32 value)
 {
     m_length = value;
+    m_defaultValue.reset();
 }
 
 std::shared_ptr<Table> Field::Table() const
@@ -123,6 +125,7 @@ void Field::SetmName(const QString &value)
 void Field::SetType(const std::shared_ptr<FieldType> &type)
 {
     m_type = type;
+    m_defaultValue.reset();
 }
 
 void Field::SetTotal(const std::shared_ptr<FieldTotal> &total)
@@ -163,7 +166,11 @@ QVariant Field::CheckValue(const QVariant &value) const
 
 QVariant Field::GetDefaultValue() const
 {
-    return m_default.isEmpty() ? m_type->GetEmptyValue() : CheckValue(m_default);
+    // Every new record and every record read starts from it: it is converted once.
+    if (!m_defaultValue) {
+        m_defaultValue = m_default.isEmpty() ? m_type->GetEmptyValue() : CheckValue(m_default);
+    }
+    return *m_defaultValue;
 }
 
 QString Field::GetColumnDDL(SqlDialect dialect) const

@@ -6,12 +6,14 @@ namespace Rollstrake
 {
 std::shared_ptr<Field> Fields::Item(const QString &name) const
 {
-    for (const auto &field : m_fields) {
-        if (field->mName().compare(name, Qt::CaseInsensitive) == 0) {
-            return field;
-        }
-    }
-    return nullptr;
+    const qint32 index = IndexOf(name);
+    return index < 0 ? nullptr : m_fields[static_cast<size_t>(index)];
+}
+
+qint32 Fields::IndexOf(const QString &name) const
+{
+    const auto exact = m_exact.constFind(name);
+    return exact != m_exact.cend() ? exact.value() : m_positions.value(name.toCaseFolded(), -1);
 }
 
 std::shared_ptr<Field> Fields::Item(qint32 position) const
@@ -45,11 +47,15 @@ std::shared_ptr<Table> Fields::Table() const
 bool Fields::Add(const std::shared_ptr<Field> &field, QString &refusal)
 {
     field->SetTable(m_table);
-    if (Item(field->mName())) {
+    const QString key = field->mName().toCaseFolded();
+    if (m_positions.contains(key)) {
         refusal = DuplicateKeyText();
         return false;
     }
+    m_positions.insert(key, Count());
+    m_exact.insert(field->mName(), Count());
     m_fields.push_back(field);
+    m_orderBy.clear();
     return true;
 }
 
@@ -71,6 +77,10 @@ QString Fields::GetColumnsDDL(SqlDialect dialect) const
 
 QString Fields::GetOrderBy(SqlDialect dialect) const
 {
+    const auto made = m_orderBy.constFind(int(dialect));
+    if (made != m_orderBy.cend()) {
+        return made.value();
+    }
     QStringList names;
     for (const auto &field : m_fields) {
         if (field->IsStored() && field->Sorted()) {
@@ -78,9 +88,9 @@ QString Fields::GetOrderBy(SqlDialect dialect) const
                                                           : field->mName());
         }
     }
-    if (names.isEmpty()) {
-        return {};
-    }
-    return QStringLiteral(" ORDER BY ") + names.join(QStringLiteral(", "));
+    const QString orderBy =
+        names.isEmpty() ? QString() : QStringLiteral(" ORDER BY ") + names.join(QStringLiteral(", "));
+    m_orderBy.insert(int(dialect), orderBy);
+    return orderBy;
 }
 } // namespace Rollstrake

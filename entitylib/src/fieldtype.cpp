@@ -98,14 +98,14 @@ constexpr qsizetype PartDigits = 2;
 constexpr double PlainWholeLimit = 1e15;
 constexpr int SignificantDigits = 15;
 
-// "yyyy-MM-dd hh:mm:ss" exactly.
+// "yyyy-MM-dd hh:mm:ss" exactly, or "yyyy-MM-dd" (a DATE column).
 bool IsStoredDateTimeText(const QString &text)
 {
     static const QString shape = QStringLiteral("0000-00-00 00:00:00");
-    if (text.size() != shape.size()) {
+    if (text.size() != shape.size() && text.size() != HourAt - 1) {
         return false;
     }
-    for (qsizetype at = 0; at < shape.size(); ++at) {
+    for (qsizetype at = 0; at < text.size(); ++at) {
         const bool digitWanted = shape.at(at) == QLatin1Char('0');
         if (digitWanted ? !text.at(at).isDigit() || text.at(at).unicode() > '9' : text.at(at) != shape.at(at)) {
             return false;
@@ -125,12 +125,13 @@ QDateTime ParseDateText(const QString &text)
     // The fixed-width form the embedded database stores, read without a pattern.
     if (IsStoredDateTimeText(trimmed)) {
         const QStringView stored(trimmed);
+        const bool withTime = stored.size() > HourAt;
         const QDateTime quick = DateValue::Make(stored.mid(YearAt, YearDigits).toInt(),
                                                 stored.mid(MonthAt, PartDigits).toInt(),
                                                 stored.mid(DayAt, PartDigits).toInt(),
-                                                stored.mid(HourAt, PartDigits).toInt(),
-                                                stored.mid(MinuteAt, PartDigits).toInt(),
-                                                stored.mid(SecondAt, PartDigits).toInt());
+                                                withTime ? stored.mid(HourAt, PartDigits).toInt() : 0,
+                                                withTime ? stored.mid(MinuteAt, PartDigits).toInt() : 0,
+                                                withTime ? stored.mid(SecondAt, PartDigits).toInt() : 0);
         if (quick.isValid()) {
             return quick;
         }

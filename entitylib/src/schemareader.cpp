@@ -34,6 +34,34 @@ QString EndOfFileMessage()
     return QStringLiteral("Неожиданный конец файла описания структуры!");
 }
 
+// Names of tables and fields go into statements as they stand: only a plain identifier (letters,
+// digits and "_", not starting with a digit) can, or a name could carry a statement of its own.
+bool IsPlainIdentifier(const QString &name)
+{
+    if (name.isEmpty() || (name.at(0) >= QLatin1Char('0') && name.at(0) <= QLatin1Char('9'))) {
+        return false;
+    }
+    for (const QChar ch : name) {
+        const bool digit = ch >= QLatin1Char('0') && ch <= QLatin1Char('9');
+        if (!digit && ch != QLatin1Char('_') && !ch.isLetter()) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The line's name, or false with the message when it is not a plain identifier; an empty name is
+// left to the check at the end of its block.
+bool CheckName(const QString &name, bool table, qint32 n, QString &err)
+{
+    if (name.isEmpty() || IsPlainIdentifier(name)) {
+        return true;
+    }
+    err = (table ? QStringLiteral("Недопустимое имя таблицы '") : QStringLiteral("Недопустимое имя поля '")) + name
+          + QStringLiteral("' в строке файла описания структуры №") + LineNumber(n) + QLatin1Char('!');
+    return false;
+}
+
 // "True" and the bare {KEY} mean True, "False" means False; anything else is refused.
 bool ParseBoolean(const QString &value, bool &result)
 {
@@ -120,6 +148,9 @@ private:
             const QString &key = line.Key;
             bool flag = false;
             if (key == QLatin1String("NAME")) {
+                if (!CheckName(Plain(line.Value), true, n, m_err)) {
+                    return nullptr;
+                }
                 table->SetmName(Plain(line.Value));
             } else if (key == QLatin1String("CAPTION")) {
                 table->SetCaption(Russian(line.Value));
@@ -183,12 +214,18 @@ private:
             const QString &key = line.Key;
             const QString value = Plain(line.Value);
             bool flag = false;
-            if (key == QLatin1String("NAME")) {
-                field->SetmName(value);
-            } else if (key == QLatin1String("TABLEFORLOOKUP")) {
-                field->SetTableForLookup(value);
-            } else if (key == QLatin1String("FIELDFORLOOKUP")) {
-                field->SetFieldForLookup(value);
+            if (key == QLatin1String("NAME") || key == QLatin1String("TABLEFORLOOKUP")
+                || key == QLatin1String("FIELDFORLOOKUP")) {
+                if (!CheckName(value, key == QLatin1String("TABLEFORLOOKUP"), n, m_err)) {
+                    return nullptr;
+                }
+                if (key == QLatin1String("NAME")) {
+                    field->SetmName(value);
+                } else if (key == QLatin1String("TABLEFORLOOKUP")) {
+                    field->SetTableForLookup(value);
+                } else {
+                    field->SetFieldForLookup(value);
+                }
             } else if (key == QLatin1String("CAPTION")) {
                 field->SetCaption(Russian(line.Value));
             } else if (key == QLatin1String("DEFAULT")) {
@@ -347,6 +384,17 @@ bool LoadDBStructFile(Tables &tables, const QString &DBStructFile, QString &ErrS
     }
     const QByteArray bytes = file.readAll();
     file.close();
+    QString parseError;
+    if (ParseStructBytes(tables, bytes, parseError)) {
+        return true;
+    }
+    // A file without a single line is as useless as a missing one.
+    ErrString = parseError.isEmpty() ? openMessage : parseError;
+    return false;
+}
+
+bool ParseStructBytes(Tables &tables, const QByteArray &bytes, QString &ErrString)
+{
     const bool unicode = CodePage::IsValidUtf8(bytes);
     const QString text = unicode ? QString::fromUtf8(bytes) : QString::fromLatin1(bytes);
     QStringList lines;
@@ -358,9 +406,7 @@ bool LoadDBStructFile(Tables &tables, const QString &DBStructFile, QString &ErrS
             lines << line;
         }
     }
-    // A file without a single line is as useless as a missing one.
     if (lines.isEmpty()) {
-        ErrString = openMessage;
         return false;
     }
     return ParseStructFile(tables, lines, unicode, ErrString);

@@ -5,6 +5,7 @@
 #include "texthelpers.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace Rollstrake::Dialect
@@ -43,16 +44,53 @@ QString DBTypeName(SqlDialect dialect, int typeCode)
     }
 }
 
+namespace
+{
+// "yyyy-MM-dd hh:mm:ss" or "yyyy-MM-dd" written digit by digit: a format pattern costs a hundred
+// times more, and every bound date of every read goes through here.
+QString DateText(const QDateTime &value, bool withTime)
+{
+    constexpr int LastFourDigitYear = 9999;
+    const QDate date = value.date();
+    if (!value.isValid() || date.year() < 0 || date.year() > LastFourDigitYear) {
+        return value.toString(withTime ? u"yyyy-MM-dd hh:mm:ss" : u"yyyy-MM-dd");
+    }
+    const QTime time = value.time();
+    std::array<char, sizeof("0000-00-00 00:00:00")> text{};
+    const auto put = [&text](size_t at, int number, int digits) {
+        constexpr int Base = 10;
+        for (int i = digits - 1; i >= 0; --i) {
+            text[at + size_t(i)] = char('0' + number % Base);
+            number /= Base;
+        }
+    };
+    put(0, date.year(), 4);
+    text[4] = '-';
+    put(5, date.month(), 2);
+    text[7] = '-';
+    put(8, date.day(), 2);
+    if (!withTime) {
+        return QString::fromLatin1(text.data(), 10);
+    }
+    text[10] = ' ';
+    put(11, time.hour(), 2);
+    text[13] = ':';
+    put(14, time.minute(), 2);
+    text[16] = ':';
+    put(17, time.second(), 2);
+    return QString::fromLatin1(text.data(), 19);
+}
+} // namespace
+
 QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime)
 {
     switch (dialect) {
     case SqlDialect::SQLite:
         // Stored as fixed-width text, so text order is time order.
-        return QLatin1Char('\'') + value.toString(withTime ? u"yyyy-MM-dd hh:mm:ss" : u"yyyy-MM-dd")
-               + QLatin1Char('\'');
+        return QLatin1Char('\'') + DateText(value, withTime) + QLatin1Char('\'');
     case SqlDialect::PostgreSQL:
-        return (withTime ? QStringLiteral("TIMESTAMP '") : QStringLiteral("DATE '"))
-               + value.toString(withTime ? u"yyyy-MM-dd hh:mm:ss" : u"yyyy-MM-dd") + QLatin1Char('\'');
+        return (withTime ? QStringLiteral("TIMESTAMP '") : QStringLiteral("DATE '")) + DateText(value, withTime)
+               + QLatin1Char('\'');
     default:
         return GetODBCDateLiteral(value, withTime ? OdbcTimestamp : OdbcDate);
     }
@@ -143,11 +181,36 @@ QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value)
         }
         return value.value<Currency>().ToDouble();
     case ftDATETIME:
-        return value.toDateTime().toString(u"yyyy-MM-dd hh:mm:ss");
+        return DateText(value.toDateTime(), true);
     case ftDATE:
-        return value.toDateTime().toString(u"yyyy-MM-dd");
+        return DateText(value.toDateTime(), false);
     default:
         return value.toString();
+    }
+}
+
+bool BindsValues(SqlDialect dialect)
+{
+    return dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL;
+}
+
+QVariant LiteralValue(SqlDialect dialect, int typeCode, const QVariant &value)
+{
+    switch (typeCode) {
+    case ftVARCHAR: {
+        // An empty text, never NULL: the literal '' matches an empty value, NULL matches nothing.
+        const QString text = TrimBlanks(value.toString());
+        return text.isNull() ? QStringLiteral("") : text;
+    }
+    case ftINT: {
+        const double number = value.toDouble();
+        if (std::trunc(number) == number && std::abs(number) <= BoundWholeLimit) {
+            return static_cast<qint64>(number);
+        }
+        return number;
+    }
+    default:
+        return BindValue(dialect, typeCode, value);
     }
 }
 

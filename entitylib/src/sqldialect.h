@@ -41,6 +41,11 @@ ROLLSTRAKE_TESTS_EXPORT QString TextOperand(SqlDialect dialect, const QString &o
 ROLLSTRAKE_TESTS_EXPORT QString Placeholder(SqlDialect dialect, int typeCode);
 // A converted field value in the form bound to its placeholder.
 ROLLSTRAKE_TESTS_EXPORT QVariant BindValue(SqlDialect dialect, int typeCode, const QVariant &value);
+// The engines on which conditions and updates bind their values (the classic kinds keep literals).
+ROLLSTRAKE_TESTS_EXPORT bool BindsValues(SqlDialect dialect);
+// A converted field value bound where a literal of GetSQLValue stood, meaning the same: a text
+// trimmed, a whole number as an integer (a fraction stays a fraction), the rest as BindValue.
+ROLLSTRAKE_TESTS_EXPORT QVariant LiteralValue(SqlDialect dialect, int typeCode, const QVariant &value);
 // " LIKE " or the engine's case-insensitive form.
 ROLLSTRAKE_TESTS_EXPORT QString LikeOperator(SqlDialect dialect);
 } // namespace Dialect

@@ -1,10 +1,16 @@
 #include "clock.h"
 #include "connection.h"
+#include "currency.h"
 #include "datevalue.h"
 #include "entitylib.h"
+#include "sqldialect.h"
 #include "warninglog.h"
 
 #include <QScopeGuard>
+#include <QSqlQuery>
+#include <QSqlRecord>
+
+#include <cmath>
 
 namespace Rollstrake
 {
@@ -113,6 +119,50 @@ Table::GetRecordsByFieldValue(const QString &FieldName, const QVariant &FieldVal
     slot->SetValue(FieldValue);
     slot->SetIncludeEmpty(true);
     return GetDBRecords(filter, ErrString);
+}
+
+QVariant Table::GetSum(const QString &FieldName, const std::shared_ptr<DBFilterFields> &DBFilter, QString &ErrString)
+{
+    const auto field = m_fields->Item(FieldName);
+    if (!field || !field->IsStored()) {
+        ErrString = QStringLiteral("Предпринята попытка доступа к несуществующему полю '") + FieldName
+                    + QStringLiteral("' таблицы '") + m_name + QLatin1Char('\'');
+        return {};
+    }
+    Connection *connection = Connection::Current();
+    const SqlDialect dialect = connection->Dialect();
+    const FieldType &type = *field->mType();
+    // Money is summed in whole ten-thousandths where the engine would add binary fractions.
+    const bool units = type.Code() == ftDOUBLE && dialect != SqlDialect::PostgreSQL;
+    const QString column = field->mName();
+    QVariantList values;
+    const QString sql = QStringLiteral("SELECT SUM(")
+                        + (units ? QStringLiteral("ROUND(") + column + QStringLiteral("*")
+                                       + QString::number(Currency::Scale) + QLatin1Char(')')
+                                 : column)
+                        + QStringLiteral(") FROM ") + m_name
+                        + (DBFilter ? DBFilter->GetWhereClause(dialect, values) : QString());
+    const QString failure = QStringLiteral("Ошибка суммирования поля '") + column + QStringLiteral("' таблицы '")
+                            + m_name + QStringLiteral("': ");
+    QString description;
+    QSqlQuery *query = connection->PreparedQuery(sql, description);
+    if (query == nullptr) {
+        ErrString = failure + description;
+        return {};
+    }
+    const auto finish = qScopeGuard([query] { query->finish(); });
+    for (const QVariant &value : std::as_const(values)) {
+        query->addBindValue(value);
+    }
+    if (!query->exec() || !query->next()) {
+        ErrString = failure + Connection::ErrorText(query->lastError());
+        return {};
+    }
+    const QVariant sum = query->value(0);
+    if (units) {
+        return QVariant::fromValue(Currency::FromUnits(static_cast<qint64>(std::llround(sum.toDouble()))));
+    }
+    return type.ConvertValue(sum.isNull() ? QVariant(0) : sum);
 }
 
 std::shared_ptr<DBRecord> Table::GetNewRecord()
@@ -254,28 +304,58 @@ std::shared_ptr<DBRecords> Table::PresetRecords()
 
 bool Table::CheckDBStructure(QString &ErrString)
 {
+    return CheckDBStructure(nullptr, nullptr, ErrString);
+}
+
+bool Table::CheckDBStructure(const QSet<QString> *ExistingIndexes,
+                             const QSet<QString> *KnownColumns,
+                             QString &ErrString)
+{
     QString probeError;
-    if (!TableExists(probeError)) {
+    QSet<QString> columns = KnownColumns != nullptr ? *KnownColumns : QSet<QString>();
+    if (KnownColumns == nullptr && !ReadColumns(columns, probeError)) {
         if (!CreateTable(ErrString)) {
             ErrString += QStringLiteral("\r\n(чтение таблицы: ") + probeError + QLatin1Char(')');
             return false;
         }
     } else {
+        // One probe of the table names its columns; only a column it lacks is looked at alone.
         for (const auto &field : *m_fields) {
-            if (!field->AddToDBTable(ErrString)) {
+            if (field->IsStored() && !columns.contains(field->mName().toCaseFolded())
+                && !field->AddToDBTable(ErrString)) {
                 return false;
             }
         }
     }
-    IndexForeignKeys();
+    ForgetColumnLayout();
+    IndexForeignKeys(ExistingIndexes);
     return true;
 }
 
-void Table::IndexForeignKeys()
+bool Table::ReadColumns(QSet<QString> &Columns, QString &ProbeError)
+{
+    // A probe that returns no rows: start-up time does not grow with the data.
+    QSqlQuery query = Connection::Current()->NewQuery();
+    if (!query.exec(QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE 1=0"))) {
+        ProbeError = Connection::ErrorText(query.lastError());
+        return false;
+    }
+    const QSqlRecord record = query.record();
+    for (int column = 0; column < record.count(); ++column) {
+        Columns.insert(record.fieldName(column).toCaseFolded());
+    }
+    return true;
+}
+
+void Table::IndexForeignKeys(const QSet<QString> *ExistingIndexes)
 {
     Connection *connection = Connection::Current();
     for (const auto &field : *m_fields) {
         if (field->mClass()->Code() != fcForeignKey || !field->IsStored()) {
+            continue;
+        }
+        const QString index = QStringLiteral("IX_") + m_name + QLatin1Char('_') + field->mName();
+        if (ExistingIndexes != nullptr && ExistingIndexes->contains(index.toCaseFolded())) {
             continue;
         }
         const QString statement = Dialect::CreateIndex(connection->Dialect(), m_name, {field->mName()});
@@ -363,6 +443,100 @@ QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) cons
     return QStringLiteral("SELECT * FROM ") + m_name + (filter ? filter->GetWhereClause() : QString()) + order;
 }
 
+QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const
+{
+    const SqlDialect dialect = Connection::CurrentDialect();
+    // A filter of a shape read before only gives its values.
+    const QByteArray shape = filter ? filter->ClauseShape(dialect) : QByteArrayLiteral("*");
+    if (!shape.isEmpty()) {
+        const auto written = m_selects.constFind(shape + char(dialect));
+        if (written != m_selects.cend()) {
+            if (filter) {
+                filter->AppendValues(dialect, Values);
+            }
+            return written.value();
+        }
+    }
+    QString order = m_fields->GetOrderBy(dialect);
+    if (dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL) {
+        order = order.isEmpty() ? QStringLiteral(" ORDER BY Code") : order + QStringLiteral(", Code");
+    }
+    const QString select = QStringLiteral("SELECT * FROM ") + m_name
+                           + (filter ? filter->GetWhereClause(dialect, Values) : QString()) + order;
+    if (!shape.isEmpty()) {
+        m_selects.insert(shape + char(dialect), select);
+    }
+    return select;
+}
+
+void Table::ColumnLayout(const QSqlQuery &query, int &CodeColumn, const std::vector<int> *&FieldColumns)
+{
+    // The record of a query is shared, not copied: its width tells a table changed from outside.
+    const QSqlRecord columns = query.record();
+    if (m_fieldColumns.size() != static_cast<size_t>(m_fields->Count()) || m_columnCount != columns.count()) {
+        m_columnCount = columns.count();
+        m_fieldColumns.clear();
+        for (const auto &field : *m_fields) {
+            m_fieldColumns.push_back(field->IsStored() ? columns.indexOf(field->mName()) : -1);
+        }
+        m_codeColumn = columns.indexOf(QStringLiteral("Code"));
+    }
+    CodeColumn = m_codeColumn;
+    FieldColumns = &m_fieldColumns;
+}
+
+void Table::ForgetColumnLayout()
+{
+    m_fieldColumns.clear();
+}
+
+const QString &Table::InsertStatement(SqlDialect dialect) const
+{
+    auto written = m_writes.find(WriteKey(dialect, true));
+    if (written == m_writes.end()) {
+        QStringList names;
+        QStringList placeholders;
+        for (const auto &field : *m_fields) {
+            if (field->IsStored()) {
+                names << field->mName();
+                placeholders << Dialect::Placeholder(dialect, field->mType()->Code());
+            }
+        }
+        QString sql =
+            QStringLiteral("INSERT INTO ") + m_name
+            + (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
+                               : QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
+                                     + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'));
+        if (dialect == SqlDialect::PostgreSQL || dialect == SqlDialect::SQLite) {
+            sql += QStringLiteral(" RETURNING Code");
+        }
+        written = m_writes.insert(WriteKey(dialect, true), sql);
+    }
+    return written.value();
+}
+
+const QString &Table::UpdateStatement(SqlDialect dialect) const
+{
+    auto written = m_writes.find(WriteKey(dialect, false));
+    if (written == m_writes.end()) {
+        QStringList pairs;
+        for (const auto &field : *m_fields) {
+            if (field->IsStored()) {
+                pairs << field->mName() + QLatin1Char('=') + Dialect::Placeholder(dialect, field->mType()->Code());
+            }
+        }
+        written = m_writes.insert(WriteKey(dialect, false),
+                                  QStringLiteral("UPDATE ") + m_name + QStringLiteral(" SET ")
+                                      + pairs.join(QLatin1Char(',')) + QStringLiteral(" WHERE Code=?"));
+    }
+    return written.value();
+}
+
+int Table::WriteKey(SqlDialect dialect, bool insert)
+{
+    return int(dialect) * 2 + (insert ? 1 : 0);
+}
+
 QString Table::OpenRecordByCode() const
 {
     return QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE Code=?");
@@ -445,6 +619,8 @@ void Table::ForgetCachedRecord(qint32 code)
 
 void Table::ForgetCache()
 {
+    // After a rollback the table holds what it held before: whatever was read since may differ.
+    ++m_changeCount;
     if (m_cachedRecords) {
         m_cachedRecords->Clear();
     }

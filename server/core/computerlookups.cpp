@@ -4,7 +4,6 @@
 #include "core/errorbox.h"
 #include "core/mainlog.h"
 #include "core/seancearithmetic.h"
-#include "generalhelpers.h"
 
 #include <QHash>
 
@@ -13,10 +12,12 @@ namespace
 const QString ComputersTable = QStringLiteral("Computers");
 const QString SeancesTable = QStringLiteral("Seances");
 
+// Keyed by the number itself: the key "C" and the number (MakeItemKey) names the same entry, and
+// every refresh of every tile looks it up.
 struct ComputerCodeCache
 {
     bool Filled = false;
-    QHash<QString, qint32> Codes;
+    QHash<qint32, qint32> Codes;
 };
 
 ComputerCodeCache &Cache()
@@ -38,7 +39,10 @@ void RebuildCache()
     }
     for (const auto &record : *records) {
         // The first record of a number wins.
-        cache.Codes.insert(MakeItemKey(IntValue(*record, QStringLiteral("Num"))).toUpper(), record->Code());
+        const qint32 num = IntValue(*record, QStringLiteral("Num"));
+        if (!cache.Codes.contains(num)) {
+            cache.Codes.insert(num, record->Code());
+        }
     }
     cache.Filled = true;
 }
@@ -49,7 +53,7 @@ qint32 GetComputerCode(qint32 Num, bool Rebuild)
     if (!Cache().Filled || Rebuild) {
         RebuildCache();
     }
-    return Cache().Codes.value(MakeItemKey(Num).toUpper(), 0);
+    return Cache().Codes.value(Num, 0);
 }
 
 std::shared_ptr<Rollstrake::DBRecord> GetComputerRecord(qint32 Num, QString &ErrString)

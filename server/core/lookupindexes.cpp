@@ -15,6 +15,10 @@ void EnsureLookupIndexes()
     const std::pair<QString, QStringList> indexes[] = {
         {QStringLiteral("Seances"), {QStringLiteral("Computer"), QStringLiteral("EndDate")}},
         {QStringLiteral("NightReserves"), {QStringLiteral("Computer"), QStringLiteral("NightDate")}},
+        // A card's balance sums its payments and top-ups up to a moment: the index alone answers it,
+        // without a visit to each row.
+        {QStringLiteral("SeancePays"), {QStringLiteral("Card"), QStringLiteral("PayDate"), QStringLiteral("Sum")}},
+        {QStringLiteral("CardPays"), {QStringLiteral("Card"), QStringLiteral("PayDate"), QStringLiteral("Sum")}},
     };
     for (const auto &[name, fields] : indexes) {
         QString err;

@@ -3,26 +3,37 @@
 #include "core/dbvalues.h"
 #include "core/seancearithmetic.h"
 
+#include <cmath>
+
 namespace
 {
 const QString SumField = QStringLiteral("Sum");
 
-qint64 SumOf(const std::shared_ptr<Rollstrake::DBRecords> &Records)
+// Whole roubles of an aggregate of "Sum": an invalid total (a failed read) is 0, its reason in the
+// caller's error text.
+qint64 WholeSum(const QVariant &Total)
 {
-    qint64 total = 0;
-    if (Records) {
-        for (const auto &record : *Records) {
-            total += IntValue(*record, SumField);
-        }
-    }
-    return total;
+    const double value = Total.isValid() ? Total.toDouble() : 0.0;
+    return std::isfinite(value) ? static_cast<qint64>(std::llround(value)) : 0;
 }
 
 qint32 PaidSum(const std::shared_ptr<Rollstrake::DBRecord> &Record, QString &ErrString)
 {
     ErrString.clear();
     const auto pays = Record ? Record->DBFields()->Item(QStringLiteral("Pays")) : nullptr;
-    return Saturated32(SumOf(pays ? pays->LookupTable(ErrString) : nullptr));
+    const auto table = pays ? pays->LinkedTable(ErrString) : nullptr;
+    if (!table) {
+        return 0;
+    }
+    // One aggregate over the seance's payments, which are not read one by one.
+    const auto filter = table->GetNewFilter();
+    const auto slot = filter->Item(pays->Field()->FieldForLookup());
+    if (!slot) {
+        return 0;
+    }
+    slot->SetValue(Record->Code());
+    slot->SetIncludeEmpty(true);
+    return Saturated32(WholeSum(table->GetSum(SumField, filter, ErrString)));
 }
 
 // The value of a lookup, its failure logged under Where.
@@ -71,7 +82,8 @@ qint32 GetCardPaysSum(const std::shared_ptr<Rollstrake::DBRecord> &Card,
     const auto payDate = filter->Item(QStringLiteral("PayDate"));
     payDate->SetCondition(Rollstrake::cLessOrEqual);
     payDate->SetValue(MomentOrNow(Moment));
-    return Saturated32(SumOf(table->GetDBRecords(filter, ErrString)));
+    // One aggregate, however many payments the card has had.
+    return Saturated32(WholeSum(table->GetSum(SumField, filter, ErrString)));
 }
 
 qint32 GetCardBalance(const std::shared_ptr<Rollstrake::DBRecord> &Card, const QDateTime &Moment)

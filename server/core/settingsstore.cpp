@@ -5,6 +5,9 @@
 #include "datevalue.h"
 #include "textdates.h"
 
+#include <QHash>
+
+#include <memory>
 #include <utility>
 
 namespace
@@ -20,6 +23,22 @@ std::shared_ptr<Rollstrake::DBRecord> FindSetting(const QString &Name, QString &
 {
     const auto table = DBTable(ConfigTable, ErrString);
     return table ? table->GetRecordByFieldValue(NameField, Name, ErrString) : nullptr;
+}
+
+// The values read so far, kept while the table "Config" of the started database is unchanged:
+// every save goes through the library, which counts the table's changes (a rollback counts too), so
+// a save is seen by the next read. Every refresh of every tile reads the same few settings.
+struct SettingsCache
+{
+    std::weak_ptr<Rollstrake::Table> Table;
+    quint64 ChangeCount = 0;
+    QHash<QString, QString> Values;
+};
+
+SettingsCache &Cache()
+{
+    static SettingsCache cache;
+    return cache;
 }
 
 QString TimeOfDayDefault(int Hours)
@@ -41,15 +60,27 @@ QString GetConfigValue(const QString &Name)
 QString GetConfigValue(const QString &Name, QString &ErrString)
 {
     ErrString.clear();
-    const auto record = FindSetting(Name, ErrString);
-    if (!record) {
+    const auto table = DBTable(ConfigTable, ErrString);
+    if (!table) {
         return {};
     }
-    const auto field = record->DBFields()->Item(ValueField);
+    SettingsCache &cache = Cache();
+    if (cache.Table.lock() != table || cache.ChangeCount != table->ChangeCount()) {
+        cache = SettingsCache{table, table->ChangeCount(), {}};
+    }
+    const auto known = cache.Values.constFind(Name);
+    if (known != cache.Values.cend()) {
+        return known.value();
+    }
+    const auto record = table->GetRecordByFieldValue(NameField, Name, ErrString);
+    const auto field = record ? record->DBFields()->Item(ValueField) : nullptr;
     const QString value = field ? field->GetStringValue(ErrString) : QString();
     if (!ErrString.isEmpty()) {
         ErrString = QStringLiteral("Настройка '") + Name + QStringLiteral("': ") + ErrString;
+        // A read that failed is tried again next time.
+        return value;
     }
+    cache.Values.insert(Name, value);
     return value;
 }
 

@@ -2,9 +2,10 @@
 
 #include <QString>
 
-// The club's settings: named text values in the table "Config", read afresh on every call (no cache),
-// so a value saved anywhere is seen by the next read. Lookup errors go to the main log as
-// information, save errors as errors; nothing is reported to the caller.
+// The club's settings: named text values in the table "Config". Values read are kept in memory
+// while the table is unchanged; every save goes through the data-entity library, which counts the
+// table's changes, so a value saved anywhere is seen by the next read. Lookup errors go to the main
+// log as information, save errors as errors; nothing is reported to the caller.
 
 // The value of the setting, or the empty text when there is none (or it cannot be read).
 QString GetConfigValue(const QString &Name);

@@ -41,6 +41,52 @@ void SetText(QLabel *label, const QString &text)
     }
 }
 
+// Smallest font a number is shrunk to; a tile is no place for smaller print.
+constexpr int MinPointSize = 6;
+
+// Numbers are never cut: the largest size up to Font's that shows the text whole.
+void SetWholeText(QLabel *label, const QFont &font, const QString &text)
+{
+    // A refresh shows the same texts again and again: they were fitted before.
+    if (label->text() == text && !text.isEmpty()) {
+        return;
+    }
+    QFont fitted = font;
+    const int room = label->contentsRect().width();
+    while (fitted.pointSize() > MinPointSize && QFontMetrics(fitted).horizontalAdvance(text) > room) {
+        fitted.setPointSize(fitted.pointSize() - 1);
+    }
+    if (label->font() != fitted) {
+        label->setFont(fitted);
+    }
+    SetText(label, text);
+}
+
+// A caption a little too long is shown in a slightly smaller font; one that does not fit even so
+// loses its end, never its start (a centred label would lose both).
+constexpr int CaptionShrinkPoints = 2;
+
+// The caption a label was last given, before it was fitted.
+const char *const FullTextProperty = "quillmarshFullText";
+
+void SetCaptionText(QLabel *label, const QFont &font, const QString &text)
+{
+    if (label->property(FullTextProperty).toString() == text && label->property(FullTextProperty).isValid()) {
+        return;
+    }
+    label->setProperty(FullTextProperty, text);
+    QFont fitted = font;
+    const int room = label->contentsRect().width();
+    const int smallest = qMax(MinPointSize, font.pointSize() - CaptionShrinkPoints);
+    while (fitted.pointSize() > smallest && QFontMetrics(fitted).horizontalAdvance(text) > room) {
+        fitted.setPointSize(fitted.pointSize() - 1);
+    }
+    if (label->font() != fitted) {
+        label->setFont(fitted);
+    }
+    SetText(label, QFontMetrics(fitted).elidedText(text, Qt::ElideRight, room));
+}
+
 // The traffic lines' arrows: down for what comes in, up for what goes out.
 QPixmap ArrowPixmap(bool down)
 {
@@ -71,6 +117,8 @@ ComputerControl::ComputerControl(SeanceData &Data, TileFeedback &Feedback, QWidg
 {
     setObjectName(QStringLiteral("ComputerControl"));
     BuildControls();
+    // Placed at once, so that texts are fitted to the labels' sizes from the first view on.
+    ArrangeControls();
     BuildMenu();
     m_showTimer.setSingleShot(true);
     m_showTimer.setInterval(1);
@@ -88,8 +136,8 @@ void ComputerControl::BuildControls()
     m_computerIdLabel->setObjectName(QStringLiteral("ComputerIDLabel"));
     m_computerIdLabel->setToolTip(QStringLiteral("Номер компьютера"));
     m_computerIdLabel->setAlignment(Qt::AlignCenter);
-    QFont numberFont(QStringLiteral("Times New Roman"), 12, QFont::Bold);
-    m_computerIdLabel->setFont(numberFont);
+    m_captionFont = QFont(QStringLiteral("Times New Roman"), 12, QFont::Bold);
+    m_computerIdLabel->setFont(m_captionFont);
 
     m_outerScreen = new QFrame(this);
     m_outerScreen->setObjectName(QStringLiteral("OuterScreen"));
@@ -101,7 +149,8 @@ void ComputerControl::BuildControls()
     m_remainingTime->setObjectName(QStringLiteral("RemainingTime"));
     m_remainingTime->setToolTip(QStringLiteral("Время до конца сеанса"));
     m_remainingTime->setAlignment(Qt::AlignCenter);
-    m_remainingTime->setFont(QFont(QStringLiteral("MS Sans Serif"), 12, QFont::Bold));
+    m_timeFont = QFont(QStringLiteral("MS Sans Serif"), 12, QFont::Bold);
+    m_remainingTime->setFont(m_timeFont);
 
     m_nightScreen = new QFrame(this);
     m_nightScreen->setObjectName(QStringLiteral("NightScreen"));
@@ -133,6 +182,7 @@ void ComputerControl::BuildControls()
         image->hide();
         label->hide();
     };
+    m_trafficFont = font();
     trafficLine(m_downloadImage,
                 m_downloadLabel,
                 "DownloadImage",
@@ -284,20 +334,20 @@ void ComputerControl::ArrangeControls()
 void ComputerControl::UpdateView()
 {
     const ComputerTile &tile = *m_tile;
-    SetText(m_computerIdLabel, tile.ComputerCaption());
+    SetCaptionText(m_computerIdLabel, m_captionFont, tile.ComputerCaption());
     SetColour(m_innerScreen, QPalette::Window, tile.ScreenColour());
-    SetText(m_remainingTime, TileLook::RemainingText(tile.RemainingMinutes()));
+    SetWholeText(m_remainingTime, m_timeFont, TileLook::RemainingText(tile.RemainingMinutes()));
     SetColour(m_remainingTime, QPalette::WindowText, tile.IsOnline() ? Qt::black : Qt::white);
     SetColour(m_nightScreen, QPalette::Window, tile.NightColour());
-    SetText(m_nightReserveNickname, tile.ReserveNickname());
+    SetCaptionText(m_nightReserveNickname, m_trafficFont, tile.ReserveNickname());
     m_nightReserveNickname->setToolTip(tile.NightToolTip());
-    SetText(m_startedShortcut, tile.StartedShortcut());
+    SetCaptionText(m_startedShortcut, m_trafficFont, tile.StartedShortcut());
 
     const TrafficCounter &traffic = tile.Traffic();
     const bool shown = traffic.SeanceCode() >= 1 && traffic.Internet();
     const QColor face = palette().color(QPalette::Button);
     const auto showLine = [&](QLabel *image, QLabel *label, Currency bytes, bool exhausted) {
-        SetText(label, shown ? TileLook::TrafficText(bytes) : QString());
+        SetWholeText(label, m_trafficFont, shown ? TileLook::TrafficText(bytes) : QString());
         SetColour(label, QPalette::Window, exhausted ? QColor(0xFF, 0x00, 0x00) : face);
         image->setVisible(shown);
         label->setVisible(shown);

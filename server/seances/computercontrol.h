@@ -2,6 +2,7 @@
 
 #include "seances/computertile.h"
 
+#include <QFont>
 #include <QTimer>
 #include <QWidget>
 
@@ -103,6 +104,10 @@ private:
     QLabel *m_downloadLabel = nullptr;
     QLabel *m_uploadedImage = nullptr;
     QLabel *m_uploadedLabel = nullptr;
+    // The labels' own fonts, from which a text that would not fit is shrunk.
+    QFont m_captionFont;
+    QFont m_timeFont;
+    QFont m_trafficFont;
     QMenu *m_menu = nullptr;
     QTimer m_showTimer;
     PendingAction m_pendingAction = AddSeance;

@@ -1,6 +1,7 @@
 #include "seances/computersframe.h"
 
 #include "core/compbuttons.h"
+#include "core/widgets/twips.h"
 #include "leadingnumber.h"
 #include "seances/computercommands.h"
 #include "seances/computercontrol.h"
@@ -9,13 +10,26 @@
 
 #include <QMenu>
 #include <QMouseEvent>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSet>
+#include <QVBoxLayout>
 
 #include <cmath>
 
 namespace
 {
 constexpr int DefaultIntervalMs = 20000;
+
+// Pixels from the top of the panel to the bottom of the last row.
+int RowsHeight(const QList<QPoint> &Places)
+{
+    int bottom = 0;
+    for (const QPoint &place : Places) {
+        bottom = qMax(bottom, place.y() + PanelLayout::TileHeight);
+    }
+    return qRound(bottom / double(Twips::PerPixel));
+}
 } // namespace
 
 ComputersFrame::ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget *parent)
@@ -31,6 +45,16 @@ ComputersFrame::ComputersFrame(SeanceData &Data, TileFeedback &Feedback, QWidget
     shutdownAll->setObjectName(QStringLiteral("mnuComputersShutdown"));
     connect(shutdownAll, &QAction::triggered, m_commands, &ComputerCommands::ShutdownAll);
     connect(m_commands, &ComputerCommands::Reboot, this, &ComputersFrame::Reboot);
+    m_scroll = new QScrollArea(this);
+    m_scroll->setObjectName(QStringLiteral("ComputersScroll"));
+    m_scroll->setFrameShape(QFrame::NoFrame);
+    m_scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_tiles = new QWidget;
+    m_tiles->setObjectName(QStringLiteral("ComputersTiles"));
+    m_scroll->setWidget(m_tiles);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_scroll);
     m_timer.setInterval(10000);
     connect(&m_timer, &QTimer::timeout, this, &ComputersFrame::RefreshAll);
     m_timer.start();
@@ -134,6 +158,12 @@ QList<qint32> ComputersFrame::DistinctComputerNums()
 
 bool ComputersFrame::SyncComputerControls()
 {
+    // A computer added, renumbered away or removed since the last look: the tiles read through the
+    // number-to-code lookups, which must know the new set first.
+    const QList<qint32> nums = DistinctComputerNums();
+    if (QSet<qint32>(nums.cbegin(), nums.cend()) != QSet<qint32>(m_controls.keyBegin(), m_controls.keyEnd())) {
+        m_data.ComputersChanged();
+    }
     bool changed = false;
     for (qint32 num : m_controls.keys()) {
         if (!m_data.ComputerExists(num)) {
@@ -143,7 +173,7 @@ bool ComputersFrame::SyncComputerControls()
             control->Tile().SetComputerNum(num);
         }
     }
-    for (qint32 num : DistinctComputerNums()) {
+    for (qint32 num : nums) {
         if (!ComputerControlExists(num)) {
             AddComputerControl(num);
             changed = true;
@@ -164,7 +194,7 @@ void ComputersFrame::RemoveComputerControl(qint32 ComputerNum)
 
 void ComputersFrame::AddComputerControl(qint32 ComputerNum)
 {
-    QPointer<ComputerControl> control = new ComputerControl(m_data, m_feedback, this);
+    QPointer<ComputerControl> control = new ComputerControl(m_data, m_feedback, m_tiles);
     m_controls.insert(ComputerNum, control);
     ConnectTile(control, ComputerNum);
     control->Tile().SetComputerNum(ComputerNum);
@@ -203,12 +233,26 @@ void ComputersFrame::ConnectTile(ComputerControl *Control, qint32 ComputerNum)
 void ComputersFrame::ArrangeComputerControls()
 {
     const QList<qint32> nums = DistinctComputerNums();
-    const QList<QPoint> places = PanelLayout::Arrange(width() * 15, nums.size());
+    // The rows run over the visible width: the whole panel, or what the scroll bar leaves of it
+    // once the rows are higher than the panel.
+    int visibleWidth = width();
+    QList<QPoint> places = PanelLayout::Arrange(visibleWidth * Twips::PerPixel, nums.size());
+    if (!places.isEmpty() && RowsHeight(places) > height()) {
+        visibleWidth -= m_scroll->verticalScrollBar()->sizeHint().width();
+        places = PanelLayout::Arrange(visibleWidth * Twips::PerPixel, nums.size());
+    }
     for (qsizetype i = 0; i < places.size(); ++i) {
         if (ComputerControl *control = Control(nums[i])) {
-            control->move(qRound(places[i].x() / 15.0), qRound(places[i].y() / 15.0));
+            control->move(qRound(places[i].x() / double(Twips::PerPixel)),
+                          qRound(places[i].y() / double(Twips::PerPixel)));
         }
     }
+    // Tiles that kept their places (no column fits) stay reachable too.
+    QRect used;
+    for (ComputerControl *control : Controls()) {
+        used |= control->geometry();
+    }
+    m_tiles->resize(qMax(visibleWidth, used.right() + 1), used.bottom() + 1);
 }
 
 std::shared_ptr<CompButtons> ComputersFrame::GetOnlineButtons()

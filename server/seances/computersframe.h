@@ -13,10 +13,11 @@ class CompButtons;
 class ComputerCommands;
 class ComputerControl;
 class QMenu;
+class QScrollArea;
 class TileFeedback;
 
-// The computers view's panel: one tile per `Computers` record, laid out in rows in table order and
-// refreshed on a timer. It carries the main window's per-computer calls to the right tile and
+// The computers view's panel: one tile per `Computers` record, laid out in rows in table order in a
+// vertical scroll area and refreshed on a timer. It carries the main window's per-computer calls to the right tile and
 // passes the tiles' network requests up as its own events, by reference.
 class ComputersFrame : public QWidget
 {
@@ -98,6 +99,9 @@ private:
 
     SeanceData &m_data;
     TileFeedback &m_feedback;
+    QScrollArea *m_scroll = nullptr;
+    // The tiles' parent inside the scroll area, as high as their rows.
+    QWidget *m_tiles = nullptr;
     QMap<qint32, QPointer<ComputerControl>> m_controls;
     QTimer m_timer;
     ComputerCommands *m_commands;

@@ -61,6 +61,11 @@ QList<qint32> DbSeanceData::ComputerNums()
     return nums;
 }
 
+void DbSeanceData::ComputersChanged()
+{
+    GetComputerCode(0, true);
+}
+
 bool DbSeanceData::ComputerExists(qint32 Num)
 {
     QString error;

@@ -8,6 +8,8 @@ class DbSeanceData final : public SeanceData
 {
 public:
     QList<qint32> ComputerNums() override;
+    // Rebuilds the program's cache of computer numbers.
+    void ComputersChanged() override;
     bool ComputerExists(qint32 Num) override;
     QString ComputerIP(qint32 Num) override;
     QString ComputerName(qint32 Num) override;

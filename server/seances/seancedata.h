@@ -52,6 +52,10 @@ public:
 
     // Numbers of all `Computers` records in the order the library returns the table.
     virtual QList<qint32> ComputerNums() = 0;
+
+    // The set of computers changed: lookups by number that keep what they found start afresh.
+    virtual void ComputersChanged() {}
+
     virtual bool ComputerExists(qint32 Num) = 0;
     virtual QString ComputerIP(qint32 Num) = 0;
     // The number, then ": " and the name when the computer has one; empty when there is none.

@@ -18,11 +18,13 @@
 
 class QSettings;
 class QTcpSocket;
+class QTimer;
 
 namespace Pelloxan
 {
 class ListenerSocket;
 class RequestCounter;
+class SlotDump;
 class SocketStates;
 struct SocketState;
 using SocketStatePtr = std::shared_ptr<SocketState>;
@@ -179,6 +181,10 @@ signals:
     // a reused connection that failed its probe, the slot dump not written.
     void Failure(const QString &Description);
 
+protected:
+    // The time-outs of the control's waits.
+    void timerEvent(QTimerEvent *event) override;
+
 private:
     struct Waiter;
 
@@ -186,17 +192,28 @@ private:
     SocketStatePtr NewSlot(bool IsOutgoing, QString &ErrString);
     void FreeSlot(const SocketStatePtr &Slot);
     void PurgeSlots();
+    // The dump mirrors the slot table: a change asks for it, and it is written once per turn of the
+    // event loop, however many changes the turn made.
     void DumpSlots();
+    void WriteDump();
     void AttachSocket(const SocketStatePtr &Slot, QTcpSocket *Socket);
+    // The peer closed: what it sent before is kept for the receive path, the socket goes.
+    void SocketClosed(const SocketStatePtr &Slot);
 
     // Listener and receiving.
     bool StartListener(quint16 Port, QString &ErrString);
     void AcceptConnection(qintptr Descriptor);
     void RestartListener();
     void OnDataArrival(const SocketStatePtr &Slot);
+    // Handles at most one batch of the slot's messages; what is left waits for the next turn of
+    // the event loop, so that one busy connection cannot hold the others.
+    void ReceiveTurn(const SocketStatePtr &Slot);
+    void RunBacklog();
+    void QueueBacklog(const SocketStatePtr &Slot);
+    // Appends what the socket holds to the slot's buffer; a remainder older than the pause that
+    // ends a message is dropped first unless the slot was still busy with earlier messages.
+    void ReadArrived(const SocketStatePtr &Slot, bool Waited);
     bool ProcessIncoming(const SocketStatePtr &Slot);
-    // The handler of a request may have waited: what arrived on the slot meanwhile joins the buffer.
-    void AppendArrivedMeanwhile(const SocketStatePtr &Slot);
     bool HandleRequest(const SocketStatePtr &Slot, const MessagePackPtr &Pack);
     bool SendPacket(const SocketStatePtr &Slot, const MessagePack &Pack, QString &ErrString);
 
@@ -215,6 +232,11 @@ private:
     std::unique_ptr<SocketStates> m_slots;
     std::unique_ptr<ListenerSocket> m_listener;
     std::unique_ptr<RequestCounter> m_requests;
+    std::unique_ptr<SlotDump> m_dump;
+    std::unique_ptr<QTimer> m_dumpTimer;
+    std::unique_ptr<QTimer> m_backlogTimer;
+    // Slots whose receive stopped at its batch, in the order they stopped.
+    QList<std::weak_ptr<SocketState>> m_backlog;
     QList<Waiter *> m_waiters;
     QHostAddress m_bindAddress = QHostAddress(QHostAddress::AnyIPv4);
     qint32 m_connectTimeout = DefaultConnectTimeout;

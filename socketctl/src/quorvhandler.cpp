@@ -1,7 +1,6 @@
-#include "clock.h"
 #include "listenersocket.h"
-#include "packetframing.h"
 #include "requestcounter.h"
+#include "slotdump.h"
 #include "socketctl.h"
 #include "socketstates.h"
 
@@ -10,6 +9,7 @@
 #include <QNetworkInterface>
 #include <QSettings>
 #include <QTimer>
+#include <QTimerEvent>
 
 #include <algorithm>
 #include <chrono>
@@ -22,16 +22,14 @@ namespace
 {
 const QString ConnectTimeoutKey = QStringLiteral("ConnectTimeout");
 const QString AnswerTimeoutKey = QStringLiteral("AnswerTimeout");
-
-// A remainder older than this is not the start of a message any more: it is dropped, which puts
-// the stream back in step.
-constexpr qint64 IncompleteMessageSeconds = 5;
 } // namespace
 
 struct Quorvhandler::Waiter
 {
     const std::function<bool()> &Done;
     QEventLoop &Loop;
+    // The time-out's timer; 0 once it has fired.
+    int TimerId = 0;
 };
 
 Quorvhandler::Quorvhandler(QObject *parent)
@@ -39,16 +37,30 @@ Quorvhandler::Quorvhandler(QObject *parent)
     , m_slots(std::make_unique<SocketStates>())
     , m_listener(std::make_unique<ListenerSocket>([this](qintptr descriptor) { AcceptConnection(descriptor); }))
     , m_requests(std::make_unique<RequestCounter>())
+    , m_dump(std::make_unique<SlotDump>())
+    , m_dumpTimer(std::make_unique<QTimer>())
+    , m_backlogTimer(std::make_unique<QTimer>())
 {
     connect(m_listener.get(), &QTcpServer::acceptError, this, &Quorvhandler::RestartListener);
+    // Zero-interval timers fire once the events that are waiting have been handled: one turn.
+    m_dumpTimer->setSingleShot(true);
+    m_dumpTimer->setInterval(0);
+    connect(m_dumpTimer.get(), &QTimer::timeout, this, &Quorvhandler::WriteDump);
+    m_backlogTimer->setSingleShot(true);
+    m_backlogTimer->setInterval(0);
+    connect(m_backlogTimer.get(), &QTimer::timeout, this, &Quorvhandler::RunBacklog);
 }
 
 Quorvhandler::~Quorvhandler()
 {
     // No waiting here: the host must not destroy the control while one of its dialogs runs.
     m_listener->close();
+    m_backlog.clear();
     for (const SocketStatePtr &slot : m_slots->Snapshot()) {
         FreeSlot(slot);
+    }
+    if (m_dumpTimer->isActive()) {
+        WriteDump();
     }
 }
 
@@ -100,9 +112,15 @@ void Quorvhandler::Stop_()
     const std::chrono::milliseconds limit = std::chrono::seconds(qMax(m_answerTimeout, 0));
     for (const SocketStatePtr &slot : m_slots->Snapshot()) {
         const std::chrono::milliseconds spent(elapsed.elapsed());
-        WaitUntil([&] { return !slot->Alive || !slot->Busy; },
+        WaitUntil([&] { return !slot->Alive || !slot->IsHeld(); },
                   std::max(limit - spent, std::chrono::milliseconds::zero()));
         FreeSlot(slot);
+    }
+    m_backlog.clear();
+    // A stopped control leaves its dump written, not waiting for the next turn.
+    if (m_dumpTimer->isActive()) {
+        m_dumpTimer->stop();
+        WriteDump();
     }
 }
 
@@ -195,160 +213,38 @@ void Quorvhandler::RestartListener()
     }
 }
 
-void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
-{
-    // Qt does not report data again while its report is being handled; the running receive takes
-    // what arrives meanwhile before it finishes.
-    if (!Slot->Alive || Slot->Receiving) {
-        return;
-    }
-    const QByteArray arrived = Slot->Socket->readAll();
-    if (arrived.isEmpty()) {
-        return;
-    }
-    const QDateTime now = Clock::Now();
-    if (Slot->LastIncommingMessageTime.isValid()
-        && Slot->LastIncommingMessageTime.secsTo(now) > IncompleteMessageSeconds) {
-        Slot->IncommingBuffer.clear();
-        Slot->IncommingReadPos = 0;
-    }
-    Slot->IncommingBuffer += arrived;
-    Slot->LastIncommingMessageTime = now;
-
-    // A dialog may hold this slot: it keeps holding it after the receive.
-    const bool wasBusy = Slot->Busy;
-    Slot->Busy = true;
-    Slot->Receiving = true;
-    const bool ok = ProcessIncoming(Slot);
-    if (!Slot->Alive) {
-        return;
-    }
-    Slot->Receiving = false;
-    if (!ok) {
-        FreeSlot(Slot);
-        return;
-    }
-    Slot->Busy = wasBusy;
-    WakeWaits();
-}
-
-bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
-{
-    // One pass per message, cutting at a read position, so a flood of small messages costs linear
-    // time; data that arrives while a request is handled is appended and cut in turn.
-    while (Slot->Alive) {
-        auto pack = std::make_shared<MessagePack>();
-        qsizetype next = 0;
-        switch (PacketFraming::FromPacketString(Slot->IncommingBuffer, Slot->IncommingReadPos, *pack, next)) {
-        case PacketFraming::ParseResult::Malformed:
-            return false;
-        case PacketFraming::ParseResult::Incomplete:
-            Slot->IncommingBuffer.remove(0, Slot->IncommingReadPos);
-            Slot->IncommingReadPos = 0;
-            return true;
-        case PacketFraming::ParseResult::Complete:
-            break;
-        }
-        Slot->IncommingReadPos = next;
-        switch (pack->PacketDirection()) {
-        case pdRequest:
-        case pdSingle:
-            if (!HandleRequest(Slot, pack)) {
-                return false;
-            }
-            AppendArrivedMeanwhile(Slot);
-            break;
-        case pdAnswer:
-            Slot->Answers.AddObject(pack);
-            WakeWaits();
-            break;
-        default:
-            break;
-        }
-    }
-    return false;
-}
-
-void Quorvhandler::AppendArrivedMeanwhile(const SocketStatePtr &Slot)
-{
-    if (!Slot->Alive) {
-        return;
-    }
-    const QByteArray arrived = Slot->Socket->readAll();
-    if (!arrived.isEmpty()) {
-        Slot->IncommingBuffer += arrived;
-        Slot->LastIncommingMessageTime = Clock::Now();
-    }
-}
-
-bool Quorvhandler::HandleRequest(const SocketStatePtr &Slot, const MessagePackPtr &Pack)
-{
-    if (Pack->Header() != 0) {
-        emit IncomingRequest(Slot->RemoteIP, Pack);
-        if (!Slot->Alive) {
-            return false;
-        }
-    }
-    if (Pack->PacketDirection() != pdRequest) {
-        return true;
-    }
-    Pack->SetPacketDirection(pdAnswer);
-    // The request came from the peer: nobody here waits for this send, so its failure is kept.
-    QString error;
-    if (!SendPacket(Slot, *Pack, error)) {
-        emit Failure(QStringLiteral("Ответ на запрос с кодом ") + QString::number(Pack->GetCode())
-                     + QStringLiteral(" от '") + Slot->RemoteIP + QStringLiteral("' не отправлен: ") + error);
-        return false;
-    }
-    return true;
-}
-
-bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pack, QString &ErrString)
-{
-    const QString sendFailed = QStringLiteral("Ошибка отправки сообщения на удалённый компьютер!");
-    const qint32 state = StateNumber(*Slot);
-    if (!Slot->Alive || IsClosedState(state)) {
-        ErrString = QStringLiteral("Коннекция %1 закрыта (%2)!").arg(Slot->Code).arg(state);
-        FreeSlot(Slot);
-        return false;
-    }
-    const QByteArray bytes = PacketFraming::ToPacketString(Pack);
-    Slot->Sending = true;
-    if (Slot->Socket->write(bytes) != bytes.size()) {
-        ErrString = sendFailed;
-        FreeSlot(Slot);
-        return false;
-    }
-    // Usually the kernel takes it all at once and there is nothing to wait for.
-    Slot->Socket->flush();
-    if (Slot->Socket->bytesToWrite() == 0) {
-        Slot->Sending = false;
-    }
-    WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, std::chrono::seconds(m_answerTimeout));
-    if (!Slot->Alive || Slot->Sending || IsClosedState(StateNumber(*Slot))) {
-        ErrString = sendFailed;
-        FreeSlot(Slot);
-        return false;
-    }
-    return true;
-}
-
 bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, std::chrono::milliseconds Timeout)
 {
     if (Done()) {
         return true;
     }
     QEventLoop loop;
-    Waiter waiter{Done, loop};
+    // A timer of the control rather than a QTimer: a dialog waits twice, and each wait would make
+    // and destroy one more object.
+    Waiter waiter{Done,
+                  loop,
+                  startTimer(std::clamp(Timeout, std::chrono::milliseconds::zero(), std::chrono::milliseconds(INT_MAX)),
+                             Qt::PreciseTimer)};
     m_waiters.append(&waiter);
-    QTimer timer;
-    timer.setSingleShot(true);
-    timer.setTimerType(Qt::PreciseTimer);
-    connect(&timer, &QTimer::timeout, &loop, &QEventLoop::quit);
-    timer.start(std::clamp(Timeout, std::chrono::milliseconds::zero(), std::chrono::milliseconds(INT_MAX)));
     loop.exec();
     m_waiters.removeOne(&waiter);
+    if (waiter.TimerId != 0) {
+        killTimer(waiter.TimerId);
+    }
     return Done();
+}
+
+void Quorvhandler::timerEvent(QTimerEvent *event)
+{
+    for (Waiter *waiter : std::as_const(m_waiters)) {
+        if (waiter->TimerId == event->timerId()) {
+            killTimer(waiter->TimerId);
+            waiter->TimerId = 0;
+            waiter->Loop.quit();
+            return;
+        }
+    }
+    QObject::timerEvent(event);
 }
 
 void Quorvhandler::WakeWaits()

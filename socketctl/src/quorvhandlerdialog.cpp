@@ -2,6 +2,7 @@
 // waiting for the answer.
 #include "clock.h"
 #include "listenersocket.h"
+#include "slotdump.h"
 #include "socketctl.h"
 #include "socketstates.h"
 
@@ -65,7 +66,7 @@ SocketStatePtr Quorvhandler::FindOutgoingSlot(const QString &IP)
 {
     PurgeSlots();
     for (const SocketStatePtr &slot : m_slots->Snapshot()) {
-        if (!slot->Alive || !slot->IsOutgoing || slot->Busy || slot->RemoteIP != IP
+        if (!slot->Alive || !slot->IsOutgoing || slot->IsHeld() || slot->RemoteIP != IP
             || StateNumber(*slot) != StateConnected) {
             continue;
         }
@@ -88,6 +89,7 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
 {
     QTcpSocket *socket = Slot->Socket;
     Slot->RemoteIP = IP;
+    m_dump->Changed(*Slot);
     if (IsSpecificAddress(m_bindAddress) && !socket->bind(m_bindAddress, 0)) {
         ErrString = OpenFailure(IP, *socket);
         FreeSlot(Slot);
@@ -111,6 +113,7 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
         return false;
     }
     Slot->RemoteIP = DottedAddress(Slot->Socket->peerAddress());
+    m_dump->Changed(*Slot);
     DumpSlots();
     return true;
 }
@@ -147,8 +150,12 @@ bool Quorvhandler::WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, Messag
         FreeSlot(Slot);
         return false;
     }
-    WaitUntil([&] { return !Slot->Alive || Slot->Answers.Item(Code) || IsClosedState(StateNumber(*Slot)); },
-              std::chrono::seconds(m_answerTimeout));
+    // A closed connection ends the wait only once what arrived before the close has been handled.
+    WaitUntil(
+        [&] {
+            return !Slot->Alive || Slot->Answers.Item(Code) || (IsClosedState(StateNumber(*Slot)) && !Slot->Backlog);
+        },
+        std::chrono::seconds(m_answerTimeout));
     Answer = Slot->Alive ? Slot->Answers.PopMessagePack(Code) : nullptr;
     if (Answer) {
         return true;

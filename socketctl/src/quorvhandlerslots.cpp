@@ -1,8 +1,12 @@
 // The control's connection slots: making, freeing, purging and the dump file.
+#include "clock.h"
 #include "datafolder.h"
+#include "slotdump.h"
 #include "socketctl.h"
 #include "socketstates.h"
 #include "textfiles.h"
+
+#include <QTimer>
 
 #include <unistd.h>
 
@@ -10,7 +14,7 @@ namespace Pelloxan
 {
 namespace
 {
-// The table of slots, written to the data folder on every change, for a person to look at.
+// The table of slots, written to the data folder after every change, for a person to look at.
 const QString DumpFileName = QStringLiteral("sckdump.txt");
 } // namespace
 
@@ -24,6 +28,7 @@ SocketStatePtr Quorvhandler::NewSlot(bool IsOutgoing, QString &ErrString)
     slot->Busy = true;
     slot->IsOutgoing = IsOutgoing;
     AttachSocket(slot, new QTcpSocket(this));
+    m_dump->Add(*slot);
     DumpSlots();
     return slot;
 }
@@ -53,11 +58,38 @@ void Quorvhandler::AttachSocket(const SocketStatePtr &Slot, QTcpSocket *Socket)
     });
     connect(Socket, &QTcpSocket::disconnected, this, [this, weak] {
         if (const SocketStatePtr slot = weak.lock()) {
-            slot->Sending = false;
-            WakeWaits();
+            SocketClosed(slot);
         }
     });
     connect(Socket, &QTcpSocket::stateChanged, this, &Quorvhandler::WakeWaits);
+}
+
+void Quorvhandler::SocketClosed(const SocketStatePtr &Slot)
+{
+    Slot->Sending = false;
+    QTcpSocket *socket = Slot->Socket;
+    if (!Slot->Alive || !socket) {
+        return;
+    }
+    // What the peer sent before it closed is still handled, in order, by the receive path.
+    const QByteArray last = socket->readAll();
+    if (!last.isEmpty()) {
+        Slot->IncommingBuffer += last;
+        Slot->LastIncommingMessageTime = Clock::Now();
+        Slot->MoreInBuffer = true;
+        if (!Slot->Receiving && !Slot->Backlog) {
+            QueueBacklog(Slot);
+        }
+    } else if (!Slot->Receiving && !Slot->Backlog) {
+        Slot->IncommingBuffer = QByteArray();
+        Slot->IncommingReadPos = 0;
+    }
+    // The socket and its buffers are what a closed slot costs; its bookkeeping waits for the purge.
+    socket->disconnect(this);
+    socket->deleteLater();
+    Slot->Socket = nullptr;
+    DumpSlots();
+    WakeWaits();
 }
 
 void Quorvhandler::FreeSlot(const SocketStatePtr &Slot)
@@ -74,6 +106,7 @@ void Quorvhandler::FreeSlot(const SocketStatePtr &Slot)
         socket->deleteLater();
     }
     Slot->Socket = nullptr;
+    m_dump->Remove(*Slot);
     m_slots->Remove(Slot->Code);
     DumpSlots();
     WakeWaits();
@@ -81,25 +114,34 @@ void Quorvhandler::FreeSlot(const SocketStatePtr &Slot)
 
 void Quorvhandler::PurgeSlots()
 {
-    for (const SocketStatePtr &a : m_slots->Snapshot()) {
+    const QList<SocketStatePtr> table = m_slots->Snapshot();
+    // The outgoing slots of each computer, in the order of adding: a slot is compared only with
+    // those, so a purge stays linear in the table however many closed slots it holds.
+    QHash<QString, QList<SocketStatePtr>> outgoing;
+    for (const SocketStatePtr &slot : table) {
+        if (slot->IsOutgoing) {
+            outgoing[slot->RemoteIP].append(slot);
+        }
+    }
+    for (const SocketStatePtr &a : table) {
         if (!a->Alive) {
             continue;
         }
         // A failed socket is as dead as a closed one; keeping it idle would keep it forever.
-        if (!a->Busy && IsClosedState(StateNumber(*a))) {
+        if (!a->IsHeld() && IsClosedState(StateNumber(*a))) {
             FreeSlot(a);
             continue;
         }
         if (!a->IsOutgoing) {
             continue;
         }
-        for (const SocketStatePtr &b : m_slots->Snapshot()) {
-            if (b == a || !b->Alive || !b->IsOutgoing || b->RemoteIP != a->RemoteIP) {
+        for (const SocketStatePtr &b : std::as_const(outgoing[a->RemoteIP])) {
+            if (b == a || !b->Alive) {
                 continue;
             }
-            if (!b->Busy) {
+            if (!b->IsHeld()) {
                 FreeSlot(b);
-            } else if (!a->Busy) {
+            } else if (!a->IsHeld()) {
                 FreeSlot(a);
                 break;
             }
@@ -109,20 +151,16 @@ void Quorvhandler::PurgeSlots()
 
 void Quorvhandler::DumpSlots()
 {
-    QString text;
-    for (const SocketStatePtr &slot : *m_slots) {
-        const QStringList items = {QString::number(slot->Code),
-                                   QString::number(slot->Answers.Count()),
-                                   slot->IsOutgoing ? QStringLiteral("OUT") : QStringLiteral("IN"),
-                                   slot->Busy ? QStringLiteral("BUSY") : QStringLiteral("FREE"),
-                                   slot->Sending ? QStringLiteral("SENDING") : QStringLiteral("NOT SENDING"),
-                                   QString::number(StateNumber(*slot)),
-                                   slot->RemoteIP};
-        text += items.join(QLatin1Char('\t')) + QStringLiteral("\r\n");
+    if (!m_dumpTimer->isActive()) {
+        m_dumpTimer->start();
     }
+}
+
+void Quorvhandler::WriteDump()
+{
     const QString path = DataFolder::FilePath(DumpFileName);
     QString error;
-    if (!WriteTextFile(path, text, error)) {
+    if (!m_dump->Write(path, error)) {
         emit Failure(QStringLiteral("Ошибка записи файла '") + path + QStringLiteral("': ") + error);
     }
 }
@@ -146,6 +184,7 @@ void Quorvhandler::AcceptConnection(qintptr Descriptor)
     }
     slot->RemoteIP = DottedAddress(slot->Socket->peerAddress());
     slot->Busy = false;
+    m_dump->Changed(*slot);
     DumpSlots();
 }
 } // namespace Pelloxan

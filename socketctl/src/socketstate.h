@@ -9,6 +9,8 @@
 
 namespace Pelloxan
 {
+struct SlotDumpChunk;
+
 // One connection slot: a socket of the control and its bookkeeping. Whoever keeps a slot across a
 // wait keeps the shared pointer and checks Alive afterwards, since slot numbers are reused.
 struct SocketState
@@ -20,18 +22,23 @@ struct SocketState
 
     const qint32 Code;
     bool IsOutgoing = false;
-    // Some operation holds the slot: a dialog, the receive path or freeing.
+    // Some operation holds the slot: a dialog or freeing.
     bool Busy = false;
     // A send was started and its completion, error or close has not been seen yet.
     bool Sending = false;
-    // Received bytes from IncommingReadPos on do not yet form a whole message.
+    // Received bytes from IncommingReadPos on are not yet handled.
     QByteArray IncommingBuffer;
     qsizetype IncommingReadPos = 0;
     QDateTime LastIncommingMessageTime;
-    // A receive is cutting messages out of the buffer; data arriving meanwhile is only appended.
+    // A receive is cutting messages out of the buffer; data arriving meanwhile waits for it.
     bool Receiving = false;
+    // The last receive stopped at its batch with whole messages left in the buffer.
+    bool MoreInBuffer = false;
+    // Waiting for its next receive turn; the receive path holds the slot until the backlog is handled.
+    bool Backlog = false;
     MessagePacks Answers;
 
+    // Null once the peer has closed: a closed slot keeps only its bookkeeping until it is freed.
     QPointer<QTcpSocket> Socket;
     // Kept when the connection is made, since the socket forgets it once disconnected.
     QString RemoteIP;
@@ -39,6 +46,16 @@ struct SocketState
     bool Failed = false;
     // False once the slot is freed.
     bool Alive = true;
+    // Its line of the slot dump, where the dump keeps it, and what the line showed when it was made.
+    QByteArray DumpLine;
+    SlotDumpChunk *DumpChunk = nullptr;
+    qint64 DumpSignature = -1;
+
+    // Held by a dialog, by freeing or by the receive path (while it works and while a backlog waits).
+    bool IsHeld() const
+    {
+        return Busy || Receiving || Backlog;
+    }
 };
 
 // The socket states in the numbers hosts and the dump use (those of the Winsock control).

@@ -2,14 +2,18 @@
 
 #include "socketstate.h"
 
+#include <QHash>
 #include <QList>
 
+#include <list>
 #include <memory>
+#include <set>
 
 namespace Pelloxan
 {
 // The control's connection slots in the order of adding. A new slot takes the smallest free
-// number from 1 up.
+// number from 1 up. Adding, finding and removing a slot cost the same with ten slots as with ten
+// thousand.
 class PELLOXAN_TESTS_EXPORT SocketStates final
 {
 public:
@@ -24,17 +28,21 @@ public:
     // A copy to iterate over while a wait inside the loop changes the table.
     QList<SocketStatePtr> Snapshot() const;
 
-    QList<SocketStatePtr>::const_iterator begin() const
+    std::list<SocketStatePtr>::const_iterator begin() const
     {
         return m_slots.cbegin();
     }
 
-    QList<SocketStatePtr>::const_iterator end() const
+    std::list<SocketStatePtr>::const_iterator end() const
     {
         return m_slots.cend();
     }
 
 private:
-    QList<SocketStatePtr> m_slots;
+    std::list<SocketStatePtr> m_slots;
+    QHash<qint32, std::list<SocketStatePtr>::iterator> m_byCode;
+    // Numbers below m_nextCode that no slot holds.
+    std::set<qint32> m_freeCodes;
+    qint32 m_nextCode = 1;
 };
 } // namespace Pelloxan

@@ -1,6 +1,7 @@
 #include "textfiles.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
@@ -303,6 +304,55 @@ private slots:
         QCOMPARE(ReadAll(name), QByteArray("1\t0\tOUT\r\n"));
         QVERIFY(WriteTextFile(name, QString(), error));
         QCOMPARE(ReadAll(name), QByteArray("\r\n"));
+    }
+
+    // The tail of a file that holds the size its writer expects is replaced in place; a file of
+    // another size or none at all is left for the writer to write whole.
+    void patchFileTail_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<qint64>("oldSize");
+        QTest::addColumn<qint64>("offset");
+        QTest::addColumn<QByteArray>("tail");
+        QTest::addColumn<int>("result");
+        QTest::addColumn<QByteArray>("after");
+        const auto patched = int(FilePatch::Patched);
+        const auto stale = int(FilePatch::Stale);
+        QTest::newRow("longer tail") << QByteArray("1\tA\r\n2\tB\r\n") << qint64(10) << qint64(5)
+                                     << QByteArray("2\tCC\r\n3\tD\r\n") << patched
+                                     << QByteArray("1\tA\r\n2\tCC\r\n3\tD\r\n");
+        QTest::newRow("shorter tail") << QByteArray("1\tA\r\n2\tB\r\n") << qint64(10) << qint64(5) << QByteArray("\r\n")
+                                      << patched << QByteArray("1\tA\r\n\r\n");
+        QTest::newRow("end only") << QByteArray("1\tA\r\n") << qint64(5) << qint64(5) << QByteArray() << patched
+                                  << QByteArray("1\tA\r\n");
+        QTest::newRow("another size") << QByteArray("changed by hand") << qint64(10) << qint64(5) << QByteArray("x")
+                                      << stale << QByteArray("changed by hand");
+        QTest::newRow("past the end") << QByteArray("1\tA\r\n") << qint64(5) << qint64(6) << QByteArray("x") << stale
+                                      << QByteArray("1\tA\r\n");
+    }
+
+    void patchFileTail()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(qint64, oldSize);
+        QFETCH(qint64, offset);
+        QFETCH(QByteArray, tail);
+        QFETCH(int, result);
+        QFETCH(QByteArray, after);
+        const QString name = Path(QStringLiteral("sckdump.txt"));
+        WriteRaw(name, before);
+        QString error;
+        QCOMPARE(int(PatchFileTail(name, oldSize, offset, tail, error)), result);
+        QCOMPARE(error, QString());
+        QCOMPARE(ReadAll(name), after);
+    }
+
+    void patchMissingFileIsStale()
+    {
+        const QString name = Path(QStringLiteral("gone.txt"));
+        QString error;
+        QCOMPARE(PatchFileTail(name, 0, 0, QByteArray("x"), error), FilePatch::Stale);
+        QVERIFY(!QFileInfo::exists(name));
     }
 
     void writeTextFileIntoMissingFolder()

@@ -284,6 +284,52 @@ private slots:
                                 "допускает внешней связи, связанной таблицы!"));
     }
 
+    // A sum is one aggregate query and equals what adding the records up gives: money to the
+    // ten-thousandth, whole numbers, nothing selected as 0.
+    void sums_data()
+    {
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("note");
+        QTest::addColumn<QVariant>("sum");
+        QTest::newRow("money") << "Price" << QString() << QVariant::fromValue(Currency::FromUnits(3 * 12345 + 1000));
+        QTest::newRow("money of one note") << "Price"
+                                           << "b" << QVariant::fromValue(Currency::FromUnits(12345));
+        QTest::newRow("whole numbers") << "Minutes" << QString() << QVariant(4 * 5.0);
+        QTest::newRow("nothing selected") << "Price"
+                                          << "none" << QVariant::fromValue(Currency());
+    }
+
+    void sums()
+    {
+        QFETCH(QString, field);
+        QFETCH(QString, note);
+        QFETCH(QVariant, sum);
+        const auto desktop = Desktop(QStringLiteral("D"));
+        for (const QString &text : {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}) {
+            QVERIFY(Seance(desktop->Code(), QVariant::fromValue(Currency::FromUnits(12345)), text));
+        }
+        QVERIFY(Seance(desktop->Code(), QVariant::fromValue(Currency::FromUnits(1000)), QStringLiteral("d")));
+        auto filter = T("Seances")->GetNewFilter();
+        if (!note.isEmpty()) {
+            filter->Item(QStringLiteral("Note"))->SetValue(note);
+        }
+        QString error;
+        const QVariant total = T("Seances")->GetSum(field, filter, error);
+        QVERIFY2(total.isValid(), qPrintable(error));
+        QCOMPARE(total, sum);
+        if (note.isEmpty() && field == QLatin1String("Price")) {
+            QCOMPARE(V(desktop, "SeanceSum"), sum);
+        }
+    }
+
+    void sumOfAnUnknownField()
+    {
+        QString error;
+        QVERIFY(!T("Seances")->GetSum(QStringLiteral("Nothing"), nullptr, error).isValid());
+        QCOMPARE(error,
+                 QStringLiteral("Предпринята попытка доступа к несуществующему полю 'Nothing' таблицы 'Seances'"));
+    }
+
     void recordSets()
     {
         const auto desktop = Desktop(QStringLiteral("D"));

@@ -1,10 +1,14 @@
 // Reading the schema-description file into tables and fields, without a database.
 #include "codepage.h"
+#include "corpusreplay.h"
 #include "currency.h"
 #include "entitylib.h"
+#include "schemacheck.h"
 #include "schemareader.h"
 #include "sqldialect.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -281,10 +285,67 @@ private slots:
                                                         "{/TABLE}"})
                                               << QStringLiteral("(DBRecords.sysAdd) Этот ключ уже связан с элементом "
                                                                 "данной коллекции (строка файла описания таблиц №11)!");
+        // A name goes into statements as it stands: one that is no plain identifier is refused.
+        QTest::newRow("statement as table name")
+            << Lines({"{TABLE}", "{NAME=A(Code INT); DROP TABLE Config; --}", "{/TABLE}"})
+            << QStringLiteral("Недопустимое имя таблицы 'A(Code INT); DROP TABLE Config; --' в строке файла "
+                              "описания структуры №2!");
+        QTest::newRow("quote in field name")
+            << Lines({"{TABLE}", "{NAME=T}", "{FIELD}", "{NAME=A'B}", "{/FIELD}", "{/TABLE}"})
+            << QStringLiteral("Недопустимое имя поля 'A'B' в строке файла описания структуры №4!");
+        QTest::newRow("digit first") << Lines({"{TABLE}", "{NAME=T}", "{FIELD}", "{NAME=1A}", "{/FIELD}", "{/TABLE}"})
+                                     << QStringLiteral(
+                                            "Недопустимое имя поля '1A' в строке файла описания структуры №4!");
+        QTest::newRow("blank inside")
+            << Lines({"{TABLE}", "{NAME=T}", "{FIELD}", "{NAME=Last Name}", "{/FIELD}", "{/TABLE}"})
+            << QStringLiteral("Недопустимое имя поля 'Last Name' в строке файла описания структуры №4!");
+        QTest::newRow("lookup table") << Lines(
+            {"{TABLE}", "{NAME=T}", "{FIELD}", "{CLASS=FOREIGNKEY}", "{TABLEFORLOOKUP=D;}", "{/FIELD}", "{/TABLE}"})
+                                      << QStringLiteral(
+                                             "Недопустимое имя таблицы 'D;' в строке файла описания структуры №5!");
+        QTest::newRow("lookup field") << Lines(
+            {"{TABLE}",
+             "{NAME=T}",
+             "{FIELD}",
+             "{CLASS=FOREIGNKEY}",
+             "{TABLEFORLOOKUP=D}",
+             "{FIELDFORLOOKUP=N-1}",
+             "{/FIELD}",
+             "{/TABLE}"}) << QStringLiteral("Недопустимое имя поля 'N-1' в строке файла описания структуры №6!");
         QTest::newRow("table twice") << Lines({"{TABLE}", "{NAME=T}", "{/TABLE}", "{TABLE}", "{NAME=t}", "{/TABLE}"})
                                      << QStringLiteral("Ошибка добавления таблицы 't' по состоянию на строку файла "
                                                        "описания структуры №6: Этот ключ уже связан с элементом данной "
                                                        "коллекции!");
+    }
+
+    // Inputs the fuzz target found, or that once broke the reader, are replayed here.
+    void corpusReplays()
+    {
+        QString failure;
+        QVERIFY2(ReplayCorpus(QStringLiteral(SCHEMA_CORPUS_DIR), CheckSchema, failure), qPrintable(failure));
+    }
+
+    void plainNamesAreTaken()
+    {
+        auto tables = std::make_shared<Tables>();
+        QString error;
+        QVERIFY2(Parse(Lines({"{TABLE}",
+                              "{NAME=_Log2}",
+                              "{FIELD}",
+                              "{NAME=Поле_1}",
+                              "{/FIELD}",
+                              "{FIELD}",
+                              "{CLASS=FOREIGNKEY}",
+                              "{NAME=Ref}",
+                              "{TABLEFORLOOKUP=_Log2}",
+                              "{FIELDFORLOOKUP=Поле_1}",
+                              "{/FIELD}",
+                              "{/TABLE}"}),
+                       *tables,
+                       error),
+                 qPrintable(error));
+        QVERIFY(tables->Item(QStringLiteral("_log2")));
+        QVERIFY(tables->Item(QStringLiteral("_Log2"))->Fields()->Item(QStringLiteral("ПОЛЕ_1")));
     }
 
     void faults()

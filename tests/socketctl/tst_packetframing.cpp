@@ -1,4 +1,5 @@
 #include "clock.h"
+#include "corpusreplay.h"
 #include "datevalue.h"
 #include "framingcheck.h"
 #include "messagepacks.h"
@@ -222,15 +223,8 @@ private slots:
     // Inputs the fuzz target found, or that once broke the parser, are replayed here.
     void corpusReplays()
     {
-        const QDir corpus(QStringLiteral(FRAMING_CORPUS_DIR));
-        const QStringList files = corpus.entryList(QDir::Files);
-        QVERIFY(!files.isEmpty());
-        for (const QString &name : files) {
-            QFile file(corpus.filePath(name));
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QString failure;
-            QVERIFY2(CheckFraming(file.readAll(), failure), qPrintable(name + QStringLiteral(": ") + failure));
-        }
+        QString failure;
+        QVERIFY2(ReplayCorpus(QStringLiteral(FRAMING_CORPUS_DIR), CheckFraming, failure), qPrintable(failure));
     }
 };
 

@@ -295,6 +295,62 @@ private slots:
         QCOMPARE(Messages(), QStringList({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
     }
 
+    // A connection's messages are handled in batches, one batch a turn of the event loop: every
+    // request is still answered in the order it came, and another connection's message that
+    // arrives meanwhile does not wait for the whole flood.
+    void messagesKeepTheirOrderAcrossBatches()
+    {
+        constexpr int count = 10000;
+        QByteArray flood;
+        QByteArray expected;
+        for (int i = 1; i <= count; ++i) {
+            flood += Frame(pdRequest, i, 30, QString::number(i));
+            expected += Frame(pdAnswer, i, 30, QString::number(i));
+        }
+        const auto flooding = Connect(2);
+        const auto other = Connect(3);
+        QVERIFY(flooding && other);
+        QVERIFY(flooding->Write(flood));
+        QVERIFY(other->Write(Frame(pdSingle, 1, 31, QStringLiteral("other"))));
+        QCOMPARE(flooding->WaitForBytes(expected.size(), 60000), expected);
+        QTRY_COMPARE(events.size(), count + 1);
+        qsizetype otherAt = -1;
+        QStringList flooded;
+        for (qsizetype i = 0; i < events.size(); ++i) {
+            if (events[i].FromIP == QStringLiteral("127.0.0.3")) {
+                otherAt = i;
+            } else {
+                flooded.append(events[i].Message);
+            }
+        }
+        QStringList inOrder;
+        for (int i = 1; i <= count; ++i) {
+            inOrder.append(QString::number(i));
+        }
+        QCOMPARE(flooded, inOrder);
+        QVERIFY2(otherAt >= 0 && otherAt < count / 2, qPrintable(QString::number(otherAt)));
+    }
+
+    // What a peer sends right before it closes is handled in full and in order, also beyond the
+    // first batch; the closed slot then stays in the table, and in its dump, as closed.
+    void messagesBeforeTheCloseAreHandled()
+    {
+        constexpr int count = 200;
+        QByteArray singles;
+        for (int i = 1; i <= count; ++i) {
+            singles += Frame(pdSingle, i, 31, QString::number(i));
+        }
+        const auto connection = Connect();
+        QVERIFY(connection);
+        QVERIFY(connection->Write(singles));
+        connection->Close();
+        QTRY_COMPARE(events.size(), count);
+        QCOMPARE(events.constFirst().Message, QStringLiteral("1"));
+        QCOMPARE(events.constLast().Message, QString::number(count));
+        QCOMPARE(f.Server->SlotCount(), 1);
+        QTRY_COMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tIN\tFREE\tNOT SENDING\t0\t127.0.0.2")}));
+    }
+
     void startOnPortInUseFails()
     {
         Quorvhandler second;

@@ -169,10 +169,11 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
     m_requests->InitProxy(*m_proxy);
     m_windowHooks = std::make_unique<Gantrelby::Root>();
     m_windowHooks->HookedWindows()->Add(this, MinWidthTwips, MinHeightTwips, 0, 0);
-    ShowModeFrame(QStringLiteral("MainFrame"));
+    // The computers view is chosen now; its tiles, which ask the clients, load once the window is
+    // shown (showEvent).
+    ShowView(TabIndex(QStringLiteral("MainFrame")));
     RefreshIntervals();
     RegistrySerilize::LoadFormLayout(this, QString(), false);
-    m_statusCheckInterval.start();
     return true;
 }
 
@@ -304,9 +305,17 @@ void MainForm::ShowSelectedView()
         return;
     }
     m_views.at(index).Frame->LoadSettings();
-    m_statusText->setText(m_views.at(index).ToolTip);
+    ShowView(index);
+}
+
+void MainForm::ShowView(int Index)
+{
+    if (Index < 0 || Index >= m_views.size()) {
+        return;
+    }
+    m_statusText->setText(m_views.at(Index).ToolTip);
     for (const View &view : std::as_const(m_views)) {
-        view.Frame->Widget()->setVisible(view.Key == m_views.at(index).Key);
+        view.Frame->Widget()->setVisible(view.Key == m_views.at(Index).Key);
     }
 }
 
@@ -404,6 +413,24 @@ void MainForm::ShowAbout()
 {
     frmAbout about(this);
     about.exec();
+}
+
+void MainForm::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (m_shown) {
+        return;
+    }
+    m_shown = true;
+    // Nothing of start-up waits for a client: the status polls begin a full interval after the
+    // window appears, and the current view (the computers, whose tiles ask their clients) loads on
+    // the next turn, once the window is on the screen.
+    m_statusCheckInterval.start();
+    QTimer::singleShot(0, this, [this] {
+        if (!m_unloaded) {
+            ShowSelectedView();
+        }
+    });
 }
 
 void MainForm::closeEvent(QCloseEvent *event)

@@ -47,8 +47,10 @@ public:
     ~MainForm() override;
 
     // The window's load: listens for the client computers, starts the proxy, keeps the window's
-    // minimum size, shows the computers view and restores the saved layout. False when the listener
-    // cannot start (logged and shown): the program ends without the unload steps.
+    // minimum size, chooses the computers view and restores the saved layout. Nothing here talks to
+    // a client: the view's tiles load, and the status timer starts, when the window is first shown.
+    // False when the listener cannot start (logged and shown): the program ends without the unload
+    // steps.
     bool Load(quint16 ListenerPort, const QHostAddress &BindAddress);
 
     // The views after the computers view, each under its tab in the order of the function keys, and
@@ -101,6 +103,7 @@ signals:
     void Unloaded();
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -118,7 +121,10 @@ private:
     void ConnectNetwork();
     void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);
     int TabIndex(const QString &Key) const;
+    // Loads the current view and shows it.
     void ShowSelectedView();
+    // Shows the view and its status text without loading it.
+    void ShowView(int Index);
     void ShowAbout();
     void ShutdownTick();
     void Unload();
@@ -143,4 +149,5 @@ private:
     QTimer m_shutdownTimer;
     QTimer m_clockTimer;
     bool m_unloaded = false;
+    bool m_shown = false;
 };

@@ -15,6 +15,8 @@ private slots:
     void setCreatesOneRecordThenChangesIt();
     void readingAMissingNameWritesNothing();
     void valuesRoundTrip();
+    void everyChangeIsSeenByTheNextRead_data();
+    void everyChangeIsSeenByTheNextRead();
 
 private:
     std::unique_ptr<CoreDatabase> m_db;
@@ -93,6 +95,53 @@ void TestSettingsStore::valuesRoundTrip()
     QCOMPARE(GetConfigValue(QStringLiteral("ExecutibleFile")), text);
     SetConfigValue(QStringLiteral("ExecutibleFile"), text + QStringLiteral("2"));
     QCOMPARE(GetConfigValue(QStringLiteral("ExecutibleFile")), text + QStringLiteral("2"));
+}
+
+// Values read are kept in memory; any change of the table through the library, and a rollback,
+// is seen by the next read all the same.
+void TestSettingsStore::everyChangeIsSeenByTheNextRead_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("seen");
+    QTest::newRow("saved") << "save"
+                           << "7";
+    QTest::newRow("record updated") << "update"
+                                    << "8";
+    QTest::newRow("record added") << "add"
+                                  << "9";
+    QTest::newRow("rolled back") << "rollback"
+                                 << "5";
+}
+
+void TestSettingsStore::everyChangeIsSeenByTheNextRead()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, seen);
+    const QString name = QStringLiteral("SeanceAlarmTime");
+    if (change != QLatin1String("add")) {
+        SetConfigValue(name, QStringLiteral("5"));
+    }
+    QCOMPARE(GetConfigValue(name), change == QLatin1String("add") ? QString() : QStringLiteral("5"));
+    QString err;
+    const auto table = m_db->Table(QStringLiteral("Config"));
+    if (change == QLatin1String("save")) {
+        SetConfigValue(name, QStringLiteral("7"));
+    } else if (change == QLatin1String("update")) {
+        const auto record = table->GetRecordByFieldValue(QStringLiteral("FieldName"), name, err);
+        QVERIFY2(record, qPrintable(err));
+        record->DBFields()->Item(QStringLiteral("FieldValue"))->SetValue(QStringLiteral("8"));
+        QVERIFY2(record->Update(err), qPrintable(err));
+    } else if (change == QLatin1String("add")) {
+        m_db->Add(QStringLiteral("Config"),
+                  {{QStringLiteral("FieldName"), name}, {QStringLiteral("FieldValue"), QStringLiteral("9")}});
+    } else {
+        Rollstrake::Transaction transaction;
+        QVERIFY2(transaction.Begin(err), qPrintable(err));
+        SetConfigValue(name, QStringLiteral("6"));
+        QCOMPARE(GetConfigValue(name), QStringLiteral("6"));
+        transaction.Rollback();
+    }
+    QCOMPARE(GetConfigValue(name), seen);
 }
 
 QTEST_MAIN(TestSettingsStore)

@@ -465,6 +465,9 @@ void TestDesktopFrame::savedDesktopReachesTheClient()
     window.AddDesktopsView(view);
     window.Control()->SetAnswerTimeout(1);
     QVERIFY(window.Load(TestNetwork::FreeServerPort(), QHostAddress(QStringLiteral("127.0.0.1"))));
+    // The tiles come once the window is on the screen.
+    window.show();
+    QTRY_VERIFY(window.Computers()->Panel()->ComputerControlExists(1));
     ClientSim client;
     QString err;
     QVERIFY2(client.Start(QHostAddress(ClientIP()),
@@ -477,7 +480,7 @@ void TestDesktopFrame::savedDesktopReachesTheClient()
     // The client reports that it runs the seance: nothing is sent to it.
     QVERIFY2(client.SendRequest(QStringLiteral("127.0.0.1"), 30, QStringLiteral(" ") + QString::number(seance), err),
              qPrintable(err));
-    QCOMPARE(window.Computers()->UserState(1), seance);
+    QTRY_COMPARE(window.Computers()->UserState(1), seance);
     window.Computers()->Panel()->RefreshAll();
     client.ClearReceived();
 

@@ -10,7 +10,9 @@
 #include "mainlogtext.h"
 #include "originpattern.h"
 #include "proxy/proxy.h"
+#include "seances/computersframe.h"
 #include "socketctl.h"
+#include "testnetwork.h"
 
 #include <QFile>
 #include <QProcess>
@@ -112,7 +114,10 @@ void TestRelay::LoadWindow(bool Logging)
     SetLoggingEnabled(Logging);
     m_window = std::make_unique<MainForm>();
     m_window->Control()->SetAnswerTimeout(1);
-    QVERIFY(m_window->Load(0, QHostAddress(QStringLiteral("127.0.0.1"))));
+    QVERIFY(m_window->Load(TestNetwork::FreeServerPort(), QHostAddress(QStringLiteral("127.0.0.1"))));
+    // The tiles come once the window is on the screen.
+    m_window->show();
+    QTRY_VERIFY(m_window->Computers()->Panel()->ComputerControlExists(2));
     // The client computers report the seances they run: on line.
     m_window->Computers()->SetUserState(1, m_seance);
     m_window->Computers()->SetUserState(2, m_closedSeance);
@@ -310,4 +315,5 @@ void TestRelay::perConnectionLogs()
 }
 
 QTEST_MAIN(TestRelay)
+#include "testnetwork.h"
 #include "tst_relay.moc"

@@ -6,10 +6,13 @@
 #include "seances/computercommands.h"
 #include "seances/computercontrol.h"
 #include "seances/computersframe.h"
+#include "seances/panellayout.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
@@ -142,6 +145,88 @@ private slots:
         const QList<QPoint> before = Places(frame);
         frame.resize(40, 400);
         QCOMPARE(Places(frame), before);
+    }
+
+    // 24 computers on a panel of 640 × 480: the rows run over the width the scroll bar leaves, and
+    // scrolling brings the last tile into view.
+    void scrollAreaReachesTheLastTile()
+    {
+        constexpr int count = 24;
+        for (qint32 num = 1; num <= count; ++num) {
+            data.AddComputer(num);
+        }
+        data.Computers[count - 1].Name = QStringLiteral("Компьютер у окна");
+        data.AddSeance(9, count, Now.addSecs(-600), Now.addSecs(100 * 3600 + 60));
+        clientStates.insert(QStringLiteral("127.0.0.%1").arg(count), 9);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.resize(640, 480);
+        frame.LoadSettings();
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+        auto *scroll = frame.findChild<QScrollArea *>(QStringLiteral("ComputersScroll"));
+        QVERIFY(scroll);
+        QTRY_VERIFY(scroll->verticalScrollBar()->maximum() > 0);
+        const int visible = scroll->viewport()->width();
+        QCOMPARE(visible, 640 - scroll->verticalScrollBar()->width());
+        const QList<QPoint> places = PanelLayout::Arrange(visible * 15, count);
+        QCOMPARE(frame.Control(count)->pos(),
+                 QPoint(qRound(places.constLast().x() / 15.0), qRound(places.constLast().y() / 15.0)));
+        ComputerControl *last = frame.Control(count);
+        scroll->ensureWidgetVisible(last, 0, 0);
+        const QRect shown(last->mapTo(scroll->viewport(), QPoint(0, 0)), last->size());
+        const QString out = qEnvironmentVariable("QM_RENDER_DIR");
+        if (!out.isEmpty()) {
+            QVERIFY(frame.grab().save(out + QStringLiteral("/computersframe-scrolled.png")));
+        }
+        QVERIFY2(
+            scroll->viewport()->rect().contains(shown),
+            qPrintable(
+                QStringLiteral("%1,%2 %3x%4").arg(shown.x()).arg(shown.y()).arg(shown.width()).arg(shown.height())));
+    }
+
+    // Numbers are shown whole, in a smaller font when they must; a caption too long for its tile
+    // keeps its start and loses its end.
+    void labelsNeverCutDigits_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("100 hours left") << QString() << qint64(100 * 60 + 1) << QStringLiteral("RemainingTime")
+                                        << QStringLiteral("100:01");
+        QTest::newRow("1000 hours left") << QString() << qint64(1000 * 60 + 59) << QStringLiteral("RemainingTime")
+                                         << QStringLiteral("1000:59");
+        QTest::newRow("short name") << QStringLiteral("Бар") << qint64(75) << QStringLiteral("ComputerIDLabel")
+                                    << QStringLiteral("12: Бар");
+        QTest::newRow("long name") << QStringLiteral("Компьютер у окна в дальнем углу") << qint64(75)
+                                   << QStringLiteral("ComputerIDLabel") << QStringLiteral("12: …");
+    }
+
+    void labelsNeverCutDigits()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, minutes);
+        QFETCH(QString, label);
+        QFETCH(QString, shown);
+        data.AddComputer(12);
+        data.Computers[0].Name = name;
+        data.AddSeance(9, 12, Now.addSecs(-600), Now.addSecs(minutes * 60));
+        clientStates.insert(QStringLiteral("127.0.0.12"), 9);
+        ComputersFrame frame(data, feedback);
+        Answer(frame);
+        frame.LoadSettings();
+        const QLabel *text = frame.Control(12)->findChild<QLabel *>(label);
+        QVERIFY(text);
+        if (shown.endsWith(QStringLiteral("…"))) {
+            QVERIFY2(text->text().startsWith(shown.chopped(1)) && text->text().endsWith(QStringLiteral("…")),
+                     qPrintable(text->text()));
+            QVERIFY(text->text().size() > shown.size());
+        } else {
+            QCOMPARE(text->text(), shown);
+        }
+        QVERIFY2(QFontMetrics(text->font()).horizontalAdvance(text->text()) <= text->contentsRect().width(),
+                 qPrintable(text->text()));
     }
 
     void largeAndRepeatedNumbers()

@@ -103,8 +103,9 @@ void TestClientProtocol::init()
     m_window = std::make_unique<MainForm>();
     m_window->Control()->SetAnswerTimeout(1);
     QVERIFY(m_window->Load(TestNetwork::FreeServerPort(), QHostAddress(ServerIP)));
-    // The tiles asked the clients for their state at load; nobody listened yet.
-    QCOMPARE(Computers()->UserState(1), -3);
+    m_window->show();
+    // The tiles asked the clients for their state once the window was shown; nobody listened yet.
+    QTRY_COMPARE(Computers()->UserState(1), -3);
 }
 
 void TestClientProtocol::cleanup()

@@ -7,6 +7,8 @@
 #include "core/window/mainframe.h"
 #include "coredatabase.h"
 #include "mainlogtext.h"
+#include "seances/computercontrol.h"
+#include "seances/computersframe.h"
 #include "socketctl.h"
 #include "testnetwork.h"
 #include "testview.h"
@@ -70,6 +72,7 @@ private slots:
     void refusalDuringTheRetryResumesNormalRunning();
     void trafficIsSavedAtTheEnd_data();
     void trafficIsSavedAtTheEnd();
+    void addedComputerIsShownFree();
     void screenshot();
 
 private:
@@ -295,6 +298,24 @@ void TestMainForm::trafficIsSavedAtTheEnd()
     QVERIFY(record);
     QCOMPARE(MoneyValue(*record, QStringLiteral("Downloaded")), Currency(7000));
     QCOMPARE(MoneyValue(*record, QStringLiteral("Uploaded")), Currency(1000));
+}
+
+// A computer added while the program runs is looked up afresh when its tile is made: it shows
+// as the free, off-line computer it is, not as the tile's look before any refresh.
+void TestMainForm::addedComputerIsShownFree()
+{
+    m_db->AddComputer(1);
+    m_window->Computers()->LoadSettings();
+    QVERIFY(m_window->Computers()->Panel()->Control(1));
+    m_db->AddComputer(2);
+    QVERIFY(m_window->ShowModeFrame(QStringLiteral("MainFrame")));
+    const ComputerControl *added = m_window->Computers()->Panel()->Control(2);
+    QVERIFY(added);
+    QCOMPARE(added->Tile().ComputerCaption(), QStringLiteral("2"));
+    QCOMPARE(added->Tile().ScreenColour(), QColor(0x00, 0x00, 0x00));
+    QCOMPARE(added->Tile().NightColour(), QColor(0x00, 0xFF, 0x00));
+    QCOMPARE(m_window->Computers()->UserState(2), -3);
+    QCOMPARE(MessageBox::TakeRecords().size(), 0);
 }
 
 void TestMainForm::screenshot()

@@ -1,15 +1,19 @@
 #include "connection.h"
+#include "core/clientprotocol.h"
 #include "core/mainlog.h"
 #include "core/widgets/messagebox.h"
 #include "core/window/mainform.h"
+#include "core/window/mainframe.h"
 #include "core/window/program.h"
 #include "datafolder.h"
 #include "entitylib.h"
 #include "mainlogtext.h"
+#include "socketctl.h"
 #include "testdatabase.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -32,6 +36,7 @@ private slots:
     void indexesTheLookupsOfEveryRefresh();
     void databaseThatCannotBeOpened();
     void listenerThatCannotStart();
+    void windowComesBeforeTheClients();
 
 private:
     ProgramOptions Options(const TestDatabase &Database) const;
@@ -228,6 +233,66 @@ void TestProgram::listenerThatCannotStart()
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(1), QStringLiteral("! ") + boxes.first().Text);
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
+}
+
+// A client computer that accepts the server's connection and never answers: the window is on the
+// screen before the first client dialog of start-up begins, and the status polls wait a full
+// interval after it appeared.
+void TestProgram::windowComesBeforeTheClients()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    // An address of this process alone, at a port below the range of outgoing connections.
+    const QHostAddress client(QStringLiteral("127.0.0.%1").arg(2 + QCoreApplication::applicationPid() % 250));
+    constexpr int FirstPort = 20000;
+    constexpr int Ports = 12000;
+    QTcpServer silent;
+    ProgramOptions options = Options(database);
+    for (int attempt = 0; attempt < 100 && !silent.isListening(); ++attempt) {
+        const auto port = quint16(FirstPort + QRandomGenerator::global()->bounded(Ports));
+        QTcpServer server;
+        if (server.listen(QHostAddress(QStringLiteral("127.0.0.1")), port)) {
+            server.close();
+            if (silent.listen(client, port)) {
+                options.ListenerPort = port;
+            }
+        }
+    }
+    QVERIFY(silent.isListening());
+    {
+        Program first(options);
+        QVERIFY(first.Start({QStringLiteral("quillmarsh")}));
+        const auto computers = Rollstrake::Root::StartedRoot()->Tables()->Item(QStringLiteral("Computers"));
+        const auto record = computers->GetNewRecord();
+        record->DBFields()->Item(QStringLiteral("Num"))->SetValue(1);
+        record->DBFields()->Item(QStringLiteral("IP"))->SetValue(client.toString());
+        QString err;
+        QVERIFY2(record->Update(err), qPrintable(err));
+        QVERIFY(first.Window()->close());
+    }
+    QList<QTcpSocket *> held;
+    bool shownWhenAsked = false;
+    Program program(options);
+    connect(&silent, &QTcpServer::newConnection, this, [&] {
+        while (QTcpSocket *socket = silent.nextPendingConnection()) {
+            held.append(socket);
+            shownWhenAsked = program.Window() && program.Window()->isVisible();
+        }
+    });
+    QVERIFY(program.Start({QStringLiteral("quillmarsh")}));
+    MainForm *window = program.Window();
+    QVERIFY(window->isVisible());
+    QVERIFY(window->StatusCheckInterval()->isActive());
+    QCOMPARE(window->StatusCheckInterval()->interval(), MainForm::StatusCheckIntervalMs);
+    QCOMPARE(window->Protocol()->DialogsInProgress(), 0);
+    QCOMPARE(held.size(), 0);
+    window->Control()->SetAnswerTimeout(1);
+    QTRY_COMPARE(held.size(), 1);
+    QVERIFY(shownWhenAsked);
+    QTRY_COMPARE(window->Protocol()->DialogsInProgress(), 0);
+    QCOMPARE(window->Computers()->UserState(1), -3);
+    QVERIFY(window->close());
+    qDeleteAll(held);
 }
 
 QTEST_MAIN(TestProgram)

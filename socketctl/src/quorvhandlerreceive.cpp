@@ -1,0 +1,222 @@
+// The receive path: arrived bytes cut into messages in bounded batches, answers filed, requests
+// raised to the host and answered, and the send with its wait for completion.
+#include "clock.h"
+#include "packetframing.h"
+#include "socketctl.h"
+#include "socketstates.h"
+
+#include <QTimer>
+
+namespace Pelloxan
+{
+namespace
+{
+// A remainder older than this is not the start of a message any more: it is dropped, which puts
+// the stream back in step.
+constexpr qint64 IncompleteMessageSeconds = 5;
+// Messages of one connection handled in one turn of the event loop. A host's handler of a state
+// report costs about a tenth of a millisecond, so a flood on one connection delays another
+// client's answer by a few milliseconds at most.
+constexpr int MessagesPerTurn = 32;
+// Bytes already handled at the front of the buffer are cut off once they are this many and more
+// than half of it; cutting after every message would make a flood quadratic.
+constexpr qsizetype CompactBytes = 64 * 1024;
+} // namespace
+
+void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
+{
+    // A receive running on the slot, or one waiting for its turn, takes what arrived; Qt does not
+    // report the same data twice.
+    if (!Slot->Alive || Slot->Receiving || Slot->Backlog) {
+        return;
+    }
+    ReceiveTurn(Slot);
+}
+
+void Quorvhandler::ReadArrived(const SocketStatePtr &Slot, bool Waited)
+{
+    if (!Slot->Socket) {
+        return;
+    }
+    const QByteArray arrived = Slot->Socket->readAll();
+    if (arrived.isEmpty()) {
+        return;
+    }
+    const QDateTime now = Clock::Now();
+    // Bytes that waited while this side handled earlier messages were no pause of the peer's.
+    if (!Waited && Slot->LastIncommingMessageTime.isValid()
+        && Slot->LastIncommingMessageTime.secsTo(now) > IncompleteMessageSeconds) {
+        Slot->IncommingBuffer.clear();
+        Slot->IncommingReadPos = 0;
+    }
+    if (Slot->IncommingBuffer.isEmpty()) {
+        Slot->IncommingBuffer = arrived;
+    } else {
+        Slot->IncommingBuffer += arrived;
+    }
+    Slot->LastIncommingMessageTime = now;
+}
+
+void Quorvhandler::ReceiveTurn(const SocketStatePtr &Slot)
+{
+    const bool waited = Slot->Backlog;
+    Slot->Backlog = false;
+    if (!Slot->MoreInBuffer) {
+        ReadArrived(Slot, waited);
+    }
+    Slot->Receiving = true;
+    const bool ok = ProcessIncoming(Slot);
+    if (!Slot->Alive) {
+        return;
+    }
+    Slot->Receiving = false;
+    if (!ok) {
+        FreeSlot(Slot);
+        return;
+    }
+    if (Slot->MoreInBuffer || (Slot->Socket && Slot->Socket->bytesAvailable() > 0)) {
+        QueueBacklog(Slot);
+    } else if (!Slot->Socket) {
+        // Nothing more can arrive: an unfinished message never completes.
+        Slot->IncommingBuffer = QByteArray();
+        Slot->IncommingReadPos = 0;
+        DumpSlots();
+    }
+    WakeWaits();
+}
+
+void Quorvhandler::QueueBacklog(const SocketStatePtr &Slot)
+{
+    Slot->Backlog = true;
+    m_backlog.append(Slot);
+    if (!m_backlogTimer->isActive()) {
+        m_backlogTimer->start();
+    }
+}
+
+void Quorvhandler::RunBacklog()
+{
+    // Each waiting slot gets one batch, in turn; a slot that stops at its batch again queues
+    // behind the others.
+    const QList<std::weak_ptr<SocketState>> waiting = std::exchange(m_backlog, {});
+    for (const std::weak_ptr<SocketState> &weak : waiting) {
+        const SocketStatePtr slot = weak.lock();
+        if (!slot || !slot->Alive || !slot->Backlog) {
+            continue;
+        }
+        if (slot->Receiving) {
+            // Its running receive queues it again when it ends.
+            slot->Backlog = false;
+            continue;
+        }
+        ReceiveTurn(slot);
+    }
+}
+
+bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
+{
+    // One pass per message, cutting at a read position, so a flood of small messages costs linear
+    // time; data that arrives while a request is handled is appended and cut in turn.
+    int handled = 0;
+    while (Slot->Alive) {
+        if (handled == MessagesPerTurn) {
+            Slot->MoreInBuffer = true;
+            return true;
+        }
+        auto pack = std::make_shared<MessagePack>();
+        qsizetype next = 0;
+        switch (PacketFraming::FromPacketString(Slot->IncommingBuffer, Slot->IncommingReadPos, *pack, next)) {
+        case PacketFraming::ParseResult::Malformed:
+            return false;
+        case PacketFraming::ParseResult::Incomplete:
+            if (Slot->Socket && Slot->Socket->bytesAvailable() > 0) {
+                ReadArrived(Slot, true);
+                continue;
+            }
+            if (Slot->IncommingReadPos >= Slot->IncommingBuffer.size()) {
+                Slot->IncommingBuffer.clear();
+            } else {
+                Slot->IncommingBuffer.remove(0, Slot->IncommingReadPos);
+            }
+            Slot->IncommingReadPos = 0;
+            Slot->MoreInBuffer = false;
+            return true;
+        case PacketFraming::ParseResult::Complete:
+            break;
+        }
+        ++handled;
+        Slot->IncommingReadPos = next;
+        if (next >= CompactBytes && next > Slot->IncommingBuffer.size() / 2) {
+            Slot->IncommingBuffer.remove(0, next);
+            Slot->IncommingReadPos = 0;
+        }
+        switch (pack->PacketDirection()) {
+        case pdRequest:
+        case pdSingle:
+            if (!HandleRequest(Slot, pack)) {
+                return false;
+            }
+            break;
+        case pdAnswer:
+            Slot->Answers.AddObject(pack);
+            WakeWaits();
+            break;
+        default:
+            break;
+        }
+    }
+    return false;
+}
+
+bool Quorvhandler::HandleRequest(const SocketStatePtr &Slot, const MessagePackPtr &Pack)
+{
+    if (Pack->Header() != 0) {
+        emit IncomingRequest(Slot->RemoteIP, Pack);
+        if (!Slot->Alive) {
+            return false;
+        }
+    }
+    if (Pack->PacketDirection() != pdRequest) {
+        return true;
+    }
+    Pack->SetPacketDirection(pdAnswer);
+    // The request came from the peer: nobody here waits for this send, so its failure is kept.
+    QString error;
+    if (!SendPacket(Slot, *Pack, error)) {
+        emit Failure(QStringLiteral("Ответ на запрос с кодом ") + QString::number(Pack->GetCode())
+                     + QStringLiteral(" от '") + Slot->RemoteIP + QStringLiteral("' не отправлен: ") + error);
+        return false;
+    }
+    return true;
+}
+
+bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pack, QString &ErrString)
+{
+    const QString sendFailed = QStringLiteral("Ошибка отправки сообщения на удалённый компьютер!");
+    const qint32 state = StateNumber(*Slot);
+    if (!Slot->Alive || IsClosedState(state)) {
+        ErrString = QStringLiteral("Коннекция %1 закрыта (%2)!").arg(Slot->Code).arg(state);
+        FreeSlot(Slot);
+        return false;
+    }
+    const QByteArray bytes = PacketFraming::ToPacketString(Pack);
+    Slot->Sending = true;
+    if (Slot->Socket->write(bytes) != bytes.size()) {
+        ErrString = sendFailed;
+        FreeSlot(Slot);
+        return false;
+    }
+    // Usually the kernel takes it all at once and there is nothing to wait for.
+    Slot->Socket->flush();
+    if (Slot->Socket->bytesToWrite() == 0) {
+        Slot->Sending = false;
+    }
+    WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, std::chrono::seconds(m_answerTimeout));
+    if (!Slot->Alive || Slot->Sending || IsClosedState(StateNumber(*Slot))) {
+        ErrString = sendFailed;
+        FreeSlot(Slot);
+        return false;
+    }
+    return true;
+}
+} // namespace Pelloxan
