@@ -11,12 +11,14 @@
 #include "coredatabase.h"
 #include "localservice.h"
 #include "proxy/proxy.h"
+#include "seances/computersframe.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
 #include <QProcess>
+#include <QTest>
 #include <QTimer>
 
 #include <cstdio>
@@ -174,6 +176,12 @@ int main(int argc, char *argv[])
     MainForm window;
     if (!window.Load(0, QHostAddress(QStringLiteral("127.0.0.1"))) || !window.Relay()->IsActive()) {
         std::fprintf(stderr, "bench_relay: the relay did not start\n");
+        return 1;
+    }
+    // The tiles come once the window is on the screen; the relay asks them for the seance.
+    window.show();
+    if (!QTest::qWaitFor([&window] { return window.Computers()->Panel()->ComputerControlExists(1); })) {
+        std::fprintf(stderr, "bench_relay: the computer's tile did not come\n");
         return 1;
     }
     window.Computers()->SetUserState(1, seance);

@@ -4,14 +4,11 @@
 // load (rows listed and totals shown), the time until the first rows were shown, the longest pause
 // of the event loop during the load, the plain queries' time and the ratio of the two.
 // Usage: bench_statistics [scale]   (scale 1 = the year above)
+#include "benchdatabase.h"
 #include "clock.h"
 #include "connection.h"
 #include "core/computerlookups.h"
-#include "core/mainlog.h"
-#include "core/settingsstore.h"
-#include "datafolder.h"
 #include "datevalue.h"
-#include "entitylib.h"
 #include "generalhelpers.h"
 #include "statistics/reportcontainer.h"
 #include "statistics/statisticfilter.h"
@@ -23,7 +20,6 @@
 #include <QSqlQuery>
 #include <QSqlRecord>
 #include <QTabBar>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <QTimer>
 
@@ -218,19 +214,8 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     const double scale = argc > 1 ? QString::fromLocal8Bit(argv[1]).toDouble() : 1.0;
     QTemporaryDir folder;
-    DataFolder::SetDataFolder(folder.path());
     qputenv("XDG_CONFIG_HOME", folder.path().toUtf8());
-    auto root = Rollstrake::Root::Create();
-    QString error;
-    if (!root->Start(folder.filePath(QStringLiteral("bench.sqlite")),
-                     QStringLiteral(QUILLMARSH_SCHEMA_FILE),
-                     error,
-                     QString(),
-                     QString())) {
-        qFatal("start failed: %s", qPrintable(error));
-    }
-    InitMainLog();
-    SetDefaultSettings();
+    const auto root = StartBenchDatabase(folder);
     QElapsedTimer populating;
     populating.start();
     Populate(scale);

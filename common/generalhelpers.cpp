@@ -3,6 +3,7 @@
 #include "datevalue.h"
 #include "leadingnumber.h"
 
+#include <algorithm>
 #include <limits>
 
 namespace
@@ -25,8 +26,9 @@ qint32 Compare(const QDateTime &a, const QDateTime &b)
 
 std::int64_t Saturate(__int128 units)
 {
-    return static_cast<std::int64_t>(
-        qBound<__int128>(std::numeric_limits<std::int64_t>::min(), units, std::numeric_limits<std::int64_t>::max()));
+    return static_cast<std::int64_t>(std::clamp<__int128>(units,
+                                                          std::numeric_limits<std::int64_t>::min(),
+                                                          std::numeric_limits<std::int64_t>::max()));
 }
 
 __int128 Magnitude(Currency value)
