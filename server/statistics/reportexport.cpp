@@ -20,7 +20,7 @@ QVariantList AutoFormatArguments()
 }
 
 // How one report is exported.
-struct ExportSpec
+struct ExportLayout
 {
     QString Title;
     bool FilterTexts = false;
@@ -34,68 +34,68 @@ struct ExportSpec
     bool LastHeaderCentred = true;
 };
 
-ExportSpec SpecOf(ReportKind Kind)
+ExportLayout LayoutOf(ReportKind Kind)
 {
-    ExportSpec spec;
-    spec.Title = ExportTitle(Kind);
+    ExportLayout layout;
+    layout.Title = ExportTitle(Kind);
     switch (Kind) {
     case ReportKind::Seances:
-        spec.FilterTexts = true;
-        spec.Headers = {QStringLiteral("Время начала"),
-                        QStringLiteral("Время окончания"),
-                        QStringLiteral("Длительность"),
-                        QStringLiteral("Компьютер"),
-                        QStringLiteral("Рабочий стол"),
-                        QStringLiteral("Тариф"),
-                        QStringLiteral("Сумма"),
-                        QStringLiteral("Входящий трафик (Мб)"),
-                        QStringLiteral("Исходящий трафик (Мб)")};
-        spec.ComputerColumn = 3;
-        spec.WithSum = true;
-        spec.WithTraffic = true;
+        layout.FilterTexts = true;
+        layout.Headers = {QStringLiteral("Время начала"),
+                          QStringLiteral("Время окончания"),
+                          QStringLiteral("Длительность"),
+                          QStringLiteral("Компьютер"),
+                          QStringLiteral("Рабочий стол"),
+                          QStringLiteral("Тариф"),
+                          QStringLiteral("Сумма"),
+                          QStringLiteral("Входящий трафик (Мб)"),
+                          QStringLiteral("Исходящий трафик (Мб)")};
+        layout.ComputerColumn = 3;
+        layout.WithSum = true;
+        layout.WithTraffic = true;
         break;
     case ReportKind::NightReserves:
-        spec.FilterTexts = true;
-        spec.Headers = {QStringLiteral("Дата/время резерва"),
-                        QStringLiteral("Дата ночи"),
-                        QStringLiteral("Компьютер"),
-                        QStringLiteral("Псевдоним"),
-                        QStringLiteral("Рабочий стол"),
-                        QStringLiteral("Тариф"),
-                        QStringLiteral("Оплата/Резерв"),
-                        QStringLiteral("Сумма")};
-        spec.ComputerColumn = 2;
-        spec.WithSum = true;
+        layout.FilterTexts = true;
+        layout.Headers = {QStringLiteral("Дата/время резерва"),
+                          QStringLiteral("Дата ночи"),
+                          QStringLiteral("Компьютер"),
+                          QStringLiteral("Псевдоним"),
+                          QStringLiteral("Рабочий стол"),
+                          QStringLiteral("Тариф"),
+                          QStringLiteral("Оплата/Резерв"),
+                          QStringLiteral("Сумма")};
+        layout.ComputerColumn = 2;
+        layout.WithSum = true;
         break;
     case ReportKind::CardPays:
-        spec.Headers = {QStringLiteral("Дата/Время"),
-                        QStringLiteral("Штрихкод"),
-                        QStringLiteral("Псевдоним владельца"),
-                        QStringLiteral("Фамилия владельца"),
-                        QStringLiteral("Сумма")};
-        spec.WithSum = true;
+        layout.Headers = {QStringLiteral("Дата/Время"),
+                          QStringLiteral("Штрихкод"),
+                          QStringLiteral("Псевдоним владельца"),
+                          QStringLiteral("Фамилия владельца"),
+                          QStringLiteral("Сумма")};
+        layout.WithSum = true;
         break;
     case ReportKind::Services:
         // The comment is not exported.
-        spec.Headers = {QStringLiteral("Дата/Время"),
-                        QStringLiteral("Наименование услуги"),
-                        QStringLiteral("К-во единиц"),
-                        QStringLiteral("Сумма")};
-        spec.WithSum = true;
+        layout.Headers = {QStringLiteral("Дата/Время"),
+                          QStringLiteral("Наименование услуги"),
+                          QStringLiteral("К-во единиц"),
+                          QStringLiteral("Сумма")};
+        layout.WithSum = true;
         break;
     case ReportKind::Internet:
-        spec.Headers = {QStringLiteral("Дата/Время"), QStringLiteral("Компьютер"), QStringLiteral("Ссылка")};
-        spec.ComputerColumn = 1;
+        layout.Headers = {QStringLiteral("Дата/Время"), QStringLiteral("Компьютер"), QStringLiteral("Ссылка")};
+        layout.ComputerColumn = 1;
         break;
     case ReportKind::History:
-        spec.Headers = {QStringLiteral("Дата/Время"), QStringLiteral("Компьютер"), QStringLiteral("Информация")};
-        spec.ComputerColumn = 1;
-        spec.LastHeaderCentred = false;
+        layout.Headers = {QStringLiteral("Дата/Время"), QStringLiteral("Компьютер"), QStringLiteral("Информация")};
+        layout.ComputerColumn = 1;
+        layout.LastHeaderCentred = false;
         break;
     case ReportKind::Chart:
         break;
     }
-    return spec;
+    return layout;
 }
 
 QString DayText(const QDateTime &Value)
@@ -103,13 +103,13 @@ QString DayText(const QDateTime &Value)
     return DateToString(Value, false, QStringLiteral("/"));
 }
 
-void WriteTitle(DocumentWriter &Writer, const ExportSpec &Spec, const ReportFilter &Filter)
+void WriteTitle(DocumentWriter &Writer, const ExportLayout &Layout, const ReportFilter &Filter)
 {
     const QString period = Filter.IsOneDay() ? QString(QStringLiteral(" за ") + DayText(Filter.DateFrom))
                                              : QStringLiteral(" за период с ") + DayText(Filter.DateFrom)
                                                    + QStringLiteral(" по ") + DayText(Filter.DateTo);
-    Writer.Insert(Spec.Title + period);
-    if (Spec.FilterTexts) {
+    Writer.Insert(Layout.Title + period);
+    if (Layout.FilterTexts) {
         Writer.Insert(ComputerCaption(Filter));
         Writer.Insert(PayTypeCaption(Filter));
         Writer.Insert(DesktopCaption(Filter));
@@ -117,13 +117,13 @@ void WriteTitle(DocumentWriter &Writer, const ExportSpec &Spec, const ReportFilt
     Writer.InsertPara();
 }
 
-void WriteTotals(DocumentWriter &Writer, const ExportSpec &Spec, const ReportTotals &Totals)
+void WriteTotals(DocumentWriter &Writer, const ExportLayout &Layout, const ReportTotals &Totals)
 {
     Writer.LineDown(1);
     Writer.LeftPara();
     Writer.Insert(QStringLiteral("Итого: ") + RoublesText(Totals.Sum) + QStringLiteral(" руб. ")
                   + SumInWords(Roubles(Totals.Sum)));
-    if (Spec.WithTraffic) {
+    if (Layout.WithTraffic) {
         Writer.InsertPara();
         Writer.Insert(QStringLiteral("Входящий трафик: ") + FormatSum(Totals.Download) + QStringLiteral(" Мб. "));
         Writer.InsertPara();
@@ -197,9 +197,9 @@ QString ExportTitle(ReportKind Kind)
 
 void ExportReport(DocumentWriter &Writer, const ExportContent &Content)
 {
-    const ExportSpec spec = SpecOf(Content.Kind);
-    const int skipped = Content.Filter.Computer != 0 ? spec.ComputerColumn : NoSkippedColumn;
-    QStringList headers = spec.Headers;
+    const ExportLayout layout = LayoutOf(Content.Kind);
+    const int skipped = Content.Filter.Computer != 0 ? layout.ComputerColumn : NoSkippedColumn;
+    QStringList headers = layout.Headers;
     if (skipped != NoSkippedColumn) {
         headers.removeAt(skipped);
     }
@@ -211,14 +211,14 @@ void ExportReport(DocumentWriter &Writer, const ExportContent &Content)
     Writer.Bold(1);
     Writer.Underline(0);
     Writer.FontSize(TitlePoints);
-    WriteTitle(Writer, spec, Content.Filter);
+    WriteTitle(Writer, layout, Content.Filter);
     Writer.TableInsertTable(QString(), int(headers.size()), FirstRows, QVariant(), QVariant(), TableFormat, TableApply);
     Writer.TableAutoFormat(AutoFormatArguments());
     Writer.Bold(1);
     for (int i = 0; i < headers.size(); ++i) {
         const bool last = i == headers.size() - 1;
         Writer.FontSize(CellPoints);
-        if (!last || spec.LastHeaderCentred) {
+        if (!last || layout.LastHeaderCentred) {
             Writer.CenterPara();
         }
         Writer.Insert(headers.at(i));
@@ -226,7 +226,7 @@ void ExportReport(DocumentWriter &Writer, const ExportContent &Content)
             Writer.NextCell();
         }
     }
-    const int further = int(spec.Headers.size()) - 1;
+    const int further = int(layout.Headers.size()) - 1;
     for (const QStringList &row : Content.Rows) {
         Writer.NextCell();
         Writer.FontSize(CellPoints);
@@ -240,8 +240,8 @@ void ExportReport(DocumentWriter &Writer, const ExportContent &Content)
             Writer.Insert(row.value(j));
         }
     }
-    if (spec.WithSum) {
-        WriteTotals(Writer, spec, Content.Totals);
+    if (layout.WithSum) {
+        WriteTotals(Writer, layout, Content.Totals);
     }
     Writer.StartOfDocument();
     if (Writer.IsAppMinimized()) {

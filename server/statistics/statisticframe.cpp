@@ -44,7 +44,7 @@ constexpr int ProgressWidthPixels = 160;
 const QString AttentionTitle = QStringLiteral("Внимание!");
 
 // A report list of the page and what it is made of.
-struct ContainerSpec
+struct ContainerPage
 {
     ReportKind Kind;
     QString Caption;
@@ -56,7 +56,7 @@ struct ContainerSpec
     QList<ReportContainer::Column> Columns;
 };
 
-QList<ContainerSpec> ContainerSpecs()
+QList<ContainerPage> ContainerPages()
 {
     using Column = ReportContainer::Column;
     const Column computer{QStringLiteral("Компьютер"), RightColumnTwips, true};
@@ -190,23 +190,23 @@ StatisticFrame::StatisticFrame(QWidget *Parent)
     // The date fields are read period by period.
     EnsureReportIndexes();
 
-    const QList<ContainerSpec> specs = ContainerSpecs();
-    for (const ContainerSpec &spec : specs) {
-        auto *container = new ReportContainer(spec.Kind, spec.ListName, spec.Columns, m_pages);
-        container->setObjectName(spec.FrameName);
-        container->Footer()->setObjectName(spec.FooterName);
-        m_containers.insert(spec.Kind, container);
-        const ReportKind kind = spec.Kind;
+    const QList<ContainerPage> pages = ContainerPages();
+    for (const ContainerPage &page : pages) {
+        auto *container = new ReportContainer(page.Kind, page.ListName, page.Columns, m_pages);
+        container->setObjectName(page.FrameName);
+        container->Footer()->setObjectName(page.FooterName);
+        m_containers.insert(page.Kind, container);
+        const ReportKind kind = page.Kind;
         connect(container->Footer(), &TotalsBar::ExportClick, this, [this, kind] { ExportReport(kind); });
         if (kind == ReportKind::Seances) {
-            AddTab(kind, spec.Caption, spec.ToolTip, spec.Image, container);
+            AddTab(kind, page.Caption, page.ToolTip, page.Image, container);
             AddTab(ReportKind::Chart,
                    QStringLiteral("График"),
                    QStringLiteral("График занятости компьютеров за период"),
                    QStringLiteral("Chart"),
                    m_chart);
         } else {
-            AddTab(kind, spec.Caption, spec.ToolTip, spec.Image, container);
+            AddTab(kind, page.Caption, page.ToolTip, page.Image, container);
         }
     }
     connect(Container(ReportKind::NightReserves)->Footer(),
