@@ -9,6 +9,7 @@
 //   (d) the purge of 10,000 closed slots, timed inside the dialog that runs it;
 //   (e) the resident memory before, at the peak of and 10 s after a storm of 10,000 connections.
 // Every figure is printed beside a baseline of the same run. Usage: bench_clientload [reduced]
+#include "benchhelpers.h"
 #include "core/clientprotocol.h"
 #include "core/clientrequests.h"
 #include "core/window/mainform.h"
@@ -62,12 +63,6 @@ struct Sizes
     double LoadMinutes = 3;
     qint64 Flood = 200000;
 };
-
-QTextStream &Out()
-{
-    static QTextStream out(stdout);
-    return out;
-}
 
 QString Number(double value, int decimals = 1)
 {

@@ -3,6 +3,7 @@
 // prepared queries. Prints the absolute times and their ratio.
 // Usage: bench_computersframe [scale]   (scale 1 = 500,000 seances)
 #include "benchdatabase.h"
+#include "benchhelpers.h"
 #include "clock.h"
 #include "connection.h"
 #include "core/computerlookups.h"
@@ -30,12 +31,6 @@ constexpr int Running = 150;
 constexpr int Rounds = 5;
 const QDateTime Now = DateValue::Make(2026, 3, 2, 15, 0, 0);
 
-QTextStream &Out()
-{
-    static QTextStream out(stdout);
-    return out;
-}
-
 double Measure(const std::function<void()> &work, int runs = 3)
 {
     double best = 1e300;
@@ -46,18 +41,6 @@ double Measure(const std::function<void()> &work, int runs = 3)
         best = qMin(best, timer.nsecsElapsed() / 1e6);
     }
     return best;
-}
-
-QString SqlDate(const QDateTime &moment)
-{
-    return moment.toString(u"yyyy-MM-dd hh:mm:ss");
-}
-
-void Exec(QSqlQuery &query)
-{
-    if (!query.exec()) {
-        qFatal("%s", qPrintable(query.lastError().text()));
-    }
 }
 
 // Computers 1..200, one desktop with the internet, one rate, a year of finished seances spread over

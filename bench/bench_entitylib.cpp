@@ -1,6 +1,7 @@
 // Costs of the data-entity library against plain prepared queries doing the same work on the same
 // SQLite file. Prints one ratio per operation (library time / baseline time).
 // Usage: bench_entitylib [scale]   (scale 1 = 1,000,000 History rows and 500,000 Seances)
+#include "benchhelpers.h"
 #include "connection.h"
 #include "entitylib.h"
 #include "schemareader.h"
@@ -29,12 +30,6 @@ constexpr int InsertRounds = 3;
 // A start takes about a millisecond: the best of many keeps other work on the machine out.
 constexpr int StartRuns = 15;
 constexpr int ConfigRows = 1000;
-
-QTextStream &Out()
-{
-    static QTextStream out(stdout);
-    return out;
-}
 
 // The best of a few runs, in milliseconds.
 double Measure(const std::function<void()> &work, int runs = 3)
@@ -68,13 +63,6 @@ std::shared_ptr<Root> StartLibrary(const QString &path)
         qFatal("start failed: %s", qPrintable(error));
     }
     return root;
-}
-
-void Exec(QSqlQuery &query)
-{
-    if (!query.exec()) {
-        qFatal("%s", qPrintable(query.lastError().text()));
-    }
 }
 
 // Makes the file look like a database from before its foreign-key columns were indexed.

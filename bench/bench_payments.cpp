@@ -3,6 +3,7 @@
 // The card's balance is two aggregate queries, so its history should cost at most 1.2 times.
 // Usage: bench_payments [history]   (default 5000 earlier payments)
 #include "benchdatabase.h"
+#include "benchhelpers.h"
 #include "clock.h"
 #include "core/lookupindexes.h"
 #include "core/mainlog.h"
@@ -25,12 +26,6 @@ constexpr int DefaultHistory = 5000;
 constexpr qint32 PaymentSum = 10;
 constexpr qint32 TopUpSum = 1000000;
 const QDateTime Now = DateValue::Make(2026, 3, 2, 15, 0, 0);
-
-QTextStream &Out()
-{
-    static QTextStream out(stdout);
-    return out;
-}
 
 qint32 Add(const QString &TableName, const QList<std::pair<QString, QVariant>> &Values)
 {

@@ -5,6 +5,7 @@
 // connection and never answer, against the same computers not listening at all: no client dialog
 // runs before the window appears, so the silent ones should cost at most 1.2 times.
 // Usage: bench_startup [scale]   (scale 1 = 500,000 Seances, 2,000,000 History, 500,000 Traffic)
+#include "benchhelpers.h"
 #include "core/clientprotocol.h"
 #include "core/window/mainform.h"
 #include "core/window/mainframe.h"
@@ -39,12 +40,6 @@ const QStringList SilentIPs = {QStringLiteral("127.0.0.198"), QStringLiteral("12
 constexpr int FirstPort = 20000;
 constexpr int EndPort = 32000;
 constexpr int PortAttempts = 100;
-
-QTextStream &Out()
-{
-    static QTextStream out(stdout);
-    return out;
-}
 
 ProgramOptions Options(const QTemporaryDir &Folder)
 {

@@ -5,6 +5,7 @@
 // of the event loop during the load, the plain queries' time and the ratio of the two.
 // Usage: bench_statistics [scale]   (scale 1 = the year above)
 #include "benchdatabase.h"
+#include "benchhelpers.h"
 #include "clock.h"
 #include "connection.h"
 #include "core/computerlookups.h"
@@ -28,24 +29,6 @@ namespace
 constexpr int Computers = 50;
 constexpr qint64 YearSeconds = 365LL * 24 * 3600;
 const QDateTime YearStart = DateValue::Make(2026, 1, 1);
-
-QTextStream &Out()
-{
-    static QTextStream out(stdout);
-    return out;
-}
-
-QString SqlDate(const QDateTime &Moment)
-{
-    return Moment.toString(u"yyyy-MM-dd hh:mm:ss");
-}
-
-void Exec(QSqlQuery &Query)
-{
-    if (!Query.exec()) {
-        qFatal("%s", qPrintable(Query.lastError().text()));
-    }
-}
 
 void Exec(QSqlDatabase &Database, const QString &Statement)
 {
