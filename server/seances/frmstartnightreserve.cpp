@@ -45,10 +45,9 @@ frmStartNightReserve::~frmStartNightReserve() = default;
 
 bool frmStartNightReserve::Start(const std::shared_ptr<CompButtons> &Buttons, const QDateTime &Moment)
 {
-    Q_UNUSED(Moment);
     m_buttons = Buttons ? Buttons : std::make_shared<CompButtons>();
     m_ui->ComputersGrid->SetButtons(m_buttons);
-    RefreshReserve(Clock::Now());
+    RefreshReserve(Moment);
     CenterForm(this);
     exec();
     return m_applied;
