@@ -20,8 +20,6 @@ class TestClientsSettings : public QObject
 private slots:
     void init();
     void cleanup();
-    void noticeInPieces_data();
-    void noticeInPieces();
     void storedWithoutSeparatorsAndStamped();
     void passwords_data();
     void passwords();
@@ -67,38 +65,6 @@ QStringList TestClientsSettings::StoredPrograms() const
     return programs;
 }
 
-void TestClientsSettings::noticeInPieces_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QList<qsizetype>>("pieces");
-    QTest::newRow("240") << 240 << QList<qsizetype>{240, 0, 0};
-    QTest::newRow("241") << 241 << QList<qsizetype>{240, 1, 0};
-}
-
-void TestClientsSettings::noticeInPieces()
-{
-    QFETCH(int, length);
-    QFETCH(QList<qsizetype>, pieces);
-    m_page->LoadSettings();
-    QVERIFY(!m_page->Changed());
-    m_page->findChild<QCheckBox *>(QStringLiteral("chInfo"))->click();
-    auto *notice = m_page->findChild<QPlainTextEdit *>(QStringLiteral("ClientsInfo"));
-    QTest::keyClicks(notice, QString(length, QLatin1Char('n')));
-    QVERIFY(m_page->ValidateAndSave());
-    QList<qsizetype> stored;
-    for (int k = 1; k <= 3; ++k) {
-        stored << GetConfigValue(QStringLiteral("ClientsInfo") + QString::number(k)).size();
-    }
-    QCOMPARE(stored, pieces);
-
-    notice->setPlainText(QStringLiteral("Короче"));
-    QVERIFY(m_page->ValidateAndSave());
-    m_page->LoadSettings();
-    QCOMPARE(notice->toPlainText(), QStringLiteral("Короче"));
-    QVERIFY(m_page->findChild<QCheckBox *>(QStringLiteral("chInfo"))->isChecked());
-    QVERIFY(!m_page->Changed());
-}
-
 void TestClientsSettings::storedWithoutSeparatorsAndStamped()
 {
     Clock::SetNow(DateValue::Make(2026, 3, 5, 14, 7, 9));
@@ -122,6 +88,8 @@ void TestClientsSettings::storedWithoutSeparatorsAndStamped()
     QCOMPARE(GetConfigValue(QStringLiteral("LastClientSettingsUpdate")), QStringLiteral("05/03/2026 14:07:09"));
     m_page->LoadSettings();
     QCOMPARE(notice->toPlainText(), QStringLiteral("Hello\nclub"));
+    QVERIFY(m_page->findChild<QCheckBox *>(QStringLiteral("chInfo"))->isChecked());
+    QVERIFY(!m_page->Changed());
     QVERIFY(RenderControl(m_page.get(), QStringLiteral("ClientsSettingsFrame")));
 }
 

@@ -108,7 +108,6 @@ void TestStatisticFilter::firstInitAppliesToday()
     QCOMPARE(Find<QComboBox>("Computer")->count(), 4);
     // Day and night rates after "Все".
     QCOMPARE(Find<RatesList>("Rate")->ComboBox()->count(), 3);
-    QCOMPARE(Find<QLabel>("DateFromLabel")->text(), QStringLiteral("C"));
 }
 
 void TestStatisticFilter::laterInitKeepsTheChoices()

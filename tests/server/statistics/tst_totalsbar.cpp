@@ -36,7 +36,6 @@ private slots:
     void sentences_data();
     void sentences();
     void buttonsRaiseTheirOwnEvent();
-    void enabledCaptions();
 };
 
 void TestTotalsBar::seancesSentence_data()
@@ -132,22 +131,6 @@ void TestTotalsBar::buttonsRaiseTheirOwnEvent()
     bar.SetActionsEnabled(false);
     QTest::mouseClick(bar.findChild<QPushButton *>(QStringLiteral("ExportWordBtn")), Qt::LeftButton);
     QCOMPARE(exports.count(), 1);
-}
-
-void TestTotalsBar::enabledCaptions()
-{
-    TotalsBar bar(ReportKind::Seances);
-    bar.SetEnabled(false);
-    QVERIFY(!bar.Enabled());
-    // The count and the captions around it dim; the other numbers stay readable.
-    const QStringList dimmed = {QStringLiteral("Label1"),
-                                QStringLiteral("SeancesNum"),
-                                QStringLiteral("Label3"),
-                                QStringLiteral("Label4"),
-                                QStringLiteral("RubLabel")};
-    for (const QLabel *label : bar.findChildren<QLabel *>()) {
-        QVERIFY2(label->isEnabled() != dimmed.contains(label->objectName()), qPrintable(label->objectName()));
-    }
 }
 
 QTEST_MAIN(TestTotalsBar)
