@@ -6,6 +6,8 @@
 #include "rendercheck.h"
 
 #include <QApplication>
+#include <QPushButton>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -49,6 +51,16 @@ public:
             QWidget *dialog = QApplication::activeModalWidget();
             QVERIFY(dialog);
             Act(dialog);
+        });
+    }
+
+    // Cancels the dialog as the scope ends if it is still open, also when a check failed on the way.
+    [[nodiscard]] static auto CancelOnExit(QWidget *Dialog)
+    {
+        return qScopeGuard([Dialog] {
+            if (Dialog->isVisible()) {
+                Dialog->findChild<QPushButton *>(QStringLiteral("Cancel"))->click();
+            }
         });
     }
 

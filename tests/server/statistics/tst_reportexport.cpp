@@ -66,12 +66,8 @@ class TestReportExport : public QObject
 
 private slots:
     void seancesOfOneDay();
-    void oneComputerLeavesItsColumnOut_data();
-    void oneComputerLeavesItsColumnOut();
-    void totalsOfZero();
-    void reportsWithoutTotals_data();
-    void reportsWithoutTotals();
-    void historyLastHeaderKeepsItsAlignment();
+    void layouts_data();
+    void layouts();
     void documentFile();
     void failedWriteLeavesNoFile();
 };
@@ -130,26 +126,27 @@ void TestReportExport::seancesOfOneDay()
     QCOMPARE(writer.Commands, expected);
 }
 
-void TestReportExport::oneComputerLeavesItsColumnOut_data()
+void TestReportExport::layouts_data()
 {
     QTest::addColumn<ReportKind>("kind");
+    QTest::addColumn<qint32>("computer");
+    QTest::addColumn<int>("firstDay");
     QTest::addColumn<QStringList>("row");
-    QTest::addColumn<QString>("title");
-    QTest::addColumn<int>("columns");
+    QTest::addColumn<qint64>("sum");
+    QTest::addColumn<QStringList>("title");
     QTest::addColumn<QStringList>("cells");
-    QTest::newRow("seances") << ReportKind::Seances
-                             << SeanceRow(QStringLiteral("05/12/2026 10:00:00"),
-                                          QStringLiteral("5"),
-                                          QStringLiteral("60,00"))
-                             << QStringLiteral("Insert  по компьютеру №5") << 8
-                             << QStringList({QStringLiteral("05/12/2026 10:00:00"),
-                                             QStringLiteral("05/12/2026 11:00:00"),
-                                             QStringLiteral("01:00"),
-                                             QStringLiteral("Игры"),
-                                             QStringLiteral("День"),
-                                             QStringLiteral("60,00"),
-                                             QStringLiteral("0,00"),
-                                             QStringLiteral("0,00")});
+    QTest::addColumn<QString>("totals");
+    const QStringList allPays = {QStringLiteral(", по всем видам оплат"), QStringLiteral(", по всем рабочим столам")};
+    const QStringList seance =
+        SeanceRow(QStringLiteral("05/12/2026 10:00:00"), QStringLiteral("5"), QStringLiteral("60,00"));
+    QStringList seanceCells = seance;
+    seanceCells.removeAt(3);
+    const QString sixty = QStringLiteral("Итого: 60,00 руб. ( Шестьдесят Руб ноль Коп  )");
+    // One computer leaves its column out.
+    QTest::newRow("seances of one computer")
+        << ReportKind::Seances << 5 << 5 << seance << qint64(60)
+        << QStringList{QStringLiteral("Сеансы за 05/12/2026"), QStringLiteral(" по компьютеру №5")} + allPays
+        << seanceCells << sixty;
     const QStringList reserve = {QStringLiteral("05/12/2026 09:00:00"),
                                  QStringLiteral("14/02/2027 00:00:00"),
                                  QStringLiteral("5"),
@@ -157,109 +154,85 @@ void TestReportExport::oneComputerLeavesItsColumnOut_data()
                                  QStringLiteral("Игры"),
                                  QStringLiteral("Ночь"),
                                  QStringLiteral("Р"),
-                                 QStringLiteral("150,00")};
+                                 QStringLiteral("60,00")};
     QStringList reserveCells = reserve;
     reserveCells.removeAt(2);
-    QTest::newRow("night reserves") << ReportKind::NightReserves << reserve
-                                    << QStringLiteral("Insert  по компьютеру №5") << 7 << reserveCells;
+    QTest::newRow("night reserves of one computer")
+        << ReportKind::NightReserves << 5 << 5 << reserve << qint64(60)
+        << QStringList{QStringLiteral("Резервы ночей за 05/12/2026"), QStringLiteral(" по компьютеру №5")} + allPays
+        << reserveCells << sixty;
     const QStringList access = {QStringLiteral("05/12/2026 10:00:00"),
                                 QStringLiteral("5"),
                                 QStringLiteral("http://a/")};
-    QTest::newRow("internet") << ReportKind::Internet << access
-                              << QStringLiteral("Insert Детализация доступа в интернет за 05/12/2026") << 2
-                              << QStringList({access.at(0), access.at(2)});
+    QTest::newRow("internet of one computer")
+        << ReportKind::Internet << 5 << 5 << access << qint64(60)
+        << QStringList{QStringLiteral("Детализация доступа в интернет за 05/12/2026")}
+        << QStringList{access.at(0), access.at(2)} << QString();
+    // No filter texts; a sum of zero in words.
+    const QStringList topUp = {QStringLiteral("05/12/2026 09:00:00"),
+                               QStringLiteral("1001"),
+                               QStringLiteral("Лис"),
+                               QString(),
+                               QStringLiteral("0,00")};
+    QTest::newRow("card top-ups of zero") << ReportKind::CardPays << 0 << 5 << topUp << qint64(0)
+                                          << QStringList{QStringLiteral("Пополнения балансов карточек за 05/12/2026")}
+                                          << topUp << QStringLiteral("Итого: 0,00 руб. ( Ноль Руб ноль Коп  )");
+    const QStringList line = {QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("b")};
+    QTest::newRow("history of a period") << ReportKind::History << 0 << 1 << line << qint64(10)
+                                         << QStringList{QStringLiteral(
+                                                "История сеансов за период с 01/12/2026 по 05/12/2026")}
+                                         << line << QString();
 }
 
-void TestReportExport::oneComputerLeavesItsColumnOut()
+// The title's texts, the table with a column for each cell of the row, and the totals where the
+// report has them.
+void TestReportExport::layouts()
 {
     QFETCH(ReportKind, kind);
+    QFETCH(qint32, computer);
+    QFETCH(int, firstDay);
     QFETCH(QStringList, row);
-    QFETCH(QString, title);
-    QFETCH(int, columns);
+    QFETCH(qint64, sum);
+    QFETCH(QStringList, title);
     QFETCH(QStringList, cells);
+    QFETCH(QString, totals);
     ReportFilter filter = OneDay();
-    filter.Computer = 5;
+    filter.DateFrom = DateValue::Make(2026, 12, firstDay);
+    filter.Computer = computer;
     RecordingWriter writer;
-    ExportReport(writer, {kind, filter, {row}, Sum(60)});
+    ExportReport(writer, {kind, filter, {row}, Sum(sum)});
 
-    QVERIFY(writer.Commands.contains(title));
-    QVERIFY(writer.Commands.contains(QStringLiteral("TableInsertTable \"\", %1, 2, -, -, 0, 167").arg(columns)));
-    QVERIFY(!writer.Commands.contains(QStringLiteral("Insert Компьютер")));
-    // The header row, then the cells: as many of them as headers.
-    const qsizetype firstCell = writer.Commands.lastIndexOf(QStringLiteral("Insert ") + cells.first());
-    QStringList written;
-    for (qsizetype i = firstCell; i < writer.Commands.size() && writer.Commands.at(i) != QStringLiteral("LineDown 1");
-         ++i) {
-        if (writer.Commands.at(i).startsWith(QStringLiteral("Insert "))) {
-            written << writer.Commands.at(i).mid(QStringLiteral("Insert ").size());
+    const QStringList &commands = writer.Commands;
+    const qsizetype titleAt = commands.indexOf(QStringLiteral("FontSize 14")) + 1;
+    QStringList titleTexts;
+    for (const QString &command : commands.mid(titleAt, commands.indexOf(QStringLiteral("InsertPara")) - titleAt)) {
+        titleTexts << command.mid(QStringLiteral("Insert ").size());
+    }
+    QCOMPARE(titleTexts, title);
+    QVERIFY(commands.contains(QStringLiteral("TableInsertTable \"\", %1, 2, -, -, 0, 167").arg(cells.size())));
+    // The headers, then the cells; the last header of the history keeps the paragraph's alignment.
+    QStringList texts;
+    qsizetype lastHeaderAt = 0;
+    const qsizetype tableAt = commands.indexOf(QStringLiteral("Bold 1"), titleAt);
+    for (qsizetype i = tableAt; i < commands.size() && commands.at(i) != QStringLiteral("LineDown 1"); ++i) {
+        if (commands.at(i).startsWith(QStringLiteral("Insert "))) {
+            texts << commands.at(i).mid(QStringLiteral("Insert ").size());
+            lastHeaderAt = texts.size() == cells.size() ? i : lastHeaderAt;
         }
     }
-    QCOMPARE(written, cells);
-}
-
-void TestReportExport::totalsOfZero()
-{
-    RecordingWriter writer;
-    ExportReport(writer,
-                 {ReportKind::CardPays,
-                  OneDay(),
-                  {{QStringLiteral("05/12/2026 09:00:00"),
-                    QStringLiteral("1001"),
-                    QStringLiteral("Лис"),
-                    QString(),
-                    QStringLiteral("0,00")}},
-                  Sum(0)});
-    QVERIFY(writer.Commands.contains(QStringLiteral("Insert Итого: 0,00 руб. ( Ноль Руб ноль Коп  )")));
-    QVERIFY(writer.Commands.contains(QStringLiteral("Insert Пополнения балансов карточек за 05/12/2026")));
-    // No filter texts: the title's paragraph ends at once.
-    const qsizetype title =
-        writer.Commands.indexOf(QStringLiteral("Insert Пополнения балансов карточек за 05/12/2026"));
-    QCOMPARE(writer.Commands.at(title + 1), QStringLiteral("InsertPara"));
-    QVERIFY(writer.Commands.contains(QStringLiteral("TableInsertTable \"\", 5, 2, -, -, 0, 167")));
-}
-
-void TestReportExport::reportsWithoutTotals_data()
-{
-    QTest::addColumn<ReportKind>("kind");
-    QTest::addColumn<QString>("title");
-    QTest::newRow("internet") << ReportKind::Internet
-                              << QStringLiteral(
-                                     "Insert Детализация доступа в интернет за период с 01/12/2026 по 05/12/2026");
-    QTest::newRow("history") << ReportKind::History
-                             << QStringLiteral("Insert История сеансов за период с 01/12/2026 по 05/12/2026");
-}
-
-void TestReportExport::reportsWithoutTotals()
-{
-    QFETCH(ReportKind, kind);
-    QFETCH(QString, title);
-    ReportFilter filter = OneDay();
-    filter.DateFrom = DateValue::Make(2026, 12, 1);
-    RecordingWriter writer;
-    ExportReport(writer, {kind, filter, {{QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("b")}}, Sum(10)});
-    QVERIFY(writer.Commands.contains(title));
-    QVERIFY(!writer.Commands.contains(QStringLiteral("LineDown 1")));
-    QCOMPARE(writer.Commands.mid(writer.Commands.size() - 6),
-             QStringList({QStringLiteral("NextCell"),
-                          QStringLiteral("FontSize 10"),
-                          QStringLiteral("Insert b"),
-                          QStringLiteral("StartOfDocument"),
-                          QStringLiteral("AppMinimize()"),
-                          QStringLiteral("ScreenUpdating")}));
-}
-
-void TestReportExport::historyLastHeaderKeepsItsAlignment()
-{
-    RecordingWriter writer;
-    ExportReport(
-        writer,
-        {ReportKind::History, OneDay(), {{QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("b")}}, {}});
-    const qsizetype last = writer.Commands.indexOf(QStringLiteral("Insert Информация"));
+    QCOMPARE(texts.size(), 2 * cells.size());
+    QCOMPARE(texts.contains(QStringLiteral("Компьютер")), computer == 0 && kind != ReportKind::CardPays);
+    QCOMPARE(texts.mid(cells.size()), cells);
+    QCOMPARE(commands.at(lastHeaderAt - 1),
+             kind == ReportKind::History ? QStringLiteral("FontSize 10") : QStringLiteral("CenterPara"));
+    QCOMPARE(commands.contains(QStringLiteral("LineDown 1")), !totals.isEmpty());
+    if (!totals.isEmpty()) {
+        QVERIFY(commands.contains(QStringLiteral("Insert ") + totals));
+    }
     QCOMPARE(
-        writer.Commands.mid(last - 2, 3),
-        QStringList({QStringLiteral("NextCell"), QStringLiteral("FontSize 10"), QStringLiteral("Insert Информация")}));
-    const qsizetype second = writer.Commands.indexOf(QStringLiteral("Insert Компьютер"));
-    QCOMPARE(writer.Commands.at(second - 1), QStringLiteral("CenterPara"));
+        commands.mid(commands.size() - 3),
+        QStringList(
+            {QStringLiteral("StartOfDocument"), QStringLiteral("AppMinimize()"), QStringLiteral("ScreenUpdating")}));
 }
 
 void TestReportExport::documentFile()

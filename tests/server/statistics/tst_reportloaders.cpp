@@ -55,7 +55,6 @@ private slots:
     void seancesByPayType();
     void seancesOfThePeriod_data();
     void seancesOfThePeriod();
-    void seanceCells();
     void missingComputer_data();
     void missingComputer();
     void nightReserves();
@@ -102,13 +101,21 @@ void TestReportLoaders::seancesByPayType()
     QFETCH(qint32, payType);
     QFETCH(QString, sum);
     QFETCH(qint64, total);
+    constexpr double OneAndAHalfMegabytes = 1.5 * 1024 * 1024;
     const qint32 card = m_data->AddCard(QStringLiteral("1001"), QStringLiteral("Лис"));
-    const qint32 seance = m_data->AddSeance(m_data->Computer(2), ReportData::At(5, 10), ReportData::At(5, 11, 35));
+    const qint32 seance = m_data->AddSeance(m_data->Computer(3),
+                                            ReportData::At(5, 10),
+                                            ReportData::At(5, 11, 35),
+                                            OneAndAHalfMegabytes,
+                                            1000000);
     m_data->Pay(seance, ReportData::At(5, 10), 100);
     m_data->Pay(seance, ReportData::At(5, 10, 30), 50);
     m_data->Pay(seance, ReportData::At(5, 11), 30, card);
     ReportFilter filter = ReportData::Days(5, 5);
     filter.PayType = payType;
+    filter.Computer = 3;
+    filter.Desktop = m_data->Desktop();
+    filter.Rate = m_data->Rate();
 
     const Loaded loaded = Load(ReportKind::Seances, filter);
     QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
@@ -118,15 +125,21 @@ void TestReportLoaders::seancesByPayType()
              QStringList({QStringLiteral("05/12/2026 10:00:00"),
                           QStringLiteral("05/12/2026 11:35:00"),
                           QStringLiteral("01:35"),
-                          QStringLiteral("2"),
+                          QStringLiteral("3"),
                           QStringLiteral("Игры"),
                           QStringLiteral("День"),
                           sum,
-                          QStringLiteral("0,00"),
-                          QStringLiteral("0,00")}));
+                          QStringLiteral("1,50"),
+                          QStringLiteral("0,95")}));
     QCOMPARE(loaded.Totals.Count, qint64(1));
     QCOMPARE(loaded.Totals.Sum, total);
     QCOMPARE(loaded.Totals.Duration, qint64(95));
+    QCOMPARE(loaded.Totals.Download, Money("1.5"));
+    QCOMPARE(loaded.Totals.Upload, Money("0.9537"));
+
+    // Another desktop lists nothing.
+    filter.Desktop = m_db->AddDesktop(QStringLiteral("Офис"));
+    QVERIFY(Load(ReportKind::Seances, filter).Rows.empty());
 }
 
 void TestReportLoaders::seancesOfThePeriod_data()
@@ -166,40 +179,6 @@ void TestReportLoaders::seancesOfThePeriod()
     QCOMPARE(loaded.Totals.Count, qint64(listed ? 1 : 0));
 }
 
-void TestReportLoaders::seanceCells()
-{
-    constexpr double OneAndAHalfMegabytes = 1.5 * 1024 * 1024;
-    const qint32 seance = m_data->AddSeance(m_data->Computer(3),
-                                            ReportData::At(5, 12),
-                                            ReportData::At(5, 13, 35),
-                                            OneAndAHalfMegabytes,
-                                            1000000);
-    m_data->Pay(seance, ReportData::At(5, 12), 95);
-    ReportFilter filter = ReportData::Days(5, 5);
-    filter.Computer = 3;
-    filter.Desktop = m_data->Desktop();
-    filter.Rate = m_data->Rate();
-
-    const Loaded loaded = Load(ReportKind::Seances, filter);
-    QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
-    QCOMPARE(loaded.Rows.size(), size_t(1));
-    QCOMPARE(loaded.Rows.front().Cells.mid(2),
-             QStringList({QStringLiteral("01:35"),
-                          QStringLiteral("3"),
-                          QStringLiteral("Игры"),
-                          QStringLiteral("День"),
-                          QStringLiteral("95,00"),
-                          QStringLiteral("1,50"),
-                          QStringLiteral("0,95")}));
-    QCOMPARE(loaded.Totals.Download, Money("1.5"));
-    QCOMPARE(loaded.Totals.Upload, Money("0.9537"));
-    QCOMPARE(loaded.Totals.Duration, qint64(95));
-
-    // Another desktop lists nothing.
-    filter.Desktop = m_db->AddDesktop(QStringLiteral("Офис"));
-    QVERIFY(Load(ReportKind::Seances, filter).Rows.empty());
-}
-
 void TestReportLoaders::missingComputer_data()
 {
     QTest::addColumn<ReportKind>("kind");
@@ -218,10 +197,7 @@ void TestReportLoaders::missingComputer()
     const qint32 reserve =
         m_db->AddReserve(m_data->Computer(1), m_data->Desktop(), m_data->Rate(), ReportData::At(5, 0), true);
     m_data->Pay(0, ReportData::At(5, 9), 200, 0, reserve);
-    m_db->Add(QStringLiteral("Traffic"),
-              {{QStringLiteral("Computer"), m_data->Computer(1)},
-               {QStringLiteral("AccessTime"), ReportData::At(5, 10, 5)},
-               {QStringLiteral("URL"), QStringLiteral("http://example.org/")}});
+    m_data->Access(m_data->Computer(1), ReportData::At(5, 10, 5), QStringLiteral("http://example.org/"));
     ReportFilter filter = ReportData::Days(5, 5);
     filter.Computer = 7;
 
@@ -272,13 +248,9 @@ void TestReportLoaders::cardPays()
 {
     const qint32 fox = m_data->AddCard(QStringLiteral("1001"), QStringLiteral("Лис"), QStringLiteral("Иванов"));
     const qint32 owl = m_data->AddCard(QStringLiteral("2002"), QStringLiteral("Сова"));
-    const auto topUp = [this](qint32 Card, const QDateTime &When, qint32 Sum) {
-        m_db->Add(QStringLiteral("CardPays"),
-                  {{QStringLiteral("Card"), Card}, {QStringLiteral("PayDate"), When}, {QStringLiteral("Sum"), Sum}});
-    };
-    topUp(owl, ReportData::At(5, 12), 1234);
-    topUp(fox, ReportData::At(5, 9), 500);
-    topUp(fox, ReportData::At(6, 9), 700);
+    m_data->TopUp(owl, ReportData::At(5, 12), 1234);
+    m_data->TopUp(fox, ReportData::At(5, 9), 500);
+    m_data->TopUp(fox, ReportData::At(6, 9), 700);
 
     const Loaded loaded = Load(ReportKind::CardPays, ReportData::Days(5, 5));
     QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
@@ -296,20 +268,9 @@ void TestReportLoaders::cardPays()
 
 void TestReportLoaders::servicesAtTheCurrentPrice()
 {
-    const auto addType = [this](const QString &Name, double Price) {
-        return m_db->Add(QStringLiteral("ServiceTypes"),
-                         {{QStringLiteral("Name"), Name},
-                          {QStringLiteral("Price"), QVariant::fromValue(Currency::FromDouble(Price))}});
-    };
-    const auto sell = [this](qint32 Type, qint32 Amount, const QDateTime &When) {
-        m_db->Add(QStringLiteral("Services"),
-                  {{QStringLiteral("ServiceType"), Type},
-                   {QStringLiteral("Amount"), Amount},
-                   {QStringLiteral("ServiceTime"), When},
-                   {QStringLiteral("Comment"), QStringLiteral("у окна")}});
-    };
-    sell(addType(QStringLiteral("Печать"), 12.5), 3, ReportData::At(5, 10));
-    sell(addType(QStringLiteral("Чай"), 0.5), 5, ReportData::At(5, 11));
+    const QString comment = QStringLiteral("у окна");
+    m_data->Sell(m_data->AddServiceType(QStringLiteral("Печать"), Money("12.5")), 3, ReportData::At(5, 10), comment);
+    m_data->Sell(m_data->AddServiceType(QStringLiteral("Чай"), Money("0.5")), 5, ReportData::At(5, 11), comment);
 
     const Loaded loaded = Load(ReportKind::Services, ReportData::Days(5, 5));
     QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
@@ -326,19 +287,10 @@ void TestReportLoaders::servicesAtTheCurrentPrice()
 
 void TestReportLoaders::internetAndHistory()
 {
-    m_db->Add(QStringLiteral("Traffic"),
-              {{QStringLiteral("Computer"), m_data->Computer(2)},
-               {QStringLiteral("AccessTime"), ReportData::At(5, 10)},
-               {QStringLiteral("URL"), QStringLiteral("http://example.org/a")}});
-    m_db->Add(QStringLiteral("Traffic"),
-              {{QStringLiteral("Computer"), m_data->Computer(3)},
-               {QStringLiteral("AccessTime"), ReportData::At(5, 11)},
-               {QStringLiteral("URL"), QStringLiteral("http://example.org/b")}});
-    // A line of computer 9, deleted since (history keeps numbers, not records).
-    const qint32 line = m_db->Add(QStringLiteral("History"),
-                                  {{QStringLiteral("HistoryDate"), ReportData::At(5, 8)},
-                                   {QStringLiteral("ComputerNum"), 9},
-                                   {QStringLiteral("Description"), QStringLiteral("Начат сеанс")}});
+    m_data->Access(m_data->Computer(2), ReportData::At(5, 10), QStringLiteral("http://example.org/a"));
+    m_data->Access(m_data->Computer(3), ReportData::At(5, 11), QStringLiteral("http://example.org/b"));
+    // A line of computer 9, deleted since.
+    const qint32 line = m_data->AddHistory(ReportData::At(5, 8), 9, QStringLiteral("Начат сеанс"));
     ReportFilter filter = ReportData::Days(5, 5);
 
     Loaded loaded = Load(ReportKind::Internet, filter);
@@ -377,10 +329,7 @@ void TestReportLoaders::longPeriodInOrder()
         expectedSeances << DateToString(begin, true, QStringLiteral("/"));
         for (int hour = 0; hour < LinesPerDay; ++hour) {
             const QDateTime moment = begin.addSecs((hour - 12) * 3600);
-            m_db->Add(QStringLiteral("History"),
-                      {{QStringLiteral("HistoryDate"), moment},
-                       {QStringLiteral("ComputerNum"), 1},
-                       {QStringLiteral("Description"), QString::number(hour)}});
+            m_data->AddHistory(moment, 1, QString::number(hour));
             expectedLines << DateToString(moment, true, QStringLiteral("/"));
         }
     }
@@ -399,8 +348,7 @@ void TestReportLoaders::longPeriodInOrder()
 
 void TestReportLoaders::failedReadLeavesNothing()
 {
-    m_db->Add(QStringLiteral("History"),
-              {{QStringLiteral("HistoryDate"), ReportData::At(5, 8)}, {QStringLiteral("ComputerNum"), 1}});
+    m_data->AddHistory(ReportData::At(5, 8), 1, QString());
     QVERIFY(m_db->Execute(QStringLiteral("DROP TABLE History")));
 
     const Loaded loaded = Load(ReportKind::History, ReportData::Days(5, 5));
@@ -425,18 +373,12 @@ void TestReportLoaders::occupancy_data()
         }
         return rows;
     };
-    QTest::newRow("10:00 to 10:30") << QList<QDateTime>{ReportData::At(5, 10), ReportData::At(5, 10, 30)}
-                                    << QList<int>{1} << day << range(34, 36) << QList<int>(3, 1);
-    QTest::newRow("one computer twice") << QList<QDateTime>{ReportData::At(5, 10),
-                                                            ReportData::At(5, 10, 30),
-                                                            ReportData::At(5, 10, 10),
-                                                            ReportData::At(5, 10, 20)}
-                                        << QList<int>{1, 1} << day << range(34, 36) << QList<int>(3, 1);
-    QTest::newRow("two computers") << QList<QDateTime>{ReportData::At(5, 10),
-                                                       ReportData::At(5, 10, 30),
-                                                       ReportData::At(5, 10, 10),
-                                                       ReportData::At(5, 10, 20)}
-                                   << QList<int>{1, 2} << day << range(34, 36) << QList<int>{1, 2, 1};
+    const QList<QDateTime> half{ReportData::At(5, 10), ReportData::At(5, 10, 30)};
+    // 10:00 to 10:30 and 10:10 to 10:20.
+    const QList<QDateTime> nested = half + QList<QDateTime>{ReportData::At(5, 10, 10), ReportData::At(5, 10, 20)};
+    QTest::newRow("10:00 to 10:30") << half << QList<int>{1} << day << range(34, 36) << QList<int>(3, 1);
+    QTest::newRow("one computer twice") << nested << QList<int>{1, 1} << day << range(34, 36) << QList<int>(3, 1);
+    QTest::newRow("two computers") << nested << QList<int>{1, 2} << day << range(34, 36) << QList<int>{1, 2, 1};
     QTest::newRow("from the day before") << QList<QDateTime>{ReportData::At(4, 22), ReportData::At(5, 0, 30)}
                                          << QList<int>{1} << day << range(1, 3) << QList<int>(3, 1);
     QTest::newRow("beyond the period") << QList<QDateTime>{ReportData::At(5, 23, 30), ReportData::At(6, 2)}
@@ -444,16 +386,11 @@ void TestReportLoaders::occupancy_data()
     QTest::newRow("spanning the period") << QList<QDateTime>{ReportData::At(4, 20), ReportData::At(6, 2)}
                                          << QList<int>{1} << day << range(1, 80) << QList<int>(80, 1);
     // A computer numbered 0 counts like any other.
-    QTest::newRow("computer 0") << QList<QDateTime>{ReportData::At(5, 10), ReportData::At(5, 10, 30)} << QList<int>{0}
-                                << day << range(34, 36) << QList<int>(3, 1);
+    QTest::newRow("computer 0") << half << QList<int>{0} << day << range(34, 36) << QList<int>(3, 1);
     QTest::newRow("nothing") << QList<QDateTime>{} << QList<int>{} << day << QList<int>{} << QList<int>{};
     ReportFilter third = day;
     third.Computer = 3;
-    QTest::newRow("filtered computer") << QList<QDateTime>{ReportData::At(5, 10),
-                                                           ReportData::At(5, 10, 30),
-                                                           ReportData::At(5, 10, 10),
-                                                           ReportData::At(5, 10, 20)}
-                                       << QList<int>{1, 3} << third << range(35, 35) << QList<int>{1};
+    QTest::newRow("filtered computer") << nested << QList<int>{1, 3} << third << range(35, 35) << QList<int>{1};
 }
 
 void TestReportLoaders::occupancy()

@@ -36,7 +36,6 @@ private slots:
     void sentences_data();
     void sentences();
     void buttonsRaiseTheirOwnEvent();
-    void enabledCaptions();
 };
 
 void TestTotalsBar::seancesSentence_data()
@@ -71,67 +70,45 @@ void TestTotalsBar::seancesSentence()
     bar.SetDownload(download);
     bar.SetUpload(upload);
     bar.SetSum(sum);
-    QCOMPARE(Text(bar, QStringLiteral("Label1")), QStringLiteral("Итого: сеансов "));
     QCOMPARE(Text(bar, QStringLiteral("SeancesNum")), QStringLiteral("3"));
-    QCOMPARE(Text(bar, QStringLiteral("Label2")), QStringLiteral(", длительность:"));
     QCOMPARE(Text(bar, QStringLiteral("Duration")), duration);
-    QCOMPARE(Text(bar, QStringLiteral("Label4")), QStringLiteral(", трафик (D/U):"));
     QCOMPARE(Text(bar, QStringLiteral("Traffic")), traffic);
-    QCOMPARE(Text(bar, QStringLiteral("Label3")), QStringLiteral("Мб., сумма: "));
     QCOMPARE(Text(bar, QStringLiteral("Sum")), sumText);
-    QCOMPARE(Text(bar, QStringLiteral("RubLabel")), QStringLiteral("руб."));
-    // The numbers come back as they were given.
-    QCOMPARE(bar.Sum(), sum);
-    QCOMPARE(bar.Download(), download);
-    QCOMPARE(bar.Upload(), upload);
-    QCOMPARE(bar.Totals().Duration, minutes);
+    // The export writes what the footer was given.
+    ReportTotals given;
+    given.Count = 3;
+    given.Sum = sum;
+    given.Duration = minutes;
+    given.Download = download;
+    given.Upload = upload;
+    QCOMPARE(bar.Totals(), given);
 }
 
 void TestTotalsBar::sentences_data()
 {
     QTest::addColumn<ReportKind>("kind");
-    QTest::addColumn<QStringList>("labels");
-    QTest::addColumn<QStringList>("texts");
-    QTest::newRow("night reserves") << ReportKind::NightReserves
-                                    << QStringList({QStringLiteral("Label1"),
-                                                    QStringLiteral("NightReservesNum"),
-                                                    QStringLiteral("Label3"),
-                                                    QStringLiteral("Sum")})
-                                    << QStringList({QStringLiteral("Итого: резервов"),
-                                                    QStringLiteral("2"),
-                                                    QStringLiteral(", сумма: "),
-                                                    QStringLiteral("300,00")});
-    QTest::newRow("card top-ups")
-        << ReportKind::CardPays
-        << QStringList({QStringLiteral("Label1"), QStringLiteral("CardPaysNum"), QStringLiteral("Label3")})
-        << QStringList({QStringLiteral("Итого: пополнений "), QStringLiteral("2"), QStringLiteral(", сумма:")});
-    QTest::newRow("services") << ReportKind::Services
-                              << QStringList({QStringLiteral("Label1"), QStringLiteral("ServicesNum")})
-                              << QStringList({QStringLiteral("Итого: оказано услуг"), QStringLiteral("2")});
-    QTest::newRow("internet")
-        << ReportKind::Internet
-        << QStringList({QStringLiteral("Label1"), QStringLiteral("URLsNum"), QStringLiteral("Sum")})
-        << QStringList({QStringLiteral("Итого: ссылок"), QStringLiteral("2"), QStringLiteral("<none>")});
-    QTest::newRow("history") << ReportKind::History
-                             << QStringList({QStringLiteral("Label1"), QStringLiteral("HistoryNum")})
-                             << QStringList({QStringLiteral("Итого: "), QStringLiteral("2")});
+    QTest::addColumn<QString>("countLabel");
+    QTest::addColumn<QString>("sum");
+    QTest::newRow("night reserves") << ReportKind::NightReserves << QStringLiteral("NightReservesNum")
+                                    << QStringLiteral("300,00");
+    QTest::newRow("card top-ups") << ReportKind::CardPays << QStringLiteral("CardPaysNum") << QStringLiteral("300,00");
+    QTest::newRow("services") << ReportKind::Services << QStringLiteral("ServicesNum") << QStringLiteral("300,00");
+    QTest::newRow("internet") << ReportKind::Internet << QStringLiteral("URLsNum") << QStringLiteral("<none>");
+    QTest::newRow("history") << ReportKind::History << QStringLiteral("HistoryNum") << QStringLiteral("<none>");
 }
 
 void TestTotalsBar::sentences()
 {
     QFETCH(ReportKind, kind);
-    QFETCH(QStringList, labels);
-    QFETCH(QStringList, texts);
+    QFETCH(QString, countLabel);
+    QFETCH(QString, sum);
     TotalsBar bar(kind);
     ReportTotals totals;
     totals.Count = 2;
     totals.Sum = 300;
     bar.SetTotals(totals);
-    for (int i = 0; i < labels.size(); ++i) {
-        QCOMPARE(Text(bar, labels.at(i)), texts.at(i));
-    }
-    QCOMPARE(bar.findChild<QPushButton *>(QStringLiteral("ExportWordBtn"))->text(),
-             QStringLiteral("Экспорт в MS Word"));
+    QCOMPARE(Text(bar, countLabel), QStringLiteral("2"));
+    QCOMPARE(Text(bar, QStringLiteral("Sum")), sum);
     QCOMPARE(bar.findChild<QPushButton *>(QStringLiteral("DeleteBtn")) != nullptr, kind == ReportKind::NightReserves);
     bar.resize(900, bar.height());
     QVERIFY(
@@ -154,20 +131,6 @@ void TestTotalsBar::buttonsRaiseTheirOwnEvent()
     bar.SetActionsEnabled(false);
     QTest::mouseClick(bar.findChild<QPushButton *>(QStringLiteral("ExportWordBtn")), Qt::LeftButton);
     QCOMPARE(exports.count(), 1);
-}
-
-void TestTotalsBar::enabledCaptions()
-{
-    TotalsBar bar(ReportKind::Seances);
-    QVERIFY(bar.Enabled());
-    bar.SetEnabled(false);
-    QVERIFY(!bar.Enabled());
-    for (const char *name : {"Label1", "SeancesNum", "Label3", "Label4", "RubLabel"}) {
-        QVERIFY2(!bar.findChild<QLabel *>(QString::fromLatin1(name))->isEnabled(), name);
-    }
-    for (const char *name : {"Label2", "Sum", "Duration", "Traffic"}) {
-        QVERIFY2(bar.findChild<QLabel *>(QString::fromLatin1(name))->isEnabled(), name);
-    }
 }
 
 QTEST_MAIN(TestTotalsBar)
