@@ -25,6 +25,9 @@ QString IP(qint32 Num)
     return QStringLiteral("127.0.0.%1").arg(Num);
 }
 
+// A command of the panel run for the computer clicked.
+using Command = std::function<void(ComputerCommands &, qint32)>;
+
 // The entries of a selection grid: enabled and selected computer numbers.
 struct Offered
 {
@@ -72,6 +75,8 @@ void ConfirmSelection(const QList<qint32> &Nums)
 }
 } // namespace
 
+Q_DECLARE_METATYPE(Command)
+
 // The commands of the computers panel on the club's database, on both engines: computers 1 to 10,
 // each with a tile whose client answers from 127.0.0.N (on line: the state the suite sets).
 class TestComputerCommands : public QObject
@@ -100,7 +105,7 @@ private slots:
 
     void offersWhatEachCommandAllows_data()
     {
-        QTest::addColumn<QString>("command");
+        QTest::addColumn<Command>("command");
         QTest::addColumn<qint32>("clicked");
         QTest::addColumn<QDateTime>("moment");
         QTest::addColumn<QString>("title");
@@ -109,44 +114,46 @@ private slots:
         const QDateTime day = At(5, 14, 20);
         const QDateTime night = At(5, 23, 30);
         const QList<qint32> idle{4, 5, 6, 7, 8, 9, 10};
-        QTest::newRow("end") << QStringLiteral("end") << 1 << day << QStringLiteral("Завершение сеансов")
-                             << QList<qint32>{1, 2} << QList<qint32>{1};
+        using namespace std::placeholders;
+        QTest::newRow("end") << Command(std::bind(&ComputerCommands::BreakStopSeance, _1, _2, false)) << 1 << day
+                             << QStringLiteral("Завершение сеансов") << QList<qint32>{1, 2} << QList<qint32>{1};
         QTest::newRow("cancel, clicked without a seance")
-            << QStringLiteral("cancel") << 4 << day << QStringLiteral("Отмена сеансов") << QList<qint32>{1, 2}
-            << QList<qint32>();
-        QTest::newRow("cancel reserves") << QStringLiteral("cancel reserves") << 3 << day
+            << Command(std::bind(&ComputerCommands::BreakStopSeance, _1, _2, true)) << 4 << day
+            << QStringLiteral("Отмена сеансов") << QList<qint32>{1, 2} << QList<qint32>();
+        QTest::newRow("cancel reserves") << Command(&ComputerCommands::BreakReserveNight) << 3 << day
                                          << QStringLiteral("Отмена резерва ночи") << QList<qint32>{3}
                                          << QList<qint32>{3};
-        QTest::newRow("reboot") << QStringLiteral("reboot") << 2 << day << QStringLiteral("Перегрузить компьютеры")
-                                << QList<qint32>{1, 2, 3} << QList<qint32>{2};
+        QTest::newRow("reboot") << Command(std::bind(&ComputerCommands::RebootShutdown, _1, _2, false)) << 2 << day
+                                << QStringLiteral("Перегрузить компьютеры") << QList<qint32>{1, 2, 3}
+                                << QList<qint32>{2};
         QTest::newRow("shut down, clicked off line")
-            << QStringLiteral("shut down") << 5 << day << QStringLiteral("Выключить компьютеры")
-            << QList<qint32>{1, 2, 3} << QList<qint32>();
+            << Command(std::bind(&ComputerCommands::RebootShutdown, _1, _2, true)) << 5 << day
+            << QStringLiteral("Выключить компьютеры") << QList<qint32>{1, 2, 3} << QList<qint32>();
         QTest::newRow("add, clicked with a seance")
-            << QStringLiteral("add") << 1 << day << QStringLiteral("Новый сеанс") << (QList<qint32>{3} + idle)
-            << QList<qint32>();
-        QTest::newRow("alter") << QStringLiteral("alter") << 1 << day << QStringLiteral("Длительность сеанса")
-                               << QList<qint32>{1} << QList<qint32>{1};
+            << Command(&ComputerCommands::AddSeance) << 1 << day << QStringLiteral("Новый сеанс")
+            << (QList<qint32>{3} + idle) << QList<qint32>();
+        QTest::newRow("alter") << Command(&ComputerCommands::AlterSeance) << 1 << day
+                               << QStringLiteral("Длительность сеанса") << QList<qint32>{1} << QList<qint32>{1};
         QTest::newRow("edit from a night seance")
-            << QStringLiteral("edit") << 2 << day << QStringLiteral("Параметры сеанса") << QList<qint32>{2}
-            << QList<qint32>{2};
+            << Command(&ComputerCommands::EditSeancePrefs) << 2 << day << QStringLiteral("Параметры сеанса")
+            << QList<qint32>{2} << QList<qint32>{2};
         QTest::newRow("reserve, clicked reserved")
-            << QStringLiteral("reserve") << 3 << day << QStringLiteral("Резервирование ночи")
+            << Command(&ComputerCommands::ReserveNight) << 3 << day << QStringLiteral("Резервирование ночи")
             << (QList<qint32>{1} + idle) << QList<qint32>();
-        QTest::newRow("night seances at night") << QStringLiteral("night seances") << 4 << night
+        QTest::newRow("night seances at night") << Command(&ComputerCommands::StartReservedSeance) << 4 << night
                                                 << QStringLiteral("Запуск ночного сеанса") << idle << QList<qint32>{4};
         QTest::newRow("activate at night")
-            << QStringLiteral("activate") << 3 << night << QStringLiteral("Активация резерва ночи") << QList<qint32>{3}
-            << QList<qint32>{3};
-        QTest::newRow("night seances in the day")
-            << QStringLiteral("night seances") << 4 << day << QString() << QList<qint32>() << QList<qint32>();
-        QTest::newRow("activate in the day")
-            << QStringLiteral("activate") << 3 << day << QString() << QList<qint32>() << QList<qint32>();
+            << Command(&ComputerCommands::StartReservedNight) << 3 << night << QStringLiteral("Активация резерва ночи")
+            << QList<qint32>{3} << QList<qint32>{3};
+        QTest::newRow("night seances in the day") << Command(&ComputerCommands::StartReservedSeance) << 4 << day
+                                                  << QString() << QList<qint32>() << QList<qint32>();
+        QTest::newRow("activate in the day") << Command(&ComputerCommands::StartReservedNight) << 3 << day << QString()
+                                             << QList<qint32>() << QList<qint32>();
     }
 
     void offersWhatEachCommandAllows()
     {
-        QFETCH(QString, command);
+        QFETCH(Command, command);
         QFETCH(qint32, clicked);
         QFETCH(QDateTime, moment);
         QFETCH(QString, title);
@@ -159,54 +166,7 @@ private slots:
         m_fixture.Db().AddReserve(DialogFixture::Code(3), m_fixture.Standard, m_nightRate, At(5, 0, 0), true);
         StartPanel({1, 2, 3});
         Clock::SetNow(moment);
-        ComputerCommands &commands = m_panel->Commands();
-        const QHash<QString, std::function<void()>> commandsByName{
-            {QStringLiteral("end"),
-             [&] {
-                 commands.BreakStopSeance(clicked, false);
-             }},
-            {QStringLiteral("cancel"),
-             [&] {
-                 commands.BreakStopSeance(clicked, true);
-             }},
-            {QStringLiteral("cancel reserves"),
-             [&] {
-                 commands.BreakReserveNight(clicked);
-             }},
-            {QStringLiteral("reboot"),
-             [&] {
-                 commands.RebootShutdown(clicked, false);
-             }},
-            {QStringLiteral("shut down"),
-             [&] {
-                 commands.RebootShutdown(clicked, true);
-             }},
-            {QStringLiteral("add"),
-             [&] {
-                 commands.AddSeance(clicked);
-             }},
-            {QStringLiteral("alter"),
-             [&] {
-                 commands.AlterSeance(clicked);
-             }},
-            {QStringLiteral("edit"),
-             [&] {
-                 commands.EditSeancePrefs(clicked);
-             }},
-            {QStringLiteral("reserve"),
-             [&] {
-                 commands.ReserveNight(clicked);
-             }},
-            {QStringLiteral("night seances"),
-             [&] {
-                 commands.StartReservedSeance(clicked);
-             }},
-            {QStringLiteral("activate"),
-             [&] {
-                 commands.StartReservedNight(clicked);
-             }},
-        };
-        const Offered offered = RunCommand(commandsByName.value(command));
+        const Offered offered = RunCommand([&] { command(m_panel->Commands(), clicked); });
         QCOMPARE(offered.Title, title);
         QCOMPARE(offered.Enabled, enabled);
         QCOMPARE(offered.Selected, selected);
@@ -259,8 +219,7 @@ private slots:
         // Through the tile's menu.
         m_panel->Control(1)->Menu()->findChild<QAction *>(QStringLiteral("mnuComputerStopSeance"))->trigger();
         QCOMPARE(m_fixture.SeanceValue(seance, QStringLiteral("Duration")), minutes);
-        QCOMPARE(DateValueOf(*m_fixture.Db().Record(QStringLiteral("Seances"), seance), QStringLiteral("EndDate")),
-                 newEnd);
+        QCOMPARE(m_fixture.SeanceEnd(seance), newEnd);
         QCOMPARE(m_fixture.History(1), QStringList{QStringLiteral("Завершён сеанс.")});
         // The tile refreshes: the client gets the new end, or, the seance being over, is rebooted.
         QCOMPARE(sent, running ? QList<qint32>{1} : QList<qint32>());
@@ -353,10 +312,19 @@ private slots:
         connect(m_panel.get(), &ComputersFrame::Reboot, m_panel.get(), [&sent](QString &Ip, bool &Shutdown) {
             sent.append({Ip, Shutdown});
         });
-        QMenu *menu = m_panel->Menu();
-        QCOMPARE(menu->title(), QStringLiteral("computers"));
-        QAction *shutdownAll = menu->findChild<QAction *>(QStringLiteral("mnuComputersShutdown"));
-        QCOMPARE(shutdownAll->text(), QStringLiteral("&Выключить все"));
+        // A right click on the background opens the panel's menu.
+        m_panel->resize(800, 600);
+        m_panel->show();
+        QWidget *popup = nullptr;
+        QTimer::singleShot(0, m_panel.get(), [&] {
+            popup = QApplication::activePopupWidget();
+            if (popup) {
+                popup->close();
+            }
+        });
+        QTest::mouseClick(m_panel.get(), Qt::RightButton, {}, QPoint(790, 590));
+        QCOMPARE(popup, m_panel->Menu());
+        QAction *shutdownAll = m_panel->Menu()->findChild<QAction *>(QStringLiteral("mnuComputersShutdown"));
         MessageBox::PrepareAnswer(QMessageBox::No);
         shutdownAll->trigger();
         QVERIFY(sent.isEmpty());
@@ -372,22 +340,6 @@ private slots:
         QCOMPARE(
             sent,
             (QList<QPair<QString, bool>>{{IP(1), true}, {IP(2), true}, {IP(4), true}, {IP(1), false}, {IP(4), false}}));
-    }
-
-    void rightClickOnTheBackgroundOpensThePanelMenu()
-    {
-        StartPanel({});
-        m_panel->resize(800, 600);
-        m_panel->show();
-        QWidget *popup = nullptr;
-        QTimer::singleShot(0, m_panel.get(), [&] {
-            popup = QApplication::activePopupWidget();
-            if (popup) {
-                popup->close();
-            }
-        });
-        QTest::mouseClick(m_panel.get(), Qt::RightButton, {}, QPoint(790, 590));
-        QCOMPARE(popup, m_panel->Menu());
     }
 
 private:

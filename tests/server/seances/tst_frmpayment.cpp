@@ -16,17 +16,6 @@ QLineEdit *BarcodeBox(QWidget *Parent)
     return DialogFixture::Child<Barcode>(Parent, QStringLiteral("tBarcode"))->TextBox();
 }
 
-void TypeBarcode(QWidget *Parent, const QString &Text, bool Enter)
-{
-    QLineEdit *box = BarcodeBox(Parent);
-    box->setFocus();
-    box->selectAll();
-    QTest::keyClicks(box, Text);
-    if (Enter) {
-        QTest::keyClick(box, Qt::Key_Return);
-    }
-}
-
 // What the picker shows: barcode, nickname, last and first name, comment and balance.
 QStringList Shown(QWidget *Lookup)
 {
@@ -93,7 +82,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form));
         lookup->SetCardCode(card);
         QSignalSpy changed(lookup, &BarcodeLookup::CardChanged);
-        TypeBarcode(lookup, typed, true);
+        DialogFixture::TypeBarcode(lookup, typed);
         QCOMPARE(changed.count(), 1);
         QCOMPARE(lookup->CardCode(), shown == NoCard ? 0 : card);
         QCOMPARE(Shown(lookup), shown);
@@ -110,16 +99,15 @@ private slots:
         QVERIFY(QTest::qWaitForWindowActive(&form));
         QSignalSpy changed(lookup, &BarcodeLookup::CardChanged);
         QSignalSpy lookedUp(lookup, &BarcodeLookup::CardLookedUp);
-        TypeBarcode(lookup, QStringLiteral("4600017"), false);
+        DialogFixture::TypeBarcode(lookup, QStringLiteral("4600017"), false);
         other->setFocus(Qt::TabFocusReason);
         QCOMPARE(lookup->CardCode(), card);
         QCOMPARE(lookedUp.count(), 1);
         // A debt is shown as it is.
         QCOMPARE(DialogFixture::Sum(lookup, QStringLiteral("tAllSum")), -20);
         // Enter in an empty box looks nothing up.
-        TypeBarcode(lookup, QString(), false);
         BarcodeBox(lookup)->clear();
-        QTest::keyClick(BarcodeBox(lookup), Qt::Key_Return);
+        DialogFixture::TypeBarcode(lookup, QString());
         QCOMPARE(changed.count(), 0);
         // The code of a card that is gone clears the picker.
         QString err;
@@ -160,7 +148,7 @@ private slots:
             QCOMPARE(DialogFixture::Sum(Dialog, QStringLiteral("tPriceDifference")), price);
             QCOMPARE(DialogFixture::Sum(Dialog, QStringLiteral("tSumByNal")), price);
             if (withCard) {
-                TypeBarcode(Dialog, QStringLiteral("4600017"), true);
+                DialogFixture::TypeBarcode(Dialog, QStringLiteral("4600017"));
                 QVERIFY(DialogFixture::Child(Dialog, QStringLiteral("Apply"))->hasFocus());
             }
             QCOMPARE(DialogFixture::Sum(Dialog, QStringLiteral("tSumByCard")), byCard);
@@ -192,7 +180,7 @@ private slots:
         const qint32 card = m_fixture.AddCard(60);
         QWidget owner;
         DialogFixture::WhenShown<frmPayment>(nullptr, [&](frmPayment *Dialog) {
-            TypeBarcode(Dialog, QStringLiteral("4600017"), true);
+            DialogFixture::TypeBarcode(Dialog, QStringLiteral("4600017"));
             QString err;
             QVERIFY2(m_fixture.Db().Table(QStringLiteral("Cards"))->Remove(card, true, err), qPrintable(err));
             DialogFixture::AnswerBoxes();
