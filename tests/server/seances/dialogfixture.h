@@ -25,11 +25,14 @@
 #include <tuple>
 #include <type_traits>
 
-// The seance dialogs' suites: the club's database on the engine under test with computers 1 to 10,
-// the desktops "Стандарт" and "Игровой", the day rate "Дневной" of 30 per hour and card payment off;
-// the clock fixed at a moment with seconds; the modal dialogs driven from their event loops.
-class DialogFixture
+// The base of the seance dialogs' suites: each test on a new club database on the engine under test
+// with computers 1 to 10, the desktops "Стандарт" and "Игровой", the day rate "Дневной" of 30 per hour
+// and card payment off; the clock fixed at a moment with seconds; the modal dialogs driven from their
+// event loops.
+class DialogFixture : public QObject
 {
+    Q_OBJECT
+
 public:
     using PayRows = QList<QPair<qint32, qint32>>;
 
@@ -37,12 +40,13 @@ public:
     static constexpr qint32 Computers = 10;
     static constexpr qint64 Minute = 60;
 
-    bool Start(QString &ErrString)
+protected slots:
+
+    void init()
     {
         m_db = std::make_unique<CoreDatabase>();
-        if (!m_db->StartAsProgram(ErrString)) {
-            return false;
-        }
+        QString err;
+        QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
         Clock::SetNow(Now);
         MessageBox::TakeRecords();
         for (qint32 num = 1; num <= Computers; ++num) {
@@ -53,16 +57,16 @@ public:
         Games = m_db->AddDesktop(QStringLiteral("Игровой"));
         DayRate = m_db->AddRate(QStringLiteral("Дневной"), 0, 30);
         SetConfigValue(QStringLiteral("CardPayEnabled"), QStringLiteral("0"));
-        return true;
     }
 
-    void Stop()
+    void cleanup()
     {
         Clock::SetNow(QDateTime());
         MessageBox::TakeRecords();
         m_db.reset();
     }
 
+public:
     CoreDatabase &Db() const
     {
         return *m_db;

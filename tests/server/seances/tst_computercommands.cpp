@@ -79,7 +79,7 @@ Q_DECLARE_METATYPE(Command)
 
 // The commands of the computers panel on the club's database, on both engines: computers 1 to 10,
 // each with a tile whose client answers from 127.0.0.N (on line: the state the suite sets).
-class TestComputerCommands : public QObject
+class TestComputerCommands : public DialogFixture
 {
     Q_OBJECT
 
@@ -87,9 +87,8 @@ private slots:
 
     void init()
     {
-        QString err;
-        QVERIFY2(m_fixture.Start(err), qPrintable(err));
-        m_nightRate = m_fixture.Db().AddRate(QStringLiteral("Ночной"), 1, 300);
+        DialogFixture::init();
+        m_nightRate = Db().AddRate(QStringLiteral("Ночной"), 1, 300);
         m_clientStates.clear();
         // The library's own box for a refused delete, as the program shows it.
         Rollstrake::Root::SetDeleteErrorHandler(
@@ -100,7 +99,7 @@ private slots:
     {
         m_panel.reset();
         Rollstrake::Root::SetDeleteErrorHandler(nullptr);
-        m_fixture.Stop();
+        DialogFixture::cleanup();
     }
 
     void offersWhatEachCommandAllows_data()
@@ -161,9 +160,9 @@ private slots:
         QFETCH(QList<qint32>, selected);
         // 1 runs a day seance and 2 a night seance past the next morning; 3 is reserved tonight; 1 to 3
         // are on line.
-        m_fixture.AddSeance(1, m_fixture.DayRate, At(5, 14, 0), 20 * 60, 600);
-        m_fixture.AddSeance(2, m_nightRate, At(5, 14, 0), 20 * 60, 300);
-        m_fixture.Db().AddReserve(DialogFixture::Code(3), m_fixture.Standard, m_nightRate, At(5, 0, 0), true);
+        AddSeance(1, DayRate, At(5, 14, 0), 20 * 60, 600);
+        AddSeance(2, m_nightRate, At(5, 14, 0), 20 * 60, 300);
+        Db().AddReserve(Code(3), Standard, m_nightRate, At(5, 0, 0), true);
         StartPanel({1, 2, 3});
         Clock::SetNow(moment);
         const Offered offered = RunCommand([&] { command(m_panel->Commands(), clicked); });
@@ -171,9 +170,9 @@ private slots:
         QCOMPARE(offered.Enabled, enabled);
         QCOMPARE(offered.Selected, selected);
         // A dialog cancelled changes nothing.
-        QCOMPARE(m_fixture.Count(QStringLiteral("Seances")), 2);
-        QCOMPARE(m_fixture.Count(QStringLiteral("NightReserves")), 1);
-        QCOMPARE(m_fixture.Count(QStringLiteral("History")), 0);
+        QCOMPARE(Count(QStringLiteral("Seances")), 2);
+        QCOMPARE(Count(QStringLiteral("NightReserves")), 1);
+        QCOMPARE(Count(QStringLiteral("History")), 0);
     }
 
     void endsSeancesNow_data()
@@ -197,8 +196,7 @@ private slots:
         QFETCH(qint32, minutes);
         QFETCH(bool, running);
         const QDateTime begin = At(5, 10, 0);
-        const qint32 seance =
-            m_fixture.Db().AddSeance(DialogFixture::Code(1), m_fixture.Standard, m_fixture.DayRate, begin, end);
+        const qint32 seance = Db().AddSeance(Code(1), Standard, DayRate, begin, end);
         // The client runs the seance: the changed end is sent to it at the refresh.
         m_clientStates.insert(IP(1), seance);
         Clock::SetNow(At(5, 10, 37, 20));
@@ -212,15 +210,15 @@ private slots:
         connect(m_panel.get(), &ComputersFrame::Reboot, m_panel.get(), [&reboots](QString &Ip, bool &) {
             reboots.append(Ip);
         });
-        DialogFixture::WhenShown<frmSelectComputers>(nullptr, [&](frmSelectComputers *Dialog) {
+        WhenShown<frmSelectComputers>(nullptr, [&](frmSelectComputers *Dialog) {
             Clock::SetNow(confirmed);
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            Click(Dialog, QStringLiteral("Apply"));
         });
         // Through the tile's menu.
         m_panel->Control(1)->Menu()->findChild<QAction *>(QStringLiteral("mnuComputerStopSeance"))->trigger();
-        QCOMPARE(m_fixture.SeanceValue(seance, QStringLiteral("Duration")), minutes);
-        QCOMPARE(m_fixture.SeanceEnd(seance), newEnd);
-        QCOMPARE(m_fixture.History(1), QStringList{QStringLiteral("Завершён сеанс.")});
+        QCOMPARE(SeanceValue(seance, QStringLiteral("Duration")), minutes);
+        QCOMPARE(SeanceEnd(seance), newEnd);
+        QCOMPARE(History(1), QStringList{QStringLiteral("Завершён сеанс.")});
         // The tile refreshes: the client gets the new end, or, the seance being over, is rebooted.
         QCOMPARE(sent, running ? QList<qint32>{1} : QList<qint32>());
         QCOMPARE(reboots, running ? QStringList() : QStringList{IP(1)});
@@ -245,23 +243,17 @@ private slots:
         QList<qint32> codes;
         for (qint32 num : {1, 2, 3}) {
             if (seances) {
-                codes.append(m_fixture.AddSeance(num, m_fixture.DayRate, At(5, 14, 0), 60, 30));
+                codes.append(AddSeance(num, DayRate, At(5, 14, 0), 60, 30));
             } else {
-                codes.append(m_fixture.Db().AddReserve(DialogFixture::Code(num),
-                                                       m_fixture.Standard,
-                                                       m_nightRate,
-                                                       At(5, 0, 0),
-                                                       true));
+                codes.append(Db().AddReserve(Code(num), Standard, m_nightRate, At(5, 0, 0), true));
                 QString err;
                 QVERIFY2(PaySeance(0, codes.last(), At(5, 12, 0), 0, 300, err), qPrintable(err));
             }
         }
-        QVERIFY(m_fixture.Db().AddRefusal(table,
-                                          QStringLiteral("DELETE"),
-                                          QStringLiteral("OLD.Computer = %1").arg(DialogFixture::Code(2))));
+        QVERIFY(Db().AddRefusal(table, QStringLiteral("DELETE"), QStringLiteral("OLD.Computer = %1").arg(Code(2))));
         StartPanel({});
         ConfirmSelection({2, 3});
-        DialogFixture::AnswerBoxes();
+        AnswerBoxes();
         if (seances) {
             m_panel->Commands().BreakStopSeance(1, true);
         } else {
@@ -270,34 +262,33 @@ private slots:
         const auto boxes = MessageBox::TakeRecords();
         QCOMPARE(boxes.size(), 1);
         QVERIFY(!boxes.first().Text.isEmpty());
-        QVERIFY(!m_fixture.Db().Record(table, codes[0]));
-        QVERIFY(m_fixture.Db().Record(table, codes[1]));
-        QVERIFY(m_fixture.Db().Record(table, codes[2]));
-        QCOMPARE(m_fixture.History(1), QStringList{line});
-        QVERIFY(m_fixture.History(2).isEmpty());
-        QVERIFY(m_fixture.History(3).isEmpty());
+        QVERIFY(!Db().Record(table, codes[0]));
+        QVERIFY(Db().Record(table, codes[1]));
+        QVERIFY(Db().Record(table, codes[2]));
+        QCOMPARE(History(1), QStringList{line});
+        QVERIFY(History(2).isEmpty());
+        QVERIFY(History(3).isEmpty());
         // The payments went with the first one only.
-        QCOMPARE(m_fixture.Count(QStringLiteral("SeancePays")), 2);
+        QCOMPARE(Count(QStringLiteral("SeancePays")), 2);
     }
 
     void moveKeepsTheTraffic()
     {
-        const auto desktop = m_fixture.Db().Record(QStringLiteral("Desktops"), m_fixture.Standard);
+        const auto desktop = Db().Record(QStringLiteral("Desktops"), Standard);
         SetFieldValue(*desktop, QStringLiteral("IsInternet"), 1);
         QString err;
         QVERIFY2(desktop->Update(err), qPrintable(err));
-        const qint32 seance = m_fixture.AddSeance(3, m_fixture.DayRate, DialogFixture::Now.addSecs(-600), 60, 30);
+        const qint32 seance = AddSeance(3, DayRate, Now.addSecs(-600), 60, 30);
         m_clientStates.insert(IP(3), seance);
         StartPanel({});
         QVERIFY(m_panel->IncreaseCurSeanceTraffic(3, 700, 70));
-        DialogFixture::WhenShown<frmMoveSeance>(nullptr, [](frmMoveSeance *Dialog) {
-            DialogFixture::Child<ComputersButtons>(Dialog, QStringLiteral("ComputersButtons"))
-                ->SetButtonSelected(7, true);
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+        WhenShown<frmMoveSeance>(nullptr, [](frmMoveSeance *Dialog) {
+            Child<ComputersButtons>(Dialog, QStringLiteral("ComputersButtons"))->SetButtonSelected(7, true);
+            Click(Dialog, QStringLiteral("Apply"));
         });
         m_panel->Control(3)->Menu()->findChild<QAction *>(QStringLiteral("mnuComputerMoveSeance"))->trigger();
-        QCOMPARE(m_fixture.History(3), QStringList{QStringLiteral("Пересажен сеанс на компьютер №7.")});
-        QVERIFY(m_fixture.History(7).isEmpty());
+        QCOMPARE(History(3), QStringList{QStringLiteral("Пересажен сеанс на компьютер №7.")});
+        QVERIFY(History(7).isEmpty());
         const ComputerTile &target = m_panel->Control(7)->Tile();
         QCOMPARE(target.Traffic().SeanceCode(), seance);
         QCOMPARE(target.Traffic().Downloaded(), Currency(700));
@@ -362,7 +353,6 @@ private:
         m_panel->LoadSettings();
     }
 
-    DialogFixture m_fixture;
     DbSeanceData m_data;
     RecordingFeedback m_feedback;
     std::unique_ptr<ComputersFrame> m_panel;

@@ -62,22 +62,11 @@ void EnterAndApply(QWidget *Dialog, const Inputs &Typed, qint32 Desktop)
 }
 } // namespace
 
-class TestFrmAddSeance : public QObject
+class TestFrmAddSeance : public DialogFixture
 {
     Q_OBJECT
 
 private slots:
-
-    void init()
-    {
-        QString err;
-        QVERIFY2(m_fixture.Start(err), qPrintable(err));
-    }
-
-    void cleanup()
-    {
-        m_fixture.Stop();
-    }
 
     void startsASeancePerComputer_data()
     {
@@ -98,8 +87,8 @@ private slots:
         QTest::newRow("seven minutes stretch to what they cost")
             << QString() << QList<qint32>{1} << 30.0 << 7 << QString() << 4 << 8 << 4 << QString();
         QTest::newRow("free rate in force") << QString() << two << 0.0 << 0 << QString() << 0 << 60 << 0 << QString();
-        QTest::newRow("ten computers for forty hours") << QString() << DialogFixture::AllComputers() << 30.0 << 2400
-                                                       << QString() << 12000 << 2400 << 1200 << QString();
+        QTest::newRow("ten computers for forty hours")
+            << QString() << AllComputers() << 30.0 << 2400 << QString() << 12000 << 2400 << 1200 << QString();
         QTest::newRow("a computer taken meanwhile is left out")
             << QStringLiteral("taken") << three << 30.0 << 0 << QString() << 60 << 60 << 30 << QString();
         QTest::newRow("nothing chosen") << QStringLiteral("no desktop") << none << 30.0 << 0 << QString() << 0 << 0 << 0
@@ -131,16 +120,16 @@ private slots:
         QFETCH(qint32, sum);
         QFETCH(QString, box);
         const qint32 taken = change == QStringLiteral("taken") ? 2 : 0;
-        m_fixture.SetRatePrice(m_fixture.DayRate, pricePerHour);
+        SetRatePrice(DayRate, pricePerHour);
         qint32 takenSeance = 0;
         frmAddSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAddSeance *Dialog) {
-            auto *rates = DialogFixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"));
-            QCOMPARE(rates->Value(), m_fixture.DayRate);
+        WhenShown(&dialog, [&](frmAddSeance *Dialog) {
+            auto *rates = Child<RatesList>(Dialog, QStringLiteral("RatesList"));
+            QCOMPARE(rates->Value(), DayRate);
             // A free rate in force locks the price.
-            QCOMPARE(DialogFixture::Child<Numeric>(Dialog, QStringLiteral("Price"))->Enabled(), pricePerHour > 0);
+            QCOMPARE(Child<Numeric>(Dialog, QStringLiteral("Price"))->Enabled(), pricePerHour > 0);
             if (taken != 0) {
-                takenSeance = m_fixture.AddSeance(taken, m_fixture.DayRate, DialogFixture::Now.addSecs(-60), 120, 60);
+                takenSeance = AddSeance(taken, DayRate, Now.addSecs(-60), 120, 60);
             } else if (change == QStringLiteral("automatic rate")) {
                 rates->SetValue(0);
             } else if (change == QStringLiteral("no duration")) {
@@ -149,93 +138,85 @@ private slots:
                 QVERIFY(RenderControl(Dialog, QStringLiteral("frmaddseance")));
             }
             // A refused edit, then the same refusal of Apply.
-            DialogFixture::AnswerBoxes(box.isEmpty() ? 0 : 3);
-            EnterAndApply(Dialog,
-                          {change != QStringLiteral("no desktop"), typedMinutes, typedTotal},
-                          m_fixture.Standard);
+            AnswerBoxes(box.isEmpty() ? 0 : 3);
+            EnterAndApply(Dialog, {change != QStringLiteral("no desktop"), typedMinutes, typedTotal}, Standard);
             QCOMPARE(Dialog->isVisible(), !box.isEmpty());
-            const QStringList boxes = DialogFixture::Boxes();
+            const QStringList boxes = Boxes();
             QCOMPARE(boxes.isEmpty(), box.isEmpty());
             QCOMPARE(boxes, QStringList(boxes.size(), box));
         });
-        const auto entries = DialogFixture::Entries(DialogFixture::AllComputers(), chosen);
+        const auto entries = Entries(AllComputers(), chosen);
         QCOMPARE(dialog.Start(entries), box.isEmpty());
         if (box.isEmpty()) {
-            QCOMPARE(DialogFixture::Sum(&dialog, QStringLiteral("Price")), total);
+            QCOMPARE(Sum(&dialog, QStringLiteral("Price")), total);
             QCOMPARE(DurationTime(&dialog)->Value(), minutes);
         }
-        for (qint32 num : DialogFixture::AllComputers()) {
-            const auto seances = m_fixture.SeancesOf(num);
+        for (qint32 num : AllComputers()) {
+            const auto seances = SeancesOf(num);
             QCOMPARE(seances.size(), box.isEmpty() && chosen.contains(num) ? 1 : 0);
             if (num == taken) {
                 QVERIFY(!entries->Item(num)->Enabled());
                 QCOMPARE(seances.first()->Code(), takenSeance);
-                QVERIFY(m_fixture.History(num).isEmpty());
+                QVERIFY(History(num).isEmpty());
                 continue;
             }
-            QCOMPARE(m_fixture.History(num), seances.isEmpty() ? QStringList() : QStringList{AddedLine(minutes, sum)});
+            QCOMPARE(History(num), seances.isEmpty() ? QStringList() : QStringList{AddedLine(minutes, sum)});
             if (!seances.isEmpty()) {
-                QCOMPARE(DialogFixture::Written(*seances.first()),
-                         std::make_tuple(m_fixture.Standard,
-                                         m_fixture.DayRate,
-                                         DialogFixture::Now,
-                                         DialogFixture::Now.addSecs(minutes * DialogFixture::Minute),
-                                         minutes));
-                QCOMPARE(m_fixture.Pays(seances.first()->Code()), (PayRows{{0, sum}}));
+                QCOMPARE(Written(*seances.first()),
+                         std::make_tuple(Standard, DayRate, Now, Now.addSecs(minutes * Minute), minutes));
+                QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, sum}}));
             }
         }
-        QCOMPARE(m_fixture.Count(QStringLiteral("SeancePays")), box.isEmpty() ? chosen.size() : 0);
+        QCOMPARE(Count(QStringLiteral("SeancePays")), box.isEmpty() ? chosen.size() : 0);
     }
 
     void cardIsDrainedInCollectionOrder()
     {
         SetConfigValue(QStringLiteral("CardPayEnabled"), QStringLiteral("1"));
-        const qint32 card = m_fixture.AddCard(50);
+        const qint32 card = AddCard(50);
         frmAddSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAddSeance *Dialog) {
+        WhenShown(&dialog, [&](frmAddSeance *Dialog) {
             // A cancelled payment writes nothing and keeps the dialog.
-            DialogFixture::WhenShown<frmPayment>(nullptr, [](frmPayment *Payment) {
-                DialogFixture::Click(Payment, QStringLiteral("Cancel"));
-            });
-            EnterAndApply(Dialog, {true, 0, QStringLiteral("100")}, m_fixture.Standard);
+            WhenShown<frmPayment>(nullptr, [](frmPayment *Payment) { Click(Payment, QStringLiteral("Cancel")); });
+            EnterAndApply(Dialog, {true, 0, QStringLiteral("100")}, Standard);
             QVERIFY(Dialog->isVisible());
-            QCOMPARE(m_fixture.Count(QStringLiteral("Seances")), 0);
-            DialogFixture::WhenShown<frmPayment>(nullptr, [](frmPayment *Payment) {
-                QCOMPARE(DialogFixture::Sum(Payment, QStringLiteral("tPriceDifference")), 102);
-                DialogFixture::TypeBarcode(Payment, QStringLiteral("4600017"));
-                QCOMPARE(DialogFixture::Sum(Payment, QStringLiteral("tSumByCard")), 50);
-                QCOMPARE(DialogFixture::Sum(Payment, QStringLiteral("tSumByNal")), 52);
-                DialogFixture::Click(Payment, QStringLiteral("Apply"));
+            QCOMPARE(Count(QStringLiteral("Seances")), 0);
+            WhenShown<frmPayment>(nullptr, [](frmPayment *Payment) {
+                QCOMPARE(Sum(Payment, QStringLiteral("tPriceDifference")), 102);
+                TypeBarcode(Payment, QStringLiteral("4600017"));
+                QCOMPARE(Sum(Payment, QStringLiteral("tSumByCard")), 50);
+                QCOMPARE(Sum(Payment, QStringLiteral("tSumByNal")), 52);
+                Click(Payment, QStringLiteral("Apply"));
             });
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(DialogFixture::Entries({1, 2, 3}, {1, 2, 3})));
+        QVERIFY(dialog.Start(Entries({1, 2, 3}, {1, 2, 3})));
         const QList<PayRows> expected{{{card, 34}}, {{card, 16}, {0, 18}}, {{0, 34}}};
         for (qint32 num = 1; num <= 3; ++num) {
-            QCOMPARE(m_fixture.Pays(m_fixture.SeancesOf(num).first()->Code()), expected[num - 1]);
-            QCOMPARE(m_fixture.History(num), QStringList{AddedLine(68, 34, PaymentKind::Card)});
+            QCOMPARE(Pays(SeancesOf(num).first()->Code()), expected[num - 1]);
+            QCOMPARE(History(num), QStringList{AddedLine(68, 34, PaymentKind::Card)});
         }
     }
 
     void refusedWithoutDesktopsOrDayRates()
     {
         // A night rate is no rate for a day seance.
-        m_fixture.Db().AddRate(QStringLiteral("Ночной"), 1, 300);
+        Db().AddRate(QStringLiteral("Ночной"), 1, 300);
         const QList<std::pair<QString, QString>> removals{
             {QStringLiteral("Rates WHERE IsNight = 0"), QStringLiteral("Тарифы отсутствуют!")},
             {QStringLiteral("Desktops"), QStringLiteral("Рабочие столы отсутствуют!")}};
         for (const auto &[removed, box] : removals) {
-            QVERIFY(m_fixture.Db().Execute(QStringLiteral("DELETE FROM ") + removed));
+            QVERIFY(Db().Execute(QStringLiteral("DELETE FROM ") + removed));
             Rollstrake::Root::ForgetCaches();
             frmAddSeance dialog;
-            DialogFixture::AnswerBoxes();
+            AnswerBoxes();
             // Left waiting with the dialog, unless the dialog was shown.
             QTimer::singleShot(0, &dialog, [&dialog] {
                 dialog.reject();
                 QFAIL("the dialog was shown");
             });
-            QVERIFY(!dialog.Start(DialogFixture::Entries({1}, {1})));
-            QCOMPARE(DialogFixture::Boxes(), QStringList{box});
+            QVERIFY(!dialog.Start(Entries({1}, {1})));
+            QCOMPARE(Boxes(), QStringList{box});
         }
     }
 
@@ -253,24 +234,21 @@ private slots:
         QFETCH(QString, table);
         QFETCH(QString, condition);
         if (condition.contains(QStringLiteral("%1"))) {
-            condition = condition.arg(DialogFixture::Code(2));
+            condition = condition.arg(Code(2));
         }
-        QVERIFY(m_fixture.Db().AddRefusal(table, QStringLiteral("INSERT"), condition));
+        QVERIFY(Db().AddRefusal(table, QStringLiteral("INSERT"), condition));
         frmAddSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAddSeance *Dialog) {
-            DialogFixture::ChooseDesktop(Dialog, m_fixture.Standard);
-            DialogFixture::ApplyRefused(Dialog);
+        WhenShown(&dialog, [&](frmAddSeance *Dialog) {
+            ChooseDesktop(Dialog, Standard);
+            ApplyRefused(Dialog);
         });
-        QVERIFY(!dialog.Start(DialogFixture::Entries({1, 2, 3}, {1, 2, 3})));
-        QCOMPARE(m_fixture.Pays(m_fixture.SeancesOf(1).first()->Code()), (PayRows{{0, 30}}));
-        QCOMPARE(m_fixture.History(1).size(), 1);
-        QCOMPARE(m_fixture.Count(QStringLiteral("Seances")), 1);
-        QCOMPARE(m_fixture.Count(QStringLiteral("SeancePays")), 1);
-        QCOMPARE(m_fixture.Count(QStringLiteral("History")), 1);
+        QVERIFY(!dialog.Start(Entries({1, 2, 3}, {1, 2, 3})));
+        QCOMPARE(Pays(SeancesOf(1).first()->Code()), (PayRows{{0, 30}}));
+        QCOMPARE(History(1).size(), 1);
+        QCOMPARE(Count(QStringLiteral("Seances")), 1);
+        QCOMPARE(Count(QStringLiteral("SeancePays")), 1);
+        QCOMPARE(Count(QStringLiteral("History")), 1);
     }
-
-private:
-    DialogFixture m_fixture;
 };
 
 QTEST_MAIN(TestFrmAddSeance)

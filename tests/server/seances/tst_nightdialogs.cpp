@@ -87,7 +87,7 @@ QString NightLine(SeanceStartKind Kind, const QDateTime &Begin, qint32 Minutes, 
 
 // The night-seance, night-reserve and reserve-activation dialogs, on both engines, with the night
 // rate "Ночной" of 300 a night and a reserve prepayment of 100.
-class TestNightDialogs : public QObject
+class TestNightDialogs : public DialogFixture
 {
     Q_OBJECT
 
@@ -95,15 +95,9 @@ private slots:
 
     void init()
     {
-        QString err;
-        QVERIFY2(m_fixture.Start(err), qPrintable(err));
-        m_nightRate = m_fixture.Db().AddRate(QStringLiteral("Ночной"), 1, 300);
-        m_fixture.SetRatePrice(m_nightRate, 300, 100);
-    }
-
-    void cleanup()
-    {
-        m_fixture.Stop();
+        DialogFixture::init();
+        m_nightRate = Db().AddRate(QStringLiteral("Ночной"), 1, 300);
+        SetRatePrice(m_nightRate, 300, 100);
     }
 
     void nightSeances_data()
@@ -151,60 +145,58 @@ private slots:
         // A free night must not ask for a payment.
         SetUp(moment, price, 0, price == 0);
         if (change.startsWith(QStringLiteral("DELETE"))) {
-            QVERIFY(m_fixture.Db().Execute(change));
+            QVERIFY(Db().Execute(change));
             Rollstrake::Root::ForgetCaches();
         }
         frmStartNightSeance dialog;
-        Fixture::WhenShown(&dialog, [&](frmStartNightSeance *Dialog) {
+        WhenShown(&dialog, [&](frmStartNightSeance *Dialog) {
             if (box.isEmpty()) {
-                QCOMPARE(Fixture::Label(Dialog, QStringLiteral("NightDate")), QStringLiteral("05/03/2026"));
-                QCOMPARE(Fixture::Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"))->currentIndex(), 0);
-                QCOMPARE(Fixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"))->Value(), m_nightRate);
+                QCOMPARE(Label(Dialog, QStringLiteral("NightDate")), QStringLiteral("05/03/2026"));
+                QCOMPARE(Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"))->currentIndex(), 0);
+                QCOMPARE(Child<RatesList>(Dialog, QStringLiteral("RatesList"))->Value(), m_nightRate);
             }
-            Fixture::ChooseDesktop(Dialog, m_fixture.Standard);
+            ChooseDesktop(Dialog, Standard);
             Choose(Dialog, chosen);
             if (box.isEmpty()) {
-                QCOMPARE(Fixture::Label(Dialog, QStringLiteral("Price")),
-                         QString::number(qRound(price) * chosen.size()));
+                QCOMPARE(Label(Dialog, QStringLiteral("Price")), QString::number(qRound(price) * chosen.size()));
             }
             if (chosen.size() == 3 && taken == 0) {
                 QVERIFY(RenderControl(Dialog, QStringLiteral("frmstartnightseance")));
             }
             if (taken != 0) {
-                m_fixture.AddSeance(taken, m_fixture.DayRate, moment.addSecs(-60), 60, 30);
+                AddSeance(taken, DayRate, moment.addSecs(-60), 60, 30);
             } else if (change == QStringLiteral("rate deleted")) {
-                QVERIFY(m_fixture.Db().Execute(QStringLiteral("DELETE FROM Rates WHERE Code = %1").arg(m_nightRate)));
+                QVERIFY(Db().Execute(QStringLiteral("DELETE FROM Rates WHERE Code = %1").arg(m_nightRate)));
             } else if (change == QStringLiteral("morning")) {
                 Clock::SetNow(At(6, 8, 1));
             }
-            Fixture::AnswerBoxes(box.isEmpty() ? 0 : 1);
+            AnswerBoxes(box.isEmpty() ? 0 : 1);
             QVERIFY(!ApplyShowsPayment(Dialog));
             QCOMPARE(Dialog->isVisible(), !box.isEmpty());
         });
-        QCOMPARE(dialog.Start(Fixture::Entries(Fixture::AllComputers(), {})), box.isEmpty());
+        QCOMPARE(dialog.Start(Entries(AllComputers(), {})), box.isEmpty());
         if (box.contains(QStringLiteral("%1"))) {
             box = box.arg(m_nightRate);
         }
-        QCOMPARE(Fixture::Boxes(), box.isEmpty() ? QStringList() : QStringList{box});
-        QCOMPARE(Fixture::Label(&dialog, QStringLiteral("Price")), QString::number(total));
+        QCOMPARE(Boxes(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(Label(&dialog, QStringLiteral("Price")), QString::number(total));
         // A computer taken meanwhile neither pays nor makes the others pay for it.
         QList<qint32> written = box.isEmpty() ? chosen : QList<qint32>();
         written.removeAll(taken);
-        for (qint32 num : Fixture::AllComputers()) {
-            const auto seances = m_fixture.SeancesOf(num);
+        for (qint32 num : AllComputers()) {
+            const auto seances = SeancesOf(num);
             if (!written.contains(num)) {
                 QCOMPARE(seances.size(), num == taken ? 1 : 0);
-                QVERIFY(m_fixture.History(num).isEmpty());
+                QVERIFY(History(num).isEmpty());
                 continue;
             }
             QCOMPARE(seances.size(), 1);
-            QCOMPARE(Fixture::Written(*seances.first()),
-                     std::make_tuple(m_fixture.Standard, m_nightRate, moment, Morning, minutes));
-            QCOMPARE(m_fixture.Pays(seances.first()->Code()), (PayRows{{0, qRound(price)}}));
-            QCOMPARE(m_fixture.History(num),
+            QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, m_nightRate, moment, Morning, minutes));
+            QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, qRound(price)}}));
+            QCOMPARE(History(num),
                      QStringList{NightLine(SeanceStartKind::NightSeance, moment, minutes, qRound(price))});
         }
-        QCOMPARE(m_fixture.Count(QStringLiteral("SeancePays")), written.size() + (taken != 0 ? 1 : 0));
+        QCOMPARE(Count(QStringLiteral("SeancePays")), written.size() + (taken != 0 ? 1 : 0));
     }
 
     void reservesANight_data()
@@ -248,61 +240,59 @@ private slots:
         SetUp(moment, price, 100, sum == 0 || change == QStringLiteral("taken"));
         qint32 taken = 0;
         frmReserveNight dialog;
-        Fixture::WhenShown(&dialog, [&](frmReserveNight *Dialog) {
-            QCOMPARE(Fixture::Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"))->currentIndex(), -1);
-            QCOMPARE(Fixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"))->Value(), m_nightRate);
+        WhenShown(&dialog, [&](frmReserveNight *Dialog) {
+            QCOMPARE(Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"))->currentIndex(), -1);
+            QCOMPARE(Child<RatesList>(Dialog, QStringLiteral("RatesList"))->Value(), m_nightRate);
             if (change != QStringLiteral("no desktop")) {
-                Fixture::ChooseDesktop(Dialog, m_fixture.Standard);
+                ChooseDesktop(Dialog, Standard);
             }
             TypeNickname(Dialog, nickname);
             if (prepay) {
-                QTest::mouseClick(Fixture::Child<QRadioButton>(Dialog, QStringLiteral("opReservePrepay")),
-                                  Qt::LeftButton);
+                QTest::mouseClick(Child<QRadioButton>(Dialog, QStringLiteral("opReservePrepay")), Qt::LeftButton);
             }
             Choose(Dialog, change == QStringLiteral("no computer") ? QList<qint32>() : QList<qint32>{4});
-            QCOMPARE(Fixture::Label(Dialog, QStringLiteral("Price")), QString::number(sum));
+            QCOMPARE(Label(Dialog, QStringLiteral("Price")), QString::number(sum));
             if (sum == 300 && box.isEmpty()) {
                 QVERIFY(RenderControl(Dialog, QStringLiteral("frmreservenight")));
             }
-            Fixture::AnswerBoxes();
+            AnswerBoxes();
             if (change == QStringLiteral("morning")) {
                 Clock::SetNow(At(6, 8, 30));
             }
             if (change == QStringLiteral("taken")) {
                 // The payment is accepted, then the reserve refused.
-                Fixture::WhenShown<frmPayment>(nullptr, [&](frmPayment *Payment) {
-                    taken =
-                        m_fixture.Db().AddReserve(Fixture::Code(4), m_fixture.Games, m_nightRate, TonightDate, true);
-                    Fixture::Click(Payment, QStringLiteral("Apply"));
+                WhenShown<frmPayment>(nullptr, [&](frmPayment *Payment) {
+                    taken = Db().AddReserve(Code(4), Games, m_nightRate, TonightDate, true);
+                    Click(Payment, QStringLiteral("Apply"));
                 });
-                Fixture::Click(Dialog, QStringLiteral("Apply"));
+                Click(Dialog, QStringLiteral("Apply"));
             } else {
                 QVERIFY(!ApplyShowsPayment(Dialog));
             }
             if (box.isEmpty() || nickname.trimmed().isEmpty()) {
-                QCOMPARE(Fixture::Child<String>(Dialog, QStringLiteral("sNickname"))->Value(), nickname.trimmed());
+                QCOMPARE(Child<String>(Dialog, QStringLiteral("sNickname"))->Value(), nickname.trimmed());
             }
         });
-        QCOMPARE(dialog.Start(Fixture::Entries(Fixture::AllComputers(), {})), box.isEmpty());
-        QCOMPARE(Fixture::Boxes(), box.isEmpty() ? QStringList() : QStringList{box});
-        QCOMPARE(m_fixture.Count(QStringLiteral("NightReserves")), box.isEmpty() || taken != 0 ? 1 : 0);
-        QCOMPARE(m_fixture.Count(QStringLiteral("SeancePays")), box.isEmpty() ? 1 : 0);
-        QCOMPARE(m_fixture.Count(QStringLiteral("History")), box.isEmpty() ? 1 : 0);
+        QCOMPARE(dialog.Start(Entries(AllComputers(), {})), box.isEmpty());
+        QCOMPARE(Boxes(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(Count(QStringLiteral("NightReserves")), box.isEmpty() || taken != 0 ? 1 : 0);
+        QCOMPARE(Count(QStringLiteral("SeancePays")), box.isEmpty() ? 1 : 0);
+        QCOMPARE(Count(QStringLiteral("History")), box.isEmpty() ? 1 : 0);
         if (!box.isEmpty()) {
             return;
         }
-        const auto reserves = m_fixture.ReservesOf(4);
+        const auto reserves = ReservesOf(4);
         QCOMPARE(reserves.size(), 1);
         const auto &reserve = *reserves.first();
         QCOMPARE(DateValueOf(reserve, QStringLiteral("NightDate")), TonightDate);
         QCOMPARE(TextValue(reserve, QStringLiteral("Nickname")), QStringLiteral("Гость"));
-        QCOMPARE(IntValue(reserve, QStringLiteral("Desktop")), m_fixture.Standard);
+        QCOMPARE(IntValue(reserve, QStringLiteral("Desktop")), Standard);
         QCOMPARE(IntValue(reserve, QStringLiteral("Rate")), m_nightRate);
         QCOMPARE(IntValue(reserve, QStringLiteral("IsFullPay")), prepay ? 0 : 1);
         QCOMPARE(IntValue(reserve, QStringLiteral("Seance")), 0);
-        QCOMPARE(m_fixture.ReservePays(reserve.Code()), (PayRows{{0, sum}}));
-        QCOMPARE(m_fixture.Pays(0), (PayRows{{0, sum}}));
-        QCOMPARE(m_fixture.History(4),
+        QCOMPARE(ReservePays(reserve.Code()), (PayRows{{0, sum}}));
+        QCOMPARE(Pays(0), (PayRows{{0, sum}}));
+        QCOMPARE(History(4),
                  QStringList{NightReservedHistoryText(TonightDate,
                                                       QStringLiteral("Стандарт"),
                                                       QStringLiteral("Ночной"),
@@ -313,20 +303,20 @@ private slots:
     void reserveDateMarksTheComputersOfThatNight()
     {
         const QDateTime tomorrow = TonightDate.addDays(1);
-        m_fixture.Db().AddReserve(Fixture::Code(2), m_fixture.Standard, m_nightRate, tomorrow, true);
-        m_fixture.Db().AddReserve(Fixture::Code(3), m_fixture.Standard, m_nightRate, TonightDate, true);
+        Db().AddReserve(Code(2), Standard, m_nightRate, tomorrow, true);
+        Db().AddReserve(Code(3), Standard, m_nightRate, TonightDate, true);
         frmReserveNight dialog;
-        Fixture::WhenShown(&dialog, [&](frmReserveNight *Dialog) {
-            auto *picker = Fixture::Child<QDateEdit>(Dialog, QStringLiteral("Picker"));
+        WhenShown(&dialog, [&](frmReserveNight *Dialog) {
+            auto *picker = Child<QDateEdit>(Dialog, QStringLiteral("Picker"));
             // The caller's marks stand until the operator changes the date.
-            QCOMPARE(Enabled(Dialog), Fixture::AllComputers());
+            QCOMPARE(Enabled(Dialog), AllComputers());
             picker->setDate(tomorrow.date());
             QCOMPARE(Enabled(Dialog), (QList<qint32>{1, 3, 4, 5, 6, 7, 8, 9, 10}));
             picker->setDate(TonightDate.date().addDays(-1));
             QCOMPARE(picker->date(), TonightDate.date());
             QCOMPARE(Enabled(Dialog), (QList<qint32>{1, 2, 4, 5, 6, 7, 8, 9, 10}));
         });
-        QVERIFY(!dialog.Start(Fixture::Entries(Fixture::AllComputers(), {})));
+        QVERIFY(!dialog.Start(Entries(AllComputers(), {})));
     }
 
     void activatesAReserve_data()
@@ -353,27 +343,25 @@ private slots:
         const qint32 reserve = AddPaidReserve(5, fullPay, paid);
         SetUp(moment, price, 100, sum == 0);
         frmStartNightReserve dialog;
-        Fixture::WhenShown(&dialog, [&](frmStartNightReserve *Dialog) {
-            QCOMPARE(Fixture::Label(Dialog, QStringLiteral("NightDate")), QStringLiteral("05/03/2026"));
-            QCOMPARE(Fixture::Child<String>(Dialog, QStringLiteral("sNickname"))->Value(), QStringLiteral("Гость"));
-            QCOMPARE(Fixture::Label(Dialog, QStringLiteral("Price")), QString::number(sum));
+        WhenShown(&dialog, [&](frmStartNightReserve *Dialog) {
+            QCOMPARE(Label(Dialog, QStringLiteral("NightDate")), QStringLiteral("05/03/2026"));
+            QCOMPARE(Child<String>(Dialog, QStringLiteral("sNickname"))->Value(), QStringLiteral("Гость"));
+            QCOMPARE(Label(Dialog, QStringLiteral("Price")), QString::number(sum));
             if (sum == 200) {
                 QVERIFY(RenderControl(Dialog, QStringLiteral("frmstartnightreserve")));
             }
             QVERIFY(!ApplyShowsPayment(Dialog));
         });
-        QVERIFY(dialog.Start(Fixture::Entries(Fixture::AllComputers(), {5}), QDateTime()));
-        QCOMPARE(Fixture::Boxes(), QStringList());
-        const auto seances = m_fixture.SeancesOf(5);
+        QVERIFY(dialog.Start(Entries(AllComputers(), {5}), QDateTime()));
+        QCOMPARE(Boxes(), QStringList());
+        const auto seances = SeancesOf(5);
         QCOMPARE(seances.size(), 1);
         const qint32 seance = seances.first()->Code();
-        QCOMPARE(Fixture::Written(*seances.first()),
-                 std::make_tuple(m_fixture.Standard, m_nightRate, moment, Morning, minutes));
-        QCOMPARE(m_fixture.Pays(seance), (PayRows{{0, sum}}));
-        QCOMPARE(m_fixture.ReservePays(reserve), (PayRows{{0, paid}}));
-        QCOMPARE(IntValue(*m_fixture.Db().Record(QStringLiteral("NightReserves"), reserve), QStringLiteral("Seance")),
-                 seance);
-        QCOMPARE(m_fixture.History(5), QStringList{NightLine(SeanceStartKind::ReserveActivated, moment, minutes, sum)});
+        QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, m_nightRate, moment, Morning, minutes));
+        QCOMPARE(Pays(seance), (PayRows{{0, sum}}));
+        QCOMPARE(ReservePays(reserve), (PayRows{{0, paid}}));
+        QCOMPARE(IntValue(*Db().Record(QStringLiteral("NightReserves"), reserve), QStringLiteral("Seance")), seance);
+        QCOMPARE(History(5), QStringList{NightLine(SeanceStartKind::ReserveActivated, moment, minutes, sum)});
     }
 
     void activationOffersUsableReservesAtNight_data()
@@ -390,21 +378,21 @@ private slots:
         QFETCH(QDateTime, moment);
         QFETCH(QList<qint32>, enabled);
         // 1 activated, 2 paid in full, 3 with a day seance running, 5 prepaid; 4 has none.
-        const qint32 used = m_fixture.AddSeance(1, m_nightRate, At(5, 23, 0), 10, 300);
-        m_fixture.Db().AddReserve(Fixture::Code(1), m_fixture.Standard, m_nightRate, TonightDate, true, used);
+        const qint32 used = AddSeance(1, m_nightRate, At(5, 23, 0), 10, 300);
+        Db().AddReserve(Code(1), Standard, m_nightRate, TonightDate, true, used);
         AddPaidReserve(2, true, 300);
         AddPaidReserve(3, true, 300);
-        m_fixture.AddSeance(3, m_fixture.DayRate, At(5, 21, 0), 600, 300);
+        AddSeance(3, DayRate, At(5, 21, 0), 600, 300);
         AddPaidReserve(5, false, 100);
         Clock::SetNow(moment);
         frmStartNightReserve dialog;
-        Fixture::WhenShown(&dialog, [&](frmStartNightReserve *Dialog) {
+        WhenShown(&dialog, [&](frmStartNightReserve *Dialog) {
             QCOMPARE(Enabled(Dialog), enabled);
-            Fixture::AnswerBoxes();
-            Fixture::Click(Dialog, QStringLiteral("Apply"));
-            QCOMPARE(Fixture::Boxes(), QStringList{QStringLiteral("Не выбран компьютер!")});
+            AnswerBoxes();
+            Click(Dialog, QStringLiteral("Apply"));
+            QCOMPARE(Boxes(), QStringList{QStringLiteral("Не выбран компьютер!")});
         });
-        QVERIFY(!dialog.Start(Fixture::Entries(Fixture::AllComputers(), {}), QDateTime()));
+        QVERIFY(!dialog.Start(Entries(AllComputers(), {}), QDateTime()));
     }
 
     void eachComputerIsAllOrNothing_data()
@@ -434,39 +422,37 @@ private slots:
         Clock::SetNow(At(5, 23, 20));
         const qint32 reserve = dialog == QStringLiteral("activation") ? AddPaidReserve(2, false, 100) : 0;
         if (condition.contains(QStringLiteral("%1"))) {
-            condition = condition.arg(Fixture::Code(2));
+            condition = condition.arg(Code(2));
         }
-        QVERIFY(m_fixture.Db().AddRefusal(table, event, condition));
-        const auto entries = Fixture::Entries(Fixture::AllComputers(), {1, 2, 3});
+        QVERIFY(Db().AddRefusal(table, event, condition));
+        const auto entries = Entries(AllComputers(), {1, 2, 3});
         if (dialog == QStringLiteral("seance")) {
             frmStartNightSeance nights;
-            Fixture::WhenShown<QDialog>(&nights, Fixture::ApplyRefused);
+            WhenShown<QDialog>(&nights, ApplyRefused);
             QVERIFY(!nights.Start(entries));
             // The first computer is written whole; the second and third get nothing.
-            QCOMPARE(m_fixture.Pays(m_fixture.SeancesOf(1).first()->Code()), (PayRows{{0, 300}}));
-            QCOMPARE(m_fixture.History(1).size(), 1);
+            QCOMPARE(Pays(SeancesOf(1).first()->Code()), (PayRows{{0, 300}}));
+            QCOMPARE(History(1).size(), 1);
         } else if (dialog == QStringLiteral("reserve")) {
             frmReserveNight reserves;
-            Fixture::WhenShown<QDialog>(&reserves, [&](QDialog *Dialog) {
-                Fixture::ChooseDesktop(Dialog, m_fixture.Standard);
+            WhenShown<QDialog>(&reserves, [&](QDialog *Dialog) {
+                ChooseDesktop(Dialog, Standard);
                 TypeNickname(Dialog, QStringLiteral("Гость"));
                 Choose(Dialog, {2});
-                Fixture::ApplyRefused(Dialog);
+                ApplyRefused(Dialog);
             });
-            QVERIFY(!reserves.Start(Fixture::Entries(Fixture::AllComputers(), {})));
+            QVERIFY(!reserves.Start(Entries(AllComputers(), {})));
         } else {
             frmStartNightReserve activation;
-            Fixture::WhenShown<QDialog>(&activation, Fixture::ApplyRefused);
-            QVERIFY(!activation.Start(Fixture::Entries(Fixture::AllComputers(), {2}), QDateTime()));
-            QCOMPARE(
-                IntValue(*m_fixture.Db().Record(QStringLiteral("NightReserves"), reserve), QStringLiteral("Seance")),
-                0);
-            QCOMPARE(m_fixture.ReservePays(reserve), (PayRows{{0, 100}}));
+            WhenShown<QDialog>(&activation, ApplyRefused);
+            QVERIFY(!activation.Start(Entries(AllComputers(), {2}), QDateTime()));
+            QCOMPARE(IntValue(*Db().Record(QStringLiteral("NightReserves"), reserve), QStringLiteral("Seance")), 0);
+            QCOMPARE(ReservePays(reserve), (PayRows{{0, 100}}));
         }
-        QVERIFY(m_fixture.SeancesOf(2).isEmpty());
-        QVERIFY(m_fixture.SeancesOf(3).isEmpty());
-        QVERIFY(m_fixture.History(2).isEmpty());
-        QCOMPARE(m_fixture.ReservesOf(2).size(), reserve != 0 ? 1 : 0);
+        QVERIFY(SeancesOf(2).isEmpty());
+        QVERIFY(SeancesOf(3).isEmpty());
+        QVERIFY(History(2).isEmpty());
+        QCOMPARE(ReservesOf(2).size(), reserve != 0 ? 1 : 0);
     }
 
 private:
@@ -474,7 +460,7 @@ private:
     // ApplyShowsPayment sees.
     void SetUp(const QDateTime &Moment, double PriceForHour, qint32 PrepaySum, bool CardPayEnabled)
     {
-        m_fixture.SetRatePrice(m_nightRate, PriceForHour, PrepaySum);
+        SetRatePrice(m_nightRate, PriceForHour, PrepaySum);
         Clock::SetNow(Moment);
         SetConfigValue(QStringLiteral("CardPayEnabled"), CardPayEnabled ? QStringLiteral("1") : QStringLiteral("0"));
     }
@@ -482,8 +468,7 @@ private:
     // Tonight's reserve of the computer on "Стандарт" at the night rate, Paid in cash the day before.
     qint32 AddPaidReserve(qint32 Num, bool FullPay, qint32 Paid)
     {
-        const qint32 reserve =
-            m_fixture.Db().AddReserve(Fixture::Code(Num), m_fixture.Standard, m_nightRate, TonightDate, FullPay);
+        const qint32 reserve = Db().AddReserve(Code(Num), Standard, m_nightRate, TonightDate, FullPay);
         QString err;
         [&] {
             QVERIFY2(PaySeance(0, reserve, At(4, 12, 0), 0, Paid, err), qPrintable(err));
@@ -491,7 +476,6 @@ private:
         return reserve;
     }
 
-    DialogFixture m_fixture;
     qint32 m_nightRate = 0;
 };
 
