@@ -37,6 +37,13 @@ public:
     using PayRows = QList<QPair<qint32, qint32>>;
 
     static inline const QDateTime Now = DateValue::Make(2026, 3, 5, 14, 20, 17);
+
+    // A moment of March 2026; the night of the 5th runs from 23:00 to 08:00 (the default settings).
+    static QDateTime At(int Day, int Hour, int Minute, int Second = 0)
+    {
+        return DateValue::Make(2026, 3, Day, Hour, Minute, Second);
+    }
+
     static constexpr qint32 Computers = 10;
     static constexpr qint64 Minute = 60;
 

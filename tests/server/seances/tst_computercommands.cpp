@@ -14,12 +14,6 @@
 
 namespace
 {
-// The day of the suite: 5 March 2026; the night runs from 23:00 to 08:00.
-QDateTime At(int Day, int Hour, int Minute, int Second = 0)
-{
-    return DateValue::Make(2026, 3, Day, Hour, Minute, Second);
-}
-
 QString IP(qint32 Num)
 {
     return QStringLiteral("127.0.0.%1").arg(Num);

@@ -99,7 +99,7 @@ private slots:
         const qint32 second = AddSeance(2, DayRate, Now.addSecs(-10 * Minute), 30, 15);
         const qint32 night = Db().AddRate(QStringLiteral("Ночной"), 1, 300);
         AddSeance(3, night, Now.addSecs(-Minute), 600, 300);
-        const QDateTime end = DateValue::Make(2026, 3, 5, 16, 0, 0);
+        const QDateTime end = At(5, 16, 0);
         frmAlterSeance dialog;
         WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
             Click(Dialog, QStringLiteral("EndTimeMode"));
@@ -152,12 +152,12 @@ private slots:
             AnswerBoxes();
             Click(Dialog, QStringLiteral("EndTimeMode"));
             auto *timeTo = Child<Time>(Dialog, QStringLiteral("TimeTo"));
-            timeTo->SetValue(DateValue::Make(2026, 3, 5, 13, 0));
+            timeTo->SetValue(At(5, 13, 0));
             Click(Dialog, QStringLiteral("Apply"));
             QCOMPARE(Boxes(),
                      QStringList{QStringLiteral("Время окончания сеанса на компьютере №1 раньше времени начала!")});
             // The sum box takes the dialog back to minutes; money cannot buy a new end.
-            timeTo->SetValue(DateValue::Make(2026, 3, 5, 16, 0));
+            timeTo->SetValue(At(5, 16, 0));
             AnswerBoxes();
             Click(Dialog, QStringLiteral("ActiveSum"));
             QVERIFY(Child<QRadioButton>(Dialog, QStringLiteral("DurationMode"))->isChecked());

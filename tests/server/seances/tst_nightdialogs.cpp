@@ -18,14 +18,8 @@ namespace
 using PayRows = DialogFixture::PayRows;
 using Fixture = DialogFixture;
 
-// Moments of March 2026; the night of the 5th runs from 23:00 to 08:00 (the default settings).
-QDateTime At(int Day, int Hour, int Minute)
-{
-    return DateValue::Make(2026, 3, Day, Hour, Minute, 0);
-}
-
 const QDateTime TonightDate = DateValue::Make(2026, 3, 5);
-const QDateTime Morning = At(6, 8, 0);
+const QDateTime Morning = Fixture::At(6, 8, 0);
 
 ComputersButtons *Grid(QWidget *Dialog)
 {
@@ -399,26 +393,26 @@ private slots:
     {
         QTest::addColumn<QString>("dialog");
         QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("event");
         QTest::addColumn<QString>("condition");
         QTest::newRow("night seance: the second computer's payment")
-            << QStringLiteral("seance") << QStringLiteral("SeancePays") << QStringLiteral("INSERT")
+            << QStringLiteral("seance") << QStringLiteral("SeancePays")
             << QStringLiteral("NEW.Seance IN (SELECT Code FROM Seances WHERE Computer = %1)");
-        QTest::newRow("reserve: its payment") << QStringLiteral("reserve") << QStringLiteral("SeancePays")
-                                              << QStringLiteral("INSERT") << QStringLiteral("NEW.NightReserve > 0");
-        QTest::newRow("activation: the payment") << QStringLiteral("activation") << QStringLiteral("SeancePays")
-                                                 << QStringLiteral("INSERT") << QStringLiteral("NEW.Seance > 0");
+        QTest::newRow("reserve: its payment")
+            << QStringLiteral("reserve") << QStringLiteral("SeancePays") << QStringLiteral("NEW.NightReserve > 0");
+        QTest::newRow("activation: the payment")
+            << QStringLiteral("activation") << QStringLiteral("SeancePays") << QStringLiteral("NEW.Seance > 0");
         QTest::newRow("activation: the reserve's link")
-            << QStringLiteral("activation") << QStringLiteral("NightReserves") << QStringLiteral("UPDATE")
-            << QStringLiteral("NEW.Seance > 0");
+            << QStringLiteral("activation") << QStringLiteral("NightReserves") << QStringLiteral("NEW.Seance > 0");
     }
 
     void eachComputerIsAllOrNothing()
     {
         QFETCH(QString, dialog);
         QFETCH(QString, table);
-        QFETCH(QString, event);
         QFETCH(QString, condition);
+        // Payments are inserted; the reserve gets its seance by an update.
+        const QString event =
+            table == QStringLiteral("NightReserves") ? QStringLiteral("UPDATE") : QStringLiteral("INSERT");
         Clock::SetNow(At(5, 23, 20));
         const qint32 reserve = dialog == QStringLiteral("activation") ? AddPaidReserve(2, false, 100) : 0;
         if (condition.contains(QStringLiteral("%1"))) {
