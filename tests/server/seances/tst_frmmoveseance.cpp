@@ -3,8 +3,6 @@
 #include "seances/computersbuttons.h"
 #include "seances/frmmoveseance.h"
 
-#include <QLabel>
-
 class TestFrmMoveSeance : public DialogFixture
 {
     Q_OBJECT
@@ -41,7 +39,7 @@ private slots:
         QFETCH(QString, box);
         frmMoveSeance dialog;
         WhenShown(&dialog, [&](frmMoveSeance *Dialog) {
-            QCOMPARE(Child<QLabel>(Dialog, QStringLiteral("tCompFrom"))->text(), QString::number(fromNum));
+            QCOMPARE(Label(Dialog, QStringLiteral("tCompFrom")), QString::number(fromNum));
             auto *grid = Child<ComputersButtons>(Dialog, QStringLiteral("ComputersButtons"));
             QCOMPARE(grid->Buttons()->Count(), Computers);
             QVERIFY(!grid->ButtonEnable(3));
