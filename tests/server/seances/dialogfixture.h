@@ -1,42 +1,59 @@
 #pragma once
 
 #include "clock.h"
+#include "controls/barcode.h"
 #include "controls/numeric.h"
 #include "core/compbuttons.h"
 #include "core/dbvalues.h"
 #include "core/payments.h"
 #include "core/settingsstore.h"
+#include "core/widgets/guihelpers.h"
 #include "core/widgets/messagebox.h"
 #include "coredatabase.h"
 #include "seances/dialogsupport.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QTimer>
 
 #include <functional>
+#include <tuple>
 #include <type_traits>
 
-// The seance dialogs' suites: the club's database on the engine under test with computers 1 to 10,
-// the desktops "Стандарт" and "Игровой", the day rate "Дневной" of 30 per hour and card payment off;
-// the clock fixed at a moment with seconds; the modal dialogs driven from their event loops.
-class DialogFixture
+// The base of the seance dialogs' suites: each test on a new club database on the engine under test
+// with computers 1 to 10, the desktops "Стандарт" and "Игровой", the day rate "Дневной" of 30 per hour
+// and card payment off; the clock fixed at a moment with seconds; the modal dialogs driven from their
+// event loops.
+class DialogFixture : public QObject
 {
+    Q_OBJECT
+
 public:
     using PayRows = QList<QPair<qint32, qint32>>;
 
     static inline const QDateTime Now = DateValue::Make(2026, 3, 5, 14, 20, 17);
+
+    // A moment of March 2026; the night of the 5th runs from 23:00 to 08:00 (the default settings).
+    static QDateTime At(int Day, int Hour, int Minute, int Second = 0)
+    {
+        return DateValue::Make(2026, 3, Day, Hour, Minute, Second);
+    }
+
     static constexpr qint32 Computers = 10;
     static constexpr qint64 Minute = 60;
 
-    bool Start(QString &ErrString)
+protected slots:
+
+    void init()
     {
         m_db = std::make_unique<CoreDatabase>();
-        if (!m_db->StartAsProgram(ErrString)) {
-            return false;
-        }
+        QString err;
+        QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
         Clock::SetNow(Now);
         MessageBox::TakeRecords();
         for (qint32 num = 1; num <= Computers; ++num) {
@@ -47,16 +64,16 @@ public:
         Games = m_db->AddDesktop(QStringLiteral("Игровой"));
         DayRate = m_db->AddRate(QStringLiteral("Дневной"), 0, 30);
         SetConfigValue(QStringLiteral("CardPayEnabled"), QStringLiteral("0"));
-        return true;
     }
 
-    void Stop()
+    void cleanup()
     {
         Clock::SetNow(QDateTime());
         MessageBox::TakeRecords();
         m_db.reset();
     }
 
+public:
     CoreDatabase &Db() const
     {
         return *m_db;
@@ -65,6 +82,15 @@ public:
     static qint32 Code(qint32 Num)
     {
         return GetComputerCode(Num, false);
+    }
+
+    static QList<qint32> AllComputers()
+    {
+        QList<qint32> nums;
+        for (qint32 num = 1; num <= Computers; ++num) {
+            nums.append(num);
+        }
+        return nums;
     }
 
     // The entries of the computers Nums, those in Selected selected.
@@ -136,6 +162,31 @@ public:
         return record ? IntValue(*record, Field) : -1;
     }
 
+    QDateTime SeanceEnd(qint32 Seance) const
+    {
+        const auto record = m_db->Record(QStringLiteral("Seances"), Seance);
+        return record ? DateValueOf(*record, QStringLiteral("EndDate")) : QDateTime();
+    }
+
+    // What a seance was written with: desktop, rate, begin, end and minutes.
+    static std::tuple<qint32, qint32, QDateTime, QDateTime, qint32> Written(const Rollstrake::DBRecord &Seance)
+    {
+        return {IntValue(Seance, QStringLiteral("Desktop")),
+                IntValue(Seance, QStringLiteral("Rate")),
+                DateValueOf(Seance, QStringLiteral("BeginDate")),
+                DateValueOf(Seance, QStringLiteral("EndDate")),
+                IntValue(Seance, QStringLiteral("Duration"))};
+    }
+
+    void SetRatePrice(qint32 Rate, double PriceForHour, qint32 PrepaySum = 0) const
+    {
+        const auto rate = m_db->Record(QStringLiteral("Rates"), Rate);
+        SetFieldValue(*rate, QStringLiteral("PriceForHour"), QVariant::fromValue(Currency::FromDouble(PriceForHour)));
+        SetFieldValue(*rate, QStringLiteral("PrepaySum"), PrepaySum);
+        QString err;
+        QVERIFY2(rate->Update(err), qPrintable(err));
+    }
+
     // The computer's history lines, oldest first.
     QStringList History(qint32 Num) const
     {
@@ -187,9 +238,32 @@ public:
         return SeanceDialogs::WholeValue(Child<Numeric>(Dialog, Input));
     }
 
+    static QString Label(QWidget *Dialog, const QString &Name)
+    {
+        return Child<QLabel>(Dialog, Name)->text();
+    }
+
     static void Click(QWidget *Dialog, const QString &Button)
     {
         Child<QAbstractButton>(Dialog, Button)->click();
+    }
+
+    static void ChooseDesktop(QWidget *Dialog, qint32 Desktop)
+    {
+        auto *desktops = Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"));
+        desktops->setCurrentIndex(FindListIndexByData(desktops, Desktop));
+    }
+
+    // Types into the barcode box of the payment dialog or the card picker, then Enter when asked.
+    static void TypeBarcode(QWidget *Parent, const QString &Text, bool Enter = true)
+    {
+        QLineEdit *box = Child<Barcode>(Parent, QStringLiteral("tBarcode"))->TextBox();
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, Text);
+        if (Enter) {
+            QTest::keyClick(box, Qt::Key_Return);
+        }
     }
 
     // The texts of the boxes asked for since the last call.
@@ -208,6 +282,15 @@ public:
         for (int i = 0; i < Count; ++i) {
             MessageBox::PrepareAnswer(QMessageBox::Ok);
         }
+    }
+
+    // Clicks Apply where it is refused: one box, and the dialog stays open.
+    static void ApplyRefused(QWidget *Dialog)
+    {
+        AnswerBoxes();
+        Click(Dialog, QStringLiteral("Apply"));
+        QCOMPARE(Boxes().size(), 1);
+        QVERIFY(Dialog->isVisible());
     }
 
     qint32 Standard = 0;
@@ -229,7 +312,9 @@ private:
         QString err;
         const auto records = m_db->Table(Table)->GetRecordsByFieldValue(Field, Value, err);
         QList<std::shared_ptr<Rollstrake::DBRecord>> list;
-        if (records) {
+        if (!records) {
+            qWarning("%s", qPrintable(err));
+        } else {
             for (const auto &record : *records) {
                 list.append(record);
             }

@@ -1,8 +1,8 @@
-#include "controls/barcode.h"
 #include "controls/date.h"
 #include "controls/duration.h"
 #include "controls/numeric.h"
 #include "controls/time.h"
+#include "core/historytexts.h"
 #include "dialogfixture.h"
 #include "rendercheck.h"
 #include "seances/frmalterseance.h"
@@ -32,15 +32,9 @@ void TypePriceAndLeave(QWidget *Dialog, const QString &Money)
     DialogFixture::Child(Dialog, QStringLiteral("ActiveSum"))->setFocus(Qt::TabFocusReason);
 }
 
-QString EndChangedLine(const QString &NewEnd, const QString &NewDuration, const QString &Sum, const QString &Tail)
-{
-    return QStringLiteral("Изменено время окончания сеанса с '05/03/2026 14:50:17' на '") + NewEnd
-           + QStringLiteral("', длительность - с 01:00 на ") + NewDuration + QStringLiteral(", сумма изменилась на ")
-           + Sum + QStringLiteral(" руб.") + Tail;
-}
 } // namespace
 
-class TestFrmAlterSeance : public QObject
+class TestFrmAlterSeance : public DialogFixture
 {
     Q_OBJECT
 
@@ -48,15 +42,9 @@ private slots:
 
     void init()
     {
-        QString err;
-        QVERIFY2(m_fixture.Start(err), qPrintable(err));
-        m_begin = DialogFixture::Now.addSecs(-30 * Minute);
-        m_seance = m_fixture.AddSeance(1, m_fixture.DayRate, m_begin, 60, 30);
-    }
-
-    void cleanup()
-    {
-        m_fixture.Stop();
+        DialogFixture::init();
+        m_begin = Now.addSecs(-30 * Minute);
+        m_seance = AddSeance(1, DayRate, m_begin, 60, 30);
     }
 
     void changesTheEndByMinutes_data()
@@ -64,24 +52,9 @@ private slots:
         QTest::addColumn<qint32>("delta");
         QTest::addColumn<bool>("withCard");
         QTest::addColumn<qint32>("price");
-        QTest::addColumn<PayRows>("newPays");
-        QTest::addColumn<QString>("line");
-        QTest::newRow("half an hour more") << 30 << false << 15 << PayRows{{0, 15}}
-                                           << EndChangedLine(QStringLiteral("05/03/2026 15:20:17"),
-                                                             QStringLiteral("01:30"),
-                                                             QStringLiteral("15,00"),
-                                                             QStringLiteral(", оплачено наличными."));
-        QTest::newRow("half an hour less, back to the card")
-            << -30 << true << -15 << PayRows{{1, -15}}
-            << EndChangedLine(QStringLiteral("05/03/2026 14:20:17"),
-                              QStringLiteral("00:30"),
-                              QStringLiteral("-15,00"),
-                              QStringLiteral(", оплачено по карточке."));
-        QTest::newRow("no change") << 0 << false << 0 << PayRows{{0, 0}}
-                                   << EndChangedLine(QStringLiteral("05/03/2026 14:50:17"),
-                                                     QStringLiteral("01:00"),
-                                                     QStringLiteral("0,00"),
-                                                     QString());
+        QTest::newRow("half an hour more") << 30 << false << 15;
+        QTest::newRow("half an hour less, back to the card") << -30 << true << -15;
+        QTest::newRow("no change") << 0 << false << 0;
     }
 
     void changesTheEndByMinutes()
@@ -89,148 +62,139 @@ private slots:
         QFETCH(qint32, delta);
         QFETCH(bool, withCard);
         QFETCH(qint32, price);
-        QFETCH(PayRows, newPays);
-        QFETCH(QString, line);
+        qint32 card = 0;
         if (withCard) {
             SetConfigValue(QStringLiteral("CardPayEnabled"), QStringLiteral("1"));
-            newPays.first().first = m_fixture.AddCard(10);
+            card = AddCard(10);
         }
         frmAlterSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
-            QVERIFY(DialogFixture::Child<QRadioButton>(Dialog, QStringLiteral("DurationMode"))->isChecked());
-            QVERIFY(!DialogFixture::Child<Date>(Dialog, QStringLiteral("DateTo"))->Enabled());
+        WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
+            QVERIFY(Child<QRadioButton>(Dialog, QStringLiteral("DurationMode"))->isChecked());
+            QVERIFY(!Child<Date>(Dialog, QStringLiteral("DateTo"))->Enabled());
             DurationTime(Dialog)->SetValue(delta);
-            QCOMPARE(DialogFixture::Sum(Dialog, QStringLiteral("Price")), price);
+            QCOMPARE(Sum(Dialog, QStringLiteral("Price")), price);
             if (withCard) {
-                DialogFixture::WhenShown<frmPayment>(nullptr, [](frmPayment *Payment) {
-                    QLineEdit *barcode = DialogFixture::Child<Barcode>(Payment, QStringLiteral("tBarcode"))->TextBox();
-                    barcode->setFocus();
-                    QTest::keyClicks(barcode, QStringLiteral("4600017"));
-                    QTest::keyClick(barcode, Qt::Key_Return);
-                    DialogFixture::Click(Payment, QStringLiteral("Apply"));
+                WhenShown<frmPayment>(nullptr, [](frmPayment *Payment) {
+                    TypeBarcode(Payment, QStringLiteral("4600017"));
+                    Click(Payment, QStringLiteral("Apply"));
                 });
             }
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(DialogFixture::Entries({1, 2}, {1})));
-        QCOMPARE(DialogFixture::Boxes(), QStringList());
+        QVERIFY(dialog.Start(Entries({1, 2}, {1})));
+        QCOMPARE(Boxes(), QStringList());
         const qint32 duration = 60 + delta;
-        QCOMPARE(m_fixture.SeanceValue(m_seance, QStringLiteral("Duration")), duration);
-        QCOMPARE(DateValueOf(*m_fixture.Db().Record(QStringLiteral("Seances"), m_seance), QStringLiteral("EndDate")),
-                 m_begin.addSecs(duration * Minute));
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}} + newPays));
-        QCOMPARE(m_fixture.History(1), QStringList{line});
+        const QDateTime end = m_begin.addSecs(duration * Minute);
+        QCOMPARE(SeanceValue(m_seance, QStringLiteral("Duration")), duration);
+        QCOMPARE(SeanceEnd(m_seance), end);
+        QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {card, price}}));
+        const PaymentKind payment = withCard ? PaymentKind::Card : PaymentKind::Cash;
+        QCOMPARE(
+            History(1),
+            QStringList{SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute), end, 60, duration, price, payment)});
     }
 
     void newEndForEverySeance()
     {
-        const qint32 second =
-            m_fixture.AddSeance(2, m_fixture.DayRate, DialogFixture::Now.addSecs(-10 * Minute), 30, 15);
-        const qint32 night = m_fixture.Db().AddRate(QStringLiteral("Ночной"), 1, 300);
-        m_fixture.AddSeance(3, night, DialogFixture::Now.addSecs(-Minute), 600, 300);
-        const QDateTime end = DateValue::Make(2026, 3, 5, 16, 0, 0);
+        const qint32 second = AddSeance(2, DayRate, Now.addSecs(-10 * Minute), 30, 15);
+        const qint32 night = Db().AddRate(QStringLiteral("Ночной"), 1, 300);
+        AddSeance(3, night, Now.addSecs(-Minute), 600, 300);
+        const QDateTime end = At(5, 16, 0);
         frmAlterSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
-            DialogFixture::Click(Dialog, QStringLiteral("EndTimeMode"));
+        WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
+            Click(Dialog, QStringLiteral("EndTimeMode"));
             QVERIFY(!DurationTime(Dialog)->Enabled());
-            DialogFixture::Child<Date>(Dialog, QStringLiteral("DateTo"))->SetValue(end);
-            DialogFixture::Child<Time>(Dialog, QStringLiteral("TimeTo"))->SetValue(end);
+            Child<Date>(Dialog, QStringLiteral("DateTo"))->SetValue(end);
+            Child<Time>(Dialog, QStringLiteral("TimeTo"))->SetValue(end);
             QVERIFY(RenderControl(Dialog, QStringLiteral("frmalterseance")));
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            Click(Dialog, QStringLiteral("Apply"));
         });
-        const auto entries = DialogFixture::Entries({1, 2, 3}, {1, 2, 3});
+        const auto entries = Entries({1, 2, 3}, {1, 2, 3});
         QVERIFY(dialog.Start(entries));
         // Night seances are not changed here.
         QVERIFY(!entries->Item(3)->Enabled());
         // 13:50 to 16:00 costs 65, 14:10 to 16:00 costs 55.
-        QCOMPARE(DialogFixture::Sum(&dialog, QStringLiteral("Price")), 35 + 40);
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}, {0, 35}}));
-        QCOMPARE(m_fixture.Pays(second), (PayRows{{0, 15}, {0, 40}}));
-        QCOMPARE(DateValueOf(*m_fixture.Db().Record(QStringLiteral("Seances"), second), QStringLiteral("EndDate")),
-                 end);
-        QCOMPARE(m_fixture.SeanceValue(second, QStringLiteral("Duration")), 110);
+        QCOMPARE(Sum(&dialog, QStringLiteral("Price")), 35 + 40);
+        QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 35}}));
+        QCOMPARE(Pays(second), (PayRows{{0, 15}, {0, 40}}));
+        QCOMPARE(SeanceEnd(second), end);
+        QCOMPARE(SeanceValue(second, QStringLiteral("Duration")), 110);
     }
 
     void moneyTypedBuysMinutes()
     {
         // Two hours at 30 per hour: one paid 30, the other 40.
-        const qint32 second = m_fixture.AddSeance(2, m_fixture.DayRate, m_begin, 60, 40);
+        const qint32 second = AddSeance(2, DayRate, m_begin, 60, 40);
         frmAlterSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
-            QVERIFY(!DialogFixture::Child<Numeric>(Dialog, QStringLiteral("Price"))->Enabled());
-            DialogFixture::Click(Dialog, QStringLiteral("ActiveSum"));
-            QVERIFY(!DialogFixture::Child(Dialog, QStringLiteral("EndTimeMode"))->isEnabled());
+        WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
+            QVERIFY(!Child<Numeric>(Dialog, QStringLiteral("Price"))->Enabled());
+            Click(Dialog, QStringLiteral("ActiveSum"));
+            QVERIFY(!Child(Dialog, QStringLiteral("EndTimeMode"))->isEnabled());
             TypePriceAndLeave(Dialog, QStringLiteral("20"));
             // 10 each buys the second seance 40 minutes more, which the first gets too.
             QCOMPARE(DurationTime(Dialog)->Value(), 40);
-            QCOMPARE(DialogFixture::Sum(Dialog, QStringLiteral("Price")), 30);
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            QCOMPARE(Sum(Dialog, QStringLiteral("Price")), 30);
+            Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(DialogFixture::Entries({1, 2}, {1, 2})));
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}, {0, 20}}));
-        QCOMPARE(m_fixture.Pays(second), (PayRows{{0, 40}, {0, 10}}));
-        QCOMPARE(m_fixture.SeanceValue(m_seance, QStringLiteral("Duration")), 100);
-        QCOMPARE(m_fixture.SeanceValue(second, QStringLiteral("Duration")), 100);
+        QVERIFY(dialog.Start(Entries({1, 2}, {1, 2})));
+        QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 20}}));
+        QCOMPARE(Pays(second), (PayRows{{0, 40}, {0, 10}}));
+        QCOMPARE(SeanceValue(m_seance, QStringLiteral("Duration")), 100);
+        QCOMPARE(SeanceValue(second, QStringLiteral("Duration")), 100);
     }
 
     void refusalsWriteNothing()
     {
-        const qint32 free = m_fixture.Db().AddRate(QStringLiteral("Бесплатный"), 0, 0);
-        m_fixture.AddSeance(2, free, m_begin, 60, 0);
+        const qint32 free = Db().AddRate(QStringLiteral("Бесплатный"), 0, 0);
+        AddSeance(2, free, m_begin, 60, 0);
         frmAlterSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
-            DialogFixture::AnswerBoxes();
-            DialogFixture::Click(Dialog, QStringLiteral("EndTimeMode"));
-            auto *timeTo = DialogFixture::Child<Time>(Dialog, QStringLiteral("TimeTo"));
-            timeTo->SetValue(DateValue::Make(2026, 3, 5, 13, 0));
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
-            QCOMPARE(DialogFixture::Boxes(),
+        WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
+            AnswerBoxes();
+            Click(Dialog, QStringLiteral("EndTimeMode"));
+            auto *timeTo = Child<Time>(Dialog, QStringLiteral("TimeTo"));
+            timeTo->SetValue(At(5, 13, 0));
+            Click(Dialog, QStringLiteral("Apply"));
+            QCOMPARE(Boxes(),
                      QStringList{QStringLiteral("Время окончания сеанса на компьютере №1 раньше времени начала!")});
             // The sum box takes the dialog back to minutes; money cannot buy a new end.
-            timeTo->SetValue(DateValue::Make(2026, 3, 5, 16, 0));
-            DialogFixture::AnswerBoxes();
-            DialogFixture::Click(Dialog, QStringLiteral("ActiveSum"));
-            QVERIFY(DialogFixture::Child<QRadioButton>(Dialog, QStringLiteral("DurationMode"))->isChecked());
-            DialogFixture::Child<QRadioButton>(Dialog, QStringLiteral("EndTimeMode"))->setChecked(true);
+            timeTo->SetValue(At(5, 16, 0));
+            AnswerBoxes();
+            Click(Dialog, QStringLiteral("ActiveSum"));
+            QVERIFY(Child<QRadioButton>(Dialog, QStringLiteral("DurationMode"))->isChecked());
+            Child<QRadioButton>(Dialog, QStringLiteral("EndTimeMode"))->setChecked(true);
             TypePriceAndLeave(Dialog, QStringLiteral("20"));
-            QCOMPARE(DialogFixture::Boxes(),
-                     QStringList{QStringLiteral("Пересчёт даты окончания после изменения цены запрещён!")});
+            QCOMPARE(Boxes(), QStringList{QStringLiteral("Пересчёт даты окончания после изменения цены запрещён!")});
         });
-        QVERIFY(!dialog.Start(DialogFixture::Entries({1, 2}, {1})));
+        QVERIFY(!dialog.Start(Entries({1, 2}, {1})));
         // A free rate buys no minutes: the sum box is off.
         frmAlterSeance freeDialog;
-        DialogFixture::WhenShown(&freeDialog, [](frmAlterSeance *Dialog) {
-            QVERIFY(!DialogFixture::Child(Dialog, QStringLiteral("ActiveSum"))->isEnabled());
-        });
-        QVERIFY(!freeDialog.Start(DialogFixture::Entries({2, 1}, {2, 1})));
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}}));
-        QCOMPARE(m_fixture.Count(QStringLiteral("History")), 0);
+        WhenShown(&freeDialog,
+                  [](frmAlterSeance *Dialog) { QVERIFY(!Child(Dialog, QStringLiteral("ActiveSum"))->isEnabled()); });
+        QVERIFY(!freeDialog.Start(Entries({2, 1}, {2, 1})));
+        QCOMPARE(Pays(m_seance), (PayRows{{0, 30}}));
+        QCOMPARE(Count(QStringLiteral("History")), 0);
     }
 
     void eachComputerIsAllOrNothing()
     {
-        const qint32 second = m_fixture.AddSeance(2, m_fixture.DayRate, m_begin, 60, 30);
-        QVERIFY(m_fixture.Db().AddRefusal(QStringLiteral("Seances"),
-                                          QStringLiteral("UPDATE"),
-                                          QStringLiteral("NEW.Computer = %1").arg(DialogFixture::Code(2))));
+        const qint32 second = AddSeance(2, DayRate, m_begin, 60, 30);
+        QVERIFY(Db().AddRefusal(QStringLiteral("Seances"),
+                                QStringLiteral("UPDATE"),
+                                QStringLiteral("NEW.Computer = %1").arg(Code(2))));
         frmAlterSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
+        WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
             DurationTime(Dialog)->SetValue(30);
-            DialogFixture::AnswerBoxes();
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
-            QCOMPARE(DialogFixture::Boxes().size(), 1);
-            QVERIFY(Dialog->isVisible());
+            ApplyRefused(Dialog);
         });
-        QVERIFY(!dialog.Start(DialogFixture::Entries({1, 2}, {1, 2})));
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}, {0, 15}}));
-        QCOMPARE(m_fixture.History(1).size(), 1);
-        QCOMPARE(m_fixture.Pays(second), (PayRows{{0, 30}}));
-        QVERIFY(m_fixture.History(2).isEmpty());
-        QCOMPARE(m_fixture.SeanceValue(second, QStringLiteral("Duration")), 60);
+        QVERIFY(!dialog.Start(Entries({1, 2}, {1, 2})));
+        QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 15}}));
+        QCOMPARE(History(1).size(), 1);
+        QCOMPARE(Pays(second), (PayRows{{0, 30}}));
+        QVERIFY(History(2).isEmpty());
+        QCOMPARE(SeanceValue(second, QStringLiteral("Duration")), 60);
     }
 
 private:
-    DialogFixture m_fixture;
     // Computer 1 runs an hour from half an hour ago, paid 30 at 30 per hour.
     qint32 m_seance = 0;
     QDateTime m_begin;

@@ -1,3 +1,4 @@
+#include "core/historytexts.h"
 #include "core/widgets/guihelpers.h"
 #include "dialogfixture.h"
 #include "rendercheck.h"
@@ -5,7 +6,6 @@
 #include "settings/lists/rateslist.h"
 
 #include <QComboBox>
-#include <QLabel>
 
 namespace
 {
@@ -18,8 +18,7 @@ void Choose(QWidget *Dialog, qint32 Desktop, qint32 Rate)
 {
     if (Desktop != 0) {
         DialogFixture::Click(Dialog, QStringLiteral("chDesktop"));
-        auto *desktops = DialogFixture::Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"));
-        desktops->setCurrentIndex(FindListIndexByData(desktops, Desktop));
+        DialogFixture::ChooseDesktop(Dialog, Desktop);
     }
     if (Rate != 0) {
         DialogFixture::Click(Dialog, QStringLiteral("chRate"));
@@ -30,11 +29,11 @@ void Choose(QWidget *Dialog, qint32 Desktop, qint32 Rate)
 
 QString Difference(QWidget *Dialog)
 {
-    return DialogFixture::Child<QLabel>(Dialog, QStringLiteral("PriceDifference"))->text();
+    return DialogFixture::Label(Dialog, QStringLiteral("PriceDifference"));
 }
 } // namespace
 
-class TestFrmEditSeancePrefs : public QObject
+class TestFrmEditSeancePrefs : public DialogFixture
 {
     Q_OBJECT
 
@@ -42,15 +41,9 @@ private slots:
 
     void init()
     {
-        QString err;
-        QVERIFY2(m_fixture.Start(err), qPrintable(err));
-        m_evening = m_fixture.Db().AddRate(QStringLiteral("Вечерний"), 0, 60);
-        m_seance = m_fixture.AddSeance(1, m_fixture.DayRate, DialogFixture::Now.addSecs(-30 * Minute), 60, 30);
-    }
-
-    void cleanup()
-    {
-        m_fixture.Stop();
+        DialogFixture::init();
+        m_evening = Db().AddRate(QStringLiteral("Вечерний"), 0, 60);
+        m_seance = AddSeance(1, DayRate, Now.addSecs(-30 * Minute), 60, 30);
     }
 
     void changesDesktopAndRate_data()
@@ -58,21 +51,11 @@ private slots:
         QTest::addColumn<bool>("newDesktop");
         QTest::addColumn<bool>("rateBox");
         QTest::addColumn<bool>("newRate");
-        QTest::addColumn<QString>("difference");
-        QTest::addColumn<PayRows>("newPays");
-        QTest::addColumn<QString>("line");
-        const QString opening = QStringLiteral("Изменены параметры сеанса: ");
-        const QString desktop = QStringLiteral(" рабочий стол - с 'Стандарт' на 'Игровой'");
-        const QString rate = QStringLiteral(" тариф - с 'Дневной' на 'Вечерний'");
-        const QString paid = QStringLiteral(", сумма изменилась на 30,00 руб., оплачено наличными.");
-        QTest::newRow("desktop only") << true << false << false << QStringLiteral("0") << PayRows()
-                                      << opening + desktop + QStringLiteral(".");
-        QTest::newRow("the rate of twice the price")
-            << false << true << true << QStringLiteral("30") << PayRows{{0, 30}} << opening + rate + paid;
-        QTest::newRow("both") << true << true << true << QStringLiteral("30") << PayRows{{0, 30}}
-                              << opening + desktop + QStringLiteral(",") + rate + paid;
-        QTest::newRow("the rate box on the same rate")
-            << false << true << false << QStringLiteral("0") << PayRows{{0, 0}} << QString();
+        QTest::addColumn<qint32>("difference");
+        QTest::newRow("desktop only") << true << false << false << 0;
+        QTest::newRow("the rate of twice the price") << false << true << true << 30;
+        QTest::newRow("both") << true << true << true << 30;
+        QTest::newRow("the rate box on the same rate") << false << true << false << 0;
     }
 
     void changesDesktopAndRate()
@@ -80,33 +63,36 @@ private slots:
         QFETCH(bool, newDesktop);
         QFETCH(bool, rateBox);
         QFETCH(bool, newRate);
-        QFETCH(QString, difference);
-        QFETCH(PayRows, newPays);
-        QFETCH(QString, line);
+        QFETCH(qint32, difference);
         frmEditSeancePrefs dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+        WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
             // The seance's own desktop and rate, locked until their boxes are ticked.
-            auto *desktops = DialogFixture::Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"));
-            auto *rates = DialogFixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"));
+            auto *desktops = Child<QComboBox>(Dialog, QStringLiteral("DesktopsList"));
+            auto *rates = Child<RatesList>(Dialog, QStringLiteral("RatesList"));
             QCOMPARE(desktops->currentText(), QStringLiteral("Стандарт"));
-            QCOMPARE(rates->Value(), m_fixture.DayRate);
+            QCOMPARE(rates->Value(), DayRate);
             QVERIFY(!desktops->isEnabled() && !rates->Enabled());
-            Choose(Dialog, newDesktop ? m_fixture.Games : 0, rateBox ? (newRate ? m_evening : m_fixture.DayRate) : 0);
-            QCOMPARE(Difference(Dialog), difference);
+            Choose(Dialog, newDesktop ? Games : 0, rateBox ? (newRate ? m_evening : DayRate) : 0);
+            QCOMPARE(Difference(Dialog), QString::number(difference));
             if (newDesktop && newRate) {
                 QVERIFY(RenderControl(Dialog, QStringLiteral("frmeditseanceprefs")));
             }
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            Click(Dialog, QStringLiteral("Apply"));
         });
         // True only when the desktop changed: only then are the seances sent again.
-        QCOMPARE(dialog.Start(DialogFixture::Entries({1, 2}, {1}), false), newDesktop);
-        QCOMPARE(DialogFixture::Boxes(), QStringList());
+        QCOMPARE(dialog.Start(Entries({1, 2}, {1}), false), newDesktop);
+        QCOMPARE(Boxes(), QStringList());
         QVERIFY(!dialog.isVisible());
-        QCOMPARE(m_fixture.SeanceValue(m_seance, QStringLiteral("Desktop")),
-                 newDesktop ? m_fixture.Games : m_fixture.Standard);
-        QCOMPARE(m_fixture.SeanceValue(m_seance, QStringLiteral("Rate")), newRate ? m_evening : m_fixture.DayRate);
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}} + newPays));
-        QCOMPARE(m_fixture.History(1), line.isEmpty() ? QStringList() : QStringList{line});
+        QCOMPARE(SeanceValue(m_seance, QStringLiteral("Desktop")), newDesktop ? Games : Standard);
+        QCOMPARE(SeanceValue(m_seance, QStringLiteral("Rate")), newRate ? m_evening : DayRate);
+        // A rate box ticked pays the difference, even of 0.
+        QCOMPARE(Pays(m_seance), rateBox ? (PayRows{{0, 30}, {0, difference}}) : (PayRows{{0, 30}}));
+        const NameChange desktop{newDesktop, QStringLiteral("Стандарт"), QStringLiteral("Игровой")};
+        const NameChange rate{newRate, QStringLiteral("Дневной"), QStringLiteral("Вечерний")};
+        QCOMPARE(History(1),
+                 newDesktop || newRate
+                     ? QStringList{SeancePrefsChangedHistoryText(desktop, rate, difference, PaymentKind::Cash)}
+                     : QStringList());
     }
 
     void nightFromAReserveIsNotChargedTwice_data()
@@ -126,27 +112,23 @@ private slots:
         QFETCH(qint32, atActivation);
         QFETCH(bool, dearer);
         QFETCH(qint32, difference);
-        const qint32 night = m_fixture.Db().AddRate(QStringLiteral("Ночной"), 1, 300);
-        const qint32 dearNight = m_fixture.Db().AddRate(QStringLiteral("Ночной плюс"), 1, 350);
-        const QDateTime begin = DialogFixture::Now.addSecs(-60 * Minute);
-        const qint32 seance = m_fixture.AddSeance(2, night, begin, 600, atActivation);
-        const qint32 reserve = m_fixture.Db().AddReserve(DialogFixture::Code(2),
-                                                         m_fixture.Standard,
-                                                         night,
-                                                         DateValue::Make(2026, 3, 5),
-                                                         prepaid == 300,
-                                                         seance);
+        const qint32 night = Db().AddRate(QStringLiteral("Ночной"), 1, 300);
+        const qint32 dearNight = Db().AddRate(QStringLiteral("Ночной плюс"), 1, 350);
+        const QDateTime begin = Now.addSecs(-60 * Minute);
+        const qint32 seance = AddSeance(2, night, begin, 600, atActivation);
+        const qint32 reserve =
+            Db().AddReserve(Code(2), Standard, night, DateValue::Make(2026, 3, 5), prepaid == 300, seance);
         QString err;
         QVERIFY2(PaySeance(0, reserve, begin.addDays(-1), 0, prepaid, err), qPrintable(err));
         frmEditSeancePrefs dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
-            QCOMPARE(DialogFixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"))->ComboBox()->count(), 2);
+        WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+            QCOMPARE(Child<RatesList>(Dialog, QStringLiteral("RatesList"))->ComboBox()->count(), 2);
             Choose(Dialog, 0, dearer ? dearNight : night);
             QCOMPARE(Difference(Dialog), QString::number(difference));
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            Click(Dialog, QStringLiteral("Apply"));
         });
         // A day seance is no choice among night seances.
-        const auto entries = DialogFixture::Entries({1, 2}, {1, 2});
+        const auto entries = Entries({1, 2}, {1, 2});
         QVERIFY(!dialog.Start(entries, true));
         QVERIFY(!entries->Item(1)->Enabled());
         PayRows pays;
@@ -154,63 +136,54 @@ private slots:
             pays.append({0, atActivation});
         }
         pays.append({0, difference});
-        QCOMPARE(m_fixture.Pays(seance), pays);
-        QCOMPARE(m_fixture.History(2).size(), dearer ? 1 : 0);
+        QCOMPARE(Pays(seance), pays);
+        QCOMPARE(History(2).size(), dearer ? 1 : 0);
     }
 
     void computerWithoutAPriceIsLeftOut()
     {
         // Thirty years at 9999 per hour cost more than a sum holds.
-        const qint32 dear = m_fixture.Db().AddRate(QStringLiteral("Дорогой"), 0, 9999);
-        const QDateTime begin = DialogFixture::Now.addSecs(-30 * Minute);
-        const qint32 endless = m_fixture.Db().AddSeance(DialogFixture::Code(2),
-                                                        m_fixture.Standard,
-                                                        m_fixture.DayRate,
-                                                        begin,
-                                                        begin.addYears(30));
-        const auto entries = DialogFixture::Entries({1, 2}, {1, 2});
+        const qint32 dear = Db().AddRate(QStringLiteral("Дорогой"), 0, 9999);
+        const QDateTime begin = Now.addSecs(-30 * Minute);
+        const qint32 endless = Db().AddSeance(Code(2), Standard, DayRate, begin, begin.addYears(30));
+        const auto entries = Entries({1, 2}, {1, 2});
         frmEditSeancePrefs dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
-            DialogFixture::AnswerBoxes();
+        WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+            AnswerBoxes();
             Choose(Dialog, 0, dear);
-            QCOMPARE(DialogFixture::Boxes(), QStringList{QStringLiteral("Сумма слишком велика!")});
+            QCOMPARE(Boxes(), QStringList{QStringLiteral("Сумма слишком велика!")});
             QVERIFY(!entries->Item(2)->Enabled() && !entries->Item(2)->Selected());
             QCOMPARE(Difference(Dialog), QStringLiteral("9969"));
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            Click(Dialog, QStringLiteral("Apply"));
         });
         QVERIFY(!dialog.Start(entries, false));
-        QCOMPARE(DialogFixture::Boxes(), QStringList());
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}, {0, 9969}}));
-        QVERIFY(m_fixture.Pays(endless).isEmpty());
-        QCOMPARE(m_fixture.SeanceValue(endless, QStringLiteral("Rate")), m_fixture.DayRate);
+        QCOMPARE(Boxes(), QStringList());
+        QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 9969}}));
+        QVERIFY(Pays(endless).isEmpty());
+        QCOMPARE(SeanceValue(endless, QStringLiteral("Rate")), DayRate);
     }
 
     void eachComputerIsAllOrNothing()
     {
-        const qint32 second =
-            m_fixture.AddSeance(2, m_fixture.DayRate, DialogFixture::Now.addSecs(-30 * Minute), 60, 30);
-        QVERIFY(m_fixture.Db().AddRefusal(QStringLiteral("Seances"),
-                                          QStringLiteral("UPDATE"),
-                                          QStringLiteral("NEW.Computer = %1").arg(DialogFixture::Code(2))));
+        const qint32 second = AddSeance(2, DayRate, Now.addSecs(-30 * Minute), 60, 30);
+        QVERIFY(Db().AddRefusal(QStringLiteral("Seances"),
+                                QStringLiteral("UPDATE"),
+                                QStringLiteral("NEW.Computer = %1").arg(Code(2))));
         frmEditSeancePrefs dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+        WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
             Choose(Dialog, 0, m_evening);
             QCOMPARE(Difference(Dialog), QStringLiteral("60"));
-            DialogFixture::AnswerBoxes();
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
-            QCOMPARE(DialogFixture::Boxes().size(), 1);
-            QVERIFY(Dialog->isVisible());
+            ApplyRefused(Dialog);
         });
-        QVERIFY(!dialog.Start(DialogFixture::Entries({1, 2}, {1, 2}), false));
-        QCOMPARE(m_fixture.Pays(m_seance), (PayRows{{0, 30}, {0, 30}}));
-        QCOMPARE(m_fixture.History(1).size(), 1);
-        QCOMPARE(m_fixture.Pays(second), (PayRows{{0, 30}}));
-        QVERIFY(m_fixture.History(2).isEmpty());
-        QCOMPARE(m_fixture.SeanceValue(second, QStringLiteral("Rate")), m_fixture.DayRate);
+        QVERIFY(!dialog.Start(Entries({1, 2}, {1, 2}), false));
+        QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 30}}));
+        QCOMPARE(History(1).size(), 1);
+        QCOMPARE(Pays(second), (PayRows{{0, 30}}));
+        QVERIFY(History(2).isEmpty());
+        QCOMPARE(SeanceValue(second, QStringLiteral("Rate")), DayRate);
     }
 
 private:
-    DialogFixture m_fixture;
     qint32 m_evening = 0;
     // Computer 1 runs an hour from half an hour ago on "Стандарт" and "Дневной", paid 30.
     qint32 m_seance = 0;

@@ -3,9 +3,7 @@
 #include "seances/computersbuttons.h"
 #include "seances/frmmoveseance.h"
 
-#include <QLabel>
-
-class TestFrmMoveSeance : public QObject
+class TestFrmMoveSeance : public DialogFixture
 {
     Q_OBJECT
 
@@ -13,14 +11,8 @@ private slots:
 
     void init()
     {
-        QString err;
-        QVERIFY2(m_fixture.Start(err), qPrintable(err));
-        m_seance = m_fixture.AddSeance(3, m_fixture.DayRate, DialogFixture::Now.addSecs(-600), 60, 30);
-    }
-
-    void cleanup()
-    {
-        m_fixture.Stop();
+        DialogFixture::init();
+        m_seance = AddSeance(3, DayRate, Now.addSecs(-600), 60, 30);
     }
 
     void movesTheSeance_data()
@@ -46,11 +38,10 @@ private slots:
         QFETCH(QString, meanwhile);
         QFETCH(QString, box);
         frmMoveSeance dialog;
-        DialogFixture::WhenShown(&dialog, [&](frmMoveSeance *Dialog) {
-            QCOMPARE(DialogFixture::Child<QLabel>(Dialog, QStringLiteral("tCompFrom"))->text(),
-                     QString::number(fromNum));
-            auto *grid = DialogFixture::Child<ComputersButtons>(Dialog, QStringLiteral("ComputersButtons"));
-            QCOMPARE(grid->Buttons()->Count(), DialogFixture::Computers);
+        WhenShown(&dialog, [&](frmMoveSeance *Dialog) {
+            QCOMPARE(Label(Dialog, QStringLiteral("tCompFrom")), QString::number(fromNum));
+            auto *grid = Child<ComputersButtons>(Dialog, QStringLiteral("ComputersButtons"));
+            QCOMPARE(grid->Buttons()->Count(), Computers);
             QVERIFY(!grid->ButtonEnable(3));
             QTest::mouseClick(grid->Button(5), Qt::LeftButton);
             if (chosen != 0) {
@@ -59,27 +50,25 @@ private slots:
                 QTest::mouseClick(grid->Button(5), Qt::LeftButton);
             }
             if (meanwhile == QStringLiteral("seance")) {
-                m_fixture.AddSeance(chosen, m_fixture.DayRate, DialogFixture::Now, 60, 30);
+                AddSeance(chosen, DayRate, Now, 60, 30);
             } else if (meanwhile == QStringLiteral("removed")) {
                 QString err;
-                QVERIFY2(m_fixture.Db().Table(QStringLiteral("Seances"))->Remove(m_seance, true, err), qPrintable(err));
+                QVERIFY2(Db().Table(QStringLiteral("Seances"))->Remove(m_seance, true, err), qPrintable(err));
             } else if (box.isEmpty()) {
                 QVERIFY(RenderControl(Dialog, QStringLiteral("frmmoveseance")));
             }
-            DialogFixture::AnswerBoxes();
-            DialogFixture::Click(Dialog, QStringLiteral("Apply"));
+            AnswerBoxes();
+            Click(Dialog, QStringLiteral("Apply"));
         });
         QCOMPARE(dialog.Start(fromNum, m_seance), box.isEmpty() ? chosen : 0);
-        QCOMPARE(DialogFixture::Boxes(), box.isEmpty() ? QStringList() : QStringList{box});
+        QCOMPARE(Boxes(), box.isEmpty() ? QStringList() : QStringList{box});
         if (meanwhile != QStringLiteral("removed")) {
-            QCOMPARE(m_fixture.SeanceValue(m_seance, QStringLiteral("Computer")),
-                     DialogFixture::Code(box.isEmpty() ? chosen : 3));
-            QCOMPARE(m_fixture.Pays(m_seance), (DialogFixture::PayRows{{0, 30}}));
+            QCOMPARE(SeanceValue(m_seance, QStringLiteral("Computer")), Code(box.isEmpty() ? chosen : 3));
+            QCOMPARE(Pays(m_seance), (PayRows{{0, 30}}));
         }
     }
 
 private:
-    DialogFixture m_fixture;
     // Computer 3 runs a seance.
     qint32 m_seance = 0;
 };
