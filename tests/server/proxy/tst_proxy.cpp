@@ -240,6 +240,7 @@ void TestProxy::refusals()
     }
     QCOMPARE(client->Received().size(), refuseRequest ? 0 : 1000);
     QTRY_VERIFY(Indexes().isEmpty());
+    QVERIFY(m_lines.isEmpty());
 }
 
 void TestProxy::indexesReusedLowestFirst()
@@ -283,17 +284,10 @@ void TestProxy::startClosesEveryPair()
     QCOMPARE(Indexes(), QList<qint32>{1});
 }
 
+// With logging on, the listener's lines carry 0 and a pair's lines its number; with it off nothing
+// is traced, as the relaying and refusing tests check.
 void TestProxy::traceOnlyWhenLogging()
 {
-    {
-        const auto client = Connect();
-        QVERIFY(client && client->Write("GET / HTTP/1.0\r\n\r\n"));
-        QVERIFY(m_outer->WaitForBytes(0, 1));
-        client->Close();
-        QTRY_VERIFY(Indexes().isEmpty());
-    }
-    QVERIFY(m_lines.isEmpty());
-
     m_proxy->SetLog(true);
     QVERIFY(m_lines.isEmpty());
     // An outer proxy that refuses: the pair ends at once with an error line of its own.
@@ -365,12 +359,6 @@ void TestProxy::failedPairingClosesAtOnce()
     QVERIFY(Indexes().isEmpty());
     // The listener's trace reports it.
     QVERIFY(Traced(QStringLiteral("Ошибка открытия коннекции с прокси: "), Proxy::TraceError, 0));
-    // The index it had is free again.
-    m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
-    const auto next = Connect();
-    QVERIFY(next);
-    QVERIFY(m_outer->WaitForCount(1));
-    QCOMPARE(Indexes(), QList<qint32>{1});
 }
 
 // The host may wait inside its handler (a message box); the client computer leaves meanwhile.
