@@ -119,6 +119,7 @@ void TestDesktopsTree::treeAndItsRoot()
     // With the root selected: Delete does nothing, a double click opens nothing.
     m_tree->FillTree();
     m_tree->ShowMenu(QPoint(5, 5));
+    QTRY_VERIFY(menu->isVisible());
     QVERIFY(menu->actions().at(0)->isEnabled());
     QVERIFY(!menu->actions().at(1)->isEnabled() && !menu->actions().at(2)->isEnabled());
     menu->hide();
