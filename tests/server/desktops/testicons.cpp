@@ -1,6 +1,7 @@
 #include "testicons.h"
 
 #include <QBuffer>
+#include <QFile>
 #include <QImage>
 #include <QtEndian>
 
@@ -194,4 +195,10 @@ QByteArray TestIcons::Executable(const QList<QByteArray> &Groups, bool Wide)
     Put32(file, sectionHeader + 16, quint32(section.size()));
     Put32(file, sectionHeader + 20, TestIcons::ResourceOffset);
     return file + section;
+}
+
+bool TestIcons::WriteFile(const QString &Path, const QByteArray &Bytes)
+{
+    QFile file(Path);
+    return file.open(QIODevice::WriteOnly) && file.write(Bytes) == Bytes.size();
 }

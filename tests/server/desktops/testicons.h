@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QColor>
 #include <QList>
+#include <QString>
 
 // Icon files and executables built byte by byte, as the suites and the fuzzer's seeds need them.
 namespace TestIcons
@@ -22,6 +23,9 @@ QByteArray Ico(const QList<Image> &Images);
 // A Windows executable (PE32, or PE32+ when Wide) whose resources hold one icon group per icon
 // file given, in order (identifiers 1, 2, ...), and their images (identifiers from 1 on).
 QByteArray Executable(const QList<QByteArray> &Groups, bool Wide = false);
+
+// Writes Bytes as the whole file at Path; false when it cannot.
+bool WriteFile(const QString &Path, const QByteArray &Bytes);
 
 // Where the resource directory of Executable starts in the file, for tests that damage it.
 constexpr qsizetype ResourceOffset = 0x200;

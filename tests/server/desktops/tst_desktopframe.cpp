@@ -1,6 +1,5 @@
 #include "clientsim.h"
 #include "clock.h"
-#include "controls/executiblefile.h"
 #include "core/widgets/messagebox.h"
 #include "core/widgets/registryserilize.h"
 #include "core/window/mainform.h"
@@ -14,6 +13,7 @@
 #include "desktops/programicons.h"
 #include "desktops/shortcutcontrol.h"
 #include "desktops/shortcutplacement.h"
+#include "desktopsfixture.h"
 #include "dialoganswer.h"
 #include "rendercheck.h"
 #include "seances/computersframe.h"
@@ -21,7 +21,6 @@
 #include "testicons.h"
 #include "testnetwork.h"
 
-#include <QFile>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPushButton>
@@ -44,15 +43,11 @@ struct ShortcutInput
 
 void Fill(frmEditShortcut *Dialog, const ShortcutInput &Input)
 {
-    const auto type = [Dialog](const QString &Name, const QString &Text) {
-        QWidget *input = Dialog->findChild<QWidget *>(Name);
-        auto *box = qobject_cast<QLineEdit *>(input) ? qobject_cast<QLineEdit *>(input)
-                                                     : input->findChild<QLineEdit *>(QStringLiteral("TextBox"));
-        box->setText(Text);
-    };
-    type(QStringLiteral("ShortcutName"), Input.Caption);
-    type(QStringLiteral("ShortcutPath"), Input.Path);
-    type(QStringLiteral("ShortcutTooltip"), Input.ToolTip);
+    Dialog->findChild<QLineEdit *>(QStringLiteral("ShortcutName"))->setText(Input.Caption);
+    Dialog->findChild<QWidget *>(QStringLiteral("ShortcutPath"))
+        ->findChild<QLineEdit *>(QStringLiteral("TextBox"))
+        ->setText(Input.Path);
+    Dialog->findChild<QLineEdit *>(QStringLiteral("ShortcutTooltip"))->setText(Input.ToolTip);
 }
 
 void Accept(frmEditShortcut *Dialog)
@@ -60,23 +55,13 @@ void Accept(frmEditShortcut *Dialog)
     QTest::mouseClick(Dialog->findChild<QPushButton *>(QStringLiteral("OK")), Qt::LeftButton);
 }
 
-QString ClientIP()
-{
-    return TestNetwork::ClientIP(2);
-}
-
-bool WriteFile(const QString &Path, const QByteArray &Bytes)
-{
-    QFile file(Path);
-    return file.open(QIODevice::WriteOnly) && file.write(Bytes) == Bytes.size();
-}
 } // namespace
 
 Q_DECLARE_METATYPE(ShortcutInput)
 
 // The desktops view over a real database: the shortcut editor's placement, saves and dialog, the
 // view's protocol, and a save reaching a client computer that runs a seance on the desktop.
-class TestDesktopFrame : public QObject
+class TestDesktopFrame : public QObject, private DesktopsFixture
 {
     Q_OBJECT
 
@@ -84,12 +69,11 @@ private slots:
     void initTestCase();
     void init();
     void cleanup();
-    void addAtThePointAndSave();
     void dragThenSwitch();
     void clampedTileIsNotStored();
     void ancestorsTilesAreGrey();
-    void shortcutDialog_data();
-    void shortcutDialog();
+    void addThroughTheMenu_data();
+    void addThroughTheMenu();
     void editAfterDragKeepsThePlace();
     void deleteKeyRemovesTheShortcut();
     void viewProtocol();
@@ -98,15 +82,11 @@ private slots:
     void screenshot();
 
 private:
-    qint32 AddDesktop(const QString &Name, qint32 Parent = 0);
-    qint32 AddShortcut(qint32 Desktop, const QString &Caption, QPoint Centre, const QString &IconPath = QString());
     QPoint Stored(qint32 Shortcut) const;
-    QDateTime Stamp(qint32 Desktop) const;
     void Open(qint32 Desktop);
     void DragTile(qint32 Shortcut, QPoint Pixels);
 
     QTemporaryDir m_config;
-    std::unique_ptr<CoreDatabase> m_db;
     std::unique_ptr<DesktopFrame> m_view;
 };
 
@@ -117,11 +97,9 @@ void TestDesktopFrame::initTestCase()
 
 void TestDesktopFrame::init()
 {
-    Clock::SetNow(DateValue::Make(2026, 3, 5, 14, 0, 0));
     ProgramIcons::Reset();
-    m_db = std::make_unique<CoreDatabase>();
     QString err;
-    QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
+    QVERIFY2(Start(err), qPrintable(err));
     m_view = std::make_unique<DesktopFrame>();
     m_view->resize(900, 500);
     m_view->show();
@@ -131,26 +109,7 @@ void TestDesktopFrame::init()
 void TestDesktopFrame::cleanup()
 {
     m_view.reset();
-    MessageBox::TakeRecords();
-    m_db.reset();
-    Clock::SetNow(QDateTime());
-}
-
-qint32 TestDesktopFrame::AddDesktop(const QString &Name, qint32 Parent)
-{
-    return m_db->Add(QStringLiteral("Desktops"), {{QStringLiteral("Name"), Name}, {QStringLiteral("Parent"), Parent}});
-}
-
-qint32 TestDesktopFrame::AddShortcut(qint32 Desktop, const QString &Caption, QPoint Centre, const QString &IconPath)
-{
-    return m_db->Add(
-        QStringLiteral("Shortcuts"),
-        {{QStringLiteral("Desktop"), Desktop},
-         {QStringLiteral("Caption"), Caption},
-         {QStringLiteral("Path"), QString(QStringLiteral("C:\\Games\\") + Caption + QStringLiteral(".exe"))},
-         {QStringLiteral("IconPath"), IconPath},
-         {QStringLiteral("ShortcutLeft"), Centre.x()},
-         {QStringLiteral("ShortcutTop"), Centre.y()}});
+    Stop();
 }
 
 QPoint TestDesktopFrame::Stored(qint32 Shortcut) const
@@ -159,14 +118,6 @@ QPoint TestDesktopFrame::Stored(qint32 Shortcut) const
     return record ? QPoint(IntValue(*record, QStringLiteral("ShortcutLeft")),
                            IntValue(*record, QStringLiteral("ShortcutTop")))
                   : QPoint(-1, -1);
-}
-
-QDateTime TestDesktopFrame::Stamp(qint32 Desktop) const
-{
-    const auto record = m_db->Record(QStringLiteral("Desktops"), Desktop);
-    return record && !record->DBFields()->Item(QStringLiteral("LastChangeDate"))->IsEmpty()
-               ? DateValueOf(*record, QStringLiteral("LastChangeDate"))
-               : QDateTime();
 }
 
 void TestDesktopFrame::Open(qint32 Desktop)
@@ -183,38 +134,6 @@ void TestDesktopFrame::DragTile(qint32 Shortcut, QPoint Pixels)
     QTest::mousePress(tile, Qt::LeftButton, {}, press);
     QTest::mouseMove(tile, press + Pixels);
     QTest::mouseRelease(tile, Qt::LeftButton, {}, press + Pixels);
-}
-
-void TestDesktopFrame::addAtThePointAndSave()
-{
-    const qint32 games = AddDesktop(QStringLiteral("Игры"));
-    Open(games);
-    QSignalSpy changed(m_view.get(), &DesktopFrame::DesktopsChanged);
-    QSignalSpy modified(m_view.get(), &DesktopFrame::Modified);
-    // 1000 twips are pixel 67.
-    m_view->Editor()->ShowSurfaceMenu(QPoint(67, 67));
-    QMenu *menu = m_view->Editor()->Menu();
-    QTRY_VERIFY(menu->isVisible());
-    QVERIFY(menu->actions().at(0)->isEnabled());
-    QVERIFY(!menu->actions().at(1)->isEnabled() && !menu->actions().at(2)->isEnabled());
-    menu->hide();
-    AnswerDialog<frmEditShortcut>([](frmEditShortcut *Dialog) {
-        Fill(Dialog, {QStringLiteral("Тест"), QStringLiteral("C:\\t.exe"), QString()});
-        Accept(Dialog);
-    });
-    menu->actions().at(0)->trigger();
-    const auto records = m_db->All(QStringLiteral("Shortcuts"));
-    QCOMPARE(records->Count(), 1);
-    const qint32 code = records->GetByIndex(1)->Code();
-    QVERIFY(m_view->Editor()->Tile(code)->isVisible());
-    QVERIFY(m_view->Editor()->Tile(code)->Enabled());
-    QCOMPARE(modified.size(), 1);
-    QVERIFY(m_view->Changed());
-    QVERIFY(m_view->ValidateAndSave());
-    QCOMPARE(Stored(code), QPoint(960, 960));
-    QCOMPARE(Stamp(games), Clock::Now());
-    QCOMPARE(changed.size(), 1);
-    QVERIFY(!m_view->Changed());
 }
 
 void TestDesktopFrame::dragThenSwitch()
@@ -276,12 +195,6 @@ void TestDesktopFrame::ancestorsTilesAreGrey()
     QVERIFY(editor->Tile(inherited)->Fixed());
     QVERIFY(editor->Tile(own)->isVisible() && editor->Tile(own)->Enabled() && !editor->Tile(own)->Fixed());
     QVERIFY(!editor->Tile(foreign)->isVisible());
-    // The inherited tile answers neither a double nor a right click.
-    QTest::mouseDClick(editor->Tile(inherited), Qt::LeftButton, {}, QPoint(10, 10));
-    QTest::mouseClick(editor->Tile(inherited), Qt::RightButton, {}, QPoint(10, 10));
-    QVERIFY(!editor->Menu()->isVisible());
-    DragTile(inherited, QPoint(GridPixels, 0));
-    QVERIFY(!m_view->Changed());
     // The root: no tile and no menu.
     m_view->Tree()->SetCurrentDesktop(0);
     for (const qint32 shortcut : {inherited, own, foreign}) {
@@ -291,7 +204,7 @@ void TestDesktopFrame::ancestorsTilesAreGrey()
     QVERIFY(!editor->Menu()->isVisible());
 }
 
-void TestDesktopFrame::shortcutDialog_data()
+void TestDesktopFrame::addThroughTheMenu_data()
 {
     QTest::addColumn<ShortcutInput>("input");
     QTest::addColumn<QString>("refusal");
@@ -311,18 +224,23 @@ void TestDesktopFrame::shortcutDialog_data()
                              << QString();
 }
 
-void TestDesktopFrame::shortcutDialog()
+void TestDesktopFrame::addThroughTheMenu()
 {
     QFETCH(ShortcutInput, input);
     QFETCH(QString, refusal);
     const qint32 games = AddDesktop(QStringLiteral("Игры"));
     Open(games);
-    m_view->Editor()->ShowSurfaceMenu(QPoint(100, 100));
-    m_view->Editor()->Menu()->hide();
-    QString title;
+    QSignalSpy changed(m_view.get(), &DesktopFrame::DesktopsChanged);
+    QSignalSpy modified(m_view.get(), &DesktopFrame::Modified);
+    // 1000 twips are pixel 67.
+    m_view->Editor()->ShowSurfaceMenu(QPoint(67, 67));
+    QMenu *menu = m_view->Editor()->Menu();
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(menu->actions().at(0)->isEnabled());
+    QVERIFY(!menu->actions().at(1)->isEnabled() && !menu->actions().at(2)->isEnabled());
+    menu->hide();
     QString desktop;
     AnswerDialog<frmEditShortcut>([&](frmEditShortcut *Dialog) {
-        title = Dialog->windowTitle();
         desktop = Dialog->findChild<QLineEdit *>(QStringLiteral("DesktopName"))->text();
         Fill(Dialog, input);
         if (!refusal.isEmpty()) {
@@ -334,8 +252,7 @@ void TestDesktopFrame::shortcutDialog()
         }
         Accept(Dialog);
     });
-    m_view->Editor()->AddShortcut();
-    QCOMPARE(title, QStringLiteral("Добавление ярлыка"));
+    menu->actions().at(0)->trigger();
     QCOMPARE(desktop, QStringLiteral("Игры"));
     const auto boxes = MessageBox::TakeRecords();
     const auto records = m_db->All(QStringLiteral("Shortcuts"));
@@ -343,15 +260,26 @@ void TestDesktopFrame::shortcutDialog()
         QCOMPARE(boxes.size(), 1);
         QCOMPARE(boxes.first().Text, refusal);
         QCOMPARE(records->Count(), 0);
+        QCOMPARE(modified.size(), 0);
         QVERIFY(!m_view->Changed());
         return;
     }
+    QVERIFY(boxes.isEmpty());
     QCOMPARE(records->Count(), 1);
     const auto &record = *records->GetByIndex(1);
     QTEST(TextValue(record, QStringLiteral("Caption")), "caption");
     QTEST(TextValue(record, QStringLiteral("Path")), "path");
     QTEST(TextValue(record, QStringLiteral("ToolTipText")), "toolTip");
-    QCOMPARE(m_view->Editor()->Tile(record.Code())->ToolTip(), QStringLiteral("Запуск"));
+    const ShortcutControl *tile = m_view->Editor()->Tile(record.Code());
+    QVERIFY(tile->isVisible() && tile->Enabled());
+    QCOMPARE(tile->ToolTip(), QStringLiteral("Запуск"));
+    QCOMPARE(modified.size(), 1);
+    QVERIFY(m_view->Changed());
+    QVERIFY(m_view->ValidateAndSave());
+    QCOMPARE(Stored(record.Code()), QPoint(960, 960));
+    QCOMPARE(Stamp(games), Clock::Now());
+    QCOMPARE(changed.size(), 1);
+    QVERIFY(!m_view->Changed());
 }
 
 void TestDesktopFrame::editAfterDragKeepsThePlace()
@@ -361,14 +289,11 @@ void TestDesktopFrame::editAfterDragKeepsThePlace()
     Open(games);
     DesktopEdit *editor = m_view->Editor();
     DragTile(game, QPoint(GridPixels, 0));
-    QString title;
-    AnswerDialog<frmEditShortcut>([&](frmEditShortcut *Dialog) {
-        title = Dialog->windowTitle();
+    AnswerDialog<frmEditShortcut>([](frmEditShortcut *Dialog) {
         Fill(Dialog, {QStringLiteral("Новая игра"), QStringLiteral("C:\\Games\\game.exe"), QString()});
         Accept(Dialog);
     });
     QTest::mouseDClick(editor->Tile(game), Qt::LeftButton, {}, QPoint(editor->Tile(game)->width() / 2, 10));
-    QCOMPARE(title, QStringLiteral("Редактирование ярлыка"));
     ShortcutControl *tile = editor->Tile(game);
     QCOMPARE(tile->Caption(), QStringLiteral("Новая игра"));
     QCOMPARE(editor->TilePlace(game) + QPoint(tile->CenterX(), tile->CenterY()), QPoint(1200, 960));
@@ -430,31 +355,15 @@ void TestDesktopFrame::deletedCurrentDesktopLeavesNothingChanged()
 
 void TestDesktopFrame::savedDesktopReachesTheClient()
 {
-    const qint32 common = AddDesktop(QStringLiteral("Общий"));
-    const qint32 games = AddDesktop(QStringLiteral("Игры"), common);
-    const qint32 browser = m_db->Add(QStringLiteral("Shortcuts"),
-                                     {{QStringLiteral("Desktop"), common},
-                                      {QStringLiteral("Caption"), QStringLiteral("Браузер")},
-                                      {QStringLiteral("Path"), QStringLiteral("C:\\Web\\web.exe")},
-                                      {QStringLiteral("ToolTipText"), QStringLiteral("Интернет")},
-                                      {QStringLiteral("ShortcutLeft"), 480},
-                                      {QStringLiteral("ShortcutTop"), 480}});
-    const qint32 game = m_db->Add(QStringLiteral("Shortcuts"),
-                                  {{QStringLiteral("Desktop"), games},
-                                   {QStringLiteral("Caption"), QStringLiteral("Игра")},
-                                   {QStringLiteral("Path"), QStringLiteral("C:\\Games\\game.exe")},
-                                   {QStringLiteral("ToolTipText"), QStringLiteral("Запуск игры")},
-                                   {QStringLiteral("ShortcutLeft"), 960},
-                                   {QStringLiteral("ShortcutTop"), 960}});
-    const qint32 editor = m_db->Add(QStringLiteral("Shortcuts"),
-                                    {{QStringLiteral("Desktop"), games},
-                                     {QStringLiteral("Caption"), QStringLiteral("Редактор")},
-                                     {QStringLiteral("Path"), QStringLiteral("C:\\Tools\\ed.exe")},
-                                     {QStringLiteral("IconPath"), QStringLiteral("C:\\Icons\\ed.ico")},
-                                     {QStringLiteral("ShortcutLeft"), 1440},
-                                     {QStringLiteral("ShortcutTop"), 960}});
-    const qint32 computer =
-        m_db->Add(QStringLiteral("Computers"), {{QStringLiteral("Num"), 1}, {QStringLiteral("IP"), ClientIP()}});
+    // One shortcut: the order and fields of a description are checked where it is built.
+    const qint32 games = AddDesktop(QStringLiteral("Игры"));
+    const qint32 game = AddShortcut(games,
+                                    QStringLiteral("Игра"),
+                                    QPoint(960, 960),
+                                    QStringLiteral("C:\\Icons\\game.ico"),
+                                    QStringLiteral("Запуск"));
+    const qint32 computer = m_db->Add(QStringLiteral("Computers"),
+                                      {{QStringLiteral("Num"), 1}, {QStringLiteral("IP"), TestNetwork::ClientIP(2)}});
     const qint32 rate = m_db->AddRate(QStringLiteral("День"), 0, 60);
     const qint32 seance =
         m_db->AddSeance(computer, games, rate, Clock::Now().addSecs(-600), Clock::Now().addSecs(3600));
@@ -470,7 +379,7 @@ void TestDesktopFrame::savedDesktopReachesTheClient()
     QTRY_VERIFY(window.Computers()->Panel()->ComputerControlExists(1));
     ClientSim client;
     QString err;
-    QVERIFY2(client.Start(QHostAddress(ClientIP()),
+    QVERIFY2(client.Start(QHostAddress(TestNetwork::ClientIP(2)),
                           quint16(window.Control()->GetListenerPort()),
                           ClientSim::Mode::Control,
                           err),
@@ -490,13 +399,10 @@ void TestDesktopFrame::savedDesktopReachesTheClient()
     QTRY_VERIFY(!client.ReceivedMessages().isEmpty());
     const auto received = client.ReceivedMessages().first();
     QCOMPARE(received.Header, quint8(1));
-    const QString desktop =
-        QStringLiteral(" 3|%1|Игра|C:\\Games\\game.exe||Запуск игры|960|960|%2|Редактор|C:\\Tools\\ed.exe|"
-                       "C:\\Icons\\ed.ico||1440|960|%3|Браузер|C:\\Web\\web.exe||Интернет|480|480|")
-            .arg(game)
-            .arg(editor)
-            .arg(browser);
-    QCOMPARE(received.Message, QStringLiteral(" ") + QString::number(seance) + QStringLiteral("| 3600|") + desktop);
+    QCOMPARE(received.Message,
+             QStringLiteral(" %1| 3600| 1|%2|Игра|C:\\Games\\Игра.exe|C:\\Icons\\game.ico|Запуск|960|960|")
+                 .arg(seance)
+                 .arg(game));
     window.ForceUnload();
 }
 
@@ -506,9 +412,9 @@ void TestDesktopFrame::screenshot()
     const QString colourIcon = icons.filePath(QStringLiteral("game.ico"));
     const QString otherIcon = icons.filePath(QStringLiteral("chat.ico"));
     const QString parentIcon = icons.filePath(QStringLiteral("web.ico"));
-    QVERIFY(WriteFile(colourIcon, TestIcons::Ico({{32, QColor(0xE0, 0x40, 0x30), 32}})));
-    QVERIFY(WriteFile(otherIcon, TestIcons::Ico({{48, QColor(0x40, 0xB0, 0x50), 0}})));
-    QVERIFY(WriteFile(parentIcon, TestIcons::Ico({{32, QColor(0x30, 0x60, 0xE0), 32}})));
+    QVERIFY(TestIcons::WriteFile(colourIcon, TestIcons::Ico({{32, QColor(0xE0, 0x40, 0x30), 32}})));
+    QVERIFY(TestIcons::WriteFile(otherIcon, TestIcons::Ico({{48, QColor(0x40, 0xB0, 0x50), 0}})));
+    QVERIFY(TestIcons::WriteFile(parentIcon, TestIcons::Ico({{32, QColor(0x30, 0x60, 0xE0), 32}})));
     const qint32 common = AddDesktop(QStringLiteral("Общий"));
     const qint32 games = AddDesktop(QStringLiteral("Игры"), common);
     AddDesktop(QStringLiteral("Офис"));

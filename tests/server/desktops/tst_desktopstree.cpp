@@ -6,6 +6,7 @@
 #include "datevalue.h"
 #include "desktops/desktopstree.h"
 #include "desktops/frmeditdesktop.h"
+#include "desktopsfixture.h"
 #include "dialoganswer.h"
 
 #include <QCheckBox>
@@ -56,15 +57,14 @@ QPushButton *Button(QDialog *Dialog, const QString &Name)
 
 // The desktop tree and the desktop dialog over a real database: what the operator sees in the tree
 // and its menu, what the dialog stores, and deletions that are refused or done whole.
-class TestDesktopsTree : public QObject
+class TestDesktopsTree : public QObject, private DesktopsFixture
 {
     Q_OBJECT
 
 private slots:
     void init();
     void cleanup();
-    void treeShowsEveryDesktopUnderItsParent();
-    void rootAllowsOnlyAdding();
+    void treeAndItsRoot();
     void dialogStores_data();
     void dialogStores();
     void editingStampsTheDesktop();
@@ -72,20 +72,13 @@ private slots:
     void deletion();
 
 private:
-    qint32 AddDesktop(const QString &Name, qint32 Parent);
-    qint32 AddShortcut(qint32 Desktop, const QString &Caption);
-    qsizetype Count(const QString &Table) const;
-
-    std::unique_ptr<CoreDatabase> m_db;
     std::unique_ptr<DesktopsTree> m_tree;
 };
 
 void TestDesktopsTree::init()
 {
-    Clock::SetNow(DateValue::Make(2026, 3, 5, 14, 0, 0));
-    m_db = std::make_unique<CoreDatabase>();
     QString err;
-    QVERIFY2(m_db->StartAsProgram(err), qPrintable(err));
+    QVERIFY2(Start(err), qPrintable(err));
     m_tree = std::make_unique<DesktopsTree>();
     m_tree->resize(300, 400);
     m_tree->show();
@@ -95,31 +88,10 @@ void TestDesktopsTree::init()
 void TestDesktopsTree::cleanup()
 {
     m_tree.reset();
-    MessageBox::TakeRecords();
-    m_db.reset();
-    Clock::SetNow(QDateTime());
+    Stop();
 }
 
-qint32 TestDesktopsTree::AddDesktop(const QString &Name, qint32 Parent)
-{
-    return m_db->Add(QStringLiteral("Desktops"), {{QStringLiteral("Name"), Name}, {QStringLiteral("Parent"), Parent}});
-}
-
-qint32 TestDesktopsTree::AddShortcut(qint32 Desktop, const QString &Caption)
-{
-    return m_db->Add(QStringLiteral("Shortcuts"),
-                     {{QStringLiteral("Desktop"), Desktop},
-                      {QStringLiteral("Caption"), Caption},
-                      {QStringLiteral("Path"), QStringLiteral("C:\\game.exe")}});
-}
-
-qsizetype TestDesktopsTree::Count(const QString &Table) const
-{
-    const auto records = m_db->All(Table);
-    return records ? records->Count() : -1;
-}
-
-void TestDesktopsTree::treeShowsEveryDesktopUnderItsParent()
+void TestDesktopsTree::treeAndItsRoot()
 {
     const qint32 games = AddDesktop(QStringLiteral("Игры"), 0);
     AddDesktop(QStringLiteral("Офис"), 0);
@@ -128,7 +100,6 @@ void TestDesktopsTree::treeShowsEveryDesktopUnderItsParent()
     m_tree->FillTree(shooters);
     const QTreeWidgetItem *root = m_tree->Tree()->topLevelItem(0);
     QCOMPARE(m_tree->Tree()->topLevelItemCount(), 1);
-    QCOMPARE(root->text(0), QStringLiteral("Рабочие столы"));
     QCOMPARE(root->childCount(), 2);
     QCOMPARE(root->child(0)->text(0), QStringLiteral("Игры"));
     QCOMPARE(root->child(1)->text(0), QStringLiteral("Офис"));
@@ -139,52 +110,25 @@ void TestDesktopsTree::treeShowsEveryDesktopUnderItsParent()
     QCOMPARE(selected.first().first().toInt(), shooters);
     m_tree->Tree()->collapseItem(root->child(0));
     QVERIFY(root->child(0)->isExpanded());
-    QVERIFY(!m_tree->Changed());
-}
-
-void TestDesktopsTree::rootAllowsOnlyAdding()
-{
-    const qint32 games = AddDesktop(QStringLiteral("Игры"), 0);
-    m_tree->FillTree();
     QMenu *menu = m_tree->Menu();
-    QCOMPARE(menu->title(), QStringLiteral("Рабочие столы"));
-    QCOMPARE(menu->actions().at(0)->text(), QStringLiteral("&Добавить"));
     m_tree->ShowMenu(QPoint(5, 5));
     QTRY_VERIFY(menu->isVisible());
-    QVERIFY(menu->actions().at(0)->isEnabled());
-    QVERIFY(!menu->actions().at(1)->isEnabled());
-    QVERIFY(!menu->actions().at(2)->isEnabled());
-    menu->hide();
-    m_tree->SetCurrentDesktop(games);
-    m_tree->ShowMenu(QPoint(5, 5));
     QVERIFY(menu->actions().at(1)->isEnabled() && menu->actions().at(2)->isEnabled());
     menu->hide();
 
-    // With the root selected: Delete does nothing, a double click opens nothing, Insert adds under
-    // the root.
+    // With the root selected: Delete does nothing, a double click opens nothing.
     m_tree->FillTree();
+    m_tree->ShowMenu(QPoint(5, 5));
+    QTRY_VERIFY(menu->isVisible());
+    QVERIFY(menu->actions().at(0)->isEnabled());
+    QVERIFY(!menu->actions().at(1)->isEnabled() && !menu->actions().at(2)->isEnabled());
+    menu->hide();
     QTest::keyClick(m_tree->Tree(), Qt::Key_Delete);
-    const QTreeWidgetItem *root = m_tree->Tree()->topLevelItem(0);
+    root = m_tree->Tree()->topLevelItem(0);
     QTest::mouseClick(m_tree->Tree()->viewport(), Qt::LeftButton, {}, m_tree->Tree()->visualItemRect(root).center());
     QTest::mouseDClick(m_tree->Tree()->viewport(), Qt::LeftButton, {}, m_tree->Tree()->visualItemRect(root).center());
-    QCOMPARE(Count(QStringLiteral("Desktops")), 1);
-    QSignalSpy modified(m_tree.get(), &DesktopsTree::Modified);
-    AnswerDialog<frmEditDesktop>([](frmEditDesktop *Dialog) {
-        Fill(Dialog, {QStringLiteral("Офис"), false, QString(), false});
-        QTest::mouseClick(Button(Dialog, QStringLiteral("OK")), Qt::LeftButton);
-    });
-    QTest::keyClick(m_tree->Tree(), Qt::Key_Insert);
-    QString err;
-    const auto added = m_db->Table(QStringLiteral("Desktops"))
-                           ->GetRecordByFieldValue(QStringLiteral("Name"), QStringLiteral("Офис"), err);
-    QVERIFY2(added, qPrintable(err));
-    QCOMPARE(IntValue(*added, QStringLiteral("Parent")), 0);
-    // A new desktop gets no change stamp.
-    QVERIFY(added->DBFields()->Item(QStringLiteral("LastChangeDate"))->IsEmpty());
-    QCOMPARE(m_tree->SelectedCode(), added->Code());
-    QCOMPARE(modified.size(), 1);
-    QVERIFY(m_tree->Changed());
-    QVERIFY(m_tree->ValidateAndSave());
+    QCOMPARE(Count(QStringLiteral("Desktops")), 3);
+    QVERIFY(MessageBox::TakeRecords().isEmpty());
     QVERIFY(!m_tree->Changed());
 }
 
@@ -212,14 +156,14 @@ void TestDesktopsTree::dialogStores_data()
         << QStringLiteral("Не указан пароль рабочего стола!") << QString() << QString() << 0;
 }
 
+// Insert with the root selected adds a top-level desktop through the dialog.
 void TestDesktopsTree::dialogStores()
 {
     QFETCH(DesktopInput, input);
     QFETCH(QString, refusal);
     m_tree->FillTree();
-    QString title;
+    QSignalSpy modified(m_tree.get(), &DesktopsTree::Modified);
     AnswerDialog<frmEditDesktop>([&](frmEditDesktop *Dialog) {
-        title = Dialog->windowTitle();
         Fill(Dialog, input);
         if (!refusal.isEmpty()) {
             MessageBox::PrepareAnswer(QMessageBox::Ok);
@@ -230,15 +174,15 @@ void TestDesktopsTree::dialogStores()
         }
         QTest::mouseClick(Button(Dialog, QStringLiteral("OK")), Qt::LeftButton);
     });
-    m_tree->AddDesktop();
-    QCOMPARE(title, QStringLiteral("Добавление рабочего стола"));
+    QTest::keyClick(m_tree->Tree(), Qt::Key_Insert);
     const auto records = m_db->All(QStringLiteral("Desktops"));
     const auto boxes = MessageBox::TakeRecords();
     if (!refusal.isEmpty()) {
         QCOMPARE(boxes.size(), 1);
-        QCOMPARE(boxes.first().Title, QStringLiteral("Внимание!"));
         QCOMPARE(boxes.first().Text, refusal);
         QCOMPARE(records->Count(), 0);
+        QCOMPARE(modified.size(), 0);
+        QVERIFY(!m_tree->Changed());
         return;
     }
     QVERIFY(boxes.isEmpty());
@@ -247,6 +191,14 @@ void TestDesktopsTree::dialogStores()
     QTEST(TextValue(record, QStringLiteral("Name")), "name");
     QTEST(TextValue(record, QStringLiteral("Password")), "password");
     QTEST(IntValue(record, QStringLiteral("IsInternet")), "internet");
+    QCOMPARE(IntValue(record, QStringLiteral("Parent")), 0);
+    // A new desktop gets no change stamp.
+    QVERIFY(Stamp(record.Code()).isNull());
+    QCOMPARE(m_tree->SelectedCode(), record.Code());
+    QCOMPARE(modified.size(), 1);
+    QVERIFY(m_tree->Changed());
+    QVERIFY(m_tree->ValidateAndSave());
+    QVERIFY(!m_tree->Changed());
 }
 
 void TestDesktopsTree::editingStampsTheDesktop()
@@ -256,9 +208,7 @@ void TestDesktopsTree::editingStampsTheDesktop()
                                     {QStringLiteral("Password"), HashModule::Md5Hex(QStringLiteral("old"))}});
     m_tree->FillTree(games);
     bool passwordShown = false;
-    QString title;
     AnswerDialog<frmEditDesktop>([&](frmEditDesktop *Dialog) {
-        title = Dialog->windowTitle();
         passwordShown = Dialog->findChild<QCheckBox *>(QStringLiteral("chPassword"))->isChecked()
                         && Dialog->findChild<Password *>(QStringLiteral("Password"))->Enabled();
         Fill(Dialog, {QStringLiteral("Игры и кино"), true, QString(), false});
@@ -268,13 +218,12 @@ void TestDesktopsTree::editingStampsTheDesktop()
     const QPoint point = m_tree->Tree()->visualItemRect(node).center();
     QTest::mouseClick(m_tree->Tree()->viewport(), Qt::LeftButton, {}, point);
     QTest::mouseDClick(m_tree->Tree()->viewport(), Qt::LeftButton, {}, point);
-    QCOMPARE(title, QStringLiteral("Редактирование рабочего стола"));
     QVERIFY(passwordShown);
     const auto record = m_db->Record(QStringLiteral("Desktops"), games);
     QCOMPARE(TextValue(*record, QStringLiteral("Name")), QStringLiteral("Игры и кино"));
     // The stored digest is kept while the box is not typed into.
     QCOMPARE(TextValue(*record, QStringLiteral("Password")), HashModule::Md5Hex(QStringLiteral("old")));
-    QCOMPARE(DateValueOf(*record, QStringLiteral("LastChangeDate")), Clock::Now());
+    QCOMPARE(Stamp(games), Clock::Now());
     QCOMPARE(m_tree->Tree()->currentItem()->text(0), QStringLiteral("Игры и кино"));
 }
 

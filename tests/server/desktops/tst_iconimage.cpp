@@ -1,10 +1,9 @@
+#include "corpusreplay.h"
 #include "desktops/iconimage.h"
 #include "desktops/peiconreader.h"
 #include "iconcheck.h"
 #include "testicons.h"
 
-#include <QDir>
-#include <QFile>
 #include <QTest>
 #include <QtEndian>
 
@@ -50,8 +49,7 @@ private slots:
     void executableShowsItsFirstGroup();
     void damagedFilesFailCleanly_data();
     void damagedFilesFailCleanly();
-    void everyTruncationFailsCleanly();
-    void everyDamagedByteIsSafe();
+    void everyTruncationAndDamagedByte();
     void greyCopyKeepsTransparency();
     void corpusReplays();
 };
@@ -163,27 +161,20 @@ void TestIconImage::damagedFilesFailCleanly()
     QVERIFY2(CheckIconBytes(bytes, failure), qPrintable(failure));
 }
 
-void TestIconImage::everyTruncationFailsCleanly()
-{
-    const QByteArray exe = SmallExecutable();
-    for (qsizetype length = 0; length < exe.size(); ++length) {
-        QString reason;
-        const QImage picture = IconImage::DecodeIconFile(exe.first(length), TileSide, reason);
-        QVERIFY2(picture.isNull() && !reason.isEmpty(), qPrintable(QString::number(length)));
-    }
-    QString reason;
-    QVERIFY2(!IconImage::DecodeIconFile(exe, TileSide, reason).isNull(), qPrintable(reason));
-}
-
-void TestIconImage::everyDamagedByteIsSafe()
+// Each shorter copy fails with a reason; each copy with one byte inverted holds the checks.
+void TestIconImage::everyTruncationAndDamagedByte()
 {
     const QByteArray exe = SmallExecutable();
     for (qsizetype at = 0; at < exe.size(); ++at) {
+        QString reason;
+        const QImage picture = IconImage::DecodeIconFile(exe.first(at), TileSide, reason);
+        QVERIFY2(picture.isNull() && !reason.isEmpty(), qPrintable(QString::number(at)));
         QByteArray damaged = exe;
         damaged[at] = char(~damaged.at(at));
-        QString failure;
-        QVERIFY2(CheckIconBytes(damaged, failure), qPrintable(QString::number(at) + QStringLiteral(": ") + failure));
+        QVERIFY2(CheckIconBytes(damaged, reason), qPrintable(QString::number(at) + QStringLiteral(": ") + reason));
     }
+    QString reason;
+    QVERIFY2(!IconImage::DecodeIconFile(exe, TileSide, reason).isNull(), qPrintable(reason));
 }
 
 void TestIconImage::greyCopyKeepsTransparency()
@@ -199,17 +190,11 @@ void TestIconImage::greyCopyKeepsTransparency()
     QCOMPARE(qRed(grey.pixel(2, 0)), qGray(0, 0, 255));
 }
 
+// Inputs the fuzz target found, or that once broke the reading, are replayed here.
 void TestIconImage::corpusReplays()
 {
-    const QDir corpus(QStringLiteral(ICON_CORPUS_DIR));
-    const QStringList files = corpus.entryList(QDir::Files);
-    QVERIFY(!files.isEmpty());
-    for (const QString &name : files) {
-        QFile file(corpus.filePath(name));
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        QString failure;
-        QVERIFY2(CheckIconBytes(file.readAll(), failure), qPrintable(name + QStringLiteral(": ") + failure));
-    }
+    QString failure;
+    QVERIFY2(ReplayCorpus(QStringLiteral(ICON_CORPUS_DIR), CheckIconBytes, failure), qPrintable(failure));
 }
 
 QTEST_MAIN(TestIconImage)
