@@ -321,25 +321,26 @@ private slots:
         QCOMPARE(All(qPrintable(name))->Count(), 1);
     }
 
-    // A table as earlier versions made it (names unquoted, so folded to lower case on PostgreSQL)
-    // is read and written under quoted names, and its index is not made again.
+    // A table as earlier versions made it (names unquoted, so folded to lower case on PostgreSQL,
+    // Latin letters only) is read and written under quoted names, and its index is not made again.
     void databaseOfEarlierVersionsOpens()
     {
         const QByteArray schema = "{TABLE}\n{NAME=Legacy}\n{FIELD}\n{NAME=Name}\n{TYPE=VARCHAR}\n{SORTED}\n{/FIELD}\n"
                                   "{FIELD}\n{NAME=Owner}\n{CLASS=FOREIGNKEY}\n{TABLEFORLOOKUP=Legacy}\n"
-                                  "{FIELDFORLOOKUP=Name}\n{/FIELD}\n{/TABLE}\n";
+                                  "{FIELDFORLOOKUP=Name}\n{/FIELD}\n{FIELD}\n{NAME=Заметка}\n{TYPE=VARCHAR}\n{/FIELD}\n"
+                                  "{/TABLE}\n";
         QString error;
         QVERIFY2(Start("{TABLE}\n{NAME=Other}\n{FIELD}\n{NAME=A}\n{/FIELD}\n{/TABLE}\n", error), qPrintable(error));
         const QString table =
             TestDatabase::IsOdbc()
                 ? QStringLiteral("CREATE TABLE Legacy(Code SERIAL,Name VARCHAR,Owner INTEGER,"
-                                 "CONSTRAINT PK_Legacy PRIMARY KEY (Code))")
+                                 "Заметка VARCHAR,CONSTRAINT PK_Legacy PRIMARY KEY (Code))")
                 : QStringLiteral("CREATE TABLE Legacy(Code INTEGER CONSTRAINT PK_Legacy PRIMARY KEY AUTOINCREMENT,"
-                                 "[Name] VARCHAR COLLATE NOCASE,[Owner] INTEGER)");
+                                 "[Name] VARCHAR COLLATE NOCASE,[Owner] INTEGER,[Заметка] VARCHAR COLLATE NOCASE)");
         for (const QString &statement :
              {table,
               QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Legacy_Owner\" ON Legacy (Owner)"),
-              QStringLiteral("INSERT INTO Legacy (Name, Owner) VALUES ('Old', 0)")}) {
+              QStringLiteral("INSERT INTO Legacy (Name, Owner, Заметка) VALUES ('Old', 0, 'старая')")}) {
             QString description;
             QVERIFY2(Connection::Current()->Execute(statement, description), qPrintable(description));
         }
@@ -356,6 +357,8 @@ private slots:
         QCOMPARE(all->Count(), 2);
         QCOMPARE(all->GetByIndex(1)->DBFields()->Item(QStringLiteral("Name"))->Value().toString(),
                  QStringLiteral("New"));
+        QCOMPARE(all->GetByIndex(2)->DBFields()->Item(QStringLiteral("Заметка"))->Value().toString(),
+                 QStringLiteral("старая"));
         const auto owned = legacy->GetRecordsByFieldValue(QStringLiteral("Owner"), 1, error);
         QVERIFY2(owned, qPrintable(error));
         QCOMPARE(owned->Count(), 1);
