@@ -100,7 +100,7 @@ QString DBFilterField::GetSQLCondition(SqlDialect dialect) const
     const FieldType &type = *m_field->mType();
     QString value1 = type.GetSQLValue(m_value, isLike, dialect);
     QString value2 = type.GetSQLValue(m_value2, isLike, dialect);
-    QString name = m_field->mName();
+    QString name = Dialect::Name(dialect, m_field->mName());
     QString pattern = GetConditionTemplate();
     if (type.Code() == ftVARCHAR && dialect == SqlDialect::PostgreSQL) {
         // PostgreSQL compares text case-sensitively; the library's comparisons are not.
@@ -128,7 +128,7 @@ QString DBFilterField::GetSQLCondition(SqlDialect dialect, QVariantList &Values)
         return {};
     }
     const FieldType &type = *m_field->mType();
-    QString name = m_field->mName();
+    QString name = Dialect::Name(dialect, m_field->mName());
     QString placeholder = Dialect::Placeholder(dialect, type.Code());
     if (type.Code() == ftVARCHAR) {
         // PostgreSQL compares text case-sensitively; the library's comparisons are not.

@@ -172,14 +172,15 @@ bool DBRecord::CheckForeignKeys(QString &ErrString)
 
 QString DBRecord::GetUpdateSQL() const
 {
+    const SqlDialect dialect = Connection::CurrentDialect();
     QStringList pairs;
     for (const auto &value : *m_fields) {
         if (value->Field()->IsStored()) {
-            pairs << value->Field()->mName() + QLatin1Char('=') + value->GetSQLValue();
+            pairs << Dialect::Name(dialect, value->Field()->mName()) + QLatin1Char('=') + value->GetSQLValue();
         }
     }
-    return QStringLiteral("UPDATE ") + m_table->mName() + QStringLiteral(" SET ") + pairs.join(QLatin1Char(','))
-           + QStringLiteral(" WHERE Code=") + QString::number(m_code);
+    return QStringLiteral("UPDATE ") + Dialect::Name(dialect, m_table->mName()) + QStringLiteral(" SET ")
+           + pairs.join(QLatin1Char(',')) + QStringLiteral(" WHERE Code=") + QString::number(m_code);
 }
 
 bool DBRecord::sysDBUpdate(QString &ErrString)

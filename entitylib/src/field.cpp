@@ -199,24 +199,27 @@ bool Field::AddToDBTable(QString &ErrString) const
         return true;
     }
     Connection *connection = Connection::Current();
+    const SqlDialect dialect = connection->Dialect();
     const QString table = Table()->mName();
+    const QString quotedTable = Dialect::Name(dialect, table);
+    const QString column = Dialect::Name(dialect, m_name);
     // A probe that returns no rows: start-up time does not grow with the data. Its failure is what a
     // missing column answers, and context for an addition that fails.
     QString probeError;
-    if (connection->Execute(QStringLiteral("SELECT ") + m_name + QStringLiteral(" FROM ") + table
+    if (connection->Execute(QStringLiteral("SELECT ") + column + QStringLiteral(" FROM ") + quotedTable
                                 + QStringLiteral(" WHERE 1=0"),
                             probeError)) {
         return true;
     }
     QString description;
-    if (!connection->Execute(Dialect::AddColumnHead(connection->Dialect(), table) + GetColumnDDL(), description)) {
+    if (!connection->Execute(Dialect::AddColumnHead(dialect, table) + GetColumnDDL(), description)) {
         ErrString = QStringLiteral("Ошибка добавления поля '") + m_name + QStringLiteral("' в таблицу '") + table
                     + QStringLiteral("': ") + description + QStringLiteral("\r\n(чтение поля: ") + probeError
                     + QLatin1Char(')');
         return false;
     }
-    if (!connection->Execute(QStringLiteral("UPDATE ") + table + QStringLiteral(" SET ") + m_name + QLatin1Char('=')
-                                 + m_type->GetSQLValue(GetDefaultValue(), false),
+    if (!connection->Execute(QStringLiteral("UPDATE ") + quotedTable + QStringLiteral(" SET ") + column
+                                 + QLatin1Char('=') + m_type->GetSQLValue(GetDefaultValue(), false),
                              description)) {
         ErrString = QStringLiteral("Ошибка установки значений по умолчанию в добавленое поле'") + m_name
                     + QStringLiteral("' таблицы '") + table + QStringLiteral("': ") + description;

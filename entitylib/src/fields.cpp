@@ -84,8 +84,8 @@ QString Fields::GetOrderBy(SqlDialect dialect) const
     QStringList names;
     for (const auto &field : m_fields) {
         if (field->IsStored() && field->Sorted()) {
-            names << (field->mType()->Code() == ftVARCHAR ? Dialect::TextOperand(dialect, field->mName())
-                                                          : field->mName());
+            const QString name = Dialect::Name(dialect, field->mName());
+            names << (field->mType()->Code() == ftVARCHAR ? Dialect::TextOperand(dialect, name) : name);
         }
     }
     const QString orderBy =

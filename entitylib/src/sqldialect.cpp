@@ -96,9 +96,34 @@ QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime)
     }
 }
 
+namespace
+{
+// PostgreSQL folds an unquoted name to lower case, letters A to Z only in a UTF-8 database.
+QString FoldedAsUnquoted(QString name)
+{
+    for (QChar &ch : name) {
+        if (ch >= QLatin1Char('A') && ch <= QLatin1Char('Z')) {
+            ch = QChar(ch.unicode() + ('a' - 'A'));
+        }
+    }
+    return name;
+}
+} // namespace
+
+QString Name(SqlDialect dialect, const QString &name)
+{
+    if (dialect == SqlDialect::PostgreSQL) {
+        // Earlier versions wrote names unquoted: the folded spelling finds the tables they made.
+        return QLatin1Char('"') + FoldedAsUnquoted(name) + QLatin1Char('"');
+    }
+    // Brackets on SQLite too: a name in double quotes that names no column is read there as a
+    // text, so a condition on a column gone from the table would compare a constant instead of failing.
+    return QLatin1Char('[') + name + QLatin1Char(']');
+}
+
 QString CreateTable(SqlDialect dialect, const QString &table, const QString &columns)
 {
-    const QString head = QStringLiteral("CREATE TABLE ") + table;
+    const QString head = QStringLiteral("CREATE TABLE ") + Name(dialect, table);
     const QString key = QStringLiteral("CONSTRAINT PK_") + table + QStringLiteral(" PRIMARY KEY (Code))");
     switch (dialect) {
     case SqlDialect::Access:
@@ -121,10 +146,7 @@ QString CreateTable(SqlDialect dialect, const QString &table, const QString &col
 
 QString ColumnName(SqlDialect dialect, const QString &name)
 {
-    if (dialect == SqlDialect::PostgreSQL) {
-        return name + QLatin1Char(' ');
-    }
-    return QLatin1Char('[') + name + QStringLiteral("] ");
+    return Name(dialect, name) + QLatin1Char(' ');
 }
 
 QString CreateIndex(SqlDialect dialect, const QString &table, const QStringList &fields)
@@ -132,14 +154,18 @@ QString CreateIndex(SqlDialect dialect, const QString &table, const QStringList 
     if (dialect != SqlDialect::SQLite && dialect != SqlDialect::PostgreSQL) {
         return {};
     }
+    QStringList columns;
+    for (const QString &field : fields) {
+        columns << Name(dialect, field);
+    }
     return QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_") + table + QLatin1Char('_') + fields.join(QLatin1Char('_'))
-           + QStringLiteral("\" ON ") + table + QStringLiteral(" (") + fields.join(QStringLiteral(", "))
+           + QStringLiteral("\" ON ") + Name(dialect, table) + QStringLiteral(" (") + columns.join(QStringLiteral(", "))
            + QLatin1Char(')');
 }
 
 QString AddColumnHead(SqlDialect dialect, const QString &table)
 {
-    return QStringLiteral("ALTER TABLE ") + table + QStringLiteral(" ADD ")
+    return QStringLiteral("ALTER TABLE ") + Name(dialect, table) + QStringLiteral(" ADD ")
            + (dialect == SqlDialect::SqlServer ? QString() : QStringLiteral("COLUMN")) + QLatin1Char(' ');
 }
 

@@ -27,6 +27,9 @@ ROLLSTRAKE_TESTS_EXPORT QString DBTypeName(SqlDialect dialect, int typeCode);
 ROLLSTRAKE_TESTS_EXPORT QString DateLiteral(SqlDialect dialect, const QDateTime &value, bool withTime);
 // CREATE TABLE with the key column Code and the column definitions (each followed by ",").
 ROLLSTRAKE_TESTS_EXPORT QString CreateTable(SqlDialect dialect, const QString &table, const QString &columns);
+// A table or field name quoted as the engine reads identifiers, so that a name which is also a
+// keyword ("When", "Order") holds in every statement.
+ROLLSTRAKE_TESTS_EXPORT QString Name(SqlDialect dialect, const QString &name);
 // A column name as written in definitions.
 ROLLSTRAKE_TESTS_EXPORT QString ColumnName(SqlDialect dialect, const QString &name);
 // The index "IX_<table>_<f1>_<f2>..." over these columns in this order, made only where missing;

@@ -134,16 +134,16 @@ QVariant Table::GetSum(const QString &FieldName, const std::shared_ptr<DBFilterF
     const FieldType &type = *field->mType();
     // Money is summed in whole ten-thousandths where the engine would add binary fractions.
     const bool units = type.Code() == ftDOUBLE && dialect != SqlDialect::PostgreSQL;
-    const QString column = field->mName();
+    const QString column = Dialect::Name(dialect, field->mName());
     QVariantList values;
     const QString sql = QStringLiteral("SELECT SUM(")
                         + (units ? QStringLiteral("ROUND(") + column + QStringLiteral("*")
                                        + QString::number(Currency::Scale) + QLatin1Char(')')
                                  : column)
-                        + QStringLiteral(") FROM ") + m_name
+                        + QStringLiteral(") FROM ") + Dialect::Name(dialect, m_name)
                         + (DBFilter ? DBFilter->GetWhereClause(dialect, values) : QString());
-    const QString failure = QStringLiteral("Ошибка суммирования поля '") + column + QStringLiteral("' таблицы '")
-                            + m_name + QStringLiteral("': ");
+    const QString failure = QStringLiteral("Ошибка суммирования поля '") + field->mName()
+                            + QStringLiteral("' таблицы '") + m_name + QStringLiteral("': ");
     QString description;
     QSqlQuery *query = connection->PreparedQuery(sql, description);
     if (query == nullptr) {
@@ -335,8 +335,10 @@ bool Table::CheckDBStructure(const QSet<QString> *ExistingIndexes,
 bool Table::ReadColumns(QSet<QString> &Columns, QString &ProbeError)
 {
     // A probe that returns no rows: start-up time does not grow with the data.
-    QSqlQuery query = Connection::Current()->NewQuery();
-    if (!query.exec(QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE 1=0"))) {
+    Connection *connection = Connection::Current();
+    QSqlQuery query = connection->NewQuery();
+    if (!query.exec(QStringLiteral("SELECT * FROM ") + Dialect::Name(connection->Dialect(), m_name)
+                    + QStringLiteral(" WHERE 1=0"))) {
         ProbeError = Connection::ErrorText(query.lastError());
         return false;
     }
@@ -403,8 +405,10 @@ bool Table::EnsureIndex(const QStringList &FieldNames, QString &ErrString)
 bool Table::TableExists(QString &ProbeError)
 {
     // A probe that returns no rows: start-up time does not grow with the data.
-    return Connection::Current()->Execute(QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE 1=0"),
-                                          ProbeError);
+    Connection *connection = Connection::Current();
+    return connection->Execute(QStringLiteral("SELECT * FROM ") + Dialect::Name(connection->Dialect(), m_name)
+                                   + QStringLiteral(" WHERE 1=0"),
+                               ProbeError);
 }
 
 bool Table::CreateTable(QString &ErrString)
@@ -440,7 +444,8 @@ QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter) cons
         // Ties and unsorted tables come in creation order, the same on every engine.
         order = order.isEmpty() ? QStringLiteral(" ORDER BY Code") : order + QStringLiteral(", Code");
     }
-    return QStringLiteral("SELECT * FROM ") + m_name + (filter ? filter->GetWhereClause() : QString()) + order;
+    return QStringLiteral("SELECT * FROM ") + Dialect::Name(dialect, m_name)
+           + (filter ? filter->GetWhereClause(dialect) : QString()) + order;
 }
 
 QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const
@@ -461,7 +466,7 @@ QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVar
     if (dialect == SqlDialect::SQLite || dialect == SqlDialect::PostgreSQL) {
         order = order.isEmpty() ? QStringLiteral(" ORDER BY Code") : order + QStringLiteral(", Code");
     }
-    const QString select = QStringLiteral("SELECT * FROM ") + m_name
+    const QString select = QStringLiteral("SELECT * FROM ") + Dialect::Name(dialect, m_name)
                            + (filter ? filter->GetWhereClause(dialect, Values) : QString()) + order;
     if (!shape.isEmpty()) {
         m_selects.insert(shape + char(dialect), select);
@@ -498,12 +503,12 @@ const QString &Table::InsertStatement(SqlDialect dialect) const
         QStringList placeholders;
         for (const auto &field : *m_fields) {
             if (field->IsStored()) {
-                names << field->mName();
+                names << Dialect::Name(dialect, field->mName());
                 placeholders << Dialect::Placeholder(dialect, field->mType()->Code());
             }
         }
         QString sql =
-            QStringLiteral("INSERT INTO ") + m_name
+            QStringLiteral("INSERT INTO ") + Dialect::Name(dialect, m_name)
             + (names.isEmpty() ? QStringLiteral(" DEFAULT VALUES")
                                : QStringLiteral(" (") + names.join(QLatin1Char(',')) + QStringLiteral(") VALUES (")
                                      + placeholders.join(QLatin1Char(',')) + QLatin1Char(')'));
@@ -522,11 +527,12 @@ const QString &Table::UpdateStatement(SqlDialect dialect) const
         QStringList pairs;
         for (const auto &field : *m_fields) {
             if (field->IsStored()) {
-                pairs << field->mName() + QLatin1Char('=') + Dialect::Placeholder(dialect, field->mType()->Code());
+                pairs << Dialect::Name(dialect, field->mName()) + QLatin1Char('=')
+                             + Dialect::Placeholder(dialect, field->mType()->Code());
             }
         }
         written = m_writes.insert(WriteKey(dialect, false),
-                                  QStringLiteral("UPDATE ") + m_name + QStringLiteral(" SET ")
+                                  QStringLiteral("UPDATE ") + Dialect::Name(dialect, m_name) + QStringLiteral(" SET ")
                                       + pairs.join(QLatin1Char(',')) + QStringLiteral(" WHERE Code=?"));
     }
     return written.value();
@@ -539,12 +545,14 @@ int Table::WriteKey(SqlDialect dialect, bool insert)
 
 QString Table::OpenRecordByCode() const
 {
-    return QStringLiteral("SELECT * FROM ") + m_name + QStringLiteral(" WHERE Code=?");
+    return QStringLiteral("SELECT * FROM ") + Dialect::Name(Connection::CurrentDialect(), m_name)
+           + QStringLiteral(" WHERE Code=?");
 }
 
 QString Table::GetDeleteSQL(qint32 code) const
 {
-    return QStringLiteral("DELETE FROM ") + m_name + QStringLiteral(" WHERE Code=") + QString::number(code);
+    return QStringLiteral("DELETE FROM ") + Dialect::Name(Connection::CurrentDialect(), m_name)
+           + QStringLiteral(" WHERE Code=") + QString::number(code);
 }
 
 bool Table::sysCheckUnique(const DBRecord &record, QString &ErrString)

@@ -310,8 +310,9 @@ void DesktopEdit::EditShortcut()
         }
         return;
     }
-    // The dialog's record carries the tile's place as shown, so storing it keeps the tile there.
-    const QPoint centre = Centre(*found);
+    // A drag waiting for the save is stored with the edit; otherwise the stored centre stays, however
+    // a narrow window shows the tile.
+    const QPoint centre = found->Moved ? Centre(*found) : found->Stored;
     SetFieldValue(*record, LeftField, centre.x());
     SetFieldValue(*record, TopField, centre.y());
     frmEditShortcut dialog(this);
@@ -329,7 +330,7 @@ void DesktopEdit::EditShortcut()
     control->SetToolTip(TextValue(*record, QStringLiteral("ToolTipText")));
     control->LoadIcon();
     found->Stored = centre;
-    found->Moved = true;
+    // The caption sets the tile's width: its corner follows from the centre again.
     Place(*found, centre);
     MarkChanged();
 }

@@ -14,8 +14,8 @@ class ShortcutControl;
 // its ancestors' (shown grey, fixed), as a client computer shows them. Adding, editing and deleting
 // a shortcut are stored at once; positions wait for SaveShortcuts (the view's save or a switch to
 // another desktop). A stored position is the icon centre in twips. Tiles are kept inside the
-// surface only as shown: a save stores the tiles the operator added, moved or edited, never one
-// that was only clamped to a small window.
+// surface only as shown: a save stores the tiles the operator added or moved, never one that was
+// only clamped to a small window or edited in place.
 class DesktopEdit : public QWidget
 {
     Q_OBJECT
@@ -45,7 +45,7 @@ public:
     void DesktopDeleted(qint32 DesktopCode);
     // A hidden tile for every shortcut of every desktop; run once.
     void LoadShortcuts();
-    // Stores the positions of the current desktop's tiles that were added, moved or edited, and
+    // Stores the positions of the current desktop's tiles that were added or moved, and
     // stamps the desktop's LastChangeDate; nothing when nothing changed. A current desktop without
     // record leaves nothing to store, and nothing stays changed.
     void SaveShortcuts();
@@ -102,7 +102,7 @@ private:
         QPoint Stored;
         // The top-left corner as shown.
         QPoint Place;
-        // Added, dragged or edited since the last save: its shown place is to be stored.
+        // Added or dragged since the last save: its shown place is to be stored.
         bool Moved = false;
     };
 

@@ -48,8 +48,8 @@ private slots:
         QCOMPARE(filter->Table(), T());
         QVERIFY(!filter->IsFilterSet());
         QCOMPARE(filter->GetWhereClause(SqlDialect::Access), QString());
-        QCOMPARE(T()->OpenRecordset(filter), QStringLiteral("SELECT * FROM T ORDER BY A, B"));
-        QCOMPARE(T()->Fields()->GetOrderBy(SqlDialect::PostgreSQL), QStringLiteral(" ORDER BY A, LOWER(B)"));
+        QCOMPARE(T()->OpenRecordset(filter), QStringLiteral("SELECT * FROM [T] ORDER BY [A], [B]"));
+        QCOMPARE(T()->Fields()->GetOrderBy(SqlDialect::PostgreSQL), QStringLiteral(" ORDER BY \"a\", LOWER(\"b\")"));
     }
 
     void keyFilterWins()
@@ -72,37 +72,37 @@ private slots:
         QTest::addColumn<QString>("where");
         const QVariant none;
         QTest::newRow("equal") << SqlDialect::Access << "Seance" << int(cEqual) << QVariant(5) << none << false
-                               << " WHERE Seance=5";
+                               << " WHERE [Seance]=5";
         QTest::newRow("like quote") << SqlDialect::Access << "Name" << int(cLike) << QVariant(QStringLiteral(" ab'c "))
-                                    << none << false << " WHERE Name LIKE '%ab''c%'";
+                                    << none << false << " WHERE [Name] LIKE '%ab''c%'";
         QTest::newRow("left like") << SqlDialect::SQLite << "Name" << int(cLeftLike) << QVariant(QStringLiteral("x"))
-                                   << none << false << " WHERE Name LIKE '%x'";
+                                   << none << false << " WHERE [Name] LIKE '%x'";
         QTest::newRow("zero skipped") << SqlDialect::Access << "Seance" << int(cEqual) << QVariant(0) << none << false
                                       << "";
         QTest::newRow("zero included") << SqlDialect::Access << "Seance" << int(cEqual) << QVariant(0) << none << true
-                                       << " WHERE Seance=0";
+                                       << " WHERE [Seance]=0";
         QTest::newRow("more zero") << SqlDialect::Access << "Seance" << int(cMore) << QVariant(0) << none << true
-                                   << " WHERE Seance>0";
+                                   << " WHERE [Seance]>0";
         QTest::newRow("not a number") << SqlDialect::Access << "Seance" << int(cEqual)
-                                      << QVariant(QStringLiteral("1 OR 1=1")) << none << true << " WHERE Seance=0";
+                                      << QVariant(QStringLiteral("1 OR 1=1")) << none << true << " WHERE [Seance]=0";
         QTest::newRow("between days") << SqlDialect::Access << "BeginDate" << int(cBetween)
                                       << QVariant(DateValue::Make(2003, 3, 1)) << QVariant(DateValue::Make(2003, 3, 31))
-                                      << false << " WHERE BeginDate BETWEEN {d '2003-03-01'} AND {d '2003-03-31'}";
+                                      << false << " WHERE [BeginDate] BETWEEN {d '2003-03-01'} AND {d '2003-03-31'}";
         QTest::newRow("between moments")
             << SqlDialect::SqlServer << "Moment" << int(cBetween) << QVariant(DateValue::Make(2003, 3, 1))
             << QVariant(DateValue::Make(2003, 3, 31, 23, 59, 59)) << false
-            << " WHERE Moment BETWEEN {ts '2003-03-01 00:00:00'} AND {ts '2003-03-31 23:59:59'}";
+            << " WHERE [Moment] BETWEEN {ts '2003-03-01 00:00:00'} AND {ts '2003-03-31 23:59:59'}";
         QTest::newRow("postgres text") << SqlDialect::PostgreSQL << "Name" << int(cNotEqual)
                                        << QVariant(QStringLiteral("Ab")) << none << false
-                                       << " WHERE LOWER(Name)<>LOWER('Ab')";
+                                       << " WHERE LOWER(\"name\")<>LOWER('Ab')";
         QTest::newRow("postgres like") << SqlDialect::PostgreSQL << "Name" << int(cRightLike)
                                        << QVariant(QStringLiteral("a\\b")) << none << false
-                                       << " WHERE Name ILIKE 'a\\b%' ESCAPE ''";
+                                       << " WHERE \"name\" ILIKE 'a\\b%' ESCAPE ''";
         QTest::newRow("postgres date") << SqlDialect::PostgreSQL << "BeginDate" << int(cMoreOrEqual)
                                        << QVariant(DateValue::Make(2003, 3, 1, 10, 0)) << none << false
-                                       << " WHERE BeginDate>=DATE '2003-03-01'";
+                                       << " WHERE \"begindate\">=DATE '2003-03-01'";
         QTest::newRow("unknown condition")
-            << SqlDialect::Access << "Seance" << 42 << QVariant(1) << none << false << " WHERE Seance";
+            << SqlDialect::Access << "Seance" << 42 << QVariant(1) << none << false << " WHERE [Seance]";
     }
 
     void conditions()
@@ -129,7 +129,7 @@ private slots:
         filter->Item(QStringLiteral("B"))->SetValue(QStringLiteral("x"));
         filter->Item(QStringLiteral("A"))->SetValue(1);
         QVERIFY(filter->IsFilterSet());
-        QCOMPARE(filter->GetWhereClause(SqlDialect::Access), QStringLiteral(" WHERE A=1 AND B='x'"));
+        QCOMPARE(filter->GetWhereClause(SqlDialect::Access), QStringLiteral(" WHERE [A]=1 AND [B]='x'"));
         QCOMPARE(filter->Item(1)->Field()->mName(), QStringLiteral("A"));
         QVERIFY(!filter->Item(QStringLiteral("none")));
         QVERIFY(!filter->Item(0));
@@ -142,9 +142,9 @@ private slots:
         record->DBFields()->Item(QStringLiteral("B"))->SetValue(QStringLiteral("x"));
         record->SetCode(12);
         QCOMPARE(record->GetUpdateSQL(),
-                 QStringLiteral("UPDATE T SET A=3,B='x',Name='',Seance=0,BeginDate={d '1899-12-30'},"
-                                "Moment={ts '1899-12-30 00:00:00'} WHERE Code=12"));
-        QCOMPARE(T()->GetDeleteSQL(12), QStringLiteral("DELETE FROM T WHERE Code=12"));
+                 QStringLiteral("UPDATE [T] SET [A]=3,[B]='x',[Name]='',[Seance]=0,[BeginDate]={d '1899-12-30'},"
+                                "[Moment]={ts '1899-12-30 00:00:00'} WHERE Code=12"));
+        QCOMPARE(T()->GetDeleteSQL(12), QStringLiteral("DELETE FROM [T] WHERE Code=12"));
     }
 };
 

@@ -519,12 +519,12 @@ private slots:
                                       QStringLiteral("T"),
                                       table->Fields()->GetColumnsDDL(SqlDialect::Access)),
                  QStringLiteral(
-                     "CREATE TABLE T(Code COUNTER,[A] INT,[B] VARCHAR,[D] DATE,CONSTRAINT PK_T PRIMARY KEY (Code))"));
+                     "CREATE TABLE [T](Code COUNTER,[A] INT,[B] VARCHAR,[D] DATE,CONSTRAINT PK_T PRIMARY KEY (Code))"));
         QCOMPARE(Dialect::AddColumnHead(SqlDialect::SqlServer, QStringLiteral("T"))
                      + table->Fields()->Item(QStringLiteral("A"))->GetColumnDDL(SqlDialect::SqlServer),
-                 QStringLiteral("ALTER TABLE T ADD  [A] INT NOT NULL DEFAULT 0"));
+                 QStringLiteral("ALTER TABLE [T] ADD  [A] INT NOT NULL DEFAULT 0"));
         QCOMPARE(Dialect::AddColumnHead(SqlDialect::Access, QStringLiteral("T")),
-                 QStringLiteral("ALTER TABLE T ADD COLUMN "));
+                 QStringLiteral("ALTER TABLE [T] ADD COLUMN "));
     }
 
     void indexTexts_data()
@@ -534,14 +534,19 @@ private slots:
         QTest::addColumn<QString>("text");
         const QStringList one{QStringLiteral("Computer")};
         const QStringList two{QStringLiteral("Computer"), QStringLiteral("EndDate")};
-        const QString madeOne =
-            QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer\" ON Seances (Computer)");
-        const QString madeTwo =
-            QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer_EndDate\" ON Seances (Computer, EndDate)");
-        QTest::newRow("SQLite one") << SqlDialect::SQLite << one << madeOne;
-        QTest::newRow("PostgreSQL one") << SqlDialect::PostgreSQL << one << madeOne;
-        QTest::newRow("SQLite two") << SqlDialect::SQLite << two << madeTwo;
-        QTest::newRow("PostgreSQL two") << SqlDialect::PostgreSQL << two << madeTwo;
+        // PostgreSQL quotes names in the lower case it folds unquoted ones to.
+        QTest::newRow("SQLite one")
+            << SqlDialect::SQLite << one
+            << QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer\" ON [Seances] ([Computer])");
+        QTest::newRow("PostgreSQL one")
+            << SqlDialect::PostgreSQL << one
+            << QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer\" ON \"seances\" (\"computer\")");
+        QTest::newRow("SQLite two") << SqlDialect::SQLite << two
+                                    << QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer_EndDate\" "
+                                                      "ON [Seances] ([Computer], [EndDate])");
+        QTest::newRow("PostgreSQL two") << SqlDialect::PostgreSQL << two
+                                        << QStringLiteral("CREATE INDEX IF NOT EXISTS \"IX_Seances_Computer_EndDate\" "
+                                                          "ON \"seances\" (\"computer\", \"enddate\")");
         // The classic kinds keep their statements: no index is written for them.
         QTest::newRow("Access") << SqlDialect::Access << two << QString();
         QTest::newRow("SqlServer") << SqlDialect::SqlServer << two << QString();

@@ -75,6 +75,8 @@ private slots:
     void addThroughTheMenu_data();
     void addThroughTheMenu();
     void editAfterDragKeepsThePlace();
+    void editWithoutDragKeepsTheStoredCentre_data();
+    void editWithoutDragKeepsTheStoredCentre();
     void deleteKeyRemovesTheShortcut();
     void viewProtocol();
     void deletedCurrentDesktopLeavesNothingChanged();
@@ -299,6 +301,53 @@ void TestDesktopFrame::editAfterDragKeepsThePlace()
     QCOMPARE(editor->TilePlace(game) + QPoint(tile->CenterX(), tile->CenterY()), QPoint(1200, 960));
     QCOMPARE(Stored(game), QPoint(1200, 960));
     QVERIFY(m_view->Changed());
+}
+
+void TestDesktopFrame::editWithoutDragKeepsTheStoredCentre_data()
+{
+    QTest::addColumn<QString>("input");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("field");
+    QTest::addColumn<QString>("value");
+    QTest::newRow("caption") << QStringLiteral("ShortcutName") << QStringLiteral(" 2") << QStringLiteral("Caption")
+                             << QStringLiteral("Игра 2");
+    QTest::newRow("tool tip") << QStringLiteral("ShortcutTooltip") << QStringLiteral("Run")
+                              << QStringLiteral("ToolTipText") << QStringLiteral("Run");
+    QTest::newRow("path") << QStringLiteral("ShortcutPath") << QStringLiteral("x") << QStringLiteral("Path")
+                          << QStringLiteral("C:\\Games\\Игра.exex");
+}
+
+// A tile pulled inside a narrow editor is only shown there: an edit that does not move it leaves
+// its stored centre, which every client computer places it by.
+void TestDesktopFrame::editWithoutDragKeepsTheStoredCentre()
+{
+    QFETCH(QString, input);
+    QFETCH(QString, typed);
+    QFETCH(QString, field);
+    const qint32 games = AddDesktop(QStringLiteral("Игры"));
+    const qint32 game = AddShortcut(games, QStringLiteral("Игра"), QPoint(9600, 960));
+    m_view->resize(500, 500);
+    Open(games);
+    DesktopEdit *editor = m_view->Editor();
+    ShortcutControl *tile = editor->Tile(game);
+    QVERIFY(editor->TilePlace(game).x() + tile->CenterX() < 9600);
+    Clock::SetNow(Clock::Now().addSecs(60));
+    AnswerDialog<frmEditShortcut>([&input, &typed](frmEditShortcut *Dialog) {
+        auto *box = Dialog->findChild<QWidget *>(input);
+        auto *line = qobject_cast<QLineEdit *>(box);
+        QTest::keyClicks(line != nullptr ? line : box->findChild<QLineEdit *>(QStringLiteral("TextBox")), typed);
+        Accept(Dialog);
+    });
+    QTest::mouseDClick(tile, Qt::LeftButton, {}, QPoint(tile->width() / 2, 10));
+    QVERIFY(MessageBox::TakeRecords().isEmpty());
+    QTEST(TextValue(*m_db->Record(QStringLiteral("Shortcuts"), game), field), "value");
+    QCOMPARE(Stored(game), QPoint(9600, 960));
+    QVERIFY(m_view->Changed());
+    QVERIFY(m_view->ValidateAndSave());
+    QCOMPARE(Stored(game), QPoint(9600, 960));
+    QCOMPARE(Stamp(games), Clock::Now());
+    m_view->resize(1500, 500);
+    QCOMPARE(editor->TilePlace(game) + QPoint(tile->CenterX(), tile->CenterY()), QPoint(9600, 960));
 }
 
 void TestDesktopFrame::deleteKeyRemovesTheShortcut()
