@@ -197,40 +197,38 @@ QByteArray TestIcons::Executable(const QList<QByteArray> &Groups, bool Wide)
     return file + section;
 }
 
-QByteArray TestIcons::CraftedExecutable(int GroupEntries, int LanguageEntries, int Sections)
+QByteArray TestIcons::CraftedExecutable(int GroupEntries, int LanguageEntries, int Sections, int Images)
 {
     constexpr qsizetype optional = PeHeaderAt + 24;
     constexpr qsizetype table = optional + Pe32OptionalSize;
     constexpr qsizetype directory = 16;
-    constexpr qsizetype oneEntryDirectory = directory + 8;
+    constexpr qsizetype directoryEntry = 8;
     constexpr qsizetype dataEntry = 16;
-    // Relative to the resources: root, both types, the group's language, both data entries, then
-    // the icon, the group and the long language directory.
-    constexpr qsizetype iconTypeAt = directory + 2 * 8;
-    constexpr qsizetype groupTypeAt = iconTypeAt + oneEntryDirectory;
-    constexpr qsizetype groupLanguageAt = groupTypeAt + oneEntryDirectory;
-    constexpr qsizetype iconEntryAt = groupLanguageAt + oneEntryDirectory;
+    // Relative to the resources: root, the group's type and language, both data entries, the icon,
+    // the group, the icons' type, then each icon's language directory.
+    constexpr qsizetype groupTypeAt = directory + 2 * directoryEntry;
+    constexpr qsizetype groupLanguageAt = groupTypeAt + directory + directoryEntry;
+    constexpr qsizetype iconEntryAt = groupLanguageAt + directory + directoryEntry;
     constexpr qsizetype groupEntryAt = iconEntryAt + dataEntry;
     constexpr qsizetype iconAt = groupEntryAt + dataEntry;
     const QByteArray icon = Png({1, Qt::red, 0});
     const qsizetype groupAt = (iconAt + icon.size() + 3) / 4 * 4;
     const qsizetype groupSize = 6 + 14 * qsizetype(GroupEntries);
-    const qsizetype languageAt = (groupAt + groupSize + 3) / 4 * 4;
-    QByteArray tree(languageAt + directory + 8 * qsizetype(LanguageEntries), '\0');
-    const auto entry = [&](qsizetype Directory, quint32 Name, quint32 Target) {
-        Put32(tree, Directory + directory, Name);
-        Put32(tree, Directory + directory + 4, Target);
+    const qsizetype iconTypeAt = (groupAt + groupSize + 3) / 4 * 4;
+    const qsizetype languagesAt = iconTypeAt + directory + directoryEntry * Images;
+    const qsizetype languageSize = directory + directoryEntry * qsizetype(LanguageEntries);
+    QByteArray tree(languagesAt + languageSize * Images, '\0');
+    const auto entry = [&](qsizetype Directory, qsizetype Index, quint32 Name, quint32 Target) {
+        Put32(tree, Directory + directory + directoryEntry * Index, Name);
+        Put32(tree, Directory + directory + directoryEntry * Index + 4, Target);
     };
     Put16(tree, 14, 2);
-    entry(0, IconType, Subdirectory | quint32(iconTypeAt));
-    Put32(tree, directory + 8, GroupType);
-    Put32(tree, directory + 12, Subdirectory | quint32(groupTypeAt));
-    Put16(tree, iconTypeAt + 14, 1);
-    entry(iconTypeAt, 1, Subdirectory | quint32(languageAt));
+    entry(0, 0, IconType, Subdirectory | quint32(iconTypeAt));
+    entry(0, 1, GroupType, Subdirectory | quint32(groupTypeAt));
     Put16(tree, groupTypeAt + 14, 1);
-    entry(groupTypeAt, 1, Subdirectory | quint32(groupLanguageAt));
+    entry(groupTypeAt, 0, 1, Subdirectory | quint32(groupLanguageAt));
     Put16(tree, groupLanguageAt + 14, 1);
-    entry(groupLanguageAt, Language, quint32(groupEntryAt));
+    entry(groupLanguageAt, 0, Language, quint32(groupEntryAt));
     Put32(tree, iconEntryAt, SectionAddress + quint32(iconAt));
     Put32(tree, iconEntryAt + 4, quint32(icon.size()));
     Put32(tree, groupEntryAt, SectionAddress + quint32(groupAt));
@@ -244,14 +242,19 @@ QByteArray TestIcons::CraftedExecutable(int GroupEntries, int LanguageEntries, i
         Put16(tree, at + 4, 1);
         Put16(tree, at + 6, 32);
         Put32(tree, at + 8, quint32(icon.size()));
-        Put16(tree, at + 12, 1);
+        Put16(tree, at + 12, quint16(i % Images + 1));
     }
-    // The count is split between named and numbered entries, each at most 65,535.
+    Put16(tree, iconTypeAt + 14, quint16(Images));
+    // Each language directory's count is split between named and numbered entries, each at most
+    // 65,535; its first entry is the one icon's data.
     const int named = LanguageEntries / 2;
-    Put16(tree, languageAt + 12, quint16(named));
-    Put16(tree, languageAt + 14, quint16(LanguageEntries - named));
-    Put32(tree, languageAt + directory, Language);
-    Put32(tree, languageAt + directory + 4, quint32(iconEntryAt));
+    for (qsizetype i = 0; i < Images; ++i) {
+        const qsizetype language = languagesAt + languageSize * i;
+        entry(iconTypeAt, i, quint32(i + 1), Subdirectory | quint32(language));
+        Put16(tree, language + 12, quint16(named));
+        Put16(tree, language + 14, quint16(LanguageEntries - named));
+        entry(language, 0, Language, quint32(iconEntryAt));
+    }
 
     const qsizetype resources = (table + 40 * qsizetype(Sections) + 15) / 16 * 16;
     QByteArray file(resources, '\0');

@@ -25,9 +25,10 @@ QByteArray Ico(const QList<Image> &Images);
 QByteArray Executable(const QList<QByteArray> &Groups, bool Wide = false);
 
 // An executable shaped to make a careless reader slow: one icon group of GroupEntries entries that
-// all name one tiny PNG icon, whose language directory claims LanguageEntries entries, behind
-// Sections section headers of which the resources' own is the last. Read well, it shows a picture.
-QByteArray CraftedExecutable(int GroupEntries, int LanguageEntries, int Sections);
+// name Images tiny PNG icons in turn, each icon's language directory claiming LanguageEntries
+// entries, behind Sections section headers of which the resources' own is the last. Read well, it
+// shows a red picture.
+QByteArray CraftedExecutable(int GroupEntries, int LanguageEntries, int Sections, int Images = 1);
 
 // Writes Bytes as the whole file at Path; false when it cannot.
 bool WriteFile(const QString &Path, const QByteArray &Bytes);
