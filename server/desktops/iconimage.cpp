@@ -229,7 +229,7 @@ QImage IconImage::DecodeIconFile(FileBytes &File, int Side, QString &ErrString)
         return DecodeIco(ico, Side, ErrString);
     }
     if (File.Size() > MaxIcoFileBytes) {
-        ErrString = QStringLiteral("файл иконок больше 16 МиБ");
+        ErrString = QStringLiteral("файл иконок больше %1 МиБ").arg(MaxIcoFileBytes / (1024 * 1024));
         return {};
     }
     const auto whole = File.View(0, File.Size());
