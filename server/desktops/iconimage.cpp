@@ -1,5 +1,6 @@
 #include "desktops/iconimage.h"
 
+#include "desktops/memorybytes.h"
 #include "desktops/peiconreader.h"
 
 #include <QBuffer>
@@ -217,16 +218,32 @@ QImage IconImage::DecodeIco(QByteArrayView Ico, int Side, QString &ErrString)
     return square;
 }
 
-QImage IconImage::DecodeIconFile(QByteArrayView File, int Side, QString &ErrString)
+QImage IconImage::DecodeIconFile(FileBytes &File, int Side, QString &ErrString)
 {
-    if (!File.startsWith(QByteArrayView(DosSignature))) {
-        return DecodeIco(File, Side, ErrString);
+    const auto signature = File.View(0, sizeof(DosSignature) - 1);
+    if (signature && *signature == QByteArrayView(DosSignature)) {
+        QByteArray ico;
+        if (!PeIconReader::ReadFirstIconGroup(File, ico, ErrString)) {
+            return {};
+        }
+        return DecodeIco(ico, Side, ErrString);
     }
-    QByteArray ico;
-    if (!PeIconReader::ReadFirstIconGroup(File, ico, ErrString)) {
+    if (File.Size() > MaxIcoFileBytes) {
+        ErrString = QStringLiteral("файл иконок больше %1 МиБ").arg(MaxIcoFileBytes / (1024 * 1024));
         return {};
     }
-    return DecodeIco(ico, Side, ErrString);
+    const auto whole = File.View(0, File.Size());
+    if (!whole) {
+        ErrString = QStringLiteral("файл иконок не прочитан целиком");
+        return {};
+    }
+    return DecodeIco(*whole, Side, ErrString);
+}
+
+QImage IconImage::DecodeIconFile(QByteArrayView File, int Side, QString &ErrString)
+{
+    MemoryBytes bytes(File);
+    return DecodeIconFile(bytes, Side, ErrString);
 }
 
 QImage IconImage::GreyCopy(const QImage &Colour)

@@ -5,6 +5,8 @@
 #include <QList>
 #include <QString>
 
+class FileBytes;
+
 // The images of icon files: the ICO directory and each image's own header are checked before
 // Qt's ICO reader sees the bytes, which then get one image the checks passed, rebuilt as an icon
 // file of its own. Widget-free; what an executable holds comes through PeIconReader.
@@ -41,7 +43,9 @@ qsizetype ChooseIcoEntry(const QList<IcoEntry> &Entries, int Side);
 // (transparent around a picture that is not square). Null with the reason in ErrString.
 QImage DecodeIco(QByteArrayView Ico, int Side, QString &ErrString);
 
-// The icon of a file's bytes: an executable's first icon or an icon file's picture, as DecodeIco.
+// The icon of a file's bytes: an executable's first icon or an icon file's picture (an icon file
+// above MaxIcoFileBytes is refused), as DecodeIco.
+QImage DecodeIconFile(FileBytes &File, int Side, QString &ErrString);
 QImage DecodeIconFile(QByteArrayView File, int Side, QString &ErrString);
 
 // The black-and-white look of a disabled tile: every pixel in its grey, and what is more than

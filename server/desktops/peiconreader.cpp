@@ -1,9 +1,12 @@
 #include "desktops/peiconreader.h"
 
+#include "desktops/filebytes.h"
+
 #include <QHash>
 #include <QList>
 #include <QtEndian>
 
+#include <algorithm>
 #include <optional>
 
 namespace
@@ -52,6 +55,11 @@ struct Section
     quint32 Address = 0;
     quint32 Extent = 0;
     quint32 RawOffset = 0;
+
+    qint64 End() const
+    {
+        return qint64(Address) + Extent;
+    }
 };
 
 struct DirectoryEntry
@@ -75,12 +83,24 @@ struct DirectoryEntry
     }
 };
 
-// The executable's headers, sections and resource tree, every read checked against the file.
+quint16 U16(QByteArrayView Bytes, qint64 Offset)
+{
+    return qFromLittleEndian<quint16>(Bytes.data() + Offset);
+}
+
+quint32 U32(QByteArrayView Bytes, qint64 Offset)
+{
+    return qFromLittleEndian<quint32>(Bytes.data() + Offset);
+}
+
+// The executable's headers, sections and resource tree, every read checked against the file. The
+// section table is indexed once and each lookup in the tree reads only the entries it uses, so a
+// read costs time linear in the file's size whatever the counts in it claim.
 class PeImage
 {
 public:
-    explicit PeImage(QByteArrayView Bytes)
-        : m_bytes(Bytes)
+    explicit PeImage(FileBytes &File)
+        : m_file(File)
     {
     }
 
@@ -91,51 +111,44 @@ public:
     bool EntryData(const DirectoryEntry &NameEntry, QByteArrayView &Data, QString &ErrString) const;
 
 private:
-    bool Has(qint64 Offset, qint64 Length) const
-    {
-        return Offset >= 0 && Length >= 0 && Offset <= m_bytes.size() && Length <= m_bytes.size() - Offset;
-    }
-
-    quint16 U16(qint64 Offset) const
-    {
-        return qFromLittleEndian<quint16>(m_bytes.data() + Offset);
-    }
-
-    quint32 U32(qint64 Offset) const
-    {
-        return qFromLittleEndian<quint32>(m_bytes.data() + Offset);
-    }
-
-    // The file offset of Length bytes at the relative virtual address, when they lie inside one
-    // section's bytes in the file.
-    std::optional<qint64> Map(qint64 Address, qint64 Length) const;
+    void IndexSections(QByteArrayView Table);
+    // Length bytes at the relative virtual address, when they lie inside one section's bytes in
+    // the file.
+    std::optional<QByteArrayView> At(qint64 Address, qint64 Length) const;
     bool Directory(quint32 Offset, QList<DirectoryEntry> &Entries, QString &ErrString) const;
+    // The first entry of a directory; WhenEmpty is the reason when it has none.
+    std::optional<DirectoryEntry> FirstEntry(quint32 Offset, const QString &WhenEmpty, QString &ErrString) const;
     std::optional<DirectoryEntry> TypeEntry(quint32 Type, QString &ErrString) const;
 
-    QByteArrayView m_bytes;
+    FileBytes &m_file;
+    // By address; m_farthest[i] is the section of the first i + 1 that reaches farthest.
     QList<Section> m_sections;
+    QList<qsizetype> m_farthest;
     quint32 m_resources = 0;
 };
 
 bool PeImage::Open(QString &ErrString)
 {
-    if (!Has(0, DosHeaderSize) || U16(0) != DosSignature) {
+    const auto dos = m_file.View(0, DosHeaderSize);
+    if (!dos || U16(*dos, 0) != DosSignature) {
         ErrString = QStringLiteral("файл не является программой Windows");
         return false;
     }
-    const qint64 pe = U32(PeOffsetField);
-    const qint64 optional = pe + SignatureSize + CoffHeaderSize;
-    if (!Has(pe, SignatureSize + CoffHeaderSize) || U32(pe) != PeSignature) {
+    const qint64 pe = U32(*dos, PeOffsetField);
+    const auto coff = m_file.View(pe, SignatureSize + CoffHeaderSize);
+    if (!coff || U32(*coff, 0) != PeSignature) {
         ErrString = QStringLiteral("программа без заголовка PE (16-разрядная или повреждённая)");
         return false;
     }
-    const qint64 sectionCount = U16(pe + SignatureSize + SectionCountField);
-    const qint64 optionalSize = U16(pe + SignatureSize + OptionalHeaderSizeField);
-    if (!Has(optional, optionalSize) || optionalSize < 2) {
+    const qint64 sectionCount = U16(*coff, SignatureSize + SectionCountField);
+    const qint64 optionalSize = U16(*coff, SignatureSize + OptionalHeaderSizeField);
+    const qint64 optionalAt = pe + SignatureSize + CoffHeaderSize;
+    const auto optional = optionalSize < 2 ? std::nullopt : m_file.View(optionalAt, optionalSize);
+    if (!optional) {
         ErrString = QStringLiteral("повреждён необязательный заголовок PE");
         return false;
     }
-    const quint16 magic = U16(optional);
+    const quint16 magic = U16(*optional, 0);
     qint64 countField = 0;
     if (magic == Pe32Magic) {
         countField = Pe32DirectoryCountField;
@@ -146,25 +159,17 @@ bool PeImage::Open(QString &ErrString)
         return false;
     }
     const qint64 resourceEntry = countField + 4 + ResourceDirectory * DataDirectorySize;
-    if (optionalSize < resourceEntry + DataDirectorySize || U32(optional + countField) <= ResourceDirectory) {
+    if (optionalSize < resourceEntry + DataDirectorySize || U32(*optional, countField) <= ResourceDirectory) {
         ErrString = QStringLiteral("в программе нет ресурсов");
         return false;
     }
-    m_resources = U32(optional + resourceEntry);
-    const qint64 sections = optional + optionalSize;
-    if (!Has(sections, sectionCount * SectionHeaderSize)) {
+    m_resources = U32(*optional, resourceEntry);
+    const auto table = m_file.View(optionalAt + optionalSize, sectionCount * SectionHeaderSize);
+    if (!table) {
         ErrString = QStringLiteral("таблица секций выходит за конец файла");
         return false;
     }
-    for (qint64 i = 0; i < sectionCount; ++i) {
-        const qint64 header = sections + i * SectionHeaderSize;
-        const quint32 virtualSize = U32(header + SectionVirtualSizeField);
-        const quint32 rawSize = U32(header + SectionRawSizeField);
-        // Bytes past the raw data are zeros of the loaded image, which the file does not hold.
-        m_sections.append({U32(header + SectionAddressField),
-                           virtualSize == 0 ? rawSize : qMin(virtualSize, rawSize),
-                           U32(header + SectionRawOffsetField)});
-    }
+    IndexSections(*table);
     if (m_resources == 0) {
         ErrString = QStringLiteral("в программе нет ресурсов");
         return false;
@@ -172,41 +177,91 @@ bool PeImage::Open(QString &ErrString)
     return true;
 }
 
-std::optional<qint64> PeImage::Map(qint64 Address, qint64 Length) const
+void PeImage::IndexSections(QByteArrayView Table)
 {
-    for (const Section &section : m_sections) {
-        const qint64 into = Address - qint64(section.Address);
-        if (into >= 0 && Length >= 0 && into <= qint64(section.Extent) && Length <= qint64(section.Extent) - into) {
-            const qint64 offset = qint64(section.RawOffset) + into;
-            if (Has(offset, Length)) {
-                return offset;
-            }
-        }
+    const qint64 count = Table.size() / SectionHeaderSize;
+    m_sections.reserve(count);
+    for (qint64 i = 0; i < count; ++i) {
+        const qint64 header = i * SectionHeaderSize;
+        const quint32 virtualSize = U32(Table, header + SectionVirtualSizeField);
+        const quint32 rawSize = U32(Table, header + SectionRawSizeField);
+        const quint32 rawOffset = U32(Table, header + SectionRawOffsetField);
+        // Bytes past the raw data are zeros of the loaded image, which the file does not hold; nor
+        // are bytes past the file's end the section's.
+        const qint64 held = qMax(qint64(0), m_file.Size() - rawOffset);
+        const qint64 extent = qMin<qint64>(virtualSize == 0 ? rawSize : qMin(virtualSize, rawSize), held);
+        m_sections.append({U32(Table, header + SectionAddressField), quint32(extent), rawOffset});
     }
-    return std::nullopt;
+    std::stable_sort(m_sections.begin(), m_sections.end(), [](const Section &Left, const Section &Right) {
+        return Left.Address < Right.Address;
+    });
+    m_farthest.reserve(count);
+    for (qsizetype i = 0; i < m_sections.size(); ++i) {
+        const bool farther = i == 0 || m_sections.at(i).End() > m_sections.at(m_farthest.constLast()).End();
+        m_farthest.append(farther ? i : m_farthest.constLast());
+    }
+}
+
+std::optional<QByteArrayView> PeImage::At(qint64 Address, qint64 Length) const
+{
+    // Of the sections starting at or below the address, the one reaching farthest holds the bytes
+    // if any does.
+    const auto after =
+        std::upper_bound(m_sections.cbegin(), m_sections.cend(), Address, [](qint64 Value, const Section &Candidate) {
+            return Value < Candidate.Address;
+        });
+    if (after == m_sections.cbegin() || Length < 0) {
+        return std::nullopt;
+    }
+    const Section &section = m_sections.at(m_farthest.at(after - m_sections.cbegin() - 1));
+    const qint64 into = Address - qint64(section.Address);
+    if (Length > qint64(section.Extent) - into) {
+        return std::nullopt;
+    }
+    return m_file.View(qint64(section.RawOffset) + into, Length);
 }
 
 bool PeImage::Directory(quint32 Offset, QList<DirectoryEntry> &Entries, QString &ErrString) const
 {
     Entries.clear();
     const qint64 address = qint64(m_resources) + Offset;
-    const auto header = Map(address, DirectoryHeaderSize);
+    const auto header = At(address, DirectoryHeaderSize);
     if (!header) {
         ErrString = QStringLiteral("каталог ресурсов вне файла");
         return false;
     }
-    const qint64 count = qint64(U16(*header + NamedCountField)) + U16(*header + IdCountField);
-    const auto entries = Map(address + DirectoryHeaderSize, count * DirectoryEntrySize);
+    const qint64 count = qint64(U16(*header, NamedCountField)) + U16(*header, IdCountField);
+    const auto entries = At(address + DirectoryHeaderSize, count * DirectoryEntrySize);
     if (!entries) {
         ErrString = QStringLiteral("записи каталога ресурсов вне файла");
         return false;
     }
     Entries.reserve(count);
     for (qint64 i = 0; i < count; ++i) {
-        const qint64 entry = *entries + i * DirectoryEntrySize;
-        Entries.append({U32(entry), U32(entry + 4)});
+        const qint64 entry = i * DirectoryEntrySize;
+        Entries.append({U32(*entries, entry), U32(*entries, entry + 4)});
     }
     return true;
+}
+
+std::optional<DirectoryEntry> PeImage::FirstEntry(quint32 Offset, const QString &WhenEmpty, QString &ErrString) const
+{
+    const qint64 address = qint64(m_resources) + Offset;
+    const auto header = At(address, DirectoryHeaderSize);
+    if (!header) {
+        ErrString = QStringLiteral("каталог ресурсов вне файла");
+        return std::nullopt;
+    }
+    if (U16(*header, NamedCountField) == 0 && U16(*header, IdCountField) == 0) {
+        ErrString = WhenEmpty;
+        return std::nullopt;
+    }
+    const auto entry = At(address + DirectoryHeaderSize, DirectoryEntrySize);
+    if (!entry) {
+        ErrString = QStringLiteral("записи каталога ресурсов вне файла");
+        return std::nullopt;
+    }
+    return DirectoryEntry{U32(*entry, 0), U32(*entry, 4)};
 }
 
 std::optional<DirectoryEntry> PeImage::TypeEntry(quint32 Type, QString &ErrString) const
@@ -226,48 +281,48 @@ std::optional<DirectoryEntry> PeImage::TypeEntry(quint32 Type, QString &ErrStrin
 
 bool PeImage::EntryData(const DirectoryEntry &NameEntry, QByteArrayView &Data, QString &ErrString) const
 {
-    QList<DirectoryEntry> languages;
-    if (!NameEntry.IsDirectory() || !Directory(NameEntry.Offset(), languages, ErrString)) {
-        ErrString = ErrString.isEmpty() ? QStringLiteral("нарушена структура ресурсов") : ErrString;
-        return false;
-    }
-    // Fixed depth: a language entry must hold data, so a tree that loops ends here.
-    if (languages.isEmpty() || languages.constFirst().IsDirectory()) {
+    if (!NameEntry.IsDirectory()) {
         ErrString = QStringLiteral("нарушена структура ресурсов");
         return false;
     }
-    const auto entry = Map(qint64(m_resources) + languages.constFirst().Offset(), DataEntrySize);
+    const auto language = FirstEntry(NameEntry.Offset(), QStringLiteral("нарушена структура ресурсов"), ErrString);
+    if (!language) {
+        return false;
+    }
+    // Fixed depth: a language entry must hold data, so a tree that loops ends here.
+    if (language->IsDirectory()) {
+        ErrString = QStringLiteral("нарушена структура ресурсов");
+        return false;
+    }
+    const auto entry = At(qint64(m_resources) + language->Offset(), DataEntrySize);
     if (!entry) {
         ErrString = QStringLiteral("описание ресурса вне файла");
         return false;
     }
-    const qint64 size = U32(*entry + 4);
+    const qint64 size = U32(*entry, 4);
     if (size == 0 || size > PeIconReader::MaxResourceBytes) {
         ErrString = QStringLiteral("недопустимый размер ресурса: ") + QString::number(size);
         return false;
     }
-    const auto data = Map(U32(*entry), size);
+    const auto data = At(U32(*entry, 0), size);
     if (!data) {
         ErrString = QStringLiteral("данные ресурса вне файла");
         return false;
     }
-    Data = m_bytes.sliced(*data, size);
+    Data = *data;
     return true;
 }
 
 bool PeImage::FirstGroup(QByteArrayView &Group, QString &ErrString) const
 {
-    const auto type = TypeEntry(GroupIconType, ErrString);
-    QList<DirectoryEntry> names;
-    if (!type || !Directory(type->Offset(), names, ErrString)) {
-        return false;
-    }
     // Named entries come first, then identifiers ascending: the directory order is the icon order.
-    if (names.isEmpty()) {
-        ErrString = QStringLiteral("в программе нет иконок");
+    const auto type = TypeEntry(GroupIconType, ErrString);
+    const auto first =
+        type ? FirstEntry(type->Offset(), QStringLiteral("в программе нет иконок"), ErrString) : std::nullopt;
+    if (!first) {
         return false;
     }
-    return EntryData(names.constFirst(), Group, ErrString);
+    return EntryData(*first, Group, ErrString);
 }
 
 bool PeImage::IconImages(QHash<quint32, DirectoryEntry> &Icons, QString &ErrString) const
@@ -300,7 +355,7 @@ void AppendU32(QByteArray &Bytes, quint32 Value)
 }
 } // namespace
 
-bool PeIconReader::ReadFirstIconGroup(QByteArrayView Exe, QByteArray &Ico, QString &ErrString)
+bool PeIconReader::ReadFirstIconGroup(FileBytes &Exe, QByteArray &Ico, QString &ErrString)
 {
     PeImage image(Exe);
     QByteArrayView group;

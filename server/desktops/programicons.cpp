@@ -2,9 +2,9 @@
 
 #include "core/mainlog.h"
 #include "desktops/iconimage.h"
+#include "desktops/pagedfile.h"
 
 #include <QDateTime>
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QSet>
@@ -46,8 +46,8 @@ QString CacheKey(const QString &File, int Side, bool Grey)
     return QStringLiteral("%1|%2|%3|%4|").arg(stamp).arg(size).arg(Side).arg(Grey ? 1 : 0) + File;
 }
 
-// The picture of an icon file or executable; a file that is not a plain file (a folder, a pipe
-// that would block the read) is refused before it is opened.
+// The picture of an icon file or executable, read from a bounded copy of its parts; a file that is
+// not a plain file (a folder, a pipe that would block the read) is refused before it is opened.
 QImage DecodeFile(const QString &File, int Side, QString &Reason)
 {
     const QFileInfo info(File);
@@ -55,26 +55,16 @@ QImage DecodeFile(const QString &File, int Side, QString &Reason)
         Reason = QStringLiteral("файл не найден");
         return {};
     }
-    QFile file(File);
-    if (!file.open(QIODevice::ReadOnly)) {
-        Reason = file.errorString();
+    PagedFile file(File);
+    if (!file.Open(Reason)) {
         return {};
     }
-    // An executable may be large: only the parts the reader needs are paged in.
-    if (uchar *mapped = file.map(0, file.size())) {
-        const QImage image =
-            IconImage::DecodeIconFile(QByteArrayView(reinterpret_cast<const char *>(mapped), file.size()),
-                                      Side,
-                                      Reason);
-        file.unmap(mapped);
-        return image;
+    const QImage image = IconImage::DecodeIconFile(file, Side, Reason);
+    // A file that shrank under the reader fails on whatever it reached first: the cause is this.
+    if (image.isNull() && !file.ErrorString().isEmpty()) {
+        Reason = file.ErrorString();
     }
-    if (file.size() > IconImage::MaxIcoFileBytes) {
-        Reason = QStringLiteral("файл не отображается в память и слишком велик для чтения");
-        return {};
-    }
-    const QByteArray bytes = file.readAll();
-    return IconImage::DecodeIconFile(bytes, Side, Reason);
+    return image;
 }
 
 ProgramIcon Failure(const QString &File, const QString &Message, const QString &Reason, int Side, bool Grey)

@@ -197,6 +197,93 @@ QByteArray TestIcons::Executable(const QList<QByteArray> &Groups, bool Wide)
     return file + section;
 }
 
+QByteArray TestIcons::CraftedExecutable(int GroupEntries, int LanguageEntries, int Sections, int Images)
+{
+    constexpr qsizetype optional = PeHeaderAt + 24;
+    constexpr qsizetype table = optional + Pe32OptionalSize;
+    constexpr qsizetype directory = 16;
+    constexpr qsizetype directoryEntry = 8;
+    constexpr qsizetype dataEntry = 16;
+    // Relative to the resources: root, the group's type and language, both data entries, the icon,
+    // the group, the icons' type, then each icon's language directory.
+    constexpr qsizetype groupTypeAt = directory + 2 * directoryEntry;
+    constexpr qsizetype groupLanguageAt = groupTypeAt + directory + directoryEntry;
+    constexpr qsizetype iconEntryAt = groupLanguageAt + directory + directoryEntry;
+    constexpr qsizetype groupEntryAt = iconEntryAt + dataEntry;
+    constexpr qsizetype iconAt = groupEntryAt + dataEntry;
+    const QByteArray icon = Png({1, Qt::red, 0});
+    const qsizetype groupAt = (iconAt + icon.size() + 3) / 4 * 4;
+    const qsizetype groupSize = 6 + 14 * qsizetype(GroupEntries);
+    const qsizetype iconTypeAt = (groupAt + groupSize + 3) / 4 * 4;
+    const qsizetype languagesAt = iconTypeAt + directory + directoryEntry * Images;
+    const qsizetype languageSize = directory + directoryEntry * qsizetype(LanguageEntries);
+    QByteArray tree(languagesAt + languageSize * Images, '\0');
+    const auto entry = [&](qsizetype Directory, qsizetype Index, quint32 Name, quint32 Target) {
+        Put32(tree, Directory + directory + directoryEntry * Index, Name);
+        Put32(tree, Directory + directory + directoryEntry * Index + 4, Target);
+    };
+    Put16(tree, 14, 2);
+    entry(0, 0, IconType, Subdirectory | quint32(iconTypeAt));
+    entry(0, 1, GroupType, Subdirectory | quint32(groupTypeAt));
+    Put16(tree, groupTypeAt + 14, 1);
+    entry(groupTypeAt, 0, 1, Subdirectory | quint32(groupLanguageAt));
+    Put16(tree, groupLanguageAt + 14, 1);
+    entry(groupLanguageAt, 0, Language, quint32(groupEntryAt));
+    Put32(tree, iconEntryAt, SectionAddress + quint32(iconAt));
+    Put32(tree, iconEntryAt + 4, quint32(icon.size()));
+    Put32(tree, groupEntryAt, SectionAddress + quint32(groupAt));
+    Put32(tree, groupEntryAt + 4, quint32(groupSize));
+    tree.replace(iconAt, icon.size(), icon);
+    Put16(tree, groupAt + 2, 1);
+    Put16(tree, groupAt + 4, quint16(GroupEntries));
+    for (qsizetype i = 0; i < GroupEntries; ++i) {
+        const qsizetype at = groupAt + 6 + 14 * i;
+        tree[at] = tree[at + 1] = 1;
+        Put16(tree, at + 4, 1);
+        Put16(tree, at + 6, 32);
+        Put32(tree, at + 8, quint32(icon.size()));
+        Put16(tree, at + 12, quint16(i % Images + 1));
+    }
+    Put16(tree, iconTypeAt + 14, quint16(Images));
+    // Each language directory's count is split between named and numbered entries, each at most
+    // 65,535; its first entry is the one icon's data.
+    const int named = LanguageEntries / 2;
+    for (qsizetype i = 0; i < Images; ++i) {
+        const qsizetype language = languagesAt + languageSize * i;
+        entry(iconTypeAt, i, quint32(i + 1), Subdirectory | quint32(language));
+        Put16(tree, language + 12, quint16(named));
+        Put16(tree, language + 14, quint16(LanguageEntries - named));
+        entry(language, 0, Language, quint32(iconEntryAt));
+    }
+
+    const qsizetype resources = (table + 40 * qsizetype(Sections) + 15) / 16 * 16;
+    QByteArray file(resources, '\0');
+    file[0] = 'M';
+    file[1] = 'Z';
+    Put32(file, 0x3C, PeHeaderAt);
+    file.replace(PeHeaderAt, 4, QByteArray("PE\0\0", 4));
+    Put16(file, PeHeaderAt + 4, 0x14C);
+    Put16(file, PeHeaderAt + 6, quint16(Sections));
+    Put16(file, PeHeaderAt + 20, Pe32OptionalSize);
+    Put16(file, optional, 0x10B);
+    Put32(file, optional + 92, DirectoryCount);
+    Put32(file, optional + 96 + 2 * 8, SectionAddress);
+    Put32(file, optional + 96 + 2 * 8 + 4, quint32(tree.size()));
+    // Sections far above the resources, each a page of the headers, before the resources' own.
+    constexpr quint32 farAddress = 0x10000000u;
+    constexpr quint32 page = 0x1000;
+    for (qsizetype i = 0; i < Sections; ++i) {
+        const qsizetype header = table + 40 * i;
+        const bool last = i == Sections - 1;
+        const quint32 size = last ? quint32(tree.size()) : page;
+        Put32(file, header + 8, size);
+        Put32(file, header + 12, last ? SectionAddress : farAddress + quint32(i) * page);
+        Put32(file, header + 16, size);
+        Put32(file, header + 20, last ? quint32(resources) : 0);
+    }
+    return file + tree;
+}
+
 bool TestIcons::WriteFile(const QString &Path, const QByteArray &Bytes)
 {
     QFile file(Path);

@@ -24,6 +24,12 @@ QByteArray Ico(const QList<Image> &Images);
 // file given, in order (identifiers 1, 2, ...), and their images (identifiers from 1 on).
 QByteArray Executable(const QList<QByteArray> &Groups, bool Wide = false);
 
+// An executable shaped to make a careless reader slow: one icon group of GroupEntries entries that
+// name Images tiny PNG icons in turn, each icon's language directory claiming LanguageEntries
+// entries, behind Sections section headers of which the resources' own is the last. Read well, it
+// shows a red picture.
+QByteArray CraftedExecutable(int GroupEntries, int LanguageEntries, int Sections, int Images = 1);
+
 // Writes Bytes as the whole file at Path; false when it cannot.
 bool WriteFile(const QString &Path, const QByteArray &Bytes);
 

@@ -1,9 +1,12 @@
 #include "corpusreplay.h"
 #include "desktops/iconimage.h"
+#include "desktops/memorybytes.h"
+#include "desktops/pagedfile.h"
 #include "desktops/peiconreader.h"
 #include "iconcheck.h"
 #include "testicons.h"
 
+#include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
 
@@ -50,6 +53,10 @@ private slots:
     void damagedFilesFailCleanly_data();
     void damagedFilesFailCleanly();
     void everyTruncationAndDamagedByte();
+    void slowShapesReadInOnePass_data();
+    void slowShapesReadInOnePass();
+    void fileShrinkingUnderTheReaderFails_data();
+    void fileShrinkingUnderTheReaderFails();
     void greyCopyKeepsTransparency();
     void corpusReplays();
 };
@@ -94,7 +101,8 @@ void TestIconImage::executableShowsItsFirstGroup()
         wide);
     QByteArray ico;
     QString reason;
-    QVERIFY2(PeIconReader::ReadFirstIconGroup(exe, ico, reason), qPrintable(reason));
+    MemoryBytes bytes(exe);
+    QVERIFY2(PeIconReader::ReadFirstIconGroup(bytes, ico, reason), qPrintable(reason));
     QList<IconImage::IcoEntry> entries;
     QVERIFY2(IconImage::ReadIcoDirectory(ico, entries, reason), qPrintable(reason));
     QCOMPARE(entries.size(), 2);
@@ -175,6 +183,74 @@ void TestIconImage::everyTruncationAndDamagedByte()
     }
     QString reason;
     QVERIFY2(!IconImage::DecodeIconFile(exe, TileSide, reason).isNull(), qPrintable(reason));
+}
+
+// The shapes that once made one read take half a minute: each entry of a 65,535-entry group re-read
+// a language directory of 131,070 entries and scanned 65,535 section headers. Read in one pass over
+// the file, they finish long before the suite's time-out and show their icon.
+void TestIconImage::slowShapesReadInOnePass_data()
+{
+    QTest::addColumn<int>("languageEntries");
+    QTest::addColumn<int>("sections");
+    QTest::newRow("huge language directory") << 131070 << 1;
+    QTest::newRow("huge section table") << 1 << 65535;
+    QTest::newRow("both") << 131070 << 65535;
+}
+
+void TestIconImage::slowShapesReadInOnePass()
+{
+    QFETCH(int, languageEntries);
+    QFETCH(int, sections);
+    const QByteArray exe = TestIcons::CraftedExecutable(65535, languageEntries, sections);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("crafted.exe"));
+    QVERIFY(TestIcons::WriteFile(path, exe));
+    PagedFile file(path);
+    QString reason;
+    QVERIFY2(file.Open(reason), qPrintable(reason));
+    const QImage picture = IconImage::DecodeIconFile(file, TileSide, reason);
+    QVERIFY2(!picture.isNull(), qPrintable(reason));
+    QCOMPARE(Middle(picture), QColor(Qt::red));
+    QVERIFY2(CheckIconBytes(exe, reason), qPrintable(reason));
+}
+
+// A program copied over while its icon is read (cp truncates first): the copy the reader holds
+// misses what the file no longer has, and the reading fails with the cause, where a mapping of the
+// file raised SIGBUS. The file is really cut, between the reader's first read and the rest.
+void TestIconImage::fileShrinkingUnderTheReaderFails_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<qint64>("shrinkTo");
+    QTest::addColumn<bool>("headFirst");
+    // Images far larger than a page, so that they are read after the headers.
+    const QByteArray exe = TestIcons::Executable({TestIcons::Ico({Image{256, Qt::red, 32}})});
+    const QByteArray ico = TestIcons::Ico({Image{256, Qt::blue, 32}});
+    QTest::newRow("program emptied before any read") << exe << qint64(0) << false;
+    QTest::newRow("program emptied after its headers") << exe << qint64(0) << true;
+    QTest::newRow("program cut in its image") << exe << qint64(exe.size() / 2) << true;
+    QTest::newRow("program short of its last byte") << exe << qint64(exe.size() - 1) << true;
+    QTest::newRow("icon file emptied before any read") << ico << qint64(0) << false;
+    QTest::newRow("icon file cut after its first page") << ico << PagedFile::PageBytes << true;
+}
+
+void TestIconImage::fileShrinkingUnderTheReaderFails()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(qint64, shrinkTo);
+    QFETCH(bool, headFirst);
+    QTemporaryDir folder;
+    const QString path = folder.filePath(QStringLiteral("program.exe"));
+    QVERIFY(TestIcons::WriteFile(path, bytes));
+    PagedFile file(path);
+    QString reason;
+    QVERIFY2(file.Open(reason), qPrintable(reason));
+    if (headFirst) {
+        QVERIFY(file.View(0, 2));
+    }
+    QVERIFY(QFile::resize(path, shrinkTo));
+    QVERIFY(IconImage::DecodeIconFile(file, TileSide, reason).isNull());
+    QVERIFY(!reason.isEmpty());
+    QCOMPARE(file.ErrorString(), QStringLiteral("файл изменился во время чтения"));
 }
 
 void TestIconImage::greyCopyKeepsTransparency()
