@@ -263,6 +263,10 @@ void Proxy::ConnectionRequest(QTcpSocket *Socket)
     const PairHold hold(*pair);
     const qint32 index = pair->Index;
     LogMessage(QStringLiteral("Listener_ConnectionRequest: NewIndex=") + Num(index), 0);
+    // The host of the trace may have shut the relay down or started it anew: the pair is gone.
+    if (!IsCurrent(pair)) {
+        return;
+    }
     QString errText;
     if (!ClientConnect(pair, errText)) {
         LogMessage(errText, 0, TraceError);
@@ -462,9 +466,9 @@ void Proxy::LogConnectionStates()
     const QString rule(OverviewRuleLength, QLatin1Char('-'));
     LogMessage(rule, 0);
     LogMessage(QStringLiteral("Connections Number=") + Num(qint64(m_connections.size())) + QStringLiteral(": "), 0);
-    for (const auto &entry : m_connections) {
-        LogMessage(QStringLiteral("... ") + Num(entry.first) + QStringLiteral(": State=")
-                       + Num(GetConnectionState(entry.first)),
+    // Each line goes to the host, which may change the table meanwhile: the walk is over a copy.
+    for (const qint32 index : ConnectionIndexes()) {
+        LogMessage(QStringLiteral("... ") + Num(index) + QStringLiteral(": State=") + Num(GetConnectionState(index)),
                    0);
     }
     LogMessage(rule, 0);

@@ -105,6 +105,7 @@ private slots:
     void failedPairingClosesAtOnce();
     void pairClosedWhileTheHostWaits_data();
     void pairClosedWhileTheHostWaits();
+    void startedAnewInATraceLine();
     void slowClientBoundsTheBuffers();
     void thousandConnectionsLeaveNothing();
     void misbehavingClients_data();
@@ -436,6 +437,31 @@ void TestProxy::pairClosedWhileTheHostWaits()
     QVERIFY(later);
     QVERIFY(later->Write("GET /later HTTP/1.0\r\n\r\n"));
     QVERIFY(m_outer->WaitForBytes(1, 1));
+}
+
+// The host may start the relay anew while it reads the overview line of a new pair: that pair is
+// closed before it reaches the outer proxy, and the relay serves the next one.
+void TestProxy::startedAnewInATraceLine()
+{
+    m_proxy->SetLog(true);
+    bool started = false;
+    m_onTrace = [this, started](const QString &Text) mutable {
+        if (!started && Text.startsWith(QStringLiteral("... 1: State="))) {
+            started = true;
+            QString err;
+            QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
+        }
+    };
+    const auto first = Connect();
+    QVERIFY(first);
+    QVERIFY(first->WaitForClose());
+    QVERIFY(Indexes().isEmpty());
+    const auto second = Connect();
+    QVERIFY(second);
+    QVERIFY(second->Write("GET /next HTTP/1.0\r\n\r\n"));
+    QVERIFY(m_outer->WaitForBytes(0, 1));
+    QCOMPARE(m_urls, QStringList{QStringLiteral("/next")});
+    QCOMPARE(m_outer->Count(), 1);
 }
 
 // A client computer that does not read holds the outer proxy back instead of filling the memory.
