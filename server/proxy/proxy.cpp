@@ -524,7 +524,7 @@ bool Proxy::RelayRequestChunk(RelayPair *Pair)
     const QString url = GetRequestURL(text);
     bool cancel = false;
     {
-        const PairHold call(*Pair);
+        const PairHold hold(*Pair);
         emit RequestedURL(Pair->ClientIP, url, static_cast<qint32>(data.size()), cancel);
         // The host may have waited: the pair may have left the relay and its sockets be closed.
         if (!IsCurrent(Pair)) {
@@ -591,7 +591,7 @@ bool Proxy::RelayResponseChunk(RelayPair *Pair)
     LogMessage(head + QStringLiteral(" Loaded Length=") + Num(data.size()), index);
     bool cancel = false;
     {
-        const PairHold call(*Pair);
+        const PairHold hold(*Pair);
         emit ReceivedData(Pair->ClientIP, static_cast<qint32>(data.size()), cancel);
         if (!IsCurrent(Pair)) {
             return false;
