@@ -2,15 +2,23 @@
 
 #include "textdates.h"
 
+#include <QFocusEvent>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QRegularExpression>
 
 namespace
 {
-// "h:mm" with up to four digits of hours, or only minutes while typing.
+constexpr int MinutesPerHour = 60;
+constexpr int HourDigits = 3;
+constexpr int MinuteDigits = 2;
+// A first minute digit above this cannot start a two-digit minute.
+constexpr int LargestFirstMinuteDigit = 5;
+
+// "h:mm" with up to three digits of hours, or only minutes while typing.
 const QRegularExpression &Shape()
 {
-    static const QRegularExpression shape(QStringLiteral("^\\s*(\\d{0,4})(:(\\d{0,2}))?\\s*$"));
+    static const QRegularExpression shape(QStringLiteral("^\\s*(\\d{0,3})(:(\\d{0,2}))?\\s*$"));
     return shape;
 }
 
@@ -24,7 +32,7 @@ int MinutesOf(const QString &Text)
     if (!match.hasCaptured(2)) {
         return match.captured(1).toInt();
     }
-    return match.captured(1).toInt() * 60 + match.captured(3).toInt();
+    return match.captured(1).toInt() * MinutesPerHour + match.captured(3).toInt();
 }
 } // namespace
 
@@ -34,15 +42,15 @@ DurationSpinBox::DurationSpinBox(QWidget *Parent)
     setRange(0, MaxMinutes);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
+    lineEdit()->installEventFilter(this);
 }
 
 void DurationSpinBox::stepBy(int Steps)
 {
-    const int colon = static_cast<int>(lineEdit()->text().indexOf(QLatin1Char(':')));
-    const bool inHours = colon >= 0 && lineEdit()->cursorPosition() <= colon;
-    const int caret = lineEdit()->cursorPosition();
-    QSpinBox::stepBy(inHours ? Steps * 60 : Steps);
-    lineEdit()->setCursorPosition(caret);
+    const Section section = SectionAtCaret();
+    QSpinBox::stepBy(section == Section::Hours ? Steps * MinutesPerHour : Steps);
+    m_typed.clear();
+    SelectSection(section);
 }
 
 QString DurationSpinBox::textFromValue(int Value) const
@@ -74,4 +82,97 @@ void DurationSpinBox::fixup(QString &Input) const
     if (minutes >= 0) {
         Input = textFromValue(qBound(0, minutes, MaxMinutes));
     }
+}
+
+void DurationSpinBox::keyPressEvent(QKeyEvent *Event)
+{
+    const QString text = Event->text();
+    const bool plain = (Event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
+    if (plain && text.size() == 1 && text.at(0).isDigit()) {
+        TypeDigit(text.at(0).digitValue());
+    } else if (plain && (text == QStringLiteral(":") || Event->key() == Qt::Key_Right)) {
+        m_typed.clear();
+        SelectSection(Section::Minutes);
+    } else if (plain && Event->key() == Qt::Key_Left) {
+        m_typed.clear();
+        SelectSection(Section::Hours);
+    } else if (plain && (Event->key() == Qt::Key_Backspace || Event->key() == Qt::Key_Delete)) {
+        ClearSection();
+    } else if (plain && !text.isEmpty() && text.at(0).isPrint()) {
+        // Other characters would make the text differ from the value.
+        Event->accept();
+    } else {
+        QSpinBox::keyPressEvent(Event);
+    }
+}
+
+void DurationSpinBox::focusInEvent(QFocusEvent *Event)
+{
+    QSpinBox::focusInEvent(Event);
+    m_typed.clear();
+    if (Event->reason() != Qt::MouseFocusReason) {
+        SelectSection(Section::Hours);
+    }
+}
+
+bool DurationSpinBox::eventFilter(QObject *Watched, QEvent *Event)
+{
+    // A click selects the section it lands in, once the line edit has placed the caret.
+    if (Watched == lineEdit() && Event->type() == QEvent::MouseButtonRelease && !lineEdit()->hasSelectedText()) {
+        m_typed.clear();
+        SelectSection(SectionAtCaret());
+    }
+    return QSpinBox::eventFilter(Watched, Event);
+}
+
+DurationSpinBox::Section DurationSpinBox::SectionAtCaret() const
+{
+    const qsizetype colon = lineEdit()->text().indexOf(QLatin1Char(':'));
+    return colon < 0 || lineEdit()->cursorPosition() <= colon ? Section::Hours : Section::Minutes;
+}
+
+void DurationSpinBox::SelectSection(Section Which)
+{
+    m_section = Which;
+    const QString text = lineEdit()->text();
+    const int colon = static_cast<int>(text.indexOf(QLatin1Char(':')));
+    if (colon < 0) {
+        return;
+    }
+    if (Which == Section::Hours) {
+        lineEdit()->setSelection(0, colon);
+    } else {
+        lineEdit()->setSelection(colon + 1, static_cast<int>(text.size()) - colon - 1);
+    }
+}
+
+void DurationSpinBox::TypeDigit(int Digit)
+{
+    const int hours = value() / MinutesPerHour;
+    const int minutes = value() % MinutesPerHour;
+    m_typed += QString::number(Digit);
+    if (m_section == Section::Hours) {
+        setValue(m_typed.toInt() * MinutesPerHour + minutes);
+        // A leading 0 asks for two hour digits, as in "08".
+        const bool full = m_typed.size() == HourDigits || (m_typed.size() == 2 && m_typed.startsWith(QLatin1Char('0')));
+        if (full) {
+            m_typed.clear();
+            m_section = Section::Minutes;
+        }
+    } else {
+        setValue(hours * MinutesPerHour + m_typed.toInt());
+        if (m_typed.size() == MinuteDigits || Digit > LargestFirstMinuteDigit) {
+            m_typed.clear();
+        }
+    }
+    SelectSection(m_section);
+}
+
+void DurationSpinBox::ClearSection()
+{
+    const int hours = value() / MinutesPerHour;
+    const int minutes = value() % MinutesPerHour;
+    m_typed.clear();
+    setValue(m_section == Section::Hours ? minutes : hours * MinutesPerHour);
+    SelectSection(m_section);
 }

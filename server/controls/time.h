@@ -34,6 +34,9 @@ public:
 signals:
     void Changed();
 
+protected:
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
 private:
     QTimeEdit *m_picker;
 };

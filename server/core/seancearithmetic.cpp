@@ -26,6 +26,17 @@ qint64 FloorDivide(qint64 Value, qint64 Divisor)
     return (Value % Divisor != 0 && Value < 0) ? quotient - 1 : quotient;
 }
 
+// A price beyond the 32-bit range lies beyond every sum on its side, so its refusal is the answer.
+bool CostsAtMost(Currency PriceForHour, qint64 Minutes, qint32 Sum)
+{
+    qint32 price = 0;
+    QString beyondRange;
+    if (!PriceForMinutes(PriceForHour, Minutes, price, beyondRange)) {
+        return Minutes < 0;
+    }
+    return price <= Sum;
+}
+
 bool IsSet(const QDateTime &Moment)
 {
     return Moment.isValid() && !DateValue::IsZero(Moment);
@@ -103,17 +114,26 @@ bool PriceForMinutes(Currency PriceForHour, qint64 Minutes, qint32 &Sum, QString
 
 bool MinutesForSum(Currency PriceForHour, qint32 Sum, qint32 &Minutes, QString &ErrString)
 {
-    const Currency minutePrice = PriceForHour / Currency(MinutesPerHour);
-    if (minutePrice == Currency()) {
+    if (PriceForHour <= Currency()) {
         ErrString = QStringLiteral("Цена минуты по тарифу равна нулю, длительность по сумме вычислить нельзя!");
         return false;
     }
-    const qint64 whole = RoundDownSum(Currency(Sum) / minutePrice, 0).Units() / Currency::Scale;
-    if (!FitsInt32(whole)) {
+    // The longest duration whose own price does not exceed Sum, so that pricing the result gives a sum
+    // that buys the same minutes again. A minute price rounded to four places would make an hour at 100
+    // per hour cost 100 and last 59 minutes. The exact quotient is at most a few minutes off the answer;
+    // prices grow with the minutes, so stepping settles it.
+    qint64 minutes = FloorDivide(qint64(Sum) * Currency::Scale * MinutesPerHour, PriceForHour.Units());
+    while (CostsAtMost(PriceForHour, minutes + 1, Sum)) {
+        ++minutes;
+    }
+    while (!CostsAtMost(PriceForHour, minutes, Sum)) {
+        --minutes;
+    }
+    if (!FitsInt32(minutes)) {
         ErrString = DurationTooLong;
         return false;
     }
-    Minutes = static_cast<qint32>(whole);
+    Minutes = static_cast<qint32>(minutes);
     return true;
 }
 

@@ -26,8 +26,9 @@ QDateTime AddMinutes(const QDateTime &Begin, qint64 Minutes);
 // sum does not fit in 32 bits.
 bool PriceForMinutes(Currency PriceForHour, qint64 Minutes, qint32 &Sum, QString &ErrString);
 
-// The whole minutes that Sum buys at PriceForHour, the minute price rounded to four decimals first.
-// False with a message when the minute price rounds to 0 or the minutes do not fit in 32 bits.
+// The whole minutes that Sum buys at PriceForHour: the longest duration that PriceForMinutes prices
+// at no more than Sum. False with a message for a price of 0 or below, or when the minutes do not fit
+// in 32 bits.
 bool MinutesForSum(Currency PriceForHour, qint32 Sum, qint32 &Minutes, QString &ErrString);
 
 // With End set (not null, not the zero date) Minutes becomes the minutes from Begin to End (saturated
@@ -38,8 +39,9 @@ void CompleteSeanceTimes(const QDateTime &Begin, QDateTime &End, qint32 &Minutes
 using RatePriceSource = std::function<bool(Currency &PriceForHour, QString &ErrString)>;
 
 // The seance calculator: from Begin and one of Sum (when not 0), End or Minutes it fills the other
-// two. A priced period is stretched to what its rounded-up price buys. The rate's price is asked for
-// once, when first needed, so a wrong end is reported before a missing rate.
+// two. A priced period is stretched to what its rounded-up price buys; the result is settled: given
+// again, it comes back unchanged. The rate's price is asked for once, when first needed, so a wrong
+// end is reported before a missing rate.
 bool CalcSeanceAtPrice(const RatePriceSource &Price,
                        const QDateTime &Begin,
                        QDateTime &End,

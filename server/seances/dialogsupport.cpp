@@ -11,6 +11,7 @@
 #include "entitylib.h"
 #include "generalhelpers.h"
 #include "seances/frmpayment.h"
+#include "seances/writtencomputers.h"
 
 namespace
 {
@@ -123,7 +124,11 @@ PaymentKind PaymentOf(qint32 Card)
     return Card == 0 ? PaymentKind::Cash : PaymentKind::Card;
 }
 
-bool PayAndWrite(QWidget *Dialog, qint32 Price, const QList<qint32> &Computers, const ComputerWrite &Write)
+bool PayAndWrite(QWidget *Dialog,
+                 qint32 Price,
+                 const QList<qint32> &Computers,
+                 const ComputerWrite &Write,
+                 WrittenComputers &Written)
 {
     if (Computers.isEmpty()) {
         ShowError(Dialog, QStringLiteral("Не выбран ни один компьютер!"));
@@ -140,6 +145,7 @@ bool PayAndWrite(QWidget *Dialog, qint32 Price, const QList<qint32> &Computers, 
             ShowError(Dialog, err);
             return false;
         }
+        Written.Add(num);
     }
     return true;
 }

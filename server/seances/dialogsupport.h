@@ -11,6 +11,7 @@
 #include <memory>
 
 class CompButtons;
+class WrittenComputers;
 class Date;
 class Numeric;
 class QWidget;
@@ -78,8 +79,12 @@ using ComputerWrite = std::function<bool(qint32 ComputerNum, qint32 Card, QStrin
 
 // The end of a seance dialog's Apply: "Не выбран ни один компьютер!" without computers; otherwise
 // asks how Price is paid (frmPayment::TakePayment), then writes
-// the computers in their order, each as one transaction (the transactions of the writes join it). The
-// first failure stops, after its box: the computers before it keep what was written, it and the later
-// ones get nothing. True when every computer was written.
-bool PayAndWrite(QWidget *Dialog, qint32 Price, const QList<qint32> &Computers, const ComputerWrite &Write);
+// the computers in their order, each as one transaction (the transactions of the writes join it), and
+// adds each one written to Written. The first failure stops, after its box: the computers before it
+// keep what was written, it and the later ones get nothing. True when every computer was written.
+bool PayAndWrite(QWidget *Dialog,
+                 qint32 Price,
+                 const QList<qint32> &Computers,
+                 const ComputerWrite &Write,
+                 WrittenComputers &Written);
 } // namespace SeanceDialogs

@@ -86,6 +86,7 @@ bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
 bool frmAddSeance::RecalcSeance(const QDateTime &Begin, RecalcMode Mode)
 {
     MarkComputersWithoutSeance(*m_buttons, m_data, Begin);
+    m_written.TakeOff(*m_buttons);
     m_ui->ComputersGrid->Refresh();
     if (Mode != RecalcMode::Remembered) {
         m_mode = Mode;
@@ -174,10 +175,14 @@ void frmAddSeance::OnApply()
         this,
         SeanceDialogs::WholeValue(m_ui->Price),
         SeanceDialogs::SelectedComputers(*m_buttons),
-        [&](qint32 Num, qint32 Card, QString &ErrString) { return WriteComputer(Num, now, Card, ErrString); });
+        [&](qint32 Num, qint32 Card, QString &ErrString) { return WriteComputer(Num, now, Card, ErrString); },
+        m_written);
     if (m_applied) {
         accept();
+        return;
     }
+    // The rest are shown at the same seance each; a price typed for all would be shared anew.
+    RecalcSeance(Clock::Now(), m_mode == RecalcMode::Price ? RecalcMode::Duration : RecalcMode::Remembered);
 }
 
 bool frmAddSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qint32 Card, QString &ErrString)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "seances/dbseancedata.h"
+#include "seances/writtencomputers.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -62,4 +63,6 @@ private:
     RecalcMode m_mode = RecalcMode::Remembered;
     Calculation m_seance;
     bool m_applied = false;
+    // Off the grid after a failure part-way, so that OK again applies only to the rest.
+    WrittenComputers m_written;
 };

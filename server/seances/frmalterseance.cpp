@@ -99,6 +99,7 @@ bool frmAlterSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
 void frmAlterSeance::MarkComputers(const QDateTime &Moment)
 {
     MarkComputersWithSeance(*m_buttons, m_data, Moment, false);
+    m_written.TakeOff(*m_buttons);
     m_ui->ComputersGrid->Refresh();
 }
 
@@ -273,10 +274,14 @@ void frmAlterSeance::OnApply()
         this,
         SeanceDialogs::WholeValue(m_ui->Price),
         SeanceDialogs::SelectedComputers(*m_buttons),
-        [&](qint32 Num, qint32 Card, QString &ErrString) { return WriteComputer(Num, now, Card, ErrString); });
+        [&](qint32 Num, qint32 Card, QString &ErrString) { return WriteComputer(Num, now, Card, ErrString); },
+        m_written);
     if (m_applied) {
         accept();
+        return;
     }
+    // The difference shown is now the rest's.
+    RecalcSeance(Clock::Now(), true);
 }
 
 bool frmAlterSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qint32 Card, QString &ErrString) const

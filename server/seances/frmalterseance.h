@@ -1,6 +1,7 @@
 #pragma once
 
 #include "seances/dbseancedata.h"
+#include "seances/writtencomputers.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -74,4 +75,6 @@ private:
     // The rate of the first chosen computer's seance at the start: money typed buys minutes at it.
     qint32 m_rate = 0;
     bool m_applied = false;
+    // Off the grid after a failure part-way, so that OK again applies only to the rest.
+    WrittenComputers m_written;
 };

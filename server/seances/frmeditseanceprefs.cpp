@@ -87,6 +87,7 @@ bool frmEditSeancePrefs::Start(const std::shared_ptr<CompButtons> &Buttons, bool
 void frmEditSeancePrefs::MarkComputers(const QDateTime &Moment)
 {
     MarkComputersWithSeance(*m_buttons, m_data, Moment, m_isNight);
+    m_written.TakeOff(*m_buttons);
     m_ui->ComputersGrid->Refresh();
 }
 
@@ -180,7 +181,10 @@ void frmEditSeancePrefs::OnApply()
     if (!SeanceDialogs::PayAndWrite(this,
                                     static_cast<qint32>(m_difference),
                                     SeanceDialogs::SelectedComputers(*m_buttons),
-                                    write)) {
+                                    write,
+                                    m_written)) {
+        // The difference shown is now the rest's.
+        RecalcPriceDifference(Clock::Now());
         return;
     }
     m_outcome = m_ui->chDesktop->isChecked() ? Outcome::DesktopApplied : Outcome::Applied;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "seances/dbseancedata.h"
+#include "seances/writtencomputers.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -60,4 +61,6 @@ private:
     bool m_isNight = false;
     qint64 m_difference = 0;
     Outcome m_outcome = Outcome::Cancelled;
+    // Off the grid after a failure part-way, so that OK again applies only to the rest.
+    WrittenComputers m_written;
 };

@@ -17,6 +17,7 @@
 #include "generalhelpers.h"
 #include "seances/dialogsupport.h"
 #include "seances/selectcomputers.h"
+#include "seances/writtencomputers.h"
 
 #include <QSignalBlocker>
 
@@ -139,12 +140,16 @@ void frmReserveNight::OnApply()
         SeanceDialogs::ShowError(this, QStringLiteral("Нельзя зарезервировать прошедшую ночь!"));
         return;
     }
-    m_applied = SeanceDialogs::PayAndWrite(this,
-                                           price,
-                                           {m_ui->ComputersGrid->Value()},
-                                           [&](qint32 Num, qint32 Card, QString &ErrString) {
-                                               return WriteReserve(Num, nightDate, now, price, Card, ErrString);
-                                           });
+    // One computer: it is written whole or not at all.
+    WrittenComputers written;
+    m_applied = SeanceDialogs::PayAndWrite(
+        this,
+        price,
+        {m_ui->ComputersGrid->Value()},
+        [&](qint32 Num, qint32 Card, QString &ErrString) {
+            return WriteReserve(Num, nightDate, now, price, Card, ErrString);
+        },
+        written);
     if (m_applied) {
         accept();
     }

@@ -15,6 +15,7 @@
 #include "core/widgets/guihelpers.h"
 #include "seances/dialogsupport.h"
 #include "seances/selectcomputers.h"
+#include "seances/writtencomputers.h"
 #include "textdates.h"
 
 #include <QSignalBlocker>
@@ -117,12 +118,16 @@ void frmStartNightReserve::OnApply()
         return;
     }
     const qint32 reserve = m_reserve->Code();
-    m_applied = SeanceDialogs::PayAndWrite(this,
-                                           price,
-                                           {m_ui->ComputersGrid->Value()},
-                                           [&](qint32 Num, qint32 Card, QString &ErrString) {
-                                               return WriteComputer(Num, reserve, now, price, Card, ErrString);
-                                           });
+    // One computer: it is written whole or not at all.
+    WrittenComputers written;
+    m_applied = SeanceDialogs::PayAndWrite(
+        this,
+        price,
+        {m_ui->ComputersGrid->Value()},
+        [&](qint32 Num, qint32 Card, QString &ErrString) {
+            return WriteComputer(Num, reserve, now, price, Card, ErrString);
+        },
+        written);
     if (m_applied) {
         accept();
     }

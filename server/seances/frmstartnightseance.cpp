@@ -65,6 +65,7 @@ bool frmStartNightSeance::RecalcNightPrice(const QDateTime &Moment)
     // At night only, on computers whose night is free or whose reserve is used or lapsed, and which
     // run no seance.
     SelectComputers(*m_buttons, m_data, moment, true, false, true, true, false, false, false, true);
+    m_written.TakeOff(*m_buttons);
     m_ui->ComputersGrid->Refresh();
     m_nightPrice = 0;
     const qint32 rate = m_ui->Rates->Value();
@@ -123,12 +124,18 @@ void frmStartNightSeance::OnApply()
         SeanceDialogs::ShowError(this, QStringLiteral("Не выбран тариф!"));
         return;
     }
-    m_applied = SeanceDialogs::PayAndWrite(this, m_total, computers, [&](qint32 Num, qint32 Card, QString &ErrString) {
-        return WriteComputer(Num, now, Card, ErrString);
-    });
+    m_applied = SeanceDialogs::PayAndWrite(
+        this,
+        m_total,
+        computers,
+        [&](qint32 Num, qint32 Card, QString &ErrString) { return WriteComputer(Num, now, Card, ErrString); },
+        m_written);
     if (m_applied) {
         accept();
+        return;
     }
+    // The total shown is now the rest's.
+    RecalcNightPrice(Clock::Now());
 }
 
 bool frmStartNightSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qint32 Card, QString &ErrString) const

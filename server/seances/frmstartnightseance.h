@@ -1,6 +1,7 @@
 #pragma once
 
 #include "seances/dbseancedata.h"
+#include "seances/writtencomputers.h"
 
 #include <QDateTime>
 #include <QDialog>
@@ -47,4 +48,6 @@ private:
     qint32 m_nightPrice = 0;
     qint32 m_total = 0;
     bool m_applied = false;
+    // Off the grid after a failure part-way, so that OK again applies only to the rest.
+    WrittenComputers m_written;
 };

@@ -17,6 +17,43 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+namespace
+{
+// Clicks the line edit at the caret place Position, as the mouse would.
+void ClickAt(QLineEdit *Edit, int Position)
+{
+    Edit->setCursorPosition(Position);
+    QTest::mouseClick(Edit, Qt::LeftButton, {}, Edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+}
+
+// Types Keys: digits and ':' as themselves, U and D the arrows up and down, < and > left and right,
+// B backspace.
+void TypeKeys(QWidget *Input, const QString &Keys)
+{
+    for (const QChar key : Keys) {
+        switch (key.unicode()) {
+        case 'U':
+            QTest::keyClick(Input, Qt::Key_Up);
+            break;
+        case 'D':
+            QTest::keyClick(Input, Qt::Key_Down);
+            break;
+        case '<':
+            QTest::keyClick(Input, Qt::Key_Left);
+            break;
+        case '>':
+            QTest::keyClick(Input, Qt::Key_Right);
+            break;
+        case 'B':
+            QTest::keyClick(Input, Qt::Key_Backspace);
+            break;
+        default:
+            QTest::keyClicks(Input, QString(key));
+        }
+    }
+}
+} // namespace
+
 class TestTimeInputs : public QObject
 {
     Q_OBJECT
@@ -193,6 +230,84 @@ private slots:
         minutes->findChild<QLineEdit *>()->setCursorPosition(4);
         QTest::keyClick(minutes, Qt::Key_Down);
         QCOMPARE(input.Value(), 27 * 60 + 14);
+    }
+
+    void typedSections_data()
+    {
+        QTest::addColumn<int>("start");
+        // The caret place clicked, -1 for the focus coming by Tab.
+        QTest::addColumn<int>("click");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("value");
+        QTest::newRow("hours clicked, Up, then 0 and 8")
+            << 60 << 1 << QStringLiteral("U08") << QStringLiteral("08:00") << 480;
+        QTest::newRow("0800") << 60 << 1 << QStringLiteral("0800") << QStringLiteral("08:00") << 480;
+        QTest::newRow("three hour digits, then the minutes")
+            << 0 << -1 << QStringLiteral("1234") << QStringLiteral("123:04") << 7384;
+        QTest::newRow("hour digits overflow into the minutes")
+            << 0 << -1 << QStringLiteral("99999") << QStringLiteral("999:09") << 59949;
+        QTest::newRow("minutes clicked") << 90 << 4 << QStringLiteral("45") << QStringLiteral("01:45") << 105;
+        QTest::newRow("a minute digit above 5 is whole")
+            << 90 << 4 << QStringLiteral("73") << QStringLiteral("01:03") << 63;
+        QTest::newRow("colon moves on") << 0 << -1 << QStringLiteral("2:5") << QStringLiteral("02:05") << 125;
+        QTest::newRow("Down on the minutes") << 60 << 4 << QStringLiteral("D") << QStringLiteral("00:59") << 59;
+        QTest::newRow("right arrow, Up") << 60 << 1 << QStringLiteral(">U") << QStringLiteral("01:01") << 61;
+        QTest::newRow("backspace clears the hours") << 150 << 0 << QStringLiteral("B") << QStringLiteral("00:30") << 30;
+        QTest::newRow("letters ignored") << 60 << 1 << QStringLiteral("a2") << QStringLiteral("02:00") << 120;
+    }
+
+    void typedSections()
+    {
+        QFETCH(int, start);
+        QFETCH(int, click);
+        QFETCH(QString, keys);
+        QWidget form;
+        auto *layout = new QVBoxLayout(&form);
+        auto *other = new QLineEdit(&form);
+        auto *input = new Duration(&form);
+        layout->addWidget(other);
+        layout->addWidget(input);
+        input->SetValue(start);
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        auto *box = input->findChild<DurationSpinBox *>(QStringLiteral("dtTime"));
+        if (click < 0) {
+            other->setFocus();
+            QTest::keyClick(other, Qt::Key_Tab);
+            QVERIFY(box->hasFocus());
+        } else {
+            ClickAt(box->findChild<QLineEdit *>(), click);
+        }
+        TypeKeys(box, keys);
+        QTEST(box->text(), "shown");
+        QTEST(input->Value(), "value");
+    }
+
+    void typedTime_data()
+    {
+        QTest::addColumn<int>("click");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QTime>("value");
+        QTest::newRow("hours clicked, 18") << 1 << QStringLiteral("18") << QTime(18, 0);
+        QTest::newRow("hours clicked, 1830") << 1 << QStringLiteral("1830") << QTime(18, 30);
+        QTest::newRow("minutes clicked, 45") << 4 << QStringLiteral("45") << QTime(23, 45);
+        QTest::newRow("hours clicked, Down, 7") << 1 << QStringLiteral("D7") << QTime(7, 0);
+    }
+
+    void typedTime()
+    {
+        QFETCH(int, click);
+        QFETCH(QString, keys);
+        QFETCH(QTime, value);
+        Time input;
+        input.SetValue(QStringLiteral("23:00:00"));
+        input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
+        ClickAt(input.Picker()->findChild<QLineEdit *>(), click);
+        TypeKeys(input.Picker(), keys);
+        QCOMPARE(input.Picker()->text(), value.toString(QStringLiteral("HH:mm")));
+        QCOMPARE(input.Value(), DateValue::Zero().addSecs(value.msecsSinceStartOfDay() / 1000));
     }
 
     void dialogTakesWhatIsTyped()

@@ -2,6 +2,7 @@
 #include "core/seancearithmetic.h"
 #include "datevalue.h"
 
+#include <QRandomGenerator>
 #include <QTest>
 
 namespace
@@ -33,6 +34,61 @@ RateTerms Rate(qint32 Code,
 {
     return RateTerms{Code, IsNight, Mask, From, To, Price(PerHour)};
 }
+
+constexpr qint64 MinutesPerDay = 1440;
+constexpr qint64 BoxMinutes = 59999;
+// Each price gets every Stride-th minute of a day and a share of the longer sample, shifted by the
+// price's place in the sweep, so that neighbouring prices cover every minute between them.
+constexpr int Stride = 16;
+
+QList<qint64> LongDurations()
+{
+    QList<qint64> durations;
+    QRandomGenerator random(BoxMinutes);
+    for (int i = 0; i < 20 * Stride; ++i) {
+        durations << random.bounded(MinutesPerDay, BoxMinutes + 1);
+    }
+    return durations;
+}
+
+QList<qint64> SweptDurations(const QList<qint64> &Long, int Place)
+{
+    QList<qint64> durations;
+    for (qint64 minutes = 1 + Place % Stride; minutes < MinutesPerDay; minutes += Stride) {
+        durations << minutes;
+    }
+    for (qsizetype i = Place % Stride; i < Long.size(); i += Stride) {
+        durations << Long.at(i);
+    }
+    return durations << BoxMinutes;
+}
+
+qint32 PriceOf(Currency PerHour, qint64 Minutes)
+{
+    qint32 sum = 0;
+    QString err;
+    return PriceForMinutes(PerHour, Minutes, sum, err) ? sum : -1;
+}
+
+// Empty when Sum settles at PerHour: the minutes it buys cost no more than Sum (exactly Sum when it is
+// a duration's price), one minute more would cost more, and their price buys the same minutes again.
+QString SettleFault(Currency PerHour, qint32 Sum, bool IsAPrice)
+{
+    qint32 minutes = 0;
+    qint32 again = 0;
+    QString err;
+    if (!MinutesForSum(PerHour, Sum, minutes, err)) {
+        return err;
+    }
+    const qint32 price = PriceOf(PerHour, minutes);
+    if (price > Sum || (IsAPrice && price != Sum) || PriceOf(PerHour, minutes + 1) <= Sum) {
+        return QStringLiteral("%1 buys %2 minutes costing %3").arg(Sum).arg(minutes).arg(price);
+    }
+    if (!MinutesForSum(PerHour, price, again, err) || again != minutes) {
+        return QStringLiteral("%1 minutes cost %2, which buys %3").arg(minutes).arg(price).arg(again);
+    }
+    return {};
+}
 } // namespace
 
 class TestSeanceArithmetic : public QObject
@@ -46,6 +102,8 @@ private slots:
     void priceForMinutes();
     void minutesForSum_data();
     void minutesForSum();
+    void settlesAtEveryPrice_data();
+    void settlesAtEveryPrice();
     void refusesWhatDoesNotFit();
     void calcSeance_data();
     void calcSeance();
@@ -117,7 +175,11 @@ void TestSeanceArithmetic::minutesForSum_data()
     QTest::addColumn<qint32>("minutes");
     QTest::newRow("4 roubles at 30") << 30.0 << 4 << 8;
     QTest::newRow("3 roubles at 25") << 25.0 << 3 << 7;
-    QTest::newRow("10207 roubles at 35") << 35.0 << 10207 << 17498;
+    QTest::newRow("10207 roubles at 35") << 35.0 << 10207 << 17497;
+    QTest::newRow("100 roubles at 100") << 100.0 << 100 << 60;
+    QTest::newRow("99 roubles at 100") << 100.0 << 99 << 59;
+    QTest::newRow("a minute costs more than the sum") << 100.0 << 1 << 0;
+    QTest::newRow("minute price below four places") << 0.0029 << 1 << 20690;
     QTest::newRow("5 roubles at 30") << 30.0 << 5 << 10;
 }
 
@@ -132,6 +194,62 @@ void TestSeanceArithmetic::minutesForSum()
     QCOMPARE(result, minutes);
 }
 
+void TestSeanceArithmetic::settlesAtEveryPrice_data()
+{
+    QTest::addColumn<QList<Currency>>("prices");
+    QList<Currency> whole;
+    for (int perHour = 1; perHour <= 9999; ++perHour) {
+        whole << Currency(perHour);
+    }
+    QList<Currency> fractional;
+    QRandomGenerator random(24);
+    for (int i = 0; i < 3000; ++i) {
+        fractional << Currency::FromUnits(random.bounded(qint64(Currency::Scale), qint64(10000 * Currency::Scale)));
+    }
+    QTest::newRow("every whole price") << whole;
+    QTest::newRow("random four-decimal prices") << fractional;
+}
+
+void TestSeanceArithmetic::settlesAtEveryPrice()
+{
+    QFETCH(QList<Currency>, prices);
+    const QList<qint64> longDurations = LongDurations();
+    for (qsizetype place = 0; place < prices.size(); ++place) {
+        const Currency perHour = prices.at(place);
+        for (qint64 minutes : SweptDurations(longDurations, static_cast<int>(place))) {
+            // A duration priced, and the same number typed as a sum.
+            const qint32 price = PriceOf(perHour, minutes);
+            QString fault = SettleFault(perHour, price, true);
+            if (fault.isEmpty()) {
+                fault = SettleFault(perHour, static_cast<qint32>(minutes), false);
+            }
+            if (!fault.isEmpty()) {
+                QFAIL(qPrintable(QStringLiteral("%1 per hour: ").arg(perHour.ToString()) + fault));
+            }
+        }
+        // Through the calculator: what it gives, given again, comes back unchanged.
+        QDateTime end;
+        qint32 minutes = 60;
+        qint32 sum = 0;
+        const auto price = [perHour](Currency &PriceForHour, QString &) {
+            PriceForHour = perHour;
+            return true;
+        };
+        QString err;
+        QVERIFY(CalcSeanceAtPrice(price, At(10, 0), end, minutes, sum, err));
+        const QDateTime settledEnd = end;
+        const qint32 settledMinutes = minutes;
+        end = QDateTime();
+        QVERIFY(CalcSeanceAtPrice(price, At(10, 0), end, minutes, sum, err));
+        QCOMPARE(end, settledEnd);
+        QCOMPARE(minutes, settledMinutes);
+        if (!perHour.HasFraction()) {
+            QCOMPARE(minutes, 60);
+            QCOMPARE(Currency(sum), perHour);
+        }
+    }
+}
+
 void TestSeanceArithmetic::refusesWhatDoesNotFit()
 {
     qint32 value = 77;
@@ -139,7 +257,7 @@ void TestSeanceArithmetic::refusesWhatDoesNotFit()
     QVERIFY(!MinutesForSum(Price(0), 10, value, err));
     QCOMPARE(err, QStringLiteral("Цена минуты по тарифу равна нулю, длительность по сумме вычислить нельзя!"));
     err.clear();
-    QVERIFY(!MinutesForSum(Price(0.0029), 10, value, err));
+    QVERIFY(!MinutesForSum(Price(-30), 10, value, err));
     QVERIFY(!err.isEmpty());
     err.clear();
     QVERIFY(!MinutesForSum(Price(0.01), 2000000000, value, err));
@@ -173,8 +291,10 @@ void TestSeanceArithmetic::calcSeance_data()
     QTest::newRow("from minutes") << 30.0 << At(10, 0) << none << 7 << 0 << At(10, 8) << 8 << 4;
     QTest::newRow("from minutes at 25") << 25.0 << At(10, 0) << none << 7 << 0 << At(10, 7) << 7 << 3;
     QTest::newRow("from a sum") << 30.0 << At(10, 0, 15) << none << 0 << 5 << At(10, 10, 15) << 10 << 5;
-    QTest::newRow("from a sum, one rouble more")
-        << 35.0 << At(10, 0) << none << 0 << 10207 << At(10, 0).addSecs(17498 * 60) << 17498 << 10208;
+    QTest::newRow("from a sum at an inexact minute price")
+        << 35.0 << At(10, 0) << none << 0 << 10207 << At(10, 0).addSecs(17497 * 60) << 17497 << 10207;
+    QTest::newRow("an hour at 100") << 100.0 << At(10, 0) << none << 60 << 0 << At(11, 0) << 60 << 100;
+    QTest::newRow("two hours at 70 from an end") << 70.0 << At(10, 0) << At(12, 0) << 0 << 0 << At(12, 0) << 120 << 140;
     QTest::newRow("a sum overrides the end") << 30.0 << At(10, 0) << At(12, 0) << 33 << 5 << At(10, 10) << 10 << 5;
     QTest::newRow("free rate keeps the duration") << 0.0 << At(10, 0) << none << 90 << 0 << At(11, 30) << 90 << 0;
     QTest::newRow("free rate from an end")

@@ -266,6 +266,21 @@ public:
         }
     }
 
+    // Clicks Edit at the caret place Position, as the mouse would, then types Keys into Receiver: digits
+    // as themselves, U and D the arrows up and down.
+    static void ClickAndType(QLineEdit *Edit, QWidget *Receiver, int Position, const QString &Keys)
+    {
+        Edit->setCursorPosition(Position);
+        QTest::mouseClick(Edit, Qt::LeftButton, {}, Edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+        for (const QChar key : Keys) {
+            if (key == QLatin1Char('U') || key == QLatin1Char('D')) {
+                QTest::keyClick(Receiver, key == QLatin1Char('U') ? Qt::Key_Up : Qt::Key_Down);
+            } else {
+                QTest::keyClicks(Receiver, QString(key));
+            }
+        }
+    }
+
     // The texts of the boxes asked for since the last call.
     static QStringList Boxes()
     {

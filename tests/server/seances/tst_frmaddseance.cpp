@@ -1,14 +1,19 @@
+#include "controls/date.h"
 #include "controls/duration.h"
 #include "controls/numeric.h"
+#include "controls/time.h"
 #include "core/historytexts.h"
+#include "core/seancearithmetic.h"
 #include "dialogfixture.h"
 #include "rendercheck.h"
 #include "seances/frmaddseance.h"
 #include "seances/frmpayment.h"
 #include "settings/lists/rateslist.h"
+#include "textdates.h"
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTimeEdit>
 
 namespace
 {
@@ -168,6 +173,82 @@ private slots:
             }
         }
         QCOMPARE(Count(QStringLiteral("SeancePays")), box.isEmpty() ? chosen.size() : 0);
+    }
+
+    void shownAtOkIsBooked_data()
+    {
+        QTest::addColumn<double>("perHour");
+        QTest::addColumn<QList<qint32>>("chosen");
+        // What is typed into: the duration's hours:minutes, the end's time, or the price.
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<qint32>("minutes");
+        QTest::addColumn<qint32>("total");
+        const QList<qint32> one{1};
+        const QList<qint32> three{1, 2, 3};
+        QTest::newRow("the default hour at 100") << 100.0 << one << QString() << 0 << QString() << 60 << 100;
+        QTest::newRow("the default hour at 100 on three") << 100.0 << three << QString() << 0 << QString() << 60 << 300;
+        QTest::newRow("hours: Up, 0, 8 at 70")
+            << 70.0 << one << QStringLiteral("duration") << 1 << QStringLiteral("U08") << 480 << 560;
+        QTest::newRow("minutes 07 at 70")
+            << 70.0 << one << QStringLiteral("duration") << 4 << QStringLiteral("07") << 67 << 79;
+        QTest::newRow("the end's minutes at 100 on three")
+            << 100.0 << three << QStringLiteral("end") << 4 << QStringLiteral("50") << 90 << 450;
+        QTest::newRow("the end's minutes at 70")
+            << 70.0 << one << QStringLiteral("end") << 4 << QStringLiteral("50") << 90 << 105;
+        QTest::newRow("a price at 70") << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("100") << 85
+                                       << 100;
+        QTest::newRow("a price shared by three at 100")
+            << 100.0 << three << QStringLiteral("price") << 0 << QStringLiteral("250") << 50 << 252;
+    }
+
+    void shownAtOkIsBooked()
+    {
+        QFETCH(double, perHour);
+        QFETCH(QList<qint32>, chosen);
+        QFETCH(QString, input);
+        QFETCH(int, caret);
+        QFETCH(QString, keys);
+        SetRatePrice(DayRate, perHour);
+        frmAddSeance dialog;
+        WhenShown(&dialog, [&](frmAddSeance *Dialog) {
+            ChooseDesktop(Dialog, Standard);
+            if (input == QStringLiteral("duration")) {
+                auto *box = DurationTime(Dialog)->findChild<QAbstractSpinBox *>();
+                ClickAndType(box->findChild<QLineEdit *>(), box, caret, keys);
+            } else if (input == QStringLiteral("end")) {
+                QTimeEdit *picker = Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker();
+                ClickAndType(picker->findChild<QLineEdit *>(), picker, caret, keys);
+            } else if (input == QStringLiteral("price")) {
+                QLineEdit *price = Child<Numeric>(Dialog, QStringLiteral("Price"))->TextBox();
+                price->setFocus();
+                price->selectAll();
+                QTest::keyClicks(price, keys);
+            }
+            Click(Dialog, QStringLiteral("Apply"));
+        });
+        QVERIFY(dialog.Start(Entries(AllComputers(), chosen)));
+        QCOMPARE(Boxes(), QStringList());
+        // What the dialog shows at OK.
+        const qint32 total = Sum(&dialog, QStringLiteral("Price"));
+        const qint32 minutes = DurationTime(&dialog)->Value();
+        const QDateTime end = JoinDateTime(Child<Date>(&dialog, QStringLiteral("DateTo"))->Day(),
+                                           Child<Time>(&dialog, QStringLiteral("TimeTo"))->Value());
+        QTEST(total, "total");
+        QTEST(minutes, "minutes");
+        QCOMPARE(DurationTime(&dialog)->findChild<QAbstractSpinBox *>()->text(), FormatDuration(minutes, false));
+        const qint32 each = total / static_cast<qint32>(chosen.size());
+        QCOMPARE(each * chosen.size(), total);
+        for (qint32 num : chosen) {
+            const auto seances = SeancesOf(num);
+            QCOMPARE(seances.size(), 1);
+            QCOMPARE(Written(*seances.first()),
+                     std::make_tuple(Standard, DayRate, Now, Now.addSecs(minutes * Minute), minutes));
+            QCOMPARE(SeanceEnd(seances.first()->Code()), end);
+            QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, each}}));
+            QCOMPARE(History(num), QStringList{AddedLine(minutes, each)});
+        }
     }
 
     void cardIsDrainedInCollectionOrder()

@@ -3,6 +3,7 @@
 #include "controls/numeric.h"
 #include "controls/time.h"
 #include "core/historytexts.h"
+#include "core/seancearithmetic.h"
 #include "dialogfixture.h"
 #include "rendercheck.h"
 #include "seances/frmalterseance.h"
@@ -11,6 +12,7 @@
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QTimeEdit>
 
 namespace
 {
@@ -141,6 +143,88 @@ private slots:
         QCOMPARE(Pays(second), (PayRows{{0, 40}, {0, 10}}));
         QCOMPARE(SeanceValue(m_seance, QStringLiteral("Duration")), 100);
         QCOMPARE(SeanceValue(second, QStringLiteral("Duration")), 100);
+    }
+
+    void shownAtOkIsBooked_data()
+    {
+        QTest::addColumn<double>("perHour");
+        QTest::addColumn<QList<qint32>>("chosen");
+        // What is typed into: the change's hours:minutes, the money, or the new end's time.
+        QTest::addColumn<QString>("input");
+        QTest::addColumn<int>("caret");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<qint32>("minutes");
+        QTest::addColumn<qint32>("total");
+        const QList<qint32> one{3};
+        const QList<qint32> two{3, 4};
+        QTest::newRow("30 minutes at 100")
+            << 100.0 << one << QStringLiteral("duration") << 4 << QStringLiteral("30") << 90 << 50;
+        QTest::newRow("an hour at 70 on two")
+            << 70.0 << two << QStringLiteral("duration") << 1 << QStringLiteral("1") << 120 << 140;
+        QTest::newRow("money at 70") << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("35") << 90 << 35;
+        QTest::newRow("money shared by two at 100")
+            << 100.0 << two << QStringLiteral("price") << 0 << QStringLiteral("100") << 90 << 100;
+        QTest::newRow("40 at 70 buys 34 minutes more")
+            << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("40") << 94 << 40;
+        QTest::newRow("the end an hour on at 100")
+            << 100.0 << two << QStringLiteral("end") << 1 << QStringLiteral("U") << 90 << 100;
+    }
+
+    void shownAtOkIsBooked()
+    {
+        QFETCH(double, perHour);
+        QFETCH(QList<qint32>, chosen);
+        QFETCH(QString, input);
+        QFETCH(int, caret);
+        QFETCH(QString, keys);
+        QFETCH(qint32, minutes);
+        SetRatePrice(DayRate, perHour);
+        QList<qint32> seances;
+        for (qint32 num : chosen) {
+            seances << AddSeance(num, DayRate, m_begin, 60, qRound(perHour));
+        }
+        frmAlterSeance dialog;
+        WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
+            if (input == QStringLiteral("duration")) {
+                auto *box = DurationTime(Dialog)->findChild<QAbstractSpinBox *>();
+                ClickAndType(box->findChild<QLineEdit *>(), box, caret, keys);
+            } else if (input == QStringLiteral("price")) {
+                Click(Dialog, QStringLiteral("ActiveSum"));
+                QLineEdit *price = Child<Numeric>(Dialog, QStringLiteral("Price"))->TextBox();
+                price->setFocus();
+                price->selectAll();
+                QTest::keyClicks(price, keys);
+            } else {
+                Click(Dialog, QStringLiteral("EndTimeMode"));
+                QTimeEdit *picker = Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker();
+                ClickAndType(picker->findChild<QLineEdit *>(), picker, caret, keys);
+            }
+            Click(Dialog, QStringLiteral("Apply"));
+        });
+        QVERIFY(dialog.Start(Entries({1, 2, 3, 4}, chosen)));
+        QCOMPARE(Boxes(), QStringList());
+        // What the dialog shows at OK: the change or the new end, and the money.
+        const qint32 total = Sum(&dialog, QStringLiteral("Price"));
+        QTEST(total, "total");
+        const QDateTime end = input == QStringLiteral("end")
+                                  ? JoinDateTime(Child<Date>(&dialog, QStringLiteral("DateTo"))->Day(),
+                                                 Child<Time>(&dialog, QStringLiteral("TimeTo"))->Value())
+                                  : m_begin.addSecs((60 + DurationTime(&dialog)->Value()) * Minute);
+        QCOMPARE(MinutesBetween(m_begin, end), qint64(minutes));
+        const qint32 each = total / static_cast<qint32>(chosen.size());
+        QCOMPARE(each * chosen.size(), total);
+        for (qint32 i = 0; i < chosen.size(); ++i) {
+            QCOMPARE(SeanceEnd(seances[i]), end);
+            QCOMPARE(SeanceValue(seances[i], QStringLiteral("Duration")), minutes);
+            QCOMPARE(Pays(seances[i]), (PayRows{{0, qRound(perHour)}, {0, each}}));
+            QCOMPARE(History(chosen[i]),
+                     QStringList{SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute),
+                                                             end,
+                                                             60,
+                                                             minutes,
+                                                             each,
+                                                             PaymentKind::Cash)});
+        }
     }
 
     void refusalsWriteNothing()

@@ -95,6 +95,54 @@ private slots:
                      : QStringList());
     }
 
+    void shownAtOkIsBooked_data()
+    {
+        QTest::addColumn<double>("fromPerHour");
+        QTest::addColumn<double>("toPerHour");
+        QTest::addColumn<qint32>("paid");
+        QTest::addColumn<qint32>("each");
+        // 50 minutes: 59 at 70, 84 at 100.
+        QTest::newRow("70 to 100") << 70.0 << 100.0 << 59 << 25;
+        QTest::newRow("100 to 70") << 100.0 << 70.0 << 84 << -25;
+    }
+
+    void shownAtOkIsBooked()
+    {
+        QFETCH(double, fromPerHour);
+        QFETCH(double, toPerHour);
+        QFETCH(qint32, paid);
+        QFETCH(qint32, each);
+        SetRatePrice(DayRate, fromPerHour);
+        SetRatePrice(m_evening, toPerHour);
+        const QDateTime begin = Now.addSecs(-20 * Minute);
+        const QList<qint32> seances{AddSeance(3, DayRate, begin, 50, paid), AddSeance(4, DayRate, begin, 50, paid)};
+        frmEditSeancePrefs dialog;
+        QString shown;
+        WhenShown(&dialog, [&](frmEditSeancePrefs *Dialog) {
+            Click(Dialog, QStringLiteral("chRate"));
+            // The operator steps the list with the arrows to the other rate.
+            QComboBox *rates = Child<RatesList>(Dialog, QStringLiteral("RatesList"))->ComboBox();
+            rates->setFocus();
+            for (int i = 0; i < rates->count() && rates->currentData().toInt() != m_evening; ++i) {
+                QTest::keyClick(rates, rates->currentIndex() == 0 ? Qt::Key_Down : Qt::Key_Up);
+            }
+            shown = Difference(Dialog);
+            Click(Dialog, QStringLiteral("Apply"));
+        });
+        dialog.Start(Entries({1, 2, 3, 4}, {3, 4}), false);
+        QCOMPARE(Boxes(), QStringList());
+        QCOMPARE(Difference(&dialog), shown);
+        QCOMPARE(shown, QString::number(2 * each));
+        const NameChange desktop{false, QStringLiteral("Стандарт"), QStringLiteral("Стандарт")};
+        const NameChange rate{true, QStringLiteral("Дневной"), QStringLiteral("Вечерний")};
+        for (qint32 i = 0; i < seances.size(); ++i) {
+            QCOMPARE(SeanceValue(seances[i], QStringLiteral("Rate")), m_evening);
+            QCOMPARE(Pays(seances[i]), (PayRows{{0, paid}, {0, each}}));
+            QCOMPARE(History(3 + i),
+                     QStringList{SeancePrefsChangedHistoryText(desktop, rate, each, PaymentKind::Cash)});
+        }
+    }
+
     void nightFromAReserveIsNotChargedTwice_data()
     {
         QTest::addColumn<qint32>("prepaid");

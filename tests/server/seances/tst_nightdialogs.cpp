@@ -112,6 +112,8 @@ private slots:
             << At(6, 2, 15) << QString() << QList<qint32>{4} << 150.0 << 345 << 150 << QString();
         QTest::newRow("three, the second taken meanwhile")
             << evening << QStringLiteral("taken") << three << 150.0 << 510 << 300 << QString();
+        QTest::newRow("two at 70") << evening << QString() << QList<qint32>{1, 2} << 70.0 << 510 << 140 << QString();
+        QTest::newRow("three at 100") << evening << QString() << three << 100.0 << 510 << 300 << QString();
         QTest::newRow("a free night, paid by nobody")
             << evening << QString() << QList<qint32>{1, 2} << 0.0 << 510 << 0 << QString();
         QTest::newRow("nothing chosen: the price of one")
