@@ -451,6 +451,105 @@ private slots:
         QCOMPARE(ReservesOf(2).size(), reserve != 0 ? 1 : 0);
     }
 
+    void okChargesTheSumShown_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        // The reserve made or activated is a prepayment of half the night, else the night paid in full.
+        QTest::addColumn<bool>("prepay");
+        // The night's price when OK is pressed; 70 when the dialog opened.
+        QTest::addColumn<double>("atOk");
+        QTest::addColumn<bool>("cardPay");
+        // The sum shown when the dialog opened, and once OK has read the rate again.
+        QTest::addColumn<qint32>("seen");
+        QTest::addColumn<qint32>("shown");
+        const QString reserve = QStringLiteral("reserve");
+        const QString activation = QStringLiteral("activation");
+        QTest::newRow("reserve at 70") << reserve << false << 70.0 << false << 70 << 70;
+        QTest::newRow("reserve, the night raised to 100") << reserve << false << 100.0 << false << 70 << 100;
+        QTest::newRow("reserve prepaid, raised to 100, by the payment dialog")
+            << reserve << true << 100.0 << true << 35 << 50;
+        QTest::newRow("activation, 35 prepaid, raised to 100") << activation << true << 100.0 << false << 35 << 65;
+        QTest::newRow("activation, paid in full, raised to 100, by the payment dialog")
+            << activation << false << 100.0 << true << 0 << 30;
+    }
+
+    void okChargesTheSumShown()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(bool, prepay);
+        QFETCH(double, atOk);
+        QFETCH(bool, cardPay);
+        QFETCH(qint32, seen);
+        QFETCH(qint32, shown);
+        const bool reserving = dialog == QStringLiteral("reserve");
+        const QDateTime moment = reserving ? At(5, 14, 20) : At(5, 23, 20);
+        const qint32 reserve = reserving ? 0 : AddPaidReserve(5, !prepay, prepay ? 35 : 70);
+        SetUp(moment, 70, 35, cardPay);
+        qint32 atPayment = -1;
+        const auto steps = [&](QDialog *Dialog) {
+            if (reserving) {
+                ChooseDesktop(Dialog, Standard);
+                TypeNickname(Dialog, QStringLiteral("Гость"));
+                if (prepay) {
+                    QTest::mouseClick(Child<QRadioButton>(Dialog, QStringLiteral("opReservePrepay")), Qt::LeftButton);
+                }
+                Choose(Dialog, {4});
+            }
+            QCOMPARE(Label(Dialog, QStringLiteral("Price")), QString::number(seen));
+            SetRatePrice(m_nightRate, atOk, qRound(atOk) / 2);
+            if (shown != seen) {
+                // Refused with the new sum shown; nothing is charged.
+                AnswerBoxes();
+                Click(Dialog, QStringLiteral("Apply"));
+                QCOMPARE(Boxes(),
+                         QStringList{QStringLiteral("Сумма изменилась с %1 на %2 руб.!").arg(seen).arg(shown)});
+                QVERIFY(Dialog->isVisible());
+                QCOMPARE(Label(Dialog, QStringLiteral("Price")), QString::number(shown));
+                QCOMPARE(Count(QStringLiteral("SeancePays")), reserving ? 0 : 1);
+            }
+            if (cardPay) {
+                WhenShown<frmPayment>(nullptr, [&](frmPayment *Payment) {
+                    atPayment = Sum(Payment, QStringLiteral("tPriceDifference"));
+                    Click(Payment, QStringLiteral("Apply"));
+                });
+            }
+            Click(Dialog, QStringLiteral("Apply"));
+        };
+        bool applied = false;
+        if (reserving) {
+            frmReserveNight reserves;
+            WhenShown<QDialog>(&reserves, steps);
+            applied = reserves.Start(Entries(AllComputers(), {}));
+            QCOMPARE(Label(&reserves, QStringLiteral("Price")), QString::number(shown));
+        } else {
+            frmStartNightReserve activations;
+            WhenShown<QDialog>(&activations, steps);
+            applied = activations.Start(Entries(AllComputers(), {5}), QDateTime());
+            QCOMPARE(Label(&activations, QStringLiteral("Price")), QString::number(shown));
+        }
+        QVERIFY(applied);
+        QCOMPARE(Boxes(), QStringList());
+        QCOMPARE(atPayment, cardPay ? shown : -1);
+        if (reserving) {
+            const auto reserves = ReservesOf(4);
+            QCOMPARE(reserves.size(), 1);
+            QCOMPARE(ReservePays(reserves.first()->Code()), (PayRows{{0, shown}}));
+            QCOMPARE(History(4),
+                     QStringList{NightReservedHistoryText(TonightDate,
+                                                          QStringLiteral("Стандарт"),
+                                                          QStringLiteral("Ночной"),
+                                                          shown,
+                                                          PaymentKind::Cash)});
+            return;
+        }
+        const auto seances = SeancesOf(5);
+        QCOMPARE(seances.size(), 1);
+        QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, m_nightRate, moment, Morning, 520));
+        QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, shown}}));
+        QCOMPARE(ReservePays(reserve), (PayRows{{0, prepay ? 35 : 70}}));
+        QCOMPARE(History(5), QStringList{NightLine(SeanceStartKind::ReserveActivated, moment, 520, shown)});
+    }
+
 private:
     // The moment and the night rate; with CardPayEnabled a payment dialog shows when asked for, which
     // ApplyShowsPayment sees.
