@@ -110,8 +110,11 @@ private slots:
         QTest::newRow("three at 23:30") << evening << QString() << three << 150.0 << 510 << 450 << QString();
         QTest::newRow("one at 02:15, ending that morning")
             << At(6, 2, 15) << QString() << QList<qint32>{4} << 150.0 << 345 << 150 << QString();
+        // OK is refused once with the new total shown; the next OK books it.
         QTest::newRow("three, the second taken meanwhile")
             << evening << QStringLiteral("taken") << three << 150.0 << 510 << 300 << QString();
+        QTest::newRow("two at 70, raised to 100 meanwhile")
+            << evening << QStringLiteral("raised") << QList<qint32>{1, 2} << 70.0 << 510 << 200 << QString();
         QTest::newRow("two at 70") << evening << QString() << QList<qint32>{1, 2} << 70.0 << 510 << 140 << QString();
         QTest::newRow("three at 100") << evening << QString() << three << 100.0 << 510 << 300 << QString();
         QTest::newRow("a free night, paid by nobody")
@@ -165,6 +168,15 @@ private slots:
                 QVERIFY(Db().Execute(QStringLiteral("DELETE FROM Rates WHERE Code = %1").arg(m_nightRate)));
             } else if (change == QStringLiteral("morning")) {
                 Clock::SetNow(At(6, 8, 1));
+            } else if (change == QStringLiteral("raised")) {
+                SetRatePrice(m_nightRate, 100);
+            }
+            const qint32 seen = qRound(price) * static_cast<qint32>(chosen.size());
+            if (box.isEmpty() && total != seen) {
+                AnswerBoxes();
+                Click(Dialog, QStringLiteral("Apply"));
+                QCOMPARE(Boxes(),
+                         QStringList{QStringLiteral("Сумма изменилась с %1 на %2 руб.!").arg(seen).arg(total)});
             }
             AnswerBoxes(box.isEmpty() ? 0 : 1);
             QVERIFY(!ApplyShowsPayment(Dialog));
@@ -179,6 +191,7 @@ private slots:
         // A computer taken meanwhile neither pays nor makes the others pay for it.
         QList<qint32> written = box.isEmpty() ? chosen : QList<qint32>();
         written.removeAll(taken);
+        const qint32 each = written.isEmpty() ? 0 : total / static_cast<qint32>(written.size());
         for (qint32 num : AllComputers()) {
             const auto seances = SeancesOf(num);
             if (!written.contains(num)) {
@@ -188,9 +201,8 @@ private slots:
             }
             QCOMPARE(seances.size(), 1);
             QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, m_nightRate, moment, Morning, minutes));
-            QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, qRound(price)}}));
-            QCOMPARE(History(num),
-                     QStringList{NightLine(SeanceStartKind::NightSeance, moment, minutes, qRound(price))});
+            QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, each}}));
+            QCOMPARE(History(num), QStringList{NightLine(SeanceStartKind::NightSeance, moment, minutes, each)});
         }
         QCOMPARE(Count(QStringLiteral("SeancePays")), written.size() + (taken != 0 ? 1 : 0));
     }
