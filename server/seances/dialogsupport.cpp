@@ -124,6 +124,16 @@ PaymentKind PaymentOf(qint32 Card)
     return Card == 0 ? PaymentKind::Cash : PaymentKind::Card;
 }
 
+bool SumAsSeen(QWidget *Dialog, qint32 Seen, qint32 Shown)
+{
+    if (Shown == Seen) {
+        return true;
+    }
+    ShowError(Dialog,
+              QStringLiteral("Сумма изменилась с %1 на %2 руб.!").arg(QString::number(Seen), QString::number(Shown)));
+    return false;
+}
+
 bool PayAndWrite(QWidget *Dialog,
                  qint32 Price,
                  const QList<qint32> &Computers,

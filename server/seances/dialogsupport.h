@@ -74,6 +74,11 @@ std::shared_ptr<Rollstrake::DBRecord> AddSeanceRecord(qint32 ComputerNum,
 // How a payment with this card code (0 for cash) is named in a history line.
 PaymentKind PaymentOf(qint32 Card);
 
+// The last check of an Apply that reads its sum again: true when Shown, the sum read again, is the
+// sum Seen by the operator when OK was pressed. A changed sum is only charged at an OK pressed after it
+// was shown: a box names it and the dialog stays open with it.
+bool SumAsSeen(QWidget *Dialog, qint32 Seen, qint32 Shown);
+
 // Writes one computer's changes (its seance, payments and history line) with the card chosen.
 using ComputerWrite = std::function<bool(qint32 ComputerNum, qint32 Card, QString &ErrString)>;
 

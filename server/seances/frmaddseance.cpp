@@ -39,8 +39,14 @@ frmAddSeance::frmAddSeance(QWidget *Parent)
         RecalcSeance(Clock::Now(), RecalcMode::Remembered);
     });
     connect(m_ui->DurationTime, &Duration::Changed, this, [this] { RecalcSeance(Clock::Now(), RecalcMode::Duration); });
-    connect(m_ui->DateTo, &Date::Changed, this, [this] { RecalcSeance(Clock::Now(), RecalcMode::End); });
-    connect(m_ui->TimeTo, &Time::Changed, this, [this] { RecalcSeance(Clock::Now(), RecalcMode::End); });
+    // The end is typed a section at a time, and its day may follow its time: an end not yet after the
+    // begin is refused by OK, which calculates again, not while it is being typed.
+    const auto recalcFromEnd = [this] {
+        QString refusedAtOk;
+        CalcSeanceValues(Clock::Now(), RecalcMode::End, refusedAtOk);
+    };
+    connect(m_ui->DateTo, &Date::Changed, this, recalcFromEnd);
+    connect(m_ui->TimeTo, &Time::Changed, this, recalcFromEnd);
     connect(m_ui->Price, &Numeric::Validate, this, [this](bool &Cancel) {
         Cancel = !RecalcSeance(Clock::Now(), RecalcMode::Price);
     });
@@ -85,6 +91,16 @@ bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
 
 bool frmAddSeance::RecalcSeance(const QDateTime &Begin, RecalcMode Mode)
 {
+    QString err;
+    if (!CalcSeanceValues(Begin, Mode, err)) {
+        SeanceDialogs::ShowError(this, err);
+        return false;
+    }
+    return true;
+}
+
+bool frmAddSeance::CalcSeanceValues(const QDateTime &Begin, RecalcMode Mode, QString &ErrString)
+{
     MarkComputersWithoutSeance(*m_buttons, m_data, Begin);
     m_written.TakeOff(*m_buttons);
     m_ui->ComputersGrid->Refresh();
@@ -108,19 +124,17 @@ bool frmAddSeance::RecalcSeance(const QDateTime &Begin, RecalcMode Mode)
     case RecalcMode::Remembered:
         break;
     }
-    QString err;
-    if (!CalcSeance(m_ui->Rates->Value(), Begin, seance.End, seance.Minutes, seance.Sum, err)) {
-        SeanceDialogs::ShowError(this, err);
+    if (!CalcSeance(m_ui->Rates->Value(), Begin, seance.End, seance.Minutes, seance.Sum, ErrString)) {
         return false;
     }
     // Shown as it is stored: a duration the input cannot hold and a total beyond six digits are refused.
     if (seance.Minutes > DurationSpinBox::MaxMinutes) {
-        SeanceDialogs::ShowError(this, QStringLiteral("Длительность сеанса слишком велика!"));
+        ErrString = QStringLiteral("Длительность сеанса слишком велика!");
         return false;
     }
     const qint64 total = qint64(seance.Sum) * computers;
     if (total > SeanceDialogs::MaxSum) {
-        SeanceDialogs::ShowError(this, QStringLiteral("Сумма сеансов превышает 999 999 руб.!"));
+        ErrString = QStringLiteral("Сумма сеансов превышает 999 999 руб.!");
         return false;
     }
     m_seance = seance;

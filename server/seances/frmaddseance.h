@@ -51,6 +51,8 @@ private:
     // Marks the computers free at Begin, then computes one computer's seance from the input of the
     // mode and shows it with the total of the computers chosen; false, after a box, when it cannot.
     bool RecalcSeance(const QDateTime &Begin, RecalcMode Mode);
+    // The same without the box: false with the reason, the inputs keeping what was typed.
+    bool CalcSeanceValues(const QDateTime &Begin, RecalcMode Mode, QString &ErrString);
     void ShowSeanceValues(qint32 Total, const Calculation &Seance);
     void OnRateClick();
     void OnApply();

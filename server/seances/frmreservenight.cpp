@@ -103,8 +103,8 @@ void frmReserveNight::OnApply()
     if (!FocusValidator::ValidateFocusWidget()) {
         return;
     }
-    // The sum charged is the one the operator saw.
-    const qint32 price = m_price;
+    // The sum the operator saw; the rate is read again, and a price changed meanwhile is shown first.
+    const qint32 seen = m_price;
     UpdatePrice();
     if (m_ui->DesktopsList->currentIndex() < 0) {
         SeanceDialogs::ShowError(this, QStringLiteral("Не выбран рабочий стол!"));
@@ -140,6 +140,10 @@ void frmReserveNight::OnApply()
         SeanceDialogs::ShowError(this, QStringLiteral("Нельзя зарезервировать прошедшую ночь!"));
         return;
     }
+    if (!SeanceDialogs::SumAsSeen(this, seen, m_price)) {
+        return;
+    }
+    const qint32 price = m_price;
     // One computer: it is written whole or not at all.
     WrittenComputers written;
     m_applied = SeanceDialogs::PayAndWrite(

@@ -104,8 +104,8 @@ void frmStartNightReserve::OnApply()
         return;
     }
     const QDateTime now = Clock::Now();
-    // The sum charged is the one the operator saw.
-    const qint32 price = m_price;
+    // The sum the operator saw; the reserve is read again, and a sum changed meanwhile is shown first.
+    const qint32 seen = m_price;
     if (!RefreshReserve(now)) {
         return;
     }
@@ -117,6 +117,10 @@ void frmStartNightReserve::OnApply()
         SeanceDialogs::ShowError(this, QStringLiteral("Не выбран резерв ночи!"));
         return;
     }
+    if (!SeanceDialogs::SumAsSeen(this, seen, m_price)) {
+        return;
+    }
+    const qint32 price = m_price;
     const qint32 reserve = m_reserve->Code();
     // One computer: it is written whole or not at all.
     WrittenComputers written;

@@ -106,6 +106,7 @@ void frmStartNightSeance::OnApply()
         return;
     }
     const QDateTime now = Clock::Now();
+    const qint32 seen = m_total;
     // Taken after the recalculation: a computer that is no longer allowed neither pays nor makes the
     // others pay its share.
     if (!RecalcNightPrice(now)) {
@@ -122,6 +123,9 @@ void frmStartNightSeance::OnApply()
     }
     if (m_ui->Rates->Value() == 0) {
         SeanceDialogs::ShowError(this, QStringLiteral("Не выбран тариф!"));
+        return;
+    }
+    if (!SeanceDialogs::SumAsSeen(this, seen, m_total)) {
         return;
     }
     m_applied = SeanceDialogs::PayAndWrite(

@@ -12,6 +12,7 @@
 #include "textdates.h"
 
 #include <QComboBox>
+#include <QDateEdit>
 #include <QLineEdit>
 #include <QTimeEdit>
 
@@ -101,6 +102,9 @@ private slots:
         QTest::newRow("the automatic rate is computed first")
             << QStringLiteral("automatic rate") << two << 30.0 << 60 << QString() << 0 << 0 << 0
             << QStringLiteral("РЕЖИМ АВТОМАТИЧЕСКОГО ТАРИФА ЕЩЁ НЕ РЕАЛИЗОВАН!");
+        QTest::newRow("an end typed before the begin, refused by OK")
+            << QStringLiteral("end 09") << QList<qint32>{1} << 30.0 << 0 << QString() << 0 << 0 << 0
+            << QStringLiteral("Время окончания сеанса не может быть раньше его начала!");
         QTest::newRow("no duration") << QStringLiteral("no duration") << none << 30.0 << 0 << QString() << 0 << 0 << 0
                                      << QStringLiteral("Не задана продолжительность сеанса!");
         QTest::newRow("no computer") << QString() << none << 30.0 << 60 << QString() << 0 << 0 << 0
@@ -139,6 +143,11 @@ private slots:
                 rates->SetValue(0);
             } else if (change == QStringLiteral("no duration")) {
                 DurationTime(Dialog)->SetValue(0);
+            } else if (change == QStringLiteral("end 09")) {
+                QTimeEdit *picker = Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker();
+                AnswerBoxes();
+                ClickAndType(picker->findChild<QLineEdit *>(), picker, 0, QStringLiteral("09"));
+                QCOMPARE(Boxes(), QStringList());
             } else if (chosen.size() == 3) {
                 QVERIFY(RenderControl(Dialog, QStringLiteral("frmaddseance")));
             }
@@ -197,6 +206,12 @@ private slots:
             << 100.0 << three << QStringLiteral("end") << 4 << QStringLiteral("50") << 90 << 450;
         QTest::newRow("the end's minutes at 70")
             << 70.0 << one << QStringLiteral("end") << 4 << QStringLiteral("50") << 90 << 105;
+        // Typed a digit at a time; the end is before the begin until the hour, or the day, is all typed:
+        // no box meanwhile.
+        QTest::newRow("the end's hours 2, 1 at 70")
+            << 70.0 << one << QStringLiteral("end") << 1 << QStringLiteral("21") << 420 << 490;
+        QTest::newRow("the end's hours 0, 9, then tomorrow at 100 on three")
+            << 100.0 << three << QStringLiteral("end, then tomorrow") << 0 << QStringLiteral("09") << 1140 << 5700;
         QTest::newRow("a price at 70") << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("100") << 85
                                        << 100;
         QTest::newRow("a price shared by three at 100")
@@ -217,9 +232,17 @@ private slots:
             if (input == QStringLiteral("duration")) {
                 auto *box = DurationTime(Dialog)->findChild<QAbstractSpinBox *>();
                 ClickAndType(box->findChild<QLineEdit *>(), box, caret, keys);
-            } else if (input == QStringLiteral("end")) {
+            } else if (input.startsWith(QStringLiteral("end"))) {
                 QTimeEdit *picker = Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker();
+                AnswerBoxes(keys.size());
                 ClickAndType(picker->findChild<QLineEdit *>(), picker, caret, keys);
+                if (input.endsWith(QStringLiteral("tomorrow"))) {
+                    auto *day = Child<Date>(Dialog, QStringLiteral("DateTo"))->findChild<QDateEdit *>();
+                    day->setFocus();
+                    day->setSelectedSection(QDateTimeEdit::DaySection);
+                    QTest::keyClicks(day, QStringLiteral("06"));
+                }
+                QCOMPARE(Boxes(), QStringList());
             } else if (input == QStringLiteral("price")) {
                 QLineEdit *price = Child<Numeric>(Dialog, QStringLiteral("Price"))->TextBox();
                 price->setFocus();

@@ -110,8 +110,11 @@ private slots:
         QTest::newRow("three at 23:30") << evening << QString() << three << 150.0 << 510 << 450 << QString();
         QTest::newRow("one at 02:15, ending that morning")
             << At(6, 2, 15) << QString() << QList<qint32>{4} << 150.0 << 345 << 150 << QString();
+        // OK is refused once with the new total shown; the next OK books it.
         QTest::newRow("three, the second taken meanwhile")
             << evening << QStringLiteral("taken") << three << 150.0 << 510 << 300 << QString();
+        QTest::newRow("two at 70, raised to 100 meanwhile")
+            << evening << QStringLiteral("raised") << QList<qint32>{1, 2} << 70.0 << 510 << 200 << QString();
         QTest::newRow("two at 70") << evening << QString() << QList<qint32>{1, 2} << 70.0 << 510 << 140 << QString();
         QTest::newRow("three at 100") << evening << QString() << three << 100.0 << 510 << 300 << QString();
         QTest::newRow("a free night, paid by nobody")
@@ -165,6 +168,15 @@ private slots:
                 QVERIFY(Db().Execute(QStringLiteral("DELETE FROM Rates WHERE Code = %1").arg(m_nightRate)));
             } else if (change == QStringLiteral("morning")) {
                 Clock::SetNow(At(6, 8, 1));
+            } else if (change == QStringLiteral("raised")) {
+                SetRatePrice(m_nightRate, 100);
+            }
+            const qint32 seen = qRound(price) * static_cast<qint32>(chosen.size());
+            if (box.isEmpty() && total != seen) {
+                AnswerBoxes();
+                Click(Dialog, QStringLiteral("Apply"));
+                QCOMPARE(Boxes(),
+                         QStringList{QStringLiteral("Сумма изменилась с %1 на %2 руб.!").arg(seen).arg(total)});
             }
             AnswerBoxes(box.isEmpty() ? 0 : 1);
             QVERIFY(!ApplyShowsPayment(Dialog));
@@ -179,6 +191,7 @@ private slots:
         // A computer taken meanwhile neither pays nor makes the others pay for it.
         QList<qint32> written = box.isEmpty() ? chosen : QList<qint32>();
         written.removeAll(taken);
+        const qint32 each = written.isEmpty() ? 0 : total / static_cast<qint32>(written.size());
         for (qint32 num : AllComputers()) {
             const auto seances = SeancesOf(num);
             if (!written.contains(num)) {
@@ -188,9 +201,8 @@ private slots:
             }
             QCOMPARE(seances.size(), 1);
             QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, m_nightRate, moment, Morning, minutes));
-            QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, qRound(price)}}));
-            QCOMPARE(History(num),
-                     QStringList{NightLine(SeanceStartKind::NightSeance, moment, minutes, qRound(price))});
+            QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, each}}));
+            QCOMPARE(History(num), QStringList{NightLine(SeanceStartKind::NightSeance, moment, minutes, each)});
         }
         QCOMPARE(Count(QStringLiteral("SeancePays")), written.size() + (taken != 0 ? 1 : 0));
     }
@@ -449,6 +461,105 @@ private slots:
         QVERIFY(SeancesOf(3).isEmpty());
         QVERIFY(History(2).isEmpty());
         QCOMPARE(ReservesOf(2).size(), reserve != 0 ? 1 : 0);
+    }
+
+    void okChargesTheSumShown_data()
+    {
+        QTest::addColumn<QString>("dialog");
+        // The reserve made or activated is a prepayment of half the night, else the night paid in full.
+        QTest::addColumn<bool>("prepay");
+        // The night's price when OK is pressed; 70 when the dialog opened.
+        QTest::addColumn<double>("atOk");
+        QTest::addColumn<bool>("cardPay");
+        // The sum shown when the dialog opened, and once OK has read the rate again.
+        QTest::addColumn<qint32>("seen");
+        QTest::addColumn<qint32>("shown");
+        const QString reserve = QStringLiteral("reserve");
+        const QString activation = QStringLiteral("activation");
+        QTest::newRow("reserve at 70") << reserve << false << 70.0 << false << 70 << 70;
+        QTest::newRow("reserve, the night raised to 100") << reserve << false << 100.0 << false << 70 << 100;
+        QTest::newRow("reserve prepaid, raised to 100, by the payment dialog")
+            << reserve << true << 100.0 << true << 35 << 50;
+        QTest::newRow("activation, 35 prepaid, raised to 100") << activation << true << 100.0 << false << 35 << 65;
+        QTest::newRow("activation, paid in full, raised to 100, by the payment dialog")
+            << activation << false << 100.0 << true << 0 << 30;
+    }
+
+    void okChargesTheSumShown()
+    {
+        QFETCH(QString, dialog);
+        QFETCH(bool, prepay);
+        QFETCH(double, atOk);
+        QFETCH(bool, cardPay);
+        QFETCH(qint32, seen);
+        QFETCH(qint32, shown);
+        const bool reserving = dialog == QStringLiteral("reserve");
+        const QDateTime moment = reserving ? At(5, 14, 20) : At(5, 23, 20);
+        const qint32 reserve = reserving ? 0 : AddPaidReserve(5, !prepay, prepay ? 35 : 70);
+        SetUp(moment, 70, 35, cardPay);
+        qint32 atPayment = -1;
+        const auto steps = [&](QDialog *Dialog) {
+            if (reserving) {
+                ChooseDesktop(Dialog, Standard);
+                TypeNickname(Dialog, QStringLiteral("Гость"));
+                if (prepay) {
+                    QTest::mouseClick(Child<QRadioButton>(Dialog, QStringLiteral("opReservePrepay")), Qt::LeftButton);
+                }
+                Choose(Dialog, {4});
+            }
+            QCOMPARE(Label(Dialog, QStringLiteral("Price")), QString::number(seen));
+            SetRatePrice(m_nightRate, atOk, qRound(atOk) / 2);
+            if (shown != seen) {
+                // Refused with the new sum shown; nothing is charged.
+                AnswerBoxes();
+                Click(Dialog, QStringLiteral("Apply"));
+                QCOMPARE(Boxes(),
+                         QStringList{QStringLiteral("Сумма изменилась с %1 на %2 руб.!").arg(seen).arg(shown)});
+                QVERIFY(Dialog->isVisible());
+                QCOMPARE(Label(Dialog, QStringLiteral("Price")), QString::number(shown));
+                QCOMPARE(Count(QStringLiteral("SeancePays")), reserving ? 0 : 1);
+            }
+            if (cardPay) {
+                WhenShown<frmPayment>(nullptr, [&](frmPayment *Payment) {
+                    atPayment = Sum(Payment, QStringLiteral("tPriceDifference"));
+                    Click(Payment, QStringLiteral("Apply"));
+                });
+            }
+            Click(Dialog, QStringLiteral("Apply"));
+        };
+        bool applied = false;
+        if (reserving) {
+            frmReserveNight reserves;
+            WhenShown<QDialog>(&reserves, steps);
+            applied = reserves.Start(Entries(AllComputers(), {}));
+            QCOMPARE(Label(&reserves, QStringLiteral("Price")), QString::number(shown));
+        } else {
+            frmStartNightReserve activations;
+            WhenShown<QDialog>(&activations, steps);
+            applied = activations.Start(Entries(AllComputers(), {5}), QDateTime());
+            QCOMPARE(Label(&activations, QStringLiteral("Price")), QString::number(shown));
+        }
+        QVERIFY(applied);
+        QCOMPARE(Boxes(), QStringList());
+        QCOMPARE(atPayment, cardPay ? shown : -1);
+        if (reserving) {
+            const auto reserves = ReservesOf(4);
+            QCOMPARE(reserves.size(), 1);
+            QCOMPARE(ReservePays(reserves.first()->Code()), (PayRows{{0, shown}}));
+            QCOMPARE(History(4),
+                     QStringList{NightReservedHistoryText(TonightDate,
+                                                          QStringLiteral("Стандарт"),
+                                                          QStringLiteral("Ночной"),
+                                                          shown,
+                                                          PaymentKind::Cash)});
+            return;
+        }
+        const auto seances = SeancesOf(5);
+        QCOMPARE(seances.size(), 1);
+        QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, m_nightRate, moment, Morning, 520));
+        QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, shown}}));
+        QCOMPARE(ReservePays(reserve), (PayRows{{0, prepay ? 35 : 70}}));
+        QCOMPARE(History(5), QStringList{NightLine(SeanceStartKind::ReserveActivated, moment, 520, shown)});
     }
 
 private:
