@@ -108,8 +108,9 @@ QString DateTimeCell(const QDateTime &Value)
 
 Currency Megabytes(Currency Bytes)
 {
-    constexpr int BytesPerKilobyte = 1024;
-    return Bytes / Currency(BytesPerKilobyte) / Currency(BytesPerKilobyte);
+    // One division and one rounding: kilobytes rounded on the way would shift some values by 0.0001.
+    constexpr int BytesPerMegabyte = 1024 * 1024;
+    return Bytes / Currency(BytesPerMegabyte);
 }
 
 qint64 RoundToWhole(Currency Amount)

@@ -53,6 +53,8 @@ private slots:
     void cleanup();
     void seancesByPayType_data();
     void seancesByPayType();
+    void megabytesRoundedOnce_data();
+    void megabytesRoundedOnce();
     void seancesOfThePeriod_data();
     void seancesOfThePeriod();
     void missingComputer_data();
@@ -140,6 +142,31 @@ void TestReportLoaders::seancesByPayType()
     // Another desktop lists nothing.
     filter.Desktop = m_db->AddDesktop(QStringLiteral("Офис"));
     QVERIFY(Load(ReportKind::Seances, filter).Rows.empty());
+}
+
+void TestReportLoaders::megabytesRoundedOnce_data()
+{
+    QTest::addColumn<double>("bytes");
+    QTest::addColumn<QString>("megabytes");
+    // 1835 bytes are 0.00174999 MB; kilobytes rounded first (1.792) would give 0.0018.
+    QTest::newRow("below a rounding edge") << 1835.0 << QStringLiteral("0.0017");
+    QTest::newRow("above one megabyte") << 2990696.0 << QStringLiteral("2.8521");
+    QTest::newRow("a million") << 1000000.0 << QStringLiteral("0.9537");
+    QTest::newRow("one and a half") << 1572864.0 << QStringLiteral("1.5");
+}
+
+void TestReportLoaders::megabytesRoundedOnce()
+{
+    QFETCH(double, bytes);
+    QFETCH(QString, megabytes);
+    const qint32 seance =
+        m_data->AddSeance(m_data->Computer(3), ReportData::At(5, 10), ReportData::At(5, 11), bytes, bytes);
+    m_data->Pay(seance, ReportData::At(5, 10), 70);
+
+    const Loaded loaded = Load(ReportKind::Seances, ReportData::Days(5, 5));
+    QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
+    QCOMPARE(loaded.Totals.Download, Money(qPrintable(megabytes)));
+    QCOMPARE(loaded.Totals.Upload, Money(qPrintable(megabytes)));
 }
 
 void TestReportLoaders::seancesOfThePeriod_data()
