@@ -105,23 +105,22 @@ bool NightReservesReport::ReadReserves(const QDateTime &From, const QDateTime &T
     } else {
         ReportTable::SetSlot(*filter, QStringLiteral("NightDate"), Rollstrake::cMoreOrEqual, From);
     }
-    const auto records = m_reserves.Read(filter, ErrString);
-    if (!records) {
-        return false;
-    }
-    for (const auto &record : *records) {
-        // A reference that cannot be read leaves its cell empty.
-        QString unreadable;
-        Reserve reserve;
-        reserve.NightDate = DateAt(*record, m_nightDate);
-        reserve.Computer = m_references.Text(*FieldAt(*record, m_computer), unreadable);
-        reserve.Nickname = TextAt(*record, m_nickname);
-        reserve.Desktop = m_references.Text(*FieldAt(*record, m_desktop), unreadable);
-        reserve.Rate = m_references.Text(*FieldAt(*record, m_rate), unreadable);
-        reserve.IsFullPay = IntAt(*record, m_isFullPay) > 0;
-        m_read.insert(record->Code(), reserve);
-    }
-    return true;
+    return m_reserves.ForEach(
+        filter,
+        [this](const Rollstrake::RecordReader &Row, QString &) {
+            // A reference that cannot be read leaves its cell empty.
+            QString unreadable;
+            Reserve reserve;
+            reserve.NightDate = DateAt(Row, m_nightDate);
+            reserve.Computer = m_references.Text(Row, m_computer, unreadable);
+            reserve.Nickname = TextAt(Row, m_nickname);
+            reserve.Desktop = m_references.Text(Row, m_desktop, unreadable);
+            reserve.Rate = m_references.Text(Row, m_rate, unreadable);
+            reserve.IsFullPay = IntAt(Row, m_isFullPay) > 0;
+            m_read.insert(Row.Code(), reserve);
+            return true;
+        },
+        ErrString);
 }
 
 void NightReservesReport::TakePayment(const PaymentsReading::Payment &Payment)

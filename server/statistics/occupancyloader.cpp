@@ -78,14 +78,13 @@ bool OccupancyLoader::Read(const std::shared_ptr<Rollstrake::DBFilterFields> &Co
     if (m_computerCode != 0) {
         ReportTable::SetSlot(*Conditions, QStringLiteral("Computer"), Rollstrake::cEqual, m_computerCode);
     }
-    const auto records = m_seances.Read(Conditions, ErrString);
-    if (!records) {
-        return false;
-    }
-    for (const auto &record : *records) {
-        m_occupancy.Add(IntAt(*record, m_computer), DateAt(*record, m_begin), DateAt(*record, m_end));
-    }
-    return true;
+    return m_seances.ForEach(
+        Conditions,
+        [this](const Rollstrake::RecordReader &Row, QString &) {
+            m_occupancy.Add(IntAt(Row, m_computer), DateAt(Row, m_begin), DateAt(Row, m_end));
+            return true;
+        },
+        ErrString);
 }
 
 bool LoadToEnd(OccupancyLoader &Loader, QString &ErrString)

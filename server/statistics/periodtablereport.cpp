@@ -42,14 +42,11 @@ bool PeriodTableReport::ReadNext(QString &ErrString)
     const auto filter = m_source.NewFilter();
     ReportTable::SetBetween(*filter, m_dateField, from, to);
     SetConditions(*filter);
-    const auto records = m_source.Read(filter, ErrString);
-    if (!records) {
+    const auto take = [this](const Rollstrake::RecordReader &Row, QString &Error) {
+        return AddRecord(Row, Error);
+    };
+    if (!m_source.ForEach(filter, take, ErrString)) {
         return false;
-    }
-    for (const auto &record : *records) {
-        if (!AddRecord(*record, ErrString)) {
-            return false;
-        }
     }
     m_windows.Measured(timer.elapsed());
     if (m_windows.AtEnd()) {
