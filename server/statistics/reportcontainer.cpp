@@ -4,6 +4,7 @@
 #include "core/widgets/guihelpers.h"
 #include "core/widgets/registryserilize.h"
 #include "core/widgets/twips.h"
+#include "generalhelpers.h"
 #include "statistics/totalsbar.h"
 
 #include <QHeaderView>
@@ -128,6 +129,19 @@ void ReportContainer::AddBatch(ReportBatch Batch, const ReportTotals &Totals, bo
 qsizetype ReportContainer::RowCount() const
 {
     return m_list->ListView()->topLevelItemCount();
+}
+
+QList<qint32> ReportContainer::ListedCodes() const
+{
+    QList<qint32> codes;
+    const QTreeWidget *view = m_list->ListView();
+    for (int i = 0; i < view->topLevelItemCount(); ++i) {
+        const QString key = view->topLevelItem(i)->data(0, ItemKeyRole).toString();
+        if (!key.isEmpty()) {
+            codes << GetKeyNum(key);
+        }
+    }
+    return codes;
 }
 
 QList<QStringList> ReportContainer::RowsInOrder() const

@@ -57,6 +57,8 @@ public:
     void AddBatch(ReportBatch Batch, const ReportTotals &Totals, bool Complete);
     // The rows the list shows.
     qsizetype RowCount() const;
+    // The record codes of the rows shown that have a key, in the list's current order.
+    QList<qint32> ListedCodes() const;
     // Every cell of every row, in the list's current order.
     QList<QStringList> RowsInOrder() const;
 

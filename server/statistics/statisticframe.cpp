@@ -9,6 +9,7 @@
 #include "core/widgets/twips.h"
 #include "generalhelpers.h"
 #include "statistics/exportfile.h"
+#include "statistics/nightreservesdeletion.h"
 #include "statistics/occupancychart.h"
 #include "statistics/occupancyloader.h"
 #include "statistics/odtwriter.h"
@@ -402,9 +403,8 @@ void StatisticFrame::EndLoad(const QString &ErrString)
 
 void StatisticFrame::DeleteListedNightReserves()
 {
-    QTreeWidget *list = Container(ReportKind::NightReserves)->List()->ListView();
-    const int count = list->topLevelItemCount();
-    if (count == 0) {
+    const QList<qint32> codes = Container(ReportKind::NightReserves)->ListedCodes();
+    if (codes.isEmpty()) {
         return;
     }
     if (MessageBox::Question(this,
@@ -415,21 +415,12 @@ void StatisticFrame::DeleteListedNightReserves()
         return;
     }
     QString err;
-    const auto reserves = DBTable(QStringLiteral("NightReserves"), err);
-    if (!reserves) {
+    if (DeleteNightReserves(codes, err)) {
+        m_changed = true;
+        emit Modified();
+    } else if (!err.isEmpty()) {
         ShowError(err);
-        return;
     }
-    for (int i = 0; i < count; ++i) {
-        QString failure;
-        // The reserve goes with its payments; the library shows a refused delete itself.
-        if (!reserves->Remove(GetKeyNum(list->topLevelItem(i)->data(0, ItemKeyRole).toString()), true, failure)
-            && !failure.isEmpty()) {
-            ShowError(failure);
-        }
-    }
-    m_changed = true;
-    emit Modified();
     StartLoad(ReportKind::NightReserves);
 }
 

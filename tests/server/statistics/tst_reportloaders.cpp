@@ -1,5 +1,6 @@
 #include "coredatabase.h"
 #include "reportdata.h"
+#include "statistics/nightreservesdeletion.h"
 #include "statistics/occupancyloader.h"
 #include "statistics/reportloaders.h"
 #include "textdates.h"
@@ -60,6 +61,8 @@ private slots:
     void missingComputer_data();
     void missingComputer();
     void nightReserves();
+    void deleteNightReserves_data();
+    void deleteNightReserves();
     void cardPays();
     void servicesAtTheCurrentPrice();
     void internetAndHistory();
@@ -269,6 +272,41 @@ void TestReportLoaders::nightReserves()
     loaded = Load(ReportKind::NightReserves, cards);
     QCOMPARE(Column(loaded.Rows, 0), QStringList({QStringLiteral("05/12/2026 18:00:00")}));
     QCOMPARE(loaded.Totals.Sum, qint64(50));
+}
+
+void TestReportLoaders::deleteNightReserves_data()
+{
+    QTest::addColumn<bool>("withUnknown");
+    QTest::newRow("all listed") << false;
+    // A code that cannot be deleted keeps every reserve and payment.
+    QTest::newRow("one refused") << true;
+}
+
+void TestReportLoaders::deleteNightReserves()
+{
+    QFETCH(bool, withUnknown);
+    QList<qint32> codes;
+    for (int night = 10; night <= 12; ++night) {
+        const qint32 reserve = m_db->AddReserve(m_data->Computer(night - 9),
+                                                m_data->Desktop(),
+                                                m_data->Rate(),
+                                                ReportData::At(night, 0),
+                                                true);
+        m_data->Pay(0, ReportData::At(5, night), 70, 0, reserve);
+        m_data->Pay(0, ReportData::At(6, night), 100, 0, reserve);
+        codes << reserve;
+    }
+    const qint32 kept = codes.takeLast();
+    if (withUnknown) {
+        codes << 0;
+    }
+
+    QString err;
+    QCOMPARE(DeleteNightReserves(codes, err), !withUnknown);
+    QCOMPARE(err.isEmpty(), !withUnknown);
+    QCOMPARE(m_db->All(QStringLiteral("NightReserves"))->Count(), withUnknown ? 3 : 1);
+    QCOMPARE(m_db->All(QStringLiteral("SeancePays"))->Count(), withUnknown ? 6 : 2);
+    QVERIFY(m_db->Record(QStringLiteral("NightReserves"), kept));
 }
 
 void TestReportLoaders::cardPays()
