@@ -1,10 +1,8 @@
 #include "statistics/statisticframe.h"
 
 #include "clock.h"
-#include "controls/sortedlistview.h"
 #include "core/dbvalues.h"
 #include "core/errorbox.h"
-#include "core/widgets/guihelpers.h"
 #include "core/widgets/messagebox.h"
 #include "core/widgets/twips.h"
 #include "generalhelpers.h"
@@ -29,7 +27,6 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTabBar>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -381,7 +378,7 @@ void StatisticFrame::LoadStep()
         ok = m_load->Step(err);
         done = m_load->Done();
         progress = m_load->Progress();
-        Container(m_loadKind)->AddBatch(m_load->TakeBatch(), m_load->Totals(), !ok || done);
+        Container(m_loadKind)->AddBatch(m_load->TakeBatch(), m_load->Totals());
     } else {
         return;
     }
