@@ -10,10 +10,14 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
+#include <utility>
+
 namespace
 {
 // The room around a cell's text.
 constexpr int CellRoom = 16;
+// Rows are shown once the waiting ones are this share of those shown (1 / divisor).
+constexpr qsizetype ShownShareDivisor = 4;
 
 QList<ReportModel::Column> ModelColumns(const QList<ReportContainer::Column> &Columns)
 {
@@ -62,17 +66,28 @@ ReportContainer::~ReportContainer()
 
 void ReportContainer::Clear()
 {
+    m_waiting.clear();
     m_model->Clear();
     m_footer->SetTotals(ReportTotals());
 }
 
-void ReportContainer::AddBatch(ReportBatch Batch, const ReportTotals &Totals)
+void ReportContainer::AddBatch(ReportBatch Batch, const ReportTotals &Totals, bool Complete)
 {
-    m_model->AddRows(std::move(Batch.Rows));
-    for (const CellUpdate &update : Batch.Updates) {
-        m_model->UpdateCell(update.Row, update.Column, update.Text);
+    for (ReportRow &row : Batch.Rows) {
+        m_waiting.push_back(std::move(row));
     }
-    m_footer->SetTotals(Totals);
+    const qsizetype shown = m_model->rowCount();
+    for (const CellUpdate &update : Batch.Updates) {
+        if (update.Row < shown) {
+            m_model->UpdateCell(update.Row, update.Column, update.Text);
+        } else {
+            m_waiting[size_t(update.Row - shown)].Cells[update.Column] = update.Text;
+        }
+    }
+    if (Complete || qsizetype(m_waiting.size()) * ShownShareDivisor >= shown) {
+        m_model->AddRows(std::exchange(m_waiting, {}));
+        m_footer->SetTotals(Totals);
+    }
 }
 
 qsizetype ReportContainer::RowCount() const

@@ -7,6 +7,8 @@
 #include <QStringList>
 #include <QWidget>
 
+#include <vector>
+
 class ReportListView;
 class ReportModel;
 class TotalsBar;
@@ -52,9 +54,10 @@ public:
 
     // No rows and zero totals: the start of every load.
     void Clear();
-    // Shows the batch's rows after the others, gives the rows shown before their new cells and
-    // Totals in the footer.
-    void AddBatch(ReportBatch Batch, const ReportTotals &Totals);
+    // Takes the batch's rows after the others and gives the rows taken before their new cells. The
+    // list shows the rows taken, with Totals in the footer, when Complete or when they are many
+    // beside those it shows: each time the view takes rows it lays out all of them again.
+    void AddBatch(ReportBatch Batch, const ReportTotals &Totals, bool Complete);
     // The rows the list shows.
     qsizetype RowCount() const;
     // The record codes of the rows shown that have a key, in the list's current order.
@@ -68,4 +71,6 @@ private:
     ReportModel *m_model;
     ReportListView *m_list;
     TotalsBar *m_footer;
+    // The rows taken and not yet shown, in the order the load made them.
+    std::vector<ReportRow> m_waiting;
 };

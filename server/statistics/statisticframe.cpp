@@ -378,7 +378,7 @@ void StatisticFrame::LoadStep()
         ok = m_load->Step(err);
         done = m_load->Done();
         progress = m_load->Progress();
-        Container(m_loadKind)->AddBatch(m_load->TakeBatch(), m_load->Totals());
+        Container(m_loadKind)->AddBatch(m_load->TakeBatch(), m_load->Totals(), !ok || done);
     } else {
         return;
     }
