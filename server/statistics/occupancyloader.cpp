@@ -1,7 +1,5 @@
 #include "statistics/occupancyloader.h"
 
-#include <QElapsedTimer>
-
 OccupancyLoader::OccupancyLoader(const ReportFilter &Filter)
     : m_filter(Filter)
     , m_windows(Filter.DateFrom, Filter.DateTo)
@@ -58,15 +56,12 @@ bool OccupancyLoader::Step(QString &ErrString)
         m_prepared = true;
         ok = Prepare(ErrString);
     } else {
-        QElapsedTimer timer;
-        timer.start();
-        QDateTime from;
-        QDateTime to;
-        m_windows.Next(from, to);
-        const auto conditions = m_seances.NewFilter();
-        ReportTable::SetBetween(*conditions, QStringLiteral("BeginDate"), from, to);
-        ok = Read(conditions, ErrString);
-        m_windows.Measured(timer.elapsed());
+        const auto read = [this](const QDateTime &From, const QDateTime &To, QString &Error) {
+            const auto conditions = m_seances.NewFilter();
+            ReportTable::SetBetween(*conditions, QStringLiteral("BeginDate"), From, To);
+            return Read(conditions, Error);
+        };
+        ok = m_windows.ReadNext(read, ErrString);
     }
     m_done = !ok || m_windows.AtEnd();
     return ok;

@@ -23,6 +23,7 @@ protected:
     virtual bool AddRecord(const Rollstrake::RecordReader &Record, QString &ErrString) = 0;
 
     bool ReadNext(QString &ErrString) final;
+    bool ReadWindow(const QDateTime &From, const QDateTime &To, QString &ErrString);
 
     const ReportTable &Source() const
     {

@@ -3,8 +3,6 @@
 #include "generalhelpers.h"
 #include "textdates.h"
 
-#include <QElapsedTimer>
-
 namespace
 {
 // The windows of the period come before the seances that begin after it.
@@ -66,22 +64,14 @@ bool SeancesReport::ReadNext(QString &ErrString)
         Finish();
         return true;
     }
-    QElapsedTimer timer;
-    timer.start();
-    QDateTime from;
-    QDateTime to;
-    m_windows.Next(from, to);
-    // The seances first: a payment mostly follows the begin of its seance.
-    if (!ReadSeances(from, to, ErrString)
-        || !m_payments.Read(
-            from,
-            to,
-            [this](const PaymentsReading::Payment &Payment) { TakePayment(Payment.Link, Payment.Sum); },
-            ErrString)) {
-        return false;
-    }
-    m_windows.Measured(timer.elapsed());
-    return true;
+    const auto take = [this](const PaymentsReading::Payment &Payment) {
+        TakePayment(Payment.Link, Payment.Sum);
+    };
+    const auto read = [this, &take](const QDateTime &From, const QDateTime &To, QString &Error) {
+        // The seances first: a payment mostly follows the begin of its seance.
+        return ReadSeances(From, To, Error) && m_payments.Read(From, To, take, Error);
+    };
+    return m_windows.ReadNext(read, ErrString);
 }
 
 bool SeancesReport::ReadSeances(const QDateTime &From, const QDateTime &To, QString &ErrString)
