@@ -10,8 +10,6 @@
 #include <QHeaderView>
 #include <QVBoxLayout>
 
-#include <utility>
-
 namespace
 {
 // The room around a cell's text.
@@ -66,26 +64,18 @@ ReportContainer::~ReportContainer()
 
 void ReportContainer::Clear()
 {
-    m_waiting.clear();
     m_model->Clear();
     m_footer->SetTotals(ReportTotals());
 }
 
 void ReportContainer::AddBatch(ReportBatch Batch, const ReportTotals &Totals, bool Complete)
 {
-    for (ReportRow &row : Batch.Rows) {
-        m_waiting.push_back(std::move(row));
-    }
-    const qsizetype shown = m_model->rowCount();
+    m_model->AddRows(Batch.Rows);
     for (const CellUpdate &update : Batch.Updates) {
-        if (update.Row < shown) {
-            m_model->UpdateCell(update.Row, update.Column, update.Text);
-        } else {
-            m_waiting[size_t(update.Row - shown)].Cells[update.Column] = update.Text;
-        }
+        m_model->UpdateCell(update.Row, update.Column, update.Text);
     }
-    if (Complete || qsizetype(m_waiting.size()) * ShownShareDivisor >= shown) {
-        m_model->AddRows(std::exchange(m_waiting, {}));
+    if (Complete || m_model->WaitingCount() * ShownShareDivisor >= m_model->rowCount()) {
+        m_model->ShowWaiting();
         m_footer->SetTotals(Totals);
     }
 }

@@ -7,8 +7,6 @@
 #include <QStringList>
 #include <QWidget>
 
-#include <vector>
-
 class ReportListView;
 class ReportModel;
 class TotalsBar;
@@ -71,6 +69,4 @@ private:
     ReportModel *m_model;
     ReportListView *m_list;
     TotalsBar *m_footer;
-    // The rows taken and not yet shown, in the order the load made them.
-    std::vector<ReportRow> m_waiting;
 };

@@ -149,7 +149,7 @@ ReportModel::~ReportModel()
 
 int ReportModel::rowCount(const QModelIndex &Parent) const
 {
-    return Parent.isValid() ? 0 : int(m_codes.size());
+    return Parent.isValid() ? 0 : m_shown;
 }
 
 int ReportModel::columnCount(const QModelIndex &Parent) const
@@ -204,6 +204,7 @@ void ReportModel::Clear()
     std::vector<Cell>().swap(m_cells);
     std::vector<qint32>().swap(m_codes);
     std::vector<quint32>().swap(m_order);
+    m_shown = 0;
     m_texts.clear();
     m_textIndex.clear();
     endResetModel();
@@ -214,24 +215,35 @@ void ReportModel::Clear()
     ReapSorters();
 }
 
-void ReportModel::AddRows(std::vector<ReportRow> Rows)
+void ReportModel::AddRows(const std::vector<ReportRow> &Rows)
 {
-    if (Rows.empty()) {
-        return;
-    }
-    const auto first = int(m_codes.size());
-    beginInsertRows(QModelIndex(), first, first + int(Rows.size()) - 1);
-    m_cells.reserve(m_cells.size() + Rows.size() * size_t(m_width));
     for (const ReportRow &row : Rows) {
         for (int column = 0; column < m_width; ++column) {
             m_cells.push_back(Intern(row.Cells.value(column)));
         }
         m_codes.push_back(row.Key.isEmpty() ? 0 : GetKeyNum(row.Key));
-        if (!m_order.empty()) {
-            m_order.push_back(quint32(m_codes.size() - 1));
+    }
+}
+
+void ReportModel::ShowWaiting()
+{
+    const auto stored = int(m_codes.size());
+    if (stored == m_shown) {
+        return;
+    }
+    beginInsertRows(QModelIndex(), m_shown, stored - 1);
+    if (!m_order.empty()) {
+        for (int row = m_shown; row < stored; ++row) {
+            m_order.push_back(quint32(row));
         }
     }
+    m_shown = stored;
     endInsertRows();
+}
+
+qsizetype ReportModel::WaitingCount() const
+{
+    return qsizetype(m_codes.size()) - m_shown;
 }
 
 void ReportModel::UpdateCell(qsizetype Row, int Column, const QString &Text)
@@ -240,6 +252,9 @@ void ReportModel::UpdateCell(qsizetype Row, int Column, const QString &Text)
         return;
     }
     m_cells[size_t(Row) * size_t(m_width) + size_t(Column)] = Intern(Text);
+    if (Row >= m_shown) {
+        return;
+    }
     // Where a sorted row is shown is not kept: the column is repainted.
     const int first = m_order.empty() ? int(Row) : 0;
     const int last = m_order.empty() ? int(Row) : rowCount() - 1;
@@ -274,7 +289,7 @@ void ReportModel::Sort(int Column, bool Descending)
     m_descending = Descending;
     emit headerDataChanged(Qt::Horizontal, 0, m_width - 1);
     std::vector<Cell> cells;
-    cells.reserve(m_codes.size());
+    cells.reserve(size_t(m_shown));
     for (int row = 0; row < rowCount(); ++row) {
         cells.push_back(m_cells[size_t(StorageRow(row)) * size_t(m_width) + size_t(Column)]);
     }
@@ -300,7 +315,7 @@ void ReportModel::TakeSort(quint64 Generation, qsizetype SortedRows, const std::
     }
     emit layoutAboutToBeChanged({}, QAbstractItemModel::VerticalSortHint);
     // The rows added while the sort ran stay after the sorted ones, as added rows do.
-    std::vector<quint32> shown(m_codes.size());
+    std::vector<quint32> shown(static_cast<size_t>(m_shown));
     for (size_t row = 0; row < shown.size(); ++row) {
         const size_t from = row < size_t(SortedRows) ? Order[row] : row;
         shown[row] = quint32(StorageRow(int(from)));

@@ -48,8 +48,13 @@ public:
 
     // No rows, no mark; a sort still running is dropped.
     void Clear();
-    // The rows after the others (a row's key is MakeItemKey of a record code, or empty).
-    void AddRows(std::vector<ReportRow> Rows);
+    // Keeps the rows after the others, not shown yet (a row's key is MakeItemKey of a record code,
+    // or empty).
+    void AddRows(const std::vector<ReportRow> &Rows);
+    // Shows the rows kept and not shown: the view lays out all its rows again at each call.
+    void ShowWaiting();
+    // The rows kept and not shown.
+    qsizetype WaitingCount() const;
     // A new text for a cell of the row that was AddRows' Row-th (in the order rows were added).
     void UpdateCell(qsizetype Row, int Column, const QString &Text);
     // The text of a cell of a row as shown.
@@ -81,6 +86,8 @@ private:
     // Row-major, in the order rows were added.
     std::vector<Cell> m_cells;
     std::vector<qint32> m_codes;
+    // The rows shown: the first ones added.
+    int m_shown = 0;
     // The shown order (shown row to added row); empty while it is the added order.
     std::vector<quint32> m_order;
     QStringList m_texts;
