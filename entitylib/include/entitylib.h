@@ -626,6 +626,43 @@ private:
     quint64 m_loadedChangeCount = 0;
 };
 
+// A forward-only read of the records a filter selects (every record for null), through the same
+// statement and in the same order as Table::GetDBRecords, without a record object per row: for
+// long reads whose rows are each taken once. The read runs on a statement of its own, so that
+// other reads may run while it is open.
+class ROLLSTRAKE_EXPORT RecordReader
+{
+public:
+    RecordReader(const std::shared_ptr<Rollstrake::Table> &Source,
+                 const std::shared_ptr<Rollstrake::DBFilterFields> &Filter);
+    ~RecordReader();
+    RecordReader(const RecordReader &) = delete;
+    RecordReader &operator=(const RecordReader &) = delete;
+
+    // Runs the read; false with the message.
+    bool Open(QString &ErrString);
+    // Moves to the next row; false after the last one, or with the message on a failure.
+    bool Next(QString &ErrString);
+    qint32 Code() const;
+    // The value of the current row's field at a 1-based position, in the field's type as
+    // DBField::StoredValue gives it; empty for a position out of range or a field not stored.
+    QVariant Value(qint32 Position) const;
+    // The current row's field at that position as a value object of its own (to reach the record
+    // that a foreign key names); null for a position out of range. Built on every call.
+    std::shared_ptr<DBField> MakeDBField(qint32 Position, QString &ErrString) const;
+    const std::shared_ptr<Rollstrake::Table> &Table() const;
+
+private:
+    QString FailureText() const;
+
+    std::shared_ptr<Rollstrake::Table> m_table;
+    std::shared_ptr<Rollstrake::DBFilterFields> m_filter;
+    std::unique_ptr<QSqlQuery> m_query;
+    std::vector<std::shared_ptr<Field>> m_fields;
+    std::vector<int> m_columns;
+    int m_codeColumn = -1;
+};
+
 // One table of the schema: its fields and flags, and the door to its records.
 class ROLLSTRAKE_EXPORT Table : public std::enable_shared_from_this<Table>
 {
@@ -702,6 +739,9 @@ public:
     QString OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const;
     // The read of one record by a bound Code.
     QString OpenRecordByCode() const;
+    // The read of the records a filter selects: by its Code when it names one, else OpenRecordset;
+    // the values to bind appended to Values.
+    QString ReadStatement(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const;
     // The INSERT of every stored field (with RETURNING Code where the engine has it) and the UPDATE
     // of every stored field by Code, all values bound in the fields' order; written once.
     const QString &InsertStatement(SqlDialect dialect) const;

@@ -118,11 +118,7 @@ QSqlQuery *DBRecords::RunRead(QString &description)
     // Reads by key are the most frequent; every read's statement is prepared once per text and
     // kept, its values bound.
     QVariantList values;
-    const bool byKey = m_filter && m_filter->Code() != DBFilterFields::NoKeyFilter;
-    const QString sql = byKey ? m_table->OpenRecordByCode() : m_table->OpenRecordset(m_filter, values);
-    if (byKey) {
-        values << m_filter->Code();
-    }
+    const QString sql = m_table->ReadStatement(m_filter, values);
     QSqlQuery *query = Connection::Current()->PreparedQuery(sql, description);
     if (query == nullptr) {
         return nullptr;

@@ -474,6 +474,15 @@ QString Table::OpenRecordset(const std::shared_ptr<DBFilterFields> &filter, QVar
     return select;
 }
 
+QString Table::ReadStatement(const std::shared_ptr<DBFilterFields> &filter, QVariantList &Values) const
+{
+    if (filter && filter->Code() != DBFilterFields::NoKeyFilter) {
+        Values << filter->Code();
+        return OpenRecordByCode();
+    }
+    return OpenRecordset(filter, Values);
+}
+
 void Table::ColumnLayout(const QSqlQuery &query, int &CodeColumn, const std::vector<int> *&FieldColumns)
 {
     // The record of a query is shared, not copied: its width tells a table changed from outside.

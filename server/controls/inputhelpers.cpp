@@ -84,9 +84,27 @@ qint16 KeyCodeOf(const QKeyEvent *Event)
 
 qint16 ShiftOf(const QKeyEvent *Event)
 {
-    const Qt::KeyboardModifiers modifiers = Event->modifiers();
-    return static_cast<qint16>((modifiers & Qt::ShiftModifier ? 1 : 0) + (modifiers & Qt::ControlModifier ? 2 : 0)
-                               + (modifiers & Qt::AltModifier ? 4 : 0));
+    return ShiftOf(Event->modifiers());
+}
+
+qint16 ShiftOf(Qt::KeyboardModifiers Modifiers)
+{
+    return static_cast<qint16>((Modifiers & Qt::ShiftModifier ? 1 : 0) + (Modifiers & Qt::ControlModifier ? 2 : 0)
+                               + (Modifiers & Qt::AltModifier ? 4 : 0));
+}
+
+qint16 ButtonOf(Qt::MouseButton Button)
+{
+    switch (Button) {
+    case Qt::LeftButton:
+        return 1;
+    case Qt::RightButton:
+        return 2;
+    case Qt::MiddleButton:
+        return 4;
+    default:
+        return 0;
+    }
 }
 
 void SelectAllOnEntry(QLineEdit *Edit)

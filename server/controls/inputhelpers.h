@@ -3,6 +3,8 @@
 #include <QLocale>
 #include <QtGlobal>
 
+#include <qnamespace.h>
+
 class QKeyEvent;
 class QLineEdit;
 
@@ -24,6 +26,9 @@ enum VirtualKey : qint16
 qint16 KeyCodeOf(const QKeyEvent *Event);
 // 1 Shift, 2 Ctrl, 4 Alt, added together.
 qint16 ShiftOf(const QKeyEvent *Event);
+qint16 ShiftOf(Qt::KeyboardModifiers Modifiers);
+// 1 left, 2 right, 4 middle; 0 for another button.
+qint16 ButtonOf(Qt::MouseButton Button);
 
 // Hands a key press to a control's KeyDown(KeyCode, Shift) handler; true when the handler cleared
 // the key code, which swallows the key.

@@ -33,25 +33,6 @@ QIcon DrawMark(SortedListView::ColumnImage Image)
     return QIcon(picture);
 }
 
-qint16 ButtonNumber(Qt::MouseButton Button)
-{
-    switch (Button) {
-    case Qt::LeftButton:
-        return 1;
-    case Qt::RightButton:
-        return 2;
-    case Qt::MiddleButton:
-        return 4;
-    default:
-        return 0;
-    }
-}
-
-qint16 ShiftNumber(Qt::KeyboardModifiers Modifiers)
-{
-    return static_cast<qint16>((Modifiers & Qt::ShiftModifier ? 1 : 0) + (Modifiers & Qt::ControlModifier ? 2 : 0)
-                               + (Modifiers & Qt::AltModifier ? 4 : 0));
-}
 } // namespace
 
 SortedListView::SortedListView(QWidget *Parent)
@@ -131,6 +112,11 @@ QIcon SortedListView::ColumnsImages(ColumnImage Image) const
     return m_columnsImages.at(Image - 1);
 }
 
+QIcon SortedListView::MarkImage(ColumnImage Image)
+{
+    return DrawMark(Image);
+}
+
 bool SortedListView::eventFilter(QObject *Watched, QEvent *Event)
 {
     if (Watched == m_listView && Event->type() == QEvent::KeyPress) {
@@ -140,8 +126,8 @@ bool SortedListView::eventFilter(QObject *Watched, QEvent *Event)
     if (Watched == m_listView->viewport() && Event->type() == QEvent::MouseButtonRelease) {
         const auto *mouse = static_cast<QMouseEvent *>(Event);
         const QPoint at = mouse->position().toPoint();
-        qint16 button = ButtonNumber(mouse->button());
-        qint16 shift = ShiftNumber(mouse->modifiers());
+        qint16 button = InputHelpers::ButtonOf(mouse->button());
+        qint16 shift = InputHelpers::ShiftOf(mouse->modifiers());
         auto x = static_cast<float>(Twips::FromPixels(at.x()));
         auto y = static_cast<float>(Twips::FromPixels(at.y()));
         emit Click();

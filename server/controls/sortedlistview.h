@@ -58,6 +58,8 @@ public:
 
     // The icon of a ColumnImage.
     QIcon ColumnsImages(ColumnImage Image) const;
+    // The same drawn anew, for other lists that mark their sorted column alike.
+    static QIcon MarkImage(ColumnImage Image);
 
     // The inner list, for filling rows and columns.
     QTreeWidget *ListView() const

@@ -17,13 +17,13 @@ bool CardPaysReport::Prepare(QString &)
     return true;
 }
 
-bool CardPaysReport::AddRecord(const Rollstrake::DBRecord &Record, QString &ErrString)
+bool CardPaysReport::AddRecord(const Rollstrake::RecordReader &Record, QString &ErrString)
 {
-    const auto &cardField = FieldAt(Record, m_card);
     const qint32 cardCode = IntAt(Record, m_card);
     auto found = m_cards.constFind(cardCode);
     if (found == m_cards.constEnd()) {
-        const auto card = cardField->GetForeignKeyDBRecord(ErrString);
+        const auto cardField = Record.MakeDBField(m_card, ErrString);
+        const auto card = cardField ? cardField->GetForeignKeyDBRecord(ErrString) : nullptr;
         if (!card) {
             return false;
         }

@@ -22,7 +22,7 @@ void HistoryReport::SetConditions(Rollstrake::DBFilterFields &Conditions)
     }
 }
 
-bool HistoryReport::AddRecord(const Rollstrake::DBRecord &Record, QString &)
+bool HistoryReport::AddRecord(const Rollstrake::RecordReader &Record, QString &)
 {
     AddRow(MakeItemKey(Record.Code()),
            {DateTimeCell(DateAt(Record, m_time)),

@@ -12,7 +12,7 @@ public:
 protected:
     bool Prepare(QString &ErrString) override;
     void SetConditions(Rollstrake::DBFilterFields &Conditions) override;
-    bool AddRecord(const Rollstrake::DBRecord &Record, QString &ErrString) override;
+    bool AddRecord(const Rollstrake::RecordReader &Record, QString &ErrString) override;
 
 private:
     qint32 m_time = 0;

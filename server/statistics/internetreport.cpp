@@ -27,13 +27,13 @@ void InternetReport::SetConditions(Rollstrake::DBFilterFields &Conditions)
     }
 }
 
-bool InternetReport::AddRecord(const Rollstrake::DBRecord &Record, QString &)
+bool InternetReport::AddRecord(const Rollstrake::RecordReader &Record, QString &)
 {
     // An access of a computer deleted since keeps its row with an empty computer cell.
     QString unreadable;
     AddRow(QString(),
            {DateTimeCell(DateAt(Record, m_time)),
-            m_references.Text(*FieldAt(Record, m_computer), unreadable),
+            m_references.Text(Record, m_computer, unreadable),
             TextAt(Record, m_url)});
     ++RunningTotals().Count;
     return true;

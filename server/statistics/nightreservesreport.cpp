@@ -3,8 +3,6 @@
 #include "generalhelpers.h"
 #include "textdates.h"
 
-#include <QElapsedTimer>
-
 namespace
 {
 // The reserves are few beside their payments.
@@ -54,10 +52,15 @@ bool NightReservesReport::Prepare(QString &ErrString)
 
 bool NightReservesReport::ReadNext(QString &ErrString)
 {
-    QElapsedTimer timer;
-    timer.start();
-    QDateTime from;
-    QDateTime to;
+    const auto readReserves = [this](const QDateTime &From, const QDateTime &To, QString &Error) {
+        return ReadReserves(From, To, Error);
+    };
+    const auto take = [this](const PaymentsReading::Payment &Payment) {
+        TakePayment(Payment);
+    };
+    const auto readPayments = [this, &take](const QDateTime &From, const QDateTime &To, QString &Error) {
+        return m_payments.Read(From, To, take, Error);
+    };
     switch (m_phase) {
     case Phase::Start:
         m_phase = Phase::Reserves;
@@ -67,12 +70,7 @@ bool NightReservesReport::ReadNext(QString &ErrString)
             m_phase = Phase::LaterReserves;
             return true;
         }
-        m_reserveWindows.Next(from, to);
-        if (!ReadReserves(from, to, ErrString)) {
-            return false;
-        }
-        m_reserveWindows.Measured(timer.elapsed());
-        return true;
+        return m_reserveWindows.ReadNext(readReserves, ErrString);
     case Phase::LaterReserves:
         m_phase = Phase::Payments;
         // There is no upper bound on the night: a night long after the period may be paid in it.
@@ -82,16 +80,7 @@ bool NightReservesReport::ReadNext(QString &ErrString)
             Finish();
             return true;
         }
-        m_paymentWindows.Next(from, to);
-        if (!m_payments.Read(
-                from,
-                to,
-                [this](const PaymentsReading::Payment &Payment) { TakePayment(Payment); },
-                ErrString)) {
-            return false;
-        }
-        m_paymentWindows.Measured(timer.elapsed());
-        return true;
+        return m_paymentWindows.ReadNext(readPayments, ErrString);
     }
     return true;
 }
@@ -105,23 +94,22 @@ bool NightReservesReport::ReadReserves(const QDateTime &From, const QDateTime &T
     } else {
         ReportTable::SetSlot(*filter, QStringLiteral("NightDate"), Rollstrake::cMoreOrEqual, From);
     }
-    const auto records = m_reserves.Read(filter, ErrString);
-    if (!records) {
-        return false;
-    }
-    for (const auto &record : *records) {
-        // A reference that cannot be read leaves its cell empty.
-        QString unreadable;
-        Reserve reserve;
-        reserve.NightDate = DateAt(*record, m_nightDate);
-        reserve.Computer = m_references.Text(*FieldAt(*record, m_computer), unreadable);
-        reserve.Nickname = TextAt(*record, m_nickname);
-        reserve.Desktop = m_references.Text(*FieldAt(*record, m_desktop), unreadable);
-        reserve.Rate = m_references.Text(*FieldAt(*record, m_rate), unreadable);
-        reserve.IsFullPay = IntAt(*record, m_isFullPay) > 0;
-        m_read.insert(record->Code(), reserve);
-    }
-    return true;
+    return m_reserves.ForEach(
+        filter,
+        [this](const Rollstrake::RecordReader &Row, QString &) {
+            // A reference that cannot be read leaves its cell empty.
+            QString unreadable;
+            Reserve reserve;
+            reserve.NightDate = DateAt(Row, m_nightDate);
+            reserve.Computer = m_references.Text(Row, m_computer, unreadable);
+            reserve.Nickname = TextAt(Row, m_nickname);
+            reserve.Desktop = m_references.Text(Row, m_desktop, unreadable);
+            reserve.Rate = m_references.Text(Row, m_rate, unreadable);
+            reserve.IsFullPay = IntAt(Row, m_isFullPay) > 0;
+            m_read.insert(Row.Code(), reserve);
+            return true;
+        },
+        ErrString);
 }
 
 void NightReservesReport::TakePayment(const PaymentsReading::Payment &Payment)

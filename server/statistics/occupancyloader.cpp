@@ -1,7 +1,5 @@
 #include "statistics/occupancyloader.h"
 
-#include <QElapsedTimer>
-
 OccupancyLoader::OccupancyLoader(const ReportFilter &Filter)
     : m_filter(Filter)
     , m_windows(Filter.DateFrom, Filter.DateTo)
@@ -58,15 +56,12 @@ bool OccupancyLoader::Step(QString &ErrString)
         m_prepared = true;
         ok = Prepare(ErrString);
     } else {
-        QElapsedTimer timer;
-        timer.start();
-        QDateTime from;
-        QDateTime to;
-        m_windows.Next(from, to);
-        const auto conditions = m_seances.NewFilter();
-        ReportTable::SetBetween(*conditions, QStringLiteral("BeginDate"), from, to);
-        ok = Read(conditions, ErrString);
-        m_windows.Measured(timer.elapsed());
+        const auto read = [this](const QDateTime &From, const QDateTime &To, QString &Error) {
+            const auto conditions = m_seances.NewFilter();
+            ReportTable::SetBetween(*conditions, QStringLiteral("BeginDate"), From, To);
+            return Read(conditions, Error);
+        };
+        ok = m_windows.ReadNext(read, ErrString);
     }
     m_done = !ok || m_windows.AtEnd();
     return ok;
@@ -78,14 +73,13 @@ bool OccupancyLoader::Read(const std::shared_ptr<Rollstrake::DBFilterFields> &Co
     if (m_computerCode != 0) {
         ReportTable::SetSlot(*Conditions, QStringLiteral("Computer"), Rollstrake::cEqual, m_computerCode);
     }
-    const auto records = m_seances.Read(Conditions, ErrString);
-    if (!records) {
-        return false;
-    }
-    for (const auto &record : *records) {
-        m_occupancy.Add(IntAt(*record, m_computer), DateAt(*record, m_begin), DateAt(*record, m_end));
-    }
-    return true;
+    return m_seances.ForEach(
+        Conditions,
+        [this](const Rollstrake::RecordReader &Row, QString &) {
+            m_occupancy.Add(IntAt(Row, m_computer), DateAt(Row, m_begin), DateAt(Row, m_end));
+            return true;
+        },
+        ErrString);
 }
 
 bool LoadToEnd(OccupancyLoader &Loader, QString &ErrString)

@@ -4,20 +4,21 @@
 #include "statistics/periodwindows.h"
 #include "statistics/reportfilter.h"
 #include "statistics/reportreading.h"
+#include "statistics/steppedload.h"
 
 // The occupancy chart's load: every seance that overlaps the period (begins no later than its end
 // and ends no earlier than its start, so also one that spans the whole period), of the filtered
 // computer, counted into the 80 intervals. Read step by step as the report lists are.
-class OccupancyLoader final
+class OccupancyLoader final : public SteppedLoad
 {
 public:
     explicit OccupancyLoader(const ReportFilter &Filter);
 
     // Reads the next slice; false with the reason when the load cannot go on: a computer number
     // that no computer has ("Компьютер №N не найден!"), a failed read.
-    bool Step(QString &ErrString);
-    bool Done() const;
-    double Progress() const;
+    bool Step(QString &ErrString) override;
+    bool Done() const override;
+    double Progress() const override;
     const Occupancy &Result() const;
 
 private:

@@ -32,14 +32,13 @@ bool PaymentsReading::Read(const QDateTime &From,
                                   m_filter.PayType == ReportFilter::CardPays ? Rollstrake::cMore : Rollstrake::cEqual,
                                   0);
     }
-    const auto records = m_pays.Read(filter, ErrString);
-    if (!records) {
-        return false;
-    }
-    for (const auto &record : *records) {
-        Take({IntAt(*record, m_link), DateAt(*record, m_payDate), IntAt(*record, m_sum)});
-    }
-    return true;
+    return m_pays.ForEach(
+        filter,
+        [this, &Take](const Rollstrake::RecordReader &Row, QString &) {
+            Take({IntAt(Row, m_link), DateAt(Row, m_payDate), IntAt(Row, m_sum)});
+            return true;
+        },
+        ErrString);
 }
 
 void SetRecordConditions(Rollstrake::DBFilterFields &Conditions, qint32 ComputerCode, qint32 Desktop, qint32 Rate)

@@ -1,13 +1,22 @@
 #include "statistics/periodtablereport.h"
 
-#include <QElapsedTimer>
-
 PeriodTableReport::PeriodTableReport(const ReportFilter &Filter, const QString &TableName, const QString &DateField)
     : ReportLoader(Filter)
     , m_tableName(TableName)
     , m_dateField(DateField)
     , m_windows(Filter.DateFrom, Filter.DateTo)
 {
+}
+
+bool PeriodTableReport::ReadWindow(const QDateTime &From, const QDateTime &To, QString &ErrString)
+{
+    const auto filter = m_source.NewFilter();
+    ReportTable::SetBetween(*filter, m_dateField, From, To);
+    SetConditions(*filter);
+    const auto take = [this](const Rollstrake::RecordReader &Row, QString &Error) {
+        return AddRecord(Row, Error);
+    };
+    return m_source.ForEach(filter, take, ErrString);
 }
 
 double PeriodTableReport::Progress() const
@@ -34,24 +43,12 @@ bool PeriodTableReport::ReadNext(QString &ErrString)
         Finish();
         return true;
     }
-    QElapsedTimer timer;
-    timer.start();
-    QDateTime from;
-    QDateTime to;
-    m_windows.Next(from, to);
-    const auto filter = m_source.NewFilter();
-    ReportTable::SetBetween(*filter, m_dateField, from, to);
-    SetConditions(*filter);
-    const auto records = m_source.Read(filter, ErrString);
-    if (!records) {
+    const auto read = [this](const QDateTime &From, const QDateTime &To, QString &Error) {
+        return ReadWindow(From, To, Error);
+    };
+    if (!m_windows.ReadNext(read, ErrString)) {
         return false;
     }
-    for (const auto &record : *records) {
-        if (!AddRecord(*record, ErrString)) {
-            return false;
-        }
-    }
-    m_windows.Measured(timer.elapsed());
     if (m_windows.AtEnd()) {
         Finish();
     }

@@ -20,9 +20,10 @@ protected:
     // The report's own conditions besides the period.
     virtual void SetConditions(Rollstrake::DBFilterFields &Conditions);
     // One record's row; false with the reason ends the load.
-    virtual bool AddRecord(const Rollstrake::DBRecord &Record, QString &ErrString) = 0;
+    virtual bool AddRecord(const Rollstrake::RecordReader &Record, QString &ErrString) = 0;
 
     bool ReadNext(QString &ErrString) final;
+    bool ReadWindow(const QDateTime &From, const QDateTime &To, QString &ErrString);
 
     const ReportTable &Source() const
     {

@@ -1,5 +1,6 @@
 #include "statistics/periodwindows.h"
 
+#include <QElapsedTimer>
 #include <QtGlobal>
 
 namespace
@@ -34,6 +35,20 @@ void PeriodWindows::Measured(qint64 ElapsedMs)
     } else if (ElapsedMs > TargetMs) {
         m_seconds = qMax(m_seconds / 2, MinSeconds);
     }
+}
+
+bool PeriodWindows::ReadNext(const WindowReader &Read, QString &ErrString)
+{
+    QElapsedTimer timer;
+    timer.start();
+    QDateTime from;
+    QDateTime to;
+    Next(from, to);
+    if (!Read(from, to, ErrString)) {
+        return false;
+    }
+    Measured(timer.elapsed());
+    return true;
 }
 
 double PeriodWindows::Progress() const

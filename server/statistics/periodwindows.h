@@ -1,6 +1,9 @@
 #pragma once
 
 #include <QDateTime>
+#include <QString>
+
+#include <functional>
 
 // Cuts a period into consecutive windows of whole seconds, both ends included, so that a report
 // reads a long period slice by slice and the window keeps answering in between. The windows grow
@@ -23,6 +26,10 @@ public:
     void Next(QDateTime &From, QDateTime &To);
     // Sizes the next window by the time the read of the last one took.
     void Measured(qint64 ElapsedMs);
+    // Hands the next window to Read and sizes the one after by the time it took; false with the
+    // reason Read gave.
+    using WindowReader = std::function<bool(const QDateTime &From, const QDateTime &To, QString &ErrString)>;
+    bool ReadNext(const WindowReader &Read, QString &ErrString);
     // The share of the period handed out, 0 to 1.
     double Progress() const;
 

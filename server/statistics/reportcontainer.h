@@ -5,13 +5,10 @@
 
 #include <QList>
 #include <QStringList>
-#include <QTimer>
 #include <QWidget>
 
-#include <vector>
-
-class QTreeWidgetItem;
-class SortedListView;
+class ReportListView;
+class ReportModel;
 class TotalsBar;
 
 // One report of the statistics page: its sortable list over its totals footer. The list's columns
@@ -38,9 +35,14 @@ public:
         return m_kind;
     }
 
-    SortedListView *List() const
+    ReportListView *List() const
     {
         return m_list;
+    }
+
+    ReportModel *Rows() const
+    {
+        return m_model;
     }
 
     TotalsBar *Footer() const
@@ -48,30 +50,23 @@ public:
         return m_footer;
     }
 
-    // No rows and zero totals: the start of every load. The rows are let go of a slice at a time
-    // while the window goes on, as a long list takes its time to free.
+    // No rows and zero totals: the start of every load.
     void Clear();
     // Takes the batch's rows after the others and gives the rows taken before their new cells. The
     // list shows the rows taken, with Totals in the footer, when Complete or when they are many
-    // beside those it shows: each time the list takes rows its view lays out all of them again.
+    // beside those it shows: each time the view takes rows it lays out all of them again.
     void AddBatch(ReportBatch Batch, const ReportTotals &Totals, bool Complete);
     // The rows the list shows.
     qsizetype RowCount() const;
+    // The record codes of the rows shown that have a key, in the list's current order.
+    QList<qint32> ListedCodes() const;
     // Every cell of every row, in the list's current order.
     QList<QStringList> RowsInOrder() const;
 
 private:
-    void FreeSome();
-
     ReportKind m_kind;
     QString m_listName;
-    SortedListView *m_list;
+    ReportModel *m_model;
+    ReportListView *m_list;
     TotalsBar *m_footer;
-    // The rows in the order the load made them, for its cell updates.
-    std::vector<QTreeWidgetItem *> m_rows;
-    // The rows taken and not yet shown (owned here until the list takes them).
-    QList<QTreeWidgetItem *> m_waiting;
-    // Rows of earlier loads still to free.
-    QList<QTreeWidgetItem *> m_discarded;
-    QTimer m_freeing;
 };

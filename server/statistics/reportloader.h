@@ -2,6 +2,7 @@
 
 #include "currency.h"
 #include "statistics/reportfilter.h"
+#include "statistics/steppedload.h"
 
 #include <QString>
 #include <QStringList>
@@ -53,19 +54,14 @@ QString RoublesText(qint64 Sum);
 // A report's load from the database: plain rows and totals, read step by step so that a long period
 // never holds the window up. Each Step reads one slice of the period; the rows and changed cells it
 // made are taken with TakeBatch, and Totals always match the rows handed out.
-class ReportLoader
+class ReportLoader : public SteppedLoad
 {
 public:
     explicit ReportLoader(const ReportFilter &Filter);
-    virtual ~ReportLoader();
-    ReportLoader(const ReportLoader &) = delete;
-    ReportLoader &operator=(const ReportLoader &) = delete;
+    ~ReportLoader() override;
 
-    // Reads the next slice; false with the reason when the load cannot go on (it is then done).
-    bool Step(QString &ErrString);
-    bool Done() const;
-    // The share of the work done, 0 to 1.
-    virtual double Progress() const = 0;
+    bool Step(QString &ErrString) final;
+    bool Done() const final;
     ReportBatch TakeBatch();
     const ReportTotals &Totals() const;
 

@@ -58,47 +58,46 @@ void ReportTable::SetEvenEmpty(Rollstrake::DBFilterFields &Filter,
     Filter.Item(Field)->SetIncludeEmpty(true);
 }
 
-std::shared_ptr<Rollstrake::DBRecords> ReportTable::Read(const std::shared_ptr<Rollstrake::DBFilterFields> &Filter,
-                                                         QString &ErrString) const
+bool ReportTable::ForEach(const std::shared_ptr<Rollstrake::DBFilterFields> &Filter,
+                          const RowTaker &Take,
+                          QString &ErrString) const
 {
-    return m_table->GetDBRecords(Filter, ErrString);
+    Rollstrake::RecordReader reader(m_table, Filter);
+    if (!reader.Open(ErrString)) {
+        return false;
+    }
+    QString failure;
+    while (reader.Next(failure)) {
+        if (!Take(reader, ErrString)) {
+            return false;
+        }
+    }
+    if (!failure.isEmpty()) {
+        ErrString = failure;
+        return false;
+    }
+    return true;
 }
 
-const std::shared_ptr<Rollstrake::DBField> &FieldAt(const Rollstrake::DBRecord &Record, qint32 Position)
+qint32 IntAt(const Rollstrake::RecordReader &Row, qint32 Position)
 {
-    static const std::shared_ptr<Rollstrake::DBField> none;
-    const auto &fields = Record.DBFields();
-    return Position >= 1 && Position <= fields->Count() ? *(fields->begin() + (Position - 1)) : none;
-}
-
-namespace
-{
-QVariant ValueAt(const Rollstrake::DBRecord &Record, qint32 Position)
-{
-    const auto &field = FieldAt(Record, Position);
-    return field ? field->StoredValue() : QVariant();
-}
-} // namespace
-
-qint32 IntAt(const Rollstrake::DBRecord &Record, qint32 Position)
-{
-    const double value = ValueAt(Record, Position).toDouble();
+    const double value = Row.Value(Position).toDouble();
     return std::isnan(value) ? 0 : Saturated32(static_cast<qint64>(std::nearbyint(value)));
 }
 
-QString TextAt(const Rollstrake::DBRecord &Record, qint32 Position)
+QString TextAt(const Rollstrake::RecordReader &Row, qint32 Position)
 {
-    return ValueAt(Record, Position).toString();
+    return Row.Value(Position).toString();
 }
 
-QDateTime DateAt(const Rollstrake::DBRecord &Record, qint32 Position)
+QDateTime DateAt(const Rollstrake::RecordReader &Row, qint32 Position)
 {
-    return ValueAt(Record, Position).toDateTime();
+    return Row.Value(Position).toDateTime();
 }
 
-Currency MoneyAt(const Rollstrake::DBRecord &Record, qint32 Position)
+Currency MoneyAt(const Rollstrake::RecordReader &Row, qint32 Position)
 {
-    return ValueAt(Record, Position).value<Currency>();
+    return Row.Value(Position).value<Currency>();
 }
 
 QString DateTimeCell(const QDateTime &Value)
@@ -108,8 +107,9 @@ QString DateTimeCell(const QDateTime &Value)
 
 Currency Megabytes(Currency Bytes)
 {
-    constexpr int BytesPerKilobyte = 1024;
-    return Bytes / Currency(BytesPerKilobyte) / Currency(BytesPerKilobyte);
+    // One division and one rounding: kilobytes rounded on the way would shift some values by 0.0001.
+    constexpr int BytesPerMegabyte = 1024 * 1024;
+    return Bytes / Currency(BytesPerMegabyte);
 }
 
 qint64 RoundToWhole(Currency Amount)
@@ -126,14 +126,17 @@ qint64 RoundToWhole(Currency Amount)
     return whole;
 }
 
-QString ReferenceTexts::Text(const Rollstrake::DBField &ForeignKey, QString &ErrString)
+QString ReferenceTexts::Text(const Rollstrake::RecordReader &Row, qint32 Position, QString &ErrString)
 {
-    const QPair<const Rollstrake::Field *, qint32> key(ForeignKey.Field().get(),
-                                                       static_cast<qint32>(ForeignKey.StoredValue().toDouble()));
+    const auto field = Row.Table()->Fields()->Item(Position);
+    const QPair<const Rollstrake::Field *, qint32> key(field.get(), IntAt(Row, Position));
     auto found = m_texts.constFind(key);
     if (found == m_texts.constEnd()) {
         Known known;
-        known.Text = ForeignKey.GetStringValue(known.Error);
+        const auto foreignKey = Row.MakeDBField(Position, known.Error);
+        if (foreignKey) {
+            known.Text = foreignKey->GetStringValue(known.Error);
+        }
         found = m_texts.insert(key, known);
     }
     if (!found->Error.isEmpty()) {

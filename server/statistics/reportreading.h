@@ -9,6 +9,7 @@
 #include <QString>
 #include <QVariant>
 
+#include <functional>
 #include <memory>
 
 // The reading side of the report loaders: filtered reads of one table through the data-entity
@@ -38,20 +39,21 @@ public:
     // Takes part also with a value of 0.
     static void
     SetEvenEmpty(Rollstrake::DBFilterFields &Filter, const QString &Field, qint32 Condition, const QVariant &Value);
-    // The records the filter selects, in the library's order; none with the reason.
-    std::shared_ptr<Rollstrake::DBRecords> Read(const std::shared_ptr<Rollstrake::DBFilterFields> &Filter,
-                                                QString &ErrString) const;
+    // Hands each row that the filter selects to Take, in the library's order, without making a
+    // record of it; false with the reason when the read fails or Take gives one.
+    using RowTaker = std::function<bool(const Rollstrake::RecordReader &Row, QString &ErrString)>;
+    bool
+    ForEach(const std::shared_ptr<Rollstrake::DBFilterFields> &Filter, const RowTaker &Take, QString &ErrString) const;
 
 private:
     std::shared_ptr<Rollstrake::Table> m_table;
 };
 
-// Typed values of a record's field by position (ReportTable::Position; 0 gives an empty value).
-const std::shared_ptr<Rollstrake::DBField> &FieldAt(const Rollstrake::DBRecord &Record, qint32 Position);
-qint32 IntAt(const Rollstrake::DBRecord &Record, qint32 Position);
-QString TextAt(const Rollstrake::DBRecord &Record, qint32 Position);
-QDateTime DateAt(const Rollstrake::DBRecord &Record, qint32 Position);
-Currency MoneyAt(const Rollstrake::DBRecord &Record, qint32 Position);
+// Typed values of a row's field by position (ReportTable::Position; 0 gives an empty value).
+qint32 IntAt(const Rollstrake::RecordReader &Row, qint32 Position);
+QString TextAt(const Rollstrake::RecordReader &Row, qint32 Position);
+QDateTime DateAt(const Rollstrake::RecordReader &Row, qint32 Position);
+Currency MoneyAt(const Rollstrake::RecordReader &Row, qint32 Position);
 // A date-time cell: "05/12/2026 14:03:27".
 QString DateTimeCell(const QDateTime &Value);
 // Bytes as megabytes kept to four decimals: 1,000,000 bytes give 0.9537.
@@ -64,9 +66,9 @@ qint64 RoundToWhole(Currency Amount);
 class ReferenceTexts final
 {
 public:
-    // The display text of the record that the foreign-key value names; empty with the reason when
-    // it cannot be read.
-    QString Text(const Rollstrake::DBField &ForeignKey, QString &ErrString);
+    // The display text of the record that the row's foreign key at Position names; empty with the
+    // reason when it cannot be read.
+    QString Text(const Rollstrake::RecordReader &Row, qint32 Position, QString &ErrString);
 
 private:
     struct Known

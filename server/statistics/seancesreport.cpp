@@ -3,8 +3,6 @@
 #include "generalhelpers.h"
 #include "textdates.h"
 
-#include <QElapsedTimer>
-
 namespace
 {
 // The windows of the period come before the seances that begin after it.
@@ -66,22 +64,14 @@ bool SeancesReport::ReadNext(QString &ErrString)
         Finish();
         return true;
     }
-    QElapsedTimer timer;
-    timer.start();
-    QDateTime from;
-    QDateTime to;
-    m_windows.Next(from, to);
-    // The seances first: a payment mostly follows the begin of its seance.
-    if (!ReadSeances(from, to, ErrString)
-        || !m_payments.Read(
-            from,
-            to,
-            [this](const PaymentsReading::Payment &Payment) { TakePayment(Payment.Link, Payment.Sum); },
-            ErrString)) {
-        return false;
-    }
-    m_windows.Measured(timer.elapsed());
-    return true;
+    const auto take = [this](const PaymentsReading::Payment &Payment) {
+        TakePayment(Payment.Link, Payment.Sum);
+    };
+    const auto read = [this, &take](const QDateTime &From, const QDateTime &To, QString &Error) {
+        // The seances first: a payment mostly follows the begin of its seance.
+        return ReadSeances(From, To, Error) && m_payments.Read(From, To, take, Error);
+    };
+    return m_windows.ReadNext(read, ErrString);
 }
 
 bool SeancesReport::ReadSeances(const QDateTime &From, const QDateTime &To, QString &ErrString)
@@ -94,29 +84,34 @@ bool SeancesReport::ReadSeances(const QDateTime &From, const QDateTime &To, QStr
         ReportTable::SetSlot(*filter, QStringLiteral("BeginDate"), Rollstrake::cMoreOrEqual, From);
     }
     ReportTable::SetSlot(*filter, QStringLiteral("EndDate"), Rollstrake::cLessOrEqual, Filter().DateTo.addDays(1));
-    const auto records = m_seances.Read(filter, ErrString);
-    if (!records) {
-        return false;
+    return m_seances.ForEach(
+        filter,
+        [this](const Rollstrake::RecordReader &Row, QString &) {
+            TakeSeance(Row);
+            return true;
+        },
+        ErrString);
+}
+
+void SeancesReport::TakeSeance(const Rollstrake::RecordReader &Row)
+{
+    // A reference that cannot be read leaves its cell empty.
+    QString unreadable;
+    Seance seance;
+    seance.Duration = IntAt(Row, m_duration);
+    seance.Download = Megabytes(MoneyAt(Row, m_downloaded));
+    seance.Upload = Megabytes(MoneyAt(Row, m_uploaded));
+    seance.Begin = DateAt(Row, m_begin);
+    seance.End = DateAt(Row, m_end);
+    seance.Computer = m_references.Text(Row, m_computer, unreadable);
+    seance.Desktop = m_references.Text(Row, m_desktop, unreadable);
+    seance.Rate = m_references.Text(Row, m_rate, unreadable);
+    const qint32 code = Row.Code();
+    Seance &kept = m_read.insert(code, seance).value();
+    const QList<qint32> waiting = m_waiting.take(code);
+    for (const qint32 sum : waiting) {
+        Pay(code, kept, sum);
     }
-    for (const auto &record : *records) {
-        // A reference that cannot be read leaves its cell empty.
-        QString unreadable;
-        Seance seance;
-        seance.Duration = IntAt(*record, m_duration);
-        seance.Download = Megabytes(MoneyAt(*record, m_downloaded));
-        seance.Upload = Megabytes(MoneyAt(*record, m_uploaded));
-        seance.Begin = DateAt(*record, m_begin);
-        seance.End = DateAt(*record, m_end);
-        seance.Computer = m_references.Text(*FieldAt(*record, m_computer), unreadable);
-        seance.Desktop = m_references.Text(*FieldAt(*record, m_desktop), unreadable);
-        seance.Rate = m_references.Text(*FieldAt(*record, m_rate), unreadable);
-        Seance &kept = m_read.insert(record->Code(), seance).value();
-        const QList<qint32> waiting = m_waiting.take(record->Code());
-        for (const qint32 sum : waiting) {
-            Pay(record->Code(), kept, sum);
-        }
-    }
-    return true;
 }
 
 void SeancesReport::TakePayment(qint32 SeanceCode, qint32 Sum)

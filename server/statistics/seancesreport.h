@@ -44,6 +44,7 @@ private:
     bool Prepare(QString &ErrString);
     // The seances beginning in the window (or, with a null To, from From on).
     bool ReadSeances(const QDateTime &From, const QDateTime &To, QString &ErrString);
+    void TakeSeance(const Rollstrake::RecordReader &Row);
     void TakePayment(qint32 SeanceCode, qint32 Sum);
     void Pay(qint32 SeanceCode, Seance &Paid, qint32 Sum);
 

@@ -18,12 +18,13 @@ bool ServicesReport::Prepare(QString &)
     return true;
 }
 
-bool ServicesReport::AddRecord(const Rollstrake::DBRecord &Record, QString &ErrString)
+bool ServicesReport::AddRecord(const Rollstrake::RecordReader &Record, QString &ErrString)
 {
     const qint32 typeCode = IntAt(Record, m_type);
     auto found = m_types.constFind(typeCode);
     if (found == m_types.constEnd()) {
-        const auto type = FieldAt(Record, m_type)->GetForeignKeyDBRecord(ErrString);
+        const auto typeField = Record.MakeDBField(m_type, ErrString);
+        const auto type = typeField ? typeField->GetForeignKeyDBRecord(ErrString) : nullptr;
         if (!type) {
             return false;
         }

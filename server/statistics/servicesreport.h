@@ -14,7 +14,7 @@ public:
 
 protected:
     bool Prepare(QString &ErrString) override;
-    bool AddRecord(const Rollstrake::DBRecord &Record, QString &ErrString) override;
+    bool AddRecord(const Rollstrake::RecordReader &Record, QString &ErrString) override;
 
 private:
     struct ServiceType

@@ -1,14 +1,13 @@
 #include "statistics/statisticframe.h"
 
 #include "clock.h"
-#include "controls/sortedlistview.h"
 #include "core/dbvalues.h"
 #include "core/errorbox.h"
-#include "core/widgets/guihelpers.h"
 #include "core/widgets/messagebox.h"
 #include "core/widgets/twips.h"
 #include "generalhelpers.h"
 #include "statistics/exportfile.h"
+#include "statistics/nightreservesdeletion.h"
 #include "statistics/occupancychart.h"
 #include "statistics/occupancyloader.h"
 #include "statistics/odtwriter.h"
@@ -28,7 +27,6 @@
 #include <QStandardPaths>
 #include <QStyle>
 #include <QTabBar>
-#include <QTreeWidget>
 #include <QUrl>
 #include <QVBoxLayout>
 
@@ -302,7 +300,7 @@ ReportContainer *StatisticFrame::Container(ReportKind Kind) const
 
 bool StatisticFrame::IsLoading() const
 {
-    return m_load != nullptr || m_chartLoad != nullptr;
+    return m_load != nullptr;
 }
 
 void StatisticFrame::SetExportFolder(const QString &Folder)
@@ -333,7 +331,7 @@ void StatisticFrame::StopLoad()
 {
     m_stepTimer.stop();
     m_load.reset();
-    m_chartLoad.reset();
+    m_present = nullptr;
     m_busy.reset();
     m_progress->hide();
     for (ReportContainer *container : std::as_const(m_containers)) {
@@ -347,15 +345,24 @@ void StatisticFrame::StartLoad(ReportKind Kind)
     if (!m_filter.IsSet()) {
         return;
     }
-    m_loadKind = Kind;
     if (Kind == ReportKind::Chart) {
-        m_chartLoad = std::make_unique<OccupancyLoader>(m_filter);
+        auto load = std::make_unique<OccupancyLoader>(m_filter);
+        m_present = [this, chart = load.get()](bool Ok, bool Done) {
+            if (Ok && Done) {
+                m_chart->SetData(chart->Result().Counts(), chart->Result().Labels());
+            }
+        };
+        m_load = std::move(load);
     } else {
         ReportContainer *container = Container(Kind);
         // The footer goes with the rows: a load that fails shows the totals of what it listed.
         container->Clear();
         container->Footer()->SetActionsEnabled(false);
-        m_load = MakeReportLoader(Kind, m_filter);
+        auto load = MakeReportLoader(Kind, m_filter);
+        m_present = [container, list = load.get()](bool Ok, bool Done) {
+            container->AddBatch(list->TakeBatch(), list->Totals(), !Ok || Done);
+        };
+        m_load = std::move(load);
     }
     m_busy = std::make_unique<BusyCursor>();
     m_progress->setValue(0);
@@ -365,26 +372,14 @@ void StatisticFrame::StartLoad(ReportKind Kind)
 
 void StatisticFrame::LoadStep()
 {
-    QString err;
-    bool ok = true;
-    bool done = false;
-    double progress = 0;
-    if (m_chartLoad) {
-        ok = m_chartLoad->Step(err);
-        done = m_chartLoad->Done();
-        progress = m_chartLoad->Progress();
-        if (ok && done) {
-            m_chart->SetData(m_chartLoad->Result().Counts(), m_chartLoad->Result().Labels());
-        }
-    } else if (m_load) {
-        ok = m_load->Step(err);
-        done = m_load->Done();
-        progress = m_load->Progress();
-        Container(m_loadKind)->AddBatch(m_load->TakeBatch(), m_load->Totals(), !ok || done);
-    } else {
+    if (!m_load) {
         return;
     }
-    m_progress->setValue(static_cast<int>(progress * ProgressSteps));
+    QString err;
+    const bool ok = m_load->Step(err);
+    const bool done = m_load->Done();
+    m_present(ok, done);
+    m_progress->setValue(static_cast<int>(m_load->Progress() * ProgressSteps));
     if (!ok || done) {
         EndLoad(err);
         return;
@@ -402,9 +397,8 @@ void StatisticFrame::EndLoad(const QString &ErrString)
 
 void StatisticFrame::DeleteListedNightReserves()
 {
-    QTreeWidget *list = Container(ReportKind::NightReserves)->List()->ListView();
-    const int count = list->topLevelItemCount();
-    if (count == 0) {
+    const QList<qint32> codes = Container(ReportKind::NightReserves)->ListedCodes();
+    if (codes.isEmpty()) {
         return;
     }
     if (MessageBox::Question(this,
@@ -415,21 +409,12 @@ void StatisticFrame::DeleteListedNightReserves()
         return;
     }
     QString err;
-    const auto reserves = DBTable(QStringLiteral("NightReserves"), err);
-    if (!reserves) {
+    if (DeleteNightReserves(codes, err)) {
+        m_changed = true;
+        emit Modified();
+    } else if (!err.isEmpty()) {
         ShowError(err);
-        return;
     }
-    for (int i = 0; i < count; ++i) {
-        QString failure;
-        // The reserve goes with its payments; the library shows a refused delete itself.
-        if (!reserves->Remove(GetKeyNum(list->topLevelItem(i)->data(0, ItemKeyRole).toString()), true, failure)
-            && !failure.isEmpty()) {
-            ShowError(failure);
-        }
-    }
-    m_changed = true;
-    emit Modified();
     StartLoad(ReportKind::NightReserves);
 }
 

@@ -13,12 +13,11 @@
 #include <optional>
 
 class OccupancyChart;
-class OccupancyLoader;
 class QProgressBar;
 class QStackedWidget;
 class QTabBar;
 class ReportContainer;
-class ReportLoader;
+class SteppedLoad;
 class StatisticFilter;
 
 // The main window's statistics view: the filter bar, the tabs of the six report lists with their
@@ -113,10 +112,10 @@ private:
     QHash<ReportKind, ReportContainer *> m_containers;
     QString m_exportFolder;
     std::function<bool(const QString &)> m_openDocument;
-    // The running load: a list's or the chart's.
-    ReportKind m_loadKind = ReportKind::Seances;
-    std::unique_ptr<ReportLoader> m_load;
-    std::unique_ptr<OccupancyLoader> m_chartLoad;
+    // The running load, a list's or the chart's, and what shows each of its steps (Ok false after
+    // a failure, Done after the last step).
+    std::unique_ptr<SteppedLoad> m_load;
+    std::function<void(bool Ok, bool Done)> m_present;
     std::unique_ptr<BusyCursor> m_busy;
     QTimer m_stepTimer;
 };

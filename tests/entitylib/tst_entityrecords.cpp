@@ -75,6 +75,24 @@ private:
         return records->Count();
     }
 
+    // The forward-only read gives the set's records, in its order, with the same values.
+    void ReadsLikeTheSet(const std::shared_ptr<DBFilterFields> &filter, const DBRecords &set)
+    {
+        RecordReader reader(T("Seances"), filter);
+        QString error;
+        QVERIFY2(reader.Open(error), qPrintable(error));
+        for (const auto &record : set) {
+            QVERIFY2(reader.Next(error), qPrintable(error));
+            QCOMPARE(reader.Code(), record->Code());
+            for (qint32 position = 1; position <= record->DBFields()->Count(); ++position) {
+                const auto field = record->DBFields()->Item(position);
+                QCOMPARE(reader.Value(position), field->Field()->IsStored() ? field->StoredValue() : QVariant());
+            }
+        }
+        QVERIFY(!reader.Next(error));
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+    }
+
 private slots:
 
     void init()
@@ -463,6 +481,42 @@ private slots:
             found << V(record, "Note").toString();
         }
         QCOMPARE(found, notes);
+        ReadsLikeTheSet(filter, *set);
+    }
+
+    // Other reads, also of the same statement, run while the read is open; a failed read says so.
+    void readerBesideOtherReads()
+    {
+        const auto desktop = Desktop(QStringLiteral("D"));
+        for (int i = 1; i <= 5; ++i) {
+            QVERIFY(Seance(desktop->Code(), i * 10, QString::number(i)));
+        }
+        const auto filter = T("Seances")->GetNewFilter();
+        filter->Item(QStringLiteral("Price"))->SetCondition(cMore);
+        filter->Item(QStringLiteral("Price"))->SetValue(15);
+        RecordReader reader(T("Seances"), filter);
+        QString error;
+        QVERIFY2(reader.Open(error), qPrintable(error));
+        constexpr qint32 DesktopPosition = 1;
+        constexpr qint32 NotePosition = 6;
+        QStringList notes;
+        while (reader.Next(error)) {
+            const auto set = T("Seances")->GetDBRecords(filter, error);
+            QVERIFY2(set, qPrintable(error));
+            QCOMPARE(set->Count(), 4);
+            const auto named = reader.MakeDBField(DesktopPosition, error)->GetForeignKeyDBRecord(error);
+            QVERIFY2(named, qPrintable(error));
+            QCOMPARE(named->Code(), desktop->Code());
+            notes << reader.Value(NotePosition).toString();
+        }
+        QVERIFY2(error.isEmpty(), qPrintable(error));
+        QCOMPARE(notes,
+                 QStringList({QStringLiteral("2"), QStringLiteral("3"), QStringLiteral("4"), QStringLiteral("5")}));
+
+        QVERIFY(Connection::Current()->Execute(QStringLiteral("DROP TABLE Seances"), error));
+        RecordReader gone(T("Seances"), filter);
+        QVERIFY(!gone.Open(error));
+        QVERIFY2(error.startsWith(QStringLiteral("Ошибка при чтении строк таблицы 'Seances'")), qPrintable(error));
     }
 
     void keyFilter()

@@ -1,5 +1,6 @@
 #include "coredatabase.h"
 #include "reportdata.h"
+#include "statistics/nightreservesdeletion.h"
 #include "statistics/occupancyloader.h"
 #include "statistics/reportloaders.h"
 #include "textdates.h"
@@ -53,11 +54,15 @@ private slots:
     void cleanup();
     void seancesByPayType_data();
     void seancesByPayType();
+    void megabytesRoundedOnce_data();
+    void megabytesRoundedOnce();
     void seancesOfThePeriod_data();
     void seancesOfThePeriod();
     void missingComputer_data();
     void missingComputer();
     void nightReserves();
+    void deleteNightReserves_data();
+    void deleteNightReserves();
     void cardPays();
     void servicesAtTheCurrentPrice();
     void internetAndHistory();
@@ -140,6 +145,31 @@ void TestReportLoaders::seancesByPayType()
     // Another desktop lists nothing.
     filter.Desktop = m_db->AddDesktop(QStringLiteral("Офис"));
     QVERIFY(Load(ReportKind::Seances, filter).Rows.empty());
+}
+
+void TestReportLoaders::megabytesRoundedOnce_data()
+{
+    QTest::addColumn<double>("bytes");
+    QTest::addColumn<QString>("megabytes");
+    // 1835 bytes are 0.00174999 MB; kilobytes rounded first (1.792) would give 0.0018.
+    QTest::newRow("below a rounding edge") << 1835.0 << QStringLiteral("0.0017");
+    QTest::newRow("above one megabyte") << 2990696.0 << QStringLiteral("2.8521");
+    QTest::newRow("a million") << 1000000.0 << QStringLiteral("0.9537");
+    QTest::newRow("one and a half") << 1572864.0 << QStringLiteral("1.5");
+}
+
+void TestReportLoaders::megabytesRoundedOnce()
+{
+    QFETCH(double, bytes);
+    QFETCH(QString, megabytes);
+    const qint32 seance =
+        m_data->AddSeance(m_data->Computer(3), ReportData::At(5, 10), ReportData::At(5, 11), bytes, bytes);
+    m_data->Pay(seance, ReportData::At(5, 10), 70);
+
+    const Loaded loaded = Load(ReportKind::Seances, ReportData::Days(5, 5));
+    QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
+    QCOMPARE(loaded.Totals.Download, Money(qPrintable(megabytes)));
+    QCOMPARE(loaded.Totals.Upload, Money(qPrintable(megabytes)));
 }
 
 void TestReportLoaders::seancesOfThePeriod_data()
@@ -242,6 +272,41 @@ void TestReportLoaders::nightReserves()
     loaded = Load(ReportKind::NightReserves, cards);
     QCOMPARE(Column(loaded.Rows, 0), QStringList({QStringLiteral("05/12/2026 18:00:00")}));
     QCOMPARE(loaded.Totals.Sum, qint64(50));
+}
+
+void TestReportLoaders::deleteNightReserves_data()
+{
+    QTest::addColumn<bool>("withUnknown");
+    QTest::newRow("all listed") << false;
+    // A code that cannot be deleted keeps every reserve and payment.
+    QTest::newRow("one refused") << true;
+}
+
+void TestReportLoaders::deleteNightReserves()
+{
+    QFETCH(bool, withUnknown);
+    QList<qint32> codes;
+    for (int night = 10; night <= 12; ++night) {
+        const qint32 reserve = m_db->AddReserve(m_data->Computer(night - 9),
+                                                m_data->Desktop(),
+                                                m_data->Rate(),
+                                                ReportData::At(night, 0),
+                                                true);
+        m_data->Pay(0, ReportData::At(5, night), 70, 0, reserve);
+        m_data->Pay(0, ReportData::At(6, night), 100, 0, reserve);
+        codes << reserve;
+    }
+    const qint32 kept = codes.takeLast();
+    if (withUnknown) {
+        codes << 0;
+    }
+
+    QString err;
+    QCOMPARE(DeleteNightReserves(codes, err), !withUnknown);
+    QCOMPARE(err.isEmpty(), !withUnknown);
+    QCOMPARE(m_db->All(QStringLiteral("NightReserves"))->Count(), withUnknown ? 3 : 1);
+    QCOMPARE(m_db->All(QStringLiteral("SeancePays"))->Count(), withUnknown ? 6 : 2);
+    QVERIFY(m_db->Record(QStringLiteral("NightReserves"), kept));
 }
 
 void TestReportLoaders::cardPays()
