@@ -9,6 +9,8 @@
 #include "settings/wholenumber.h"
 
 #include <QGuiApplication>
+#include <QHostAddress>
+#include <QLineEdit>
 
 namespace
 {
@@ -19,6 +21,15 @@ constexpr qint32 MaxNetworkNameLength = 30;
 const QString NumField = QStringLiteral("Num");
 const QString IPField = QStringLiteral("IP");
 const QString NameField = QStringLiteral("Name");
+
+// An address that reaches no one client computer: the unspecified one (the server would dial itself),
+// the limited broadcast and the multicast range. Loopback addresses stay allowed for local clients.
+bool IsClientAddress(const QString &Text)
+{
+    const QHostAddress address(Text);
+    return !address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) && !address.isBroadcast()
+           && !address.isMulticast();
+}
 } // namespace
 
 frmEditComputer::frmEditComputer(QWidget *parent)
@@ -26,6 +37,13 @@ frmEditComputer::frmEditComputer(QWidget *parent)
     , m_ui(std::make_unique<Ui::frmEditComputer>())
 {
     m_ui->setupUi(this);
+    // The form's tab order passes over the number's and the address's inner boxes; the number
+    // leads to the address's first box, and the address's last box to the choice beside it.
+    QWidget::setTabOrder(m_ui->ComputerID->TextBox(), m_ui->ComputerIP->Box(0));
+    for (int k = 0; k < 3; ++k) {
+        QWidget::setTabOrder(m_ui->ComputerIP->Box(k), m_ui->ComputerIP->Box(k + 1));
+    }
+    QWidget::setTabOrder(m_ui->ComputerIP->Box(3), m_ui->opCompIP);
     SetUpWholeNumber(m_ui->ComputerID, NumDigits, 0, MaxNum);
     m_ui->sCompName->SetMaxLength(MaxNetworkNameLength);
     m_ui->sCompName->SetUpperCase(true);
@@ -90,6 +108,12 @@ void frmEditComputer::OnOK()
             return;
         }
         m_ui->ComputerIP->SetValue(address);
+    }
+    const QString address = m_ui->ComputerIP->Value();
+    if (!IsClientAddress(address)) {
+        ShowError(QStringLiteral("IP-адрес '") + address + QStringLiteral("' не может быть адресом компьютера!"));
+        m_ui->ComputerIP->setFocus(Qt::OtherFocusReason);
+        return;
     }
     accept();
 }
