@@ -57,7 +57,11 @@ void ClientsSettingsFrame::LoadSettings()
 {
     m_settings.Load();
     QString notice = GetClientsInfoString();
-    m_ui->ClientsInfo->setPlainText(notice.replace(StoredLineEnd, ShownLineEnd));
+    {
+        // Filling the notice is no edit of the operator's.
+        const QSignalBlocker blocker(m_ui->ClientsInfo);
+        m_ui->ClientsInfo->setPlainText(notice.replace(StoredLineEnd, ShownLineEnd));
+    }
     {
         const QScopedValueRollback loading(m_loading, true);
         const QSignalBlocker blocker(m_ui->chInfo);

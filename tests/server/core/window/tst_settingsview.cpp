@@ -5,6 +5,7 @@
 #include "controls/ipaddress.h"
 #include "controls/numeric.h"
 #include "controls/password.h"
+#include "core/clientsettingtexts.h"
 #include "core/dbvalues.h"
 #include "core/settingsstore.h"
 #include "core/widgets/messagebox.h"
@@ -72,6 +73,8 @@ private slots:
     void internetRestartsTheProxy();
     void clientSettingsReachTheClients();
     void servicesTab();
+    void openingIsNoEdit_data();
+    void openingIsNoEdit();
 
 private:
     // F9 with the prompt answered: Typed applied, or the prompt closed when it is empty.
@@ -248,6 +251,37 @@ void TestSettingsView::servicesTab()
     QVERIFY(!Find<QPushButton>(QStringLiteral("ApplyButton"))->isEnabled());
     QTest::keyClick(m_window.get(), Qt::Key_F2);
     QCOMPARE(m_window->CurrentKey(), QStringLiteral("MainFrame"));
+}
+
+void TestSettingsView::openingIsNoEdit_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::newRow("F3 desktops") << int(Qt::Key_F3);
+    QTest::newRow("F4 services") << int(Qt::Key_F4);
+    QTest::newRow("F5 statistics") << int(Qt::Key_F5);
+    QTest::newRow("F9 settings") << int(Qt::Key_F9);
+}
+
+// A view filled with what a club has, opened twice and left without an edit: nothing to save.
+void TestSettingsView::openingIsNoEdit()
+{
+    QFETCH(int, key);
+    SetClientsInfoString(QStringLiteral("Добро пожаловать!|Правила клуба"));
+    m_db->AddComputer(1, QStringLiteral("Касса"));
+    m_db->AddDesktop(QStringLiteral("Рабочий стол"));
+    m_db->AddRate(QStringLiteral("Дневной"), 0, 70);
+    for (int round = 0; round < 2; ++round) {
+        if (key == Qt::Key_F9) {
+            OpenSettings();
+        } else {
+            QTest::keyClick(m_window.get(), Qt::Key(key));
+        }
+        QVERIFY(m_window->CurrentKey() != QStringLiteral("MainFrame"));
+        QVERIFY(!Find<QPushButton>(QStringLiteral("ApplyButton"))->isEnabled());
+        QTest::keyClick(m_window.get(), Qt::Key_F2);
+        QCOMPARE(m_window->CurrentKey(), QStringLiteral("MainFrame"));
+    }
+    QVERIFY(MessageBox::TakeRecords().isEmpty());
 }
 
 QTEST_MAIN(TestSettingsView)
