@@ -29,6 +29,8 @@ SmartControlsContainer::SmartControlsContainer(QWidget *Parent)
 {
     m_separator->setObjectName(QStringLiteral("Separator"));
     m_separator->setAutoFillBackground(true);
+    // Raised edges make the bar visible as a handle against the panes' background.
+    m_separator->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_separator->installEventFilter(this);
     m_separator->hide();
     PaintBar(m_separatorColor);
@@ -64,7 +66,8 @@ void SmartControlsContainer::SetSeparatorPosition(qint32 Value)
     if (m_orientation == NotArranged) {
         return;
     }
-    const qint32 pixels = Twips::ToPixels(Clamped(Value));
+    m_position = Clamped(Value);
+    const qint32 pixels = Twips::ToPixels(m_position);
     if (pixels != Twips::ToPixels(SeparatorPosition())) {
         MoveBar(pixels);
         Arrange();
@@ -84,7 +87,7 @@ qint32 SmartControlsContainer::GetMinHeight() const
 void SmartControlsContainer::StoreWidth() const
 {
     if (!m_regKeyName.isEmpty()) {
-        RegistrySerilize::SaveContainerValue(m_regKeyName, QString::number(SeparatorPosition()));
+        RegistrySerilize::SaveContainerValue(m_regKeyName, QString::number(m_position));
     }
 }
 
@@ -220,7 +223,8 @@ bool SmartControlsContainer::ReadChildLayout()
                              QStringLiteral("Некорректно (не логично) указанны позиции контролов!"));
         return false;
     }
-    MoveBar(Twips::ToPixels(stored != 0 ? stored : Extent() / 2));
+    m_position = stored != 0 ? stored : Extent() / 2;
+    MoveBar(Twips::ToPixels(m_position));
     return true;
 }
 
@@ -257,7 +261,7 @@ void SmartControlsContainer::Arrange()
         if (width() < least.width() || height() < least.height()) {
             resize(size().expandedTo(least));
         }
-        MoveBar(Twips::ToPixels(Clamped(SeparatorPosition())));
+        MoveBar(Twips::ToPixels(Clamped(m_position)));
         const QWidgetList panes = Panes();
         QWidget *first = panes.at(m_firstChildIndex);
         QWidget *second = panes.at(1 - m_firstChildIndex);

@@ -5,10 +5,12 @@
 #include "controls/ipaddress.h"
 #include "controls/numeric.h"
 #include "controls/password.h"
+#include "controls/smartcontrolscontainer.h"
 #include "core/clientsettingtexts.h"
 #include "core/dbvalues.h"
 #include "core/settingsstore.h"
 #include "core/widgets/messagebox.h"
+#include "core/widgets/registryserilize.h"
 #include "core/window/mainform.h"
 #include "core/window/mainframe.h"
 #include "coredatabase.h"
@@ -16,13 +18,17 @@
 #include "proxy/proxy.h"
 #include "seances/computersframe.h"
 #include "settings/lists/recordscombo.h"
+#include "settings/settingsframe.h"
 #include "socketctl.h"
 #include "testnetwork.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QFile>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -75,8 +81,13 @@ private slots:
     void servicesTab();
     void openingIsNoEdit_data();
     void openingIsNoEdit();
+    void firstStartShowsEveryTab();
+    void layoutComesBack_data();
+    void layoutComesBack();
 
 private:
+    // The window unloaded and destroyed, as at the end of a run, and made and loaded again.
+    void Restart();
     // F9 with the prompt answered: Typed applied, or the prompt closed when it is empty.
     void OpenSettings(const QString &Typed = QString());
     void Save();
@@ -116,6 +127,17 @@ void TestSettingsView::cleanup()
     MessageBox::TakeRecords();
     m_db.reset();
     Clock::SetNow({});
+}
+
+void TestSettingsView::Restart()
+{
+    m_window->ForceUnload();
+    m_window.reset();
+    m_window = std::make_unique<MainForm>();
+    m_window->AddViews();
+    QVERIFY(m_window->Load(TestNetwork::FreeServerPort(), QHostAddress(QStringLiteral("127.0.0.1"))));
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
 }
 
 void TestSettingsView::OpenSettings(const QString &Typed)
@@ -284,5 +306,126 @@ void TestSettingsView::openingIsNoEdit()
     QVERIFY(MessageBox::TakeRecords().isEmpty());
 }
 
-QTEST_MAIN(TestSettingsView)
+// Nothing stored: every tab is shown whole, within the screen.
+void TestSettingsView::firstStartShowsEveryTab()
+{
+    RegistrySerilize::DeleteRegistryKeyTree(RegistrySerilize::GetCompanyName(),
+                                            RegistrySerilize::GetControlKey(QStringLiteral("MainForm")));
+    Restart();
+    const auto *tabs = Find<QTabBar>(QStringLiteral("MainTab"));
+    QVERIFY(!m_window->isMaximized());
+    QVERIFY2(tabs->width() >= tabs->sizeHint().width(), qPrintable(QString::number(tabs->width())));
+    QVERIFY(tabs->tabRect(tabs->count() - 1).right() < tabs->width());
+    QVERIFY(m_window->screen()->availableGeometry().contains(m_window->frameGeometry()));
+    // The next start keeps what the operator made of it.
+    m_window->resize(m_window->width() + 37, m_window->height() + 21);
+    const QSize chosen = m_window->size();
+    Restart();
+    QCOMPARE(m_window->size(), chosen);
+}
+
+void TestSettingsView::layoutComesBack_data()
+{
+    QTest::addColumn<QString>("view");
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("container");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("desktops separator") << QStringLiteral("DesktopFrame") << QString() << QStringLiteral("Container")
+                                        << QString();
+    QTest::newRow("settings separator") << QStringLiteral("SettingsFrame") << QString()
+                                        << QStringLiteral("SmartControlsContainer") << QString();
+    QTest::newRow("clients separator") << QStringLiteral("SettingsFrame") << QStringLiteral("ClientsSettings")
+                                       << QStringLiteral("SmartControlsContainer") << QString();
+    QTest::newRow("computers columns") << QStringLiteral("SettingsFrame") << QStringLiteral("ComputersSettings")
+                                       << QString() << QStringLiteral("ComputersList");
+    QTest::newRow("statistics columns") << QStringLiteral("StatisticFrame") << QString() << QString() << QString();
+}
+
+// Store, destroy, create, compare: each layout the operator made comes back as it was.
+void TestSettingsView::layoutComesBack()
+{
+    QFETCH(QString, view);
+    QFETCH(QString, page);
+    QFETCH(QString, container);
+    QFETCH(QString, list);
+    const auto show = [&] {
+        m_window->resize(1200, 700);
+        if (view == QStringLiteral("SettingsFrame")) {
+            OpenSettings();
+        } else {
+            QVERIFY(m_window->ShowModeFrame(view));
+        }
+        if (!page.isEmpty()) {
+            Find<SettingsFrame>(QStringLiteral("SettingsFrame"))->ShowSettingsPage(page);
+        }
+    };
+    const QString ownerName = page.isEmpty() ? view : page + QStringLiteral("Frame");
+    const auto layout = [&] {
+        QWidget *owner = Find<QWidget>(ownerName);
+        QStringList parts;
+        if (!container.isEmpty()) {
+            const auto *bar = owner->findChild<SmartControlsContainer *>(container);
+            parts << QString::number(bar->SeparatorPosition());
+        }
+        const QList<QTreeView *> lists = list.isEmpty() ? owner->findChildren<QTreeView *>()
+                                                        : QList<QTreeView *>{owner->findChild<QTreeView *>(list)};
+        for (const QTreeView *tree : lists) {
+            const QHeaderView *header = tree->header();
+            // The stretched last section follows the list's width.
+            for (int i = 0; i < header->count() - 1; ++i) {
+                parts << QStringLiteral("%1:%2@%3").arg(i).arg(header->sectionSize(i)).arg(header->visualIndex(i));
+            }
+        }
+        return parts.join(QLatin1Char(' '));
+    };
+    show();
+    QWidget *owner = Find<QWidget>(ownerName);
+    QVERIFY(owner);
+    if (!container.isEmpty()) {
+        auto *bar = owner->findChild<SmartControlsContainer *>(container);
+        bar->SetSeparatorPosition(5880);
+        QCOMPARE(bar->SeparatorPosition(), 5880);
+        bar->StoreWidth();
+    }
+    const QList<QTreeView *> lists =
+        list.isEmpty() ? owner->findChildren<QTreeView *>() : QList<QTreeView *>{owner->findChild<QTreeView *>(list)};
+    for (QTreeView *tree : lists) {
+        QHeaderView *header = tree->header();
+        for (int i = 0; i < header->count() - 1; ++i) {
+            header->resizeSection(i, 40 + 13 * i);
+        }
+        if (header->count() > 2) {
+            header->moveSection(0, header->count() - 2);
+        }
+    }
+    const QString before = layout();
+    QVERIFY(!before.isEmpty());
+    Restart();
+    show();
+    QCOMPARE(layout(), before);
+}
+
+// On the offscreen platform the screen is that of a club's usual monitor, 1366 × 768, so that the
+// first start's size is measured against it.
+int main(int argc, char *argv[])
+{
+    QTemporaryDir screens;
+    const QString config = screens.filePath(QStringLiteral("screens.json"));
+    if (qEnvironmentVariable("QT_QPA_PLATFORM") == QStringLiteral("offscreen")) {
+        QFile file(config);
+        if (!file.open(QIODevice::WriteOnly)
+            || file.write(R"({"screens":[{"name":"club","x":0,"y":0,"width":1366,"height":768,)"
+                          R"("logicalDpi":96,"logicalBaseDpi":96,"dpr":1}]})")
+                   < 0) {
+            qWarning("%s", qPrintable(file.errorString()));
+            return 1;
+        }
+        file.close();
+        qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen:configfile=") + config.toUtf8());
+    }
+    QApplication app(argc, argv);
+    TestSettingsView test;
+    return QTest::qExec(&test, argc, argv);
+}
+
 #include "tst_settingsview.moc"
