@@ -143,6 +143,8 @@ void ClientsSettingsFrame::ApplyInfoCheck()
     const bool checked = m_ui->chInfo->isChecked();
     m_ui->ClientsInfo->setEnabled(checked);
     if (!checked) {
+        // Emptying the notice is the check box's edit, not one of its own (and none on a load).
+        const QSignalBlocker blocker(m_ui->ClientsInfo);
         m_ui->ClientsInfo->clear();
     }
     if (!m_loading) {

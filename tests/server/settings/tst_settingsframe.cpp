@@ -190,6 +190,9 @@ void TestSettingsFrame::nothingWrittenWithoutEdit()
 void TestSettingsFrame::loadIsNoEdit_data()
 {
     QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("notice");
+    const QString notice = QStringLiteral("Добро пожаловать!|Правила клуба");
+    QTest::newRow("ClientsSettings without a notice") << QStringLiteral("ClientsSettings") << QString();
     for (const char *key : {"ServiceSettings",
                             "ProxySettings",
                             "CardsSettings",
@@ -199,7 +202,7 @@ void TestSettingsFrame::loadIsNoEdit_data()
                             "ComputersSettings",
                             "ServerSettings",
                             "ClientsSettings"}) {
-        QTest::newRow(key) << QString::fromLatin1(key);
+        QTest::newRow(key) << QString::fromLatin1(key) << notice;
     }
 }
 
@@ -207,7 +210,8 @@ void TestSettingsFrame::loadIsNoEdit_data()
 void TestSettingsFrame::loadIsNoEdit()
 {
     QFETCH(QString, key);
-    SetClientsInfoString(QStringLiteral("Добро пожаловать!|Правила клуба"));
+    QFETCH(QString, notice);
+    SetClientsInfoString(notice);
     m_fixture->Db().AddComputer(1, QStringLiteral("Касса"));
     m_fixture->Db().AddRate(QStringLiteral("Дневной"), 0, 70);
     const auto pages = m_view->Pages();

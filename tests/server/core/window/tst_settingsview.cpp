@@ -19,6 +19,7 @@
 #include "seances/computersframe.h"
 #include "settings/lists/recordscombo.h"
 #include "settings/settingsframe.h"
+#include "settings/settingspage.h"
 #include "socketctl.h"
 #include "testnetwork.h"
 
@@ -84,6 +85,8 @@ private slots:
     void firstStartShowsEveryTab();
     void layoutComesBack_data();
     void layoutComesBack();
+    void screenshots_data();
+    void screenshots();
 
 private:
     // The window unloaded and destroyed, as at the end of a run, and made and loaded again.
@@ -300,6 +303,13 @@ void TestSettingsView::openingIsNoEdit()
         }
         QVERIFY(m_window->CurrentKey() != QStringLiteral("MainFrame"));
         QVERIFY(!Find<QPushButton>(QStringLiteral("ApplyButton"))->isEnabled());
+        if (key == Qt::Key_F9) {
+            auto *settings = Find<SettingsFrame>(QStringLiteral("SettingsFrame"));
+            for (const SettingsPage *page : settings->Pages()) {
+                settings->ShowSettingsPage(page->Key());
+                QVERIFY2(!Find<QPushButton>(QStringLiteral("ApplyButton"))->isEnabled(), qPrintable(page->Key()));
+            }
+        }
         QTest::keyClick(m_window.get(), Qt::Key_F2);
         QCOMPARE(m_window->CurrentKey(), QStringLiteral("MainFrame"));
     }
@@ -403,6 +413,47 @@ void TestSettingsView::layoutComesBack()
     Restart();
     show();
     QCOMPARE(layout(), before);
+}
+
+void TestSettingsView::screenshots_data()
+{
+    QTest::addColumn<QSize>("size");
+    QTest::newRow("1366x768") << QSize(1366, 768);
+    QTest::newRow("1024x768") << QSize(1024, 768);
+    QTest::newRow("minimum") << QSize(600, 322);
+}
+
+// Every view and settings page at the sizes a club's screens give, into the folder QM_SCREENSHOTS
+// names, to be looked at.
+void TestSettingsView::screenshots()
+{
+    QFETCH(QSize, size);
+    const QString folder = qEnvironmentVariable("QM_SCREENSHOTS");
+    if (folder.isEmpty()) {
+        QSKIP("QM_SCREENSHOTS names no folder");
+    }
+    for (int num = 1; num <= 3; ++num) {
+        m_db->AddComputer(num, num == 1 ? QStringLiteral("Касса") : QStringLiteral("Зал %1").arg(num));
+    }
+    m_db->AddDesktop(QStringLiteral("Рабочий стол"));
+    m_db->AddDesktop(QStringLiteral("Интернет и игры"));
+    m_db->AddRate(QStringLiteral("Дневной"), 0, 70);
+    Restart();
+    m_window->resize(size);
+    const auto grab = [&](const QString &Name) {
+        QVERIFY(m_window->grab().save(
+            QStringLiteral("%1/%2-%3x%4.png").arg(folder, Name).arg(m_window->width()).arg(m_window->height())));
+    };
+    for (const char *view : {"MainFrame", "DesktopFrame", "ServicesFrame", "StatisticFrame"}) {
+        QVERIFY(m_window->ShowModeFrame(QString::fromLatin1(view)));
+        grab(QString::fromLatin1(view));
+    }
+    OpenSettings();
+    auto *settings = Find<SettingsFrame>(QStringLiteral("SettingsFrame"));
+    for (const SettingsPage *page : settings->Pages()) {
+        settings->ShowSettingsPage(page->Key());
+        grab(page->Key());
+    }
 }
 
 // On the offscreen platform the screen is that of a club's usual monitor, 1366 × 768, so that the
