@@ -66,8 +66,10 @@ void SmartControlsContainer::SetSeparatorPosition(qint32 Value)
     if (m_orientation == NotArranged) {
         return;
     }
-    m_position = Clamped(Value);
-    const qint32 pixels = Twips::ToPixels(m_position);
+    // Only the first pane's minimum holds at once: the room for the second depends on a size the
+    // container may not have yet.
+    m_position = qMax(Value, GetChildMinSize(0));
+    const qint32 pixels = Twips::ToPixels(Clamped(m_position));
     if (pixels != Twips::ToPixels(SeparatorPosition())) {
         MoveBar(pixels);
         Arrange();

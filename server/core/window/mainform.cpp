@@ -31,6 +31,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -268,10 +269,16 @@ void MainForm::AddModeView(const QString &Key,
 {
     QWidget *widget = View->Widget();
     widget->setObjectName(Key);
-    widget->setParent(m_viewArea);
-    widget->setVisible(m_views.isEmpty());
-    m_viewArea->layout()->addWidget(widget);
-    m_views.append({Key, ToolTip, View});
+    // A window smaller than a view needs scrolls the view rather than lay its controls over
+    // each other.
+    auto *area = new QScrollArea(m_viewArea);
+    area->setObjectName(Key + QStringLiteral("Area"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(widget);
+    area->setVisible(m_views.isEmpty());
+    m_viewArea->layout()->addWidget(area);
+    m_views.append({Key, ToolTip, View, area});
     const int index = m_mainTab->addTab(Image, Caption);
     m_mainTab->setTabToolTip(index, ToolTip);
     AddFunctionKey(FunctionKey, [this, Key] { m_mainTab->SelectTab(TabIndex(Key)); });
@@ -351,7 +358,7 @@ void MainForm::ShowView(int Index)
     }
     m_statusText->setText(m_views.at(Index).ToolTip);
     for (const View &view : std::as_const(m_views)) {
-        view.Frame->Widget()->setVisible(view.Key == m_views.at(Index).Key);
+        view.Area->setVisible(view.Key == m_views.at(Index).Key);
     }
 }
 

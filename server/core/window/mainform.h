@@ -112,6 +112,8 @@ private:
         QString Key;
         QString ToolTip;
         ModeView *Frame = nullptr;
+        // What the view is shown in.
+        QWidget *Area = nullptr;
     };
 
     void BuildWindow();

@@ -441,6 +441,8 @@ void TestSettingsView::screenshots()
     Restart();
     m_window->resize(size);
     const auto grab = [&](const QString &Name) {
+        // The layouts the switch asked for are done first, as the running program's loop does.
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
         QVERIFY(m_window->grab().save(
             QStringLiteral("%1/%2-%3x%4.png").arg(folder, Name).arg(m_window->width()).arg(m_window->height())));
     };
