@@ -18,6 +18,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 
@@ -37,6 +38,7 @@ private slots:
     void databaseThatCannotBeOpened();
     void listenerThatCannotStart();
     void signalEndsTheStartUpBox();
+    void signalEndsTheWindowsBox();
     void windowComesBeforeTheClients();
 
 private:
@@ -270,6 +272,23 @@ void TestProgram::signalEndsTheStartUpBox()
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
     QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), failure, QStringLiteral("i Выход")}));
+}
+
+// A question of the running window is open when SIGTERM comes: the box goes as if cancelled, and
+// the window unloads as it does on a SIGTERM without a box.
+void TestProgram::signalEndsTheWindowsBox()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    Program program(Options(database));
+    QVERIFY(program.Start({QStringLiteral("quillmarsh")}));
+    QTimer::singleShot(0, this, [] { ::raise(SIGTERM); });
+    const auto answer = MessageBox::Question(program.Window(),
+                                             QStringLiteral("Quillmarsh"),
+                                             QStringLiteral("Выключить все компьютеры?"));
+    QVERIFY(answer != QMessageBox::Yes);
+    QTRY_VERIFY(program.Window()->IsUnloaded());
+    QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
 }
 
 // A client computer that accepts the server's connection and never answers: the window is on the
