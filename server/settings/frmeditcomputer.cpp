@@ -37,13 +37,24 @@ frmEditComputer::frmEditComputer(QWidget *parent)
     , m_ui(std::make_unique<Ui::frmEditComputer>())
 {
     m_ui->setupUi(this);
-    // The form's tab order passes over the number's and the address's inner boxes; the number
-    // leads to the address's first box, and the address's last box to the choice beside it.
-    QWidget::setTabOrder(m_ui->ComputerID->TextBox(), m_ui->ComputerIP->Box(0));
-    for (int k = 0; k < 3; ++k) {
-        QWidget::setTabOrder(m_ui->ComputerIP->Box(k), m_ui->ComputerIP->Box(k + 1));
+    // The form's tab order passes over the inputs' inner boxes: it is set here box by box. The
+    // number leads to the address, which the operator types most; the choice of address or name
+    // follows it.
+    const QList<QWidget *> order{m_ui->ComputerID->TextBox(),
+                                 m_ui->ComputerIP->Box(0),
+                                 m_ui->ComputerIP->Box(1),
+                                 m_ui->ComputerIP->Box(2),
+                                 m_ui->ComputerIP->Box(3),
+                                 m_ui->opCompIP,
+                                 m_ui->opCompName,
+                                 m_ui->sCompName->TextBox(),
+                                 m_ui->chName,
+                                 m_ui->sName->TextBox(),
+                                 m_ui->OK,
+                                 m_ui->Cancel};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
     }
-    QWidget::setTabOrder(m_ui->ComputerIP->Box(3), m_ui->opCompIP);
     SetUpWholeNumber(m_ui->ComputerID, NumDigits, 0, MaxNum);
     m_ui->sCompName->SetMaxLength(MaxNetworkNameLength);
     m_ui->sCompName->SetUpperCase(true);

@@ -85,6 +85,8 @@ private slots:
     void firstStartShowsEveryTab();
     void layoutComesBack_data();
     void layoutComesBack();
+    void dialogTabOrder_data();
+    void dialogTabOrder();
     void screenshots_data();
     void screenshots();
 
@@ -415,6 +417,73 @@ void TestSettingsView::layoutComesBack()
     QCOMPARE(layout(), before);
 }
 
+void TestSettingsView::dialogTabOrder_data()
+{
+    QTest::addColumn<QString>("page");
+    // What may come out of reading order: the address's option button follows the address, which
+    // the number leads to.
+    QTest::addColumn<QStringList>("allowed");
+    // The first inputs the walk must pass, in this order.
+    QTest::addColumn<QStringList>("leads");
+    QTest::newRow("computer") << QStringLiteral("ComputersSettings") << QStringList{QStringLiteral("opCompIP")}
+                              << QStringList{QStringLiteral("ComputerID/TextBox"),
+                                             QStringLiteral("IPNum0"),
+                                             QStringLiteral("IPNum1"),
+                                             QStringLiteral("IPNum2"),
+                                             QStringLiteral("IPNum3"),
+                                             QStringLiteral("opCompIP")};
+    QTest::newRow("card") << QStringLiteral("CardsSettings") << QStringList() << QStringList{QStringLiteral("Text")};
+}
+
+// Tab walks a dialog's inputs in reading order: row by row, left to right, then back to the first.
+void TestSettingsView::dialogTabOrder()
+{
+    QFETCH(QString, page);
+    QFETCH(QStringList, allowed);
+    QFETCH(QStringList, leads);
+    OpenSettings();
+    auto *settings = Find<SettingsFrame>(QStringLiteral("SettingsFrame"));
+    settings->ShowSettingsPage(page);
+    MessageBox::PrepareAnswer(QMessageBox::Yes);
+    QStringList walked;
+    QStringList outOfOrder;
+    QTimer::singleShot(0, this, [&] {
+        QWidget *dialog = QApplication::activeModalWidget();
+        QVERIFY(dialog);
+        dialog->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), dialog);
+        QPoint last(-1, -1);
+        QList<QWidget *> seen;
+        for (int step = 0; step < 40; ++step) {
+            QWidget *focus = QApplication::focusWidget();
+            if (seen.contains(focus)) {
+                break;
+            }
+            seen << focus;
+            // An input's inner box is named after the input ("ComputerID/TextBox").
+            const QString name = focus->parentWidget() == dialog || focus->objectName() != QStringLiteral("TextBox")
+                                     ? focus->objectName()
+                                     : focus->parentWidget()->objectName() + QLatin1Char('/') + focus->objectName();
+            walked << name;
+            const QRect place(focus->mapTo(dialog, QPoint(0, 0)), focus->size());
+            // One row: the centres lie within half a control's height of each other.
+            const QPoint here(place.center().y(), place.left());
+            const bool sameRow = qAbs(here.x() - last.x()) <= place.height() / 2;
+            if (last.x() >= 0 && !(here.x() > last.x() && !sameRow) && !(sameRow && here.y() > last.y())
+                && !allowed.contains(name)) {
+                outOfOrder << name;
+            }
+            last = here;
+            QTest::keyClick(focus, Qt::Key_Tab);
+        }
+        dialog->close();
+    });
+    Find<QWidget>(page + QStringLiteral("Frame"))->findChild<QPushButton *>(QStringLiteral("Add"))->click();
+    MessageBox::TakeRecords();
+    QVERIFY2(outOfOrder.isEmpty(), qPrintable(walked.join(u' ') + QStringLiteral(" / ") + outOfOrder.join(u' ')));
+    QCOMPARE(walked.mid(0, leads.size()), leads);
+}
+
 void TestSettingsView::screenshots_data()
 {
     QTest::addColumn<QSize>("size");
@@ -456,6 +525,21 @@ void TestSettingsView::screenshots()
         settings->ShowSettingsPage(page->Key());
         grab(page->Key());
     }
+    // The dialogs keep their own size; the card dialog asks first whether to add one.
+    MessageBox::PrepareAnswer(QMessageBox::Yes);
+    for (const char *page : {"ComputersSettings", "CardsSettings"}) {
+        settings->ShowSettingsPage(QString::fromLatin1(page));
+        QTimer::singleShot(0, this, [folder, page] {
+            QWidget *dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog);
+            QVERIFY(dialog->grab().save(QStringLiteral("%1/%2-dialog.png").arg(folder, QString::fromLatin1(page))));
+            dialog->close();
+        });
+        Find<QWidget>(QString::fromLatin1(page) + QStringLiteral("Frame"))
+            ->findChild<QPushButton *>(QStringLiteral("Add"))
+            ->click();
+    }
+    MessageBox::TakeRecords();
 }
 
 // On the offscreen platform the screen is that of a club's usual monitor, 1366 × 768, so that the
