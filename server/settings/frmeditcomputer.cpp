@@ -40,15 +40,21 @@ frmEditComputer::frmEditComputer(QWidget *parent)
     // The form's tab order passes over the inputs' inner boxes: it is set here box by box. The
     // number leads to the address, which the operator types most; the choice of address or name
     // follows it.
-    const QList<QWidget *> order{m_ui->ComputerID->TextBox(),
+    // An input that forwards its focus stands right before its inner boxes: Tab reaching it lands
+    // on the first of them, where it would have gone anyway.
+    const QList<QWidget *> order{m_ui->ComputerID,
+                                 m_ui->ComputerID->TextBox(),
+                                 m_ui->ComputerIP,
                                  m_ui->ComputerIP->Box(0),
                                  m_ui->ComputerIP->Box(1),
                                  m_ui->ComputerIP->Box(2),
                                  m_ui->ComputerIP->Box(3),
                                  m_ui->opCompIP,
                                  m_ui->opCompName,
+                                 m_ui->sCompName,
                                  m_ui->sCompName->TextBox(),
                                  m_ui->chName,
+                                 m_ui->sName,
                                  m_ui->sName->TextBox(),
                                  m_ui->OK,
                                  m_ui->Cancel};

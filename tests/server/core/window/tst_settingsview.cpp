@@ -431,7 +431,10 @@ void TestSettingsView::dialogTabOrder_data()
                                              QStringLiteral("IPNum1"),
                                              QStringLiteral("IPNum2"),
                                              QStringLiteral("IPNum3"),
-                                             QStringLiteral("opCompIP")};
+                                             QStringLiteral("opCompIP"),
+                                             QStringLiteral("chName"),
+                                             QStringLiteral("OK"),
+                                             QStringLiteral("Cancel")};
     QTest::newRow("card") << QStringLiteral("CardsSettings") << QStringList() << QStringList{QStringLiteral("Text")};
 }
 
