@@ -96,15 +96,44 @@ void IPAddress::SetEnabled(bool Value)
 
 bool IPAddress::eventFilter(QObject *Watched, QEvent *Event)
 {
-    if (Event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(Event)->key() == Qt::Key_Space) {
-        for (int k = 0; k < 3; ++k) {
-            if (Watched == m_ipNum.at(static_cast<size_t>(k))) {
-                FocusNext(k);
-                return true;
-            }
+    const int index = BoxIndex(Watched);
+    if (index < 0) {
+        return QFrame::eventFilter(Watched, Event);
+    }
+    if (Event->type() == QEvent::FocusOut && index == m_movedOnTo) {
+        m_movedOnTo = NoBox;
+    }
+    if (Event->type() != QEvent::KeyPress) {
+        return QFrame::eventFilter(Watched, Event);
+    }
+    if (!IsSeparatorKey(*static_cast<QKeyEvent *>(Event))) {
+        m_movedOnTo = NoBox;
+        return QFrame::eventFilter(Watched, Event);
+    }
+    // The separator the operator types after three digits is already done by the move.
+    const bool alreadyMoved = index == m_movedOnTo;
+    m_movedOnTo = NoBox;
+    if (!alreadyMoved && index < 3) {
+        FocusNext(index);
+    }
+    return true;
+}
+
+int IPAddress::BoxIndex(const QObject *Watched) const
+{
+    for (int k = 0; k < 4; ++k) {
+        if (Watched == m_ipNum.at(static_cast<size_t>(k))) {
+            return k;
         }
     }
-    return QFrame::eventFilter(Watched, Event);
+    return NoBox;
+}
+
+bool IPAddress::IsSeparatorKey(const QKeyEvent &Key)
+{
+    // The keypad's decimal key gives a comma under a Russian layout.
+    const bool keypadDecimal = Key.modifiers().testFlag(Qt::KeypadModifier) && Key.key() == Qt::Key_Comma;
+    return Key.key() == Qt::Key_Space || Key.key() == Qt::Key_Period || keypadDecimal;
 }
 
 void IPAddress::OnBoxChanged(int Index)
@@ -118,6 +147,7 @@ void IPAddress::OnBoxChanged(int Index)
     emit Changed();
     if (number.size() == 3 && Index < 3) {
         FocusNext(Index);
+        m_movedOnTo = Index + 1;
     }
 }
 

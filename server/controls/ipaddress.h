@@ -4,6 +4,7 @@
 
 #include <array>
 
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 
@@ -38,9 +39,16 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
+    static constexpr int NoBox = -1;
+
     void OnBoxChanged(int Index);
     void FocusNext(int Index);
+    int BoxIndex(const QObject *Watched) const;
+    // Space, "." and the keypad's decimal key move to the next box.
+    static bool IsSeparatorKey(const QKeyEvent &Key);
 
     std::array<QLineEdit *, 4> m_ipNum{};
     std::array<QLabel *, 3> m_separ{};
+    // The box the focus moved on to by itself after three digits, until the next key or focus change.
+    int m_movedOnTo = NoBox;
 };

@@ -29,6 +29,8 @@ SmartControlsContainer::SmartControlsContainer(QWidget *Parent)
 {
     m_separator->setObjectName(QStringLiteral("Separator"));
     m_separator->setAutoFillBackground(true);
+    // Raised edges make the bar visible as a handle against the panes' background.
+    m_separator->setFrameStyle(QFrame::Panel | QFrame::Raised);
     m_separator->installEventFilter(this);
     m_separator->hide();
     PaintBar(m_separatorColor);
@@ -64,7 +66,10 @@ void SmartControlsContainer::SetSeparatorPosition(qint32 Value)
     if (m_orientation == NotArranged) {
         return;
     }
-    const qint32 pixels = Twips::ToPixels(Clamped(Value));
+    // Only the first pane's minimum holds at once: the room for the second depends on a size the
+    // container may not have yet.
+    m_position = qMax(Value, GetChildMinSize(0));
+    const qint32 pixels = Twips::ToPixels(Clamped(m_position));
     if (pixels != Twips::ToPixels(SeparatorPosition())) {
         MoveBar(pixels);
         Arrange();
@@ -84,7 +89,7 @@ qint32 SmartControlsContainer::GetMinHeight() const
 void SmartControlsContainer::StoreWidth() const
 {
     if (!m_regKeyName.isEmpty()) {
-        RegistrySerilize::SaveContainerValue(m_regKeyName, QString::number(SeparatorPosition()));
+        RegistrySerilize::SaveContainerValue(m_regKeyName, QString::number(m_position));
     }
 }
 
@@ -220,7 +225,8 @@ bool SmartControlsContainer::ReadChildLayout()
                              QStringLiteral("Некорректно (не логично) указанны позиции контролов!"));
         return false;
     }
-    MoveBar(Twips::ToPixels(stored != 0 ? stored : Extent() / 2));
+    m_position = stored != 0 ? stored : Extent() / 2;
+    MoveBar(Twips::ToPixels(m_position));
     return true;
 }
 
@@ -257,7 +263,7 @@ void SmartControlsContainer::Arrange()
         if (width() < least.width() || height() < least.height()) {
             resize(size().expandedTo(least));
         }
-        MoveBar(Twips::ToPixels(Clamped(SeparatorPosition())));
+        MoveBar(Twips::ToPixels(Clamped(m_position)));
         const QWidgetList panes = Panes();
         QWidget *first = panes.at(m_firstChildIndex);
         QWidget *second = panes.at(1 - m_firstChildIndex);

@@ -101,6 +101,9 @@ private:
     QFrame *m_separator;
     QString m_regKeyName;
     QColor m_separatorColor;
+    // Where the bar stands when there is room (twips): a container laid out smaller for a while, as
+    // before its first show, keeps the stored or dragged position for when it grows again.
+    qint32 m_position = 0;
     Arrangement m_orientation = NotArranged;
     int m_firstChildIndex = 0;
     bool m_dragging = false;

@@ -313,22 +313,42 @@ void ComputerControl::resizeEvent(QResizeEvent *event)
 void ComputerControl::ArrangeControls()
 {
     const int w = Px(TileWidth);
+    const int x = TileLeft();
     const int labelHeight = Px(LabelHeight);
-    m_computerIdLabel->setGeometry(0, 0, w, labelHeight);
+    m_computerIdLabel->setGeometry(0, 0, width(), labelHeight);
     const int outerTop = labelHeight + Px(73);
-    m_outerScreen->setGeometry((w - Px(935)) / 2, outerTop, Px(935), Px(766));
-    m_innerScreen->setGeometry((w - Px(766)) / 2, labelHeight + Px(83), Px(766), Px(600));
+    m_outerScreen->setGeometry(x + (w - Px(935)) / 2, outerTop, Px(935), Px(766));
+    m_innerScreen->setGeometry(x + (w - Px(766)) / 2, labelHeight + Px(83), Px(766), Px(600));
     m_remainingTime->setGeometry(0, 0, Px(766), Px(600));
     const int nightTop = outerTop + Px(766) + Px(73);
-    m_nightScreen->setGeometry(0, nightTop, w, Px(260));
+    m_nightScreen->setGeometry(x, nightTop, w, Px(260));
     m_nightReserveNickname->setGeometry(Px(10), 0, w - 2 * Px(10), Px(260));
     const int line = Px(255);
     const int shortcutTop = nightTop + Px(260) + Px(60);
-    m_startedShortcut->setGeometry(0, shortcutTop, w, line);
-    m_downloadImage->setGeometry(0, shortcutTop + line, line, line);
-    m_downloadLabel->setGeometry(line, shortcutTop + line, w - line, line);
-    m_uploadedImage->setGeometry(0, shortcutTop + 2 * line, line, line);
-    m_uploadedLabel->setGeometry(line, shortcutTop + 2 * line, w - line, line);
+    m_startedShortcut->setGeometry(x, shortcutTop, w, line);
+    m_downloadImage->setGeometry(x, shortcutTop + line, line, line);
+    m_downloadLabel->setGeometry(x + line, shortcutTop + line, w - line, line);
+    m_uploadedImage->setGeometry(x, shortcutTop + 2 * line, line, line);
+    m_uploadedLabel->setGeometry(x + line, shortcutTop + 2 * line, w - line, line);
+}
+
+void ComputerControl::SetCaptionWidth(int Pixels)
+{
+    const int wanted = qMax(Px(TileWidth), Pixels);
+    if (wanted == width()) {
+        return;
+    }
+    setFixedWidth(wanted);
+    // A hidden tile gets its resize event only when shown: the labels are placed now, and the
+    // caption is fitted again to its new room.
+    ArrangeControls();
+    m_computerIdLabel->setProperty(FullTextProperty, QVariant());
+    UpdateView();
+}
+
+int ComputerControl::TileLeft() const
+{
+    return (width() - Px(TileWidth)) / 2;
 }
 
 void ComputerControl::UpdateView()

@@ -40,6 +40,11 @@ public:
     }
 
     void ShowComputerMenu(const QPoint &GlobalPos);
+    // The caption may take the width the panel gives the tile (pixels), more than the tile's own;
+    // the tile stays centred under it.
+    void SetCaptionWidth(int Pixels);
+    // Where the tile's own width begins within the control.
+    int TileLeft() const;
     // The double click: alter the seance when the computer has one now, otherwise add one.
     void DoDefaultAction();
 

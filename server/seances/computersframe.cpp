@@ -241,9 +241,13 @@ void ComputersFrame::ArrangeComputerControls()
         visibleWidth -= m_scroll->verticalScrollBar()->sizeHint().width();
         places = PanelLayout::Arrange(visibleWidth * Twips::PerPixel, nums.size());
     }
+    // A caption may use the tile's column: its own width and the gap beside it.
+    const int captionWidth =
+        places.isEmpty() ? 0 : qRound((PanelLayout::TileWidth + places.first().x()) / double(Twips::PerPixel));
     for (qsizetype i = 0; i < places.size(); ++i) {
         if (ComputerControl *control = Control(nums[i])) {
-            control->move(qRound(places[i].x() / double(Twips::PerPixel)),
+            control->SetCaptionWidth(captionWidth);
+            control->move(qRound(places[i].x() / double(Twips::PerPixel)) - control->TileLeft(),
                           qRound(places[i].y() / double(Twips::PerPixel)));
         }
     }

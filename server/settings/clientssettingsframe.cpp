@@ -57,7 +57,11 @@ void ClientsSettingsFrame::LoadSettings()
 {
     m_settings.Load();
     QString notice = GetClientsInfoString();
-    m_ui->ClientsInfo->setPlainText(notice.replace(StoredLineEnd, ShownLineEnd));
+    {
+        // Filling the notice is no edit of the operator's.
+        const QSignalBlocker blocker(m_ui->ClientsInfo);
+        m_ui->ClientsInfo->setPlainText(notice.replace(StoredLineEnd, ShownLineEnd));
+    }
     {
         const QScopedValueRollback loading(m_loading, true);
         const QSignalBlocker blocker(m_ui->chInfo);
@@ -139,6 +143,8 @@ void ClientsSettingsFrame::ApplyInfoCheck()
     const bool checked = m_ui->chInfo->isChecked();
     m_ui->ClientsInfo->setEnabled(checked);
     if (!checked) {
+        // Emptying the notice is the check box's edit, not one of its own (and none on a load).
+        const QSignalBlocker blocker(m_ui->ClientsInfo);
         m_ui->ClientsInfo->clear();
     }
     if (!m_loading) {

@@ -9,6 +9,8 @@
 #include "settings/wholenumber.h"
 
 #include <QGuiApplication>
+#include <QHostAddress>
+#include <QLineEdit>
 
 namespace
 {
@@ -19,6 +21,15 @@ constexpr qint32 MaxNetworkNameLength = 30;
 const QString NumField = QStringLiteral("Num");
 const QString IPField = QStringLiteral("IP");
 const QString NameField = QStringLiteral("Name");
+
+// An address that reaches no one client computer: the unspecified one (the server would dial itself),
+// the limited broadcast and the multicast range. Loopback addresses stay allowed for local clients.
+bool IsClientAddress(const QString &Text)
+{
+    const QHostAddress address(Text);
+    return !address.isNull() && address != QHostAddress(QHostAddress::AnyIPv4) && !address.isBroadcast()
+           && !address.isMulticast();
+}
 } // namespace
 
 frmEditComputer::frmEditComputer(QWidget *parent)
@@ -26,6 +37,30 @@ frmEditComputer::frmEditComputer(QWidget *parent)
     , m_ui(std::make_unique<Ui::frmEditComputer>())
 {
     m_ui->setupUi(this);
+    // The form's tab order passes over the inputs' inner boxes: it is set here box by box. The
+    // number leads to the address, which the operator types most; the choice of address or name
+    // follows it.
+    // An input that forwards its focus stands right before its inner boxes: Tab reaching it lands
+    // on the first of them, where it would have gone anyway.
+    const QList<QWidget *> order{m_ui->ComputerID,
+                                 m_ui->ComputerID->TextBox(),
+                                 m_ui->ComputerIP,
+                                 m_ui->ComputerIP->Box(0),
+                                 m_ui->ComputerIP->Box(1),
+                                 m_ui->ComputerIP->Box(2),
+                                 m_ui->ComputerIP->Box(3),
+                                 m_ui->opCompIP,
+                                 m_ui->opCompName,
+                                 m_ui->sCompName,
+                                 m_ui->sCompName->TextBox(),
+                                 m_ui->chName,
+                                 m_ui->sName,
+                                 m_ui->sName->TextBox(),
+                                 m_ui->OK,
+                                 m_ui->Cancel};
+    for (qsizetype i = 1; i < order.size(); ++i) {
+        QWidget::setTabOrder(order.at(i - 1), order.at(i));
+    }
     SetUpWholeNumber(m_ui->ComputerID, NumDigits, 0, MaxNum);
     m_ui->sCompName->SetMaxLength(MaxNetworkNameLength);
     m_ui->sCompName->SetUpperCase(true);
@@ -90,6 +125,12 @@ void frmEditComputer::OnOK()
             return;
         }
         m_ui->ComputerIP->SetValue(address);
+    }
+    const QString address = m_ui->ComputerIP->Value();
+    if (!IsClientAddress(address)) {
+        ShowError(QStringLiteral("IP-адрес '") + address + QStringLiteral("' не может быть адресом компьютера!"));
+        m_ui->ComputerIP->setFocus(Qt::OtherFocusReason);
+        return;
     }
     accept();
 }

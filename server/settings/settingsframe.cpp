@@ -17,6 +17,7 @@
 
 #include <QHeaderView>
 #include <QScopedValueRollback>
+#include <QScrollArea>
 #include <QSignalBlocker>
 #include <QStackedWidget>
 #include <QTreeWidget>
@@ -64,7 +65,8 @@ SettingsFrame::SettingsFrame(QWidget *parent)
     : QWidget(parent)
     , m_container(new SmartControlsContainer(this))
     , m_tree(new QTreeWidget(m_container))
-    , m_rightFrame(new QStackedWidget(m_container))
+    , m_rightScroll(new QScrollArea(m_container))
+    , m_rightFrame(new QStackedWidget)
 {
     setObjectName(QStringLiteral("SettingsFrame"));
     m_container->setObjectName(QStringLiteral("SmartControlsContainer"));
@@ -73,7 +75,11 @@ SettingsFrame::SettingsFrame(QWidget *parent)
     m_tree->setProperty("Tag", QStringLiteral("Position=Left;MinSize=1500;"));
     m_tree->header()->hide();
     m_rightFrame->setObjectName(QStringLiteral("RightFrame"));
-    m_rightFrame->setProperty("Tag", QStringLiteral("Position=Right;MinSize=2000;;"));
+    m_rightScroll->setObjectName(QStringLiteral("RightScroll"));
+    m_rightScroll->setProperty("Tag", QStringLiteral("Position=Right;MinSize=2000;;"));
+    m_rightScroll->setFrameShape(QFrame::NoFrame);
+    m_rightScroll->setWidgetResizable(true);
+    m_rightScroll->setWidget(m_rightFrame);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_container);

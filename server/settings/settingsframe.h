@@ -5,6 +5,7 @@
 #include <QList>
 #include <QWidget>
 
+class QScrollArea;
 class QStackedWidget;
 class QTreeWidget;
 class QTreeWidgetItem;
@@ -59,6 +60,8 @@ private:
 
     SmartControlsContainer *m_container;
     QTreeWidget *m_tree;
+    // The pages scroll where the view is smaller than a page needs, rather than squeeze its labels.
+    QScrollArea *m_rightScroll;
     QStackedWidget *m_rightFrame;
     QList<SettingsPage *> m_pages;
     bool m_loading = false;

@@ -197,7 +197,7 @@ bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 {
     m_listener->close();
     if (!m_listener->listen(m_bindAddress, Port)) {
-        ErrString = m_listener->errorString();
+        ErrString = QStringLiteral("порт %1: %2").arg(Port).arg(m_listener->errorString());
         return false;
     }
     return true;

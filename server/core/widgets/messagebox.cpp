@@ -2,6 +2,7 @@
 
 #include "core/errorbox.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QQueue>
 
@@ -87,5 +88,9 @@ QMessageBox::StandardButton MessageBox::Show(QMessageBox::Icon icon,
         return PreparedAnswers().dequeue();
     }
     QMessageBox box(icon, title, text, buttons, parent);
+    // Qt's Russian texts leave this one in Latin letters.
+    if (QAbstractButton *ok = box.button(QMessageBox::Ok)) {
+        ok->setText(QStringLiteral("ОК"));
+    }
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

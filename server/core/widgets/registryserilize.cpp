@@ -150,6 +150,11 @@ void LoadFormLayout(QWidget *Form, const QString &Name, bool LoadPos)
     }
 }
 
+bool HasFormLayout(const QWidget *Form, const QString &Name)
+{
+    return !GetRegistryValue(GetCompanyName(), FormSection(Form, Name), QStringLiteral("WindowState")).isEmpty();
+}
+
 void SaveListViewLayout(QTreeView *ListView, const QString &Name)
 {
     const QString section = ListViewSection(ListView, Name);

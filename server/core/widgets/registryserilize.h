@@ -22,6 +22,8 @@ void DeleteRegistryKeyTree(const QString &AppName, const QString &Section);
 // An empty Name stands for the form's own object name.
 void SaveFormLayout(QWidget *Form, const QString &Name, bool SavePos, bool SaveWhenMinimized);
 void LoadFormLayout(QWidget *Form, const QString &Name, bool LoadPos);
+// True when a layout of the form was saved (its window state at least).
+bool HasFormLayout(const QWidget *Form, const QString &Name);
 
 // An empty Name stands for the list's object name (or that of the control holding an unnamed list).
 void SaveListViewLayout(QTreeView *ListView, const QString &Name);

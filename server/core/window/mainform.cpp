@@ -30,6 +30,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QStatusBar>
 #include <QStyle>
@@ -173,8 +175,43 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
     // shown (showEvent).
     ShowView(TabIndex(QStringLiteral("MainFrame")));
     RefreshIntervals();
-    RegistrySerilize::LoadFormLayout(this, QString(), false);
+    if (RegistrySerilize::HasFormLayout(this, QString())) {
+        RegistrySerilize::LoadFormLayout(this, QString(), false);
+    } else {
+        FitFirstStart();
+    }
     return true;
+}
+
+QSize MainForm::FirstStartSize()
+{
+    // Before the first show the style has not yet set the fonts and metrics the hints depend on.
+    ensurePolished();
+    QSize views;
+    for (const View &view : m_views) {
+        views = views.expandedTo(view.Frame->Widget()->sizeHint());
+    }
+    const QMargins margins = m_viewArea->layout()->contentsMargins();
+    // The row of the tabs and the save button, as its layout wants it.
+    const QSize tabRow = centralWidget()->layout()->itemAt(0)->sizeHint();
+    const int width = qMax(tabRow.width(), views.width() + margins.left() + margins.right());
+    const int height =
+        tabRow.height() + views.height() + margins.top() + margins.bottom() + statusBar()->sizeHint().height();
+    return QSize(width, height).expandedTo(minimumSize());
+}
+
+void MainForm::FitFirstStart()
+{
+    const QSize wanted = FirstStartSize();
+    const QRect available = screen()->availableGeometry();
+    // The window's frame takes a little more than its client area.
+    const QSize frame = frameGeometry().size() - geometry().size();
+    if (wanted.width() + frame.width() > available.width() || wanted.height() + frame.height() > available.height()) {
+        setWindowState(windowState() | Qt::WindowMaximized);
+        return;
+    }
+    resize(wanted);
+    move(available.center() - QPoint(wanted.width() / 2, wanted.height() / 2));
 }
 
 void MainForm::AddViews()
@@ -232,10 +269,16 @@ void MainForm::AddModeView(const QString &Key,
 {
     QWidget *widget = View->Widget();
     widget->setObjectName(Key);
-    widget->setParent(m_viewArea);
-    widget->setVisible(m_views.isEmpty());
-    m_viewArea->layout()->addWidget(widget);
-    m_views.append({Key, ToolTip, View});
+    // A window smaller than a view needs scrolls the view rather than lay its controls over
+    // each other.
+    auto *area = new QScrollArea(m_viewArea);
+    area->setObjectName(Key + QStringLiteral("Area"));
+    area->setFrameShape(QFrame::NoFrame);
+    area->setWidgetResizable(true);
+    area->setWidget(widget);
+    area->setVisible(m_views.isEmpty());
+    m_viewArea->layout()->addWidget(area);
+    m_views.append({Key, ToolTip, View, area});
     const int index = m_mainTab->addTab(Image, Caption);
     m_mainTab->setTabToolTip(index, ToolTip);
     AddFunctionKey(FunctionKey, [this, Key] { m_mainTab->SelectTab(TabIndex(Key)); });
@@ -315,7 +358,7 @@ void MainForm::ShowView(int Index)
     }
     m_statusText->setText(m_views.at(Index).ToolTip);
     for (const View &view : std::as_const(m_views)) {
-        view.Frame->Widget()->setVisible(view.Key == m_views.at(Index).Key);
+        view.Area->setVisible(view.Key == m_views.at(Index).Key);
     }
 }
 

@@ -112,6 +112,8 @@ private:
         QString Key;
         QString ToolTip;
         ModeView *Frame = nullptr;
+        // What the view is shown in.
+        QWidget *Area = nullptr;
     };
 
     void BuildWindow();
@@ -129,6 +131,10 @@ private:
     void ShutdownTick();
     void Unload();
     void UpdateClock();
+    // With no stored layout: all tabs and the largest view shown whole, centred in the screen's
+    // available area, or maximised where that is smaller.
+    QSize FirstStartSize();
+    void FitFirstStart();
 
     // What the tiles read and write; the window releases the tiles before it goes.
     std::unique_ptr<DbSeanceData> m_seanceData;

@@ -5,6 +5,7 @@
 #include "core/mainlog.h"
 #include "core/settingsstore.h"
 #include "core/widgets/messagebox.h"
+#include "core/widgets/qttranslation.h"
 #include "core/window/frmlogo.h"
 #include "core/window/mainform.h"
 #include "core/window/previnstance.h"
@@ -13,6 +14,7 @@
 #include "entitylib.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QTimer>
 
@@ -71,9 +73,15 @@ bool Program::Start(const QStringList &Arguments)
     QCoreApplication::setOrganizationName(QStringLiteral("Quillmarsh"));
     QCoreApplication::setApplicationName(QStringLiteral("Quillmarsh"));
     SetLoggingEnabled(HasLogSwitch(Arguments.mid(1)));
+    // Before the first box, so that even the log's failure box has Russian buttons.
+    QString translationError;
+    const bool translated = InstallQtTranslation(translationError);
     if (!InitMainLog()) {
         m_exitCode = 1;
         return false;
+    }
+    if (!translated) {
+        MainLog().Log(translationError, 0);
     }
     // From here on SIGTERM and SIGINT close the program; one that comes during start-up is answered
     // once the window runs.
@@ -126,11 +134,38 @@ bool Program::Start(const QStringList &Arguments)
 
 void Program::CloseRequested()
 {
+    // A box or dialog waits in a loop of its own and would hold the close back: it is dismissed as
+    // cancelled, and the close goes on once its loop has returned.
     if (!m_running) {
         m_closeRequested = true;
+    }
+    if (DismissModalWindows()) {
+        if (m_running) {
+            QTimer::singleShot(0, this, &Program::CloseRequested);
+        }
         return;
     }
-    m_window->close();
+    if (m_running) {
+        m_window->close();
+    }
+}
+
+bool Program::DismissModalWindows()
+{
+    bool dismissed = false;
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        if (auto *dialog = qobject_cast<QDialog *>(modal)) {
+            dialog->reject();
+        } else {
+            modal->close();
+        }
+        if (QApplication::activeModalWidget() == modal) {
+            MainLog().Log(QStringLiteral("Окно \"%1\" не закрылось по сигналу").arg(modal->windowTitle()), 0);
+            break;
+        }
+        dismissed = true;
+    }
+    return dismissed;
 }
 
 int Program::ExitCode() const

@@ -57,6 +57,8 @@ public:
 private:
     bool EndEarly(int Code);
     void CloseRequested();
+    // Rejects every open modal box and dialog; true when there was one.
+    bool DismissModalWindows();
 
     ProgramOptions m_options;
     std::shared_ptr<Rollstrake::Root> m_root;

@@ -1,6 +1,7 @@
 #include "controls/ipaddress.h"
 #include "rendercheck.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -53,6 +54,44 @@ private slots:
         QTest::keyClicks(input.Box(3), QStringLiteral("1"));
         QCOMPARE(input.Value(), QStringLiteral("192.7.255.1"));
         QCOMPARE(changed.count(), 8);
+    }
+
+    // Keys typed into the first box as the operator types them; "," alone is the keypad's decimal key.
+    void typingSequences_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("blanks") << QStringLiteral("127 0 1 2") << QStringLiteral("127.0.1.2");
+        QTest::newRow("points") << QStringLiteral("127.0.1.2") << QStringLiteral("127.0.1.2");
+        QTest::newRow("keypad decimal") << QStringLiteral("10,1,20,3") << QStringLiteral("10.1.20.3");
+        QTest::newRow("three digits everywhere")
+            << QStringLiteral("192.168.100.254") << QStringLiteral("192.168.100.254");
+        QTest::newRow("three digits, no points") << QStringLiteral("192168100254") << QStringLiteral("192.168.100.254");
+        QTest::newRow("point in an empty moved-to box") << QStringLiteral("127..1") << QStringLiteral("127.0.1.0");
+        QTest::newRow("two blanks move twice") << QStringLiteral("10  5") << QStringLiteral("10.0.5.0");
+        QTest::newRow("point in the last box") << QStringLiteral("1.2.3.4.5") << QStringLiteral("1.2.3.45");
+    }
+
+    void typingSequences()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, value);
+        IPAddress input;
+        input.SetValue(QStringLiteral("0.0.0.0"));
+        input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
+        input.Box(0)->setFocus();
+        input.Box(0)->selectAll();
+        for (const QChar c : typed) {
+            auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
+            QVERIFY(box);
+            if (c == QLatin1Char(',')) {
+                QTest::keyClick(box, Qt::Key_Comma, Qt::KeypadModifier);
+            } else {
+                QTest::keyClicks(box, QString(c));
+            }
+        }
+        QCOMPARE(input.Value(), value);
     }
 
     void boxKeepsItsNumber()

@@ -23,6 +23,12 @@ namespace
 const QDateTime Now = DateValue::Make(2026, 3, 2, 23, 30, 0);
 } // namespace
 
+// Where a tile's own width begins on the panel; its caption may reach beyond it on both sides.
+QPoint TilePos(const ComputerControl *Control)
+{
+    return Control->pos() + QPoint(Control->TileLeft(), 0);
+}
+
 class TestComputersFrame : public QObject
 {
     Q_OBJECT
@@ -115,10 +121,10 @@ private slots:
         ComputersFrame frame(data, feedback);
         frame.resize(6000 / 15, 600);
         frame.LoadSettings();
-        QCOMPARE(frame.Control(3)->pos(), QPoint(qRound(3162 / 15.0), 0));
+        QCOMPARE(TilePos(frame.Control(3)), QPoint(qRound(3162 / 15.0), 0));
         data.Computers.removeAt(1);
         frame.LoadSettings();
-        QCOMPARE(frame.Control(3)->pos(), QPoint(qRound(1743 / 15.0), 0));
+        QCOMPARE(TilePos(frame.Control(3)), QPoint(qRound(1743 / 15.0), 0));
     }
 
     void tenTilesAcross6000Twips()
@@ -131,7 +137,8 @@ private slots:
         frame.LoadSettings();
         const int lefts[] = {324, 1743, 3162, 4581};
         for (qint32 num = 1; num <= 10; ++num) {
-            QCOMPARE(frame.Control(num)->pos(), QPoint(qRound(lefts[(num - 1) % 4] / 15.0), (num - 1) / 4 * 2250 / 15));
+            QCOMPARE(TilePos(frame.Control(num)),
+                     QPoint(qRound(lefts[(num - 1) % 4] / 15.0), (num - 1) / 4 * 2250 / 15));
         }
     }
 
@@ -170,7 +177,7 @@ private slots:
         const int visible = scroll->viewport()->width();
         QCOMPARE(visible, 640 - scroll->verticalScrollBar()->width());
         const QList<QPoint> places = PanelLayout::Arrange(visible * 15, count);
-        QCOMPARE(frame.Control(count)->pos(),
+        QCOMPARE(TilePos(frame.Control(count)),
                  QPoint(qRound(places.constLast().x() / 15.0), qRound(places.constLast().y() / 15.0)));
         ComputerControl *last = frame.Control(count);
         scroll->ensureWidgetVisible(last, 0, 0);
@@ -191,22 +198,28 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<qint64>("minutes");
+        QTest::addColumn<int>("panelWidth");
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("100 hours left") << QString() << qint64(100 * 60 + 1) << QStringLiteral("RemainingTime")
+        QTest::newRow("100 hours left") << QString() << qint64(100 * 60 + 1) << 640 << QStringLiteral("RemainingTime")
                                         << QStringLiteral("100:01");
-        QTest::newRow("1000 hours left") << QString() << qint64(1000 * 60 + 59) << QStringLiteral("RemainingTime")
-                                         << QStringLiteral("1000:59");
-        QTest::newRow("short name") << QStringLiteral("Бар") << qint64(75) << QStringLiteral("ComputerIDLabel")
+        QTest::newRow("1000 hours left") << QString() << qint64(1000 * 60 + 59) << 640
+                                         << QStringLiteral("RemainingTime") << QStringLiteral("1000:59");
+        QTest::newRow("short name") << QStringLiteral("Бар") << qint64(75) << 640 << QStringLiteral("ComputerIDLabel")
                                     << QStringLiteral("12: Бар");
-        QTest::newRow("long name") << QStringLiteral("Компьютер у окна в дальнем углу") << qint64(75)
-                                   << QStringLiteral("ComputerIDLabel") << QStringLiteral("12: …");
+        // The caption takes the room the panel leaves beside the tile.
+        QTest::newRow("name wider than the tile")
+            << QStringLiteral("Касса у входа") << qint64(75) << 640 << QStringLiteral("ComputerIDLabel")
+            << QStringLiteral("12: Касса у входа");
+        QTest::newRow("long name, narrow panel") << QStringLiteral("Компьютер у окна в дальнем углу") << qint64(75)
+                                                 << 100 << QStringLiteral("ComputerIDLabel") << QStringLiteral("12: …");
     }
 
     void labelsNeverCutDigits()
     {
         QFETCH(QString, name);
         QFETCH(qint64, minutes);
+        QFETCH(int, panelWidth);
         QFETCH(QString, label);
         QFETCH(QString, shown);
         data.AddComputer(12);
@@ -215,6 +228,7 @@ private slots:
         clientStates.insert(QStringLiteral("127.0.0.12"), 9);
         ComputersFrame frame(data, feedback);
         Answer(frame);
+        frame.resize(panelWidth, 480);
         frame.LoadSettings();
         const QLabel *text = frame.Control(12)->findChild<QLabel *>(label);
         QVERIFY(text);

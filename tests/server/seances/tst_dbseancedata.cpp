@@ -76,7 +76,8 @@ private slots:
         QVERIFY(!frame.ComputerControlExists(1));
         QVERIFY(frame.ComputerControlExists(2));
         QVERIFY(frame.ComputerControlExists(40000));
-        QCOMPARE(frame.Control(2)->pos(), QPoint(qRound(((6000 - 2190) / 3) / 15.0), 0));
+        QCOMPARE(frame.Control(2)->pos() + QPoint(frame.Control(2)->TileLeft(), 0),
+                 QPoint(qRound(((6000 - 2190) / 3) / 15.0), 0));
     }
 
     void seanceIsSentWithItsRecord()

@@ -6,6 +6,7 @@
 #include "settings/computerssettingsframe.h"
 #include "settingsfixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -33,6 +34,7 @@ private slots:
     void addDialog_data();
     void addDialog();
     void addsOneAfterAnother();
+    void typedThroughTheKeyboard();
     void editKeepsTheNumber();
     void deleteAsksFirst();
 
@@ -141,6 +143,17 @@ void TestComputersSettings::addDialog_data()
     QTest::newRow("number taken") << QList<qint32>{1} << QStringLiteral("1") << QStringLiteral("10.0.0.9") << QString()
                                   << true << QStringLiteral("Добавление компьютера/2")
                                   << taken.arg(QStringLiteral("Порядковый номер")) << one;
+    const QString refused = QStringLiteral("IP-адрес '%1' не может быть адресом компьютера!");
+    for (const char *address : {"0.0.0.0", "255.255.255.255", "224.0.0.0", "239.255.255.255", "230.1.2.3"}) {
+        const QString ip = QString::fromLatin1(address);
+        QTest::addRow("refused %s", address)
+            << QList<qint32>() << QString() << ip << QString() << true << first << refused.arg(ip) << QStringList();
+    }
+    for (const char *address : {"127.0.0.5", "223.255.255.255", "240.0.0.1", "1.0.0.0"}) {
+        QTest::addRow("allowed %s", address)
+            << QList<qint32>() << QString() << QString::fromLatin1(address) << QString() << true << first << QString()
+            << QStringList{QStringLiteral("1 %1  new").arg(QString::fromLatin1(address))};
+    }
     QTest::newRow("address taken") << QList<qint32>{1} << QString() << QStringLiteral("127.0.0.1") << QString() << true
                                    << QStringLiteral("Добавление компьютера/2") << taken.arg(QStringLiteral("IP-адрес"))
                                    << one;
@@ -185,6 +198,32 @@ void TestComputersSettings::addsOneAfterAnother()
     QVERIFY(m_page->ValidateAndSave());
     QCOMPARE(changed.count(), 1);
     QVERIFY(RenderControl(m_page.get(), QStringLiteral("ComputersSettingsFrame")));
+}
+
+// The operator types the number, tabs once to the address and presses Enter.
+void TestComputersSettings::typedThroughTheKeyboard()
+{
+    m_page->LoadSettings();
+    QObject context;
+    SettingsFixture::AnswerDialog(&context, [](QWidget *Dialog) {
+        const auto close = SettingsFixture::CancelOnExit(Dialog);
+        Dialog->activateWindow();
+        QTRY_COMPARE(QApplication::activeWindow(), Dialog);
+        auto *number = Dialog->findChild<Numeric *>(QStringLiteral("ComputerID"));
+        number->TextBox()->setFocus();
+        number->TextBox()->selectAll();
+        QTest::keyClicks(number->TextBox(), QStringLiteral("7"));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        auto *address = Dialog->findChild<IPAddress *>(QStringLiteral("ComputerIP"));
+        QCOMPARE(QApplication::focusWidget(), address->Box(0));
+        for (const QChar c : QStringLiteral("10.0.0.7")) {
+            QTest::keyClicks(QApplication::focusWidget(), QString(c));
+        }
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+    });
+    m_page->AddComputer();
+    QCOMPARE(SettingsFixture::BoxTexts(), QStringList());
+    QCOMPARE(Computers(), QStringList{QStringLiteral("7 10.0.0.7  new")});
 }
 
 void TestComputersSettings::editKeepsTheNumber()

@@ -1,6 +1,7 @@
 #include "controls/numeric.h"
 #include "controls/password.h"
 #include "controls/smartcontrolscontainer.h"
+#include "core/clientsettingtexts.h"
 #include "core/settingsstore.h"
 #include "core/widgets/registryserilize.h"
 #include "settings/settingsframe.h"
@@ -26,6 +27,8 @@ private slots:
     void intervalsWithinTheirLimits_data();
     void intervalsWithinTheirLimits();
     void nothingWrittenWithoutEdit();
+    void loadIsNoEdit_data();
+    void loadIsNoEdit();
     void refusingPageStopsTheSave();
     void rendered();
 
@@ -182,6 +185,48 @@ void TestSettingsFrame::nothingWrittenWithoutEdit()
     }
     QCOMPARE(config->ChangeCount(), changes);
     QCOMPARE(intervals.count() + computers.count() + internet.count(), 0);
+}
+
+void TestSettingsFrame::loadIsNoEdit_data()
+{
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<QString>("notice");
+    const QString notice = QStringLiteral("Добро пожаловать!|Правила клуба");
+    QTest::newRow("ClientsSettings without a notice") << QStringLiteral("ClientsSettings") << QString();
+    for (const char *key : {"ServiceSettings",
+                            "ProxySettings",
+                            "CardsSettings",
+                            "RateSettings",
+                            "NightSettings",
+                            "StaffSettings",
+                            "ComputersSettings",
+                            "ServerSettings",
+                            "ClientsSettings"}) {
+        QTest::newRow(key) << QString::fromLatin1(key) << notice;
+    }
+}
+
+// Every page filled with what a club has; loading it twice is no edit of the operator's.
+void TestSettingsFrame::loadIsNoEdit()
+{
+    QFETCH(QString, key);
+    QFETCH(QString, notice);
+    SetClientsInfoString(notice);
+    m_fixture->Db().AddComputer(1, QStringLiteral("Касса"));
+    m_fixture->Db().AddRate(QStringLiteral("Дневной"), 0, 70);
+    const auto pages = m_view->Pages();
+    const auto found =
+        std::find_if(pages.cbegin(), pages.cend(), [&key](SettingsPage *Page) { return Page->Key() == key; });
+    QVERIFY(found != pages.cend());
+    SettingsPage *page = *found;
+    QSignalSpy pageEdited(page, &SettingsPage::Edited);
+    QSignalSpy viewEdited(m_view.get(), &SettingsFrame::Edited);
+    for (int load = 0; load < 2; ++load) {
+        page->LoadSettings();
+        QVERIFY(!page->Changed());
+    }
+    QCOMPARE(pageEdited.count(), 0);
+    QCOMPARE(viewEdited.count(), 0);
 }
 
 void TestSettingsFrame::refusingPageStopsTheSave()

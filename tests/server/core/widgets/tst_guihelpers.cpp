@@ -1,6 +1,7 @@
 #include "core/errorbox.h"
 #include "core/widgets/guihelpers.h"
 #include "core/widgets/messagebox.h"
+#include "core/widgets/qttranslation.h"
 #include "generalhelpers.h"
 
 #include <QAbstractButton>
@@ -181,6 +182,46 @@ private slots:
         QCOMPARE(title, QStringLiteral("Внимание!"));
         QCOMPARE(icon, QMessageBox::Critical);
         QCOMPARE(buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+    }
+
+    // Qt's own buttons read in Russian once the program's translation is in.
+    void boxButtonsReadRussian_data()
+    {
+        QTest::addColumn<int>("buttons");
+        QTest::addColumn<QStringList>("texts");
+        QTest::newRow("question") << int(QMessageBox::Yes | QMessageBox::No)
+                                  << QStringList{QStringLiteral("Да"), QStringLiteral("Нет")};
+        QTest::newRow("with cancel") << int(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel)
+                                     << QStringList{QStringLiteral("Да"),
+                                                    QStringLiteral("Нет"),
+                                                    QStringLiteral("Отмена")};
+        QTest::newRow("ok") << int(QMessageBox::Ok) << QStringList{QStringLiteral("ОК")};
+    }
+
+    void boxButtonsReadRussian()
+    {
+        QFETCH(int, buttons);
+        QFETCH(QStringList, texts);
+        QString err;
+        QVERIFY2(InstallQtTranslation(err), qPrintable(err));
+        QStringList shown;
+        QTimer::singleShot(0, this, [&shown] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box) {
+                return;
+            }
+            for (QAbstractButton *button : box->buttons()) {
+                shown << button->text().remove(QLatin1Char('&'));
+            }
+            box->reject();
+        });
+        MessageBox::Question(nullptr,
+                             QStringLiteral("Quillmarsh"),
+                             QStringLiteral("Выключить все компьютеры?"),
+                             QMessageBox::StandardButtons(buttons));
+        shown.sort();
+        texts.sort();
+        QCOMPARE(shown, texts);
     }
 };
 

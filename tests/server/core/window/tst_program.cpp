@@ -18,6 +18,7 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QTest>
+#include <QTimer>
 
 #include <csignal>
 
@@ -36,10 +37,13 @@ private slots:
     void indexesTheLookupsOfEveryRefresh();
     void databaseThatCannotBeOpened();
     void listenerThatCannotStart();
+    void signalEndsTheStartUpBox();
+    void signalEndsTheWindowsBox();
     void windowComesBeforeTheClients();
 
 private:
     ProgramOptions Options(const TestDatabase &Database) const;
+    QProcessEnvironment ProgramEnvironment(const ProgramOptions &Options, quint16 Port) const;
 
     QTemporaryDir m_config;
 };
@@ -66,6 +70,20 @@ ProgramOptions TestProgram::Options(const TestDatabase &Database) const
     options.ListenerPort = 0;
     options.BindAddress = QHostAddress(QStringLiteral("127.0.0.1"));
     return options;
+}
+
+QProcessEnvironment TestProgram::ProgramEnvironment(const ProgramOptions &Options, quint16 Port) const
+{
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.remove(QStringLiteral("ODBCINI"));
+    environment.remove(QStringLiteral("ODBCSYSINI"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
+    environment.insert(QStringLiteral("QUILLMARSH_DATA_FOLDER"), Options.DataFolder);
+    environment.insert(QStringLiteral("QUILLMARSH_INSTANCE_KEY"), Options.InstanceKey);
+    environment.insert(QStringLiteral("QUILLMARSH_BIND_ADDRESS"), QStringLiteral("127.0.0.1"));
+    environment.insert(QStringLiteral("QUILLMARSH_PORT"), QString::number(Port));
+    return environment;
 }
 
 void TestProgram::logSwitch_data()
@@ -169,16 +187,7 @@ void TestProgram::secondInstanceAndTermination()
     probe.close();
 
     QProcess first;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ODBCINI"));
-    environment.remove(QStringLiteral("ODBCSYSINI"));
-    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
-    environment.insert(QStringLiteral("QUILLMARSH_DATA_FOLDER"), options.DataFolder);
-    environment.insert(QStringLiteral("QUILLMARSH_INSTANCE_KEY"), options.InstanceKey);
-    environment.insert(QStringLiteral("QUILLMARSH_BIND_ADDRESS"), QStringLiteral("127.0.0.1"));
-    environment.insert(QStringLiteral("QUILLMARSH_PORT"), QString::number(port));
-    first.setProcessEnvironment(environment);
+    first.setProcessEnvironment(ProgramEnvironment(options, port));
     first.start(QStringLiteral(QUILLMARSH_EXE), {});
     QVERIFY(first.waitForStarted());
     // Loaded once it listens for the client computers.
@@ -233,6 +242,53 @@ void TestProgram::listenerThatCannotStart()
     QCOMPARE(lines.size(), 3);
     QCOMPARE(lines.at(1), QStringLiteral("! ") + boxes.first().Text);
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
+}
+
+// The installed program with its client port taken: the box names the port in Russian, and a
+// SIGTERM while it is open ends the program as it does elsewhere.
+void TestProgram::signalEndsTheStartUpBox()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    QTcpServer taken;
+    QVERIFY(taken.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    ProgramOptions options = Options(database);
+    // This process may hold the instance lock of its own key already.
+    options.InstanceKey += QStringLiteral("-box");
+    DataFolder::SetDataFolder(options.DataFolder);
+    QProcess program;
+    program.setProcessEnvironment(ProgramEnvironment(options, taken.serverPort()));
+    program.start(QStringLiteral(QUILLMARSH_EXE), {});
+    QVERIFY(program.waitForStarted());
+    // The box opens right after its text is logged; signals are read in its loop.
+    QTRY_VERIFY_WITH_TIMEOUT(MainLogEntries().size() >= 2, 20000);
+    const QString failure = MainLogEntries().at(1);
+    const QString expected = QStringLiteral("! Не удалось запустить прослушиватель: порт %1: ").arg(taken.serverPort());
+    QVERIFY2(failure.startsWith(expected), qPrintable(failure));
+    QVERIFY2(!failure.contains(QStringLiteral("address")), qPrintable(failure));
+    QCOMPARE(program.state(), QProcess::Running);
+    ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    QVERIFY(program.waitForFinished(10000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 1);
+    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), failure, QStringLiteral("i Выход")}));
+}
+
+// A question of the running window is open when SIGTERM comes: the box goes as if cancelled, and
+// the window unloads as it does on a SIGTERM without a box.
+void TestProgram::signalEndsTheWindowsBox()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    Program program(Options(database));
+    QVERIFY(program.Start({QStringLiteral("quillmarsh")}));
+    QTimer::singleShot(0, this, [] { ::raise(SIGTERM); });
+    const auto answer = MessageBox::Question(program.Window(),
+                                             QStringLiteral("Quillmarsh"),
+                                             QStringLiteral("Выключить все компьютеры?"));
+    QVERIFY(answer != QMessageBox::Yes);
+    QTRY_VERIFY(program.Window()->IsUnloaded());
+    QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
 }
 
 // A client computer that accepts the server's connection and never answers: the window is on the
