@@ -27,22 +27,32 @@ void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
 {
     // A receive running on the slot, or one waiting for its turn, takes what arrived; Qt does not
     // report the same data twice.
-    if (!Slot->Alive || Slot->Receiving || Slot->Backlog) {
+    if (!Slot->Alive || Slot->Receiving || Slot->Backlog || Slot->TurnQueued) {
         return;
     }
-    ReceiveTurn(Slot);
+    // The turn runs after the socket's signal has returned: a host's handler may wait in a nested
+    // loop where the peer's reset deletes the socket, and Qt goes on with the signal's sender.
+    Slot->TurnQueued = true;
+    QTimer::singleShot(0, this, [this, weak = std::weak_ptr<SocketState>(Slot)] {
+        const SocketStatePtr slot = weak.lock();
+        if (!slot) {
+            return;
+        }
+        slot->TurnQueued = false;
+        if (slot->Alive && !slot->Receiving && !slot->Backlog) {
+            ReceiveTurn(slot);
+        }
+    });
 }
 
 void Quorvhandler::ReadArrived(const SocketStatePtr &Slot, bool Waited)
 {
+    // A socket the peer has closed is no longer open for reading; asking it would only warn.
     QTcpSocket *socket = Slot->Socket();
-    if (!socket) {
+    if (!socket || socket->bytesAvailable() <= 0) {
         return;
     }
     const QByteArray arrived = socket->readAll();
-    if (arrived.isEmpty()) {
-        return;
-    }
     const QDateTime now = Clock::Now();
     // Bytes that waited while this side handled earlier messages were no pause of the peer's.
     if (!Waited && Slot->LastIncommingMessageTime.isValid()

@@ -73,7 +73,7 @@ void Quorvhandler::SocketClosed(const SocketStatePtr &Slot)
         return;
     }
     // What the peer sent before it closed is still handled, in order, by the receive path.
-    const QByteArray last = socket->readAll();
+    const QByteArray last = socket->bytesAvailable() > 0 ? socket->readAll() : QByteArray();
     if (!last.isEmpty()) {
         Slot->IncommingBuffer += last;
         Slot->LastIncommingMessageTime = Clock::Now();

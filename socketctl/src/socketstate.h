@@ -36,6 +36,8 @@ struct SocketState
     bool MoreInBuffer = false;
     // Waiting for its next receive turn; the receive path holds the slot until the backlog is handled.
     bool Backlog = false;
+    // Data arrived and its receive turn is posted to the event loop.
+    bool TurnQueued = false;
     MessagePacks Answers;
 
     // Kept when the connection is made, since the socket forgets it once disconnected.
@@ -49,10 +51,10 @@ struct SocketState
     SlotDumpChunk *DumpChunk = nullptr;
     qint64 DumpSignature = -1;
 
-    // Held by a dialog, by freeing or by the receive path (while it works and while a backlog waits).
+    // Held by a dialog, by freeing or by the receive path (while it works and while a turn waits).
     bool IsHeld() const
     {
-        return Busy || Receiving || Backlog;
+        return Busy || Receiving || Backlog || TurnQueued;
     }
 
     // The connection's socket; null once the peer has closed (a closed slot keeps only its

@@ -53,6 +53,12 @@ class TestQuorvhandler : public QObject
         return connection;
     }
 
+    // A connected slot of the client 127.0.0.N is in the slot dump.
+    bool OpenSlotOf(int Number) const
+    {
+        return f.DumpLines().join(QLatin1Char('\n')).contains(QStringLiteral("\t7\t127.0.0.%1").arg(Number));
+    }
+
     QStringList Messages() const
     {
         QStringList messages;
@@ -357,21 +363,24 @@ private slots:
     {
         QTest::addColumn<QByteArray>("sent");
         QTest::addColumn<bool>("resetInHandler");
+        QTest::addColumn<bool>("waitInHandler");
         QTest::addColumn<bool>("waitForAnswer");
         QTest::addColumn<int>("raised");
 
         const QByteArray report(" 1| 1| 30| 2| 0");
-        QTest::newRow("before the request") << QByteArray() << false << false << 0;
-        QTest::newRow("in the middle of the request") << report.left(11) << false << false << 0;
-        QTest::newRow("after the request, before the answer") << report << true << false << 1;
-        QTest::newRow("right after the request") << report << false << false << 1;
-        QTest::newRow("after the answer") << report << false << true << 1;
+        QTest::newRow("before the request") << QByteArray() << false << false << false << 0;
+        QTest::newRow("in the middle of the request") << report.left(11) << false << false << false << 0;
+        QTest::newRow("after the request, before the answer") << report << true << false << false << 1;
+        QTest::newRow("while the host waits") << report << true << true << false << 1;
+        QTest::newRow("right after the request") << report << false << false << false << 1;
+        QTest::newRow("after the answer") << report << false << false << true << 1;
     }
 
     void peerResetsAtEveryPoint()
     {
         QFETCH(QByteArray, sent);
         QFETCH(bool, resetInHandler);
+        QFETCH(bool, waitInHandler);
         QFETCH(bool, waitForAnswer);
         QFETCH(int, raised);
         const auto connection = Connect(7);
@@ -379,8 +388,12 @@ private slots:
         QTRY_COMPARE(f.Server->SlotCount(), 1);
         if (resetInHandler) {
             RawConnection *raw = connection.get();
-            onRequest = [raw](const MessagePackPtr &) {
+            onRequest = [this, raw, waitInHandler](const MessagePackPtr &) {
                 raw->Reset();
+                // The host's nested wait sees the close, and the deferred deletion of the socket.
+                if (waitInHandler) {
+                    QVERIFY(QTest::qWaitFor([this] { return !OpenSlotOf(7); }));
+                }
             };
         }
         if (!sent.isEmpty()) {
@@ -393,7 +406,7 @@ private slots:
             connection->Reset();
         }
         QTRY_COMPARE(events.size(), raised);
-        QTRY_VERIFY(!f.DumpLines().join(QLatin1Char('\n')).contains(QStringLiteral("\t7\t127.0.0.7")));
+        QTRY_VERIFY(!OpenSlotOf(7));
 
         const auto next = Connect(3);
         QVERIFY(next);
