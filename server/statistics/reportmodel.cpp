@@ -78,6 +78,17 @@ QString UnpackDate(Cell Packed)
     return text;
 }
 
+// Room for Needed items, grown by an eighth: doubling would leave a year's rows with up to as
+// much memory unused as used.
+template <typename Item>
+void ReserveFor(std::vector<Item> &Items, size_t Needed)
+{
+    constexpr size_t GrowthDivisor = 8;
+    if (Needed > Items.capacity()) {
+        Items.reserve(std::max(Needed, Items.capacity() + Items.capacity() / GrowthDivisor));
+    }
+}
+
 bool IsDate(Cell Value)
 {
     return (Value & DateFlag) != 0;
@@ -300,6 +311,8 @@ void ReportModel::Clear()
 
 void ReportModel::AddRows(const std::vector<ReportRow> &Rows)
 {
+    ReserveFor(m_cells, m_cells.size() + Rows.size() * size_t(m_width));
+    ReserveFor(m_codes, m_codes.size() + Rows.size());
     for (const ReportRow &row : Rows) {
         for (int column = 0; column < m_width; ++column) {
             m_cells.push_back(Intern(row.Cells.value(column)));
