@@ -114,6 +114,18 @@ bool IsStoredDateTimeText(const QString &text)
     return true;
 }
 
+// The number that Count ASCII digits at At make; the stored form was checked to hold digits there.
+// Read without the locale's number parser: every date of a year's rows passes here.
+int DigitsAt(QStringView Text, qsizetype At, qsizetype Count)
+{
+    constexpr int Decimal = 10;
+    int number = 0;
+    for (qsizetype i = At; i < At + Count; ++i) {
+        number = number * Decimal + (Text.at(i).unicode() - '0');
+    }
+    return number;
+}
+
 QDateTime ParseDateText(const QString &text)
 {
     // The library's own dd/mm/yyyy form, the dotted Russian form and the ISO form of SQLite columns.
@@ -126,12 +138,12 @@ QDateTime ParseDateText(const QString &text)
     if (IsStoredDateTimeText(trimmed)) {
         const QStringView stored(trimmed);
         const bool withTime = stored.size() > HourAt;
-        const QDateTime quick = DateValue::Make(stored.mid(YearAt, YearDigits).toInt(),
-                                                stored.mid(MonthAt, PartDigits).toInt(),
-                                                stored.mid(DayAt, PartDigits).toInt(),
-                                                withTime ? stored.mid(HourAt, PartDigits).toInt() : 0,
-                                                withTime ? stored.mid(MinuteAt, PartDigits).toInt() : 0,
-                                                withTime ? stored.mid(SecondAt, PartDigits).toInt() : 0);
+        const QDateTime quick = DateValue::Make(DigitsAt(stored, YearAt, YearDigits),
+                                                DigitsAt(stored, MonthAt, PartDigits),
+                                                DigitsAt(stored, DayAt, PartDigits),
+                                                withTime ? DigitsAt(stored, HourAt, PartDigits) : 0,
+                                                withTime ? DigitsAt(stored, MinuteAt, PartDigits) : 0,
+                                                withTime ? DigitsAt(stored, SecondAt, PartDigits) : 0);
         if (quick.isValid()) {
             return quick;
         }

@@ -3,6 +3,7 @@
 #include "controls/inputhelpers.h"
 #include "core/widgets/guihelpers.h"
 #include "generalhelpers.h"
+#include "textdates.h"
 
 #include <QCollator>
 #include <QThread>
@@ -77,32 +78,118 @@ QString UnpackDate(Cell Packed)
     return text;
 }
 
+// Room for Needed items, grown by an eighth: doubling would leave a year's rows with up to as
+// much memory unused as used.
+template <typename Item>
+void ReserveFor(std::vector<Item> &Items, size_t Needed)
+{
+    constexpr size_t GrowthDivisor = 8;
+    if (Needed > Items.capacity()) {
+        Items.reserve(std::max(Needed, Items.capacity() + Items.capacity() / GrowthDivisor));
+    }
+}
+
 bool IsDate(Cell Value)
 {
     return (Value & DateFlag) != 0;
 }
 
+// A sum cell as FormatSum writes it ("-1 234,50", groups parted by a no-break space), kept as its
+// hundredths: a year's traffic and sums are mostly distinct texts, each costing more than its row.
+// Only the form FormatSum gives is packed, so that unpacking gives the text back exactly.
+constexpr Cell SumFlag = Cell(1) << 62;
+constexpr Cell SumNegative = Cell(1) << 61;
+constexpr Cell SumLimit = Cell(1) << 53;
+constexpr qsizetype GroupDigits = 3;
+constexpr qsizetype CentsDigits = 2;
+constexpr qint64 CentsPerWhole = 100;
+
+bool IsSum(Cell Value)
+{
+    return !IsDate(Value) && (Value & SumFlag) != 0;
+}
+
+bool IsAsciiDigit(QChar Character)
+{
+    return Character >= QLatin1Char('0') && Character <= QLatin1Char('9');
+}
+
+// The whole part's digits, each group of three after the first parted by a no-break space, no
+// leading zero but for a lone "0".
+bool ReadWholeDigits(QStringView Whole, Cell &Value)
+{
+    const qsizetype size = Whole.size();
+    if (size % (GroupDigits + 1) == 0 || (Whole.at(0) == QLatin1Char('0') && size > 1)) {
+        return false;
+    }
+    const qsizetype first = size % (GroupDigits + 1);
+    for (qsizetype i = 0; i < size; ++i) {
+        const bool separator = i >= first && (i - first) % (GroupDigits + 1) == 0 && i > 0;
+        if (separator ? Whole.at(i) != QChar(0x00A0) : !IsAsciiDigit(Whole.at(i))) {
+            return false;
+        }
+        if (!separator) {
+            Value = Value * Decimal + Cell(Whole.at(i).unicode() - '0');
+            if (Value >= SumLimit) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool PackSum(const QString &Text, Cell &Packed)
+{
+    const bool negative = Text.startsWith(QLatin1Char('-'));
+    const QStringView digits = QStringView(Text).mid(negative ? 1 : 0);
+    const qsizetype comma = digits.size() - CentsDigits - 1;
+    if (comma < 1 || digits.at(comma) != QLatin1Char(',') || !IsAsciiDigit(digits.at(comma + 1))
+        || !IsAsciiDigit(digits.at(comma + 2))) {
+        return false;
+    }
+    Cell cents = 0;
+    if (!ReadWholeDigits(digits.left(comma), cents)) {
+        return false;
+    }
+    cents = cents * CentsPerWhole + Cell(digits.at(comma + 1).unicode() - '0') * Decimal
+            + Cell(digits.at(comma + 2).unicode() - '0');
+    if (cents >= SumLimit || (negative && cents == 0)) {
+        return false;
+    }
+    Packed = SumFlag | (negative ? SumNegative : 0) | cents;
+    return true;
+}
+
+QString UnpackSum(Cell Packed)
+{
+    const auto cents = qint64(Packed & (SumNegative - 1));
+    const qint64 units = cents * (Currency::Scale / CentsPerWhole);
+    return FormatSum(Currency::FromUnits((Packed & SumNegative) != 0 ? -units : units));
+}
+
 // The order of a column's cells (given in the shown order) by their texts; ties keep their order.
-std::vector<quint32> SortedOrder(const std::vector<Cell> &Cells, const QStringList &Texts, bool Descending)
+// CellText gives a cell's text.
+template <typename TextOf>
+std::vector<quint32> SortedOrder(const std::vector<Cell> &Cells, const TextOf &CellText, bool Descending)
 {
     QCollator collator(InputHelpers::DisplayLocale());
     collator.setCaseSensitivity(Qt::CaseInsensitive);
     // Each distinct text is keyed once; texts that collate alike share their rank.
-    std::vector<quint32> used;
+    std::vector<Cell> used;
     for (const Cell cell : Cells) {
         if (!IsDate(cell)) {
-            used.push_back(quint32(cell));
+            used.push_back(cell);
         }
     }
     std::sort(used.begin(), used.end());
     used.erase(std::unique(used.begin(), used.end()), used.end());
-    std::vector<std::pair<QCollatorSortKey, quint32>> keyed;
+    std::vector<std::pair<QCollatorSortKey, Cell>> keyed;
     keyed.reserve(used.size());
-    for (const quint32 index : used) {
-        keyed.emplace_back(collator.sortKey(Texts.at(index)), index);
+    for (const Cell cell : used) {
+        keyed.emplace_back(collator.sortKey(CellText(cell)), cell);
     }
     std::sort(keyed.begin(), keyed.end(), [](const auto &a, const auto &b) { return a.first.compare(b.first) < 0; });
-    QHash<quint32, quint32> ranks;
+    QHash<Cell, quint32> ranks;
     quint32 rank = 0;
     for (size_t i = 0; i < keyed.size(); ++i) {
         if (i > 0 && keyed[i - 1].first.compare(keyed[i].first) != 0) {
@@ -115,12 +202,11 @@ std::vector<quint32> SortedOrder(const std::vector<Cell> &Cells, const QStringLi
             return a < b ? -1 : (a > b ? 1 : 0);
         }
         if (!IsDate(a) && !IsDate(b)) {
-            const quint32 ra = ranks.value(quint32(a));
-            const quint32 rb = ranks.value(quint32(b));
+            const quint32 ra = ranks.value(a);
+            const quint32 rb = ranks.value(b);
             return ra < rb ? -1 : (ra > rb ? 1 : 0);
         }
-        return collator.compare(IsDate(a) ? UnpackDate(a) : Texts.at(qsizetype(a)),
-                                IsDate(b) ? UnpackDate(b) : Texts.at(qsizetype(b)));
+        return collator.compare(CellText(a), CellText(b));
     };
     std::vector<quint32> order(Cells.size());
     std::iota(order.begin(), order.end(), 0U);
@@ -129,6 +215,14 @@ std::vector<quint32> SortedOrder(const std::vector<Cell> &Cells, const QStringLi
         return Descending ? result > 0 : result < 0;
     });
     return order;
+}
+
+QString TextOfCell(Cell Value, const QStringList &Texts)
+{
+    if (IsDate(Value)) {
+        return UnpackDate(Value);
+    }
+    return IsSum(Value) ? UnpackSum(Value) : Texts.at(qsizetype(Value));
 }
 } // namespace
 
@@ -217,6 +311,8 @@ void ReportModel::Clear()
 
 void ReportModel::AddRows(const std::vector<ReportRow> &Rows)
 {
+    ReserveFor(m_cells, m_cells.size() + Rows.size() * size_t(m_width));
+    ReserveFor(m_codes, m_codes.size() + Rows.size());
     for (const ReportRow &row : Rows) {
         for (int column = 0; column < m_width; ++column) {
             m_cells.push_back(Intern(row.Cells.value(column)));
@@ -296,7 +392,10 @@ void ReportModel::Sort(int Column, bool Descending)
     ReapSorters();
     const QStringList texts = m_texts;
     auto *sorter = QThread::create([this, generation, cells = std::move(cells), texts, Descending] {
-        std::vector<quint32> order = SortedOrder(cells, texts, Descending);
+        const auto textOf = [&texts](Cell Value) {
+            return TextOfCell(Value, texts);
+        };
+        std::vector<quint32> order = SortedOrder(cells, textOf, Descending);
         const auto sorted = qsizetype(cells.size());
         QMetaObject::invokeMethod(
             this,
@@ -346,7 +445,7 @@ void ReportModel::ReapSorters()
 ReportModel::Cell ReportModel::Intern(const QString &Text)
 {
     Cell packed = 0;
-    if (PackDate(Text, packed)) {
+    if (PackDate(Text, packed) || PackSum(Text, packed)) {
         return packed;
     }
     const auto found = m_textIndex.constFind(Text);
@@ -361,7 +460,7 @@ ReportModel::Cell ReportModel::Intern(const QString &Text)
 
 QString ReportModel::CellText(Cell Value) const
 {
-    return IsDate(Value) ? UnpackDate(Value) : m_texts.at(qsizetype(Value));
+    return TextOfCell(Value, m_texts);
 }
 
 int ReportModel::StorageRow(int Row) const

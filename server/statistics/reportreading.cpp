@@ -102,7 +102,31 @@ Currency MoneyAt(const Rollstrake::RecordReader &Row, qint32 Position)
 
 QString DateTimeCell(const QDateTime &Value)
 {
-    return DateToString(Value, true, QStringLiteral("/"));
+    // Written into one buffer: a year's rows format millions of these.
+    constexpr int MaxYear = 9999;
+    int year = 0;
+    int month = 0;
+    int day = 0;
+    Value.date().getDate(&year, &month, &day);
+    if (!Value.isValid() || year < 0 || year > MaxYear) {
+        return DateToString(Value, true, QStringLiteral("/"));
+    }
+    const QTime time = Value.time();
+    QString text(QStringLiteral("00/00/0000 00:00:00"));
+    QChar *out = text.data();
+    const auto put = [out](int Position, int Number, int Digits) {
+        for (int i = Position + Digits - 1; i >= Position; --i) {
+            out[i] = QLatin1Char(char('0' + Number % 10));
+            Number /= 10;
+        }
+    };
+    put(0, day, 2);
+    put(3, month, 2);
+    put(6, year, 4);
+    put(11, time.hour(), 2);
+    put(14, time.minute(), 2);
+    put(17, time.second(), 2);
+    return text;
 }
 
 Currency Megabytes(Currency Bytes)

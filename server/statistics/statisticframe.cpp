@@ -38,6 +38,8 @@ constexpr qint32 InformationTwips = 5000;
 // Around the report containers, as the tab strip's inside.
 constexpr qint32 PageMarginTwips = 120;
 constexpr int ProgressSteps = 1000;
+// How often a load shows its progress and the rows it read.
+constexpr qint64 ShowEveryMs = 50;
 constexpr int ProgressWidthPixels = 160;
 const QString AttentionTitle = QStringLiteral("Внимание!");
 
@@ -367,6 +369,7 @@ void StatisticFrame::StartLoad(ReportKind Kind)
     m_busy = std::make_unique<BusyCursor>();
     m_progress->setValue(0);
     m_progress->show();
+    m_sinceShown.invalidate();
     m_stepTimer.start();
 }
 
@@ -378,8 +381,13 @@ void StatisticFrame::LoadStep()
     QString err;
     const bool ok = m_load->Step(err);
     const bool done = m_load->Done();
-    m_present(ok, done);
-    m_progress->setValue(static_cast<int>(m_load->Progress() * ProgressSteps));
+    // Showing repaints the list, its totals and the progress, which costs more than a small
+    // report's step: the first step shows at once, the others at most every ShowEveryMs.
+    if (!ok || done || !m_sinceShown.isValid() || m_sinceShown.elapsed() >= ShowEveryMs) {
+        m_present(ok, done);
+        m_progress->setValue(static_cast<int>(m_load->Progress() * ProgressSteps));
+        m_sinceShown.start();
+    }
     if (!ok || done) {
         EndLoad(err);
         return;

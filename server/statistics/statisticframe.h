@@ -4,6 +4,7 @@
 #include "statistics/reportfilter.h"
 #include "statistics/reportkind.h"
 
+#include <QElapsedTimer>
 #include <QHash>
 #include <QTimer>
 #include <QWidget>
@@ -118,4 +119,6 @@ private:
     std::function<void(bool Ok, bool Done)> m_present;
     std::unique_ptr<BusyCursor> m_busy;
     QTimer m_stepTimer;
+    // Since the load's steps were last shown; invalid until its first step.
+    QElapsedTimer m_sinceShown;
 };

@@ -1,3 +1,4 @@
+#include "controls/inputhelpers.h"
 #include "controls/sortedlistview.h"
 #include "core/widgets/guihelpers.h"
 #include "statistics/reportlistview.h"
@@ -40,6 +41,7 @@ private slots:
     void init();
     void cleanup();
     void rowsAsGiven();
+    void sumsAsGiven();
     void sortRule_data();
     void sortRule();
     void seededSortsKeepSelection();
@@ -92,6 +94,45 @@ void TestReportModel::rowsAsGiven()
     QCOMPARE(m_model->index(0, 1).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignRight | Qt::AlignVCenter));
     m_model->Clear();
     QCOMPARE(m_model->rowCount(), 0);
+}
+
+void TestReportModel::sumsAsGiven()
+{
+    // Sums are kept as numbers: those in the form sums are written in and the near misses come
+    // back as given, and sort by their texts.
+    const QString space(QChar(0x00A0));
+    const QStringList sums = {QStringLiteral("0,00"),
+                              QStringLiteral("-0,50"),
+                              QStringLiteral("1") + space + QStringLiteral("234,56"),
+                              QStringLiteral("999,99"),
+                              QStringLiteral("-12") + space + QStringLiteral("345") + space + QStringLiteral("678,90"),
+                              QStringLiteral("1234,00"),
+                              QStringLiteral("01,00"),
+                              QStringLiteral("-0,00"),
+                              QStringLiteral("1 234,56"),
+                              QStringLiteral("12") + space + QStringLiteral("34,00"),
+                              QStringLiteral("1,5"),
+                              QStringLiteral(",50"),
+                              QStringLiteral("9007199254740993,00"),
+                              QStringLiteral("90") + space + QStringLiteral("071") + space + QStringLiteral("992")
+                                  + space + QStringLiteral("547") + space + QStringLiteral("409,93")};
+    std::vector<ReportRow> rows;
+    for (const QString &sum : sums) {
+        rows.push_back({QString(), {QString(), sum}});
+    }
+    m_model->AddRows(rows);
+    m_model->ShowWaiting();
+    QCOMPARE(ColumnTexts(*m_model, 1), sums);
+    QSignalSpy sorted(m_model.get(), &ReportModel::Sorted);
+    m_model->Sort(1, false);
+    QTRY_COMPARE(sorted.count(), 1);
+    QStringList expected = sums;
+    QCollator collator(InputHelpers::DisplayLocale());
+    collator.setCaseSensitivity(Qt::CaseInsensitive);
+    std::stable_sort(expected.begin(), expected.end(), [&](const QString &a, const QString &b) {
+        return collator.compare(a, b) < 0;
+    });
+    QCOMPARE(ColumnTexts(*m_model, 1), expected);
 }
 
 void TestReportModel::sortRule_data()
