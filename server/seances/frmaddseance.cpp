@@ -18,6 +18,7 @@
 #include "seances/selectcomputers.h"
 #include "textdates.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QSignalBlocker>
 
@@ -42,6 +43,7 @@ QString ShownEnd(const QDateTime &End)
 frmAddSeance::frmAddSeance(QWidget *Parent)
     : QDialog(Parent)
     , m_ui(new Ui::frmAddSeance)
+    , m_clockTimer(this)
 {
     m_ui->setupUi(this);
     // The controls' own names; their members cannot carry the classes' names.
@@ -69,6 +71,7 @@ frmAddSeance::frmAddSeance(QWidget *Parent)
     connect(m_ui->Apply, &QPushButton::clicked, this, &frmAddSeance::OnApply);
     connect(m_ui->Cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(&m_clockTimer, &QTimer::timeout, this, &frmAddSeance::OnClockTick);
+    m_clockTimer.setObjectName(QStringLiteral("ClockTimer"));
     m_clockTimer.setInterval(ClockTickMs);
 }
 
@@ -207,6 +210,10 @@ bool frmAddSeance::ShownAsSeen(const Calculation &Seen)
 
 void frmAddSeance::OnClockTick()
 {
+    // Under a box or the payment dialog the seance being booked must stay as it was taken.
+    if (QApplication::activeModalWidget() != this) {
+        return;
+    }
     const QDateTime now = Clock::Now();
     if (WholeMinute(now) == m_calculatedMinute || m_ui->Price->TextBox()->hasFocus()) {
         return;

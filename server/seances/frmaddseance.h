@@ -61,7 +61,7 @@ private:
     // new values being shown for the next OK.
     bool ShownAsSeen(const Calculation &Seen);
     // The values follow the clock while the dialog is open, so that OK rarely finds them changed; a
-    // price being typed is left alone.
+    // price being typed, and a seance being booked, are left alone.
     void OnClockTick();
     void OnRateClick();
     void OnApply();

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTimeEdit>
 
 namespace
@@ -285,7 +286,7 @@ private slots:
         // The end's hours typed, or the default hour kept.
         QTest::addColumn<QString>("typedHours");
         // What moves between showing and OK: the clock at OK, the clock long enough before OK to be
-        // shown, or the rate's price.
+        // shown, the clock while the payment is taken, or the rate's price.
         QTest::addColumn<QString>("change");
         QTest::addColumn<QString>("box");
         QTest::addColumn<qint32>("total");
@@ -299,6 +300,8 @@ private slots:
             << QStringLiteral("Сумма изменилась с 600 на 597 руб.!") << 597 << 119;
         QTest::newRow("an end two hours ahead, a minute gone and shown")
             << 100.0 << one << QStringLiteral("16") << QStringLiteral("clock, shown") << QString() << 199 << 119;
+        QTest::newRow("an end two hours ahead, a minute gone while paying")
+            << 100.0 << one << QStringLiteral("16") << QStringLiteral("clock, paying") << QString() << 200 << 120;
         QTest::newRow("the default hour, a minute gone at OK")
             << 100.0 << one << QString() << QStringLiteral("clock")
             << QStringLiteral("Время окончания сеанса изменилось с 05-03-2026 15:20 на 05-03-2026 15:21!") << 100 << 60;
@@ -320,7 +323,11 @@ private slots:
         QFETCH(QString, box);
         QFETCH(double, perHour);
         SetRatePrice(DayRate, perHour);
-        const QDateTime begin = change == QStringLiteral("rate") ? Now : Now.addSecs(Minute);
+        const bool paying = change == QStringLiteral("clock, paying");
+        const QDateTime begin = change == QStringLiteral("rate") || paying ? Now : Now.addSecs(Minute);
+        if (paying) {
+            SetConfigValue(QStringLiteral("CardPayEnabled"), QStringLiteral("1"));
+        }
         frmAddSeance dialog;
         WhenShown(&dialog, [&](frmAddSeance *Dialog) {
             ChooseDesktop(Dialog, Standard);
@@ -330,6 +337,14 @@ private slots:
             }
             if (change == QStringLiteral("rate")) {
                 SetRatePrice(DayRate, 70);
+            } else if (paying) {
+                // The seance taken for payment is the one booked, whatever the clock does meanwhile.
+                WhenShown<frmPayment>(nullptr, [Dialog](frmPayment *Payment) {
+                    QSignalSpy ticks(Child<QTimer>(Dialog, QStringLiteral("ClockTimer")), &QTimer::timeout);
+                    Clock::SetNow(Now.addSecs(Minute));
+                    QTRY_VERIFY(ticks.count() > 1);
+                    Click(Payment, QStringLiteral("Apply"));
+                });
             } else {
                 Clock::SetNow(begin);
             }
