@@ -16,17 +16,34 @@
 #include "entitylib.h"
 #include "seances/dialogsupport.h"
 #include "seances/selectcomputers.h"
+#include "textdates.h"
 
+#include <QApplication>
+#include <QLineEdit>
 #include <QSignalBlocker>
 
 namespace
 {
 constexpr qint32 DefaultMinutes = 60;
+constexpr int ClockTickMs = 1000;
+
+// The moment without its seconds, as an input of hours and minutes shows it.
+QDateTime WholeMinute(const QDateTime &Moment)
+{
+    return Moment.addSecs(-Moment.time().second());
+}
+
+// The end as its day and time inputs show it.
+QString ShownEnd(const QDateTime &End)
+{
+    return End.toString(QStringLiteral("dd-MM-yyyy HH:mm"));
+}
 } // namespace
 
 frmAddSeance::frmAddSeance(QWidget *Parent)
     : QDialog(Parent)
     , m_ui(new Ui::frmAddSeance)
+    , m_clockTimer(this)
 {
     m_ui->setupUi(this);
     // The controls' own names; their members cannot carry the classes' names.
@@ -53,6 +70,9 @@ frmAddSeance::frmAddSeance(QWidget *Parent)
     connect(m_ui->Rates, &RatesList::Click, this, &frmAddSeance::OnRateClick);
     connect(m_ui->Apply, &QPushButton::clicked, this, &frmAddSeance::OnApply);
     connect(m_ui->Cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(&m_clockTimer, &QTimer::timeout, this, &frmAddSeance::OnClockTick);
+    m_clockTimer.setObjectName(QStringLiteral("ClockTimer"));
+    m_clockTimer.setInterval(ClockTickMs);
 }
 
 frmAddSeance::~frmAddSeance() = default;
@@ -85,7 +105,9 @@ bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
     // Setting the rate raises nothing: its handling runs here, so that a free rate in force locks the price.
     OnRateClick();
     CenterForm(this);
+    m_clockTimer.start();
     exec();
+    m_clockTimer.stop();
     return m_applied;
 }
 
@@ -101,6 +123,7 @@ bool frmAddSeance::RecalcSeance(const QDateTime &Begin, RecalcMode Mode)
 
 bool frmAddSeance::CalcSeanceValues(const QDateTime &Begin, RecalcMode Mode, QString &ErrString)
 {
+    m_calculatedMinute = WholeMinute(Begin);
     MarkComputersWithoutSeance(*m_buttons, m_data, Begin);
     m_written.TakeOff(*m_buttons);
     m_ui->ComputersGrid->Refresh();
@@ -157,6 +180,49 @@ void frmAddSeance::ShowSeanceValues(qint32 Total, const Calculation &Seance)
     m_ui->TimeTo->SetValue(Seance.End);
 }
 
+frmAddSeance::Calculation frmAddSeance::ShownValues() const
+{
+    return {m_ui->DurationTime->Value(),
+            WholeMinute(JoinDateTime(m_ui->DateTo->Day(), m_ui->TimeTo->Value())),
+            SeanceDialogs::WholeValue(m_ui->Price)};
+}
+
+bool frmAddSeance::ShownAsSeen(const Calculation &Seen)
+{
+    const Calculation shown = ShownValues();
+    if (!SeanceDialogs::SumAsSeen(this, Seen.Sum, shown.Sum)) {
+        return false;
+    }
+    if (shown.Minutes != Seen.Minutes) {
+        SeanceDialogs::ShowError(this,
+                                 QStringLiteral("Длительность сеанса изменилась с %1 на %2!")
+                                     .arg(FormatDuration(Seen.Minutes, false), FormatDuration(shown.Minutes, false)));
+        return false;
+    }
+    if (shown.End != Seen.End) {
+        SeanceDialogs::ShowError(this,
+                                 QStringLiteral("Время окончания сеанса изменилось с %1 на %2!")
+                                     .arg(ShownEnd(Seen.End), ShownEnd(shown.End)));
+        return false;
+    }
+    return true;
+}
+
+void frmAddSeance::OnClockTick()
+{
+    // Under a box or the payment dialog the seance being booked must stay as it was taken.
+    if (QApplication::activeModalWidget() != this) {
+        return;
+    }
+    const QDateTime now = Clock::Now();
+    if (WholeMinute(now) == m_calculatedMinute || m_ui->Price->TextBox()->hasFocus()) {
+        return;
+    }
+    // A refusal is shown by OK, which calculates again.
+    QString refusedAtOk;
+    CalcSeanceValues(now, RecalcMode::Remembered, refusedAtOk);
+}
+
 void frmAddSeance::OnRateClick()
 {
     m_ui->Price->SetEnabled(!IsFreeRate(m_ui->Rates->Value()));
@@ -169,8 +235,10 @@ void frmAddSeance::OnApply()
     if (!FocusValidator::ValidateFocusWidget()) {
         return;
     }
+    // Calculated again as it is booked: the clock or the rate may have moved what was shown.
+    const Calculation seen = ShownValues();
     const QDateTime now = Clock::Now();
-    if (!RecalcSeance(now, RecalcMode::Remembered)) {
+    if (!RecalcSeance(now, RecalcMode::Remembered) || !ShownAsSeen(seen)) {
         return;
     }
     if (m_ui->DesktopsList->currentIndex() < 0) {

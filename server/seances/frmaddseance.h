@@ -5,6 +5,7 @@
 
 #include <QDateTime>
 #include <QDialog>
+#include <QTimer>
 
 #include <memory>
 
@@ -54,6 +55,14 @@ private:
     // The same without the box: false with the reason, the inputs keeping what was typed.
     bool CalcSeanceValues(const QDateTime &Begin, RecalcMode Mode, QString &ErrString);
     void ShowSeanceValues(qint32 Total, const Calculation &Seance);
+    // What the inputs show: the total, the minutes and the end to the minute.
+    Calculation ShownValues() const;
+    // True when what is shown is what the operator saw (Seen); otherwise a box names the change, the
+    // new values being shown for the next OK.
+    bool ShownAsSeen(const Calculation &Seen);
+    // The values follow the clock while the dialog is open, so that OK rarely finds them changed; a
+    // price being typed, and a seance being booked, are left alone.
+    void OnClockTick();
     void OnRateClick();
     void OnApply();
     // The seance, payment and history line of one computer.
@@ -64,6 +73,9 @@ private:
     DbSeanceData m_data;
     RecalcMode m_mode = RecalcMode::Remembered;
     Calculation m_seance;
+    QTimer m_clockTimer;
+    // The minute of the last calculation's begin.
+    QDateTime m_calculatedMinute;
     bool m_applied = false;
     // Off the grid after a failure part-way, so that OK again applies only to the rest.
     WrittenComputers m_written;

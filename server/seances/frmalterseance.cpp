@@ -266,8 +266,10 @@ void frmAlterSeance::OnApply()
     if (!FocusValidator::ValidateFocusWidget()) {
         return;
     }
+    // Calculated again as it is booked: a rate price or a seance may have changed what was shown.
+    const qint32 seen = SeanceDialogs::WholeValue(m_ui->Price);
     const QDateTime now = Clock::Now();
-    if (!RecalcSeance(now, true)) {
+    if (!RecalcSeance(now, true) || !SeanceDialogs::SumAsSeen(this, seen, SeanceDialogs::WholeValue(m_ui->Price))) {
         return;
     }
     m_applied = SeanceDialogs::PayAndWrite(

@@ -14,6 +14,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QLineEdit>
+#include <QSignalSpy>
 #include <QTimeEdit>
 
 namespace
@@ -139,6 +140,10 @@ private slots:
             QCOMPARE(Child<Numeric>(Dialog, QStringLiteral("Price"))->Enabled(), pricePerHour > 0);
             if (taken != 0) {
                 takenSeance = AddSeance(taken, DayRate, Now.addSecs(-60), 120, 60);
+                // The total shown is for three: OK shows the new one first, and the next OK books it.
+                AnswerBoxes();
+                Click(Dialog, QStringLiteral("Apply"));
+                QCOMPARE(Boxes(), QStringList{QStringLiteral("Сумма изменилась с 90 на 60 руб.!")});
             } else if (change == QStringLiteral("automatic rate")) {
                 rates->SetValue(0);
             } else if (change == QStringLiteral("no duration")) {
@@ -271,6 +276,116 @@ private slots:
             QCOMPARE(SeanceEnd(seances.first()->Code()), end);
             QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, each}}));
             QCOMPARE(History(num), QStringList{AddedLine(minutes, each)});
+        }
+    }
+
+    void bookedAsShownAsTheClockMoves_data()
+    {
+        QTest::addColumn<double>("perHour");
+        QTest::addColumn<QList<qint32>>("chosen");
+        // The end's hours typed, or the default hour kept.
+        QTest::addColumn<QString>("typedHours");
+        // What moves between showing and OK: the clock at OK, the clock long enough before OK to be
+        // shown, the clock while the payment is taken, or the rate's price.
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<qint32>("total");
+        QTest::addColumn<qint32>("minutes");
+        const QList<qint32> one{1};
+        QTest::newRow("an end two hours ahead, a minute gone at OK")
+            << 100.0 << one << QStringLiteral("16") << QStringLiteral("clock")
+            << QStringLiteral("Сумма изменилась с 200 на 199 руб.!") << 199 << 119;
+        QTest::newRow("the same on three")
+            << 100.0 << QList<qint32>{1, 2, 3} << QStringLiteral("16") << QStringLiteral("clock")
+            << QStringLiteral("Сумма изменилась с 600 на 597 руб.!") << 597 << 119;
+        QTest::newRow("an end two hours ahead, a minute gone and shown")
+            << 100.0 << one << QStringLiteral("16") << QStringLiteral("clock, shown") << QString() << 199 << 119;
+        QTest::newRow("an end two hours ahead, a minute gone while paying")
+            << 100.0 << one << QStringLiteral("16") << QStringLiteral("clock, paying") << QString() << 200 << 120;
+        QTest::newRow("the default hour, a minute gone at OK")
+            << 100.0 << one << QString() << QStringLiteral("clock")
+            << QStringLiteral("Время окончания сеанса изменилось с 05-03-2026 15:20 на 05-03-2026 15:21!") << 100 << 60;
+        QTest::newRow("an end two hours ahead, the rate down to 70 at OK")
+            << 100.0 << one << QStringLiteral("16") << QStringLiteral("rate")
+            << QStringLiteral("Сумма изменилась с 200 на 140 руб.!") << 140 << 120;
+        QTest::newRow("a free end two hours ahead, a minute gone at OK")
+            << 0.0 << one << QStringLiteral("16") << QStringLiteral("clock")
+            << QStringLiteral("Длительность сеанса изменилась с 02:00 на 01:59!") << 0 << 119;
+    }
+
+    // At 100 per hour the minute price is inexact: a minute gone while the dialog is open takes a rouble
+    // off an end's sum. What OK books is what was shown when it was pressed; a change is shown first.
+    void bookedAsShownAsTheClockMoves()
+    {
+        QFETCH(QList<qint32>, chosen);
+        QFETCH(QString, typedHours);
+        QFETCH(QString, change);
+        QFETCH(QString, box);
+        QFETCH(double, perHour);
+        SetRatePrice(DayRate, perHour);
+        const bool paying = change == QStringLiteral("clock, paying");
+        const QDateTime begin = change == QStringLiteral("rate") || paying ? Now : Now.addSecs(Minute);
+        if (paying) {
+            SetConfigValue(QStringLiteral("CardPayEnabled"), QStringLiteral("1"));
+        }
+        frmAddSeance dialog;
+        WhenShown(&dialog, [&](frmAddSeance *Dialog) {
+            ChooseDesktop(Dialog, Standard);
+            if (!typedHours.isEmpty()) {
+                QTimeEdit *picker = Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker();
+                ClickAndType(picker->findChild<QLineEdit *>(), picker, 1, typedHours);
+            }
+            if (change == QStringLiteral("rate")) {
+                SetRatePrice(DayRate, 70);
+            } else if (paying) {
+                // The seance taken for payment is the one booked, whatever the clock does meanwhile.
+                WhenShown<frmPayment>(nullptr, [Dialog](frmPayment *Payment) {
+                    QSignalSpy ticks(Child<QTimer>(Dialog, QStringLiteral("ClockTimer")), &QTimer::timeout);
+                    Clock::SetNow(Now.addSecs(Minute));
+                    QTRY_VERIFY(ticks.count() > 1);
+                    Click(Payment, QStringLiteral("Apply"));
+                });
+            } else {
+                Clock::SetNow(begin);
+            }
+            if (change == QStringLiteral("clock, shown")) {
+                QTRY_COMPARE(DurationTime(Dialog)->Value(), 119);
+            }
+            if (!box.isEmpty()) {
+                AnswerBoxes();
+                Click(Dialog, QStringLiteral("Apply"));
+                QCOMPARE(Boxes(), QStringList{box});
+                QVERIFY(Dialog->isVisible());
+                QCOMPARE(Count(QStringLiteral("Seances")), 0);
+                QCOMPARE(Count(QStringLiteral("SeancePays")), 0);
+                QCOMPARE(Count(QStringLiteral("History")), 0);
+            }
+            Click(Dialog, QStringLiteral("Apply"));
+        });
+        QVERIFY(dialog.Start(Entries(AllComputers(), chosen)));
+        QCOMPARE(Boxes(), QStringList());
+        // What the dialog shows at the OK that booked.
+        const qint32 total = Sum(&dialog, QStringLiteral("Price"));
+        const qint32 minutes = DurationTime(&dialog)->Value();
+        const QDateTime end = JoinDateTime(Child<Date>(&dialog, QStringLiteral("DateTo"))->Day(),
+                                           Child<Time>(&dialog, QStringLiteral("TimeTo"))->Value());
+        QTEST(total, "total");
+        QTEST(minutes, "minutes");
+        const qint32 each = total / static_cast<qint32>(chosen.size());
+        for (qint32 num : chosen) {
+            const auto seances = SeancesOf(num);
+            QCOMPARE(seances.size(), 1);
+            QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, DayRate, begin, end, minutes));
+            QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, each}}));
+            QCOMPARE(History(num),
+                     QStringList{SeanceAddedHistoryText(SeanceStartKind::DaySeance,
+                                                        begin,
+                                                        end,
+                                                        minutes,
+                                                        QStringLiteral("Стандарт"),
+                                                        QStringLiteral("Дневной"),
+                                                        each,
+                                                        PaymentKind::Cash)});
         }
     }
 

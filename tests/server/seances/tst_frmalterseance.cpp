@@ -107,7 +107,9 @@ private slots:
             Click(Dialog, QStringLiteral("EndTimeMode"));
             QVERIFY(!DurationTime(Dialog)->Enabled());
             Child<Date>(Dialog, QStringLiteral("DateTo"))->SetValue(end);
-            Child<Time>(Dialog, QStringLiteral("TimeTo"))->SetValue(end);
+            // Through the picker, as the operator sets it: the sum shown follows.
+            Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker()->setTime(end.time());
+            QCOMPARE(Sum(Dialog, QStringLiteral("Price")), 35 + 40);
             QVERIFY(RenderControl(Dialog, QStringLiteral("frmalterseance")));
             Click(Dialog, QStringLiteral("Apply"));
         });
@@ -224,6 +226,72 @@ private slots:
                                                              minutes,
                                                              each,
                                                              PaymentKind::Cash)});
+        }
+    }
+
+    void bookedAsShownAsTheClockMoves_data()
+    {
+        QTest::addColumn<QList<qint32>>("chosen");
+        // What moves between showing and OK: the clock by a minute, or the rate's price to 70.
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QString>("box");
+        QTest::addColumn<qint32>("total");
+        QTest::newRow("a minute gone") << QList<qint32>{3} << QStringLiteral("clock") << QString() << 50;
+        QTest::newRow("a minute gone on two") << QList<qint32>{3, 4} << QStringLiteral("clock") << QString() << 100;
+        QTest::newRow("the rate down to 70")
+            << QList<qint32>{3} << QStringLiteral("rate") << QStringLiteral("Сумма изменилась с 50 на 5 руб.!") << 5;
+        QTest::newRow("the rate down to 70 on two") << QList<qint32>{3, 4} << QStringLiteral("rate")
+                                                    << QStringLiteral("Сумма изменилась с 100 на 10 руб.!") << 10;
+    }
+
+    // A new end at 100 per hour, typed; what OK books is what was shown when it was pressed.
+    void bookedAsShownAsTheClockMoves()
+    {
+        QFETCH(QList<qint32>, chosen);
+        QFETCH(QString, change);
+        QFETCH(QString, box);
+        SetRatePrice(DayRate, 100);
+        QList<qint32> seances;
+        for (qint32 num : chosen) {
+            seances << AddSeance(num, DayRate, m_begin, 60, 100);
+        }
+        const QDateTime now = change == QStringLiteral("clock") ? Now.addSecs(Minute) : Now;
+        frmAlterSeance dialog;
+        WhenShown(&dialog, [&](frmAlterSeance *Dialog) {
+            Click(Dialog, QStringLiteral("EndTimeMode"));
+            QTimeEdit *picker = Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker();
+            ClickAndType(picker->findChild<QLineEdit *>(), picker, 1, QStringLiteral("U"));
+            if (change == QStringLiteral("rate")) {
+                SetRatePrice(DayRate, 70);
+            }
+            Clock::SetNow(now);
+            if (!box.isEmpty()) {
+                AnswerBoxes();
+                Click(Dialog, QStringLiteral("Apply"));
+                QCOMPARE(Boxes(), QStringList{box});
+                QVERIFY(Dialog->isVisible());
+                // The seance of computer 1 and those changed, paid once each.
+                QCOMPARE(Count(QStringLiteral("SeancePays")), chosen.size() + 1);
+                QCOMPARE(Count(QStringLiteral("History")), 0);
+            }
+            Click(Dialog, QStringLiteral("Apply"));
+        });
+        QVERIFY(dialog.Start(Entries({1, 2, 3, 4}, chosen)));
+        QCOMPARE(Boxes(), QStringList());
+        // What the dialog shows at the OK that booked.
+        const qint32 total = Sum(&dialog, QStringLiteral("Price"));
+        QTEST(total, "total");
+        const QDateTime end = JoinDateTime(Child<Date>(&dialog, QStringLiteral("DateTo"))->Day(),
+                                           Child<Time>(&dialog, QStringLiteral("TimeTo"))->Value());
+        const qint32 each = total / static_cast<qint32>(chosen.size());
+        for (qint32 i = 0; i < chosen.size(); ++i) {
+            QCOMPARE(SeanceEnd(seances[i]), end);
+            QCOMPARE(SeanceValue(seances[i], QStringLiteral("Duration")), 90);
+            QCOMPARE(Pays(seances[i]), (PayRows{{0, 100}, {0, each}}));
+            QCOMPARE(
+                History(chosen[i]),
+                QStringList{
+                    SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute), end, 60, 90, each, PaymentKind::Cash)});
         }
     }
 

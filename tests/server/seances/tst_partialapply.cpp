@@ -11,6 +11,7 @@
 
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTimeEdit>
 
 namespace
 {
@@ -39,7 +40,8 @@ void Enter(QWidget *Dialog, const QString &Row, qint32 Desktop, qint32 Rate)
         TypePrice(Dialog, QStringLiteral("100"));
     } else if (Row == QStringLiteral("alter by end")) {
         Fixture::Click(Dialog, QStringLiteral("EndTimeMode"));
-        Fixture::Child<Time>(Dialog, QStringLiteral("TimeTo"))->SetValue(Fixture::At(5, 16, 0));
+        // Through the picker, as the operator sets it: the difference shown follows.
+        Fixture::Child<Time>(Dialog, QStringLiteral("TimeTo"))->Picker()->setTime(QTime(16, 0));
     } else if (Row == QStringLiteral("rate of the seances")) {
         Fixture::Click(Dialog, QStringLiteral("chRate"));
         QComboBox *rates = Fixture::Child<RatesList>(Dialog, QStringLiteral("RatesList"))->ComboBox();
