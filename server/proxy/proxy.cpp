@@ -29,25 +29,27 @@ void CloseSocket(QTcpSocket &Socket)
     Socket.abort();
 }
 
-// One host call on behalf of a pair: a pair unloaded meanwhile is freed once the call returns.
-class HostCall final
+// A pair in use further up the stack: by the handler of one of its events, a KillConnection or a
+// host call on its behalf. A pair unloaded meanwhile is freed once the last use ends, so whatever a
+// trace line or a host call runs cannot free it under its user.
+class PairHold final
 {
 public:
-    explicit HostCall(RelayPair &Pair)
+    explicit PairHold(RelayPair &Pair)
         : m_pair(&Pair)
     {
-        ++Pair.HostCalls;
+        ++Pair.Holds;
     }
 
-    ~HostCall()
+    ~PairHold()
     {
-        if (m_pair && --m_pair->HostCalls == 0 && m_pair->Unloaded) {
+        if (m_pair && --m_pair->Holds == 0 && m_pair->Unloaded) {
             m_pair->deleteLater();
         }
     }
 
-    HostCall(const HostCall &) = delete;
-    HostCall &operator=(const HostCall &) = delete;
+    PairHold(const PairHold &) = delete;
+    PairHold &operator=(const PairHold &) = delete;
 
 private:
     const QPointer<RelayPair> m_pair;
@@ -58,6 +60,7 @@ Proxy::Proxy(QObject *parent)
     : QObject(parent)
 {
     connect(&m_listener, &QTcpServer::newConnection, this, [this] {
+        m_acceptErrors = 0;
         while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
             ConnectionRequest(socket);
         }
@@ -154,6 +157,7 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     }
     m_listenerFailed = false;
     m_acceptPaused = false;
+    m_acceptErrors = 0;
     QString spareError;
     if (!m_spare.Reserve(spareError)) {
         // The relay works without it; only a connection beyond the last descriptor waits longer.
@@ -193,20 +197,50 @@ void Proxy::CloseConnections()
 void Proxy::ListenerError(QAbstractSocket::SocketError Error)
 {
     LogMessage(QStringLiteral("(Listener_Error) ") + m_listener.errorString(), 0, TraceError);
-    if (Error != QAbstractSocket::SocketResourceError) {
-        // The listener has paused for good: IsActive says so, and the host's next InitProxy
-        // starts it again.
-        m_listenerFailed = true;
+    // The trace's host may have shut the relay down or started it anew.
+    if (!m_listener.isListening()) {
         return;
     }
+    if (Error == QAbstractSocket::SocketResourceError) {
+        OutOfDescriptors();
+        return;
+    }
+    // Most accept errors belong to one connection that failed while it waited (the peer reset it,
+    // a protocol or routing error): the next one is served as usual. Errors that keep coming with
+    // no connection between them are the listening socket's own.
+    if (++m_acceptErrors < AcceptErrorsBeforeRestart) {
+        m_listener.resumeAccepting();
+        return;
+    }
+    RestartListener();
+}
+
+void Proxy::RestartListener()
+{
+    m_acceptErrors = 0;
+    const QString head = QStringLiteral("Прокси: прослушиватель порта ") + Num(m_port);
+    m_listener.close();
+    if (m_listener.listen(QHostAddress::AnyIPv4, static_cast<quint16>(m_port))) {
+        MainLog().Log(head + QStringLiteral(" открыт заново после ошибок приёма соединений"), 0);
+        return;
+    }
+    // Not listening, as IsActive says; the host's next Start opens it again.
+    m_listenerFailed = true;
+    const QString error = m_listener.errorString();
+    MainLog().Log(head + QStringLiteral(" не открыт заново: ") + error, 0);
+    LogMessage(QStringLiteral("(Listener_Error) ") + error, 0, TraceError);
+}
+
+void Proxy::OutOfDescriptors()
+{
     // Out of descriptors: what waits cannot be served now and is closed, not left hanging.
     int closed = 0;
     QString err;
     if (m_spare.CloseWaiting(m_listener.socketDescriptor(), closed, err)) {
+        m_listener.resumeAccepting();
         LogMessage(QStringLiteral("(Listener_Error) Нет свободных дескрипторов, закрыто коннекций: ") + Num(closed),
                    0,
                    TraceError);
-        m_listener.resumeAccepting();
         return;
     }
     LogMessage(QStringLiteral("(Listener_Error) ") + err, 0, TraceError);
@@ -226,8 +260,13 @@ void Proxy::ConnectionRequest(QTcpSocket *Socket)
         Socket->deleteLater();
         return;
     }
+    const PairHold hold(*pair);
     const qint32 index = pair->Index;
     LogMessage(QStringLiteral("Listener_ConnectionRequest: NewIndex=") + Num(index), 0);
+    // The host of the trace may have shut the relay down or started it anew: the pair is gone.
+    if (!IsCurrent(pair)) {
+        return;
+    }
     QString errText;
     if (!ClientConnect(pair, errText)) {
         LogMessage(errText, 0, TraceError);
@@ -293,16 +332,29 @@ void Proxy::WireSockets(RelayPair *Pair)
 {
     QTcpSocket *server = Pair->Server;
     QTcpSocket *client = Pair->Client;
-    connect(server, &QTcpSocket::readyRead, Pair, [this, Pair] { ServerDataArrival(Pair); });
-    connect(server, &QTcpSocket::bytesWritten, Pair, [this, Pair](qint64 Bytes) { ServerBytesWritten(Pair, Bytes); });
-    connect(server, &QTcpSocket::disconnected, Pair, [this, Pair] { ServerClosed(Pair); });
-    connect(server, &QTcpSocket::errorOccurred, Pair, [this, Pair] { ServerError(Pair); });
-    connect(client, &QTcpSocket::connected, Pair, [this, Pair] { ClientConnected(Pair); });
-    connect(client, &QTcpSocket::readyRead, Pair, [this, Pair] { ClientDataArrival(Pair); });
-    connect(client, &QTcpSocket::bytesWritten, Pair, [this, Pair](qint64 Bytes) { ClientBytesWritten(Pair, Bytes); });
-    connect(client, &QTcpSocket::disconnected, Pair, [this, Pair] { ClientClosed(Pair); });
-    connect(client, &QTcpSocket::errorOccurred, Pair, [this, Pair] { ClientError(Pair); });
-    connect(&Pair->ConnectTimer, &QTimer::timeout, Pair, [this, Pair] { ConnectTimedOut(Pair); });
+    // Every event holds its pair while it is handled.
+    const auto held = [this, Pair](void (Proxy::*Handler)(RelayPair *)) {
+        return [this, Pair, Handler] {
+            const PairHold hold(*Pair);
+            (this->*Handler)(Pair);
+        };
+    };
+    const auto heldProgress = [this, Pair](void (Proxy::*Handler)(RelayPair *, qint64)) {
+        return [this, Pair, Handler](qint64 Bytes) {
+            const PairHold hold(*Pair);
+            (this->*Handler)(Pair, Bytes);
+        };
+    };
+    connect(server, &QTcpSocket::readyRead, Pair, held(&Proxy::ServerDataArrival));
+    connect(server, &QTcpSocket::bytesWritten, Pair, heldProgress(&Proxy::ServerBytesWritten));
+    connect(server, &QTcpSocket::disconnected, Pair, held(&Proxy::ServerClosed));
+    connect(server, &QTcpSocket::errorOccurred, Pair, held(&Proxy::ServerError));
+    connect(client, &QTcpSocket::connected, Pair, held(&Proxy::ClientConnected));
+    connect(client, &QTcpSocket::readyRead, Pair, held(&Proxy::ClientDataArrival));
+    connect(client, &QTcpSocket::bytesWritten, Pair, heldProgress(&Proxy::ClientBytesWritten));
+    connect(client, &QTcpSocket::disconnected, Pair, held(&Proxy::ClientClosed));
+    connect(client, &QTcpSocket::errorOccurred, Pair, held(&Proxy::ClientError));
+    connect(&Pair->ConnectTimer, &QTimer::timeout, Pair, held(&Proxy::ConnectTimedOut));
 }
 
 RelayPair *Proxy::Find(qint32 Index) const
@@ -332,6 +384,7 @@ void Proxy::KillConnection(qint32 Index, qint32 Mode)
         LogMessage(head + QStringLiteral("): Уже удалена!"), Index);
         return;
     }
+    const PairHold hold(*pair);
     QTcpSocket &server = *pair->Server;
     QTcpSocket &client = *pair->Client;
     if ((Mode == kmBoth || Mode == kmClientDone) && IsRelayOpen(client)) {
@@ -364,6 +417,10 @@ void Proxy::KillConnection(qint32 Index, qint32 Mode)
 
 void Proxy::Unload(RelayPair *Pair)
 {
+    // A trace line's host may have unloaded it already, and a new pair may hold its index now.
+    if (!IsCurrent(Pair)) {
+        return;
+    }
     m_connections.erase(Pair->Index);
     Pair->ConnectTimer.stop();
     // No event of these sockets reaches the relay any more; a handler further up the stack that
@@ -372,7 +429,7 @@ void Proxy::Unload(RelayPair *Pair)
     Pair->Client->disconnect(Pair);
     CloseSocket(*Pair->Server);
     CloseSocket(*Pair->Client);
-    if (Pair->HostCalls > 0) {
+    if (Pair->Holds > 0) {
         Pair->Unloaded = true;
     } else {
         Pair->deleteLater();
@@ -409,9 +466,9 @@ void Proxy::LogConnectionStates()
     const QString rule(OverviewRuleLength, QLatin1Char('-'));
     LogMessage(rule, 0);
     LogMessage(QStringLiteral("Connections Number=") + Num(qint64(m_connections.size())) + QStringLiteral(": "), 0);
-    for (const auto &entry : m_connections) {
-        LogMessage(QStringLiteral("... ") + Num(entry.first) + QStringLiteral(": State=")
-                       + Num(GetConnectionState(entry.first)),
+    // Each line goes to the host, which may change the table meanwhile: the walk is over a copy.
+    for (const qint32 index : ConnectionIndexes()) {
+        LogMessage(QStringLiteral("... ") + Num(index) + QStringLiteral(": State=") + Num(GetConnectionState(index)),
                    0);
     }
     LogMessage(rule, 0);
@@ -467,7 +524,7 @@ bool Proxy::RelayRequestChunk(RelayPair *Pair)
     const QString url = GetRequestURL(text);
     bool cancel = false;
     {
-        const HostCall call(*Pair);
+        const PairHold call(*Pair);
         emit RequestedURL(Pair->ClientIP, url, static_cast<qint32>(data.size()), cancel);
         // The host may have waited: the pair may have left the relay and its sockets be closed.
         if (!IsCurrent(Pair)) {
@@ -534,7 +591,7 @@ bool Proxy::RelayResponseChunk(RelayPair *Pair)
     LogMessage(head + QStringLiteral(" Loaded Length=") + Num(data.size()), index);
     bool cancel = false;
     {
-        const HostCall call(*Pair);
+        const PairHold call(*Pair);
         emit ReceivedData(Pair->ClientIP, static_cast<qint32>(data.size()), cancel);
         if (!IsCurrent(Pair)) {
             return false;

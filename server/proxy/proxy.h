@@ -27,6 +27,9 @@ public:
     static constexpr qint64 MaxPendingBytes = 1024 * 1024;
     // Pair indexes run from 1 to this.
     static constexpr qint32 MaxConnectionIndex = 32767;
+    // Accept errors in a row after which the listener is opened again instead of resumed: its
+    // socket itself has failed.
+    static constexpr qint32 AcceptErrorsBeforeRestart = 8;
     // Trace line types.
     static constexpr qint32 TraceError = 1;
     static constexpr qint32 TraceInfo = 4;
@@ -51,7 +54,8 @@ public:
     bool Start(qint32 Port, QString &ErrString) override;
     // Stops listening and closes every pair.
     void Shutdown() override;
-    // True while it listens (false after a listener error, so a new Start revives it).
+    // True while it listens (false once the listener could not be opened again after its errors,
+    // or ran out of descriptors with no pair to free; a new Start revives it).
     bool IsActive() const override;
 
     // The indexes of the pairs in use, lowest first.
@@ -103,6 +107,8 @@ private:
     void ServerError(RelayPair *Pair);
     void ClientError(RelayPair *Pair);
     void ListenerError(QAbstractSocket::SocketError Error);
+    void OutOfDescriptors();
+    void RestartListener();
 
     bool m_log = false;
     qint32 m_port = 0;
@@ -114,5 +120,7 @@ private:
     // Accepting waits for a pair to be freed (the process ran out of descriptors).
     bool m_acceptPaused = false;
     bool m_listenerFailed = false;
+    // Accept errors since the last connection was accepted.
+    qint32 m_acceptErrors = 0;
     std::map<qint32, RelayPair *> m_connections;
 };

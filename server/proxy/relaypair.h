@@ -24,8 +24,9 @@ bool IsRelayOpen(const QAbstractSocket &Socket);
 
 // One connection of a client computer ("Server", accepted) and its connection to the outer proxy
 // ("Client"). The pair owns both sockets. It is freed with deleteLater, and not before the last
-// host call on its behalf has returned: the host may wait inside one (a message box), and a
-// deleteLater made during that wait would run in the wait, under the socket's own event.
+// use of it further up the stack has ended (a handler of its events, a host call on its behalf):
+// the host may wait inside a call (a message box), and a deleteLater made during that wait would
+// run in the wait, under the socket's own event.
 struct RelayPair : public QObject
 {
     Q_OBJECT
@@ -45,7 +46,7 @@ public:
     // the chunks keep their order.
     bool ServerBusy = false;
     bool ClientBusy = false;
-    // Host calls under way for this pair, and whether it left the relay meanwhile.
-    qint32 HostCalls = 0;
+    // Uses of the pair under way further up the stack, and whether it left the relay meanwhile.
+    qint32 Holds = 0;
     bool Unloaded = false;
 };

@@ -16,11 +16,11 @@ const QString WrongAnswer = QStringLiteral("От удалённого компь
 
 // Qt gives no reason when it refuses to start a connection, for one from an IPv4 address to an
 // IPv6 one.
-QString OpenFailure(const QString &IP, const QTcpSocket &Socket)
+QString OpenFailure(const QString &IP, const QTcpSocket *Socket)
 {
-    const QString reason = Socket.error() == QAbstractSocket::UnknownSocketError
+    const QString reason = !Socket || Socket->error() == QAbstractSocket::UnknownSocketError
                                ? QStringLiteral("соединение с этим адресом невозможно")
-                               : Socket.errorString();
+                               : Socket->errorString();
     return QStringLiteral("Ошибка открытия коннекции с '") + IP + QStringLiteral("': ") + reason;
 }
 } // namespace
@@ -55,6 +55,12 @@ SocketStatePtr Quorvhandler::GetConnectedSlot(const QString &IP, QString &ErrStr
     if (SocketStatePtr slot = FindOutgoingSlot(IP)) {
         return slot;
     }
+    // The probes waited and told the host of failures: the control may have been stopped meanwhile,
+    // and a connection opened now would outlive the stop.
+    if (!m_listener->isListening()) {
+        ErrString = NotListening;
+        return nullptr;
+    }
     const SocketStatePtr slot = NewSlot(true, ErrString);
     if (!slot || !ConnectSlot(slot, IP, static_cast<quint16>(GetListenerPort()), ErrString)) {
         return nullptr;
@@ -87,20 +93,22 @@ SocketStatePtr Quorvhandler::FindOutgoingSlot(const QString &IP)
 
 bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, quint16 Port, QString &ErrString)
 {
-    QTcpSocket *socket = Slot->Socket;
     Slot->RemoteIP = IP;
     m_dump->Changed(*Slot);
-    if (IsSpecificAddress(m_bindAddress) && !socket->bind(m_bindAddress, 0)) {
-        ErrString = OpenFailure(IP, *socket);
+    // Binding and connecting raise the socket's signals: it is asked for again after each.
+    if (IsSpecificAddress(m_bindAddress) && !Slot->Socket()->bind(m_bindAddress, 0)) {
+        ErrString = OpenFailure(IP, Slot->Socket());
         FreeSlot(Slot);
         return false;
     }
-    socket->connectToHost(IP, Port);
+    Slot->Socket()->connectToHost(IP, Port);
     // A refusal is the peer's answer, reported like a time-out; anything else that fails before
     // connecting even starts is a fault of the request.
-    if (socket->state() == QAbstractSocket::UnconnectedState
-        && socket->error() != QAbstractSocket::ConnectionRefusedError) {
-        ErrString = OpenFailure(IP, *socket);
+    const QTcpSocket *socket = Slot->Socket();
+    if (!socket
+        || (socket->state() == QAbstractSocket::UnconnectedState
+            && socket->error() != QAbstractSocket::ConnectionRefusedError)) {
+        ErrString = OpenFailure(IP, socket);
         FreeSlot(Slot);
         return false;
     }
@@ -112,7 +120,7 @@ bool Quorvhandler::ConnectSlot(const SocketStatePtr &Slot, const QString &IP, qu
         FreeSlot(Slot);
         return false;
     }
-    Slot->RemoteIP = DottedAddress(Slot->Socket->peerAddress());
+    Slot->RemoteIP = DottedAddress(Slot->Socket()->peerAddress());
     m_dump->Changed(*Slot);
     DumpSlots();
     return true;

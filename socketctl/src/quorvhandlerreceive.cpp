@@ -35,10 +35,11 @@ void Quorvhandler::OnDataArrival(const SocketStatePtr &Slot)
 
 void Quorvhandler::ReadArrived(const SocketStatePtr &Slot, bool Waited)
 {
-    if (!Slot->Socket) {
+    QTcpSocket *socket = Slot->Socket();
+    if (!socket) {
         return;
     }
-    const QByteArray arrived = Slot->Socket->readAll();
+    const QByteArray arrived = socket->readAll();
     if (arrived.isEmpty()) {
         return;
     }
@@ -74,9 +75,10 @@ void Quorvhandler::ReceiveTurn(const SocketStatePtr &Slot)
         FreeSlot(Slot);
         return;
     }
-    if (Slot->MoreInBuffer || (Slot->Socket && Slot->Socket->bytesAvailable() > 0)) {
+    const QTcpSocket *socket = Slot->Socket();
+    if (Slot->MoreInBuffer || (socket && socket->bytesAvailable() > 0)) {
         QueueBacklog(Slot);
-    } else if (!Slot->Socket) {
+    } else if (!socket) {
         // Nothing more can arrive: an unfinished message never completes.
         Slot->IncommingBuffer = QByteArray();
         Slot->IncommingReadPos = 0;
@@ -129,7 +131,7 @@ bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
         case PacketFraming::ParseResult::Malformed:
             return false;
         case PacketFraming::ParseResult::Incomplete:
-            if (Slot->Socket && Slot->Socket->bytesAvailable() > 0) {
+            if (const QTcpSocket *socket = Slot->Socket(); socket && socket->bytesAvailable() > 0) {
                 ReadArrived(Slot, true);
                 continue;
             }
@@ -201,14 +203,18 @@ bool Quorvhandler::SendPacket(const SocketStatePtr &Slot, const MessagePack &Pac
     }
     const QByteArray bytes = PacketFraming::ToPacketString(Pack);
     Slot->Sending = true;
-    if (Slot->Socket->write(bytes) != bytes.size()) {
+    if (Slot->Socket()->write(bytes) != bytes.size()) {
         ErrString = sendFailed;
         FreeSlot(Slot);
         return false;
     }
-    // Usually the kernel takes it all at once and there is nothing to wait for.
-    Slot->Socket->flush();
-    if (Slot->Socket->bytesToWrite() == 0) {
+    // Usually the kernel takes it all at once and there is nothing to wait for. The flush can meet
+    // the peer's reset, whose handlers drop the socket before it returns; the wait then ends at
+    // once and the close fails the send.
+    if (QTcpSocket *socket = Slot->Socket()) {
+        socket->flush();
+    }
+    if (const QTcpSocket *socket = Slot->Socket(); socket && socket->bytesToWrite() == 0) {
         Slot->Sending = false;
     }
     WaitUntil([&] { return !Slot->Alive || !Slot->Sending; }, std::chrono::seconds(m_answerTimeout));

@@ -35,7 +35,7 @@ SocketStatePtr Quorvhandler::NewSlot(bool IsOutgoing, QString &ErrString)
 
 void Quorvhandler::AttachSocket(const SocketStatePtr &Slot, QTcpSocket *Socket)
 {
-    Slot->Socket = Socket;
+    Slot->SetSocket(Socket);
     const std::weak_ptr<SocketState> weak = Slot;
     connect(Socket, &QTcpSocket::readyRead, this, [this, weak] {
         if (const SocketStatePtr slot = weak.lock()) {
@@ -44,7 +44,8 @@ void Quorvhandler::AttachSocket(const SocketStatePtr &Slot, QTcpSocket *Socket)
     });
     connect(Socket, &QTcpSocket::bytesWritten, this, [this, weak] {
         const SocketStatePtr slot = weak.lock();
-        if (slot && slot->Socket && slot->Socket->bytesToWrite() == 0) {
+        const QTcpSocket *socket = slot ? slot->Socket() : nullptr;
+        if (socket && socket->bytesToWrite() == 0) {
             slot->Sending = false;
             WakeWaits();
         }
@@ -67,8 +68,8 @@ void Quorvhandler::AttachSocket(const SocketStatePtr &Slot, QTcpSocket *Socket)
 void Quorvhandler::SocketClosed(const SocketStatePtr &Slot)
 {
     Slot->Sending = false;
-    QTcpSocket *socket = Slot->Socket;
-    if (!Slot->Alive || !socket) {
+    QTcpSocket *socket = Slot->Socket();
+    if (!socket) {
         return;
     }
     // What the peer sent before it closed is still handled, in order, by the receive path.
@@ -87,7 +88,7 @@ void Quorvhandler::SocketClosed(const SocketStatePtr &Slot)
     // The socket and its buffers are what a closed slot costs; its bookkeeping waits for the purge.
     socket->disconnect(this);
     socket->deleteLater();
-    Slot->Socket = nullptr;
+    Slot->SetSocket(nullptr);
     DumpSlots();
     WakeWaits();
 }
@@ -97,15 +98,17 @@ void Quorvhandler::FreeSlot(const SocketStatePtr &Slot)
     if (!Slot->Alive) {
         return;
     }
+    QTcpSocket *socket = Slot->Socket();
     Slot->Busy = true;
     Slot->Alive = false;
-    if (QTcpSocket *socket = Slot->Socket) {
+    Slot->SetSocket(nullptr);
+    if (socket) {
+        // Its handlers are cut first, so the abort runs none of them.
         socket->disconnect(this);
         socket->abort();
         // The socket may be the sender of the signal being handled.
         socket->deleteLater();
     }
-    Slot->Socket = nullptr;
     m_dump->Remove(*Slot);
     m_slots->Remove(Slot->Code);
     DumpSlots();
@@ -175,14 +178,16 @@ void Quorvhandler::AcceptConnection(qintptr Descriptor)
         emit Failure(refused + error);
         return;
     }
-    if (!slot->Socket->setSocketDescriptor(Descriptor)) {
+    // Taking the descriptor raises only state changes, whose handler wakes the waits and frees nothing.
+    QTcpSocket *socket = slot->Socket();
+    if (!socket->setSocketDescriptor(Descriptor)) {
         ::close(static_cast<int>(Descriptor));
-        error = slot->Socket->errorString();
+        error = socket->errorString();
         FreeSlot(slot);
         emit Failure(refused + error);
         return;
     }
-    slot->RemoteIP = DottedAddress(slot->Socket->peerAddress());
+    slot->RemoteIP = DottedAddress(socket->peerAddress());
     slot->Busy = false;
     m_dump->Changed(*slot);
     DumpSlots();

@@ -31,7 +31,7 @@ QByteArray Line(const SocketState &Slot)
 
 bool IsFinal(const SocketState &Slot)
 {
-    return !Slot.Socket && !Slot.IsHeld() && !Slot.Sending && Slot.Answers.Count() == 0;
+    return !Slot.Socket() && !Slot.IsHeld() && !Slot.Sending && Slot.Answers.Count() == 0;
 }
 } // namespace
 

@@ -38,8 +38,6 @@ struct SocketState
     bool Backlog = false;
     MessagePacks Answers;
 
-    // Null once the peer has closed: a closed slot keeps only its bookkeeping until it is freed.
-    QPointer<QTcpSocket> Socket;
     // Kept when the connection is made, since the socket forgets it once disconnected.
     QString RemoteIP;
     // The socket reported an error; together with a closed socket it reads as state 9.
@@ -56,6 +54,22 @@ struct SocketState
     {
         return Busy || Receiving || Backlog;
     }
+
+    // The connection's socket; null once the peer has closed (a closed slot keeps only its
+    // bookkeeping until it is freed) or the slot is freed. A write, flush, abort, wait or emit can
+    // run the handlers that drop it, so it is asked for again after each, never kept across one.
+    QTcpSocket *Socket() const
+    {
+        return Alive ? m_socket.data() : nullptr;
+    }
+
+    void SetSocket(QTcpSocket *Socket)
+    {
+        m_socket = Socket;
+    }
+
+private:
+    QPointer<QTcpSocket> m_socket;
 };
 
 // The socket states in the numbers hosts and the dump use (those of the Winsock control).
@@ -68,7 +82,8 @@ constexpr qint32 StateError = 9;
 // The slot's socket state as one of the numbers above.
 inline qint32 StateNumber(const SocketState &Slot)
 {
-    const QAbstractSocket::SocketState state = Slot.Socket ? Slot.Socket->state() : QAbstractSocket::UnconnectedState;
+    const QTcpSocket *socket = Slot.Socket();
+    const QAbstractSocket::SocketState state = socket ? socket->state() : QAbstractSocket::UnconnectedState;
     switch (state) {
     case QAbstractSocket::HostLookupState:
     case QAbstractSocket::ConnectingState:

@@ -130,6 +130,21 @@ private slots:
         QCOMPARE(f.Server->SlotCount(), 1);
     }
 
+    // The host may stop the control when told of the failed probe: the dialog then opens nothing.
+    void controlStoppedWhenTheProbeFails()
+    {
+        ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
+        QVERIFY(sim);
+        QString error;
+        QVERIFY2(Dialog(2, 4, error), qPrintable(error));
+        sim->SetAnswerOnce(0, ClientSim::Silence());
+        connect(f.Server.get(), &Quorvhandler::Failure, this, [this] { f.Server->Stop_(); });
+        QVERIFY(!Dialog(2, 4, error));
+        QCOMPARE(error, QStringLiteral("Сетевая библиотека остановлена!"));
+        QCOMPARE(f.Server->SlotCount(), 0);
+        QCOMPARE(Headers(*sim), QList<int>({4, 0}));
+    }
+
     // A slot dump that cannot be written stops no dialog, and why is kept.
     void unwritableDumpIsKept()
     {

@@ -351,6 +351,56 @@ private slots:
         QTRY_COMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tIN\tFREE\tNOT SENDING\t0\t127.0.0.2")}));
     }
 
+    // A peer may reset its connection at any point of an exchange, from any address. Reset right
+    // after its state report, the answer's send met the reset and the control crashed.
+    void peerResetsAtEveryPoint_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<bool>("resetInHandler");
+        QTest::addColumn<bool>("waitForAnswer");
+        QTest::addColumn<int>("raised");
+
+        const QByteArray report(" 1| 1| 30| 2| 0");
+        QTest::newRow("before the request") << QByteArray() << false << false << 0;
+        QTest::newRow("in the middle of the request") << report.left(11) << false << false << 0;
+        QTest::newRow("after the request, before the answer") << report << true << false << 1;
+        QTest::newRow("right after the request") << report << false << false << 1;
+        QTest::newRow("after the answer") << report << false << true << 1;
+    }
+
+    void peerResetsAtEveryPoint()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(bool, resetInHandler);
+        QFETCH(bool, waitForAnswer);
+        QFETCH(int, raised);
+        const auto connection = Connect(7);
+        QVERIFY(connection);
+        QTRY_COMPARE(f.Server->SlotCount(), 1);
+        if (resetInHandler) {
+            RawConnection *raw = connection.get();
+            onRequest = [raw](const MessagePackPtr &) {
+                raw->Reset();
+            };
+        }
+        if (!sent.isEmpty()) {
+            QVERIFY(connection->Write(sent));
+        }
+        if (waitForAnswer) {
+            QCOMPARE(connection->WaitForBytes(15), QByteArray(" 2| 1| 30| 2| 0"));
+        }
+        if (!resetInHandler) {
+            connection->Reset();
+        }
+        QTRY_COMPARE(events.size(), raised);
+        QTRY_VERIFY(!f.DumpLines().join(QLatin1Char('\n')).contains(QStringLiteral("\t7\t127.0.0.7")));
+
+        const auto next = Connect(3);
+        QVERIFY(next);
+        QVERIFY(next->Write(" 1| 2| 30| 2| 0"));
+        QCOMPARE(next->WaitForBytes(15), QByteArray(" 2| 2| 30| 2| 0"));
+    }
+
     void startOnPortInUseFails()
     {
         Quorvhandler second;

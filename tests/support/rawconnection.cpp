@@ -2,6 +2,8 @@
 
 #include <QTest>
 
+#include <sys/socket.h>
+
 bool RawConnection::Open(const QHostAddress &From, const QHostAddress &To, quint16 Port, int TimeoutMs)
 {
     if (!m_socket.bind(From, 0)) {
@@ -55,5 +57,14 @@ bool RawConnection::IsOpen() const
 
 void RawConnection::Close()
 {
+    m_socket.abort();
+}
+
+void RawConnection::Reset()
+{
+    const linger reset{1, 0};
+    if (::setsockopt(int(m_socket.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset) != 0) {
+        qWarning() << "SO_LINGER not set, the close is an orderly one:" << qt_error_string();
+    }
     m_socket.abort();
 }

@@ -23,6 +23,8 @@ public:
     QByteArray Received();
     bool IsOpen() const;
     void Close();
+    // Ends the connection with a reset (SO_LINGER 0) instead of an orderly close.
+    void Reset();
 
 private:
     QTcpSocket m_socket;

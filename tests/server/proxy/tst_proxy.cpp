@@ -12,6 +12,7 @@
 
 #include <fcntl.h>
 #include <functional>
+#include <netinet/in.h>
 #include <numeric>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -37,6 +38,13 @@ qint64 Sum(const QList<qint32> &Lengths)
 }
 
 // The open descriptors of this process below Limit.
+int OpenDescriptorsLimit()
+{
+    rlimit limit{};
+    getrlimit(RLIMIT_NOFILE, &limit);
+    return static_cast<int>(limit.rlim_cur);
+}
+
 int OpenDescriptors(int Limit)
 {
     int count = 0;
@@ -48,11 +56,26 @@ int OpenDescriptors(int Limit)
     return count;
 }
 
+// The descriptor of this process that listens on Port, or -1.
+int ListeningDescriptor(quint16 Port)
+{
+    for (int descriptor = 0; descriptor < OpenDescriptorsLimit(); ++descriptor) {
+        sockaddr_in address{};
+        socklen_t length = sizeof address;
+        int listening = 0;
+        socklen_t size = sizeof listening;
+        if (::getsockname(descriptor, reinterpret_cast<sockaddr *>(&address), &length) == 0
+            && address.sin_family == AF_INET && ntohs(address.sin_port) == Port
+            && ::getsockopt(descriptor, SOL_SOCKET, SO_ACCEPTCONN, &listening, &size) == 0 && listening != 0) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
 int OpenDescriptors()
 {
-    rlimit limit{};
-    getrlimit(RLIMIT_NOFILE, &limit);
-    return OpenDescriptors(static_cast<int>(limit.rlim_cur));
+    return OpenDescriptors(OpenDescriptorsLimit());
 }
 
 // One trace line as the host received it.
@@ -80,13 +103,16 @@ private slots:
     void pendingConnectRelaysOnce();
     void connectTimeoutClosesTheClient();
     void failedPairingClosesAtOnce();
+    void pairClosedWhileTheHostWaits_data();
     void pairClosedWhileTheHostWaits();
+    void startedAnewInATraceLine();
     void slowClientBoundsTheBuffers();
     void thousandConnectionsLeaveNothing();
     void misbehavingClients_data();
     void misbehavingClients();
     void noDescriptorLeft_data();
     void noDescriptorLeft();
+    void acceptErrorsStopNothing();
 
 private:
     std::unique_ptr<RawConnection> Connect() const;
@@ -105,6 +131,8 @@ private:
     // The host's answers: Cancel for the chunk with this number (from 1), or a wait inside it.
     std::function<bool(qsizetype Chunk)> m_refuseRequest;
     std::function<bool(qsizetype Chunk)> m_refuseResponse;
+    // Runs inside the host's handler of a trace line, after the line is recorded.
+    std::function<void(const QString &Text)> m_onTrace;
 };
 
 void TestProxy::init()
@@ -120,6 +148,7 @@ void TestProxy::init()
     m_refuseResponse = [](qsizetype) {
         return false;
     };
+    m_onTrace = nullptr;
     m_outer = std::make_unique<RecordingOuter>();
     m_proxy = std::make_unique<Proxy>();
     connect(m_proxy.get(),
@@ -138,6 +167,9 @@ void TestProxy::init()
     });
     connect(m_proxy.get(), &Proxy::Logging, this, [this](const QString &Text, qint32 Type, qint32 Connection) {
         m_lines.append({Text, Type, Connection});
+        if (m_onTrace) {
+            m_onTrace(Text);
+        }
     });
     m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
     m_proxy->SetOuterProxyPort(m_outer->Port());
@@ -361,23 +393,75 @@ void TestProxy::failedPairingClosesAtOnce()
     QVERIFY(Traced(QStringLiteral("Ошибка открытия коннекции с прокси: "), Proxy::TraceError, 0));
 }
 
-// The host may wait inside its handler (a message box); the client computer leaves meanwhile.
+void TestProxy::pairClosedWhileTheHostWaits_data()
+{
+    QTest::addColumn<bool>("inTrace");
+    QTest::newRow("in its handler of the request, the client computer leaves") << false;
+    QTest::newRow("in a trace line, the outer proxy leaves") << true;
+}
+
+// The host may wait inside its handler (a message box) or its trace; the pair ends meanwhile and
+// is freed by that wait's own events, while the relay still works on the pair further up.
 void TestProxy::pairClosedWhileTheHostWaits()
 {
+    QFETCH(bool, inTrace);
     const auto client = Connect();
     QVERIFY(client);
     QVERIFY(m_outer->WaitForCount(1));
-    m_refuseRequest = [&client](qsizetype) {
-        QTimer::singleShot(50, [&client] { client->Close(); });
-        QEventLoop wait;
-        QTimer::singleShot(400, &wait, &QEventLoop::quit);
-        wait.exec();
-        return false;
-    };
+    if (inTrace) {
+        m_proxy->SetLog(true);
+        bool waited = false;
+        m_onTrace = [this, waited](const QString &Text) mutable {
+            if (!waited && Text.startsWith(QStringLiteral("Server_DataArrival: Connection №=1, BytesTotal="))) {
+                waited = true;
+                m_outer->Close(0);
+                // Deferred deletions run in this wait too.
+                QVERIFY(QTest::qWaitFor([this] { return Indexes().isEmpty(); }));
+            }
+        };
+    } else {
+        m_refuseRequest = [&client](qsizetype) {
+            QTimer::singleShot(50, [&client] { client->Close(); });
+            QEventLoop wait;
+            QTimer::singleShot(400, &wait, &QEventLoop::quit);
+            wait.exec();
+            return false;
+        };
+    }
     QVERIFY(client->Write("GET /late HTTP/1.0\r\n\r\n"));
     QTRY_VERIFY(Indexes().isEmpty());
     QVERIFY(m_outer->WaitForClose(0));
     QCOMPARE(m_outer->Received(0), QByteArray());
+    m_onTrace = nullptr;
+    const auto later = Connect();
+    QVERIFY(later);
+    QVERIFY(later->Write("GET /later HTTP/1.0\r\n\r\n"));
+    QVERIFY(m_outer->WaitForBytes(1, 1));
+}
+
+// The host may start the relay anew while it reads the overview line of a new pair: that pair is
+// closed before it reaches the outer proxy, and the relay serves the next one.
+void TestProxy::startedAnewInATraceLine()
+{
+    m_proxy->SetLog(true);
+    bool started = false;
+    m_onTrace = [this, started](const QString &Text) mutable {
+        if (!started && Text.startsWith(QStringLiteral("... 1: State="))) {
+            started = true;
+            QString err;
+            QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
+        }
+    };
+    const auto first = Connect();
+    QVERIFY(first);
+    QVERIFY(first->WaitForClose());
+    QVERIFY(Indexes().isEmpty());
+    const auto second = Connect();
+    QVERIFY(second);
+    QVERIFY(second->Write("GET /next HTTP/1.0\r\n\r\n"));
+    QVERIFY(m_outer->WaitForBytes(0, 1));
+    QCOMPARE(m_urls, QStringList{QStringLiteral("/next")});
+    QCOMPARE(m_outer->Count(), 1);
 }
 
 // A client computer that does not read holds the outer proxy back instead of filling the memory.
@@ -502,6 +586,31 @@ void TestProxy::noDescriptorLeft()
     QVERIFY(later->Write("GET /later HTTP/1.0\r\n\r\n"));
     QVERIFY(m_outer->WaitForBytes(0, 1));
     QCOMPARE(m_urls, QStringList{QStringLiteral("/later")});
+}
+
+// An accept error that is not about descriptors stops nothing: accepting resumes at once, and a
+// listener whose socket fails every accept is opened again on its port.
+void TestProxy::acceptErrorsStopNothing()
+{
+    m_proxy->SetLog(true);
+    const int listener = ListeningDescriptor(m_port);
+    QVERIFY(listener >= 0);
+    // A listening socket shut down for reading fails every accept (EINVAL).
+    QVERIFY(::shutdown(listener, SHUT_RD) == 0);
+    const auto errors = [this] {
+        return std::count_if(m_lines.begin(), m_lines.end(), [](const Line &L) {
+            return L.Text.startsWith(QStringLiteral("(Listener_Error) ")) && L.Type == Proxy::TraceError
+                   && L.Connection == 0;
+        });
+    };
+    QTRY_COMPARE(errors(), Proxy::AcceptErrorsBeforeRestart);
+    QVERIFY(m_proxy->IsActive());
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(client->Write("GET /after HTTP/1.0\r\n\r\n"));
+    QVERIFY(m_outer->WaitForBytes(0, 1));
+    QCOMPARE(m_urls, QStringList{QStringLiteral("/after")});
+    QCOMPARE(errors(), Proxy::AcceptErrorsBeforeRestart);
 }
 
 QTEST_GUILESS_MAIN(TestProxy)
