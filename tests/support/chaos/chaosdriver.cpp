@@ -99,7 +99,7 @@ public:
               << " client-port and " << RelayConnections << " relay connections at a time, " << ChaosClub::Computers
               << " club computers and " << ChaosClub::Strangers << " unknown addresses" << Qt::endl;
         m_counts.Print(Out());
-        Out() << "end state: program " << (m_alive ? "alive" : "NOT alive") << "; state report answered in "
+        Out() << "end state: program " << (m_aliveAtEnd ? "alive" : "NOT alive") << "; state report answered in "
               << Latencies() << "; descriptors " << m_descriptorsBefore << " before, " << m_descriptorsAfter
               << " after; RSS " << QString::number(double(m_rssBefore) / BytesPerMegabyte, 'f', 1) << " MB before, "
               << QString::number(double(m_rssAfter) / BytesPerMegabyte, 'f', 1) << " MB after" << Qt::endl;
@@ -252,6 +252,7 @@ private:
         }
         CheckDescriptors();
         m_rssAfter = m_program.ResidentBytes();
+        m_aliveAtEnd = Alive();
         QString error;
         if (!m_program.Stop(error)) {
             Fail(error);
@@ -278,14 +279,17 @@ private:
         if (back) {
             return;
         }
-        QStringList left = m_program.Descriptors();
+        QStringList added = m_program.Descriptors();
+        QStringList gone;
         for (const QString &descriptor : std::as_const(m_descriptorsAtStart)) {
-            left.removeOne(descriptor);
+            if (!added.removeOne(descriptor)) {
+                gone.append(descriptor);
+            }
         }
-        Fail(QStringLiteral("the program holds %1 descriptors, %2 before the chaos; new: %3")
+        Fail(QStringLiteral("the program holds %1 descriptors, %2 before the chaos; new: %3; gone: %4")
                  .arg(m_descriptorsAfter)
                  .arg(m_descriptorsBefore)
-                 .arg(left.join(QStringLiteral(", "))));
+                 .arg(added.join(QStringLiteral(", ")), gone.join(QStringLiteral(", "))));
     }
 
     QString Latencies() const
@@ -310,6 +314,7 @@ private:
     quint16 m_controlPort = 0;
     quint16 m_relayPort = 0;
     bool m_alive = false;
+    bool m_aliveAtEnd = false;
     qsizetype m_descriptorsBefore = 0;
     qsizetype m_descriptorsAfter = 0;
     QStringList m_descriptorsAtStart;

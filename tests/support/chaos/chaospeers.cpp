@@ -459,6 +459,10 @@ void ChaosPeers::ReadClient(Peer &Client)
     }
     if (Client.At == Peer::Step::Waiting && Client.Plan.Target == ChaosPlan::Port::Relay
         && Client.Plan.EndAt == ChaosPlan::Phase::Complete) {
+        // The outer side's whole answer: it closes after an HTTP/1.0 answer.
+        if (Client.BytesRead > 0) {
+            ++m_counts.Relay.AnswersRead;
+        }
         End(Client, true);
         return;
     }
