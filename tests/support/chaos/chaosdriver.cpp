@@ -31,6 +31,8 @@ constexpr double StartSeconds = 60;
 constexpr double ProbeSeconds = 10;
 constexpr double WindDownSeconds = 15;
 constexpr double DescriptorSeconds = 20;
+// Longer than the program's wait for one answer (20 s), which a dialog under way at the end may take.
+constexpr double StopSeconds = 45;
 constexpr qint64 StableMs = 1000;
 constexpr int ListenProbeMs = 100;
 constexpr int ListenCheckEveryMs = 200;
@@ -254,11 +256,13 @@ private:
         CheckDescriptors();
         m_rssAfter = m_program.ResidentBytes();
         m_aliveAtEnd = Alive();
+        // The club's computers go on answering while the program ends: it may finish a dialog first.
+        m_program.Terminate();
+        m_peers->RunUntil([this] { return !Alive(); }, StopSeconds);
         QString error;
-        if (!m_program.Stop(error)) {
+        if (!m_program.EndedCleanly(error)) {
             Fail(error);
         }
-        m_alive = false;
         if (!m_after.Take(m_club.DatabaseFile(), error)) {
             return Fail(QStringLiteral("the database: ") + error);
         }

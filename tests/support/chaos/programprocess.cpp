@@ -18,7 +18,7 @@ ProgramProcess::~ProgramProcess()
 {
     if (m_process.state() != QProcess::NotRunning) {
         m_process.kill();
-        m_process.waitForFinished(StopWaitMs);
+        m_process.waitForFinished(KillWaitMs);
     }
 }
 
@@ -63,15 +63,15 @@ QString ProgramProcess::Ending() const
     return QStringLiteral("exited with code ") + QString::number(m_process.exitCode());
 }
 
-bool ProgramProcess::Stop(QString &ErrString)
+void ProgramProcess::Terminate()
 {
-    if (!IsRunning()) {
-        ErrString = QStringLiteral("the program was not running: ") + Ending();
-        return false;
-    }
     ::kill(static_cast<pid_t>(m_process.processId()), SIGTERM);
-    if (!m_process.waitForFinished(StopWaitMs)) {
-        ErrString = QStringLiteral("the program did not end within %1 s of SIGTERM").arg(StopWaitMs / 1000);
+}
+
+bool ProgramProcess::EndedCleanly(QString &ErrString)
+{
+    if (IsRunning()) {
+        ErrString = QStringLiteral("the program did not end after SIGTERM");
         return false;
     }
     if (m_process.exitStatus() != QProcess::NormalExit || m_process.exitCode() != 0) {

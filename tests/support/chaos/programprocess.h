@@ -10,7 +10,7 @@
 class ProgramProcess final
 {
 public:
-    static constexpr int StopWaitMs = 30000;
+    static constexpr int KillWaitMs = 10000;
 
     explicit ProgramProcess(const QString &Executable);
     ~ProgramProcess();
@@ -23,8 +23,10 @@ public:
     bool IsRunning();
     // How it ended, for the report.
     QString Ending() const;
-    // Ends it as the system would (SIGTERM); true when it exits with code 0 within StopWaitMs.
-    bool Stop(QString &ErrString);
+    // Asks it to end as the system would (SIGTERM); it may still finish a dialog first.
+    void Terminate();
+    // True when it has ended with code 0; else ErrString says how it ended.
+    bool EndedCleanly(QString &ErrString);
 
     // Its open descriptors and what each is ("socket:[…]", a file's path).
     QStringList Descriptors() const;
