@@ -270,7 +270,7 @@ void Proxy::ConnectionRequest(QTcpSocket *Socket)
     QString errText;
     if (!ClientConnect(pair, errText)) {
         LogMessage(errText, 0, TraceError);
-        KillConnection(index, kmBoth);
+        KillConnection(index, kmBoth, pair);
         return;
     }
     WireSockets(pair);
@@ -375,12 +375,12 @@ void Proxy::CheckConnections()
     }
 }
 
-void Proxy::KillConnection(qint32 Index, qint32 Mode)
+void Proxy::KillConnection(qint32 Index, qint32 Mode, const RelayPair *Expected)
 {
     const QString head = QStringLiteral("KillConnection(") + Num(Index);
     LogMessage(head + QLatin1Char(',') + Num(Mode) + QLatin1Char(')'), Index);
     RelayPair *pair = Find(Index);
-    if (!pair) {
+    if (!pair || (Expected && pair != Expected)) {
         LogMessage(head + QStringLiteral("): Уже удалена!"), Index);
         return;
     }
@@ -504,7 +504,7 @@ bool Proxy::RelayRequestChunk(RelayPair *Pair)
         LogMessage(QStringLiteral("Server_DataArrival(") + Num(index) + QStringLiteral("): Клиент закрыт!"),
                    index,
                    TraceError);
-        KillConnection(index, kmBoth);
+        KillConnection(index, kmBoth, Pair);
         return false;
     case rsConnecting:
         // The bytes wait in the socket until the outer side connects.
@@ -524,7 +524,7 @@ bool Proxy::RelayRequestChunk(RelayPair *Pair)
     const QString url = GetRequestURL(text);
     bool cancel = false;
     {
-        const PairHold call(*Pair);
+        const PairHold hold(*Pair);
         emit RequestedURL(Pair->ClientIP, url, static_cast<qint32>(data.size()), cancel);
         // The host may have waited: the pair may have left the relay and its sockets be closed.
         if (!IsCurrent(Pair)) {
@@ -535,7 +535,7 @@ bool Proxy::RelayRequestChunk(RelayPair *Pair)
         LogMessage(head + QStringLiteral(": Запрет на загрузку - RemoteIP=") + Pair->ClientIP
                        + QStringLiteral(", URL='") + url + QStringLiteral("'!"),
                    index);
-        KillConnection(index, kmBoth);
+        KillConnection(index, kmBoth, Pair);
         return false;
     }
     LogMessage(QStringLiteral("Server_DataArrival(") + Num(index) + QStringLiteral("): Отправляем на клиент... (State=")
@@ -543,7 +543,7 @@ bool Proxy::RelayRequestChunk(RelayPair *Pair)
                index);
     if (client->state() != QAbstractSocket::ConnectedState || client->write(data) != data.size()) {
         LogMessage(head + QStringLiteral(": ") + client->errorString(), index, TraceError);
-        KillConnection(index, kmBoth);
+        KillConnection(index, kmBoth, Pair);
         return false;
     }
     LogMessage(head + QStringLiteral(": Completed!"), index);
@@ -568,7 +568,7 @@ void Proxy::ClientDataArrival(RelayPair *Pair)
     // The outer proxy closed while its last bytes waited here: now they are relayed, the close
     // rules see that side closed.
     if (IsCurrent(pair) && !IsRelayOpen(*pair->Client)) {
-        KillConnection(pair->Index, kmTidy);
+        KillConnection(pair->Index, kmTidy, pair);
     }
 }
 
@@ -591,7 +591,7 @@ bool Proxy::RelayResponseChunk(RelayPair *Pair)
     LogMessage(head + QStringLiteral(" Loaded Length=") + Num(data.size()), index);
     bool cancel = false;
     {
-        const PairHold call(*Pair);
+        const PairHold hold(*Pair);
         emit ReceivedData(Pair->ClientIP, static_cast<qint32>(data.size()), cancel);
         if (!IsCurrent(Pair)) {
             return false;
@@ -599,7 +599,7 @@ bool Proxy::RelayResponseChunk(RelayPair *Pair)
     }
     if (cancel) {
         LogMessage(head + QStringLiteral(" : Отменено пользователем."), index);
-        KillConnection(index, kmClientDone);
+        KillConnection(index, kmClientDone, Pair);
         return false;
     }
     LogMessage(head + QStringLiteral(" : Sending to server (State=") + Num(RelayState(*server)) + QLatin1Char(')'),
@@ -607,7 +607,7 @@ bool Proxy::RelayResponseChunk(RelayPair *Pair)
     // A client computer that has gone gets nothing: the chunk is dropped.
     if (server->state() == QAbstractSocket::ConnectedState && server->write(data) != data.size()) {
         LogMessage(head + QStringLiteral(": ") + server->errorString(), index, TraceError);
-        KillConnection(index, kmBoth);
+        KillConnection(index, kmBoth, Pair);
         return false;
     }
     if (m_log) {
@@ -635,7 +635,7 @@ void Proxy::ConnectTimedOut(RelayPair *Pair)
                    + QStringLiteral(")): Истекло время соединения с прокси, секунд: ") + Num(m_connectTimeout),
                Pair->Index,
                TraceError);
-    KillConnection(Pair->Index, kmBoth);
+    KillConnection(Pair->Index, kmBoth, Pair);
 }
 
 void Proxy::ServerBytesWritten(RelayPair *Pair, qint64 Bytes)
@@ -650,7 +650,7 @@ void Proxy::ServerBytesWritten(RelayPair *Pair, qint64 Bytes)
                index);
     if (remain == 0) {
         LogMessage(QStringLiteral("Server_SendComplete(") + Num(index) + QLatin1Char(')'), index);
-        KillConnection(index, kmTidy);
+        KillConnection(index, kmTidy, Pair);
     }
     // A response held back while this side's backlog was full goes on.
     if (IsCurrent(Pair) && remain <= MaxPendingBytes && Pair->Client->bytesAvailable() > 0) {
@@ -670,7 +670,7 @@ void Proxy::ClientBytesWritten(RelayPair *Pair, qint64 Bytes)
                index);
     if (remain == 0) {
         LogMessage(QStringLiteral("(Client_SendComplete(") + Num(index) + QStringLiteral("))"), index);
-        KillConnection(index, kmTidy);
+        KillConnection(index, kmTidy, Pair);
     }
     if (IsCurrent(Pair) && remain <= MaxPendingBytes && Pair->Server->bytesAvailable() > 0) {
         ServerDataArrival(Pair);
@@ -683,7 +683,7 @@ void Proxy::ServerClosed(RelayPair *Pair)
         return;
     }
     LogMessage(QStringLiteral("(Server_Close(") + Num(Pair->Index) + QStringLiteral(")) "), Pair->Index);
-    KillConnection(Pair->Index, kmServerDone);
+    KillConnection(Pair->Index, kmServerDone, Pair);
 }
 
 void Proxy::ClientClosed(RelayPair *Pair)
@@ -697,7 +697,7 @@ void Proxy::ClientClosed(RelayPair *Pair)
         ClientDataArrival(Pair);
         return;
     }
-    KillConnection(Pair->Index, kmClientDone);
+    KillConnection(Pair->Index, kmClientDone, Pair);
 }
 
 void Proxy::ServerError(RelayPair *Pair)
@@ -709,7 +709,7 @@ void Proxy::ServerError(RelayPair *Pair)
     LogMessage(QStringLiteral("Server_Error(") + Num(Pair->Index) + QStringLiteral("): ") + Pair->Server->errorString(),
                Pair->Index,
                TraceError);
-    KillConnection(Pair->Index, kmBoth);
+    KillConnection(Pair->Index, kmBoth, Pair);
 }
 
 void Proxy::ClientError(RelayPair *Pair)
@@ -721,5 +721,5 @@ void Proxy::ClientError(RelayPair *Pair)
                    + Pair->Client->errorString(),
                Pair->Index,
                TraceError);
-    KillConnection(Pair->Index, kmBoth);
+    KillConnection(Pair->Index, kmBoth, Pair);
 }

@@ -85,7 +85,9 @@ private:
     qint32 GetFreeConnectionIndex() const;
     bool ClientConnect(RelayPair *Pair, QString &ErrText);
     void WireSockets(RelayPair *Pair);
-    void KillConnection(qint32 Index, qint32 Mode);
+    // Expected, when given, is the pair the caller means: a pair that left the table while the
+    // caller's trace lines or host calls ran is not confused with a newer one under its index.
+    void KillConnection(qint32 Index, qint32 Mode, const RelayPair *Expected = nullptr);
     void CheckConnections();
     void CloseConnections();
     void Unload(RelayPair *Pair);

@@ -408,15 +408,19 @@ void TestProxy::pairClosedWhileTheHostWaits()
     const auto client = Connect();
     QVERIFY(client);
     QVERIFY(m_outer->WaitForCount(1));
+    std::unique_ptr<RawConnection> later;
     if (inTrace) {
         m_proxy->SetLog(true);
         bool waited = false;
-        m_onTrace = [this, waited](const QString &Text) mutable {
+        // The next client computer's pair takes the same index meanwhile.
+        m_onTrace = [this, waited, &later](const QString &Text) mutable {
             if (!waited && Text.startsWith(QStringLiteral("Server_DataArrival: Connection №=1, BytesTotal="))) {
                 waited = true;
                 m_outer->Close(0);
                 // Deferred deletions run in this wait too.
                 QVERIFY(QTest::qWaitFor([this] { return Indexes().isEmpty(); }));
+                later = Connect();
+                QVERIFY(QTest::qWaitFor([this] { return Indexes() == QList<qint32>{1}; }));
             }
         };
     } else {
@@ -429,14 +433,16 @@ void TestProxy::pairClosedWhileTheHostWaits()
         };
     }
     QVERIFY(client->Write("GET /late HTTP/1.0\r\n\r\n"));
-    QTRY_VERIFY(Indexes().isEmpty());
+    QTRY_COMPARE(Indexes(), later ? QList<qint32>{1} : QList<qint32>{});
     QVERIFY(m_outer->WaitForClose(0));
     QCOMPARE(m_outer->Received(0), QByteArray());
-    m_onTrace = nullptr;
-    const auto later = Connect();
+    if (!later) {
+        later = Connect();
+    }
     QVERIFY(later);
     QVERIFY(later->Write("GET /later HTTP/1.0\r\n\r\n"));
     QVERIFY(m_outer->WaitForBytes(1, 1));
+    m_onTrace = nullptr;
 }
 
 // The host may start the relay anew while it reads the overview line of a new pair: that pair is
