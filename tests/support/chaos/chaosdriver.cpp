@@ -1,0 +1,359 @@
+// The chaos driver: the real program on a club of its own (an embedded database in a temporary
+// data folder, its control on 127.0.0.1, the relay on with tinyproxy as the outer proxy) under many
+// hostile connections at once for a bounded time, from the club's computers and from unknown
+// loopback addresses (tests/support/chaos/chaospeers.h). At the end the program must be alive,
+// answer a club computer's state report within 50 ms, hold as many descriptors as before, and its
+// database must hold nothing that no peer may cause. Any failure, the program's death among them
+// (a sanitizer's report ends it), makes the exit code non-zero.
+// Usage: chaosdriver <quillmarsh executable> [seconds, 60] [seed, random]
+#include "chaosclub.h"
+#include "chaospeers.h"
+#include "localservice.h"
+#include "programprocess.h"
+#include "tablesnapshot.h"
+#include "testnetwork.h"
+
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QRandomGenerator>
+#include <QTcpSocket>
+#include <QTextStream>
+
+#include <algorithm>
+#include <memory>
+
+namespace
+{
+constexpr double DefaultSeconds = 60;
+constexpr int ControlConnections = 48;
+constexpr int RelayConnections = 16;
+constexpr double StartSeconds = 60;
+constexpr double ProbeSeconds = 10;
+constexpr double WindDownSeconds = 15;
+constexpr double DescriptorSeconds = 20;
+// Longer than the program's wait for one answer (20 s), which a dialog under way at the end may take.
+constexpr double StopSeconds = 45;
+constexpr qint64 StableMs = 1000;
+constexpr int ListenProbeMs = 100;
+constexpr int ListenCheckEveryMs = 200;
+constexpr int PortAttempts = 20;
+constexpr int LatencyProbes = 5;
+constexpr double LatencyTargetMs = 50;
+constexpr double BytesPerMegabyte = 1024.0 * 1024.0;
+// The club computer whose answer times are measured: not the one whose seance has the internet.
+constexpr int CheckedComputer = 1;
+
+QTextStream &Out()
+{
+    static QTextStream out(stdout);
+    return out;
+}
+
+bool Listens(quint16 Port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(QHostAddress::LocalHost), Port);
+    return socket.waitForConnected(ListenProbeMs);
+}
+
+struct Setup
+{
+    std::unique_ptr<LocalService> Origin;
+    std::unique_ptr<LocalService> Outer;
+    quint16 OuterPort = 0;
+};
+
+// The outer proxy: tinyproxy in front of the test origin, or the origin itself (which answers
+// absolute URLs) where tinyproxy is missing.
+bool StartOuterProxy(Setup &Setup, QString &ErrString)
+{
+    Setup.Origin = LocalService::StartOrigin(ErrString);
+    if (!Setup.Origin) {
+        return false;
+    }
+    QString missing;
+    Setup.Outer = LocalService::StartTinyProxy(Setup.Origin->Port(), missing);
+    if (!Setup.Outer) {
+        Out() << "chaosdriver: no tinyproxy (" << missing << "); the origin stands as the outer proxy" << Qt::endl;
+    }
+    Setup.OuterPort = Setup.Outer ? Setup.Outer->Port() : Setup.Origin->Port();
+    return true;
+}
+
+class Driver
+{
+public:
+    Driver(const QString &Executable, double Seconds, quint64 Seed)
+        : m_seconds(Seconds)
+        , m_seed(Seed)
+        , m_program(Executable)
+    {
+    }
+
+    bool Run()
+    {
+        return Prepare() && StartProgram() && WarmUp() && Chaos() && Checks();
+    }
+
+    void Report()
+    {
+        Out() << "chaosdriver: seed " << m_seed << ", " << m_seconds << " s of chaos, " << ControlConnections
+              << " client-port and " << RelayConnections << " relay connections at a time, " << ChaosClub::Computers
+              << " club computers and " << ChaosClub::Strangers << " unknown addresses" << Qt::endl;
+        m_counts.Print(Out());
+        Out() << "end state: program " << (m_aliveAtEnd ? "alive" : "NOT alive") << "; state report answered in "
+              << Latencies() << "; descriptors (sockets, files, pipes) " << m_descriptorsBefore << " before, "
+              << m_descriptorsAfter << " after; RSS " << QString::number(double(m_rssBefore) / BytesPerMegabyte, 'f', 1)
+              << " MB before, " << QString::number(double(m_rssAfter) / BytesPerMegabyte, 'f', 1) << " MB after"
+              << Qt::endl;
+        Out() << "database rows before: " << m_before.Counts() << Qt::endl;
+        Out() << "database rows after:  " << m_after.Counts() << Qt::endl;
+        for (const QString &failure : std::as_const(m_failures)) {
+            Out() << "FAILED: " << failure << Qt::endl;
+        }
+        Out() << (m_failures.isEmpty() ? "chaosdriver: passed" : "chaosdriver: FAILED") << Qt::endl;
+    }
+
+    bool Passed() const
+    {
+        return m_failures.isEmpty();
+    }
+
+private:
+    bool Fail(const QString &Failure)
+    {
+        m_failures.append(Failure);
+        return false;
+    }
+
+    bool Alive()
+    {
+        m_alive = m_program.IsRunning();
+        return m_alive;
+    }
+
+    bool Prepare()
+    {
+        QString error;
+        if (!StartOuterProxy(m_setup, error)) {
+            return Fail(error);
+        }
+        const quint16 relayPort = LocalService::FreePort();
+        if (!m_club.Prepare(relayPort, m_setup.OuterPort, error)) {
+            return Fail(QStringLiteral("the database: ") + error);
+        }
+        m_script = std::make_unique<ChaosScript>(m_seed, m_club.Addresses(m_setup.Origin->Port()));
+        for (int attempt = 0; attempt < PortAttempts; ++attempt) {
+            m_controlPort = TestNetwork::FreeServerPort();
+            m_relayPort = relayPort;
+            m_peers = std::make_unique<ChaosPeers>(*m_script, m_counts);
+            if (m_peers->Listen(m_controlPort, m_relayPort, error)) {
+                return true;
+            }
+        }
+        return Fail(QStringLiteral("the club computers cannot listen: ") + error);
+    }
+
+    bool StartProgram()
+    {
+        QString error;
+        if (!m_program.Start(m_club.DataFolder(), m_controlPort, error)) {
+            return Fail(error);
+        }
+        // The program asks the club's computers for their states as it starts: they answer meanwhile.
+        QElapsedTimer sinceCheck;
+        sinceCheck.start();
+        const bool up = m_peers->RunUntil(
+            [&] {
+                if (!Alive()) {
+                    return true;
+                }
+                if (sinceCheck.elapsed() < ListenCheckEveryMs) {
+                    return false;
+                }
+                sinceCheck.restart();
+                return Listens(m_controlPort) && Listens(m_relayPort);
+            },
+            StartSeconds);
+        if (!m_alive) {
+            return Fail(QStringLiteral("the program ") + m_program.Ending() + QStringLiteral(" as it started"));
+        }
+        return up || Fail(QStringLiteral("the program does not listen at its client and relay ports"));
+    }
+
+    // Every club computer reports its state once, so the program has sent the settings to each; then
+    // the program's own connections to them close and its descriptors and database are taken.
+    bool WarmUp()
+    {
+        for (int computer = 0; computer < ChaosClub::Computers; ++computer) {
+            if (m_peers->StateReportMs(computer, ProbeSeconds) < 0) {
+                return Fail(
+                    QStringLiteral("no answer to the first state report of club computer %1").arg(computer + 1));
+            }
+        }
+        if (!Settle()) {
+            return false;
+        }
+        m_descriptorsAtStart = Held();
+        m_descriptorsBefore = m_descriptorsAtStart.size();
+        m_rssBefore = m_program.ResidentBytes();
+        QString error;
+        return m_before.Take(m_club.DatabaseFile(), error) || Fail(QStringLiteral("the database: ") + error);
+    }
+
+    // Waits until the program's descriptors have stood still for a while.
+    bool Settle()
+    {
+        m_peers->SetMode(ChaosPeers::Mode::Settle);
+        m_peers->CloseConnections();
+        qsizetype last = -1;
+        QElapsedTimer still;
+        still.start();
+        const bool settled = m_peers->RunUntil(
+            [&] {
+                const qsizetype count = Held().size();
+                if (count != last) {
+                    last = count;
+                    still.restart();
+                }
+                return !Alive() || still.elapsed() >= StableMs;
+            },
+            DescriptorSeconds);
+        if (!m_alive) {
+            return Fail(QStringLiteral("the program ") + m_program.Ending());
+        }
+        return settled || Fail(QStringLiteral("the program's descriptors do not settle"));
+    }
+
+    bool Chaos()
+    {
+        Out() << "chaosdriver: seed " << m_seed << " (replay with: chaosdriver <program> " << m_seconds << " " << m_seed
+              << ")" << Qt::endl;
+        m_peers->SetMode(ChaosPeers::Mode::Chaos, ControlConnections, RelayConnections);
+        m_peers->RunUntil([this] { return !Alive(); }, m_seconds);
+        m_peers->SetMode(ChaosPeers::Mode::Settle);
+        m_peers->RunUntil([this] { return !Alive() || m_peers->RunningPlans() == 0; }, WindDownSeconds);
+        m_peers->CloseConnections();
+        if (!m_alive) {
+            return Fail(QStringLiteral("the program ") + m_program.Ending() + QStringLiteral(" under the chaos"));
+        }
+        return true;
+    }
+
+    bool Checks()
+    {
+        m_peers->StateReportMs(CheckedComputer, ProbeSeconds);
+        for (int probe = 0; probe < LatencyProbes; ++probe) {
+            m_latenciesMs.append(m_peers->StateReportMs(CheckedComputer, ProbeSeconds));
+        }
+        QList<double> sorted = m_latenciesMs;
+        std::sort(sorted.begin(), sorted.end());
+        if (sorted.first() < 0) {
+            Fail(QStringLiteral("a state report of a club computer was not answered"));
+        } else if (sorted.at(sorted.size() / 2) > LatencyTargetMs) {
+            Fail(QStringLiteral("the median answer to a state report took over %1 ms").arg(LatencyTargetMs));
+        }
+        CheckDescriptors();
+        m_rssAfter = m_program.ResidentBytes();
+        m_aliveAtEnd = Alive();
+        // The club's computers go on answering while the program ends: it may finish a dialog first.
+        m_program.Terminate();
+        m_peers->RunUntil([this] { return !Alive(); }, StopSeconds);
+        QString error;
+        if (!m_program.EndedCleanly(error)) {
+            Fail(error);
+        }
+        if (!m_after.Take(m_club.DatabaseFile(), error)) {
+            return Fail(QStringLiteral("the database: ") + error);
+        }
+        for (const QString &fault : m_before.Forbidden(m_after, m_club.ComputerCodes())) {
+            Fail(QStringLiteral("the database: ") + fault);
+        }
+        return Passed();
+    }
+
+    // The program's descriptors that a peer could leave open: sockets, files and pipes. The event
+    // and wake-up descriptors of Qt's worker threads come and go with the threads' idle time-out.
+    QStringList Held() const
+    {
+        QStringList held = m_program.Descriptors();
+        held.removeIf([](const QString &descriptor) { return descriptor.contains(QLatin1String(" anon_inode:")); });
+        return held;
+    }
+
+    void CheckDescriptors()
+    {
+        m_peers->SetMode(ChaosPeers::Mode::Settle);
+        const bool back = m_peers->RunUntil(
+            [this] {
+                m_descriptorsAfter = Held().size();
+                return m_descriptorsAfter == m_descriptorsBefore;
+            },
+            DescriptorSeconds);
+        if (back) {
+            return;
+        }
+        QStringList added = Held();
+        QStringList gone;
+        for (const QString &descriptor : std::as_const(m_descriptorsAtStart)) {
+            if (!added.removeOne(descriptor)) {
+                gone.append(descriptor);
+            }
+        }
+        Fail(QStringLiteral("the program holds %1 descriptors, %2 before the chaos; new: %3; gone: %4")
+                 .arg(m_descriptorsAfter)
+                 .arg(m_descriptorsBefore)
+                 .arg(added.join(QStringLiteral(", ")), gone.join(QStringLiteral(", "))));
+    }
+
+    QString Latencies() const
+    {
+        QStringList texts;
+        for (const double ms : m_latenciesMs) {
+            texts.append(ms < 0 ? QStringLiteral("none") : QString::number(ms, 'f', 2));
+        }
+        return texts.isEmpty() ? QStringLiteral("(not measured)")
+                               : texts.join(QStringLiteral(", ")) + QStringLiteral(" ms (target: median within ")
+                                     + QString::number(LatencyTargetMs) + QStringLiteral(" ms)");
+    }
+
+    double m_seconds;
+    quint64 m_seed;
+    Setup m_setup;
+    ChaosClub m_club;
+    ProgramProcess m_program;
+    ChaosCounts m_counts;
+    std::unique_ptr<ChaosScript> m_script;
+    std::unique_ptr<ChaosPeers> m_peers;
+    quint16 m_controlPort = 0;
+    quint16 m_relayPort = 0;
+    bool m_alive = false;
+    bool m_aliveAtEnd = false;
+    qsizetype m_descriptorsBefore = 0;
+    qsizetype m_descriptorsAfter = 0;
+    QStringList m_descriptorsAtStart;
+    qint64 m_rssBefore = 0;
+    qint64 m_rssAfter = 0;
+    QList<double> m_latenciesMs;
+    TableSnapshot m_before;
+    TableSnapshot m_after;
+    QStringList m_failures;
+};
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = QCoreApplication::arguments();
+    if (arguments.size() < 2) {
+        Out() << "usage: chaosdriver <quillmarsh executable> [seconds] [seed]" << Qt::endl;
+        return 2;
+    }
+    const double seconds = arguments.size() > 2 ? arguments.at(2).toDouble() : DefaultSeconds;
+    const quint64 seed =
+        arguments.size() > 3 ? arguments.at(3).toULongLong() : QRandomGenerator::system()->generate64();
+    Driver driver(arguments.at(1), seconds, seed);
+    driver.Run();
+    driver.Report();
+    return driver.Passed() ? 0 : 1;
+}
