@@ -354,10 +354,12 @@ void TestProxy::pendingConnectRelaysOnce()
     QVERIFY(outer.IsReady());
     m_proxy->SetOuterProxyPort(outer.Port());
     m_proxy->SetConnectTimeout(0);
+    m_proxy->SetLog(true);
     const auto client = Connect();
     QVERIFY(client);
     QVERIFY(client->Write("GET /once HTTP/1.0\r\n\r\n"));
-    QTest::qWait(300);
+    // The request has arrived and waits for the outer side.
+    QTRY_VERIFY(Traced(QStringLiteral("Server_DataArrival(1): Клиент ещё соединяется!"), Proxy::TraceInfo, 1));
     QVERIFY(m_requests.isEmpty());
     QCOMPARE(Indexes(), QList<qint32>{1});
     outer.Release();
