@@ -1,6 +1,7 @@
 #include "seances/computercontrol.h"
 
 #include "clock.h"
+#include "core/widgets/twips.h"
 #include "seances/tilefeedback.h"
 #include "seances/tilelook.h"
 #include "seances/tilemenustate.h"
@@ -14,12 +15,6 @@
 
 namespace
 {
-// Twips to pixels: 15 twips a pixel.
-int Px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
 // Palettes rather than style sheets: a refresh pass repaints every tile.
 void SetColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
@@ -90,7 +85,7 @@ void SetCaptionText(QLabel *label, const QFont &font, const QString &text)
 // The traffic lines' arrows: down for what comes in, up for what goes out.
 QPixmap ArrowPixmap(bool down)
 {
-    QPixmap pixmap(Px(255), Px(255));
+    QPixmap pixmap(Twips::ToNearestPixels(255), Twips::ToNearestPixels(255));
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -124,7 +119,7 @@ ComputerControl::ComputerControl(SeanceData &Data, TileFeedback &Feedback, QWidg
     m_showTimer.setInterval(1);
     connect(&m_showTimer, &QTimer::timeout, this, &ComputerControl::ShowTimerFired);
     connect(m_tile, &ComputerTile::Changed, this, &ComputerControl::UpdateView);
-    setFixedSize(Px(TileWidth), Px(LabelHeight + 1997));
+    setFixedSize(Twips::ToNearestPixels(TileWidth), Twips::ToNearestPixels(LabelHeight + 1997));
     UpdateView();
 }
 
@@ -312,19 +307,28 @@ void ComputerControl::resizeEvent(QResizeEvent *event)
 
 void ComputerControl::ArrangeControls()
 {
-    const int w = Px(TileWidth);
+    const int w = Twips::ToNearestPixels(TileWidth);
     const int x = TileLeft();
-    const int labelHeight = Px(LabelHeight);
+    const int labelHeight = Twips::ToNearestPixels(LabelHeight);
     m_computerIdLabel->setGeometry(0, 0, width(), labelHeight);
-    const int outerTop = labelHeight + Px(73);
-    m_outerScreen->setGeometry(x + (w - Px(935)) / 2, outerTop, Px(935), Px(766));
-    m_innerScreen->setGeometry(x + (w - Px(766)) / 2, labelHeight + Px(83), Px(766), Px(600));
-    m_remainingTime->setGeometry(0, 0, Px(766), Px(600));
-    const int nightTop = outerTop + Px(766) + Px(73);
-    m_nightScreen->setGeometry(x, nightTop, w, Px(260));
-    m_nightReserveNickname->setGeometry(Px(10), 0, w - 2 * Px(10), Px(260));
-    const int line = Px(255);
-    const int shortcutTop = nightTop + Px(260) + Px(60);
+    const int outerTop = labelHeight + Twips::ToNearestPixels(73);
+    m_outerScreen->setGeometry(x + (w - Twips::ToNearestPixels(935)) / 2,
+                               outerTop,
+                               Twips::ToNearestPixels(935),
+                               Twips::ToNearestPixels(766));
+    m_innerScreen->setGeometry(x + (w - Twips::ToNearestPixels(766)) / 2,
+                               labelHeight + Twips::ToNearestPixels(83),
+                               Twips::ToNearestPixels(766),
+                               Twips::ToNearestPixels(600));
+    m_remainingTime->setGeometry(0, 0, Twips::ToNearestPixels(766), Twips::ToNearestPixels(600));
+    const int nightTop = outerTop + Twips::ToNearestPixels(766) + Twips::ToNearestPixels(73);
+    m_nightScreen->setGeometry(x, nightTop, w, Twips::ToNearestPixels(260));
+    m_nightReserveNickname->setGeometry(Twips::ToNearestPixels(10),
+                                        0,
+                                        w - 2 * Twips::ToNearestPixels(10),
+                                        Twips::ToNearestPixels(260));
+    const int line = Twips::ToNearestPixels(255);
+    const int shortcutTop = nightTop + Twips::ToNearestPixels(260) + Twips::ToNearestPixels(60);
     m_startedShortcut->setGeometry(x, shortcutTop, w, line);
     m_downloadImage->setGeometry(x, shortcutTop + line, line, line);
     m_downloadLabel->setGeometry(x + line, shortcutTop + line, w - line, line);
@@ -334,7 +338,7 @@ void ComputerControl::ArrangeControls()
 
 void ComputerControl::SetCaptionWidth(int Pixels)
 {
-    const int wanted = qMax(Px(TileWidth), Pixels);
+    const int wanted = qMax(Twips::ToNearestPixels(TileWidth), Pixels);
     if (wanted == width()) {
         return;
     }
@@ -348,7 +352,7 @@ void ComputerControl::SetCaptionWidth(int Pixels)
 
 int ComputerControl::TileLeft() const
 {
-    return (width() - Px(TileWidth)) / 2;
+    return (width() - Twips::ToNearestPixels(TileWidth)) / 2;
 }
 
 void ComputerControl::UpdateView()
