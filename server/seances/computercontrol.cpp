@@ -192,43 +192,64 @@ void ComputerControl::BuildControls()
                 false);
 }
 
-QAction *ComputerControl::AddEntry(const char *Name, const QString &Caption, void (ComputerControl::*Handler)())
+void ComputerControl::AddEntry(MenuEntry Entry,
+                               const char *Name,
+                               const QString &Caption,
+                               void (ComputerControl::*Handler)())
 {
     QAction *action = m_menu->addAction(Caption);
     action->setObjectName(QString::fromLatin1(Name));
     connect(action, &QAction::triggered, this, Handler);
-    return action;
+    m_entries[Entry] = action;
 }
 
 void ComputerControl::BuildMenu()
 {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("mnuComputer"));
-    QAction *title = m_menu->addAction(QString());
-    title->setObjectName(QStringLiteral("mnuComputerName"));
+    m_entries[meName] = m_menu->addAction(QString());
+    m_entries[meName]->setObjectName(QStringLiteral("mnuComputerName"));
     m_menu->addSeparator();
-    AddEntry("mnuComputerAddSeance", QStringLiteral("&Добавить сеанс"), &ComputerControl::OnAddSeance);
-    AddEntry("mnuComputerAlterSeance", QStringLiteral("&Изменить длительность"), &ComputerControl::OnAlterSeance);
-    AddEntry("mnuComputerEditSeancePrefs", QStringLiteral("И&зменить параметры"), &ComputerControl::OnEditSeancePrefs);
-    AddEntry("mnuComputerBreakSeance", QStringLiteral("&Отменить сеанс"), &ComputerControl::OnBreakSeance);
-    AddEntry("mnuComputerStopSeance", QStringLiteral("&Завершить сеанс"), &ComputerControl::OnStopSeance);
-    AddEntry("mnuComputerMoveSeance", QStringLiteral("П&ересадить"), &ComputerControl::OnMoveSeance);
+    AddEntry(meAddSeance, "mnuComputerAddSeance", QStringLiteral("&Добавить сеанс"), &ComputerControl::OnAddSeance);
+    AddEntry(meAlterSeance,
+             "mnuComputerAlterSeance",
+             QStringLiteral("&Изменить длительность"),
+             &ComputerControl::OnAlterSeance);
+    AddEntry(meEditSeancePrefs,
+             "mnuComputerEditSeancePrefs",
+             QStringLiteral("И&зменить параметры"),
+             &ComputerControl::OnEditSeancePrefs);
+    AddEntry(meBreakSeance,
+             "mnuComputerBreakSeance",
+             QStringLiteral("&Отменить сеанс"),
+             &ComputerControl::OnBreakSeance);
+    AddEntry(meStopSeance, "mnuComputerStopSeance", QStringLiteral("&Завершить сеанс"), &ComputerControl::OnStopSeance);
+    AddEntry(meMoveSeance, "mnuComputerMoveSeance", QStringLiteral("П&ересадить"), &ComputerControl::OnMoveSeance);
     m_menu->addSeparator();
-    AddEntry("mnuComputerStartReserveSeance",
+    AddEntry(meStartReserveSeance,
+             "mnuComputerStartReserveSeance",
              QStringLiteral("Запустить &ночной сеанс"),
              &ComputerControl::OnStartReserveSeance);
-    AddEntry("mnuComputerReserveNight", QStringLiteral("З&арезервировать ночь"), &ComputerControl::OnReserveNight);
-    AddEntry("mnuComputerCancelReserveNight",
+    AddEntry(meReserveNight,
+             "mnuComputerReserveNight",
+             QStringLiteral("З&арезервировать ночь"),
+             &ComputerControl::OnReserveNight);
+    AddEntry(meCancelReserveNight,
+             "mnuComputerCancelReserveNight",
              QStringLiteral("О&тменить резерв ночи"),
              &ComputerControl::OnCancelReserveNight);
-    AddEntry("mnuComputerStartReservedNight",
+    AddEntry(meStartReservedNight,
+             "mnuComputerStartReservedNight",
              QStringLiteral("&Активировать резерв ночи"),
              &ComputerControl::OnStartReservedNight);
     m_menu->addSeparator();
-    AddEntry("mnuComputerReboot", QStringLiteral("&Перезагрузить"), &ComputerControl::OnReboot);
-    AddEntry("mnuComputerShutdown", QStringLiteral("&Выключить"), &ComputerControl::OnShutdown);
+    AddEntry(meReboot, "mnuComputerReboot", QStringLiteral("&Перезагрузить"), &ComputerControl::OnReboot);
+    AddEntry(meShutdown, "mnuComputerShutdown", QStringLiteral("&Выключить"), &ComputerControl::OnShutdown);
     m_menu->addSeparator();
-    AddEntry("mnuComputerSendSettings", QStringLiteral("Обновить &настройки"), &ComputerControl::OnSendSettings);
+    AddEntry(meSendSettings,
+             "mnuComputerSendSettings",
+             QStringLiteral("Обновить &настройки"),
+             &ComputerControl::OnSendSettings);
 }
 
 void ComputerControl::PrepareMenu()
@@ -246,24 +267,24 @@ void ComputerControl::PrepareMenu()
                                                    m_data.IsNightTime(now),
                                                    m_data.NightState(num, now).State,
                                                    m_tile->IsOnline());
-    const auto entry = [this](const char *name) {
-        return m_menu->findChild<QAction *>(QString::fromLatin1(name));
-    };
-    entry("mnuComputerName")->setText(QStringLiteral("Компьютер №") + QString::number(num));
-    entry("mnuComputerAddSeance")->setEnabled(state.AddSeance);
-    entry("mnuComputerAlterSeance")->setEnabled(state.AlterSeance);
-    entry("mnuComputerEditSeancePrefs")->setEnabled(state.EditSeancePrefs);
-    entry("mnuComputerBreakSeance")->setEnabled(state.BreakSeance);
-    entry("mnuComputerStopSeance")->setEnabled(state.StopSeance);
-    entry("mnuComputerMoveSeance")->setEnabled(state.MoveSeance);
-    entry("mnuComputerStartReserveSeance")->setEnabled(state.StartReserveSeance);
-    entry("mnuComputerReserveNight")->setEnabled(state.ReserveNight);
-    entry("mnuComputerCancelReserveNight")->setEnabled(state.CancelReserveNight);
-    entry("mnuComputerStartReservedNight")->setEnabled(state.StartReservedNight);
-    entry("mnuComputerReboot")->setEnabled(state.Reboot);
-    entry("mnuComputerShutdown")->setEnabled(state.Shutdown);
-    entry("mnuComputerSendSettings")->setEnabled(state.SendSettings);
-    m_menu->setDefaultAction(entry(state.DefaultIsAlter ? "mnuComputerAlterSeance" : "mnuComputerAddSeance"));
+    m_entries[meName]->setText(QStringLiteral("Компьютер №") + QString::number(num));
+    const std::pair<MenuEntry, bool> enabled[] = {{meAddSeance, state.AddSeance},
+                                                  {meAlterSeance, state.AlterSeance},
+                                                  {meEditSeancePrefs, state.EditSeancePrefs},
+                                                  {meBreakSeance, state.BreakSeance},
+                                                  {meStopSeance, state.StopSeance},
+                                                  {meMoveSeance, state.MoveSeance},
+                                                  {meStartReserveSeance, state.StartReserveSeance},
+                                                  {meReserveNight, state.ReserveNight},
+                                                  {meCancelReserveNight, state.CancelReserveNight},
+                                                  {meStartReservedNight, state.StartReservedNight},
+                                                  {meReboot, state.Reboot},
+                                                  {meShutdown, state.Shutdown},
+                                                  {meSendSettings, state.SendSettings}};
+    for (const auto &[entry, on] : enabled) {
+        m_entries[entry]->setEnabled(on);
+    }
+    m_menu->setDefaultAction(m_entries[state.DefaultIsAlter ? meAlterSeance : meAddSeance]);
 }
 
 void ComputerControl::ShowComputerMenu(const QPoint &GlobalPos)
