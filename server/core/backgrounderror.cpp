@@ -25,7 +25,7 @@ void ShowWhenIdle(const QString &Text)
 
 void ReportBackgroundError(const QString &Text)
 {
-    MainLog().Log(Text, 0);
+    MainLog().Log(Text, Logger::KindError);
     ShowBackgroundBox(Text);
 }
 

@@ -1,7 +1,12 @@
 #include "core/clientmessages.h"
 
-#include "core/clientsettingtexts.h"
 #include "leadingnumber.h"
+
+QString RemoveSeparators(const QString &Text)
+{
+    QString text = Text;
+    return text.remove(QLatin1Char('|'));
+}
 
 QString NumberForm(qint64 Value)
 {

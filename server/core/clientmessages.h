@@ -22,6 +22,9 @@ constexpr qint32 netAnswerDone = -2;
 constexpr qint32 netAnswerNeedSettings = -1;
 constexpr qint32 netStateOffline = -3;
 
+// The text without any "|" (the field separator of the client messages).
+QString RemoveSeparators(const QString &Text);
+
 // A number as the protocol writes counts and seconds: a blank before 0 or more, a minus sign and no
 // blank before a negative number (" 57", "-90").
 QString NumberForm(qint64 Value);

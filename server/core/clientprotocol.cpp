@@ -114,7 +114,8 @@ bool ClientProtocol::ResendSettingsFirst(const QString &IP, int &Resends)
     ++Resends;
     QString err;
     if (!SendClientSettings(IP, err) && !err.isEmpty()) {
-        MainLog().Log(QStringLiteral("Настройки клиента '") + IP + QStringLiteral("' не отправлены: ") + err, 0);
+        MainLog().Log(QStringLiteral("Настройки клиента '") + IP + QStringLiteral("' не отправлены: ") + err,
+                      Logger::KindError);
     }
     return !m_isClosing;
 }
@@ -263,7 +264,7 @@ void ClientProtocol::CheckClientSettings(Rollstrake::DBRecord &Computer, bool Qu
         return;
     }
     if (Quiet) {
-        MainLog().Log(err, 0);
+        MainLog().Log(err, Logger::KindError);
     } else {
         ReportBackgroundError(err);
     }
@@ -281,7 +282,7 @@ void ClientProtocol::BeginSeance(qint32 ComputerNum,
     const auto computer = GetComputerRecord(ComputerNum, err);
     if (!computer) {
         if (!err.isEmpty()) {
-            MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance: ") + err, 0);
+            MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance: ") + err, Logger::KindError);
         }
         return;
     }
@@ -290,14 +291,15 @@ void ClientProtocol::BeginSeance(qint32 ComputerNum,
         // Not sent with a desktop that cannot be read: the tile sends it again on a later refresh.
         QString description;
         if (!GetDesktopDescription(Desktop, description, err)) {
-            MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance: ") + err, 0);
+            MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance: ") + err, Logger::KindError);
             return;
         }
         body += description;
     }
     QString sendError;
     if (!SendSeance(TextValue(*computer, QStringLiteral("IP")), body, sendError)) {
-        MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance(netStartAlterSeance): ") + sendError, 0);
+        MainLog().Log(QStringLiteral("MainForm.MainFrame_BeginSeance(netStartAlterSeance): ") + sendError,
+                      Logger::KindError);
         return;
     }
     Result = true;

@@ -149,14 +149,14 @@ void ClientRequests::RequestedURL(const QString &ClientIP, const QString &URL, q
     if (num == 0) {
         MainLog().Log(QStringLiteral("Попытка доступа в интернет с неизвестного компьютера: ") + ClientIP
                           + QStringLiteral(" !"),
-                      0);
+                      Logger::KindError);
         Cancel = true;
         return;
     }
     if (!m_states.IsInternetAllowed(num)) {
         MainLog().Log(QStringLiteral("Попытка доступа в интернет с компьютера №") + QString::number(num)
                           + QStringLiteral(", которому в настоящий момент доступ закрыт!"),
-                      0);
+                      Logger::KindError);
         Cancel = true;
     }
     if (!m_states.IncreaseCurSeanceTraffic(num, 0, Length)) {

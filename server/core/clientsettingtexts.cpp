@@ -7,15 +7,8 @@
 
 namespace
 {
-const QString Separator = QStringLiteral("|");
 const QString ClientsInfoKey = QStringLiteral("ClientsInfo");
 } // namespace
-
-QString RemoveSeparators(const QString &Text)
-{
-    QString text = Text;
-    return text.remove(Separator);
-}
 
 QString GetAutorunListString()
 {

@@ -4,9 +4,6 @@
 
 // Texts prepared for the client computers and the client notice kept in the settings store in pieces.
 
-// The text without any "|" (the field separator of the client messages).
-QString RemoveSeparators(const QString &Text);
-
 // The autorun list for the client settings message: a blank and the number of programs, "|", then
 // every "AutorunList" program name followed by "|" (" 3|a.exe|b.exe|c.exe|", " 0|"). A list that
 // cannot be read is the empty text with ErrString (the form without it logs the reason): never a

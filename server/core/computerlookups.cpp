@@ -74,7 +74,7 @@ qint32 GetFreeComputerNum()
         ++num;
     }
     if (!err.isEmpty()) {
-        MainLog().Log(err, 0);
+        MainLog().Log(err, Logger::KindError);
     }
     return num;
 }
@@ -90,7 +90,7 @@ qint32 GetComputerNumByIP(const QString &IP)
     if (!err.isEmpty()) {
         ShowWarning(QStringLiteral("GetComputerNumByIP: Ошибка поиска компьютера по IP-адресу '") + IP
                         + QStringLiteral("': ") + err,
-                    0,
+                    Logger::KindError,
                     false);
     }
     return 0;
@@ -106,7 +106,7 @@ QString GetComputerIPByNum(qint32 Num)
     if (!err.isEmpty()) {
         ShowWarning(QStringLiteral("GetComputerIPByNum: Ошибка поиска компьютера по номеру '") + QString::number(Num)
                         + QStringLiteral("': ") + err,
-                    0,
+                    Logger::KindError,
                     false);
     }
     return {};
@@ -183,9 +183,9 @@ qint32 GetSeanceCodeAt(qint32 Num, const QDateTime &Moment)
 
 void ShowWarning(const QString &Text, qint32 Kind, bool Show)
 {
-    MainLog().Log(Text, 0);
+    MainLog().Log(Text, Logger::KindError);
     if (!Show) {
         return;
     }
-    ShowBox(Kind == 0 ? BoxIcon::Critical : BoxIcon::Information, QStringLiteral("Внимание!"), Text);
+    ShowBox(Kind == Logger::KindError ? BoxIcon::Critical : BoxIcon::Information, QStringLiteral("Внимание!"), Text);
 }

@@ -47,5 +47,5 @@ std::shared_ptr<Rollstrake::DBRecord> GetSeanceAt(qint32 Num, const QDateTime &M
 qint32 GetSeanceCodeAt(qint32 Num, const QDateTime &Moment);
 
 // Writes Text to the main log as an error line and, with Show, shows it in a box titled "Внимание!"
-// (critical icon for Kind 0, information otherwise).
+// (critical icon for Logger::KindError, information otherwise).
 void ShowWarning(const QString &Text, qint32 Kind, bool Show);

@@ -34,7 +34,7 @@ std::shared_ptr<Rollstrake::DBRecords> AllRecords(const QString &TableName, QStr
 void LogDbError(const QString &Where, const QString &ErrString)
 {
     if (!ErrString.isEmpty()) {
-        MainLog().Log(Where + QStringLiteral(": ") + ErrString, 0);
+        MainLog().Log(Where + QStringLiteral(": ") + ErrString, Logger::KindError);
     }
 }
 

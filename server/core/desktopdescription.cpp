@@ -114,11 +114,11 @@ QString GetDesktopByPassword(const QString &Password)
     const auto table = DBTable(QStringLiteral("Desktops"), err);
     const auto desktop = table ? table->GetRecordByFieldValue(QStringLiteral("Password"), Password, err) : nullptr;
     if (!err.isEmpty()) {
-        MainLog().Log(QStringLiteral("GetDesktopByPassword: ") + err, 0);
+        MainLog().Log(QStringLiteral("GetDesktopByPassword: ") + err, Logger::KindError);
     }
     QString description;
     if (desktop && !GetDesktopDescription(desktop->Code(), description, err)) {
-        MainLog().Log(QStringLiteral("GetDesktopByPassword: ") + err, 0);
+        MainLog().Log(QStringLiteral("GetDesktopByPassword: ") + err, Logger::KindError);
         return QString();
     }
     return description;

@@ -22,7 +22,7 @@ void ShowBox(BoxIcon Icon, const QString &Title, const QString &Text)
         CurrentPresenter()(Icon, Title, Text);
         return;
     }
-    MainLog().Log(Text, 0);
+    MainLog().Log(Text, Logger::KindError);
 }
 
 void ShowError(const QString &Text)

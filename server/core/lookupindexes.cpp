@@ -24,7 +24,7 @@ void EnsureLookupIndexes()
         QString err;
         const auto table = DBTable(name, err);
         if (!table || !table->EnsureIndex(fields, err)) {
-            MainLog().Log(QStringLiteral("Индекс таблицы '") + name + QStringLiteral("': ") + err, 0);
+            MainLog().Log(QStringLiteral("Индекс таблицы '") + name + QStringLiteral("': ") + err, Logger::KindError);
         }
     }
 }

@@ -53,13 +53,13 @@ void LogToConnection(LoggerCollection &logs,
                 reported.insert(fileName);
                 MainLog().Log(QStringLiteral("Невозможно создать файл лога '") + fileName + QStringLiteral("'")
                                   + (error.isEmpty() ? QString() : QStringLiteral(": ") + error),
-                              0);
+                              Logger::KindError);
             }
             return;
         }
         log = logs[key] = created;
     }
-    log->Log(Text, EventType == 1 ? 0 : 1);
+    log->Log(Text, EventType == 1 ? Logger::KindError : Logger::KindInformation);
 }
 } // namespace
 

@@ -2,7 +2,7 @@
 
 #include "ui_frmeditshortcut.h"
 
-#include "core/clientsettingtexts.h"
+#include "core/clientmessages.h"
 #include "core/dbvalues.h"
 #include "core/widgets/messagebox.h"
 #include "desktops/desktoprecords.h"

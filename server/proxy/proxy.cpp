@@ -161,7 +161,7 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     QString spareError;
     if (!m_spare.Reserve(spareError)) {
         // The relay works without it; only a connection beyond the last descriptor waits longer.
-        MainLog().Log(QStringLiteral("Прокси: ") + spareError, 0);
+        MainLog().Log(QStringLiteral("Прокси: ") + spareError, Logger::KindError);
         LogMessage(QStringLiteral("Start: ") + spareError, 0, TraceError);
     }
     LogMessage(QStringLiteral("Start: Completed!"), 0);
@@ -221,13 +221,13 @@ void Proxy::RestartListener()
     const QString head = QStringLiteral("Прокси: прослушиватель порта ") + Num(m_port);
     m_listener.close();
     if (m_listener.listen(QHostAddress::AnyIPv4, static_cast<quint16>(m_port))) {
-        MainLog().Log(head + QStringLiteral(" открыт заново после ошибок приёма соединений"), 0);
+        MainLog().Log(head + QStringLiteral(" открыт заново после ошибок приёма соединений"), Logger::KindError);
         return;
     }
     // Not listening, as IsActive says; the host's next Start opens it again.
     m_listenerFailed = true;
     const QString error = m_listener.errorString();
-    MainLog().Log(head + QStringLiteral(" не открыт заново: ") + error, 0);
+    MainLog().Log(head + QStringLiteral(" не открыт заново: ") + error, Logger::KindError);
     LogMessage(QStringLiteral("(Listener_Error) ") + error, 0, TraceError);
 }
 

@@ -1,6 +1,7 @@
 #include "seances/computercontrol.h"
 
 #include "clock.h"
+#include "core/widgets/twips.h"
 #include "seances/tilefeedback.h"
 #include "seances/tilelook.h"
 #include "seances/tilemenustate.h"
@@ -14,12 +15,6 @@
 
 namespace
 {
-// Twips to pixels: 15 twips a pixel.
-int Px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
 // Palettes rather than style sheets: a refresh pass repaints every tile.
 void SetColour(QWidget *widget, QPalette::ColorRole role, const QColor &colour)
 {
@@ -90,7 +85,7 @@ void SetCaptionText(QLabel *label, const QFont &font, const QString &text)
 // The traffic lines' arrows: down for what comes in, up for what goes out.
 QPixmap ArrowPixmap(bool down)
 {
-    QPixmap pixmap(Px(255), Px(255));
+    QPixmap pixmap(Twips::ToNearestPixels(255), Twips::ToNearestPixels(255));
     pixmap.fill(Qt::transparent);
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
@@ -124,7 +119,7 @@ ComputerControl::ComputerControl(SeanceData &Data, TileFeedback &Feedback, QWidg
     m_showTimer.setInterval(1);
     connect(&m_showTimer, &QTimer::timeout, this, &ComputerControl::ShowTimerFired);
     connect(m_tile, &ComputerTile::Changed, this, &ComputerControl::UpdateView);
-    setFixedSize(Px(TileWidth), Px(LabelHeight + 1997));
+    setFixedSize(Twips::ToNearestPixels(TileWidth), Twips::ToNearestPixels(LabelHeight + 1997));
     UpdateView();
 }
 
@@ -197,43 +192,64 @@ void ComputerControl::BuildControls()
                 false);
 }
 
-QAction *ComputerControl::AddEntry(const char *Name, const QString &Caption, void (ComputerControl::*Handler)())
+void ComputerControl::AddEntry(MenuEntry Entry,
+                               const char *Name,
+                               const QString &Caption,
+                               void (ComputerControl::*Handler)())
 {
     QAction *action = m_menu->addAction(Caption);
     action->setObjectName(QString::fromLatin1(Name));
     connect(action, &QAction::triggered, this, Handler);
-    return action;
+    m_entries[Entry] = action;
 }
 
 void ComputerControl::BuildMenu()
 {
     m_menu = new QMenu(this);
     m_menu->setObjectName(QStringLiteral("mnuComputer"));
-    QAction *title = m_menu->addAction(QString());
-    title->setObjectName(QStringLiteral("mnuComputerName"));
+    m_entries[meName] = m_menu->addAction(QString());
+    m_entries[meName]->setObjectName(QStringLiteral("mnuComputerName"));
     m_menu->addSeparator();
-    AddEntry("mnuComputerAddSeance", QStringLiteral("&Добавить сеанс"), &ComputerControl::OnAddSeance);
-    AddEntry("mnuComputerAlterSeance", QStringLiteral("&Изменить длительность"), &ComputerControl::OnAlterSeance);
-    AddEntry("mnuComputerEditSeancePrefs", QStringLiteral("И&зменить параметры"), &ComputerControl::OnEditSeancePrefs);
-    AddEntry("mnuComputerBreakSeance", QStringLiteral("&Отменить сеанс"), &ComputerControl::OnBreakSeance);
-    AddEntry("mnuComputerStopSeance", QStringLiteral("&Завершить сеанс"), &ComputerControl::OnStopSeance);
-    AddEntry("mnuComputerMoveSeance", QStringLiteral("П&ересадить"), &ComputerControl::OnMoveSeance);
+    AddEntry(meAddSeance, "mnuComputerAddSeance", QStringLiteral("&Добавить сеанс"), &ComputerControl::OnAddSeance);
+    AddEntry(meAlterSeance,
+             "mnuComputerAlterSeance",
+             QStringLiteral("&Изменить длительность"),
+             &ComputerControl::OnAlterSeance);
+    AddEntry(meEditSeancePrefs,
+             "mnuComputerEditSeancePrefs",
+             QStringLiteral("И&зменить параметры"),
+             &ComputerControl::OnEditSeancePrefs);
+    AddEntry(meBreakSeance,
+             "mnuComputerBreakSeance",
+             QStringLiteral("&Отменить сеанс"),
+             &ComputerControl::OnBreakSeance);
+    AddEntry(meStopSeance, "mnuComputerStopSeance", QStringLiteral("&Завершить сеанс"), &ComputerControl::OnStopSeance);
+    AddEntry(meMoveSeance, "mnuComputerMoveSeance", QStringLiteral("П&ересадить"), &ComputerControl::OnMoveSeance);
     m_menu->addSeparator();
-    AddEntry("mnuComputerStartReserveSeance",
+    AddEntry(meStartReserveSeance,
+             "mnuComputerStartReserveSeance",
              QStringLiteral("Запустить &ночной сеанс"),
              &ComputerControl::OnStartReserveSeance);
-    AddEntry("mnuComputerReserveNight", QStringLiteral("З&арезервировать ночь"), &ComputerControl::OnReserveNight);
-    AddEntry("mnuComputerCancelReserveNight",
+    AddEntry(meReserveNight,
+             "mnuComputerReserveNight",
+             QStringLiteral("З&арезервировать ночь"),
+             &ComputerControl::OnReserveNight);
+    AddEntry(meCancelReserveNight,
+             "mnuComputerCancelReserveNight",
              QStringLiteral("О&тменить резерв ночи"),
              &ComputerControl::OnCancelReserveNight);
-    AddEntry("mnuComputerStartReservedNight",
+    AddEntry(meStartReservedNight,
+             "mnuComputerStartReservedNight",
              QStringLiteral("&Активировать резерв ночи"),
              &ComputerControl::OnStartReservedNight);
     m_menu->addSeparator();
-    AddEntry("mnuComputerReboot", QStringLiteral("&Перезагрузить"), &ComputerControl::OnReboot);
-    AddEntry("mnuComputerShutdown", QStringLiteral("&Выключить"), &ComputerControl::OnShutdown);
+    AddEntry(meReboot, "mnuComputerReboot", QStringLiteral("&Перезагрузить"), &ComputerControl::OnReboot);
+    AddEntry(meShutdown, "mnuComputerShutdown", QStringLiteral("&Выключить"), &ComputerControl::OnShutdown);
     m_menu->addSeparator();
-    AddEntry("mnuComputerSendSettings", QStringLiteral("Обновить &настройки"), &ComputerControl::OnSendSettings);
+    AddEntry(meSendSettings,
+             "mnuComputerSendSettings",
+             QStringLiteral("Обновить &настройки"),
+             &ComputerControl::OnSendSettings);
 }
 
 void ComputerControl::PrepareMenu()
@@ -251,24 +267,24 @@ void ComputerControl::PrepareMenu()
                                                    m_data.IsNightTime(now),
                                                    m_data.NightState(num, now).State,
                                                    m_tile->IsOnline());
-    const auto entry = [this](const char *name) {
-        return m_menu->findChild<QAction *>(QString::fromLatin1(name));
-    };
-    entry("mnuComputerName")->setText(QStringLiteral("Компьютер №") + QString::number(num));
-    entry("mnuComputerAddSeance")->setEnabled(state.AddSeance);
-    entry("mnuComputerAlterSeance")->setEnabled(state.AlterSeance);
-    entry("mnuComputerEditSeancePrefs")->setEnabled(state.EditSeancePrefs);
-    entry("mnuComputerBreakSeance")->setEnabled(state.BreakSeance);
-    entry("mnuComputerStopSeance")->setEnabled(state.StopSeance);
-    entry("mnuComputerMoveSeance")->setEnabled(state.MoveSeance);
-    entry("mnuComputerStartReserveSeance")->setEnabled(state.StartReserveSeance);
-    entry("mnuComputerReserveNight")->setEnabled(state.ReserveNight);
-    entry("mnuComputerCancelReserveNight")->setEnabled(state.CancelReserveNight);
-    entry("mnuComputerStartReservedNight")->setEnabled(state.StartReservedNight);
-    entry("mnuComputerReboot")->setEnabled(state.Reboot);
-    entry("mnuComputerShutdown")->setEnabled(state.Shutdown);
-    entry("mnuComputerSendSettings")->setEnabled(state.SendSettings);
-    m_menu->setDefaultAction(entry(state.DefaultIsAlter ? "mnuComputerAlterSeance" : "mnuComputerAddSeance"));
+    m_entries[meName]->setText(QStringLiteral("Компьютер №") + QString::number(num));
+    const std::pair<MenuEntry, bool> enabled[] = {{meAddSeance, state.AddSeance},
+                                                  {meAlterSeance, state.AlterSeance},
+                                                  {meEditSeancePrefs, state.EditSeancePrefs},
+                                                  {meBreakSeance, state.BreakSeance},
+                                                  {meStopSeance, state.StopSeance},
+                                                  {meMoveSeance, state.MoveSeance},
+                                                  {meStartReserveSeance, state.StartReserveSeance},
+                                                  {meReserveNight, state.ReserveNight},
+                                                  {meCancelReserveNight, state.CancelReserveNight},
+                                                  {meStartReservedNight, state.StartReservedNight},
+                                                  {meReboot, state.Reboot},
+                                                  {meShutdown, state.Shutdown},
+                                                  {meSendSettings, state.SendSettings}};
+    for (const auto &[entry, on] : enabled) {
+        m_entries[entry]->setEnabled(on);
+    }
+    m_menu->setDefaultAction(m_entries[state.DefaultIsAlter ? meAlterSeance : meAddSeance]);
 }
 
 void ComputerControl::ShowComputerMenu(const QPoint &GlobalPos)
@@ -312,19 +328,28 @@ void ComputerControl::resizeEvent(QResizeEvent *event)
 
 void ComputerControl::ArrangeControls()
 {
-    const int w = Px(TileWidth);
+    const int w = Twips::ToNearestPixels(TileWidth);
     const int x = TileLeft();
-    const int labelHeight = Px(LabelHeight);
+    const int labelHeight = Twips::ToNearestPixels(LabelHeight);
     m_computerIdLabel->setGeometry(0, 0, width(), labelHeight);
-    const int outerTop = labelHeight + Px(73);
-    m_outerScreen->setGeometry(x + (w - Px(935)) / 2, outerTop, Px(935), Px(766));
-    m_innerScreen->setGeometry(x + (w - Px(766)) / 2, labelHeight + Px(83), Px(766), Px(600));
-    m_remainingTime->setGeometry(0, 0, Px(766), Px(600));
-    const int nightTop = outerTop + Px(766) + Px(73);
-    m_nightScreen->setGeometry(x, nightTop, w, Px(260));
-    m_nightReserveNickname->setGeometry(Px(10), 0, w - 2 * Px(10), Px(260));
-    const int line = Px(255);
-    const int shortcutTop = nightTop + Px(260) + Px(60);
+    const int outerTop = labelHeight + Twips::ToNearestPixels(73);
+    m_outerScreen->setGeometry(x + (w - Twips::ToNearestPixels(935)) / 2,
+                               outerTop,
+                               Twips::ToNearestPixels(935),
+                               Twips::ToNearestPixels(766));
+    m_innerScreen->setGeometry(x + (w - Twips::ToNearestPixels(766)) / 2,
+                               labelHeight + Twips::ToNearestPixels(83),
+                               Twips::ToNearestPixels(766),
+                               Twips::ToNearestPixels(600));
+    m_remainingTime->setGeometry(0, 0, Twips::ToNearestPixels(766), Twips::ToNearestPixels(600));
+    const int nightTop = outerTop + Twips::ToNearestPixels(766) + Twips::ToNearestPixels(73);
+    m_nightScreen->setGeometry(x, nightTop, w, Twips::ToNearestPixels(260));
+    m_nightReserveNickname->setGeometry(Twips::ToNearestPixels(10),
+                                        0,
+                                        w - 2 * Twips::ToNearestPixels(10),
+                                        Twips::ToNearestPixels(260));
+    const int line = Twips::ToNearestPixels(255);
+    const int shortcutTop = nightTop + Twips::ToNearestPixels(260) + Twips::ToNearestPixels(60);
     m_startedShortcut->setGeometry(x, shortcutTop, w, line);
     m_downloadImage->setGeometry(x, shortcutTop + line, line, line);
     m_downloadLabel->setGeometry(x + line, shortcutTop + line, w - line, line);
@@ -334,7 +359,7 @@ void ComputerControl::ArrangeControls()
 
 void ComputerControl::SetCaptionWidth(int Pixels)
 {
-    const int wanted = qMax(Px(TileWidth), Pixels);
+    const int wanted = qMax(Twips::ToNearestPixels(TileWidth), Pixels);
     if (wanted == width()) {
         return;
     }
@@ -348,7 +373,7 @@ void ComputerControl::SetCaptionWidth(int Pixels)
 
 int ComputerControl::TileLeft() const
 {
-    return (width() - Px(TileWidth)) / 2;
+    return (width() - Twips::ToNearestPixels(TileWidth)) / 2;
 }
 
 void ComputerControl::UpdateView()

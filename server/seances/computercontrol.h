@@ -6,6 +6,8 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <array>
+
 class QFrame;
 class QLabel;
 class QMenu;
@@ -72,9 +74,29 @@ private:
         AlterSeance = 1,
     };
 
+    // The popup menu's entries, in the menu's order.
+    enum MenuEntry
+    {
+        meName,
+        meAddSeance,
+        meAlterSeance,
+        meEditSeancePrefs,
+        meBreakSeance,
+        meStopSeance,
+        meMoveSeance,
+        meStartReserveSeance,
+        meReserveNight,
+        meCancelReserveNight,
+        meStartReservedNight,
+        meReboot,
+        meShutdown,
+        meSendSettings,
+        MenuEntryCount
+    };
+
     void BuildControls();
     void BuildMenu();
-    QAction *AddEntry(const char *Name, const QString &Caption, void (ComputerControl::*Handler)());
+    void AddEntry(MenuEntry Entry, const char *Name, const QString &Caption, void (ComputerControl::*Handler)());
     void UpdateView();
     void ArrangeControls();
     qint32 CurrentSeanceCode() const;
@@ -114,6 +136,7 @@ private:
     QFont m_timeFont;
     QFont m_trafficFont;
     QMenu *m_menu = nullptr;
+    std::array<QAction *, MenuEntryCount> m_entries{};
     QTimer m_showTimer;
     PendingAction m_pendingAction = AddSeance;
 };

@@ -1,6 +1,7 @@
 #include "seances/computersbuttons.h"
 
 #include "core/compbuttons.h"
+#include "core/widgets/twips.h"
 #include "seances/gridlayout.h"
 
 #include <QEvent>
@@ -9,11 +10,6 @@
 
 namespace
 {
-int Px(int twips)
-{
-    return qRound(twips / 15.0);
-}
-
 const char IndexProperty[] = "qmButtonIndex";
 } // namespace
 
@@ -43,7 +39,8 @@ void ComputersButtons::SetButtons(std::shared_ptr<CompButtons> Buttons)
         label->setAlignment(Qt::AlignCenter);
         label->setAutoFillBackground(true);
         label->setLineWidth(1);
-        label->resize(Px(GridLayout::ButtonWidth), Px(GridLayout::ButtonHeight));
+        label->resize(Twips::ToNearestPixels(GridLayout::ButtonWidth),
+                      Twips::ToNearestPixels(GridLayout::ButtonHeight));
         label->setProperty(IndexProperty, i);
         label->installEventFilter(this);
         m_labels.append(label);
@@ -177,8 +174,9 @@ void ComputersButtons::resizeEvent(QResizeEvent *event)
 
 void ComputersButtons::ArrangeButtons()
 {
-    const QList<QPoint> places = GridLayout::Arrange(width() * 15, height() * 15, m_labels.size());
+    const QList<QPoint> places =
+        GridLayout::Arrange(Twips::FromPixels(width()), Twips::FromPixels(height()), m_labels.size());
     for (qsizetype i = 0; i < places.size(); ++i) {
-        m_labels[i]->move(Px(places[i].x()), Px(places[i].y()));
+        m_labels[i]->move(Twips::ToNearestPixels(places[i].x()), Twips::ToNearestPixels(places[i].y()));
     }
 }

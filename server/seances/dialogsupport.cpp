@@ -10,8 +10,6 @@
 #include "core/widgets/messagebox.h"
 #include "entitylib.h"
 #include "generalhelpers.h"
-#include "seances/frmpayment.h"
-#include "seances/writtencomputers.h"
 
 namespace
 {
@@ -132,31 +130,5 @@ bool SumAsSeen(QWidget *Dialog, qint32 Seen, qint32 Shown)
     ShowError(Dialog,
               QStringLiteral("Сумма изменилась с %1 на %2 руб.!").arg(QString::number(Seen), QString::number(Shown)));
     return false;
-}
-
-bool PayAndWrite(QWidget *Dialog,
-                 qint32 Price,
-                 const QList<qint32> &Computers,
-                 const ComputerWrite &Write,
-                 WrittenComputers &Written)
-{
-    if (Computers.isEmpty()) {
-        ShowError(Dialog, QStringLiteral("Не выбран ни один компьютер!"));
-        return false;
-    }
-    qint32 card = 0;
-    if (!frmPayment::TakePayment(Dialog, Price, card)) {
-        return false;
-    }
-    for (qint32 num : Computers) {
-        QString err;
-        Rollstrake::Transaction transaction;
-        if (!transaction.Begin(err) || !Write(num, card, err) || !transaction.Commit(err)) {
-            ShowError(Dialog, err);
-            return false;
-        }
-        Written.Add(num);
-    }
-    return true;
 }
 } // namespace SeanceDialogs

@@ -7,11 +7,9 @@
 #include <QList>
 #include <QString>
 
-#include <functional>
 #include <memory>
 
 class CompButtons;
-class WrittenComputers;
 class Date;
 class Numeric;
 class QWidget;
@@ -21,8 +19,8 @@ namespace Rollstrake
 class DBRecord;
 }
 
-// What the seance dialogs share: the error box, the sums they can show, the computers chosen on their
-// grid and the one transaction of each computer's writes.
+// What the seance dialogs share: the error box, the sums they can show and the computers chosen on
+// their grid (the payment and the writes of an Apply are in payandwrite.h).
 namespace SeanceDialogs
 {
 // The largest sum (or difference either way) that the dialogs show and take: six digits.
@@ -78,18 +76,4 @@ PaymentKind PaymentOf(qint32 Card);
 // sum Seen by the operator when OK was pressed. A changed sum is only charged at an OK pressed after it
 // was shown: a box names it and the dialog stays open with it.
 bool SumAsSeen(QWidget *Dialog, qint32 Seen, qint32 Shown);
-
-// Writes one computer's changes (its seance, payments and history line) with the card chosen.
-using ComputerWrite = std::function<bool(qint32 ComputerNum, qint32 Card, QString &ErrString)>;
-
-// The end of a seance dialog's Apply: "Не выбран ни один компьютер!" without computers; otherwise
-// asks how Price is paid (frmPayment::TakePayment), then writes
-// the computers in their order, each as one transaction (the transactions of the writes join it), and
-// adds each one written to Written. The first failure stops, after its box: the computers before it
-// keep what was written, it and the later ones get nothing. True when every computer was written.
-bool PayAndWrite(QWidget *Dialog,
-                 qint32 Price,
-                 const QList<qint32> &Computers,
-                 const ComputerWrite &Write,
-                 WrittenComputers &Written);
 } // namespace SeanceDialogs

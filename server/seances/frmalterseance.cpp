@@ -14,6 +14,7 @@
 #include "core/rates.h"
 #include "core/seancearithmetic.h"
 #include "seances/dialogsupport.h"
+#include "seances/payandwrite.h"
 #include "seances/selectcomputers.h"
 
 #include <QSignalBlocker>

@@ -14,6 +14,7 @@
 #include "core/widgets/desktopscombo.h"
 #include "core/widgets/guihelpers.h"
 #include "seances/dialogsupport.h"
+#include "seances/payandwrite.h"
 #include "seances/selectcomputers.h"
 
 #include <QSignalBlocker>

@@ -16,6 +16,7 @@
 #include "core/widgets/guihelpers.h"
 #include "generalhelpers.h"
 #include "seances/dialogsupport.h"
+#include "seances/payandwrite.h"
 #include "seances/selectcomputers.h"
 #include "seances/writtencomputers.h"
 

@@ -14,6 +14,7 @@
 #include "core/seancearithmetic.h"
 #include "core/widgets/guihelpers.h"
 #include "seances/dialogsupport.h"
+#include "seances/payandwrite.h"
 #include "seances/selectcomputers.h"
 #include "seances/writtencomputers.h"
 #include "textdates.h"

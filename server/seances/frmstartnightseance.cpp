@@ -15,6 +15,7 @@
 #include "core/widgets/guihelpers.h"
 #include "entitylib.h"
 #include "seances/dialogsupport.h"
+#include "seances/payandwrite.h"
 #include "seances/selectcomputers.h"
 #include "textdates.h"
 

@@ -31,7 +31,7 @@ void ProgramTileFeedback::BringMainWindowForward()
 
 void ProgramTileFeedback::LogError(const QString &Text)
 {
-    MainLog().Log(Text, 0);
+    MainLog().Log(Text, Logger::KindError);
 }
 
 void ProgramTileFeedback::ShowError(const QString &Text)

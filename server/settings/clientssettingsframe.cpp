@@ -3,6 +3,7 @@
 #include "ui_clientssettingsframe.h"
 
 #include "clock.h"
+#include "core/clientmessages.h"
 #include "core/clientsettingtexts.h"
 #include "core/dbvalues.h"
 #include "core/errorbox.h"

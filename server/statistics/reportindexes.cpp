@@ -22,7 +22,7 @@ void EnsureReportIndexes()
         QString err;
         const auto table = DBTable(name, err);
         if (!table || !table->EnsureIndex(fields, err)) {
-            MainLog().Log(QStringLiteral("Индекс таблицы '") + name + QStringLiteral("': ") + err, 0);
+            MainLog().Log(QStringLiteral("Индекс таблицы '") + name + QStringLiteral("': ") + err, Logger::KindError);
         }
     }
 }

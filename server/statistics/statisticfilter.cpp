@@ -71,7 +71,7 @@ void StatisticFilter::FillComputers()
     QString err;
     const auto computers = AllRecords(QStringLiteral("Computers"), err);
     if (!computers) {
-        MainLog().Log(QStringLiteral("Список компьютеров не прочитан: ") + err, 0);
+        MainLog().Log(QStringLiteral("Список компьютеров не прочитан: ") + err, Logger::KindError);
     } else {
         for (const auto &computer : *computers) {
             const qint32 num = IntValue(*computer, QStringLiteral("Num"));

@@ -45,7 +45,7 @@ private slots:
             Logger log;
             QVERIFY(log.Init(name));
             QCOMPARE(log.FileName(), name);
-            log.Log(QStringLiteral("Ошибка БД"), 0);
+            log.Log(QStringLiteral("Ошибка БД"), Logger::KindError);
         }
         QCOMPARE(ReadAll(name),
                  "\r\n" + Stamp + " i Запуск\r\n" + Stamp + " ! Ошибка БД\r\n" + Stamp + " i Выход\r\n\r\n");
@@ -92,14 +92,14 @@ private slots:
         Logger log;
         QVERIFY(log.Init(name));
         QVERIFY(QFile::remove(name));
-        log.Log(QStringLiteral("после"), 1);
+        log.Log(QStringLiteral("после"), Logger::KindInformation);
         QCOMPARE(ReadAll(name), Stamp + " i после\r\n");
     }
 
     void unboundLogWritesNothing()
     {
         Logger log;
-        log.Log(QStringLiteral("lost"), 1);
+        log.Log(QStringLiteral("lost"), Logger::KindInformation);
         QVERIFY(log.FileName().isEmpty());
         QVERIFY(QDir(m_dir->path()).isEmpty());
     }
@@ -123,12 +123,12 @@ private slots:
         QVERIFY(log.LastError().isEmpty());
         QVERIFY(QFile::remove(name));
         QVERIFY(QDir().mkdir(name));
-        log.Log(QStringLiteral("lost"), 1);
+        log.Log(QStringLiteral("lost"), Logger::KindInformation);
         QCOMPARE(log.LastError(),
                  QStringLiteral("Ошибка открытия файла '") + name
                      + QStringLiteral("' на запись: Это папка, а не файл"));
         QVERIFY(QDir().rmdir(name));
-        log.Log(QStringLiteral("kept"), 1);
+        log.Log(QStringLiteral("kept"), Logger::KindInformation);
         QVERIFY(log.LastError().isEmpty());
         QCOMPARE(ReadAll(name), Stamp + " i kept\r\n");
     }
@@ -145,7 +145,7 @@ private slots:
         QVERIFY(holder.waitForReadyRead(10000));
         bool eventRan = false;
         QTimer::singleShot(0, this, [&] { eventRan = true; });
-        log.Log(QStringLiteral("while held"), 1);
+        log.Log(QStringLiteral("while held"), Logger::KindInformation);
         QVERIFY(!eventRan);
         QVERIFY(ReadAll(name).endsWith(QByteArray(Stamp + " i while held\r\n")));
         holder.closeWriteChannel();

@@ -319,7 +319,7 @@ private slots:
         QVERIFY(incoming);
         QTRY_COMPARE(f.Server->SlotCount(), 1);
         incoming->Close();
-        QTest::qWait(50);
+        QTRY_COMPARE(f.DumpLines(), QStringList({QStringLiteral("1\t0\tIN\tFREE\tNOT SENDING\t0\t127.0.0.2")}));
         // The peer's close leaves the slot in the table, closed and idle, until a purge.
         QCOMPARE(f.Server->SlotCount(), 1);
         QString error;

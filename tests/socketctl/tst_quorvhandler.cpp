@@ -248,9 +248,7 @@ private slots:
                 byte = random.bounded(4) == 0 ? char(random.bounded(256)) : alphabet[random.bounded(18)];
             }
             connection->Write(bytes);
-            QTest::qWait(5);
         }
-        QTest::qWait(100);
         const auto connection = Connect();
         QVERIFY(connection);
         QVERIFY(connection->Write(" 1| 9| 0| 0|"));

@@ -17,7 +17,7 @@ void FillDesktopsCombo(QComboBox *Combo, bool WithAll)
     QString err;
     const auto desktops = AllRecords(QStringLiteral("Desktops"), err);
     if (!desktops) {
-        MainLog().Log(QStringLiteral("Список рабочих столов не прочитан: ") + err, 0);
+        MainLog().Log(QStringLiteral("Список рабочих столов не прочитан: ") + err, Logger::KindError);
     } else {
         for (const auto &desktop : *desktops) {
             AddListItem(Combo, TextValue(*desktop, QStringLiteral("Name")), desktop->Code());

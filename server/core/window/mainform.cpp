@@ -121,7 +121,7 @@ void MainForm::ConnectNetwork()
     connect(m_quorvhandler, &Pelloxan::Quorvhandler::IncomingRequest, m_requests, &ClientRequests::IncomingRequest);
     connect(m_quorvhandler, &Pelloxan::Quorvhandler::LogEvent, this, &LogConnectionEvent);
     connect(m_quorvhandler, &Pelloxan::Quorvhandler::Failure, this, [](const QString &Description) {
-        MainLog().Log(Description, 0);
+        MainLog().Log(Description, Logger::KindError);
     });
     connect(m_mainFrame, &MainFrame::QueryUserState, m_protocol, &ClientProtocol::QueryUserState);
     connect(m_mainFrame, &MainFrame::SendServerSettings, m_protocol, &ClientProtocol::SendServerSettings);
@@ -157,7 +157,7 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
     m_quorvhandler->SetBindAddress(BindAddress);
     QString err;
     if (!m_quorvhandler->Start(ListenerPort, err)) {
-        MainLog().Log(err, 0);
+        MainLog().Log(err, Logger::KindError);
         ShowError(err);
         return false;
     }
@@ -165,7 +165,7 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
     // Every relayed connection holds two descriptors.
     QString limitError;
     if (!RaiseOpenFileLimit(limitError)) {
-        MainLog().Log(limitError, 0);
+        MainLog().Log(limitError, Logger::KindError);
     }
     m_proxy->SetLog(LoggingEnabled());
     m_requests->InitProxy(*m_proxy);

@@ -81,14 +81,14 @@ bool Program::Start(const QStringList &Arguments)
         return false;
     }
     if (!translated) {
-        MainLog().Log(translationError, 0);
+        MainLog().Log(translationError, Logger::KindError);
     }
     // From here on SIGTERM and SIGINT close the program; one that comes during start-up is answered
     // once the window runs.
     m_signals = new SignalCloser(this);
     connect(m_signals, &SignalCloser::Requested, this, &Program::CloseRequested);
     if (!ActivatePrevInstance()) {
-        MainLog().Log(QStringLiteral("Программа уже запущенна!"), 1);
+        MainLog().Log(QStringLiteral("Программа уже запущенна!"), Logger::KindInformation);
         return EndEarly(0);
     }
     const QString schema = m_options.SchemaFile.isEmpty()
@@ -160,7 +160,8 @@ bool Program::DismissModalWindows()
             modal->close();
         }
         if (QApplication::activeModalWidget() == modal) {
-            MainLog().Log(QStringLiteral("Окно \"%1\" не закрылось по сигналу").arg(modal->windowTitle()), 0);
+            MainLog().Log(QStringLiteral("Окно \"%1\" не закрылось по сигналу").arg(modal->windowTitle()),
+                          Logger::KindError);
             break;
         }
         dismissed = true;

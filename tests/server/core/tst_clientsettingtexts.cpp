@@ -1,3 +1,4 @@
+#include "core/clientmessages.h"
 #include "core/clientsettingtexts.h"
 #include "core/settingsstore.h"
 #include "core/widgets/desktopscombo.h"

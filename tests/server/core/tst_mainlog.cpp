@@ -45,7 +45,7 @@ private slots:
     void mainLogInDataFolder()
     {
         QVERIFY(InitMainLog());
-        MainLog().Log(QStringLiteral("Программа уже запущенна!"), 1);
+        MainLog().Log(QStringLiteral("Программа уже запущенна!"), Logger::KindInformation);
         ReleaseMainLog();
         QCOMPARE(ReadAll(m_dir->filePath(QStringLiteral("qmmain.log"))),
                  "\r\n" + Stamp + " i Запуск\r\n" + Stamp + " i Программа уже запущенна!\r\n" + Stamp

@@ -1,3 +1,4 @@
+#include "core/backgrounderror.h"
 #include "core/mainlog.h"
 #include "core/widgets/messagebox.h"
 #include "datafolder.h"
@@ -39,7 +40,7 @@ private slots:
         feedback.ShowError(QStringLiteral("ошибка"));
         QVERIFY(MessageBox::TakeRecords().isEmpty());
         MessageBox::PrepareAnswer(QMessageBox::Ok);
-        QTest::qWait(20);
+        QTRY_VERIFY(!BackgroundErrorShown());
         QCOMPARE(MessageBox::TakeRecords().size(), 1);
     }
 
