@@ -4,10 +4,10 @@
 #include "core/desktopdescription.h"
 #include "core/widgets/messagebox.h"
 #include "core/widgets/twips.h"
-#include "desktops/desktoprecords.h"
 #include "desktops/frmeditshortcut.h"
 #include "desktops/shortcutcontrol.h"
 #include "desktops/shortcutplacement.h"
+#include "desktops/shortcutrecords.h"
 
 #include <QCursor>
 #include <QHash>
@@ -16,12 +16,6 @@
 #include <QMouseEvent>
 
 const QColor DesktopEdit::DesktopColour = QColor(0x3A, 0x6E, 0xA5);
-
-namespace
-{
-const QString LeftField = QStringLiteral("ShortcutLeft");
-const QString TopField = QStringLiteral("ShortcutTop");
-} // namespace
 
 DesktopEdit::DesktopEdit(QWidget *parent)
     : QWidget(parent)
@@ -95,7 +89,7 @@ bool DesktopEdit::AddShortcutTile(qint32 Code, QString &ErrString)
     PlacedTile &tile = m_tiles[Code];
     tile.Control = control;
     tile.Desktop = IntValue(*record, QStringLiteral("Desktop"));
-    tile.Stored = {IntValue(*record, LeftField), IntValue(*record, TopField)};
+    tile.Stored = {IntValue(*record, QStringLiteral("ShortcutLeft")), IntValue(*record, QStringLiteral("ShortcutTop"))};
     Place(tile, tile.Stored);
     connect(control, &ShortcutControl::Selecting, this, [this, Code] {
         SelectShortcutTile(Code);
@@ -129,9 +123,8 @@ void DesktopEdit::LoadShortcuts()
 void DesktopEdit::DeleteShortcut(qint32 Code)
 {
     QString err;
-    const auto table = DBTable(QStringLiteral("Shortcuts"), err);
-    if (!table || !table->Remove(Code, false, err)) {
-        ShowFailure(err.isEmpty() ? QStringLiteral("Ошибка удаления ярлыка!") : err);
+    if (!DeleteShortcutRecord(Code, err)) {
+        ShowFailure(err);
         return;
     }
     if (m_tiles.contains(Code)) {
@@ -160,45 +153,25 @@ void DesktopEdit::SaveShortcuts()
     if (!m_positionsDirty) {
         return;
     }
-    QString err;
-    const auto desktop = RecordByCode(QStringLiteral("Desktops"), m_currentDesktop, err);
-    if (!desktop) {
-        if (err.isEmpty()) {
-            // The root or a deleted desktop: nothing is left to store.
-            m_positionsDirty = false;
-            m_changed = false;
-        } else {
-            ShowFailure(err);
+    QMap<qint32, QPoint> centres;
+    for (auto it = m_tiles.cbegin(); it != m_tiles.cend(); ++it) {
+        if (it->Desktop == m_currentDesktop && it->Moved) {
+            centres.insert(it.key(), Centre(*it));
         }
+    }
+    QString err;
+    if (!StoreShortcutCentres(m_currentDesktop, centres, err)) {
+        // Nothing was stored: all stays pending, so the next save tries again.
+        m_changed = true;
+        ShowFailure(err);
         return;
     }
-    bool stored = true;
-    for (auto it = m_tiles.begin(); it != m_tiles.end(); ++it) {
-        PlacedTile &tile = *it;
-        if (tile.Desktop != m_currentDesktop || !tile.Moved) {
-            continue;
-        }
-        const QPoint centre = Centre(tile);
-        const auto record = RecordByCode(QStringLiteral("Shortcuts"), it.key(), err);
-        if (record) {
-            SetFieldValue(*record, LeftField, centre.x());
-            SetFieldValue(*record, TopField, centre.y());
-        }
-        if (!record || !record->Update(err)) {
-            ShowFailure(err.isEmpty() ? QStringLiteral("Ярлык не найден!") : err);
-            stored = false;
-            continue;
-        }
-        tile.Stored = centre;
-        tile.Moved = false;
+    for (auto it = centres.cbegin(); it != centres.cend(); ++it) {
+        m_tiles[it.key()].Stored = it.value();
+        m_tiles[it.key()].Moved = false;
     }
-    if (!StampDesktopChange(m_currentDesktop, err)) {
-        ShowFailure(err);
-        stored = false;
-    }
-    // What could not be stored stays pending, so the next save tries again.
-    m_positionsDirty = !stored;
-    m_changed = !stored;
+    m_positionsDirty = false;
+    m_changed = false;
 }
 
 void DesktopEdit::SwitchDesktop(qint32 Code)
@@ -271,23 +244,22 @@ void DesktopEdit::Move(qint32 Code, qint32 dx, qint32 dy)
 
 void DesktopEdit::AddShortcut()
 {
+    if (m_currentDesktop == 0) {
+        return;
+    }
     QString err;
-    const auto table = m_currentDesktop != 0 ? DBTable(QStringLiteral("Shortcuts"), err) : nullptr;
-    if (!table) {
+    const auto record = NewShortcut(m_currentDesktop, m_popupPoint, err);
+    if (!record) {
         if (!err.isEmpty()) {
             ShowFailure(err);
         }
         return;
     }
-    const auto record = table->GetNewRecord();
-    SetFieldValue(*record, QStringLiteral("Desktop"), m_currentDesktop);
-    SetFieldValue(*record, LeftField, m_popupPoint.x());
-    SetFieldValue(*record, TopField, m_popupPoint.y());
     frmEditShortcut dialog(this);
     if (!dialog.Start(*record, false)) {
         return;
     }
-    if (!record->Update(err) || !AddShortcutTile(record->Code(), err)) {
+    if (!StoreShortcut(*record, err) || !AddShortcutTile(record->Code(), err)) {
         ShowFailure(err);
         return;
     }
@@ -300,26 +272,26 @@ void DesktopEdit::AddShortcut()
 
 void DesktopEdit::EditShortcut()
 {
-    QString err;
     const auto found = m_tiles.find(m_menuShortcut);
-    const auto record =
-        found == m_tiles.end() ? nullptr : RecordByCode(QStringLiteral("Shortcuts"), m_menuShortcut, err);
+    if (found == m_tiles.end()) {
+        return;
+    }
+    // A drag waiting for the save is stored with the edit; otherwise the stored centre stays, however
+    // a narrow window shows the tile.
+    const QPoint centre = found->Moved ? Centre(*found) : found->Stored;
+    QString err;
+    const auto record = ShortcutToEdit(m_menuShortcut, centre, err);
     if (!record) {
         if (!err.isEmpty()) {
             ShowFailure(err);
         }
         return;
     }
-    // A drag waiting for the save is stored with the edit; otherwise the stored centre stays, however
-    // a narrow window shows the tile.
-    const QPoint centre = found->Moved ? Centre(*found) : found->Stored;
-    SetFieldValue(*record, LeftField, centre.x());
-    SetFieldValue(*record, TopField, centre.y());
     frmEditShortcut dialog(this);
     if (!dialog.Start(*record, true)) {
         return;
     }
-    if (!record->Update(err)) {
+    if (!StoreShortcut(*record, err)) {
         ShowFailure(err);
         return;
     }

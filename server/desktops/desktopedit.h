@@ -46,7 +46,7 @@ public:
     // A hidden tile for every shortcut of every desktop; run once.
     void LoadShortcuts();
     // Stores the positions of the current desktop's tiles that were added or moved, and
-    // stamps the desktop's LastChangeDate; nothing when nothing changed. A current desktop without
+    // stamps the desktop's LastChangeDate, all or nothing; nothing when nothing changed. A current desktop without
     // record leaves nothing to store, and nothing stays changed.
     void SaveShortcuts();
     // Saves, then shows the desktop's tiles and its ancestors'; 0 (the root) hides every tile.

@@ -6,6 +6,7 @@
 #include "datevalue.h"
 #include "desktops/desktopstree.h"
 #include "desktops/frmeditdesktop.h"
+#include "desktops/shortcutrecords.h"
 #include "desktopsfixture.h"
 #include "dialoganswer.h"
 
@@ -70,6 +71,8 @@ private slots:
     void editingStampsTheDesktop();
     void deletion_data();
     void deletion();
+    void shortcutCentresAllOrNothing_data();
+    void shortcutCentresAllOrNothing();
 
 private:
     std::unique_ptr<DesktopsTree> m_tree;
@@ -287,6 +290,44 @@ void TestDesktopsTree::deletion()
     QCOMPARE(deleted.size(), 0);
     QCOMPARE(m_tree->SelectedCode(), club);
     QVERIFY(!m_tree->Changed());
+}
+
+void TestDesktopsTree::shortcutCentresAllOrNothing_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<QString>("refusal");
+    QTest::newRow("all stored") << QString() << QString();
+    QTest::newRow("second shortcut refused") << QStringLiteral("refusal") << QString();
+    QTest::newRow("second shortcut gone") << QStringLiteral("gone") << QStringLiteral("Ярлык не найден!");
+}
+
+// A position save is one transaction: a shortcut that cannot be stored leaves the others and the
+// desktop's stamp as they were.
+void TestDesktopsTree::shortcutCentresAllOrNothing()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(QString, refusal);
+    const qint32 games = AddDesktop(QStringLiteral("Игры"));
+    const qint32 first = AddShortcut(games, QStringLiteral("Первая"), QPoint(600, 600));
+    qint32 second = AddShortcut(games, QStringLiteral("Вторая"), QPoint(1200, 600));
+    if (obstacle == QLatin1String("refusal")) {
+        QVERIFY(m_db->AddRefusal(QStringLiteral("Shortcuts"),
+                                 QStringLiteral("UPDATE"),
+                                 QStringLiteral("OLD.Code = %1").arg(second)));
+    } else if (obstacle == QLatin1String("gone")) {
+        second += 1000;
+    }
+    QString err;
+    const bool stored = StoreShortcutCentres(games, {{first, QPoint(1930, 2170)}, {second, QPoint(70, 100)}}, err);
+    QCOMPARE(stored, obstacle.isEmpty());
+    QCOMPARE(err.isEmpty(), obstacle.isEmpty());
+    if (!refusal.isEmpty()) {
+        QCOMPARE(err, refusal);
+    }
+    const auto record = m_db->Record(QStringLiteral("Shortcuts"), first);
+    QCOMPARE(IntValue(*record, QStringLiteral("ShortcutLeft")), stored ? 1930 : 600);
+    QCOMPARE(IntValue(*record, QStringLiteral("ShortcutTop")), stored ? 2170 : 600);
+    QCOMPARE(Stamp(games), stored ? Clock::Now() : QDateTime());
 }
 
 QTEST_MAIN(TestDesktopsTree)
