@@ -4,7 +4,6 @@
 #include "socketfixture.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QSignalSpy>
 #include <QTcpServer>
 #include <QTemporaryFile>
@@ -226,7 +225,6 @@ private slots:
 
         // What arrives later finds no slot; the next dialog connects anew.
         sim->SetAnswer(4, ClientSim::Reply(QStringLiteral("ok")));
-        QTest::qWait(script.What == ClientSim::Answer::Kind::Late ? 700 : 0);
         QString next;
         const MessagePackPtr answer = Dialog(2, 4, next);
         QVERIFY2(answer, qPrintable(next));
@@ -238,13 +236,11 @@ private slots:
         ClientSim *sim = f.StartClient(2, ClientSim::Mode::Raw);
         QVERIFY(sim);
         sim->SetAnswer(4, ClientSim::Close());
-        f.Server->SetAnswerTimeout(120);
-        QElapsedTimer elapsed;
-        elapsed.start();
+        // Longer than the suite may run: a dialog that waited for its time-out would fail the suite.
+        f.Server->SetAnswerTimeout(3600);
         QString error;
         QVERIFY(!Dialog(2, 4, error));
         QCOMPARE(error, QStringLiteral("Не получен ответ на запрос от удалённого компьютера!"));
-        QVERIFY(elapsed.elapsed() < 60000);
     }
 
     void duplicateAnswerKeepsTheFirst()

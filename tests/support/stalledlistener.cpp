@@ -1,6 +1,5 @@
 #include "stalledlistener.h"
 
-#include <QDeadlineTimer>
 #include <QTest>
 
 #include <arpa/inet.h>
@@ -11,8 +10,6 @@
 
 namespace
 {
-constexpr int PollMs = 20;
-
 void CloseDescriptor(int &Descriptor)
 {
     if (Descriptor >= 0) {
@@ -66,22 +63,29 @@ void StalledListener::Release()
     CloseDescriptor(first);
 }
 
-QByteArray StalledListener::AcceptAndRead(int TimeoutMs)
+void StalledListener::ReadAvailable()
 {
-    QDeadlineTimer deadline(TimeoutMs);
-    QByteArray received;
-    while (!deadline.hasExpired()) {
-        if (m_accepted < 0) {
-            m_accepted = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
-        }
-        if (m_accepted >= 0) {
-            char buffer[4096];
-            ssize_t got = 0;
-            while ((got = ::recv(m_accepted, buffer, sizeof buffer, 0)) > 0) {
-                received.append(buffer, got);
-            }
-        }
-        QTest::qWait(PollMs);
+    if (m_accepted < 0) {
+        m_accepted = ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
     }
-    return received;
+    if (m_accepted < 0) {
+        return;
+    }
+    char buffer[4096];
+    ssize_t got = 0;
+    while ((got = ::recv(m_accepted, buffer, sizeof buffer, 0)) > 0) {
+        m_received.append(buffer, got);
+    }
+}
+
+QByteArray StalledListener::ReadUntil(const QByteArray &Ending, int TimeoutMs)
+{
+    // The caller compares what arrived; a time-out shows there as the missing ending.
+    static_cast<void>(QTest::qWaitFor(
+        [&] {
+            ReadAvailable();
+            return m_received.endsWith(Ending);
+        },
+        TimeoutMs));
+    return m_received;
 }
