@@ -109,6 +109,26 @@ qint32 ColumnLength(const Rollstrake::DBRecord &Record, const QString &FieldName
     return field ? qMax(field->Length(), 0) : 0;
 }
 
+std::shared_ptr<Rollstrake::DBRecord> NewDesktop(qint32 ParentCode, QString &ErrString)
+{
+    const auto table = DBTable(QStringLiteral("Desktops"), ErrString);
+    if (!table) {
+        return nullptr;
+    }
+    auto record = table->GetNewRecord();
+    SetFieldValue(*record, QStringLiteral("Parent"), ParentCode);
+    return record;
+}
+
+bool StoreDesktop(Rollstrake::DBRecord &Record, QString &ErrString)
+{
+    if (Record.Code() != 0) {
+        SetFieldValue(Record, QStringLiteral("LastChangeDate"), Clock::Now());
+    }
+    Rollstrake::Transaction transaction;
+    return transaction.Begin(ErrString) && Record.Update(ErrString) && transaction.Commit(ErrString);
+}
+
 bool StampDesktopChange(qint32 DesktopCode, QString &ErrString)
 {
     const auto record = RecordByCode(QStringLiteral("Desktops"), DesktopCode, ErrString);

@@ -1,6 +1,5 @@
 #include "desktops/desktopstree.h"
 
-#include "clock.h"
 #include "core/dbvalues.h"
 #include "core/widgets/guihelpers.h"
 #include "core/widgets/messagebox.h"
@@ -160,20 +159,18 @@ void DesktopsTree::AddDesktop()
 {
     const qint32 parentCode = SelectedCode();
     QString err;
-    const auto table = parentCode < 0 ? nullptr : DBTable(QStringLiteral("Desktops"), err);
-    if (!table) {
+    const auto record = parentCode < 0 ? nullptr : NewDesktop(parentCode, err);
+    if (!record) {
         if (!err.isEmpty()) {
             ShowFailure(this, err);
         }
         return;
     }
-    const auto record = table->GetNewRecord();
-    SetFieldValue(*record, QStringLiteral("Parent"), parentCode);
     frmEditDesktop dialog(this);
     if (!dialog.Start(*record, false)) {
         return;
     }
-    if (!record->Update(err)) {
+    if (!StoreDesktop(*record, err)) {
         ShowFailure(this, err);
         return;
     }
@@ -195,8 +192,7 @@ void DesktopsTree::EditSelectedDesktop()
     if (!dialog.Start(*record, true)) {
         return;
     }
-    SetFieldValue(*record, QStringLiteral("LastChangeDate"), Clock::Now());
-    if (!record->Update(err)) {
+    if (!StoreDesktop(*record, err)) {
         ShowFailure(this, err);
         return;
     }

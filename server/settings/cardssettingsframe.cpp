@@ -13,6 +13,7 @@
 #include "settings/frmaddcardpay.h"
 #include "settings/frmeditcard.h"
 #include "settings/removerecord.h"
+#include "settings/settingsrecords.h"
 #include "settings/wholenumber.h"
 #include "textdates.h"
 
@@ -128,12 +129,11 @@ qint32 CardsSettingsFrame::SelectedCode() const
 void CardsSettingsFrame::AddCard()
 {
     QString err;
-    const auto table = DBTable(CardsTable, err);
-    if (!table) {
+    const auto card = NewSettingsRecord(CardsTable, err);
+    if (!card) {
         ShowError(err);
         return;
     }
-    const auto card = table->GetNewRecord();
     qint32 startSum = 0;
     if (!StoreCard(card, false, startSum)) {
         return;
@@ -206,7 +206,7 @@ bool CardsSettingsFrame::StoreCard(const std::shared_ptr<Rollstrake::DBRecord> &
         return false;
     }
     QString err;
-    if (!Card->Update(err)) {
+    if (!StoreSettingsRecord(*Card, err)) {
         ShowError(err);
         return false;
     }

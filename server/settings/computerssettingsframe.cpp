@@ -8,8 +8,8 @@
 #include "core/widgets/guihelpers.h"
 #include "core/widgets/messagebox.h"
 #include "core/widgets/registryserilize.h"
-#include "datevalue.h"
 #include "generalhelpers.h"
+#include "settings/computerrecords.h"
 #include "settings/frmeditcomputer.h"
 #include "settings/removerecord.h"
 
@@ -107,13 +107,11 @@ qint32 ComputersSettingsFrame::SelectedCode() const
 void ComputersSettingsFrame::AddComputer()
 {
     QString err;
-    const auto table = DBTable(ComputersTable, err);
-    if (!table) {
+    const auto computer = NewComputerRecord(err);
+    if (!computer) {
         ShowError(err);
         return;
     }
-    const auto computer = table->GetNewRecord();
-    SetFieldValue(*computer, QStringLiteral("Num"), GetFreeComputerNum());
     frmEditComputer dialog(this);
     if (dialog.Start(*computer, frmEditComputer::NewComputer)) {
         StoreComputer(*computer);
@@ -159,10 +157,8 @@ void ComputersSettingsFrame::DeleteComputer()
 
 void ComputersSettingsFrame::StoreComputer(Rollstrake::DBRecord &Record)
 {
-    // So that the main window sends the client settings to the computer.
-    SetFieldValue(Record, QStringLiteral("LastSettingsUpdate"), DateValue::Zero());
     QString err;
-    if (!Record.Update(err)) {
+    if (!StoreComputerRecord(Record, err)) {
         ShowError(err);
         return;
     }

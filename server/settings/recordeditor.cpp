@@ -1,7 +1,7 @@
 #include "settings/recordeditor.h"
 
 #include "core/errorbox.h"
-#include "entitylib.h"
+#include "settings/settingsrecords.h"
 
 #include <QScopedValueRollback>
 #include <QSignalBlocker>
@@ -47,7 +47,7 @@ bool RecordEditor::ValidateAndSave()
     }
     WriteRecord(*m_record);
     QString err;
-    if (!m_record->Update(err)) {
+    if (!StoreSettingsRecord(*m_record, err)) {
         ShowError(err);
         return false;
     }

@@ -6,6 +6,7 @@
 #include "settings/lists/recordscombo.h"
 #include "settings/recordeditor.h"
 #include "settings/removerecord.h"
+#include "settings/settingsrecords.h"
 
 #include <QAbstractButton>
 #include <QComboBox>
@@ -81,14 +82,13 @@ void RecordsPage::AddRecord()
         return;
     }
     QString err;
-    const auto table = DBTable(m_tableName, err);
-    if (!table) {
+    const auto record = NewSettingsRecord(m_tableName, err);
+    if (!record) {
         ShowError(err);
         return;
     }
-    const auto record = table->GetNewRecord();
     InitNewRecord(*record);
-    if (!record->Update(err)) {
+    if (!StoreSettingsRecord(*record, err)) {
         ShowError(err);
         return;
     }

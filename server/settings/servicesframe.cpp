@@ -2,11 +2,9 @@
 
 #include "ui_servicesframe.h"
 
-#include "clock.h"
-#include "core/dbvalues.h"
 #include "core/widgets/messagebox.h"
-#include "entitylib.h"
 #include "seances/dialogsupport.h"
+#include "settings/servicesales.h"
 #include "settings/wholenumber.h"
 
 #include <QSignalBlocker>
@@ -67,17 +65,12 @@ void ServicesFrame::AddService()
         return;
     }
     QString err;
-    const auto table = DBTable(QStringLiteral("Services"), err);
-    if (table) {
-        const auto sale = table->GetNewRecord();
-        SetFieldValue(*sale, QStringLiteral("ServiceType"), m_ui->Services->Value());
-        SetFieldValue(*sale, QStringLiteral("Amount"), SeanceDialogs::WholeValue(m_ui->sAmount));
-        SetFieldValue(*sale, QStringLiteral("ServiceTime"), Clock::Now());
-        SetFieldValue(*sale, QStringLiteral("Comment"), m_ui->sComment->Value());
-        if (sale->Update(err)) {
-            Clear();
-            return;
-        }
+    if (AddServiceSale(m_ui->Services->Value(),
+                       SeanceDialogs::WholeValue(m_ui->sAmount),
+                       m_ui->sComment->Value(),
+                       err)) {
+        Clear();
+        return;
     }
     MessageBox::Critical(this, Title, err);
 }
