@@ -62,8 +62,9 @@ enum enFieldTotal
     fttSum = 1,
 };
 
-// Comparisons of filter slots.
-enum enCondition
+// Comparisons of filter slots. Any other value compares nothing; the fixed type keeps such a value
+// defined.
+enum enCondition : qint32
 {
     cEqual = 0,
     cLess = 1,
@@ -456,9 +457,8 @@ public:
     void SetValue(const QVariant &value);
     const QVariant &Value2() const;
     void SetValue2(const QVariant &value);
-    // An enCondition.
-    qint32 Condition() const;
-    void SetCondition(qint32 value);
+    enCondition Condition() const;
+    void SetCondition(enCondition value);
     const std::shared_ptr<Rollstrake::Field> &Field() const;
     // The slot takes part in the WHERE clause.
     bool IsFilterSet() const;
@@ -479,7 +479,7 @@ private:
     bool m_includeEmpty = false;
     QVariant m_value;
     QVariant m_value2;
-    qint32 m_condition = cEqual;
+    enCondition m_condition = cEqual;
     std::shared_ptr<Rollstrake::Field> m_field;
 };
 

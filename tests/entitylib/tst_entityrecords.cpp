@@ -469,7 +469,7 @@ private slots:
         add(QString(), 0, DateValue::Make(1899, 12, 30));
         auto filter = T("Seances")->GetNewFilter();
         const auto slot = filter->Item(field);
-        slot->SetCondition(condition);
+        slot->SetCondition(static_cast<enCondition>(condition));
         slot->SetValue(value);
         slot->SetValue2(value2);
         slot->SetIncludeEmpty(includeEmpty);

@@ -116,7 +116,7 @@ private slots:
         QFETCH(QString, where);
         const auto filter = T()->GetNewFilter();
         const auto slot = filter->Item(field);
-        slot->SetCondition(condition);
+        slot->SetCondition(static_cast<enCondition>(condition));
         slot->SetValue(value);
         slot->SetValue2(value2);
         slot->SetIncludeEmpty(includeEmpty);
