@@ -669,7 +669,6 @@ class ROLLSTRAKE_EXPORT Table : public std::enable_shared_from_this<Table>
 public:
     // A table with its empty Fields bound to it.
     static std::shared_ptr<Table> Create();
-    Table();
 
     // A filter over this table with one slot per field and nothing set.
     std::shared_ptr<DBFilterFields> GetNewFilter();
@@ -710,6 +709,9 @@ public:
     // is created or scanned. Refused for an unknown field and on the classic kinds, which have no
     // "IF NOT EXISTS" form.
     bool EnsureIndex(const QStringList &FieldNames, QString &ErrString);
+    // How many times this process changed the table (a rolled-back change counts too): a reader
+    // that keeps values of the table knows by it when they may be stale.
+    quint64 ChangeCount() const;
 
     // Library use.
     void SetReadOnly(bool value);
@@ -721,7 +723,6 @@ public:
     std::shared_ptr<Tables> Parent() const;
     // Stamps a change now; record sets loaded before see themselves expired.
     void MarkChanged();
-    quint64 ChangeCount() const;
     std::shared_ptr<DBRecords> PresetRecords();
     bool CheckDBStructure(QString &ErrString);
     // The same knowing the indexes the database has and the table's columns (case-folded; null:
@@ -765,6 +766,8 @@ public:
     GetReferencingRecords(const QString &tableName, qint32 code, bool cascade, bool &ok, QString &ErrString);
 
 private:
+    // Made through Create, which binds the empty Fields to the table.
+    Table();
     bool RemoveRecord(qint32 Code, bool DeleteCascade, QString &ErrString);
     // The names of the table's columns, case-folded; false with the engine's reason when the
     // table cannot be read.
