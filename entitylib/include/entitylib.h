@@ -5,7 +5,8 @@
 // and Root::Start; everything else is reached through Root::Tables(). Values of DOUBLE fields are
 // Currency, dates are the zone-free date values of the common library (datevalue.h).
 //
-// Members marked "Library use" serve the library's own classes; hosts leave them alone.
+// Members marked "Library use" are private: they serve the library's own classes, which reach them
+// as friends.
 
 #include "rollstrake_export.h"
 
@@ -34,6 +35,14 @@ class DBRecord;
 class DBRecords;
 class Table;
 class Tables;
+// Reaches the library-use members from the library's own suites; defined there only.
+class TestProbe;
+
+namespace SchemaReader
+{
+// Builds the tables from the schema-description file (schemareader.cpp).
+class Parser;
+} // namespace SchemaReader
 
 // The wording of statements per database engine (sqldialect.h, inside the library).
 enum class SqlDialect;
@@ -62,8 +71,9 @@ enum enFieldTotal
     fttSum = 1,
 };
 
-// Comparisons of filter slots.
-enum enCondition
+// Comparisons of filter slots. Any other value compares nothing; the fixed type keeps such a value
+// defined.
+enum enCondition : qint32
 {
     cEqual = 0,
     cLess = 1,
@@ -296,7 +306,16 @@ public:
     const QString &mName() const;
     void SetmName(const QString &value);
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBField;
+    friend class DBRecord;
+    friend class Fields;
+    friend class RecordReader;
+    friend class Table;
+    friend class SchemaReader::Parser;
+    friend class TestProbe;
+
     void SetType(const std::shared_ptr<FieldType> &type);
     void SetTotal(const std::shared_ptr<FieldTotal> &total);
     void SetClass(const std::shared_ptr<FieldClass> &fieldClass);
@@ -313,7 +332,6 @@ public:
     // Adds the missing column to the existing table and fills it with the default.
     bool AddToDBTable(QString &ErrString) const;
 
-private:
     QString m_default;
     // The default converted to the type, once asked for.
     mutable std::optional<QVariant> m_defaultValue;
@@ -345,7 +363,15 @@ public:
     Iterator end() const;
     std::shared_ptr<Rollstrake::Table> Table() const;
 
-    // Library use. Add refuses a second field of one name, with the collection's refusal text. A
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBFields;
+    friend class DBFilterFields;
+    friend class Table;
+    friend class SchemaReader::Parser;
+    friend class TestProbe;
+
+    // Add refuses a second field of one name, with the collection's refusal text. A
     // field is found by the name it had when it was added.
     bool Add(const std::shared_ptr<Field> &field, QString &refusal);
     // The 0-based position of the field of that name (letter case aside), -1 when there is none.
@@ -357,7 +383,6 @@ public:
     // without regard to letter case on every engine.
     QString GetOrderBy(SqlDialect dialect) const;
 
-private:
     std::vector<std::shared_ptr<Field>> m_fields;
     // Position by name as written and by case-folded name: a table of thousands of fields is read
     // in linear time, and a lookup by the name as written makes no new text.
@@ -393,7 +418,15 @@ public:
     // has none or its record is not saved yet.
     std::shared_ptr<Rollstrake::Table> LinkedTable(QString &ErrString) const;
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBFields;
+    friend class DBRecord;
+    friend class DBRecords;
+    friend class RecordReader;
+    friend class Table;
+    friend class TestProbe;
+
     bool Init(const std::shared_ptr<Rollstrake::Field> &field);
     bool sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
     // The same from a column found beforehand (-1: the query has none of that name).
@@ -403,9 +436,10 @@ public:
     const QVariant &StoredValue() const;
     QString GetSQLValue() const;
 
-private:
     // The value in its type; a value just read from the database is converted when first asked for.
     const QVariant &Stored() const;
+    // The table of that name in the schema of the field's table, or null.
+    static std::shared_ptr<Rollstrake::Table> FindTable(const Rollstrake::Field &field, const QString &name);
 
     mutable QVariant m_value;
     mutable bool m_raw = false;
@@ -427,7 +461,11 @@ public:
     Iterator begin() const;
     Iterator end() const;
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBRecord;
+    friend class DBRecords;
+
     bool Init(const std::shared_ptr<Rollstrake::Fields> &fields, bool IsTotals);
     void Add(const std::shared_ptr<DBField> &field);
     bool IsTotals() const;
@@ -437,7 +475,6 @@ public:
     // The same with the query's column of every field (by position, -1 for none) found beforehand.
     bool LoadFromDB(const QSqlQuery &query, const std::vector<int> &columns, QString &ErrString);
 
-private:
     std::vector<std::shared_ptr<DBField>> m_fields;
     // The table's fields when this holds one value of each, in their order: names are looked up there.
     std::shared_ptr<Rollstrake::Fields> m_schema;
@@ -456,14 +493,16 @@ public:
     void SetValue(const QVariant &value);
     const QVariant &Value2() const;
     void SetValue2(const QVariant &value);
-    // An enCondition.
-    qint32 Condition() const;
-    void SetCondition(qint32 value);
+    enCondition Condition() const;
+    void SetCondition(enCondition value);
     const std::shared_ptr<Rollstrake::Field> &Field() const;
     // The slot takes part in the WHERE clause.
     bool IsFilterSet() const;
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBFilterFields;
+
     void SetField(const std::shared_ptr<Rollstrake::Field> &field);
     std::shared_ptr<Rollstrake::Table> GetTable() const;
     QString GetConditionTemplate() const;
@@ -475,11 +514,10 @@ public:
     // (a LIKE pattern, a classic kind), so that the text depends on the value.
     bool AppendValues(SqlDialect dialect, QVariantList &Values) const;
 
-private:
     bool m_includeEmpty = false;
     QVariant m_value;
     QVariant m_value2;
-    qint32 m_condition = cEqual;
+    enCondition m_condition = cEqual;
     std::shared_ptr<Rollstrake::Field> m_field;
 };
 
@@ -505,7 +543,11 @@ public:
     // Some slot takes part (never with a key filter).
     bool IsFilterSet() const;
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class Table;
+    friend class TestProbe;
+
     bool Add(const std::shared_ptr<Rollstrake::Table> &table);
     void AddFilterField(const std::shared_ptr<DBFilterField> &slot);
     QString GetWhereClause() const;
@@ -519,7 +561,6 @@ public:
     // The values GetWhereClause binds, in its order, without its text.
     void AppendValues(SqlDialect dialect, QVariantList &Values) const;
 
-private:
     // Slots are made when first asked for: a key filter needs none, a lookup by one field one.
     std::shared_ptr<DBFilterField> MakeSlot(qint32 index) const;
     void MakeSlots() const;
@@ -550,7 +591,13 @@ public:
     // A search that cannot finish answers true, and its reason goes to the library's warning log.
     bool IsInUse(const QString &TableName);
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBRecords;
+    friend class Table;
+    friend class SchemaReader::Parser;
+    friend class TestProbe;
+
     void SetCode(qint32 code);
     bool Init(const std::shared_ptr<Rollstrake::Table> &table);
     bool sysLoadFromDB(const QSqlQuery &query, const QSqlRecord &columns, QString &ErrString);
@@ -566,7 +613,6 @@ public:
     // The fields a preset row of the schema file sets.
     void AddPresetField(const QString &name);
 
-private:
     // A saved record whose save failed shows the database's values again; when that read fails
     // too, its reason follows the save's in ErrString.
     void ReloadAfterFailedSave(QString &ErrString);
@@ -603,7 +649,11 @@ public:
     // This process changed the table after the last successful Reload.
     bool IsExpired() const;
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class Table;
+    friend class SchemaReader::Parser;
+
     void Init(const std::shared_ptr<Rollstrake::Table> &table,
               const std::shared_ptr<Rollstrake::DBFilterFields> &filter);
     void Clear();
@@ -613,7 +663,6 @@ public:
     void RemoveByCode(qint32 Code);
     QDateTime LoadTime() const;
 
-private:
     // Runs the read of the set on a kept statement; the caller finishes it.
     QSqlQuery *RunRead(QString &description);
 
@@ -669,7 +718,6 @@ class ROLLSTRAKE_EXPORT Table : public std::enable_shared_from_this<Table>
 public:
     // A table with its empty Fields bound to it.
     static std::shared_ptr<Table> Create();
-    Table();
 
     // A filter over this table with one slot per field and nothing set.
     std::shared_ptr<DBFilterFields> GetNewFilter();
@@ -710,8 +758,20 @@ public:
     // is created or scanned. Refused for an unknown field and on the classic kinds, which have no
     // "IF NOT EXISTS" form.
     bool EnsureIndex(const QStringList &FieldNames, QString &ErrString);
+    // How many times this process changed the table (a rolled-back change counts too): a reader
+    // that keeps values of the table knows by it when they may be stale.
+    quint64 ChangeCount() const;
 
-    // Library use.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBField;
+    friend class DBRecord;
+    friend class DBRecords;
+    friend class RecordReader;
+    friend class Tables;
+    friend class SchemaReader::Parser;
+    friend class TestProbe;
+
     void SetReadOnly(bool value);
     void SetCaption(const QString &value);
     void SetCombineUnique(bool value);
@@ -721,7 +781,6 @@ public:
     std::shared_ptr<Tables> Parent() const;
     // Stamps a change now; record sets loaded before see themselves expired.
     void MarkChanged();
-    quint64 ChangeCount() const;
     std::shared_ptr<DBRecords> PresetRecords();
     bool CheckDBStructure(QString &ErrString);
     // The same knowing the indexes the database has and the table's columns (case-folded; null:
@@ -764,7 +823,8 @@ public:
     std::shared_ptr<DBField>
     GetReferencingRecords(const QString &tableName, qint32 code, bool cascade, bool &ok, QString &ErrString);
 
-private:
+    // Made through Create, which binds the empty Fields to the table.
+    Table();
     bool RemoveRecord(qint32 Code, bool DeleteCascade, QString &ErrString);
     // The names of the table's columns, case-folded; false with the engine's reason when the
     // table cannot be read.
@@ -812,7 +872,14 @@ public:
     Iterator begin() const;
     Iterator end() const;
 
-    // Library use. Add refuses a second table of one name, with the collection's refusal text.
+private:
+    // Library use: the library's own classes reach these as friends.
+    friend class DBRecord;
+    friend class Root;
+    friend class Table;
+    friend class SchemaReader::Parser;
+
+    // Add refuses a second table of one name, with the collection's refusal text.
     bool Add(const std::shared_ptr<Table> &table, QString &refusal);
     bool CheckDBStructure(QString &ErrString);
     bool SavePresetValues(QString &ErrString);
@@ -823,7 +890,6 @@ public:
     // Drops every record cache (after a rollback the caches may hold what the database does not).
     void ForgetCaches();
 
-private:
     // Runs the catalog query of the engine; false on the classic kinds, which have none here, or
     // when it fails.
     static bool ReadCatalog(const QString &SQLite, const QString &PostgreSQL, QSqlQuery &Query);

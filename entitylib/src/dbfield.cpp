@@ -8,19 +8,19 @@ namespace Rollstrake
 {
 namespace
 {
-std::shared_ptr<Table> FindTable(const Field &field, const QString &name)
-{
-    const auto table = field.Table();
-    const auto tables = table ? table->Parent() : nullptr;
-    return tables ? tables->Item(name) : nullptr;
-}
-
 QString TableCaption(const Field &field)
 {
     const auto table = field.Table();
     return table ? table->Caption() : QString();
 }
 } // namespace
+
+std::shared_ptr<Table> DBField::FindTable(const Rollstrake::Field &field, const QString &name)
+{
+    const auto table = field.Table();
+    const auto tables = table ? table->Parent() : nullptr;
+    return tables ? tables->Item(name) : nullptr;
+}
 
 void DBField::SetValue(const QVariant &value)
 {

@@ -33,12 +33,12 @@ void DBFilterField::SetValue2(const QVariant &value)
     m_value2 = value;
 }
 
-qint32 DBFilterField::Condition() const
+enCondition DBFilterField::Condition() const
 {
     return m_condition;
 }
 
-void DBFilterField::SetCondition(qint32 value)
+void DBFilterField::SetCondition(enCondition value)
 {
     m_condition = value;
 }

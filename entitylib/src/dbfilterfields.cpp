@@ -169,7 +169,7 @@ QByteArray DBFilterFields::ClauseShape(SqlDialect dialect) const
         if (!slot || !slot->IsFilterSet()) {
             continue;
         }
-        const qint32 condition = slot->Condition();
+        const enCondition condition = slot->Condition();
         if (condition == cLeftLike || condition == cRightLike || condition == cLike
             || i > std::numeric_limits<quint16>::max()) {
             return {};

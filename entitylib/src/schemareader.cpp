@@ -75,7 +75,9 @@ bool ParseBoolean(const QString &value, bool &result)
     }
     return false;
 }
+} // namespace
 
+// Reads the lines of a schema-description file into tables; a friend of the library classes it fills.
 class Parser
 {
 public:
@@ -338,7 +340,6 @@ private:
     bool m_unicode;
     QString &m_err;
 };
-} // namespace
 
 StructLine ParseStructLine(const QString &line)
 {

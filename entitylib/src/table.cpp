@@ -22,7 +22,8 @@ Table::Table()
 
 std::shared_ptr<Table> Table::Create()
 {
-    auto table = std::make_shared<Table>();
+    // The constructor is private, out of make_shared's reach.
+    std::shared_ptr<Table> table(new Table());
     table->m_fields->SetTable(table);
     return table;
 }

@@ -30,7 +30,7 @@ std::shared_ptr<Rollstrake::DBFilterFields> ReportTable::NewFilter() const
 
 void ReportTable::SetSlot(Rollstrake::DBFilterFields &Filter,
                           const QString &Field,
-                          qint32 Condition,
+                          Rollstrake::enCondition Condition,
                           const QVariant &Value)
 {
     const auto slot = Filter.Item(Field);
@@ -51,7 +51,7 @@ void ReportTable::SetBetween(Rollstrake::DBFilterFields &Filter,
 
 void ReportTable::SetEvenEmpty(Rollstrake::DBFilterFields &Filter,
                                const QString &Field,
-                               qint32 Condition,
+                               Rollstrake::enCondition Condition,
                                const QVariant &Value)
 {
     SetSlot(Filter, Field, Condition, Value);

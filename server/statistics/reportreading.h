@@ -32,13 +32,17 @@ public:
     qint32 Position(const QString &Field) const;
     std::shared_ptr<Rollstrake::DBFilterFields> NewFilter() const;
     // Takes part in the filter: Value (and Value2 for cBetween) compared by Condition.
-    static void
-    SetSlot(Rollstrake::DBFilterFields &Filter, const QString &Field, qint32 Condition, const QVariant &Value);
+    static void SetSlot(Rollstrake::DBFilterFields &Filter,
+                        const QString &Field,
+                        Rollstrake::enCondition Condition,
+                        const QVariant &Value);
     static void
     SetBetween(Rollstrake::DBFilterFields &Filter, const QString &Field, const QDateTime &From, const QDateTime &To);
     // Takes part also with a value of 0.
-    static void
-    SetEvenEmpty(Rollstrake::DBFilterFields &Filter, const QString &Field, qint32 Condition, const QVariant &Value);
+    static void SetEvenEmpty(Rollstrake::DBFilterFields &Filter,
+                             const QString &Field,
+                             Rollstrake::enCondition Condition,
+                             const QVariant &Value);
     // Hands each row that the filter selects to Take, in the library's order, without making a
     // record of it; false with the reason when the read fails or Take gives one.
     using RowTaker = std::function<bool(const Rollstrake::RecordReader &Row, QString &ErrString)>;

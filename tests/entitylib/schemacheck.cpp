@@ -3,6 +3,7 @@
 #include "entitylib.h"
 #include "schemareader.h"
 #include "sqldialect.h"
+#include "testprobe.h"
 
 #include <QStringList>
 
@@ -59,7 +60,8 @@ bool CheckTable(const Tables &Schema, const Table &Checked, QString &Failure)
         }
     }
     for (const SqlDialect dialect : {SqlDialect::SQLite, SqlDialect::PostgreSQL}) {
-        const QString ddl = Dialect::CreateTable(dialect, Checked.mName(), Checked.Fields()->GetColumnsDDL(dialect));
+        const QString ddl =
+            Dialect::CreateTable(dialect, Checked.mName(), TestProbe::GetColumnsDDL(*Checked.Fields(), dialect));
         if (ddl.contains(QLatin1Char(';')) || ddl.contains(QLatin1String("--")) || ddl.contains(QLatin1Char('\''))) {
             Failure = QStringLiteral("definition of '%1' carries more than a table: %2").arg(Checked.mName(), ddl);
             return false;

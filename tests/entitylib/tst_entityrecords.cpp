@@ -5,6 +5,7 @@
 #include "datevalue.h"
 #include "entitylib.h"
 #include "testdatabase.h"
+#include "testprobe.h"
 #include "testschema.h"
 
 #include <QFile>
@@ -86,7 +87,8 @@ private:
             QCOMPARE(reader.Code(), record->Code());
             for (qint32 position = 1; position <= record->DBFields()->Count(); ++position) {
                 const auto field = record->DBFields()->Item(position);
-                QCOMPARE(reader.Value(position), field->Field()->IsStored() ? field->StoredValue() : QVariant());
+                QCOMPARE(reader.Value(position),
+                         TestProbe::IsStored(*field->Field()) ? TestProbe::StoredValue(*field) : QVariant());
             }
         }
         QVERIFY(!reader.Next(error));
@@ -469,7 +471,7 @@ private slots:
         add(QString(), 0, DateValue::Make(1899, 12, 30));
         auto filter = T("Seances")->GetNewFilter();
         const auto slot = filter->Item(field);
-        slot->SetCondition(condition);
+        slot->SetCondition(static_cast<enCondition>(condition));
         slot->SetValue(value);
         slot->SetValue2(value2);
         slot->SetIncludeEmpty(includeEmpty);

@@ -4,6 +4,7 @@
 #include "datevalue.h"
 #include "entitylib.h"
 #include "testdatabase.h"
+#include "testprobe.h"
 #include "testschema.h"
 
 #include <QFile>
@@ -381,8 +382,8 @@ private slots:
             QVERIFY2(Start(schema, error), qPrintable(error));
             QCOMPARE(All("Config")->Count(), 2);
             QCOMPARE(All("Plain")->Count(), 2);
-            QVERIFY(!m_root->Tables()->Item(QStringLiteral("Config"))->PresetRecords()
-                    || m_root->Tables()->Item(QStringLiteral("Config"))->PresetRecords()->Count() == 0);
+            QVERIFY(!TestProbe::PresetRecords(*m_root->Tables()->Item(QStringLiteral("Config")))
+                    || TestProbe::PresetRecords(*m_root->Tables()->Item(QStringLiteral("Config")))->Count() == 0);
         }
         const auto config = All("Config");
         QCOMPARE(config->GetByIndex(2)->DBFields()->Item(QStringLiteral("FieldValue"))->Value().toString(),
@@ -483,7 +484,7 @@ private slots:
         // Every stored field has its column; a second start changes nothing.
         for (const auto &table : tables) {
             for (const auto &field : *table->Fields()) {
-                QCOMPARE(ColumnExists(table->mName(), field->mName()), field->IsStored());
+                QCOMPARE(ColumnExists(table->mName(), field->mName()), TestProbe::IsStored(*field));
             }
         }
         // Every foreign-key column is indexed, the seances' computer among them.
@@ -622,7 +623,7 @@ private slots:
         } else {
             filter->Item(QStringLiteral("NightDate"))->SetValue(DateValue::Make(2026, 12, 8));
         }
-        const QString plan = Plan(target->OpenRecordset(filter));
+        const QString plan = Plan(TestProbe::OpenRecordset(*target, filter));
         QVERIFY2(plan.contains(index), qPrintable(plan));
     }
 };

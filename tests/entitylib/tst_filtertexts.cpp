@@ -3,6 +3,7 @@
 #include "entitylib.h"
 #include "schemareader.h"
 #include "sqldialect.h"
+#include "testprobe.h"
 
 #include <QTest>
 
@@ -47,9 +48,10 @@ private slots:
         QCOMPARE(filter->Count(), 6);
         QCOMPARE(filter->Table(), T());
         QVERIFY(!filter->IsFilterSet());
-        QCOMPARE(filter->GetWhereClause(SqlDialect::Access), QString());
-        QCOMPARE(T()->OpenRecordset(filter), QStringLiteral("SELECT * FROM [T] ORDER BY [A], [B]"));
-        QCOMPARE(T()->Fields()->GetOrderBy(SqlDialect::PostgreSQL), QStringLiteral(" ORDER BY \"a\", LOWER(\"b\")"));
+        QCOMPARE(TestProbe::GetWhereClause(*filter, SqlDialect::Access), QString());
+        QCOMPARE(TestProbe::OpenRecordset(*T(), filter), QStringLiteral("SELECT * FROM [T] ORDER BY [A], [B]"));
+        QCOMPARE(TestProbe::GetOrderBy(*T()->Fields(), SqlDialect::PostgreSQL),
+                 QStringLiteral(" ORDER BY \"a\", LOWER(\"b\")"));
     }
 
     void keyFilterWins()
@@ -58,7 +60,7 @@ private slots:
         filter->Item(QStringLiteral("a"))->SetValue(1);
         filter->SetCode(7);
         QVERIFY(!filter->IsFilterSet());
-        QCOMPARE(filter->GetWhereClause(SqlDialect::Access), QStringLiteral(" WHERE Code=7"));
+        QCOMPARE(TestProbe::GetWhereClause(*filter, SqlDialect::Access), QStringLiteral(" WHERE Code=7"));
     }
 
     void conditions_data()
@@ -116,11 +118,11 @@ private slots:
         QFETCH(QString, where);
         const auto filter = T()->GetNewFilter();
         const auto slot = filter->Item(field);
-        slot->SetCondition(condition);
+        slot->SetCondition(static_cast<enCondition>(condition));
         slot->SetValue(value);
         slot->SetValue2(value2);
         slot->SetIncludeEmpty(includeEmpty);
-        QCOMPARE(filter->GetWhereClause(dialect), where);
+        QCOMPARE(TestProbe::GetWhereClause(*filter, dialect), where);
     }
 
     void slotsInFieldOrder()
@@ -129,7 +131,7 @@ private slots:
         filter->Item(QStringLiteral("B"))->SetValue(QStringLiteral("x"));
         filter->Item(QStringLiteral("A"))->SetValue(1);
         QVERIFY(filter->IsFilterSet());
-        QCOMPARE(filter->GetWhereClause(SqlDialect::Access), QStringLiteral(" WHERE [A]=1 AND [B]='x'"));
+        QCOMPARE(TestProbe::GetWhereClause(*filter, SqlDialect::Access), QStringLiteral(" WHERE [A]=1 AND [B]='x'"));
         QCOMPARE(filter->Item(1)->Field()->mName(), QStringLiteral("A"));
         QVERIFY(!filter->Item(QStringLiteral("none")));
         QVERIFY(!filter->Item(0));
@@ -140,11 +142,11 @@ private slots:
         const auto record = T()->GetNewRecord();
         record->DBFields()->Item(QStringLiteral("A"))->SetValue(3);
         record->DBFields()->Item(QStringLiteral("B"))->SetValue(QStringLiteral("x"));
-        record->SetCode(12);
-        QCOMPARE(record->GetUpdateSQL(),
+        TestProbe::SetCode(*record, 12);
+        QCOMPARE(TestProbe::GetUpdateSQL(*record),
                  QStringLiteral("UPDATE [T] SET [A]=3,[B]='x',[Name]='',[Seance]=0,[BeginDate]={d '1899-12-30'},"
                                 "[Moment]={ts '1899-12-30 00:00:00'} WHERE Code=12"));
-        QCOMPARE(T()->GetDeleteSQL(12), QStringLiteral("DELETE FROM [T] WHERE Code=12"));
+        QCOMPARE(TestProbe::GetDeleteSQL(*T(), 12), QStringLiteral("DELETE FROM [T] WHERE Code=12"));
     }
 };
 

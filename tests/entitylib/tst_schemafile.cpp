@@ -6,6 +6,7 @@
 #include "schemacheck.h"
 #include "schemareader.h"
 #include "sqldialect.h"
+#include "testprobe.h"
 
 #include <QDir>
 #include <QFile>
@@ -101,25 +102,25 @@ private slots:
         QVERIFY(table->Cached());
         QVERIFY(!table->ReadOnly());
         QCOMPARE(table->Caption(), QStringLiteral("Сеансы"));
-        QCOMPARE(table->Parent(), tables);
+        QCOMPARE(TestProbe::Parent(*table), tables);
         const auto name = table->Fields()->Item(QStringLiteral("NAME"));
         QCOMPARE(table->Fields()->Item(QStringLiteral("name")), name);
         QCOMPARE(table->Fields()->Item(1), name);
         QCOMPARE(name->Table(), table);
         QVERIFY(name->Required());
         QCOMPARE(name->Length(), 5);
-        QCOMPARE(name->CheckValue(QStringLiteral("abcdefg")).toString(), QStringLiteral("abcde"));
-        QCOMPARE(name->GetFullName(), QStringLiteral("'Seances.Name'"));
-        QCOMPARE(name->GetDefaultValue().toString(), QString());
+        QCOMPARE(TestProbe::CheckValue(*name, QStringLiteral("abcdefg")).toString(), QStringLiteral("abcde"));
+        QCOMPARE(TestProbe::GetFullName(*name), QStringLiteral("'Seances.Name'"));
+        QCOMPARE(TestProbe::GetDefaultValue(*name).toString(), QString());
         const auto sum = table->Fields()->Item(QStringLiteral("Sum"));
         QCOMPARE(sum->Total()->Code(), qint32(fttSum));
-        QCOMPARE(sum->GetDefaultValue().value<Currency>(), Currency::FromUnits(125000));
+        QCOMPARE(TestProbe::GetDefaultValue(*sum).value<Currency>(), Currency::FromUnits(125000));
         QCOMPARE(table->Fields()->Item(QStringLiteral("Len"))->Length(), 100);
         QCOMPARE(table->Fields()->Item(QStringLiteral("Twelve"))->Length(), 13);
         const auto abc = table->Fields()->Item(QStringLiteral("Abc"));
         QCOMPARE(abc->Length(), 0);
         QCOMPARE(abc->mType()->Code(), qint32(ftINT));
-        QCOMPARE(abc->GetDefaultValue().toDouble(), 0.0);
+        QCOMPARE(TestProbe::GetDefaultValue(*abc).toDouble(), 0.0);
     }
 
     void zeroLengthKeepsText()
@@ -140,7 +141,7 @@ private slots:
                  qPrintable(error));
         const auto field = tables->Item(1)->Fields()->Item(1);
         QCOMPARE(field->Length(), 0);
-        QCOMPARE(field->CheckValue(QStringLiteral("whole text")).toString(), QStringLiteral("whole text"));
+        QCOMPARE(TestProbe::CheckValue(*field, QStringLiteral("whole text")).toString(), QStringLiteral("whole text"));
     }
 
     void lookupField()
@@ -169,9 +170,9 @@ private slots:
                  qPrintable(error));
         const auto fields = tables->Item(1)->Fields();
         QCOMPARE(fields->Item(1)->mClass()->Code(), qint32(fcForeignKey));
-        QVERIFY(fields->Item(1)->IsStored());
-        QVERIFY(!fields->Item(2)->IsStored());
-        QCOMPARE(fields->GetColumnsDDL(SqlDialect::Access), QStringLiteral("[Desk] INT,"));
+        QVERIFY(TestProbe::IsStored(*fields->Item(1)));
+        QVERIFY(!TestProbe::IsStored(*fields->Item(2)));
+        QCOMPARE(TestProbe::GetColumnsDDL(*fields, SqlDialect::Access), QStringLiteral("[Desk] INT,"));
     }
 
     void faults_data()
@@ -413,7 +414,7 @@ private slots:
                        *tables,
                        error),
                  qPrintable(error));
-        const auto presets = tables->Item(1)->PresetRecords();
+        const auto presets = TestProbe::PresetRecords(*tables->Item(1));
         QCOMPARE(presets->Count(), 1);
         QCOMPARE(presets->Item(2)->DBFields()->Item(QStringLiteral("Name"))->Value().toString(), QStringLiteral("abc"));
     }
@@ -510,18 +511,19 @@ private slots:
                        error),
                  qPrintable(error));
         const auto table = tables->Item(1);
-        QCOMPARE(table->Fields()->Item(QStringLiteral("B"))->GetColumnDDL(SqlDialect::SqlServer),
+        QCOMPARE(TestProbe::GetColumnDDL(*table->Fields()->Item(QStringLiteral("B")), SqlDialect::SqlServer),
                  QStringLiteral("[B] VARCHAR(50) NOT NULL DEFAULT 'abc'"));
-        QCOMPARE(table->Fields()->Item(QStringLiteral("D"))->GetColumnDDL(SqlDialect::SqlServer),
+        QCOMPARE(TestProbe::GetColumnDDL(*table->Fields()->Item(QStringLiteral("D")), SqlDialect::SqlServer),
                  QStringLiteral("[D] SMALLDATETIME NOT NULL DEFAULT {d '1899-12-30'}"));
-        QCOMPARE(table->Fields()->Item(QStringLiteral("C"))->GetColumnDDL(SqlDialect::SqlServer), QString());
+        QCOMPARE(TestProbe::GetColumnDDL(*table->Fields()->Item(QStringLiteral("C")), SqlDialect::SqlServer),
+                 QString());
         QCOMPARE(Dialect::CreateTable(SqlDialect::Access,
                                       QStringLiteral("T"),
-                                      table->Fields()->GetColumnsDDL(SqlDialect::Access)),
+                                      TestProbe::GetColumnsDDL(*table->Fields(), SqlDialect::Access)),
                  QStringLiteral(
                      "CREATE TABLE [T](Code COUNTER,[A] INT,[B] VARCHAR,[D] DATE,CONSTRAINT PK_T PRIMARY KEY (Code))"));
         QCOMPARE(Dialect::AddColumnHead(SqlDialect::SqlServer, QStringLiteral("T"))
-                     + table->Fields()->Item(QStringLiteral("A"))->GetColumnDDL(SqlDialect::SqlServer),
+                     + TestProbe::GetColumnDDL(*table->Fields()->Item(QStringLiteral("A")), SqlDialect::SqlServer),
                  QStringLiteral("ALTER TABLE [T] ADD  [A] INT NOT NULL DEFAULT 0"));
         QCOMPARE(Dialect::AddColumnHead(SqlDialect::Access, QStringLiteral("T")),
                  QStringLiteral("ALTER TABLE [T] ADD COLUMN "));
