@@ -240,7 +240,10 @@ void Proxy::ConnectionRequest(QTcpSocket *Socket)
         Socket->deleteLater();
         return;
     }
+    // Held before the first trace line: its host may close the pair and wait, and the wait would
+    // free it.
     const RelayConnection::Hold hold(*connection);
+    LogConnectionStates();
     LogMessage(QStringLiteral("Listener_ConnectionRequest: NewIndex=") + Num(connection->Index()), 0);
     // The host of the trace may have shut the relay down or started it anew: the pair is gone.
     if (connection->IsUnloaded()) {
@@ -267,7 +270,6 @@ RelayConnection *Proxy::CreateConnection(QTcpSocket *Socket)
     }
     auto *connection = new RelayConnection(index, Socket, *this, this);
     m_connections.emplace(index, connection);
-    LogConnectionStates();
     return connection;
 }
 
