@@ -11,6 +11,7 @@
 #include <map>
 
 class QTcpSocket;
+class RelayConnection;
 enum class KillMode : qint32;
 
 // The relay through which the client computers reach the internet. Every connection that a client

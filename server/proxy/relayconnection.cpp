@@ -35,6 +35,11 @@ QString Num(qint64 Value)
     return QString::number(Value);
 }
 
+QString Num(RelaySocketState State)
+{
+    return Num(static_cast<qint32>(State));
+}
+
 QString DottedAddress(const QHostAddress &Address)
 {
     bool isV4 = false;
@@ -143,12 +148,12 @@ void RelayConnection::RelayIfConnected()
     }
 }
 
-void RelayConnection::Trace(const QString &Text, qint32 Type) const
+void RelayConnection::Trace(const QString &Text, qint32 Type)
 {
     m_host.Trace(Text, m_index, Type);
 }
 
-void RelayConnection::Trace(const QString &Text) const
+void RelayConnection::Trace(const QString &Text)
 {
     Trace(Text, RelayHost::TraceInfo);
 }
@@ -285,10 +290,10 @@ bool RelayConnection::RelayRequestChunk()
     const qint64 waiting = m_computer.Socket.bytesAvailable();
     Trace(head + QStringLiteral(", BytesTotal=") + Num(waiting));
     switch (m_outer.State()) {
-    case rsClosed:
+    case RelaySocketState::Closed:
         Fail(Label(RequestLabel) + QStringLiteral("Клиент закрыт!"));
         return false;
-    case rsConnecting:
+    case RelaySocketState::Connecting:
         // The bytes wait in the socket until the outer side connects.
         Trace(Label(RequestLabel) + QStringLiteral("Клиент ещё соединяется!"));
         return false;
@@ -372,7 +377,7 @@ void RelayConnection::OuterConnected()
 
 void RelayConnection::ConnectTimedOut()
 {
-    if (m_unloaded || m_outer.State() != rsConnecting) {
+    if (m_unloaded || m_outer.State() != RelaySocketState::Connecting) {
         return;
     }
     Fail(Label(m_outer.Kind.Error) + QStringLiteral("Истекло время соединения с прокси, секунд: ")

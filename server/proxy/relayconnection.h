@@ -63,8 +63,8 @@ public:
     static QString GoneLine(qint32 Index);
 
 private:
-    void Trace(const QString &Text, qint32 Type) const;
-    void Trace(const QString &Text) const;
+    void Trace(const QString &Text, qint32 Type);
+    void Trace(const QString &Text);
     // A text of the trace with the index put in.
     QString Label(const char *Template) const;
     RelaySide &Other(const RelaySide &Side);

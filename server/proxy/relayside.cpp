@@ -14,24 +14,24 @@ bool RelaySide::IsOpen() const
     return Socket.state() != QAbstractSocket::UnconnectedState || Socket.bytesAvailable() > 0;
 }
 
-qint32 RelaySide::State() const
+RelaySocketState RelaySide::State() const
 {
     switch (Socket.state()) {
     case QAbstractSocket::UnconnectedState:
-        return rsClosed;
+        return RelaySocketState::Closed;
     case QAbstractSocket::HostLookupState:
     case QAbstractSocket::ConnectingState:
-        return rsConnecting;
+        return RelaySocketState::Connecting;
     case QAbstractSocket::ConnectedState:
-        return rsConnected;
+        return RelaySocketState::Connected;
     case QAbstractSocket::ListeningState:
-        return rsListening;
+        return RelaySocketState::Listening;
     case QAbstractSocket::ClosingState:
-        return rsClosing;
+        return RelaySocketState::Closing;
     case QAbstractSocket::BoundState:
-        return rsOpen;
+        return RelaySocketState::Open;
     }
-    return rsClosed;
+    return RelaySocketState::Closed;
 }
 
 void RelaySide::Close() const

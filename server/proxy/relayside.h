@@ -5,14 +5,14 @@
 class QTcpSocket;
 
 // Socket states as the relay's rules read them: the numbers of the club's older sockets.
-enum RelaySocketState : qint32
+enum class RelaySocketState : qint32
 {
-    rsClosed = 0,
-    rsOpen = 1,
-    rsListening = 2,
-    rsConnecting = 6,
-    rsConnected = 7,
-    rsClosing = 8,
+    Closed = 0,
+    Open = 1,
+    Listening = 2,
+    Connecting = 6,
+    Connected = 7,
+    Closing = 8,
 };
 
 // How a relay connection is closed: what has ended only, both sides at once, or once the client
@@ -48,8 +48,7 @@ struct RelaySide final
 
     // Open: not closed, or closed by its peer with bytes still to be relayed.
     bool IsOpen() const;
-    // The state number of the socket.
-    qint32 State() const;
+    RelaySocketState State() const;
     // Closes the socket now, without the signals of a close the peer made: the rules that called it
     // go on with the other side themselves.
     void Close() const;
