@@ -283,12 +283,8 @@ bool RelayConnection::Offer(const std::function<bool()> &Ask, bool &Cancel)
     return !m_unloaded;
 }
 
-bool RelayConnection::RelayRequestChunk()
+bool RelayConnection::OuterReady()
 {
-    const QString head = QStringLiteral("Server_DataArrival: Connection №=") + Num(m_index);
-    QTcpSocket &outer = m_outer.Socket;
-    const qint64 waiting = m_computer.Socket.bytesAvailable();
-    Trace(head + QStringLiteral(", BytesTotal=") + Num(waiting));
     switch (m_outer.State()) {
     case RelaySocketState::Closed:
         Fail(Label(RequestLabel) + QStringLiteral("Клиент закрыт!"));
@@ -298,10 +294,18 @@ bool RelayConnection::RelayRequestChunk()
         Trace(Label(RequestLabel) + QStringLiteral("Клиент ещё соединяется!"));
         return false;
     default:
-        break;
+        return true;
     }
+}
+
+bool RelayConnection::RelayRequestChunk()
+{
+    const QString head = QStringLiteral("Server_DataArrival: Connection №=") + Num(m_index);
+    QTcpSocket &outer = m_outer.Socket;
+    const qint64 waiting = m_computer.Socket.bytesAvailable();
+    Trace(head + QStringLiteral(", BytesTotal=") + Num(waiting));
     // With the outer side's backlog full, reading waits for it to drain.
-    if (waiting == 0 || outer.bytesToWrite() > MaxPendingBytes) {
+    if (!OuterReady() || waiting == 0 || outer.bytesToWrite() > MaxPendingBytes) {
         return false;
     }
     const QByteArray data = m_computer.Socket.readAll();

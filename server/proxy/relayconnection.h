@@ -71,6 +71,8 @@ private:
     void WireSide(RelaySide &Side);
     void DataArrival(RelaySide &From);
     bool RelayChunk(const RelaySide &From);
+    // Whether the outer side can take the client computer's bytes; a closed one ends the pair.
+    bool OuterReady();
     bool RelayRequestChunk();
     bool RelayResponseChunk();
     // Asks the host about a chunk; false when the pair left the relay while the host had it.
