@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/proxycontrol.h"
+#include "proxy/relayhost.h"
 #include "proxy/sparedescriptor.h"
 
 #include <QObject>
@@ -9,40 +10,41 @@
 
 #include <map>
 
-struct RelayPair;
 class QTcpSocket;
+class RelayConnection;
+enum class KillMode : qint32;
 
 // The relay through which the client computers reach the internet. Every connection that a client
 // computer opens on Port is paired with a new connection to OuterProxyIP:OuterProxyPort, and the
 // bytes pass unchanged both ways. Each chunk is offered to the host first (RequestedURL for a
 // client computer's chunk, ReceivedData for the outer proxy's), and a Cancel closes the pair. Only
-// socket events drive it; it keeps no state about computers or traffic.
-class Proxy : public QObject, public ProxyControl
+// socket events drive it; it keeps no state about computers or traffic. The listener and the
+// table of connections by index are its own; each RelayConnection runs the rules of its pair and
+// reaches the host through the relay.
+class Proxy : public QObject, public ProxyControl, private RelayHost
 {
     Q_OBJECT
 
 public:
     static constexpr qint32 DefaultConnectTimeout = 10;
-    // Reading one side stops while the other has more than this waiting to be written.
-    static constexpr qint64 MaxPendingBytes = 1024 * 1024;
     // Pair indexes run from 1 to this.
     static constexpr qint32 MaxConnectionIndex = 32767;
     // Accept errors in a row after which the listener is opened again instead of resumed: its
     // socket itself has failed.
     static constexpr qint32 AcceptErrorsBeforeRestart = 8;
     // Trace line types.
-    static constexpr qint32 TraceError = 1;
-    static constexpr qint32 TraceInfo = 4;
+    using RelayHost::TraceError;
+    using RelayHost::TraceInfo;
 
     explicit Proxy(QObject *parent = nullptr);
     ~Proxy() override;
 
-    bool Log() const;
+    bool Log() const override;
     // Switches the trace on or off; raises no line.
     void SetLog(bool Log) override;
     qint32 Port() const override;
     // Seconds the connect to the outer proxy may take; 0 bounds it by the system's own time-out.
-    qint32 ConnectTimeout() const;
+    qint32 ConnectTimeout() const override;
     void SetConnectTimeout(qint32 Seconds) override;
     QString OuterProxyIP() const;
     void SetOuterProxyIP(const QString &IP) override;
@@ -70,44 +72,22 @@ signals:
     void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
 
 private:
-    // How KillConnection treats a pair.
-    enum KillMode : qint32
-    {
-        kmTidy = 0,
-        kmBoth = 1,
-        kmServerDone = 2,
-        kmClientDone = 3,
-    };
-
     void LogMessage(const QString &Text, qint32 Index, qint32 Type = TraceInfo);
+    void Trace(const QString &Text, qint32 Index, qint32 Type) override;
+    bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) override;
+    bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
+    void Released(const RelayConnection &Connection) override;
+    void LogConnectionStates() override;
     void ConnectionRequest(QTcpSocket *Socket);
-    RelayPair *CreateConnection(QTcpSocket *Socket);
+    RelayConnection *CreateConnection(QTcpSocket *Socket);
     qint32 GetFreeConnectionIndex() const;
-    bool ClientConnect(RelayPair *Pair, QString &ErrText);
-    void WireSockets(RelayPair *Pair);
-    // Expected, when given, is the pair the caller means: a pair that left the table while the
-    // caller's trace lines or host calls ran is not confused with a newer one under its index.
-    void KillConnection(qint32 Index, qint32 Mode, const RelayPair *Expected = nullptr);
+    // Connects the pair to the outer proxy; false with the reason.
+    bool ConnectOuter(RelayConnection &Connection, QString &ErrText);
+    // The walks over the table close the pair that holds the index when they reach it.
+    void KillConnection(qint32 Index, KillMode Mode);
     void CheckConnections();
     void CloseConnections();
-    void Unload(RelayPair *Pair);
-    qint32 GetConnectionState(qint32 Index) const;
-    void LogConnectionStates();
-    RelayPair *Find(qint32 Index) const;
-    bool IsCurrent(const RelayPair *Pair) const;
-
-    void ServerDataArrival(RelayPair *Pair);
-    bool RelayRequestChunk(RelayPair *Pair);
-    void ClientDataArrival(RelayPair *Pair);
-    bool RelayResponseChunk(RelayPair *Pair);
-    void ClientConnected(RelayPair *Pair);
-    void ConnectTimedOut(RelayPair *Pair);
-    void ServerBytesWritten(RelayPair *Pair, qint64 Bytes);
-    void ClientBytesWritten(RelayPair *Pair, qint64 Bytes);
-    void ServerClosed(RelayPair *Pair);
-    void ClientClosed(RelayPair *Pair);
-    void ServerError(RelayPair *Pair);
-    void ClientError(RelayPair *Pair);
+    RelayConnection *Find(qint32 Index) const;
     void ListenerError(QAbstractSocket::SocketError Error);
     void OutOfDescriptors();
     void RestartListener();
@@ -124,5 +104,5 @@ private:
     bool m_listenerFailed = false;
     // Accept errors since the last connection was accepted.
     qint32 m_acceptErrors = 0;
-    std::map<qint32, RelayPair *> m_connections;
+    std::map<qint32, RelayConnection *> m_connections;
 };

@@ -104,6 +104,7 @@ private slots:
     void failedPairingClosesAtOnce();
     void pairClosedWhileTheHostWaits_data();
     void pairClosedWhileTheHostWaits();
+    void startedAnewInATraceLine_data();
     void startedAnewInATraceLine();
     void slowClientBoundsTheBuffers();
     void thousandConnectionsLeaveNothing();
@@ -454,22 +455,41 @@ void TestProxy::pairClosedWhileTheHostWaits()
     m_onTrace = nullptr;
 }
 
-// The host may start the relay anew while it reads the overview line of a new pair: that pair is
-// closed before it reaches the outer proxy, and the relay serves the next one.
+void TestProxy::startedAnewInATraceLine_data()
+{
+    QTest::addColumn<bool>("fromAWait");
+    QTest::newRow("in the line") << false;
+    QTest::newRow("from a wait inside the line") << true;
+}
+
+// The host may start the relay anew while it reads the overview line of a new pair, also from an
+// event of a wait inside it (which frees what it closes): that pair is closed before it reaches the
+// outer proxy, and the relay serves the next one.
 void TestProxy::startedAnewInATraceLine()
 {
+    QFETCH(bool, fromAWait);
     m_proxy->SetLog(true);
-    bool started = false;
-    m_onTrace = [this, started](const QString &Text) mutable {
-        if (!started && Text.startsWith(QStringLiteral("... 1: State="))) {
-            started = true;
+    m_onTrace = [this, fromAWait, started = false](const QString &Text) mutable {
+        if (started || !Text.startsWith(QStringLiteral("... 1: State="))) {
+            return;
+        }
+        started = true;
+        QEventLoop wait;
+        const auto start = [this, &wait] {
             QString err;
             QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
+            QTimer::singleShot(0, &wait, &QEventLoop::quit);
+        };
+        if (!fromAWait) {
+            start();
+            return;
         }
+        QTimer::singleShot(0, &wait, start);
+        wait.exec();
     };
+    // The first connection may have been closed inside the wait already.
     const auto first = Connect();
-    QVERIFY(first);
-    QVERIFY(first->WaitForClose());
+    QVERIFY(!first || first->WaitForClose());
     QVERIFY(Indexes().isEmpty());
     const auto second = Connect();
     QVERIFY(second);

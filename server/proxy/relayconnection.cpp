@@ -1,0 +1,444 @@
+#include "proxy/relayconnection.h"
+
+#include "proxy/relayhost.h"
+#include "proxy/requesturl.h"
+
+#include <QHostAddress>
+#include <QTcpSocket>
+
+namespace
+{
+// The start of a chunk that becomes text for the URL and the trace: bytes 0 to 150.
+constexpr qsizetype TextWindowLast = 150;
+constexpr int MillisecondsPerSecond = 1000;
+
+constexpr RelaySideKind ComputerSide{.Name = "Server",
+                                     .DoneMode = KillMode::ServerDone,
+                                     .RelaysAfterClose = false,
+                                     .Closed = "(Server_Close(%1)) ",
+                                     .Error = "Server_Error(%1): ",
+                                     .SendProgress = "Server_SendProgress(%1)",
+                                     .SendComplete = "Server_SendComplete(%1)"};
+// What the outer proxy sent before it closed still reaches the client computer.
+constexpr RelaySideKind OuterSide{.Name = "Client",
+                                  .DoneMode = KillMode::ClientDone,
+                                  .RelaysAfterClose = true,
+                                  .Closed = "(Client_Close(%1))",
+                                  .Error = "(Client_Error(%1)): ",
+                                  .SendProgress = "Client_SendProgress(%1)",
+                                  .SendComplete = "(Client_SendComplete(%1))"};
+constexpr const char *RequestLabel = "Server_DataArrival(%1): ";
+constexpr const char *KillLabel = "KillConnection(%1) ";
+
+QString Num(qint64 Value)
+{
+    return QString::number(Value);
+}
+
+QString Num(RelaySocketState State)
+{
+    return Num(static_cast<qint32>(State));
+}
+
+QString DottedAddress(const QHostAddress &Address)
+{
+    bool isV4 = false;
+    const quint32 v4 = Address.toIPv4Address(&isV4);
+    return isV4 ? QHostAddress(v4).toString() : Address.toString();
+}
+
+QTcpSocket &Adopted(QTcpSocket &Socket, QObject *Owner)
+{
+    Socket.setParent(Owner);
+    Socket.setReadBufferSize(RelayConnection::MaxPendingBytes);
+    Socket.setSocketOption(QAbstractSocket::LowDelayOption, 1);
+    return Socket;
+}
+} // namespace
+
+RelayConnection::RelayConnection(qint32 Index, QTcpSocket *Server, RelayHost &Host, QObject *parent)
+    : QObject(parent)
+    , m_host(Host)
+    , m_index(Index)
+    , m_clientIP(DottedAddress(Server->peerAddress()))
+    , m_computer(Adopted(*Server, this), ComputerSide)
+    , m_outer(Adopted(*new QTcpSocket, this), OuterSide)
+{
+    m_connectTimer.setSingleShot(true);
+}
+
+qint32 RelayConnection::Index() const
+{
+    return m_index;
+}
+
+bool RelayConnection::IsUnloaded() const
+{
+    return m_unloaded;
+}
+
+RelayConnection::PairState RelayConnection::State() const
+{
+    const bool computer = m_computer.IsOpen();
+    const bool outer = m_outer.IsOpen();
+    if (computer && outer) {
+        return PairState::Open;
+    }
+    if (computer) {
+        return PairState::ServerOnly;
+    }
+    return outer ? PairState::ClientOnly : PairState::Closed;
+}
+
+bool RelayConnection::ConnectOuter(const QString &IP, quint16 Port, qint32 TimeoutSeconds, QString &ErrText)
+{
+    QTcpSocket &outer = m_outer.Socket;
+    // A later failure comes as the socket's error.
+    outer.connectToHost(IP, Port);
+    if (outer.state() == QAbstractSocket::UnconnectedState) {
+        ErrText = outer.errorString();
+        return false;
+    }
+    if (TimeoutSeconds > 0 && outer.state() != QAbstractSocket::ConnectedState) {
+        m_connectTimer.start(TimeoutSeconds * MillisecondsPerSecond);
+    }
+    return true;
+}
+
+void RelayConnection::Wire()
+{
+    WireSide(m_computer);
+    WireSide(m_outer);
+    connect(&m_outer.Socket, &QTcpSocket::connected, this, [this] {
+        const Hold hold(*this);
+        OuterConnected();
+    });
+    connect(&m_connectTimer, &QTimer::timeout, this, [this] {
+        const Hold hold(*this);
+        ConnectTimedOut();
+    });
+}
+
+// Every event holds the connection while it is handled.
+void RelayConnection::WireSide(RelaySide &Side)
+{
+    QTcpSocket *socket = &Side.Socket;
+    connect(socket, &QTcpSocket::readyRead, this, [this, &Side] {
+        const Hold hold(*this);
+        DataArrival(Side);
+    });
+    connect(socket, &QTcpSocket::bytesWritten, this, [this, &Side](qint64 Bytes) {
+        const Hold hold(*this);
+        BytesWritten(Side, Bytes);
+    });
+    connect(socket, &QTcpSocket::disconnected, this, [this, &Side] {
+        const Hold hold(*this);
+        Closed(Side);
+    });
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, &Side] {
+        const Hold hold(*this);
+        SocketError(Side);
+    });
+}
+
+void RelayConnection::RelayIfConnected()
+{
+    if (m_outer.Socket.state() == QAbstractSocket::ConnectedState) {
+        OuterConnected();
+    }
+}
+
+void RelayConnection::Trace(const QString &Text, qint32 Type)
+{
+    m_host.Trace(Text, m_index, Type);
+}
+
+void RelayConnection::Trace(const QString &Text)
+{
+    Trace(Text, RelayHost::TraceInfo);
+}
+
+QString RelayConnection::Label(const char *Template) const
+{
+    return QString(QLatin1String(Template)).arg(m_index);
+}
+
+RelaySide &RelayConnection::Other(const RelaySide &Side)
+{
+    return &Side == &m_computer ? m_outer : m_computer;
+}
+
+QString RelayConnection::KillLine(qint32 Index, KillMode Mode)
+{
+    return QStringLiteral("KillConnection(") + Num(Index) + QLatin1Char(',') + Num(static_cast<qint32>(Mode))
+           + QLatin1Char(')');
+}
+
+QString RelayConnection::GoneLine(qint32 Index)
+{
+    return QStringLiteral("KillConnection(") + Num(Index) + QStringLiteral("): Уже удалена!");
+}
+
+void RelayConnection::Kill(KillMode Mode)
+{
+    Trace(KillLine(m_index, Mode));
+    if (m_unloaded) {
+        Trace(GoneLine(m_index));
+        return;
+    }
+    KillFound(Mode);
+}
+
+void RelayConnection::KillFound(KillMode Mode)
+{
+    const Hold hold(*this);
+    CloseIfDone(m_outer, Mode);
+    CloseIfDone(m_computer, Mode);
+    CloseIfSent(m_outer, m_computer);
+    CloseIfSent(m_computer, m_outer);
+    if (Mode == KillMode::Both || (!m_outer.IsOpen() && !m_computer.IsOpen())) {
+        Trace(Label(KillLabel) + QStringLiteral("Unloading control '") + m_outer.Name() + QLatin1Char('\''));
+        Trace(Label(KillLabel) + QStringLiteral("Unloading control '") + m_computer.Name() + QLatin1Char('\''));
+        Trace(Label(KillLabel) + QStringLiteral("Remove from Collection"));
+        Unload();
+    }
+    Trace(QStringLiteral("KillConnection: Completed!"));
+    m_host.LogConnectionStates();
+}
+
+void RelayConnection::CloseIfDone(const RelaySide &Side, KillMode Mode)
+{
+    if ((Mode == KillMode::Both || Mode == Side.Kind.DoneMode) && Side.IsOpen()) {
+        Trace(Label(KillLabel) + Side.Name() + QStringLiteral(" state=") + Num(Side.State())
+              + QStringLiteral(". Closing"));
+        Side.Close();
+    }
+}
+
+// A side whose peer has gone closes once it has sent everything.
+void RelayConnection::CloseIfSent(const RelaySide &Side, const RelaySide &Other)
+{
+    if (Side.IsOpen() && !Other.IsOpen() && Side.Socket.bytesToWrite() == 0) {
+        Trace(Label(KillLabel) + Side.Name() + QStringLiteral(" not closed, but sent. Closing"));
+        Side.Close();
+    }
+}
+
+void RelayConnection::Unload()
+{
+    // A trace line's host may have unloaded it already.
+    if (m_unloaded) {
+        return;
+    }
+    m_unloaded = true;
+    m_connectTimer.stop();
+    // No event of these sockets reaches the connection any more; a handler further up the stack
+    // that still holds it finds it unloaded. The kill's own hold frees it when the last use ends.
+    m_computer.Socket.disconnect(this);
+    m_outer.Socket.disconnect(this);
+    m_computer.Close();
+    m_outer.Close();
+    m_host.Released(*this);
+}
+
+void RelayConnection::Fail(const QString &Text)
+{
+    Trace(Text, RelayHost::TraceError);
+    Kill(KillMode::Both);
+}
+
+void RelayConnection::DataArrival(RelaySide &From)
+{
+    if (From.Busy || m_unloaded) {
+        return;
+    }
+    const QPointer<RelayConnection> self(this);
+    From.Busy = true;
+    // Readyread is not raised again for data that came while the host had a chunk: look again.
+    bool more = RelayChunk(From);
+    while (more && self && !m_unloaded && From.Socket.bytesAvailable() > 0) {
+        more = RelayChunk(From);
+    }
+    if (!self) {
+        return;
+    }
+    From.Busy = false;
+    // The peer closed while its last bytes waited here: now they are relayed, the close rules see
+    // that side closed.
+    if (From.Kind.RelaysAfterClose && !m_unloaded && !From.IsOpen()) {
+        Kill(KillMode::Tidy);
+    }
+}
+
+bool RelayConnection::RelayChunk(const RelaySide &From)
+{
+    return &From == &m_computer ? RelayRequestChunk() : RelayResponseChunk();
+}
+
+bool RelayConnection::Offer(const std::function<bool()> &Ask, bool &Cancel)
+{
+    const Hold hold(*this);
+    Cancel = Ask();
+    // The host may have waited: the pair may have left the relay and its sockets be closed.
+    return !m_unloaded;
+}
+
+bool RelayConnection::OuterReady()
+{
+    switch (m_outer.State()) {
+    case RelaySocketState::Closed:
+        Fail(Label(RequestLabel) + QStringLiteral("Клиент закрыт!"));
+        return false;
+    case RelaySocketState::Connecting:
+        // The bytes wait in the socket until the outer side connects.
+        Trace(Label(RequestLabel) + QStringLiteral("Клиент ещё соединяется!"));
+        return false;
+    default:
+        return true;
+    }
+}
+
+bool RelayConnection::RelayRequestChunk()
+{
+    const QString head = QStringLiteral("Server_DataArrival: Connection №=") + Num(m_index);
+    QTcpSocket &outer = m_outer.Socket;
+    const qint64 waiting = m_computer.Socket.bytesAvailable();
+    Trace(head + QStringLiteral(", BytesTotal=") + Num(waiting));
+    // With the outer side's backlog full, reading waits for it to drain.
+    if (!OuterReady() || waiting == 0 || outer.bytesToWrite() > MaxPendingBytes) {
+        return false;
+    }
+    const QByteArray data = m_computer.Socket.readAll();
+    const QString text = BytesToString(data, TextWindowLast);
+    Trace(head + QStringLiteral(": ") + text);
+    const QString url = GetRequestURL(text);
+    const auto length = static_cast<qint32>(data.size());
+    bool cancel = false;
+    if (!Offer([&] { return m_host.RefuseRequest(m_clientIP, url, length); }, cancel)) {
+        return false;
+    }
+    if (cancel) {
+        Trace(head + QStringLiteral(": Запрет на загрузку - RemoteIP=") + m_clientIP + QStringLiteral(", URL='") + url
+              + QStringLiteral("'!"));
+        Kill(KillMode::Both);
+        return false;
+    }
+    Trace(Label(RequestLabel) + QStringLiteral("Отправляем на клиент... (State=") + Num(m_outer.State())
+          + QLatin1Char(')'));
+    if (outer.state() != QAbstractSocket::ConnectedState || outer.write(data) != data.size()) {
+        Fail(head + QStringLiteral(": ") + outer.errorString());
+        return false;
+    }
+    Trace(head + QStringLiteral(": Completed!"));
+    return true;
+}
+
+bool RelayConnection::RelayResponseChunk()
+{
+    const QString head = QStringLiteral("(Client_DataArrival(") + Num(m_index) + QStringLiteral("))");
+    QTcpSocket &computer = m_computer.Socket;
+    const qint64 waiting = m_outer.Socket.bytesAvailable();
+    Trace(head + QStringLiteral(" BytesTotal=") + Num(waiting));
+    if (waiting == 0) {
+        Trace(head + QStringLiteral(" No data, exit..."));
+        return false;
+    }
+    if (computer.bytesToWrite() > MaxPendingBytes) {
+        return false;
+    }
+    const QByteArray data = m_outer.Socket.readAll();
+    Trace(head + QStringLiteral(" Loaded Length=") + Num(data.size()));
+    bool cancel = false;
+    if (!Offer([&] { return m_host.RefuseResponse(m_clientIP, static_cast<qint32>(data.size())); }, cancel)) {
+        return false;
+    }
+    if (cancel) {
+        Trace(head + QStringLiteral(" : Отменено пользователем."));
+        Kill(KillMode::ClientDone);
+        return false;
+    }
+    Trace(head + QStringLiteral(" : Sending to server (State=") + Num(m_computer.State()) + QLatin1Char(')'));
+    // A client computer that has gone gets nothing: the chunk is dropped.
+    if (computer.state() == QAbstractSocket::ConnectedState && computer.write(data) != data.size()) {
+        Fail(head + QStringLiteral(": ") + computer.errorString());
+        return false;
+    }
+    if (m_host.Log()) {
+        Trace(head + QStringLiteral(" : Send Complete - ") + BytesToString(data, TextWindowLast));
+    }
+    return true;
+}
+
+void RelayConnection::OuterConnected()
+{
+    if (m_unloaded) {
+        return;
+    }
+    m_connectTimer.stop();
+    Trace(QStringLiteral("Client_Connect(") + Num(m_index) + QLatin1Char(')'));
+    DataArrival(m_computer);
+}
+
+void RelayConnection::ConnectTimedOut()
+{
+    if (m_unloaded || m_outer.State() != RelaySocketState::Connecting) {
+        return;
+    }
+    Fail(Label(m_outer.Kind.Error) + QStringLiteral("Истекло время соединения с прокси, секунд: ")
+         + Num(m_host.ConnectTimeout()));
+}
+
+void RelayConnection::BytesWritten(RelaySide &Side, qint64 Bytes)
+{
+    if (m_unloaded) {
+        return;
+    }
+    const qint64 remain = Side.Socket.bytesToWrite();
+    Trace(Label(Side.Kind.SendProgress) + QStringLiteral(" BytesSent=") + Num(Bytes) + QStringLiteral(", BytesRemain=")
+          + Num(remain));
+    if (remain == 0) {
+        Trace(Label(Side.Kind.SendComplete));
+        Kill(KillMode::Tidy);
+    }
+    // What the other side holds back while this side's backlog was full goes on.
+    RelaySide &other = Other(Side);
+    if (!m_unloaded && remain <= MaxPendingBytes && other.Socket.bytesAvailable() > 0) {
+        DataArrival(other);
+    }
+}
+
+void RelayConnection::Closed(RelaySide &Side)
+{
+    if (m_unloaded) {
+        return;
+    }
+    Trace(Label(Side.Kind.Closed));
+    // Where the side relays what came before its peer closed, the pair closes after it.
+    if (Side.Kind.RelaysAfterClose && Side.Socket.bytesAvailable() > 0) {
+        DataArrival(Side);
+        return;
+    }
+    Kill(Side.Kind.DoneMode);
+}
+
+void RelayConnection::SocketError(const RelaySide &Side)
+{
+    // A peer's ordinary close comes as an error too; its disconnected event closes the pair.
+    if (m_unloaded || Side.Socket.error() == QAbstractSocket::RemoteHostClosedError) {
+        return;
+    }
+    Fail(Label(Side.Kind.Error) + Side.Socket.errorString());
+}
+
+RelayConnection::Hold::Hold(RelayConnection &Connection)
+    : m_connection(&Connection)
+{
+    ++Connection.m_holds;
+}
+
+RelayConnection::Hold::~Hold()
+{
+    if (m_connection && --m_connection->m_holds == 0 && m_connection->m_unloaded) {
+        m_connection->deleteLater();
+    }
+}

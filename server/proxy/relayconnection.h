@@ -1,0 +1,117 @@
+#pragma once
+
+#include "proxy/relayside.h"
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+
+#include <functional>
+
+class QTcpSocket;
+class RelayHost;
+
+// One connection of a client computer ("Server", accepted) paired with its connection to the outer
+// proxy ("Client"): the bytes pass unchanged both ways, each chunk offered to the host first. It
+// owns both sockets with their bounded read buffers, and runs the relay's rules on their events. It
+// is freed with deleteLater, and not before the last use of it further up the stack has ended (a
+// handler of its events, a host call on its behalf; see Hold): the host may wait inside a call (a
+// message box), and a deleteLater made during that wait would run in the wait, under the socket's
+// own event.
+class RelayConnection final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Reading one side stops while the other has more than this waiting to be written.
+    static constexpr qint64 MaxPendingBytes = 1024 * 1024;
+
+    // What is still open of the pair, as the overview of the trace numbers it.
+    enum class PairState : qint32
+    {
+        Closed = 0,
+        Open = 1,
+        ServerOnly = 2,
+        ClientOnly = 3,
+    };
+
+    class Hold;
+
+    // Takes Server over.
+    RelayConnection(qint32 Index, QTcpSocket *Server, RelayHost &Host, QObject *parent);
+
+    qint32 Index() const;
+    // True once it has left the relay: its sockets are closed and its rules do nothing more.
+    bool IsUnloaded() const;
+    PairState State() const;
+
+    // Connects to the outer proxy, bounded by TimeoutSeconds unless 0; false with the socket's
+    // reason when it fails at once (no descriptor left, an address that cannot be used).
+    bool ConnectOuter(const QString &IP, quint16 Port, qint32 TimeoutSeconds, QString &ErrText);
+    // From here on the sockets' events drive the connection.
+    void Wire();
+    // Relays what the client computer has sent when the outer side is connected already.
+    void RelayIfConnected();
+    // Closes what Mode names and what has ended, and unloads the pair once nothing is left open
+    // (at once for KillMode::Both); a pair that has left the relay is only traced.
+    void Kill(KillMode Mode);
+    // Kill for a pair the relay found by its index and whose KillLine is traced already.
+    void KillFound(KillMode Mode);
+    // The trace lines of a kill and of a pair that is gone.
+    static QString KillLine(qint32 Index, KillMode Mode);
+    static QString GoneLine(qint32 Index);
+
+private:
+    void Trace(const QString &Text, qint32 Type);
+    void Trace(const QString &Text);
+    // A text of the trace with the index put in.
+    QString Label(const char *Template) const;
+    RelaySide &Other(const RelaySide &Side);
+    void WireSide(RelaySide &Side);
+    void DataArrival(RelaySide &From);
+    bool RelayChunk(const RelaySide &From);
+    // Whether the outer side can take the client computer's bytes; a closed one ends the pair.
+    bool OuterReady();
+    bool RelayRequestChunk();
+    bool RelayResponseChunk();
+    // Asks the host about a chunk; false when the pair left the relay while the host had it.
+    bool Offer(const std::function<bool()> &Ask, bool &Cancel);
+    void OuterConnected();
+    void ConnectTimedOut();
+    void BytesWritten(RelaySide &Side, qint64 Bytes);
+    void Closed(RelaySide &Side);
+    void SocketError(const RelaySide &Side);
+    // An error line, then both sides closed.
+    void Fail(const QString &Text);
+    void CloseIfDone(const RelaySide &Side, KillMode Mode);
+    void CloseIfSent(const RelaySide &Side, const RelaySide &Other);
+    void Unload();
+
+    RelayHost &m_host;
+    const qint32 m_index;
+    // The client computer's address, dotted.
+    const QString m_clientIP;
+    RelaySide m_computer;
+    RelaySide m_outer;
+    // Bounds the connect to the outer proxy.
+    QTimer m_connectTimer;
+    // Uses of the pair under way further up the stack, and whether it left the relay meanwhile.
+    qint32 m_holds = 0;
+    bool m_unloaded = false;
+};
+
+// A connection in use further up the stack: by the handler of one of its events, a kill or a host
+// call on its behalf. A connection unloaded meanwhile is freed once the last use ends, so whatever
+// a trace line or a host call runs cannot free it under its user.
+class RelayConnection::Hold final
+{
+public:
+    explicit Hold(RelayConnection &Connection);
+    ~Hold();
+    Hold(const Hold &) = delete;
+    Hold &operator=(const Hold &) = delete;
+
+private:
+    const QPointer<RelayConnection> m_connection;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QString>
+
+class QTcpSocket;
+
+// Socket states as the relay's rules read them: the numbers of the club's older sockets.
+enum class RelaySocketState : qint32
+{
+    Closed = 0,
+    Open = 1,
+    Listening = 2,
+    Connecting = 6,
+    Connected = 7,
+    Closing = 8,
+};
+
+// How a relay connection is closed: what has ended only, both sides at once, or once the client
+// computer's ("Server") or the outer proxy's ("Client") side is done. The trace shows the number.
+enum class KillMode : qint32
+{
+    Tidy = 0,
+    Both = 1,
+    ServerDone = 2,
+    ClientDone = 3,
+};
+
+// What sets the client computer's and the outer proxy's side apart: the rules' two differences and
+// the trace texts of the side's events, where %1 stands for the connection's index.
+struct RelaySideKind
+{
+    const char *Name;
+    // The mode that closes the connection when this side's peer has closed.
+    KillMode DoneMode;
+    // Bytes this side received before its peer closed are still relayed.
+    bool RelaysAfterClose;
+    const char *Closed;
+    const char *Error;
+    const char *SendProgress;
+    const char *SendComplete;
+};
+
+// One side of a relay connection: the client computer's or the outer proxy's socket, and what the
+// two directions share in the relay's rules.
+struct RelaySide final
+{
+    RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind);
+
+    // Open: not closed, or closed by its peer with bytes still to be relayed.
+    bool IsOpen() const;
+    RelaySocketState State() const;
+    // Closes the socket now, without the signals of a close the peer made: the rules that called it
+    // go on with the other side themselves.
+    void Close() const;
+    QString Name() const;
+
+    QTcpSocket &Socket;
+    const RelaySideKind &Kind;
+    // A chunk of this side is with the host: a nested event for the same side waits, so the chunks
+    // keep their order.
+    bool Busy = false;
+};
