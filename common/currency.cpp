@@ -5,7 +5,9 @@
 
 namespace
 {
-using Int128 = __int128;
+// A GNU extension that g++ and clang share, marked as such so that -pedantic accepts it: room for a
+// sum's units and their rounding beyond 64 bits.
+__extension__ using Int128 = __int128;
 
 // 2^63: the first double beyond the range of the units.
 constexpr double UnitsLimit = 9.2233720368547758e18;

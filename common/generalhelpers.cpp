@@ -8,6 +8,10 @@
 
 namespace
 {
+// A GNU extension that g++ and clang share, marked as such so that -pedantic accepts it: room for a
+// sum's units and their rounding beyond 64 bits.
+__extension__ using Int128 = __int128;
+
 const QTime LastSecondOfDay(23, 59, 59);
 constexpr int DecimalBase = 10;
 
@@ -24,16 +28,15 @@ qint32 Compare(const QDateTime &a, const QDateTime &b)
     return a < b ? 1 : 2;
 }
 
-std::int64_t Saturate(__int128 units)
+std::int64_t Saturate(Int128 units)
 {
-    return static_cast<std::int64_t>(std::clamp<__int128>(units,
-                                                          std::numeric_limits<std::int64_t>::min(),
-                                                          std::numeric_limits<std::int64_t>::max()));
+    return static_cast<std::int64_t>(
+        std::clamp<Int128>(units, std::numeric_limits<std::int64_t>::min(), std::numeric_limits<std::int64_t>::max()));
 }
 
-__int128 Magnitude(Currency value)
+Int128 Magnitude(Currency value)
 {
-    const __int128 units = value.Units();
+    const Int128 units = value.Units();
     return units < 0 ? -units : units;
 }
 
@@ -99,12 +102,12 @@ Currency RoundUpSum(Currency Value, qint32 Decimals)
 {
     // Worked on the units of a currency (ten-thousandths), so no step can overflow or lose digits.
     const qint32 decimals = qBound(-Currency::Decimals, Decimals, Currency::Decimals);
-    __int128 step = 1;
+    Int128 step = 1;
     for (qint32 i = decimals; i < Currency::Decimals; ++i) {
         step *= DecimalBase;
     }
-    const __int128 units = Value.Units();
-    __int128 steps = units / step;
+    const Int128 units = Value.Units();
+    Int128 steps = units / step;
     if (units % step != 0 && units > 0) {
         ++steps;
     }

@@ -23,6 +23,10 @@ bool GetNextToken(const QString &Text, qint32 &Position, QString &Token, const Q
 
 namespace
 {
+// A GNU extension that g++ and clang share, marked as such so that -pedantic accepts it: room for a
+// sum's units and their rounding beyond 64 bits.
+__extension__ using Int128 = __int128;
+
 constexpr qint64 MonthsPerYear = 12;
 constexpr qint64 SecondsPerMinute = 60;
 constexpr qint64 MinutesPerHour = 60;
@@ -123,8 +127,8 @@ QDateTime StringToDate(const QString &Text, const QString &Separator)
 QString FormatSum(Currency Sum)
 {
     // Hundredths, a half away from zero.
-    const __int128 units = Sum.Units();
-    const __int128 absolute = units < 0 ? -units : units;
+    const Int128 units = Sum.Units();
+    const Int128 absolute = units < 0 ? -units : units;
     const auto cents = static_cast<unsigned long long>((absolute + UnitsPerHundredth / 2) / UnitsPerHundredth);
     const QString whole = QString::number(cents / HundredthsPerWhole);
     QString text;
