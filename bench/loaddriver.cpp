@@ -1,14 +1,13 @@
 #include "loaddriver.h"
 
 #include "packetframing.h"
+#include "rawsockets.h"
 #include "socketctl.h"
 
 #include <QEventLoop>
 #include <QFile>
 
-#include <arpa/inet.h>
 #include <cerrno>
-#include <chrono>
 #include <netinet/in.h>
 #include <optional>
 #include <queue>
@@ -31,21 +30,6 @@ constexpr qint64 RssSampleNs = 10 * NsPerMs;
 // How long a flood job waits for the server's progress once every flood byte has left.
 constexpr qint64 FloodSettleNs = 2 * NsPerSecond;
 constexpr int IdleWaitMs = 10;
-
-qint64 NowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-sockaddr_in Address(const QString &IP, quint16 Port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(Port);
-    inet_pton(AF_INET, IP.toLatin1().constData(), &address.sin_addr);
-    return address;
-}
 
 QByteArray Frame(enPacketDirection Direction, qint32 Code, quint8 Header, const QString &Message)
 {
@@ -197,7 +181,7 @@ bool LoadDriver::Start(quint16 ListenPort, QString &ErrString)
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         const int on = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        const sockaddr_in address = Address(ClientIP(m_firstClient, number), ListenPort);
+        const sockaddr_in address = SocketAddress(ClientIP(m_firstClient, number), ListenPort);
         if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
             || ::listen(fd, ListenBacklog) != 0) {
             ErrString =
@@ -235,8 +219,8 @@ void LoadDriver::Loop()
     const auto launch = [&](int client) {
         const Job &job = *state.Current;
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        const sockaddr_in from = Address(ClientIP(m_firstClient, client), 0);
-        const sockaddr_in to = Address(QStringLiteral("127.0.0.1"), job.Port);
+        const sockaddr_in from = SocketAddress(ClientIP(m_firstClient, client), 0);
+        const sockaddr_in to = SocketAddress(QStringLiteral("127.0.0.1"), job.Port);
         ::bind(fd, reinterpret_cast<const sockaddr *>(&from), sizeof from);
         const int connected = ::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to);
         if (connected != 0 && errno != EINPROGRESS) {
@@ -249,7 +233,7 @@ void LoadDriver::Loop()
         connection->Fd = fd;
         state.NextCode = state.NextCode >= 9999999 ? 1 : state.NextCode + 1;
         connection->Out = Frame(pdRequest, state.NextCode, job.Header, job.Message);
-        connection->StartNs = NowNs();
+        connection->StartNs = SteadyNowNs();
         state.Add(std::move(connection), EPOLLOUT | EPOLLIN);
         ++state.InFlight;
         ++state.Launched;
@@ -257,7 +241,7 @@ void LoadDriver::Loop()
     const auto finishExchange = [&](Connection *connection, bool ok) {
         if (ok) {
             ++state.Progress.Completed;
-            state.Progress.LatenciesMs.append(double(NowNs() - connection->StartNs) / NsPerMs);
+            state.Progress.LatenciesMs.append(double(SteadyNowNs() - connection->StartNs) / NsPerMs);
         } else {
             ++state.Progress.Failed;
         }
@@ -280,7 +264,7 @@ void LoadDriver::Loop()
 
     epoll_event events[MaxEvents];
     while (!state.Quit) {
-        const qint64 now = NowNs();
+        const qint64 now = SteadyNowNs();
         {
             const std::lock_guard<std::mutex> lock(state.Mutex);
             if (state.Pending && !state.Current) {
@@ -307,8 +291,8 @@ void LoadDriver::Loop()
                         flood += Frame(pdRequest, qint32(i), job.Header, job.Message);
                     }
                     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-                    const sockaddr_in from = Address(ClientIP(m_firstClient, job.FloodClient), 0);
-                    const sockaddr_in to = Address(QStringLiteral("127.0.0.1"), job.Port);
+                    const sockaddr_in from = SocketAddress(ClientIP(m_firstClient, job.FloodClient), 0);
+                    const sockaddr_in to = SocketAddress(QStringLiteral("127.0.0.1"), job.Port);
                     ::bind(fd, reinterpret_cast<const sockaddr *>(&from), sizeof from);
                     ::connect(fd, reinterpret_cast<const sockaddr *>(&to), sizeof to);
                     auto connection = std::make_unique<Connection>();

@@ -18,7 +18,6 @@
 #include "seances/dialogsupport.h"
 #include "seances/payandwrite.h"
 #include "seances/selectcomputers.h"
-#include "seances/writtencomputers.h"
 
 #include <QSignalBlocker>
 
@@ -145,16 +144,12 @@ void frmReserveNight::OnApply()
         return;
     }
     const qint32 price = m_price;
-    // One computer: it is written whole or not at all.
-    WrittenComputers written;
-    m_applied = SeanceDialogs::PayAndWrite(
-        this,
-        price,
-        {m_ui->ComputersGrid->Value()},
-        [&](qint32 Num, qint32 Card, QString &ErrString) {
-            return WriteReserve(Num, nightDate, now, price, Card, ErrString);
-        },
-        written);
+    m_applied = SeanceDialogs::PayAndWrite(this,
+                                           price,
+                                           m_ui->ComputersGrid->Value(),
+                                           [&](qint32 Num, qint32 Card, QString &ErrString) {
+                                               return WriteReserve(Num, nightDate, now, price, Card, ErrString);
+                                           });
     if (m_applied) {
         accept();
     }

@@ -16,7 +16,6 @@
 #include "seances/dialogsupport.h"
 #include "seances/payandwrite.h"
 #include "seances/selectcomputers.h"
-#include "seances/writtencomputers.h"
 #include "textdates.h"
 
 #include <QSignalBlocker>
@@ -123,16 +122,12 @@ void frmStartNightReserve::OnApply()
     }
     const qint32 price = m_price;
     const qint32 reserve = m_reserve->Code();
-    // One computer: it is written whole or not at all.
-    WrittenComputers written;
-    m_applied = SeanceDialogs::PayAndWrite(
-        this,
-        price,
-        {m_ui->ComputersGrid->Value()},
-        [&](qint32 Num, qint32 Card, QString &ErrString) {
-            return WriteComputer(Num, reserve, now, price, Card, ErrString);
-        },
-        written);
+    m_applied = SeanceDialogs::PayAndWrite(this,
+                                           price,
+                                           m_ui->ComputersGrid->Value(),
+                                           [&](qint32 Num, qint32 Card, QString &ErrString) {
+                                               return WriteComputer(Num, reserve, now, price, Card, ErrString);
+                                           });
     if (m_applied) {
         accept();
     }

@@ -32,4 +32,10 @@ bool PayAndWrite(QWidget *Dialog,
     }
     return true;
 }
+
+bool PayAndWrite(QWidget *Dialog, qint32 Price, qint32 Computer, const ComputerWrite &Write)
+{
+    WrittenComputers written;
+    return PayAndWrite(Dialog, Price, {Computer}, Write, written);
+}
 } // namespace SeanceDialogs

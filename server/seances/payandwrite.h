@@ -24,4 +24,7 @@ bool PayAndWrite(QWidget *Dialog,
                  const QList<qint32> &Computers,
                  const ComputerWrite &Write,
                  WrittenComputers &Written);
+
+// The same for a dialog of one computer, which is written whole or not at all.
+bool PayAndWrite(QWidget *Dialog, qint32 Price, qint32 Computer, const ComputerWrite &Write);
 } // namespace SeanceDialogs

@@ -1,11 +1,10 @@
 #include "chaospeers.h"
 
 #include "packetframing.h"
+#include "rawsockets.h"
 #include "socketctl.h"
 
-#include <arpa/inet.h>
 #include <cerrno>
-#include <chrono>
 #include <cstring>
 #include <netinet/in.h>
 #include <sys/epoll.h>
@@ -33,21 +32,6 @@ constexpr int ResetOnAcceptPercent = 5;
 constexpr int LaunchesPerTurn = 8;
 constexpr int ChaosTurnMs = 1;
 constexpr int IdleTurnMs = 10;
-
-qint64 NowNs()
-{
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-sockaddr_in Address(const QString &IP, quint16 Port)
-{
-    sockaddr_in address{};
-    address.sin_family = AF_INET;
-    address.sin_port = htons(Port);
-    inet_pton(AF_INET, IP.toLatin1().constData(), &address.sin_addr);
-    return address;
-}
 
 void ResetOnClose(int Fd)
 {
@@ -156,7 +140,7 @@ bool ChaosPeers::Listen(quint16 ControlPort, quint16 RelayPort, QString &ErrStri
         const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
         const int on = 1;
         setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &on, sizeof on);
-        const sockaddr_in address = Address(club.Addresses.at(number), ControlPort);
+        const sockaddr_in address = SocketAddress(club.Addresses.at(number), ControlPort);
         if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
             || ::listen(fd, ListenBacklog) != 0) {
             ErrString = club.Addresses.at(number) + QStringLiteral(": ") + QString::fromLocal8Bit(strerror(errno));
@@ -186,9 +170,9 @@ int ChaosPeers::RunningPlans() const
 
 bool ChaosPeers::RunUntil(const std::function<bool()> &Done, double Seconds)
 {
-    const qint64 end = NowNs() + qint64(Seconds * 1e9);
+    const qint64 end = SteadyNowNs() + qint64(Seconds * 1e9);
     while (!Done()) {
-        if (NowNs() >= end) {
+        if (SteadyNowNs() >= end) {
             return false;
         }
         if (m_mode == Mode::Chaos) {
@@ -247,15 +231,15 @@ void ChaosPeers::Launch(const ChaosPlan &Plan, bool Probe)
     client->Plan = Plan;
     client->Probe = Probe;
     client->Address = Plan.Address;
-    client->StartNs = NowNs();
+    client->StartNs = SteadyNowNs();
     client->DueNs = client->StartNs + ConnectWaitNs;
     client->Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (Plan.SmallReceiveBuffer) {
         setsockopt(client->Fd, SOL_SOCKET, SO_RCVBUF, &SmallReceiveBuffer, sizeof SmallReceiveBuffer);
     }
-    const sockaddr_in from = ::Address(m_script.Addresses().Addresses.at(Plan.Address), 0);
+    const sockaddr_in from = SocketAddress(m_script.Addresses().Addresses.at(Plan.Address), 0);
     const quint16 port = Plan.Target == ChaosPlan::Port::Control ? m_controlPort : m_relayPort;
-    const sockaddr_in to = ::Address(QStringLiteral("127.0.0.1"), port);
+    const sockaddr_in to = SocketAddress(QStringLiteral("127.0.0.1"), port);
     ::bind(client->Fd, reinterpret_cast<const sockaddr *>(&from), sizeof from);
     if (!Probe) {
         ++(Plan.Target == ChaosPlan::Port::Control ? m_controlRunning : m_relayRunning);
@@ -403,7 +387,7 @@ void ChaosPeers::Flush(Peer &Peer)
         if (Peer.Pieces.isEmpty()) {
             Written(Peer);
         } else {
-            Peer.DueNs = NowNs() + m_script.Between(1, MaxPieceGapMs) * NsPerMs;
+            Peer.DueNs = SteadyNowNs() + m_script.Between(1, MaxPieceGapMs) * NsPerMs;
         }
     }
 }
@@ -421,7 +405,10 @@ void ChaosPeers::Written(Peer &Client)
     }
     Client.At = Peer::Step::Waiting;
     const bool quiet = plan.Target == ChaosPlan::Port::Control && plan.Answers == 0;
-    Client.DueNs = NowNs() + (quiet ? QuietNs : plan.Target == ChaosPlan::Port::Control ? ControlWaitNs : RelayWaitNs);
+    Client.DueNs = SteadyNowNs()
+                   + (quiet                                     ? QuietNs
+                      : plan.Target == ChaosPlan::Port::Control ? ControlWaitNs
+                                                                : RelayWaitNs);
     ClientProgress(Client);
 }
 
@@ -506,7 +493,7 @@ void ChaosPeers::ClientProgress(Peer &Client)
     } else if (plan.EndAt == ChaosPlan::Phase::Complete && control && plan.Answers > 0
                && Client.AnswersRead >= plan.Answers) {
         if (Client.Probe) {
-            m_probeMs = double(NowNs() - Client.StartNs) / NsPerMs;
+            m_probeMs = double(SteadyNowNs() - Client.StartNs) / NsPerMs;
             m_probeDone = true;
         }
         End(Client, true);
@@ -537,7 +524,7 @@ void ChaosPeers::End(Peer &Client, bool Reached)
         }
         ::shutdown(Client.Fd, SHUT_WR);
         Client.At = Peer::Step::Draining;
-        Client.DueNs = NowNs() + DrainWaitNs;
+        Client.DueNs = SteadyNowNs() + DrainWaitNs;
         break;
     case ChaosPlan::Ending::Count:
         break;
@@ -602,7 +589,7 @@ bool ChaosPeers::HandleDialogRequest(Peer &Dialog, Pelloxan::MessagePack &Reques
         Dialog.Out += answer;
         break;
     case DialogAction::AnswerLate:
-        Dialog.Late.append({NowNs() + m_script.Between(1, MaxLateAnswerMs) * NsPerMs, answer});
+        Dialog.Late.append({SteadyNowNs() + m_script.Between(1, MaxLateAnswerMs) * NsPerMs, answer});
         return true;
     case DialogAction::ResetBeforeAnswer:
         Retire(Dialog, true);
@@ -654,7 +641,7 @@ void ChaosPeers::DialogSeen(int Address)
 
 void ChaosPeers::CheckTimers()
 {
-    const qint64 now = NowNs();
+    const qint64 now = SteadyNowNs();
     std::vector<Peer *> due;
     for (const auto &entry : m_peers) {
         Peer *peer = entry.first;
