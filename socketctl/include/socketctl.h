@@ -120,6 +120,10 @@ class PELLOXAN_EXPORT Quorvhandler : public QObject
 public:
     static constexpr qint32 DefaultConnectTimeout = 5;
     static constexpr qint32 DefaultAnswerTimeout = 20;
+    // Waits nest, and one that is done still returns only after those inside it. Past this depth
+    // a dialog fails at once and no wait nests deeper, so a flood of requests whose handlers ask
+    // back cannot run the stack out.
+    static constexpr qint32 MaxNestedWaits = 64;
 
     explicit Quorvhandler(QObject *parent = nullptr);
     ~Quorvhandler() override;
@@ -224,7 +228,8 @@ private:
     MessagePackPtr SendAndReceive(const SocketStatePtr &Slot, const MessagePackPtr &Pack, QString &ErrString);
     bool WaitForAnswer(const SocketStatePtr &Slot, qint32 Code, MessagePackPtr &Answer, QString &ErrString);
 
-    // Runs a nested event loop until Done holds or Timeout passes; returns Done().
+    // Runs a nested event loop until Done holds or Timeout passes; returns Done(). At the depth
+    // bound it does not wait.
     bool WaitUntil(const std::function<bool()> &Done, std::chrono::milliseconds Timeout);
     // Lets every running wait look at its condition again.
     void WakeWaits();

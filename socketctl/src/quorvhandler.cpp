@@ -30,6 +30,9 @@ struct Quorvhandler::Waiter
     QEventLoop &Loop;
     // The time-out's timer; 0 once it has fired.
     int TimerId = 0;
+    // Told to quit. A wait nested inside this one returns first; telling this loop again at every
+    // socket event meanwhile would wake the dispatcher once per waiter and event for nothing.
+    bool Quitting = false;
 };
 
 Quorvhandler::Quorvhandler(QObject *parent)
@@ -218,6 +221,9 @@ bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, std::chrono::mil
     if (Done()) {
         return true;
     }
+    if (m_waiters.size() >= MaxNestedWaits) {
+        return false;
+    }
     QEventLoop loop;
     // A timer of the control rather than a QTimer: a dialog waits twice, and each wait would make
     // and destroy one more object.
@@ -240,6 +246,7 @@ void Quorvhandler::timerEvent(QTimerEvent *event)
         if (waiter->TimerId == event->timerId()) {
             killTimer(waiter->TimerId);
             waiter->TimerId = 0;
+            waiter->Quitting = true;
             waiter->Loop.quit();
             return;
         }
@@ -250,7 +257,8 @@ void Quorvhandler::timerEvent(QTimerEvent *event)
 void Quorvhandler::WakeWaits()
 {
     for (Waiter *waiter : std::as_const(m_waiters)) {
-        if (waiter->Done()) {
+        if (!waiter->Quitting && waiter->Done()) {
+            waiter->Quitting = true;
             waiter->Loop.quit();
         }
     }

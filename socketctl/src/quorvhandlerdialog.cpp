@@ -13,6 +13,7 @@ namespace
 const QString NotListening = QStringLiteral("Сетевая библиотека остановлена!");
 const QString NoAnswer = QStringLiteral("Не получен ответ на запрос от удалённого компьютера!");
 const QString WrongAnswer = QStringLiteral("От удалённого компьютера получен ответ неожиданного типа!");
+const QString TooDeep = QStringLiteral("Слишком много незавершённых диалогов с компьютерами: запрос не отправлен!");
 
 // Qt gives no reason when it refuses to start a connection, for one from an IPv4 address to an
 // IPv6 one.
@@ -34,6 +35,10 @@ Quorvhandler::DialogMessage(const QString &ComputerIP, const MessagePackPtr &Req
     }
     if (!RequestM) {
         ErrString = QStringLiteral("Ошибка отправки сообщения на удалённый компьютер!");
+        return nullptr;
+    }
+    if (m_waiters.size() >= MaxNestedWaits) {
+        ErrString = TooDeep;
         return nullptr;
     }
     // ErrString stays as the caller passed it when the dialog succeeds.

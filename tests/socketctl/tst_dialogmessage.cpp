@@ -9,6 +9,7 @@
 #include <QTemporaryFile>
 #include <QTimer>
 
+#include <algorithm>
 #include <sys/socket.h>
 
 using namespace Pelloxan;
@@ -438,6 +439,59 @@ private slots:
         QVERIFY2(answer, qPrintable(error));
         QCOMPARE(answer->Message(), QStringLiteral("state 3"));
         QCOMPARE(Headers(*sim), QList<int>({4}));
+    }
+
+    // Requests from many connections at once, each of whose handlers asks a silent computer back:
+    // every handler's wait nests inside the one before, so without a bound the stack ran out (a
+    // hostile peer's crash). Past the bound a dialog fails at once; every request is still answered.
+    void floodOfAskingBackNestsNoDeeperThanTheBound()
+    {
+        constexpr int connections = Quorvhandler::MaxNestedWaits + 16;
+        ClientSim *silent = f.StartClient(2, ClientSim::Mode::Raw);
+        QVERIFY(silent);
+        silent->SetAnswer(4, ClientSim::Silence());
+        int inDialog = 0;
+        int deepest = 0;
+        QStringList refusals;
+        connect(f.Server.get(), &Quorvhandler::IncomingRequest, this, [&](const QString &, const MessagePackPtr &mes) {
+            deepest = std::max(deepest, inDialog++);
+            QString error;
+            if (!Dialog(2, 4, error)
+                && error != QStringLiteral("Не получен ответ на запрос от удалённого компьютера!")) {
+                refusals.append(error);
+            }
+            --inDialog;
+            mes->SetMessage(QStringLiteral("answered"));
+        });
+        // All connections are open and every request is in the kernel before the server reads one.
+        std::vector<std::unique_ptr<QTcpSocket>> sockets;
+        for (int i = 0; i < connections; ++i) {
+            auto socket = std::make_unique<QTcpSocket>();
+            QVERIFY(socket->bind(SocketFixture::ClientAddress(3)));
+            socket->connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), f.Port);
+            QVERIFY(socket->waitForConnected(5000));
+            QTRY_COMPARE(f.Server->SlotCount(), i + 1);
+            sockets.push_back(std::move(socket));
+        }
+        MessagePack request;
+        request.SetPacketDirection(pdRequest);
+        request.SetHeader(31);
+        const QByteArray answer = AnswerBytes(request, 0, QStringLiteral("answered"));
+        for (const auto &socket : sockets) {
+            socket->write(PacketFraming::ToPacketString(request));
+            QVERIFY(socket->flush());
+        }
+        const auto answered = [&] {
+            return std::all_of(sockets.begin(), sockets.end(), [&](const auto &socket) {
+                return socket->bytesAvailable() >= answer.size();
+            });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(answered(), 30000);
+        QCOMPARE(deepest, int(Quorvhandler::MaxNestedWaits));
+        QCOMPARE(refusals.size(), connections - Quorvhandler::MaxNestedWaits);
+        QCOMPARE(refusals.constFirst(),
+                 QStringLiteral("Слишком много незавершённых диалогов с компьютерами: запрос не отправлен!"));
+        QCOMPARE(inDialog, 0);
     }
 
     void thousandDialogsLeaveNothingBehind()
