@@ -201,7 +201,7 @@ private:
         return m_before.Take(m_club.DatabaseFile(), error) || Fail(QStringLiteral("the database: ") + error);
     }
 
-    // Waits until the program's descriptors have stood still for a while.
+    // Waits until the program's descriptors have stood still for a while; a failure is recorded.
     bool Settle()
     {
         m_peers->SetMode(ChaosPeers::Mode::Settle);
@@ -242,6 +242,10 @@ private:
 
     bool Checks()
     {
+        // What the chaos left under way (the program's own dialogs with the club's computers, which
+        // answer again now) is worked off first, as after the warm-up: the answer time is that of
+        // the program once the storm is over, not of a request queued behind the storm's last work.
+        Settle();
         m_peers->StateReportMs(CheckedComputer, ProbeSeconds);
         for (int probe = 0; probe < LatencyProbes; ++probe) {
             m_latenciesMs.append(m_peers->StateReportMs(CheckedComputer, ProbeSeconds));
