@@ -174,7 +174,9 @@ void CardsSettingsFrame::DeleteCard()
     }
     if (MessageBox::Question(this,
                              QStringLiteral("Внимание!"),
-                             QStringLiteral("Удалить карточку? Оплаты сеансов по ней будут также удалены!"))
+                             QStringLiteral("Удалить карточку? Оплаты сеансов по ней будут также удалены!"),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No)
         != QMessageBox::Yes) {
         return;
     }

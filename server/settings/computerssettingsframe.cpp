@@ -146,7 +146,9 @@ void ComputersSettingsFrame::DeleteComputer()
     if (MessageBox::Question(this,
                              QStringLiteral("Внимание!"),
                              QStringLiteral("Удалить компьютер? Его сеансы, оплаты, резервы ночей и трафик будут "
-                                            "также удалены!"))
+                                            "также удалены!"),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No)
         != QMessageBox::Yes) {
         return;
     }

@@ -412,7 +412,9 @@ void StatisticFrame::DeleteListedNightReserves()
     if (MessageBox::Question(this,
                              AttentionTitle,
                              QStringLiteral("Удалить все резервы ночей, добавленные ")
-                                 + GetFilterCaption(true, true, true) + QLatin1Char('?'))
+                                 + GetFilterCaption(true, true, true) + QLatin1Char('?'),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No)
         != QMessageBox::Yes) {
         return;
     }
