@@ -61,7 +61,9 @@ CardsSettingsFrame::CardsSettingsFrame(QWidget *parent)
     connect(m_ui->CardsList, &QTreeWidget::itemDoubleClicked, this, &CardsSettingsFrame::EditCard);
 }
 
-CardsSettingsFrame::~CardsSettingsFrame()
+CardsSettingsFrame::~CardsSettingsFrame() = default;
+
+void CardsSettingsFrame::StoreLayout()
 {
     RegistrySerilize::SaveListViewLayout(m_ui->CardsList, QString());
 }

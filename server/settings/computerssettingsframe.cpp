@@ -45,7 +45,9 @@ ComputersSettingsFrame::ComputersSettingsFrame(QWidget *parent)
     connect(m_ui->ComputersList, &QTreeWidget::itemDoubleClicked, this, &ComputersSettingsFrame::EditComputer);
 }
 
-ComputersSettingsFrame::~ComputersSettingsFrame()
+ComputersSettingsFrame::~ComputersSettingsFrame() = default;
+
+void ComputersSettingsFrame::StoreLayout()
 {
     RegistrySerilize::SaveListViewLayout(m_ui->ComputersList, QString());
 }

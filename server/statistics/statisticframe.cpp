@@ -280,6 +280,13 @@ bool StatisticFrame::ValidateAndSave()
     return true;
 }
 
+void StatisticFrame::StoreLayout()
+{
+    for (const ReportContainer *container : std::as_const(m_containers)) {
+        container->StoreLayout();
+    }
+}
+
 QWidget *StatisticFrame::Widget()
 {
     return this;
