@@ -88,7 +88,7 @@ qint32 SmartControlsContainer::GetMinHeight() const
 
 void SmartControlsContainer::StoreWidth() const
 {
-    if (!m_regKeyName.isEmpty()) {
+    if (!m_regKeyName.isEmpty() && m_orientation != NotArranged) {
         RegistrySerilize::SaveContainerValue(m_regKeyName, QString::number(m_position));
     }
 }

@@ -48,7 +48,8 @@ public:
         m_regKeyName = Value;
     }
 
-    // Stores the bar's position under RegKeyName; nothing when RegKeyName is empty.
+    // Stores the bar's position under RegKeyName; nothing when RegKeyName is empty or before Init has
+    // placed the bar (its 0 would replace what an earlier run stored).
     void StoreWidth() const;
 
     // The bar's colour while it is not dragged; invalid for the style's button colour.

@@ -75,6 +75,15 @@ void DesktopFrame::resizeEvent(QResizeEvent *Event)
     }
 }
 
+void DesktopFrame::StoreLayout()
+{
+    // Until the view had its size the bar stands where no operator put it, and storing it would
+    // lose the first start's room for the desktops' names.
+    if (m_separatorPlaced) {
+        m_container->StoreWidth();
+    }
+}
+
 QWidget *DesktopFrame::Widget()
 {
     return this;

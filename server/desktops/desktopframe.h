@@ -27,6 +27,8 @@ public:
     // true, since everything but the tiles' positions is stored as it is made.
     bool ValidateAndSave() override;
     QWidget *Widget() override;
+    // Keeps the separator's position once the view has placed it.
+    void StoreLayout() override;
 
     DesktopsTree *Tree() const
     {

@@ -61,7 +61,9 @@ CardsSettingsFrame::CardsSettingsFrame(QWidget *parent)
     connect(m_ui->CardsList, &QTreeWidget::itemDoubleClicked, this, &CardsSettingsFrame::EditCard);
 }
 
-CardsSettingsFrame::~CardsSettingsFrame()
+CardsSettingsFrame::~CardsSettingsFrame() = default;
+
+void CardsSettingsFrame::StoreLayout()
 {
     RegistrySerilize::SaveListViewLayout(m_ui->CardsList, QString());
 }
@@ -174,7 +176,9 @@ void CardsSettingsFrame::DeleteCard()
     }
     if (MessageBox::Question(this,
                              QStringLiteral("Внимание!"),
-                             QStringLiteral("Удалить карточку? Оплаты сеансов по ней будут также удалены!"))
+                             QStringLiteral("Удалить карточку? Оплаты сеансов по ней будут также удалены!"),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No)
         != QMessageBox::Yes) {
         return;
     }

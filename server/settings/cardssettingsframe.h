@@ -26,7 +26,6 @@ class CardsSettingsFrame final : public SettingsPage
 
 public:
     explicit CardsSettingsFrame(QWidget *parent);
-    // The list's column layout is kept for the next run.
     ~CardsSettingsFrame() override;
 
     void LoadSettings() override;
@@ -35,6 +34,8 @@ public:
     void LoadSettings(qint32 SelectCode);
     // Stores the two settings again when the page was edited; Changed is false afterwards.
     bool ValidateAndSave() override;
+    // Keeps the list's column layout.
+    void StoreLayout() override;
 
     // A new card from the card dialog, with its start sum put on it.
     void AddCard();

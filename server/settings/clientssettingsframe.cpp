@@ -107,6 +107,11 @@ bool ClientsSettingsFrame::ValidateAndSave()
     return true;
 }
 
+void ClientsSettingsFrame::StoreLayout()
+{
+    m_ui->AutorunClientsInfo->StoreWidth();
+}
+
 void ClientsSettingsFrame::AddProgram()
 {
     m_ui->AutorunList->setCurrentItem(AddProgramItem(NewProgram));

@@ -31,6 +31,8 @@ public:
     // Refuses two different passwords; rewrites the autorun list, then stores the settings without
     // any "|" (the field separator of the client messages).
     bool ValidateAndSave() override;
+    // Keeps the position of the separator between the autorun list and the notice.
+    void StoreLayout() override;
 
     void AddProgram();
     void RemoveProgram();

@@ -45,7 +45,9 @@ ComputersSettingsFrame::ComputersSettingsFrame(QWidget *parent)
     connect(m_ui->ComputersList, &QTreeWidget::itemDoubleClicked, this, &ComputersSettingsFrame::EditComputer);
 }
 
-ComputersSettingsFrame::~ComputersSettingsFrame()
+ComputersSettingsFrame::~ComputersSettingsFrame() = default;
+
+void ComputersSettingsFrame::StoreLayout()
 {
     RegistrySerilize::SaveListViewLayout(m_ui->ComputersList, QString());
 }
@@ -146,7 +148,9 @@ void ComputersSettingsFrame::DeleteComputer()
     if (MessageBox::Question(this,
                              QStringLiteral("Внимание!"),
                              QStringLiteral("Удалить компьютер? Его сеансы, оплаты, резервы ночей и трафик будут "
-                                            "также удалены!"))
+                                            "также удалены!"),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No)
         != QMessageBox::Yes) {
         return;
     }

@@ -23,7 +23,6 @@ class ComputersSettingsFrame final : public SettingsPage
 
 public:
     explicit ComputersSettingsFrame(QWidget *parent);
-    // The list's column layout is kept for the next run.
     ~ComputersSettingsFrame() override;
 
     void LoadSettings() override;
@@ -31,6 +30,8 @@ public:
     // listed).
     void LoadSettings(qint32 SelectCode);
     bool ValidateAndSave() override;
+    // Keeps the list's column layout.
+    void StoreLayout() override;
 
     void AddComputer();
     void EditComputer();

@@ -152,6 +152,14 @@ bool SettingsFrame::ValidateAndSave()
     return true;
 }
 
+void SettingsFrame::StoreLayout()
+{
+    m_container->StoreWidth();
+    for (SettingsPage *page : std::as_const(m_pages)) {
+        page->StoreLayout();
+    }
+}
+
 QWidget *SettingsFrame::Widget()
 {
     return this;

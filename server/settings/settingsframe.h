@@ -32,6 +32,8 @@ public:
     // (the pages before it stay saved). The separator's position is kept after a full save.
     bool ValidateAndSave() override;
     QWidget *Widget() override;
+    // Keeps the separator's position and every page's layout.
+    void StoreLayout() override;
 
     // Selects the tree node of Key and shows its page; a key without a node changes nothing.
     void ShowSettingsPage(const QString &Key);

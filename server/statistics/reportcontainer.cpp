@@ -57,7 +57,7 @@ ReportContainer::ReportContainer(ReportKind Kind,
     layout->addWidget(m_footer);
 }
 
-ReportContainer::~ReportContainer()
+void ReportContainer::StoreLayout() const
 {
     RegistrySerilize::SaveListViewLayout(m_list, m_listName);
 }

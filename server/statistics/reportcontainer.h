@@ -27,8 +27,6 @@ public:
     };
 
     ReportContainer(ReportKind Kind, const QString &ListName, const QList<Column> &Columns, QWidget *Parent = nullptr);
-    // Keeps the list's layout.
-    ~ReportContainer() override;
 
     ReportKind Kind() const
     {
@@ -62,6 +60,8 @@ public:
     QList<qint32> ListedCodes() const;
     // Every cell of every row, in the list's current order.
     QList<QStringList> RowsInOrder() const;
+    // Keeps the list's column layout.
+    void StoreLayout() const;
 
 private:
     ReportKind m_kind;

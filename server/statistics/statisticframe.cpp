@@ -280,6 +280,13 @@ bool StatisticFrame::ValidateAndSave()
     return true;
 }
 
+void StatisticFrame::StoreLayout()
+{
+    for (const ReportContainer *container : std::as_const(m_containers)) {
+        container->StoreLayout();
+    }
+}
+
 QWidget *StatisticFrame::Widget()
 {
     return this;
@@ -412,7 +419,9 @@ void StatisticFrame::DeleteListedNightReserves()
     if (MessageBox::Question(this,
                              AttentionTitle,
                              QStringLiteral("Удалить все резервы ночей, добавленные ")
-                                 + GetFilterCaption(true, true, true) + QLatin1Char('?'))
+                                 + GetFilterCaption(true, true, true) + QLatin1Char('?'),
+                             QMessageBox::Yes | QMessageBox::No,
+                             QMessageBox::No)
         != QMessageBox::Yes) {
         return;
     }

@@ -41,6 +41,8 @@ public:
     // Raises SeancesChanged when night reserves were deleted; always true.
     bool ValidateAndSave() override;
     QWidget *Widget() override;
+    // Keeps the column layout of every report's list.
+    void StoreLayout() override;
 
     const ReportFilter &Filter() const
     {

@@ -52,10 +52,13 @@ QMessageBox::StandardButton MessageBox::Information(QWidget *parent,
     return Show(QMessageBox::Information, parent, title, text, buttons);
 }
 
-QMessageBox::StandardButton
-MessageBox::Question(QWidget *parent, const QString &title, const QString &text, QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton MessageBox::Question(QWidget *parent,
+                                                 const QString &title,
+                                                 const QString &text,
+                                                 QMessageBox::StandardButtons buttons,
+                                                 QMessageBox::StandardButton defaultButton)
 {
-    return Show(QMessageBox::Question, parent, title, text, buttons);
+    return Show(QMessageBox::Question, parent, title, text, buttons, defaultButton);
 }
 
 void MessageBox::ServeCoreBoxes()
@@ -81,13 +84,17 @@ QMessageBox::StandardButton MessageBox::Show(QMessageBox::Icon icon,
                                              QWidget *parent,
                                              const QString &title,
                                              const QString &text,
-                                             QMessageBox::StandardButtons buttons)
+                                             QMessageBox::StandardButtons buttons,
+                                             QMessageBox::StandardButton defaultButton)
 {
     Records().append({icon, title, text});
     if (!PreparedAnswers().isEmpty()) {
         return PreparedAnswers().dequeue();
     }
     QMessageBox box(icon, title, text, buttons, parent);
+    if (defaultButton != QMessageBox::NoButton) {
+        box.setDefaultButton(defaultButton);
+    }
     // Qt's Russian texts leave this one in Latin letters.
     if (QAbstractButton *ok = box.button(QMessageBox::Ok)) {
         ok->setText(QStringLiteral("ОК"));

@@ -30,11 +30,14 @@ public:
                                                    const QString &title,
                                                    const QString &text,
                                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+    // Without defaultButton the box chooses its own default (with Yes and No: Yes); a question whose
+    // Yes deletes money records names No, so that a stray Return keeps them.
     static QMessageBox::StandardButton Question(QWidget *parent,
                                                 const QString &title,
                                                 const QString &text,
                                                 QMessageBox::StandardButtons buttons = QMessageBox::Yes
-                                                                                       | QMessageBox::No);
+                                                                                       | QMessageBox::No,
+                                                QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 
     // Shows the widget-free core's boxes (ShowBox, ShowError) through this helper, over the active
     // window. Done as the application object is made in every program that has these boxes.
@@ -50,5 +53,6 @@ private:
                                             QWidget *parent,
                                             const QString &title,
                                             const QString &text,
-                                            QMessageBox::StandardButtons buttons);
+                                            QMessageBox::StandardButtons buttons,
+                                            QMessageBox::StandardButton defaultButton = QMessageBox::NoButton);
 };

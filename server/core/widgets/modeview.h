@@ -19,4 +19,8 @@ public:
     virtual bool ValidateAndSave() = 0;
     // The widget that shows the view.
     virtual QWidget *Widget() = 0;
+
+    // Keeps the view's layout (separators, list columns) for the next run; the window calls it as it
+    // closes, whether or not the view was shown or saved.
+    virtual void StoreLayout() {}
 };

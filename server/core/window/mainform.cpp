@@ -517,6 +517,9 @@ void MainForm::Unload()
     m_proxy->Shutdown();
     // Saved while the main log still takes a failed save's line.
     m_mainFrame->Panel()->ReleaseTiles();
+    for (const View &view : std::as_const(m_views)) {
+        view.Frame->StoreLayout();
+    }
     RegistrySerilize::SaveFormLayout(this, QString(), false, false);
     ReleaseMainLog();
     ReleaseConnectionLogs();

@@ -32,7 +32,8 @@ class Quorvhandler;
 // The server's main window: the mode tabs over the views, the save button, the status bar, and the
 // network side that it hosts (the socket control, the status polling, the client protocol, the
 // internet relay). Closing
-// has the current view save first and waits for the running network dialogs.
+// has the current view save first, waits for the running network dialogs, and keeps the layout of
+// the window and of every view for the next run.
 class MainForm : public QMainWindow
 {
     Q_OBJECT

@@ -30,6 +30,8 @@ private slots:
     void loadIsNoEdit_data();
     void loadIsNoEdit();
     void refusingPageStopsTheSave();
+    void deleteQuestionDefaultsToNo_data();
+    void deleteQuestionDefaultsToNo();
     void rendered();
 
 private:
@@ -260,6 +262,56 @@ void TestSettingsFrame::refusingPageStopsTheSave()
     const auto *container = m_view->findChild<SmartControlsContainer *>(QStringLiteral("SmartControlsContainer"));
     QCOMPARE(RegistrySerilize::GetContainerValue(QStringLiteral("SettingsSeparator")),
              QString::number(container->SeparatorPosition()));
+}
+
+void TestSettingsFrame::deleteQuestionDefaultsToNo_data()
+{
+    QTest::addColumn<QString>("page");
+    QTest::addColumn<QString>("list");
+    QTest::newRow("computer, its seance and payments")
+        << QStringLiteral("ComputersSettings") << QStringLiteral("ComputersList");
+    QTest::newRow("card, its payments") << QStringLiteral("CardsSettings") << QStringLiteral("CardsList");
+}
+
+// Return answers the question before money records go with its default, "Нет": nothing is deleted.
+void TestSettingsFrame::deleteQuestionDefaultsToNo()
+{
+    QFETCH(QString, page);
+    QFETCH(QString, list);
+    CoreDatabase &db = m_fixture->Db();
+    const QDateTime now = DateValue::Make(2026, 3, 5, 14);
+    const qint32 seance = db.AddSeance(db.AddComputer(1),
+                                       db.AddDesktop(QStringLiteral("Стол")),
+                                       db.AddRate(QStringLiteral("Тариф"), 0, 60),
+                                       now,
+                                       now.addSecs(3600));
+    const qint32 card = db.Add(QStringLiteral("Cards"),
+                               {{QStringLiteral("Barcode"), QStringLiteral("111")},
+                                {QStringLiteral("OwnerNickname"), QStringLiteral("Гость")}});
+    db.Add(QStringLiteral("CardPays"), {{QStringLiteral("Card"), card}, {QStringLiteral("Sum"), 100}});
+    db.Add(QStringLiteral("SeancePays"),
+           {{QStringLiteral("Seance"), seance}, {QStringLiteral("Card"), card}, {QStringLiteral("Sum"), 60}});
+    db.Add(QStringLiteral("SeancePays"), {{QStringLiteral("Seance"), seance}, {QStringLiteral("Sum"), 10}});
+    const auto counts = [&db] {
+        QList<qint32> found;
+        for (const char *table : {"Computers", "Seances", "Cards", "CardPays", "SeancePays"}) {
+            found << db.All(QString::fromLatin1(table))->Count();
+        }
+        return found;
+    };
+    m_view->LoadSettings();
+    m_view->ShowSettingsPage(page);
+    QMessageBox::StandardButton chosen = QMessageBox::NoButton;
+    SettingsFixture::AnswerDialog(this, [&chosen](QWidget *Dialog) {
+        auto *box = qobject_cast<QMessageBox *>(Dialog);
+        QVERIFY(box);
+        chosen = box->standardButton(box->defaultButton());
+        QTest::keyClick(box, Qt::Key_Return);
+    });
+    QTest::keyClick(Find(list), Qt::Key_Delete);
+    QCOMPARE(SettingsFixture::BoxTexts().size(), 1);
+    QCOMPARE(counts(), (QList<qint32>{1, 1, 1, 1, 2}));
+    QCOMPARE(chosen, QMessageBox::No);
 }
 
 void TestSettingsFrame::rendered()

@@ -184,13 +184,17 @@ void TestStatisticFrame::firstLoadShowsToday()
 void TestStatisticFrame::deleteListedNightReserves_data()
 {
     QTest::addColumn<bool>("yes");
-    QTest::newRow("yes") << true;
-    QTest::newRow("no") << false;
+    // The question's own default answers: a real box and the Return key.
+    QTest::addColumn<bool>("byReturn");
+    QTest::newRow("yes") << true << false;
+    QTest::newRow("no") << false << false;
+    QTest::newRow("Return is no") << false << true;
 }
 
 void TestStatisticFrame::deleteListedNightReserves()
 {
     QFETCH(bool, yes);
+    QFETCH(bool, byReturn);
     QSignalSpy modified(m_view.get(), &StatisticFrame::Modified);
     QSignalSpy seancesChanged(m_view.get(), &StatisticFrame::SeancesChanged);
     Load();
@@ -208,8 +212,19 @@ void TestStatisticFrame::deleteListedNightReserves()
     filter.Desktop = m_data->Desktop();
     Apply(filter);
     QCOMPARE(m_view->Container(ReportKind::NightReserves)->RowCount(), 1);
-    MessageBox::PrepareAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+    QMessageBox::StandardButton chosen = QMessageBox::No;
+    if (byReturn) {
+        QTimer::singleShot(0, this, [&chosen] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            QVERIFY(box);
+            chosen = box->standardButton(box->defaultButton());
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+    } else {
+        MessageBox::PrepareAnswer(yes ? QMessageBox::Yes : QMessageBox::No);
+    }
     QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(chosen, QMessageBox::No);
     const QList<MessageBox::Record> boxes = MessageBox::TakeRecords();
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().Icon, QMessageBox::Question);

@@ -1,7 +1,9 @@
 #include "connection.h"
+#include "controls/smartcontrolscontainer.h"
 #include "core/clientprotocol.h"
 #include "core/mainlog.h"
 #include "core/widgets/messagebox.h"
+#include "core/widgets/registryserilize.h"
 #include "core/window/mainform.h"
 #include "core/window/mainframe.h"
 #include "core/window/program.h"
@@ -39,6 +41,7 @@ private slots:
     void listenerThatCannotStart();
     void signalEndsTheStartUpBox();
     void signalEndsTheWindowsBox();
+    void signalKeepsTheLayouts();
     void windowComesBeforeTheClients();
 
 private:
@@ -289,6 +292,31 @@ void TestProgram::signalEndsTheWindowsBox()
     QVERIFY(answer != QMessageBox::Yes);
     QTRY_VERIFY(program.Window()->IsUnloaded());
     QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
+}
+
+// SIGTERM closes as the close box does: the separators moved since the start are kept without a
+// save, and one of a page never opened keeps what an earlier run stored.
+void TestProgram::signalKeepsTheLayouts()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    RegistrySerilize::SaveContainerValue(QStringLiteral("AutorunClientsInfo"), QStringLiteral("1900"));
+    const QHash<QString, qint32> moved = {{QStringLiteral("DesktopSeparator"), 2010},
+                                          {QStringLiteral("SettingsSeparator"), 2505}};
+    Program program(Options(database));
+    QVERIFY(program.Start({QStringLiteral("quillmarsh")}));
+    QVERIFY(program.Window()->ShowModeFrame(QStringLiteral("DesktopFrame")));
+    for (auto *bar : program.Window()->findChildren<SmartControlsContainer *>()) {
+        if (moved.contains(bar->RegKeyName())) {
+            bar->SetSeparatorPosition(moved.value(bar->RegKeyName()));
+        }
+    }
+    ::raise(SIGTERM);
+    QTRY_VERIFY(program.Window()->IsUnloaded());
+    for (auto it = moved.cbegin(); it != moved.cend(); ++it) {
+        QCOMPARE(RegistrySerilize::GetContainerValue(it.key()), QString::number(it.value()));
+    }
+    QCOMPARE(RegistrySerilize::GetContainerValue(QStringLiteral("AutorunClientsInfo")), QStringLiteral("1900"));
 }
 
 // A client computer that accepts the server's connection and never answers: the window is on the
