@@ -150,21 +150,22 @@ private slots:
         if (row.startsWith(QStringLiteral("add"))) {
             frmAddSeance dialog;
             WhenShown<QDialog>(&dialog, steps);
-            QVERIFY(dialog.Start(entries));
+            QVERIFY(dialog.Start(entries, WrittenBack));
         } else if (row.startsWith(QStringLiteral("alter"))) {
             frmAlterSeance dialog;
             WhenShown<QDialog>(&dialog, steps);
-            QVERIFY(dialog.Start(entries));
+            QVERIFY(dialog.Start(entries, WrittenBack));
         } else if (running) {
             frmEditSeancePrefs dialog;
             WhenShown<QDialog>(&dialog, steps);
-            dialog.Start(entries, false);
+            dialog.Start(entries, false, WrittenBack);
         } else {
             frmStartNightSeance dialog;
             WhenShown<QDialog>(&dialog, steps);
-            QVERIFY(dialog.Start(entries));
+            QVERIFY(dialog.Start(entries, WrittenBack));
         }
-        // Both computers written once, alike.
+        // Both computers written once, alike, and handed back; a new rate alone is told to no client.
+        QCOMPARE(WrittenBack, (row == QStringLiteral("rate of the seances") ? QList<qint32>() : QList<qint32>{1, 2}));
         const auto first = SeancesOf(1);
         const auto second = SeancesOf(2);
         QCOMPARE(first.size(), 1);
