@@ -63,9 +63,9 @@ void ComputerCommands::AddSeance(qint32 Index)
 {
     const auto buttons = Offer(Index, Clock::Now(), {.CheckSeance = true});
     frmAddSeance dialog(&m_panel);
-    if (dialog.Start(buttons)) {
-        RefreshTiles(SeanceDialogs::SelectedComputers(*buttons), smNone);
-    }
+    QList<qint32> written;
+    dialog.Start(buttons, written);
+    RefreshTiles(written, smNone);
 }
 
 void ComputerCommands::AlterSeance(qint32 Index)
@@ -73,9 +73,9 @@ void ComputerCommands::AlterSeance(qint32 Index)
     const auto buttons =
         Offer(Index, Clock::Now(), {.CheckSeance = true, .WantSeance = true, .CheckNightSeance = true});
     frmAlterSeance dialog(&m_panel);
-    if (dialog.Start(buttons)) {
-        RefreshTiles(SeanceDialogs::SelectedComputers(*buttons), smTimes);
-    }
+    QList<qint32> written;
+    dialog.Start(buttons, written);
+    RefreshTiles(written, smTimes);
 }
 
 void ComputerCommands::EditSeancePrefs(qint32 Index)
@@ -94,9 +94,9 @@ void ComputerCommands::EditSeancePrefs(qint32 Index)
               {.CheckSeance = true, .WantSeance = true, .CheckNightSeance = true, .WantNightSeance = night});
     frmEditSeancePrefs dialog(&m_panel);
     // Only a new desktop must reach the clients at once; a new rate is seen at the next refresh.
-    if (dialog.Start(buttons, night)) {
-        RefreshTiles(SeanceDialogs::SelectedComputers(*buttons), smDesktop);
-    }
+    QList<qint32> newDesktop;
+    dialog.Start(buttons, night, newDesktop);
+    RefreshTiles(newDesktop, smDesktop);
 }
 
 void ComputerCommands::MoveSeance(qint32 Index, qint32 SeanceCode)
@@ -245,9 +245,9 @@ void ComputerCommands::StartReservedSeance(qint32 Index)
     const auto buttons =
         Offer(Index, now, {.CheckNight = true, .AllowUsedReserve = true, .CheckSeance = true, .OnlyAtNight = true});
     frmStartNightSeance dialog(&m_panel);
-    if (dialog.Start(buttons)) {
-        RefreshTiles(SeanceDialogs::SelectedComputers(*buttons), smNone);
-    }
+    QList<qint32> written;
+    dialog.Start(buttons, written);
+    RefreshTiles(written, smNone);
 }
 
 void ComputerCommands::ShutdownAll()

@@ -17,8 +17,10 @@ class SeanceData;
 // at the moment the request arrived, pre-selects the clicked one when allowed, and once the dialog
 // was applied writes (or has its dialog write) one history line per computer, after the change it
 // describes and in the same transaction, and refreshes the tiles concerned. A failure stops the
-// command at that computer, after a box, and keeps what was written for the computers before it.
-// Nothing here uses the network: reboots and shutdowns leave as the Reboot event.
+// command at that computer, after a box, and keeps what was written for the computers before it;
+// their tiles are refreshed all the same, also when the dialog is then cancelled or closed, so that
+// a computer charged is never left untold. Nothing here uses the network: reboots and shutdowns
+// leave as the Reboot event.
 class ComputerCommands final : public QObject
 {
     Q_OBJECT

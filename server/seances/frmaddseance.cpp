@@ -78,8 +78,9 @@ frmAddSeance::frmAddSeance(QWidget *Parent)
 
 frmAddSeance::~frmAddSeance() = default;
 
-bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
+bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons, QList<qint32> &Written)
 {
+    Written.clear();
     m_buttons = Buttons ? Buttons : std::make_shared<CompButtons>();
     {
         const QSignalBlocker blocker(m_ui->DesktopsList);
@@ -109,6 +110,7 @@ bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
     m_clockTimer.start();
     exec();
     m_clockTimer.stop();
+    Written = m_written.Computers();
     return m_applied;
 }
 

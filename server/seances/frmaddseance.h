@@ -28,8 +28,9 @@ public:
     ~frmAddSeance() override;
 
     // Shows the dialog over the entries, modally; true when seances were written. False without
-    // showing, after a box, when there is no desktop or no day rate.
-    bool Start(const std::shared_ptr<CompButtons> &Buttons);
+    // showing, after a box, when there is no desktop or no day rate. Written: every computer
+    // written, in the order written, however the dialog ended (also Cancel after a failure part-way).
+    bool Start(const std::shared_ptr<CompButtons> &Buttons, QList<qint32> &Written);
 
 private:
     // Which input the seance is computed from; Remembered takes the last one used.

@@ -71,7 +71,7 @@ frmAlterSeance::frmAlterSeance(QWidget *Parent)
 
 frmAlterSeance::~frmAlterSeance() = default;
 
-bool frmAlterSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
+bool frmAlterSeance::Start(const std::shared_ptr<CompButtons> &Buttons, QList<qint32> &Written)
 {
     m_buttons = Buttons ? Buttons : std::make_shared<CompButtons>();
     m_ui->ComputersGrid->SetButtons(m_buttons);
@@ -94,6 +94,7 @@ bool frmAlterSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
     OnActiveSumClick();
     UpdateModeInputs();
     exec();
+    Written = m_written.Computers();
     return m_applied;
 }
 

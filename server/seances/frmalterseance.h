@@ -33,8 +33,10 @@ public:
     explicit frmAlterSeance(QWidget *Parent = nullptr);
     ~frmAlterSeance() override;
 
-    // Shows the dialog over the entries, modally; true when seances were changed.
-    bool Start(const std::shared_ptr<CompButtons> &Buttons);
+    // Shows the dialog over the entries, modally; true when seances were changed. Written: every
+    // computer written, in the order written, however the dialog ended (also Cancel after a failure
+    // part-way).
+    bool Start(const std::shared_ptr<CompButtons> &Buttons, QList<qint32> &Written);
 
 private:
     // One computer's running seance and what the inputs make of it.

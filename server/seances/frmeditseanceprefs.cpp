@@ -54,7 +54,7 @@ frmEditSeancePrefs::frmEditSeancePrefs(QWidget *Parent)
 
 frmEditSeancePrefs::~frmEditSeancePrefs() = default;
 
-bool frmEditSeancePrefs::Start(const std::shared_ptr<CompButtons> &Buttons, bool IsNight)
+bool frmEditSeancePrefs::Start(const std::shared_ptr<CompButtons> &Buttons, bool IsNight, QList<qint32> &Written)
 {
     m_buttons = Buttons ? Buttons : std::make_shared<CompButtons>();
     m_isNight = IsNight;
@@ -82,6 +82,7 @@ bool frmEditSeancePrefs::Start(const std::shared_ptr<CompButtons> &Buttons, bool
     UpdateEnabledInputs();
     RecalcPriceDifference(now);
     exec();
+    Written = m_desktopWritten;
     return m_outcome == Outcome::DesktopApplied;
 }
 
@@ -179,11 +180,15 @@ void frmEditSeancePrefs::OnApply()
     const auto write = [&](qint32 Num, qint32 Card, QString &ErrString) {
         return WriteComputer(Num, now, Card, ErrString);
     };
-    if (!SeanceDialogs::PayAndWrite(this,
-                                    static_cast<qint32>(m_difference),
-                                    SeanceDialogs::SelectedComputers(*m_buttons),
-                                    write,
-                                    m_written)) {
+    const QList<qint32> chosen = SeanceDialogs::SelectedComputers(*m_buttons);
+    const bool applied = SeanceDialogs::PayAndWrite(this, static_cast<qint32>(m_difference), chosen, write, m_written);
+    for (qint32 num : chosen) {
+        // Written in this pass: the computers of earlier ones are no longer chosen.
+        if (m_ui->chDesktop->isChecked() && m_written.Contains(num)) {
+            m_desktopWritten.append(num);
+        }
+    }
+    if (!applied) {
         // The difference shown is now the rest's.
         RecalcPriceDifference(Clock::Now());
         return;

@@ -33,8 +33,10 @@ public:
     ~frmEditSeancePrefs() override;
 
     // Shows the dialog over the entries for night or day seances, modally. True only when applied
-    // with the desktop changed: only then must the clients receive their seances again.
-    bool Start(const std::shared_ptr<CompButtons> &Buttons, bool IsNight);
+    // with the desktop changed: only then must the clients receive their seances again. Written:
+    // every computer written with the desktop changed, in the order written, however the dialog
+    // ended (also Cancel after a failure part-way).
+    bool Start(const std::shared_ptr<CompButtons> &Buttons, bool IsNight, QList<qint32> &Written);
 
 private:
     enum class Outcome
@@ -63,4 +65,6 @@ private:
     Outcome m_outcome = Outcome::Cancelled;
     // Off the grid after a failure part-way, so that OK again applies only to the rest.
     WrittenComputers m_written;
+    // Those of them written with the desktop changed.
+    QList<qint32> m_desktopWritten;
 };

@@ -40,7 +40,7 @@ frmStartNightSeance::frmStartNightSeance(QWidget *Parent)
 
 frmStartNightSeance::~frmStartNightSeance() = default;
 
-bool frmStartNightSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
+bool frmStartNightSeance::Start(const std::shared_ptr<CompButtons> &Buttons, QList<qint32> &Written)
 {
     m_buttons = Buttons ? Buttons : std::make_shared<CompButtons>();
     {
@@ -56,6 +56,7 @@ bool frmStartNightSeance::Start(const std::shared_ptr<CompButtons> &Buttons)
     RecalcNightPrice(Clock::Now());
     CenterForm(this);
     exec();
+    Written = m_written.Computers();
     return m_applied;
 }
 

@@ -27,8 +27,10 @@ public:
     explicit frmStartNightSeance(QWidget *Parent = nullptr);
     ~frmStartNightSeance() override;
 
-    // Shows the dialog over the entries, modally; true when night seances were written.
-    bool Start(const std::shared_ptr<CompButtons> &Buttons);
+    // Shows the dialog over the entries, modally; true when night seances were written. Written:
+    // every computer written, in the order written, however the dialog ended (also Cancel after a
+    // failure part-way).
+    bool Start(const std::shared_ptr<CompButtons> &Buttons, QList<qint32> &Written);
 
     // Shows the night date of the moment (null: now), leaves only the computers that may take a night
     // seance then and shows the total of those chosen (of one computer when none is); false, after a

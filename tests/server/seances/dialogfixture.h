@@ -311,6 +311,8 @@ public:
     qint32 Standard = 0;
     qint32 Games = 0;
     qint32 DayRate = 0;
+    // The computers that the dialog under test handed back as written.
+    QList<qint32> WrittenBack;
 
 private:
     PayRows PaysBy(const QString &Field, qint32 Code) const

@@ -165,7 +165,7 @@ private slots:
             QCOMPARE(boxes, QStringList(boxes.size(), box));
         });
         const auto entries = Entries(AllComputers(), chosen);
-        QCOMPARE(dialog.Start(entries), box.isEmpty());
+        QCOMPARE(dialog.Start(entries, WrittenBack), box.isEmpty());
         if (box.isEmpty()) {
             QCOMPARE(Sum(&dialog, QStringLiteral("Price")), total);
             QCOMPARE(DurationTime(&dialog)->Value(), minutes);
@@ -256,7 +256,7 @@ private slots:
             }
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(Entries(AllComputers(), chosen)));
+        QVERIFY(dialog.Start(Entries(AllComputers(), chosen), WrittenBack));
         QCOMPARE(Boxes(), QStringList());
         // What the dialog shows at OK.
         const qint32 total = Sum(&dialog, QStringLiteral("Price"));
@@ -362,7 +362,7 @@ private slots:
             }
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(Entries(AllComputers(), chosen)));
+        QVERIFY(dialog.Start(Entries(AllComputers(), chosen), WrittenBack));
         QCOMPARE(Boxes(), QStringList());
         // What the dialog shows at the OK that booked.
         const qint32 total = Sum(&dialog, QStringLiteral("Price"));
@@ -409,7 +409,7 @@ private slots:
             });
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(Entries({1, 2, 3}, {1, 2, 3})));
+        QVERIFY(dialog.Start(Entries({1, 2, 3}, {1, 2, 3}), WrittenBack));
         const QList<PayRows> expected{{{card, 34}}, {{card, 16}, {0, 18}}, {{0, 34}}};
         for (qint32 num = 1; num <= 3; ++num) {
             QCOMPARE(Pays(SeancesOf(num).first()->Code()), expected[num - 1]);
@@ -434,7 +434,7 @@ private slots:
                 dialog.reject();
                 QFAIL("the dialog was shown");
             });
-            QVERIFY(!dialog.Start(Entries({1}, {1})));
+            QVERIFY(!dialog.Start(Entries({1}, {1}), WrittenBack));
             QCOMPARE(Boxes(), QStringList{box});
         }
     }
@@ -461,7 +461,7 @@ private slots:
             ChooseDesktop(Dialog, Standard);
             ApplyRefused(Dialog);
         });
-        QVERIFY(!dialog.Start(Entries({1, 2, 3}, {1, 2, 3})));
+        QVERIFY(!dialog.Start(Entries({1, 2, 3}, {1, 2, 3}), WrittenBack));
         QCOMPARE(Pays(SeancesOf(1).first()->Code()), (PayRows{{0, 30}}));
         QCOMPARE(History(1).size(), 1);
         QCOMPARE(Count(QStringLiteral("Seances")), 1);

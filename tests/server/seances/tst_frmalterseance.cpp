@@ -83,7 +83,7 @@ private slots:
             }
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(Entries({1, 2}, {1})));
+        QVERIFY(dialog.Start(Entries({1, 2}, {1}), WrittenBack));
         QCOMPARE(Boxes(), QStringList());
         const qint32 duration = 60 + delta;
         const QDateTime end = m_begin.addSecs(duration * Minute);
@@ -114,7 +114,7 @@ private slots:
             Click(Dialog, QStringLiteral("Apply"));
         });
         const auto entries = Entries({1, 2, 3}, {1, 2, 3});
-        QVERIFY(dialog.Start(entries));
+        QVERIFY(dialog.Start(entries, WrittenBack));
         // Night seances are not changed here.
         QVERIFY(!entries->Item(3)->Enabled());
         // 13:50 to 16:00 costs 65, 14:10 to 16:00 costs 55.
@@ -140,7 +140,7 @@ private slots:
             QCOMPARE(Sum(Dialog, QStringLiteral("Price")), 30);
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(Entries({1, 2}, {1, 2})));
+        QVERIFY(dialog.Start(Entries({1, 2}, {1, 2}), WrittenBack));
         QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 20}}));
         QCOMPARE(Pays(second), (PayRows{{0, 40}, {0, 10}}));
         QCOMPARE(SeanceValue(m_seance, QStringLiteral("Duration")), 100);
@@ -203,7 +203,7 @@ private slots:
             }
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(Entries({1, 2, 3, 4}, chosen)));
+        QVERIFY(dialog.Start(Entries({1, 2, 3, 4}, chosen), WrittenBack));
         QCOMPARE(Boxes(), QStringList());
         // What the dialog shows at OK: the change or the new end, and the money.
         const qint32 total = Sum(&dialog, QStringLiteral("Price"));
@@ -276,7 +276,7 @@ private slots:
             }
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(dialog.Start(Entries({1, 2, 3, 4}, chosen)));
+        QVERIFY(dialog.Start(Entries({1, 2, 3, 4}, chosen), WrittenBack));
         QCOMPARE(Boxes(), QStringList());
         // What the dialog shows at the OK that booked.
         const qint32 total = Sum(&dialog, QStringLiteral("Price"));
@@ -317,12 +317,12 @@ private slots:
             TypePriceAndLeave(Dialog, QStringLiteral("20"));
             QCOMPARE(Boxes(), QStringList{QStringLiteral("Пересчёт даты окончания после изменения цены запрещён!")});
         });
-        QVERIFY(!dialog.Start(Entries({1, 2}, {1})));
+        QVERIFY(!dialog.Start(Entries({1, 2}, {1}), WrittenBack));
         // A free rate buys no minutes: the sum box is off.
         frmAlterSeance freeDialog;
         WhenShown(&freeDialog,
                   [](frmAlterSeance *Dialog) { QVERIFY(!Child(Dialog, QStringLiteral("ActiveSum"))->isEnabled()); });
-        QVERIFY(!freeDialog.Start(Entries({2, 1}, {2, 1})));
+        QVERIFY(!freeDialog.Start(Entries({2, 1}, {2, 1}), WrittenBack));
         QCOMPARE(Pays(m_seance), (PayRows{{0, 30}}));
         QCOMPARE(Count(QStringLiteral("History")), 0);
     }
@@ -338,7 +338,7 @@ private slots:
             DurationTime(Dialog)->SetValue(30);
             ApplyRefused(Dialog);
         });
-        QVERIFY(!dialog.Start(Entries({1, 2}, {1, 2})));
+        QVERIFY(!dialog.Start(Entries({1, 2}, {1, 2}), WrittenBack));
         QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 15}}));
         QCOMPARE(History(1).size(), 1);
         QCOMPARE(Pays(second), (PayRows{{0, 30}}));

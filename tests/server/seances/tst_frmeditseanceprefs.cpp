@@ -80,7 +80,7 @@ private slots:
             Click(Dialog, QStringLiteral("Apply"));
         });
         // True only when the desktop changed: only then are the seances sent again.
-        QCOMPARE(dialog.Start(Entries({1, 2}, {1}), false), newDesktop);
+        QCOMPARE(dialog.Start(Entries({1, 2}, {1}), false, WrittenBack), newDesktop);
         QCOMPARE(Boxes(), QStringList());
         QVERIFY(!dialog.isVisible());
         QCOMPARE(SeanceValue(m_seance, QStringLiteral("Desktop")), newDesktop ? Games : Standard);
@@ -129,7 +129,7 @@ private slots:
             shown = Difference(Dialog);
             Click(Dialog, QStringLiteral("Apply"));
         });
-        dialog.Start(Entries({1, 2, 3, 4}, {3, 4}), false);
+        dialog.Start(Entries({1, 2, 3, 4}, {3, 4}), false, WrittenBack);
         QCOMPARE(Boxes(), QStringList());
         QCOMPARE(Difference(&dialog), shown);
         QCOMPARE(shown, QString::number(2 * each));
@@ -177,7 +177,7 @@ private slots:
         });
         // A day seance is no choice among night seances.
         const auto entries = Entries({1, 2}, {1, 2});
-        QVERIFY(!dialog.Start(entries, true));
+        QVERIFY(!dialog.Start(entries, true, WrittenBack));
         QVERIFY(!entries->Item(1)->Enabled());
         PayRows pays;
         if (atActivation != 0) {
@@ -204,7 +204,7 @@ private slots:
             QCOMPARE(Difference(Dialog), QStringLiteral("9969"));
             Click(Dialog, QStringLiteral("Apply"));
         });
-        QVERIFY(!dialog.Start(entries, false));
+        QVERIFY(!dialog.Start(entries, false, WrittenBack));
         QCOMPARE(Boxes(), QStringList());
         QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 9969}}));
         QVERIFY(Pays(endless).isEmpty());
@@ -223,7 +223,7 @@ private slots:
             QCOMPARE(Difference(Dialog), QStringLiteral("60"));
             ApplyRefused(Dialog);
         });
-        QVERIFY(!dialog.Start(Entries({1, 2}, {1, 2}), false));
+        QVERIFY(!dialog.Start(Entries({1, 2}, {1, 2}), false, WrittenBack));
         QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {0, 30}}));
         QCOMPARE(History(1).size(), 1);
         QCOMPARE(Pays(second), (PayRows{{0, 30}}));

@@ -182,7 +182,7 @@ private slots:
             QVERIFY(!ApplyShowsPayment(Dialog));
             QCOMPARE(Dialog->isVisible(), !box.isEmpty());
         });
-        QCOMPARE(dialog.Start(Entries(AllComputers(), {})), box.isEmpty());
+        QCOMPARE(dialog.Start(Entries(AllComputers(), {}), WrittenBack), box.isEmpty());
         if (box.contains(QStringLiteral("%1"))) {
             box = box.arg(m_nightRate);
         }
@@ -437,7 +437,7 @@ private slots:
         if (dialog == QStringLiteral("seance")) {
             frmStartNightSeance nights;
             WhenShown<QDialog>(&nights, ApplyRefused);
-            QVERIFY(!nights.Start(entries));
+            QVERIFY(!nights.Start(entries, WrittenBack));
             // The first computer is written whole; the second and third get nothing.
             QCOMPARE(Pays(SeancesOf(1).first()->Code()), (PayRows{{0, 300}}));
             QCOMPARE(History(1).size(), 1);
