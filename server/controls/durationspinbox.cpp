@@ -88,9 +88,12 @@ void DurationSpinBox::keyPressEvent(QKeyEvent *Event)
 {
     const QString text = Event->text();
     const bool plain = (Event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (plain && text.size() == 1 && text.at(0).isDigit()) {
+    // A character is typed with whatever Shift or a keypad adds: ":" comes with Shift on every
+    // layout, and on some layouts so do the digits. Only Ctrl, Alt and Meta make a shortcut.
+    const bool typed = !(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    if (typed && text.size() == 1 && text.at(0).isDigit()) {
         TypeDigit(text.at(0).digitValue());
-    } else if (plain && (text == QStringLiteral(":") || Event->key() == Qt::Key_Right)) {
+    } else if ((typed && text == QStringLiteral(":")) || (plain && Event->key() == Qt::Key_Right)) {
         m_typed.clear();
         SelectSection(Section::Minutes);
     } else if (plain && Event->key() == Qt::Key_Left) {
@@ -98,7 +101,7 @@ void DurationSpinBox::keyPressEvent(QKeyEvent *Event)
         SelectSection(Section::Hours);
     } else if (plain && (Event->key() == Qt::Key_Backspace || Event->key() == Qt::Key_Delete)) {
         ClearSection();
-    } else if (plain && !text.isEmpty() && text.at(0).isPrint()) {
+    } else if (typed && !text.isEmpty() && text.at(0).isPrint()) {
         // Other characters would make the text differ from the value.
         Event->accept();
     } else {

@@ -27,11 +27,18 @@ void ClickAt(QLineEdit *Edit, int Position)
 }
 
 // Types Keys: digits and ':' as themselves, U and D the arrows up and down, < and > left and right,
-// B backspace.
+// B backspace; S the colon as an English keyboard sends it (Shift+;), R as a Russian one (Shift+6).
 void TypeKeys(QWidget *Input, const QString &Keys)
 {
+    const QString colon = QStringLiteral(":");
     for (const QChar key : Keys) {
         switch (key.unicode()) {
+        case 'S':
+            QTest::sendKeyEvent(QTest::Click, Input, Qt::Key_Colon, colon, Qt::ShiftModifier);
+            break;
+        case 'R':
+            QTest::sendKeyEvent(QTest::Click, Input, Qt::Key_6, colon, Qt::ShiftModifier);
+            break;
         case 'U':
             QTest::keyClick(Input, Qt::Key_Up);
             break;
@@ -255,6 +262,12 @@ private slots:
         QTest::newRow("right arrow, Up") << 60 << 1 << QStringLiteral(">U") << QStringLiteral("01:01") << 61;
         QTest::newRow("backspace clears the hours") << 150 << 0 << QStringLiteral("B") << QStringLiteral("00:30") << 30;
         QTest::newRow("letters ignored") << 60 << 1 << QStringLiteral("a2") << QStringLiteral("02:00") << 120;
+        // The colon comes with Shift: "1:00" once booked a hundred hours.
+        QTest::newRow("1:00, Shift") << 0 << 1 << QStringLiteral("1S00") << QStringLiteral("01:00") << 60;
+        QTest::newRow("01:30, Shift") << 0 << 0 << QStringLiteral("01S30") << QStringLiteral("01:30") << 90;
+        QTest::newRow("2:05, Shift+6") << 0 << 2 << QStringLiteral("2R05") << QStringLiteral("02:05") << 125;
+        QTest::newRow("12:5, Shift") << 30 << 1 << QStringLiteral("12S5") << QStringLiteral("12:05") << 725;
+        QTest::newRow("0:45, Shift+6") << 600 << 0 << QStringLiteral("0R45") << QStringLiteral("00:45") << 45;
     }
 
     void typedSections()
