@@ -343,11 +343,11 @@ bool RelayConnection::RelayResponseChunk()
         Trace(head + QStringLiteral(" No data, exit..."));
         return false;
     }
-    if (computer.bytesToWrite() > MaxPendingBytes) {
+    // One chunk at a time waits in the client computer's socket: the host is asked about it before
+    // the next is read, and the outer side's read buffer holds back the rest.
+    if (computer.bytesToWrite() > 0) {
         return false;
     }
-    // Each chunk is a piece of its own in the socket's buffer, which the socket hands to the system
-    // whole or in part: the host is offered no more than a chunk at a time.
     const QByteArray data = m_outer.Socket.read(ChunkBytes);
     Trace(head + QStringLiteral(" Loaded Length=") + Num(data.size()));
     Trace(head + QStringLiteral(" : Sending to server (State=") + Num(m_computer.State()) + QLatin1Char(')'));
@@ -358,6 +358,12 @@ bool RelayConnection::RelayResponseChunk()
             return false;
         }
         m_handedToComputer += data.size();
+        // Handed to the system at once, so that many chunks pass in one turn of the event loop. The
+        // flush may run this pair's handlers, the host's answer among them.
+        computer.flush();
+        if (!CountDelivered()) {
+            return false;
+        }
     }
     if (m_host.Log()) {
         Trace(head + QStringLiteral(" : Send Complete - ") + BytesToString(data, TextWindowLast));
