@@ -16,11 +16,12 @@ enum class KillMode : qint32;
 
 // The relay through which the client computers reach the internet. Every connection that a client
 // computer opens on Port is paired with a new connection to OuterProxyIP:OuterProxyPort, and the
-// bytes pass unchanged both ways. Each chunk is offered to the host first (RequestedURL for a
-// client computer's chunk, ReceivedData for the outer proxy's), and a Cancel closes the pair. Only
-// socket events drive it; it keeps no state about computers or traffic. The listener and the
-// table of connections by index are its own; each RelayConnection runs the rules of its pair and
-// reaches the host through the relay.
+// bytes pass unchanged both ways. Each chunk is offered to the host (RequestedURL for a client
+// computer's chunk before it is relayed, ReceivedData for the outer proxy's bytes as they are handed
+// to the system for the client computer), and a Cancel closes the pair. Only socket events drive
+// it; it keeps no state about computers or traffic. The listener and the table of connections by
+// index are its own; each RelayConnection runs the rules of its pair and reaches the host through
+// the relay.
 class Proxy : public QObject, public ProxyControl, private RelayHost
 {
     Q_OBJECT
@@ -68,7 +69,9 @@ signals:
     void Logging(const QString &Text, qint32 EventType, qint32 ConnectionID);
     // A chunk from a client computer; URL is the request's when the chunk starts a GET or POST.
     void RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel);
-    // A chunk from the outer proxy on its way to the client computer ClientIP.
+    // Bytes from the outer proxy that the connection of the client computer ClientIP has just
+    // handed to the system, at most RelayConnection::ChunkBytes each time: the host counts what
+    // the client computer receives, and a Cancel drops what follows them.
     void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
 
 private:

@@ -308,7 +308,7 @@ bool RelayConnection::RelayRequestChunk()
     if (!OuterReady() || waiting == 0 || outer.bytesToWrite() > MaxPendingBytes) {
         return false;
     }
-    const QByteArray data = m_computer.Socket.readAll();
+    const QByteArray data = m_computer.Socket.read(ChunkBytes);
     const QString text = BytesToString(data, TextWindowLast);
     Trace(head + QStringLiteral(": ") + text);
     const QString url = GetRequestURL(text);
@@ -343,25 +343,27 @@ bool RelayConnection::RelayResponseChunk()
         Trace(head + QStringLiteral(" No data, exit..."));
         return false;
     }
-    if (computer.bytesToWrite() > MaxPendingBytes) {
+    // One chunk at a time waits in the client computer's socket: the host is asked about it before
+    // the next is read, and the outer side's read buffer holds back the rest.
+    if (computer.bytesToWrite() > 0) {
         return false;
     }
-    const QByteArray data = m_outer.Socket.readAll();
+    const QByteArray data = m_outer.Socket.read(ChunkBytes);
     Trace(head + QStringLiteral(" Loaded Length=") + Num(data.size()));
-    bool cancel = false;
-    if (!Offer([&] { return m_host.RefuseResponse(m_clientIP, static_cast<qint32>(data.size())); }, cancel)) {
-        return false;
-    }
-    if (cancel) {
-        Trace(head + QStringLiteral(" : Отменено пользователем."));
-        Kill(KillMode::ClientDone);
-        return false;
-    }
     Trace(head + QStringLiteral(" : Sending to server (State=") + Num(m_computer.State()) + QLatin1Char(')'));
-    // A client computer that has gone gets nothing: the chunk is dropped.
-    if (computer.state() == QAbstractSocket::ConnectedState && computer.write(data) != data.size()) {
-        Fail(head + QStringLiteral(": ") + computer.errorString());
-        return false;
+    // A client computer that has gone gets nothing: the chunk is dropped, and so not counted.
+    if (computer.state() == QAbstractSocket::ConnectedState) {
+        if (computer.write(data) != data.size()) {
+            Fail(head + QStringLiteral(": ") + computer.errorString());
+            return false;
+        }
+        m_handedToComputer += data.size();
+        // Handed to the system at once, so that many chunks pass in one turn of the event loop. The
+        // flush may run this pair's handlers, the host's answer among them.
+        computer.flush();
+        if (!CountDelivered()) {
+            return false;
+        }
     }
     if (m_host.Log()) {
         Trace(head + QStringLiteral(" : Send Complete - ") + BytesToString(data, TextWindowLast));
@@ -390,7 +392,7 @@ void RelayConnection::ConnectTimedOut()
 
 void RelayConnection::BytesWritten(RelaySide &Side, qint64 Bytes)
 {
-    if (m_unloaded) {
+    if (m_unloaded || (&Side == &m_computer && !CountDelivered())) {
         return;
     }
     const qint64 remain = Side.Socket.bytesToWrite();
@@ -405,6 +407,33 @@ void RelayConnection::BytesWritten(RelaySide &Side, qint64 Bytes)
     if (!m_unloaded && remain <= MaxPendingBytes && other.Socket.bytesAvailable() > 0) {
         DataArrival(other);
     }
+}
+
+bool RelayConnection::CountDelivered()
+{
+    QTcpSocket &computer = m_computer.Socket;
+    // A host that waits inside its answer lets the socket hand on more meanwhile without telling
+    // (its signal is not raised again inside itself): what was taken then is offered next. A closed
+    // socket has dropped what it held, and its count is left as it was.
+    while (!m_unloaded && computer.state() != QAbstractSocket::UnconnectedState) {
+        const qint64 taken = m_handedToComputer - computer.bytesToWrite();
+        const qint64 fresh = taken - m_countedToComputer;
+        if (fresh <= 0) {
+            return true;
+        }
+        m_countedToComputer = taken;
+        bool cancel = false;
+        if (!Offer([&] { return m_host.RefuseResponse(m_clientIP, static_cast<qint32>(fresh)); }, cancel)) {
+            return false;
+        }
+        if (cancel) {
+            // What the socket still holds goes past the host's word and is dropped uncounted.
+            Trace(Label(m_computer.Kind.SendProgress) + QStringLiteral(" : Отменено пользователем."));
+            Kill(KillMode::Both);
+            return false;
+        }
+    }
+    return !m_unloaded;
 }
 
 void RelayConnection::Closed(RelaySide &Side)

@@ -1,5 +1,6 @@
 #include "localservice.h"
 #include "proxy/proxy.h"
+#include "proxy/relayconnection.h"
 #include "rawconnection.h"
 #include "recordingouter.h"
 #include "stalledlistener.h"
@@ -11,8 +12,10 @@
 
 #include <fcntl.h>
 #include <functional>
+#include <linux/sockios.h>
 #include <netinet/in.h>
 #include <numeric>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
 
@@ -77,6 +80,36 @@ int OpenDescriptors()
     return OpenDescriptors(OpenDescriptorsLimit());
 }
 
+// The descriptor of this process connected from LocalPort to PeerPort, or -1.
+int ConnectedDescriptor(quint16 LocalPort, quint16 PeerPort)
+{
+    for (int descriptor = 0; descriptor < OpenDescriptorsLimit(); ++descriptor) {
+        sockaddr_in local{};
+        sockaddr_in peer{};
+        socklen_t length = sizeof local;
+        socklen_t peerLength = sizeof peer;
+        if (::getsockname(descriptor, reinterpret_cast<sockaddr *>(&local), &length) == 0
+            && ::getpeername(descriptor, reinterpret_cast<sockaddr *>(&peer), &peerLength) == 0
+            && local.sin_family == AF_INET && ntohs(local.sin_port) == LocalPort && ntohs(peer.sin_port) == PeerPort) {
+            return descriptor;
+        }
+    }
+    return -1;
+}
+
+// What the system holds of a connection between the relay's socket and the client's: unsent or
+// unread bytes, -1 when either cannot be read.
+qint64 QueuedBetween(int RelaySocket, int ClientSocket)
+{
+    int unsent = 0;
+    int unread = 0;
+    if (RelaySocket < 0 || ::ioctl(RelaySocket, SIOCOUTQ, &unsent) != 0
+        || ::ioctl(ClientSocket, FIONREAD, &unread) != 0) {
+        return -1;
+    }
+    return qint64(unsent) + unread;
+}
+
 // One trace line as the host received it.
 struct Line
 {
@@ -107,6 +140,8 @@ private slots:
     void startedAnewInATraceLine_data();
     void startedAnewInATraceLine();
     void slowClientBoundsTheBuffers();
+    void countedAsDelivered_data();
+    void countedAsDelivered();
     void thousandConnectionsLeaveNothing();
     void misbehavingClients_data();
     void misbehavingClients();
@@ -119,6 +154,8 @@ private:
     QList<qint32> Indexes() const;
     // Whether a trace line starting with Text came with this type and connection.
     bool Traced(const QString &Text, qint32 Type, qint32 Connection) const;
+    // Waits until what the outer side still holds stops shrinking: every buffer on the way is full.
+    bool WaitUntilStalled() const;
 
     std::unique_ptr<Proxy> m_proxy;
     std::unique_ptr<RecordingOuter> m_outer;
@@ -265,12 +302,15 @@ void TestProxy::refusals()
         const QByteArray first = RandomBytes(1000, 3);
         m_outer->Send(0, first);
         QCOMPARE(client->WaitForBytes(first.size()), first);
-        m_outer->Send(0, RandomBytes(1000, 4));
+        const QByteArray second = RandomBytes(1000, 4);
+        m_outer->Send(0, second);
         QVERIFY(client->WaitForClose());
-        QCOMPARE(client->Received(), first);
+        // The host is asked about what the client computer has been handed: the refused chunk has
+        // reached it, as the host counted it.
+        QCOMPARE(client->Received(), first + second);
         QVERIFY(m_outer->WaitForClose(0));
     }
-    QCOMPARE(client->Received().size(), refuseRequest ? 0 : 1000);
+    QCOMPARE(client->Received().size(), refuseRequest ? 0 : 2000);
     QTRY_VERIFY(Indexes().isEmpty());
     QVERIFY(m_lines.isEmpty());
 }
@@ -499,6 +539,20 @@ void TestProxy::startedAnewInATraceLine()
     QCOMPARE(m_outer->Count(), 1);
 }
 
+bool TestProxy::WaitUntilStalled() const
+{
+    qint64 last = -1;
+    int unchanged = 0;
+    return QTest::qWaitFor(
+        [&] {
+            const qint64 pending = m_outer->Pending(0);
+            unchanged = pending == last ? unchanged + 1 : 0;
+            last = pending;
+            return unchanged >= 20;
+        },
+        30000);
+}
+
 // A client computer that does not read holds the outer proxy back instead of filling the memory.
 void TestProxy::slowClientBoundsTheBuffers()
 {
@@ -513,16 +567,7 @@ void TestProxy::slowClientBoundsTheBuffers()
     m_outer->Send(0, data);
     // Once the client's buffer is full, what the outer side still holds stops shrinking.
     QTRY_VERIFY(client.bytesAvailable() >= 64 * 1024);
-    qint64 last = -1;
-    int unchanged = 0;
-    QVERIFY(QTest::qWaitFor(
-        [&] {
-            const qint64 pending = m_outer->Pending(0);
-            unchanged = pending == last ? unchanged + 1 : 0;
-            last = pending;
-            return unchanged >= 20;
-        },
-        30000));
+    QVERIFY(WaitUntilStalled());
     QVERIFY2(m_outer->Pending(0) > 16 * 1024 * 1024, qPrintable(QString::number(m_outer->Pending(0))));
     client.setReadBufferSize(0);
     QByteArray received;
@@ -533,6 +578,83 @@ void TestProxy::slowClientBoundsTheBuffers()
         },
         30000));
     QVERIFY(received == data);
+}
+
+void TestProxy::countedAsDelivered_data()
+{
+    QTest::addColumn<qint64>("allowance");
+    QTest::addColumn<qint64>("sent");
+    // "fast" reads at once; "slow" only once every buffer on the way is full, and little at a time;
+    // "reset" stops reading, then resets the connection.
+    QTest::addColumn<QString>("reader");
+    const qint64 chunk = RelayConnection::ChunkBytes;
+    const QString fast = QStringLiteral("fast");
+    QTest::newRow("inside the first chunk") << qint64(1000) << 1024LL * 1024 << fast;
+    QTest::newRow("on a chunk boundary") << 4 * chunk << 1024LL * 1024 << fast;
+    QTest::newRow("a byte past a chunk boundary") << 4 * chunk + 1 << 1024LL * 1024 << fast;
+    QTest::newRow("after the read-ahead filled the buffers")
+        << 3LL * 1024 * 1024 << 12LL * 1024 * 1024 << QStringLiteral("slow");
+    QTest::newRow("a reader that resets") << 64LL * 1024 * 1024 << 12LL * 1024 * 1024 << QStringLiteral("reset");
+    QRandomGenerator random(32);
+    for (int row = 0; row < 3; ++row) {
+        const qint64 allowance = random.bounded(1, 4 * 1024 * 1024);
+        QTest::addRow("allowance %lld", allowance) << allowance << 4LL * 1024 * 1024 << fast;
+    }
+}
+
+// The host is asked about the outer proxy's bytes as the client computer's connection takes them:
+// its count is what the client computer received, however it reads, and its cut comes with the
+// chunk that reaches its allowance.
+void TestProxy::countedAsDelivered()
+{
+    QFETCH(qint64, allowance);
+    QFETCH(qint64, sent);
+    QFETCH(QString, reader);
+    m_refuseResponse = [this, allowance](qsizetype) {
+        return Sum(m_responses) >= allowance;
+    };
+    QTcpSocket client;
+    QVERIFY(client.bind(ClubComputer, 0));
+    if (reader != QLatin1String("fast")) {
+        client.setReadBufferSize(64 * 1024);
+    }
+    client.connectToHost(Server, m_port);
+    QVERIFY(client.waitForConnected(3000));
+    QVERIFY(m_outer->WaitForCount(1));
+    const QByteArray data = RandomBytes(sent, 11);
+    m_outer->Send(0, data);
+    QByteArray received;
+    qint64 queued = 0;
+    if (reader != QLatin1String("fast")) {
+        QVERIFY(WaitUntilStalled());
+    }
+    if (reader == QLatin1String("reset")) {
+        received = client.readAll();
+        queued = QueuedBetween(ConnectedDescriptor(m_port, client.localPort()), int(client.socketDescriptor()));
+        QVERIFY(queued >= 0);
+        const linger reset{1, 0};
+        QVERIFY(::setsockopt(int(client.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset) == 0);
+        client.abort();
+    } else {
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                received += client.readAll();
+                return client.state() == QAbstractSocket::UnconnectedState && client.bytesAvailable() == 0;
+            },
+            60000));
+    }
+    QTRY_VERIFY(Indexes().isEmpty());
+    const qint64 counted = Sum(m_responses);
+    QVERIFY(received == data.left(received.size()));
+    // What the system held for the client computer at the reset was counted, never more.
+    QVERIFY2(
+        counted >= received.size() && counted <= received.size() + queued,
+        qPrintable(QStringLiteral("counted %1, received %2, queued %3").arg(counted).arg(received.size()).arg(queued)));
+    if (allowance < sent) {
+        QVERIFY2(counted >= allowance && counted - m_responses.last() < allowance,
+                 qPrintable(QString::number(counted)));
+    }
+    QVERIFY(*std::max_element(m_responses.begin(), m_responses.end()) <= RelayConnection::ChunkBytes);
 }
 
 void TestProxy::thousandConnectionsLeaveNothing()

@@ -1,10 +1,12 @@
 // The chaos driver: the real program on a club of its own (an embedded database in a temporary
 // data folder, its control on 127.0.0.1, the relay on with tinyproxy as the outer proxy) under many
 // hostile connections at once for a bounded time, from the club's computers and from unknown
-// loopback addresses (tests/support/chaos/chaospeers.h). At the end the program must be alive,
-// answer a club computer's state report within 50 ms, hold as many descriptors as before, and its
-// database must hold nothing that no peer may cause. Any failure, the program's death among them
-// (a sanitizer's report ends it), makes the exit code non-zero.
+// loopback addresses (tests/support/chaos/chaospeers.h). A club computer's state report, sent every
+// second of the storm and after it, must be answered within AnswerBoundSeconds; at the end the
+// program must be alive, hold as many descriptors as before, and its database must hold nothing that
+// no peer may cause. Any failure, the program's death among them (a sanitizer's report ends it),
+// makes the exit code non-zero. The answer times are printed as figures, not judged: they depend on
+// the machine.
 // Usage: chaosdriver <quillmarsh executable> [seconds, 60] [seed, random]
 #include "chaosclub.h"
 #include "chaospeers.h"
@@ -38,8 +40,16 @@ constexpr int ListenProbeMs = 100;
 constexpr int ListenCheckEveryMs = 200;
 constexpr int PortAttempts = 20;
 constexpr int LatencyProbes = 5;
-constexpr double LatencyTargetMs = 50;
+// A state report not answered within this, from the connect, finds the program stuck. A club
+// computer waits 20 s for an answer (its socket control's default) before it takes the server for
+// gone; half of that still reaches it in time. Under the sanitizers on a shared 8-core machine the
+// slowest answer during the storm took 1.3 s (median 170 ms) and after it under 1 ms, so a loaded
+// machine has room while a program that stops answering fails.
+constexpr double AnswerBoundSeconds = 10;
+// How often a state report is sent while the storm goes on.
+constexpr double StormProbeEverySeconds = 1;
 constexpr double BytesPerMegabyte = 1024.0 * 1024.0;
+constexpr double MsPerSecond = 1000;
 // The club computer whose answer times are measured: not the one whose seance has the internet.
 constexpr int CheckedComputer = 1;
 
@@ -101,11 +111,12 @@ public:
               << " client-port and " << RelayConnections << " relay connections at a time, " << ChaosClub::Computers
               << " club computers and " << ChaosClub::Strangers << " unknown addresses" << Qt::endl;
         m_counts.Print(Out());
-        Out() << "end state: program " << (m_aliveAtEnd ? "alive" : "NOT alive") << "; state report answered in "
-              << Latencies() << "; descriptors (sockets, files, pipes) " << m_descriptorsBefore << " before, "
-              << m_descriptorsAfter << " after; RSS " << QString::number(double(m_rssBefore) / BytesPerMegabyte, 'f', 1)
-              << " MB before, " << QString::number(double(m_rssAfter) / BytesPerMegabyte, 'f', 1) << " MB after"
-              << Qt::endl;
+        Out() << "state report answered (bound " << AnswerBoundSeconds << " s) during the storm in "
+              << Latencies(m_stormMs) << "; after it in " << Latencies(m_latenciesMs) << Qt::endl;
+        Out() << "end state: program " << (m_aliveAtEnd ? "alive" : "NOT alive")
+              << "; descriptors (sockets, files, pipes) " << m_descriptorsBefore << " before, " << m_descriptorsAfter
+              << " after; RSS " << QString::number(double(m_rssBefore) / BytesPerMegabyte, 'f', 1) << " MB before, "
+              << QString::number(double(m_rssAfter) / BytesPerMegabyte, 'f', 1) << " MB after" << Qt::endl;
         Out() << "database rows before: " << m_before.Counts() << Qt::endl;
         Out() << "database rows after:  " << m_after.Counts() << Qt::endl;
         for (const QString &failure : std::as_const(m_failures)) {
@@ -230,7 +241,20 @@ private:
         Out() << "chaosdriver: seed " << m_seed << " (replay with: chaosdriver <program> " << m_seconds << " " << m_seed
               << ")" << Qt::endl;
         m_peers->SetMode(ChaosPeers::Mode::Chaos, ControlConnections, RelayConnections);
-        m_peers->RunUntil([this] { return !Alive(); }, m_seconds);
+        // The storm goes on while a state report is under way.
+        QElapsedTimer storm;
+        storm.start();
+        while (Alive() && double(storm.elapsed()) < m_seconds * MsPerSecond) {
+            m_stormMs.append(m_peers->StateReportMs(CheckedComputer, AnswerBoundSeconds));
+            m_peers->RunUntil([this] { return !Alive(); }, StormProbeEverySeconds);
+        }
+        if (m_stormMs.contains(-1)) {
+            Fail(QStringLiteral(
+                     "%1 of %2 state reports of a club computer during the storm were not answered within %3 s")
+                     .arg(m_stormMs.count(-1))
+                     .arg(m_stormMs.size())
+                     .arg(AnswerBoundSeconds));
+        }
         m_peers->SetMode(ChaosPeers::Mode::Settle);
         m_peers->RunUntil([this] { return !Alive() || m_peers->RunningPlans() == 0; }, WindDownSeconds);
         m_peers->CloseConnections();
@@ -246,16 +270,13 @@ private:
         // answer again now) is worked off first, as after the warm-up: the answer time is that of
         // the program once the storm is over, not of a request queued behind the storm's last work.
         Settle();
-        m_peers->StateReportMs(CheckedComputer, ProbeSeconds);
+        m_peers->StateReportMs(CheckedComputer, AnswerBoundSeconds);
         for (int probe = 0; probe < LatencyProbes; ++probe) {
-            m_latenciesMs.append(m_peers->StateReportMs(CheckedComputer, ProbeSeconds));
+            m_latenciesMs.append(m_peers->StateReportMs(CheckedComputer, AnswerBoundSeconds));
         }
-        QList<double> sorted = m_latenciesMs;
-        std::sort(sorted.begin(), sorted.end());
-        if (sorted.first() < 0) {
-            Fail(QStringLiteral("a state report of a club computer was not answered"));
-        } else if (sorted.at(sorted.size() / 2) > LatencyTargetMs) {
-            Fail(QStringLiteral("the median answer to a state report took over %1 ms").arg(LatencyTargetMs));
+        if (m_latenciesMs.contains(-1)) {
+            Fail(QStringLiteral("a state report of a club computer after the storm was not answered within %1 s")
+                     .arg(AnswerBoundSeconds));
         }
         CheckDescriptors();
         m_rssAfter = m_program.ResidentBytes();
@@ -310,15 +331,21 @@ private:
                  .arg(added.join(QStringLiteral(", ")), gone.join(QStringLiteral(", "))));
     }
 
-    QString Latencies() const
+    // The median and the slowest of the answers that came, and how many did not.
+    static QString Latencies(const QList<double> &Ms)
     {
-        QStringList texts;
-        for (const double ms : m_latenciesMs) {
-            texts.append(ms < 0 ? QStringLiteral("none") : QString::number(ms, 'f', 2));
+        QList<double> answered = Ms;
+        answered.removeAll(-1);
+        std::sort(answered.begin(), answered.end());
+        const QString missing =
+            QStringLiteral(" (%1 probes, %2 unanswered)").arg(Ms.size()).arg(Ms.size() - answered.size());
+        if (answered.isEmpty()) {
+            return QStringLiteral("no answer") + missing;
         }
-        return texts.isEmpty() ? QStringLiteral("(not measured)")
-                               : texts.join(QStringLiteral(", ")) + QStringLiteral(" ms (target: median within ")
-                                     + QString::number(LatencyTargetMs) + QStringLiteral(" ms)");
+        return QStringLiteral("median %1 ms, slowest %2 ms")
+                   .arg(answered.at(answered.size() / 2), 0, 'f', 2)
+                   .arg(answered.last(), 0, 'f', 2)
+               + missing;
     }
 
     double m_seconds;
@@ -338,6 +365,8 @@ private:
     QStringList m_descriptorsAtStart;
     qint64 m_rssBefore = 0;
     qint64 m_rssAfter = 0;
+    // Answer times of the state reports during the storm and after it; -1 for none within the bound.
+    QList<double> m_stormMs;
     QList<double> m_latenciesMs;
     TableSnapshot m_before;
     TableSnapshot m_after;

@@ -193,6 +193,7 @@ double ChaosPeers::StateReportMs(int Address, double Seconds)
     plan.Answers = 1;
     m_probeMs = -1;
     m_probeDone = false;
+    m_probeWaitNs = qint64(Seconds * 1e9);
     Launch(plan, true);
     RunUntil([this] { return m_probeDone; }, Seconds);
     return m_probeMs;
@@ -232,7 +233,7 @@ void ChaosPeers::Launch(const ChaosPlan &Plan, bool Probe)
     client->Probe = Probe;
     client->Address = Plan.Address;
     client->StartNs = SteadyNowNs();
-    client->DueNs = client->StartNs + ConnectWaitNs;
+    client->DueNs = client->StartNs + (Probe ? m_probeWaitNs : ConnectWaitNs);
     client->Fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
     if (Plan.SmallReceiveBuffer) {
         setsockopt(client->Fd, SOL_SOCKET, SO_RCVBUF, &SmallReceiveBuffer, sizeof SmallReceiveBuffer);
@@ -405,10 +406,11 @@ void ChaosPeers::Written(Peer &Client)
     }
     Client.At = Peer::Step::Waiting;
     const bool quiet = plan.Target == ChaosPlan::Port::Control && plan.Answers == 0;
-    Client.DueNs = SteadyNowNs()
-                   + (quiet                                     ? QuietNs
-                      : plan.Target == ChaosPlan::Port::Control ? ControlWaitNs
-                                                                : RelayWaitNs);
+    Client.DueNs = Client.Probe ? Client.StartNs + m_probeWaitNs
+                                : SteadyNowNs()
+                                      + (quiet                                     ? QuietNs
+                                         : plan.Target == ChaosPlan::Port::Control ? ControlWaitNs
+                                                                                   : RelayWaitNs);
     ClientProgress(Client);
 }
 

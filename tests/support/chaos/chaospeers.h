@@ -41,7 +41,7 @@ public:
     // Runs the loop until Done holds or Seconds pass; false when the time ran out first.
     bool RunUntil(const std::function<bool()> &Done, double Seconds);
     // One state report of the club computer at Address on a fresh connection: milliseconds from
-    // the connect to the whole answer, or -1 when it did not come within Seconds.
+    // the connect to the whole answer, or -1 when it did not come within Seconds of the connect.
     double StateReportMs(int Address, double Seconds);
     // Closes every connection of the driver's side; the listeners stay.
     void CloseConnections();
@@ -87,4 +87,6 @@ private:
     std::vector<std::unique_ptr<Peer>> m_retired;
     double m_probeMs = -1;
     bool m_probeDone = false;
+    // How long the state report under way may take, from its connect to its answer.
+    qint64 m_probeWaitNs = 0;
 };
