@@ -34,6 +34,13 @@ int MinutesOf(const QString &Text)
     }
     return match.captured(1).toInt() * MinutesPerHour + match.captured(3).toInt();
 }
+
+// A key that types its text. Shift and the keypad come with characters on many layouts (":" is
+// Shift+; or Shift+6, digits take Shift on a French one); only Ctrl, Alt and Meta make a command.
+bool TypesText(const QKeyEvent &Event)
+{
+    return !(Event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
 } // namespace
 
 DurationSpinBox::DurationSpinBox(QWidget *Parent)
@@ -87,10 +94,12 @@ void DurationSpinBox::fixup(QString &Input) const
 void DurationSpinBox::keyPressEvent(QKeyEvent *Event)
 {
     const QString text = Event->text();
+    const bool typed = TypesText(*Event) && !text.isEmpty();
+    // Arrows and erasing keys with Shift or Ctrl keep what the line edit makes of them.
     const bool plain = (Event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    if (plain && text.size() == 1 && text.at(0).isDigit()) {
+    if (typed && text.size() == 1 && text.at(0).isDigit()) {
         TypeDigit(text.at(0).digitValue());
-    } else if (plain && (text == QStringLiteral(":") || Event->key() == Qt::Key_Right)) {
+    } else if ((typed && text == QStringLiteral(":")) || (plain && Event->key() == Qt::Key_Right)) {
         m_typed.clear();
         SelectSection(Section::Minutes);
     } else if (plain && Event->key() == Qt::Key_Left) {
@@ -98,7 +107,7 @@ void DurationSpinBox::keyPressEvent(QKeyEvent *Event)
         SelectSection(Section::Hours);
     } else if (plain && (Event->key() == Qt::Key_Backspace || Event->key() == Qt::Key_Delete)) {
         ClearSection();
-    } else if (plain && !text.isEmpty() && text.at(0).isPrint()) {
+    } else if (typed && text.at(0).isPrint()) {
         // Other characters would make the text differ from the value.
         Event->accept();
     } else {

@@ -6,6 +6,7 @@
 #include "controls/time.h"
 #include "datevalue.h"
 #include "rendercheck.h"
+#include "textdates.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -26,9 +27,37 @@ void ClickAt(QLineEdit *Edit, int Position)
     QTest::mouseClick(Edit, Qt::LeftButton, {}, Edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
 }
 
-// Types Keys: digits and ':' as themselves, U and D the arrows up and down, < and > left and right,
-// B backspace.
-void TypeKeys(QWidget *Input, const QString &Keys)
+// How a keyboard sends digits and ":" (":" always comes with Shift but on a French layout).
+enum Keyboard
+{
+    English, // ":" is Shift+;
+    Russian, // ":" is Shift+6: the key code of a digit with the text ":"
+    French,  // digits with Shift, ":" without
+    Keypad,  // digits from the numeric keypad, ":" Shift+;
+};
+
+void TypeCharacter(QWidget *Input, QChar Char, Keyboard Layout)
+{
+    if (Char == QLatin1Char(':')) {
+        const Qt::Key key = Layout == Russian ? Qt::Key_6 : Qt::Key_Colon;
+        QTest::sendKeyEvent(QTest::Click,
+                            Input,
+                            key,
+                            QString(Char),
+                            Layout == French ? Qt::NoModifier : Qt::ShiftModifier);
+    } else if (Char.isDigit()) {
+        const Qt::KeyboardModifiers modifiers = Layout == French   ? Qt::ShiftModifier
+                                                : Layout == Keypad ? Qt::KeypadModifier
+                                                                   : Qt::NoModifier;
+        QTest::keyClick(Input, static_cast<Qt::Key>(Qt::Key_0 + Char.digitValue()), modifiers);
+    } else {
+        QTest::keyClicks(Input, QString(Char));
+    }
+}
+
+// Types Keys: digits and ':' as Layout sends them, U and D the arrows up and down, < and > left and
+// right, B backspace, other characters as themselves.
+void TypeKeys(QWidget *Input, const QString &Keys, Keyboard Layout = English)
 {
     for (const QChar key : Keys) {
         switch (key.unicode()) {
@@ -48,7 +77,7 @@ void TypeKeys(QWidget *Input, const QString &Keys)
             QTest::keyClick(Input, Qt::Key_Backspace);
             break;
         default:
-            QTest::keyClicks(Input, QString(key));
+            TypeCharacter(Input, key, Layout);
         }
     }
 }
@@ -240,21 +269,49 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("value");
+        QTest::addColumn<int>("keyboard");
         QTest::newRow("hours clicked, Up, then 0 and 8")
-            << 60 << 1 << QStringLiteral("U08") << QStringLiteral("08:00") << 480;
-        QTest::newRow("0800") << 60 << 1 << QStringLiteral("0800") << QStringLiteral("08:00") << 480;
+            << 60 << 1 << QStringLiteral("U08") << QStringLiteral("08:00") << 480 << int(English);
+        QTest::newRow("0800") << 60 << 1 << QStringLiteral("0800") << QStringLiteral("08:00") << 480 << int(English);
         QTest::newRow("three hour digits, then the minutes")
-            << 0 << -1 << QStringLiteral("1234") << QStringLiteral("123:04") << 7384;
+            << 0 << -1 << QStringLiteral("1234") << QStringLiteral("123:04") << 7384 << int(English);
         QTest::newRow("hour digits overflow into the minutes")
-            << 0 << -1 << QStringLiteral("99999") << QStringLiteral("999:09") << 59949;
-        QTest::newRow("minutes clicked") << 90 << 4 << QStringLiteral("45") << QStringLiteral("01:45") << 105;
+            << 0 << -1 << QStringLiteral("99999") << QStringLiteral("999:09") << 59949 << int(English);
+        QTest::newRow("minutes clicked") << 90 << 4 << QStringLiteral("45") << QStringLiteral("01:45") << 105
+                                         << int(English);
         QTest::newRow("a minute digit above 5 is whole")
-            << 90 << 4 << QStringLiteral("73") << QStringLiteral("01:03") << 63;
-        QTest::newRow("colon moves on") << 0 << -1 << QStringLiteral("2:5") << QStringLiteral("02:05") << 125;
-        QTest::newRow("Down on the minutes") << 60 << 4 << QStringLiteral("D") << QStringLiteral("00:59") << 59;
-        QTest::newRow("right arrow, Up") << 60 << 1 << QStringLiteral(">U") << QStringLiteral("01:01") << 61;
-        QTest::newRow("backspace clears the hours") << 150 << 0 << QStringLiteral("B") << QStringLiteral("00:30") << 30;
-        QTest::newRow("letters ignored") << 60 << 1 << QStringLiteral("a2") << QStringLiteral("02:00") << 120;
+            << 90 << 4 << QStringLiteral("73") << QStringLiteral("01:03") << 63 << int(English);
+        QTest::newRow("colon moves on") << 0 << -1 << QStringLiteral("2:5") << QStringLiteral("02:05") << 125
+                                        << int(English);
+        QTest::newRow("Down on the minutes")
+            << 60 << 4 << QStringLiteral("D") << QStringLiteral("00:59") << 59 << int(English);
+        QTest::newRow("right arrow, Up") << 60 << 1 << QStringLiteral(">U") << QStringLiteral("01:01") << 61
+                                         << int(English);
+        QTest::newRow("backspace clears the hours")
+            << 150 << 0 << QStringLiteral("B") << QStringLiteral("00:30") << 30 << int(English);
+        QTest::newRow("letters ignored") << 60 << 1 << QStringLiteral("a2") << QStringLiteral("02:00") << 120
+                                         << int(English);
+        // Hours and minutes typed after a click into the hours, at its start, middle and end, as each
+        // keyboard sends them.
+        const QList<std::pair<QString, int>> typed{
+            {QStringLiteral("1:00"), 60},
+            {QStringLiteral("01:30"), 90},
+            {QStringLiteral("2:05"), 125},
+            {QStringLiteral("12:5"), 725},
+            {QStringLiteral("0:45"), 45},
+        };
+        const QStringList keyboards{QStringLiteral("English"),
+                                    QStringLiteral("Russian"),
+                                    QStringLiteral("French"),
+                                    QStringLiteral("keypad")};
+        for (int layout = English; layout <= Keypad; ++layout) {
+            for (int k = 0; k < typed.size(); ++k) {
+                const auto &[keys, minutes] = typed.at(k);
+                const int click = k % 3;
+                QTest::addRow("%s on %s, click at %d", qPrintable(keys), qPrintable(keyboards.at(layout)), click)
+                    << 60 << click << keys << FormatDuration(minutes, false) << minutes << layout;
+            }
+        }
     }
 
     void typedSections()
@@ -262,6 +319,7 @@ private slots:
         QFETCH(int, start);
         QFETCH(int, click);
         QFETCH(QString, keys);
+        QFETCH(int, keyboard);
         QWidget form;
         auto *layout = new QVBoxLayout(&form);
         auto *other = new QLineEdit(&form);
@@ -279,7 +337,7 @@ private slots:
         } else {
             ClickAt(box->findChild<QLineEdit *>(), click);
         }
-        TypeKeys(box, keys);
+        TypeKeys(box, keys, static_cast<Keyboard>(keyboard));
         QTEST(box->text(), "shown");
         QTEST(input->Value(), "value");
     }
