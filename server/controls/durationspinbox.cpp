@@ -1,5 +1,6 @@
 #include "controls/durationspinbox.h"
 
+#include "controls/inputhelpers.h"
 #include "textdates.h"
 
 #include <QFocusEvent>
@@ -49,7 +50,10 @@ DurationSpinBox::DurationSpinBox(QWidget *Parent)
     setRange(0, MaxMinutes);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    lineEdit()->installEventFilter(this);
+    InputHelpers::SelectPartOnClick(lineEdit(), [this] {
+        m_typed.clear();
+        SelectSection(SectionAtCaret());
+    });
 }
 
 void DurationSpinBox::stepBy(int Steps)
@@ -122,16 +126,6 @@ void DurationSpinBox::focusInEvent(QFocusEvent *Event)
     if (Event->reason() != Qt::MouseFocusReason) {
         SelectSection(Section::Hours);
     }
-}
-
-bool DurationSpinBox::eventFilter(QObject *Watched, QEvent *Event)
-{
-    // A click selects the section it lands in, once the line edit has placed the caret.
-    if (Watched == lineEdit() && Event->type() == QEvent::MouseButtonRelease && !lineEdit()->hasSelectedText()) {
-        m_typed.clear();
-        SelectSection(SectionAtCaret());
-    }
-    return QSpinBox::eventFilter(Watched, Event);
 }
 
 DurationSpinBox::Section DurationSpinBox::SectionAtCaret() const

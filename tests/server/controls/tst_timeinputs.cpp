@@ -1,3 +1,4 @@
+#include "caretclick.h"
 #include "clock.h"
 #include "controls/date.h"
 #include "controls/duration.h"
@@ -20,13 +21,6 @@
 
 namespace
 {
-// Clicks the line edit at the caret place Position, as the mouse would.
-void ClickAt(QLineEdit *Edit, int Position)
-{
-    Edit->setCursorPosition(Position);
-    QTest::mouseClick(Edit, Qt::LeftButton, {}, Edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
-}
-
 // How a keyboard sends digits and ":" (":" always comes with Shift but on a French layout).
 enum Keyboard
 {
@@ -335,7 +329,7 @@ private slots:
             QTest::keyClick(other, Qt::Key_Tab);
             QVERIFY(box->hasFocus());
         } else {
-            ClickAt(box->findChild<QLineEdit *>(), click);
+            ClickAt(box->findChild<QLineEdit *>(), {click});
         }
         TypeKeys(box, keys, static_cast<Keyboard>(keyboard));
         QTEST(box->text(), "shown");
@@ -362,10 +356,55 @@ private slots:
         input.SetValue(QStringLiteral("23:00:00"));
         input.show();
         QVERIFY(QTest::qWaitForWindowActive(&input));
-        ClickAt(input.Picker()->findChild<QLineEdit *>(), click);
+        ClickAt(input.Picker()->findChild<QLineEdit *>(), {click});
         TypeKeys(input.Picker(), keys);
         QCOMPARE(input.Picker()->text(), value.toString(QStringLiteral("HH:mm")));
         QCOMPARE(input.Value(), DateValue::Zero().addSecs(value.msecsSinceStartOfDay() / 1000));
+    }
+
+    void typedDate_data()
+    {
+        // Caret places clicked in "31-01-2026" in turn, then the keys typed.
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("day start, 05") << QList<int>{0} << QStringLiteral("05") << QStringLiteral("05/01/2026");
+        QTest::newRow("day middle, 05") << QList<int>{1} << QStringLiteral("05") << QStringLiteral("05/01/2026");
+        QTest::newRow("day end by the separator, 05")
+            << QList<int>{2} << QStringLiteral("05") << QStringLiteral("05/01/2026");
+        QTest::newRow("day, the whole date")
+            << QList<int>{1} << QStringLiteral("05032025") << QStringLiteral("05/03/2025");
+        QTest::newRow("day, with separators")
+            << QList<int>{0} << QStringLiteral("05-03-2025") << QStringLiteral("05/03/2025");
+        QTest::newRow("day, one digit parts")
+            << QList<int>{2} << QStringLiteral("5-3-2025") << QStringLiteral("05/03/2025");
+        QTest::newRow("day, a part that waits for its separator")
+            << QList<int>{1} << QStringLiteral("1-3-2025") << QStringLiteral("01/03/2025");
+        QTest::newRow("year, then a second click into the day")
+            << QList<int>{8, 1} << QStringLiteral("15") << QStringLiteral("15/01/2026");
+        QTest::newRow("month start, 12") << QList<int>{3} << QStringLiteral("12") << QStringLiteral("31/12/2026");
+        QTest::newRow("month middle, then the year")
+            << QList<int>{4} << QStringLiteral("032025") << QStringLiteral("31/03/2025");
+        QTest::newRow("month end by the separator, 07")
+            << QList<int>{5} << QStringLiteral("07") << QStringLiteral("31/07/2026");
+        QTest::newRow("year start, 2025") << QList<int>{6} << QStringLiteral("2025") << QStringLiteral("31/01/2025");
+        QTest::newRow("year middle, 1999") << QList<int>{8} << QStringLiteral("1999") << QStringLiteral("31/01/1999");
+        QTest::newRow("year end, 2030") << QList<int>{10} << QStringLiteral("2030") << QStringLiteral("31/01/2030");
+        QTest::newRow("month, then a second click into the year")
+            << QList<int>{4, 7} << QStringLiteral("2025") << QStringLiteral("31/01/2025");
+    }
+
+    void typedDate()
+    {
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, keys);
+        Date input;
+        input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
+        auto *picker = input.findChild<QDateEdit *>(QStringLiteral("Picker"));
+        ClickAt(picker->findChild<QLineEdit *>(), clicks);
+        TypeKeys(picker, keys);
+        QTEST(input.Value().toString(), "value");
     }
 
     void dialogTakesWhatIsTyped()
