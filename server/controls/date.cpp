@@ -2,6 +2,7 @@
 
 #include "clock.h"
 #include "controls/inputhelpers.h"
+#include "controls/sectionediting.h"
 #include "datevalue.h"
 #include "textdates.h"
 
@@ -37,6 +38,7 @@ Date::Date(QWidget *Parent)
     m_picker->setDisplayFormat(QStringLiteral("dd-MM-yyyy"));
     m_picker->setCalendarPopup(true);
     m_picker->setDate(Clock::Now().date());
+    new SectionEditing(m_picker);
     m_check->setObjectName(QStringLiteral("Check"));
     m_check->setChecked(true);
     m_check->setToolTip(QStringLiteral("Дата указана"));

@@ -1,5 +1,6 @@
 #include "controls/durationspinbox.h"
 
+#include "controls/inputhelpers.h"
 #include "textdates.h"
 
 #include <QFocusEvent>
@@ -34,6 +35,13 @@ int MinutesOf(const QString &Text)
     }
     return match.captured(1).toInt() * MinutesPerHour + match.captured(3).toInt();
 }
+
+// A key that types its text. Shift and the keypad come with characters on many layouts (":" is
+// Shift+; or Shift+6, digits take Shift on a French one); only Ctrl, Alt and Meta make a command.
+bool TypesText(const QKeyEvent &Event)
+{
+    return !(Event.modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+}
 } // namespace
 
 DurationSpinBox::DurationSpinBox(QWidget *Parent)
@@ -42,7 +50,10 @@ DurationSpinBox::DurationSpinBox(QWidget *Parent)
     setRange(0, MaxMinutes);
     setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
-    lineEdit()->installEventFilter(this);
+    InputHelpers::SelectPartOnClick(lineEdit(), [this] {
+        m_typed.clear();
+        SelectSection(SectionAtCaret());
+    });
 }
 
 void DurationSpinBox::stepBy(int Steps)
@@ -87,10 +98,9 @@ void DurationSpinBox::fixup(QString &Input) const
 void DurationSpinBox::keyPressEvent(QKeyEvent *Event)
 {
     const QString text = Event->text();
+    const bool typed = TypesText(*Event) && !text.isEmpty();
+    // Arrows and erasing keys with Shift or Ctrl keep what the line edit makes of them.
     const bool plain = (Event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
-    // A character is typed with whatever Shift or a keypad adds: ":" comes with Shift on every
-    // layout, and on some layouts so do the digits. Only Ctrl, Alt and Meta make a shortcut.
-    const bool typed = !(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (typed && text.size() == 1 && text.at(0).isDigit()) {
         TypeDigit(text.at(0).digitValue());
     } else if ((typed && text == QStringLiteral(":")) || (plain && Event->key() == Qt::Key_Right)) {
@@ -101,7 +111,7 @@ void DurationSpinBox::keyPressEvent(QKeyEvent *Event)
         SelectSection(Section::Hours);
     } else if (plain && (Event->key() == Qt::Key_Backspace || Event->key() == Qt::Key_Delete)) {
         ClearSection();
-    } else if (typed && !text.isEmpty() && text.at(0).isPrint()) {
+    } else if (typed && text.at(0).isPrint()) {
         // Other characters would make the text differ from the value.
         Event->accept();
     } else {
@@ -116,16 +126,6 @@ void DurationSpinBox::focusInEvent(QFocusEvent *Event)
     if (Event->reason() != Qt::MouseFocusReason) {
         SelectSection(Section::Hours);
     }
-}
-
-bool DurationSpinBox::eventFilter(QObject *Watched, QEvent *Event)
-{
-    // A click selects the section it lands in, once the line edit has placed the caret.
-    if (Watched == lineEdit() && Event->type() == QEvent::MouseButtonRelease && !lineEdit()->hasSelectedText()) {
-        m_typed.clear();
-        SelectSection(SectionAtCaret());
-    }
-    return QSpinBox::eventFilter(Watched, Event);
 }
 
 DurationSpinBox::Section DurationSpinBox::SectionAtCaret() const

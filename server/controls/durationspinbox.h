@@ -25,7 +25,6 @@ protected:
     void fixup(QString &Input) const override;
     void keyPressEvent(QKeyEvent *Event) override;
     void focusInEvent(QFocusEvent *Event) override;
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
     enum class Section

@@ -54,6 +54,33 @@ protected:
 private:
     QLineEdit *m_edit;
 };
+
+// Runs its SelectPart after each click that leaves a bare caret in its line edit.
+class PartSelector final : public QObject
+{
+public:
+    PartSelector(QLineEdit *Edit, std::function<void()> SelectPart)
+        : QObject(Edit)
+        , m_edit(Edit)
+        , m_selectPart(std::move(SelectPart))
+    {
+        Edit->installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject *, QEvent *Event) override
+    {
+        // By the release the press has placed the caret; a drag or a double-click has selected.
+        if (Event->type() == QEvent::MouseButtonRelease && !m_edit->hasSelectedText()) {
+            m_selectPart();
+        }
+        return false;
+    }
+
+private:
+    QLineEdit *m_edit;
+    std::function<void()> m_selectPart;
+};
 } // namespace
 
 namespace InputHelpers
@@ -110,6 +137,11 @@ qint16 ButtonOf(Qt::MouseButton Button)
 void SelectAllOnEntry(QLineEdit *Edit)
 {
     new EntrySelector(Edit);
+}
+
+void SelectPartOnClick(QLineEdit *Edit, std::function<void()> SelectPart)
+{
+    new PartSelector(Edit, std::move(SelectPart));
 }
 
 QLocale DisplayLocale()

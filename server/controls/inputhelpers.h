@@ -3,13 +3,14 @@
 #include <QLocale>
 #include <QtGlobal>
 
+#include <functional>
 #include <qnamespace.h>
 
 class QKeyEvent;
 class QLineEdit;
 
 // What the inputs of the kit share: the key codes their KeyDown events carry, the whole-text
-// selection on entry and the locale in which numbers and dates are shown.
+// selection on entry, the part selected by a click and the locale in which numbers and dates are shown.
 namespace InputHelpers
 {
 // The virtual-key codes that handlers of KeyDown test.
@@ -44,6 +45,11 @@ bool RaiseKeyDown(const QKeyEvent *Event, Handler handler)
 
 // Entering the box (by keyboard or mouse) selects its whole text.
 void SelectAllOnEntry(QLineEdit *Edit);
+
+// A click that leaves a bare caret in Edit (no selection dragged or double-clicked) runs SelectPart
+// once the caret is placed, so that digits typed next replace the part the click landed in rather
+// than being refused by, or run into, a full part.
+void SelectPartOnClick(QLineEdit *Edit, std::function<void()> SelectPart);
 
 // Numbers and dates are shown as a Russian system shows them, whatever the machine's locale.
 QLocale DisplayLocale();

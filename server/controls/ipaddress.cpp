@@ -45,6 +45,7 @@ IPAddress::IPAddress(QWidget *Parent)
         box->setFixedWidth(box->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 4);
         box->installEventFilter(this);
         InputHelpers::SelectAllOnEntry(box);
+        InputHelpers::SelectPartOnClick(box, [box] { box->selectAll(); });
         connect(box, &QLineEdit::textChanged, this, [this, k] { OnBoxChanged(k); });
         m_ipNum.at(static_cast<size_t>(k)) = box;
         layout->addWidget(box);

@@ -1,13 +1,12 @@
 #include "controls/time.h"
 
 #include "controls/inputhelpers.h"
+#include "controls/sectionediting.h"
 #include "datevalue.h"
 #include "generalhelpers.h"
 #include "textdates.h"
 
-#include <QEvent>
 #include <QHBoxLayout>
-#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QTimeEdit>
 
@@ -25,22 +24,7 @@ Time::Time(QWidget *Parent)
     layout->addWidget(m_picker);
     setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     connect(m_picker, &QTimeEdit::timeChanged, this, &Time::Changed);
-    m_picker->findChild<QLineEdit *>()->installEventFilter(this);
-}
-
-bool Time::eventFilter(QObject *Watched, QEvent *Event)
-{
-    // A click selects the hours or the minutes it lands in, so that digits typed replace them; left
-    // with a bare caret, the picker refuses digits typed into a full section.
-    auto *edit = qobject_cast<QLineEdit *>(Watched);
-    if (edit != nullptr && Event->type() == QEvent::MouseButtonRelease && !edit->hasSelectedText()) {
-        const qsizetype colon = edit->text().indexOf(QLatin1Char(':'));
-        const auto section =
-            colon < 0 || edit->cursorPosition() <= colon ? QDateTimeEdit::HourSection : QDateTimeEdit::MinuteSection;
-        m_picker->setCurrentSection(section);
-        m_picker->setSelectedSection(section);
-    }
-    return QWidget::eventFilter(Watched, Event);
+    new SectionEditing(m_picker);
 }
 
 QDateTime Time::Value() const

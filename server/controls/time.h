@@ -34,9 +34,6 @@ public:
 signals:
     void Changed();
 
-protected:
-    bool eventFilter(QObject *Watched, QEvent *Event) override;
-
 private:
     QTimeEdit *m_picker;
 };

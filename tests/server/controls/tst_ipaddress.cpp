@@ -1,3 +1,4 @@
+#include "caretclick.h"
 #include "controls/ipaddress.h"
 #include "rendercheck.h"
 
@@ -56,32 +57,74 @@ private slots:
         QCOMPARE(changed.count(), 8);
     }
 
-    // Keys typed into the first box as the operator types them; "," alone is the keypad's decimal key.
+    // Keys typed into the first box as the operator types them, after the box got the focus by the
+    // keyboard or after clicks at caret places of its text in turn; "," alone is the keypad's decimal key.
     void typingSequences_data()
     {
+        QTest::addColumn<QString>("start");
+        QTest::addColumn<QList<int>>("clicks");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("value");
-        QTest::newRow("blanks") << QStringLiteral("127 0 1 2") << QStringLiteral("127.0.1.2");
-        QTest::newRow("points") << QStringLiteral("127.0.1.2") << QStringLiteral("127.0.1.2");
-        QTest::newRow("keypad decimal") << QStringLiteral("10,1,20,3") << QStringLiteral("10.1.20.3");
+        const QString zeros = QStringLiteral("0.0.0.0");
+        const QString wide = QStringLiteral("172.16.254.1");
+        const QList<int> keyboard;
+        QTest::newRow("blanks") << zeros << keyboard << QStringLiteral("127 0 1 2") << QStringLiteral("127.0.1.2");
+        QTest::newRow("points") << zeros << keyboard << QStringLiteral("127.0.1.2") << QStringLiteral("127.0.1.2");
+        QTest::newRow("keypad decimal") << zeros << keyboard << QStringLiteral("10,1,20,3")
+                                        << QStringLiteral("10.1.20.3");
         QTest::newRow("three digits everywhere")
-            << QStringLiteral("192.168.100.254") << QStringLiteral("192.168.100.254");
-        QTest::newRow("three digits, no points") << QStringLiteral("192168100254") << QStringLiteral("192.168.100.254");
-        QTest::newRow("point in an empty moved-to box") << QStringLiteral("127..1") << QStringLiteral("127.0.1.0");
-        QTest::newRow("two blanks move twice") << QStringLiteral("10  5") << QStringLiteral("10.0.5.0");
-        QTest::newRow("point in the last box") << QStringLiteral("1.2.3.4.5") << QStringLiteral("1.2.3.45");
+            << zeros << keyboard << QStringLiteral("192.168.100.254") << QStringLiteral("192.168.100.254");
+        QTest::newRow("three digits, no points")
+            << zeros << keyboard << QStringLiteral("192168100254") << QStringLiteral("192.168.100.254");
+        QTest::newRow("point in an empty moved-to box")
+            << zeros << keyboard << QStringLiteral("127..1") << QStringLiteral("127.0.1.0");
+        QTest::newRow("two blanks move twice")
+            << zeros << keyboard << QStringLiteral("10  5") << QStringLiteral("10.0.5.0");
+        QTest::newRow("point in the last box")
+            << zeros << keyboard << QStringLiteral("1.2.3.4.5") << QStringLiteral("1.2.3.45");
+        const QList<std::pair<QString, QList<int>>> clicked{
+            {zeros, {0}},
+            {zeros, {1}},
+            {zeros, {1, 0}},
+            {zeros, {0, 0}},
+            {wide, {0}},
+            {wide, {1}},
+            {wide, {3}},
+            {wide, {2, 1}},
+        };
+        const QStringList addresses{QStringLiteral("255.255.255.255"),
+                                    QStringLiteral("10.1.2.3"),
+                                    QStringLiteral("192.168.0.15")};
+        for (const auto &[from, clicks] : clicked) {
+            QStringList places;
+            for (const int place : clicks) {
+                places << QString::number(place);
+            }
+            for (const QString &address : addresses) {
+                QTest::addRow("%s typed over %s after clicks at %s",
+                              qPrintable(address),
+                              qPrintable(from),
+                              qPrintable(places.join(QLatin1Char(','))))
+                    << from << clicks << address << address;
+            }
+        }
     }
 
     void typingSequences()
     {
+        QFETCH(QString, start);
+        QFETCH(QList<int>, clicks);
         QFETCH(QString, typed);
         QFETCH(QString, value);
         IPAddress input;
-        input.SetValue(QStringLiteral("0.0.0.0"));
+        input.SetValue(start);
         input.show();
         QVERIFY(QTest::qWaitForWindowActive(&input));
-        input.Box(0)->setFocus();
-        input.Box(0)->selectAll();
+        if (clicks.isEmpty()) {
+            input.Box(0)->setFocus();
+            input.Box(0)->selectAll();
+        }
+        ClickAt(input.Box(0), clicks);
         for (const QChar c : typed) {
             auto *box = qobject_cast<QLineEdit *>(QApplication::focusWidget());
             QVERIFY(box);

@@ -1,3 +1,4 @@
+#include "caretclick.h"
 #include "clock.h"
 #include "controls/date.h"
 #include "controls/duration.h"
@@ -6,6 +7,7 @@
 #include "controls/time.h"
 #include "datevalue.h"
 #include "rendercheck.h"
+#include "textdates.h"
 
 #include <QCheckBox>
 #include <QDateEdit>
@@ -19,26 +21,40 @@
 
 namespace
 {
-// Clicks the line edit at the caret place Position, as the mouse would.
-void ClickAt(QLineEdit *Edit, int Position)
+// How a keyboard sends digits and ":" (":" always comes with Shift but on a French layout).
+enum Keyboard
 {
-    Edit->setCursorPosition(Position);
-    QTest::mouseClick(Edit, Qt::LeftButton, {}, Edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
+    English, // ":" is Shift+;
+    Russian, // ":" is Shift+6: the key code of a digit with the text ":"
+    French,  // digits with Shift, ":" without
+    Keypad,  // digits from the numeric keypad, ":" Shift+;
+};
+
+void TypeCharacter(QWidget *Input, QChar Char, Keyboard Layout)
+{
+    if (Char == QLatin1Char(':')) {
+        const Qt::Key key = Layout == Russian ? Qt::Key_6 : Qt::Key_Colon;
+        QTest::sendKeyEvent(QTest::Click,
+                            Input,
+                            key,
+                            QString(Char),
+                            Layout == French ? Qt::NoModifier : Qt::ShiftModifier);
+    } else if (Char.isDigit()) {
+        const Qt::KeyboardModifiers modifiers = Layout == French   ? Qt::ShiftModifier
+                                                : Layout == Keypad ? Qt::KeypadModifier
+                                                                   : Qt::NoModifier;
+        QTest::keyClick(Input, static_cast<Qt::Key>(Qt::Key_0 + Char.digitValue()), modifiers);
+    } else {
+        QTest::keyClicks(Input, QString(Char));
+    }
 }
 
-// Types Keys: digits and ':' as themselves, U and D the arrows up and down, < and > left and right,
-// B backspace; S the colon as an English keyboard sends it (Shift+;), R as a Russian one (Shift+6).
-void TypeKeys(QWidget *Input, const QString &Keys)
+// Types Keys: digits and ':' as Layout sends them, U and D the arrows up and down, < and > left and
+// right, B backspace, other characters as themselves.
+void TypeKeys(QWidget *Input, const QString &Keys, Keyboard Layout = English)
 {
-    const QString colon = QStringLiteral(":");
     for (const QChar key : Keys) {
         switch (key.unicode()) {
-        case 'S':
-            QTest::sendKeyEvent(QTest::Click, Input, Qt::Key_Colon, colon, Qt::ShiftModifier);
-            break;
-        case 'R':
-            QTest::sendKeyEvent(QTest::Click, Input, Qt::Key_6, colon, Qt::ShiftModifier);
-            break;
         case 'U':
             QTest::keyClick(Input, Qt::Key_Up);
             break;
@@ -55,7 +71,7 @@ void TypeKeys(QWidget *Input, const QString &Keys)
             QTest::keyClick(Input, Qt::Key_Backspace);
             break;
         default:
-            QTest::keyClicks(Input, QString(key));
+            TypeCharacter(Input, key, Layout);
         }
     }
 }
@@ -247,27 +263,49 @@ private slots:
         QTest::addColumn<QString>("keys");
         QTest::addColumn<QString>("shown");
         QTest::addColumn<int>("value");
+        QTest::addColumn<int>("keyboard");
         QTest::newRow("hours clicked, Up, then 0 and 8")
-            << 60 << 1 << QStringLiteral("U08") << QStringLiteral("08:00") << 480;
-        QTest::newRow("0800") << 60 << 1 << QStringLiteral("0800") << QStringLiteral("08:00") << 480;
+            << 60 << 1 << QStringLiteral("U08") << QStringLiteral("08:00") << 480 << int(English);
+        QTest::newRow("0800") << 60 << 1 << QStringLiteral("0800") << QStringLiteral("08:00") << 480 << int(English);
         QTest::newRow("three hour digits, then the minutes")
-            << 0 << -1 << QStringLiteral("1234") << QStringLiteral("123:04") << 7384;
+            << 0 << -1 << QStringLiteral("1234") << QStringLiteral("123:04") << 7384 << int(English);
         QTest::newRow("hour digits overflow into the minutes")
-            << 0 << -1 << QStringLiteral("99999") << QStringLiteral("999:09") << 59949;
-        QTest::newRow("minutes clicked") << 90 << 4 << QStringLiteral("45") << QStringLiteral("01:45") << 105;
+            << 0 << -1 << QStringLiteral("99999") << QStringLiteral("999:09") << 59949 << int(English);
+        QTest::newRow("minutes clicked") << 90 << 4 << QStringLiteral("45") << QStringLiteral("01:45") << 105
+                                         << int(English);
         QTest::newRow("a minute digit above 5 is whole")
-            << 90 << 4 << QStringLiteral("73") << QStringLiteral("01:03") << 63;
-        QTest::newRow("colon moves on") << 0 << -1 << QStringLiteral("2:5") << QStringLiteral("02:05") << 125;
-        QTest::newRow("Down on the minutes") << 60 << 4 << QStringLiteral("D") << QStringLiteral("00:59") << 59;
-        QTest::newRow("right arrow, Up") << 60 << 1 << QStringLiteral(">U") << QStringLiteral("01:01") << 61;
-        QTest::newRow("backspace clears the hours") << 150 << 0 << QStringLiteral("B") << QStringLiteral("00:30") << 30;
-        QTest::newRow("letters ignored") << 60 << 1 << QStringLiteral("a2") << QStringLiteral("02:00") << 120;
-        // The colon comes with Shift: "1:00" once booked a hundred hours.
-        QTest::newRow("1:00, Shift") << 0 << 1 << QStringLiteral("1S00") << QStringLiteral("01:00") << 60;
-        QTest::newRow("01:30, Shift") << 0 << 0 << QStringLiteral("01S30") << QStringLiteral("01:30") << 90;
-        QTest::newRow("2:05, Shift+6") << 0 << 2 << QStringLiteral("2R05") << QStringLiteral("02:05") << 125;
-        QTest::newRow("12:5, Shift") << 30 << 1 << QStringLiteral("12S5") << QStringLiteral("12:05") << 725;
-        QTest::newRow("0:45, Shift+6") << 600 << 0 << QStringLiteral("0R45") << QStringLiteral("00:45") << 45;
+            << 90 << 4 << QStringLiteral("73") << QStringLiteral("01:03") << 63 << int(English);
+        QTest::newRow("colon moves on") << 0 << -1 << QStringLiteral("2:5") << QStringLiteral("02:05") << 125
+                                        << int(English);
+        QTest::newRow("Down on the minutes")
+            << 60 << 4 << QStringLiteral("D") << QStringLiteral("00:59") << 59 << int(English);
+        QTest::newRow("right arrow, Up") << 60 << 1 << QStringLiteral(">U") << QStringLiteral("01:01") << 61
+                                         << int(English);
+        QTest::newRow("backspace clears the hours")
+            << 150 << 0 << QStringLiteral("B") << QStringLiteral("00:30") << 30 << int(English);
+        QTest::newRow("letters ignored") << 60 << 1 << QStringLiteral("a2") << QStringLiteral("02:00") << 120
+                                         << int(English);
+        // Hours and minutes typed after a click into the hours, at its start, middle and end, as each
+        // keyboard sends them.
+        const QList<std::pair<QString, int>> typed{
+            {QStringLiteral("1:00"), 60},
+            {QStringLiteral("01:30"), 90},
+            {QStringLiteral("2:05"), 125},
+            {QStringLiteral("12:5"), 725},
+            {QStringLiteral("0:45"), 45},
+        };
+        const QStringList keyboards{QStringLiteral("English"),
+                                    QStringLiteral("Russian"),
+                                    QStringLiteral("French"),
+                                    QStringLiteral("keypad")};
+        for (int layout = English; layout <= Keypad; ++layout) {
+            for (int k = 0; k < typed.size(); ++k) {
+                const auto &[keys, minutes] = typed.at(k);
+                const int click = k % 3;
+                QTest::addRow("%s on %s, click at %d", qPrintable(keys), qPrintable(keyboards.at(layout)), click)
+                    << 60 << click << keys << FormatDuration(minutes, false) << minutes << layout;
+            }
+        }
     }
 
     void typedSections()
@@ -275,6 +313,7 @@ private slots:
         QFETCH(int, start);
         QFETCH(int, click);
         QFETCH(QString, keys);
+        QFETCH(int, keyboard);
         QWidget form;
         auto *layout = new QVBoxLayout(&form);
         auto *other = new QLineEdit(&form);
@@ -290,9 +329,9 @@ private slots:
             QTest::keyClick(other, Qt::Key_Tab);
             QVERIFY(box->hasFocus());
         } else {
-            ClickAt(box->findChild<QLineEdit *>(), click);
+            ClickAt(box->findChild<QLineEdit *>(), {click});
         }
-        TypeKeys(box, keys);
+        TypeKeys(box, keys, static_cast<Keyboard>(keyboard));
         QTEST(box->text(), "shown");
         QTEST(input->Value(), "value");
     }
@@ -317,10 +356,55 @@ private slots:
         input.SetValue(QStringLiteral("23:00:00"));
         input.show();
         QVERIFY(QTest::qWaitForWindowActive(&input));
-        ClickAt(input.Picker()->findChild<QLineEdit *>(), click);
+        ClickAt(input.Picker()->findChild<QLineEdit *>(), {click});
         TypeKeys(input.Picker(), keys);
         QCOMPARE(input.Picker()->text(), value.toString(QStringLiteral("HH:mm")));
         QCOMPARE(input.Value(), DateValue::Zero().addSecs(value.msecsSinceStartOfDay() / 1000));
+    }
+
+    void typedDate_data()
+    {
+        // Caret places clicked in "31-01-2026" in turn, then the keys typed.
+        QTest::addColumn<QList<int>>("clicks");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("value");
+        QTest::newRow("day start, 05") << QList<int>{0} << QStringLiteral("05") << QStringLiteral("05/01/2026");
+        QTest::newRow("day middle, 05") << QList<int>{1} << QStringLiteral("05") << QStringLiteral("05/01/2026");
+        QTest::newRow("day end by the separator, 05")
+            << QList<int>{2} << QStringLiteral("05") << QStringLiteral("05/01/2026");
+        QTest::newRow("day, the whole date")
+            << QList<int>{1} << QStringLiteral("05032025") << QStringLiteral("05/03/2025");
+        QTest::newRow("day, with separators")
+            << QList<int>{0} << QStringLiteral("05-03-2025") << QStringLiteral("05/03/2025");
+        QTest::newRow("day, one digit parts")
+            << QList<int>{2} << QStringLiteral("5-3-2025") << QStringLiteral("05/03/2025");
+        QTest::newRow("day, a part that waits for its separator")
+            << QList<int>{1} << QStringLiteral("1-3-2025") << QStringLiteral("01/03/2025");
+        QTest::newRow("year, then a second click into the day")
+            << QList<int>{8, 1} << QStringLiteral("15") << QStringLiteral("15/01/2026");
+        QTest::newRow("month start, 12") << QList<int>{3} << QStringLiteral("12") << QStringLiteral("31/12/2026");
+        QTest::newRow("month middle, then the year")
+            << QList<int>{4} << QStringLiteral("032025") << QStringLiteral("31/03/2025");
+        QTest::newRow("month end by the separator, 07")
+            << QList<int>{5} << QStringLiteral("07") << QStringLiteral("31/07/2026");
+        QTest::newRow("year start, 2025") << QList<int>{6} << QStringLiteral("2025") << QStringLiteral("31/01/2025");
+        QTest::newRow("year middle, 1999") << QList<int>{8} << QStringLiteral("1999") << QStringLiteral("31/01/1999");
+        QTest::newRow("year end, 2030") << QList<int>{10} << QStringLiteral("2030") << QStringLiteral("31/01/2030");
+        QTest::newRow("month, then a second click into the year")
+            << QList<int>{4, 7} << QStringLiteral("2025") << QStringLiteral("31/01/2025");
+    }
+
+    void typedDate()
+    {
+        QFETCH(QList<int>, clicks);
+        QFETCH(QString, keys);
+        Date input;
+        input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
+        auto *picker = input.findChild<QDateEdit *>(QStringLiteral("Picker"));
+        ClickAt(picker->findChild<QLineEdit *>(), clicks);
+        TypeKeys(picker, keys);
+        QTEST(input.Value().toString(), "value");
     }
 
     void dialogTakesWhatIsTyped()

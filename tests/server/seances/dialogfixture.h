@@ -267,7 +267,7 @@ public:
     }
 
     // Clicks Edit at the caret place Position, as the mouse would, then types Keys into Receiver: digits
-    // as themselves, U and D the arrows up and down.
+    // as themselves, ':' with Shift as a keyboard sends it, U and D the arrows up and down.
     static void ClickAndType(QLineEdit *Edit, QWidget *Receiver, int Position, const QString &Keys)
     {
         Edit->setCursorPosition(Position);
@@ -275,6 +275,8 @@ public:
         for (const QChar key : Keys) {
             if (key == QLatin1Char('U') || key == QLatin1Char('D')) {
                 QTest::keyClick(Receiver, key == QLatin1Char('U') ? Qt::Key_Up : Qt::Key_Down);
+            } else if (key == QLatin1Char(':')) {
+                QTest::keyClick(Receiver, Qt::Key_Colon, Qt::ShiftModifier);
             } else {
                 QTest::keyClicks(Receiver, QString(key));
             }

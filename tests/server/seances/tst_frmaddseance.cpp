@@ -205,6 +205,10 @@ private slots:
         QTest::newRow("the default hour at 100 on three") << 100.0 << three << QString() << 0 << QString() << 60 << 300;
         QTest::newRow("hours: Up, 0, 8 at 70")
             << 70.0 << one << QStringLiteral("duration") << 1 << QStringLiteral("U08") << 480 << 560;
+        QTest::newRow("hours clicked, 1:00 at 70")
+            << 70.0 << one << QStringLiteral("duration") << 1 << QStringLiteral("1:00") << 60 << 70;
+        QTest::newRow("hours clicked, 2:00 at 70 on three")
+            << 70.0 << three << QStringLiteral("duration") << 0 << QStringLiteral("2:00") << 120 << 420;
         QTest::newRow("minutes 07 at 70")
             << 70.0 << one << QStringLiteral("duration") << 4 << QStringLiteral("07") << 67 << 79;
         QTest::newRow("the end's minutes at 100 on three")

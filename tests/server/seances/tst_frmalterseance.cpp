@@ -163,6 +163,8 @@ private slots:
             << 100.0 << one << QStringLiteral("duration") << 4 << QStringLiteral("30") << 90 << 50;
         QTest::newRow("an hour at 70 on two")
             << 70.0 << two << QStringLiteral("duration") << 1 << QStringLiteral("1") << 120 << 140;
+        QTest::newRow("1:00 more at 70 on two")
+            << 70.0 << two << QStringLiteral("duration") << 2 << QStringLiteral("1:00") << 120 << 140;
         QTest::newRow("money at 70") << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("35") << 90 << 35;
         QTest::newRow("money shared by two at 100")
             << 100.0 << two << QStringLiteral("price") << 0 << QStringLiteral("100") << 90 << 100;
