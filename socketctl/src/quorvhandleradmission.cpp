@@ -72,7 +72,13 @@ void Quorvhandler::AcceptConnection(qintptr Descriptor, const QHostAddress &Peer
     }
     const QString refused = QStringLiteral("Входящее соединение с '") + address + QStringLiteral("' не принято: ");
     QString error;
-    const SocketStatePtr slot = NewSlot(false, error);
+    SocketStatePtr slot = NewSlot(false, error);
+    if (!slot) {
+        // Connections that closed keep their numbers until a purge; a peer that connects and
+        // closes fast enough would take them all between two dialogs.
+        PurgeSlots();
+        slot = NewSlot(false, error);
+    }
     if (!slot) {
         m_limits->Release(address);
         ::close(static_cast<int>(Descriptor));
