@@ -6,6 +6,7 @@
 #include "core/seancearithmetic.h"
 
 #include <QHash>
+#include <QHostAddress>
 
 namespace
 {
@@ -125,6 +126,24 @@ QString GetComputerName(qint32 Num)
     const QString name = TextValue(*record, QStringLiteral("Name"));
     const QString number = QString::number(Num);
     return name.isEmpty() ? number : number + QStringLiteral(": ") + name;
+}
+
+QSet<QString> GetComputerIPs()
+{
+    QSet<QString> addresses;
+    QString err;
+    const auto records = AllRecords(ComputersTable, err);
+    if (!records) {
+        LogDbError(QStringLiteral("GetComputerIPs"), err);
+        return addresses;
+    }
+    for (const auto &record : *records) {
+        const QString text = TextValue(*record, QStringLiteral("IP")).trimmed();
+        // Written as the peers' addresses are, so that "010.0.0.5" still names 10.0.0.5.
+        const QHostAddress address(text);
+        addresses.insert(address.protocol() == QAbstractSocket::IPv4Protocol ? address.toString() : text);
+    }
+    return addresses;
 }
 
 std::shared_ptr<CompButtons> GetComputers()

@@ -3,6 +3,7 @@
 #include "core/compbuttons.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -34,6 +35,10 @@ QString GetComputerIPByNum(qint32 Num);
 // "3: Касса" for computer 3 named Касса, "3" without a name; empty text, after an error box, when
 // there is no such computer.
 QString GetComputerName(qint32 Num);
+
+// The IP addresses of every computer, IPv4 in dotted form; none when the list cannot be read (the
+// failure goes to the main log).
+QSet<QString> GetComputerIPs();
 
 // One enabled, unselected entry per computer, in the library's order.
 std::shared_ptr<CompButtons> GetComputers();

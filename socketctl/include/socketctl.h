@@ -10,6 +10,7 @@
 #include <QHostAddress>
 #include <QList>
 #include <QObject>
+#include <QSet>
 #include <QString>
 
 #include <chrono>
@@ -23,6 +24,8 @@ class QTimer;
 namespace Pelloxan
 {
 class ListenerSocket;
+class PeerLimits;
+enum class PeerLimit;
 class RequestCounter;
 class SlotDump;
 class SocketStates;
@@ -173,6 +176,9 @@ public:
     // The number of connection slots, for hosts that watch the pool.
     qsizetype SlotCount() const;
 
+    // The club computers' dotted addresses: they may hold more incoming connections than others.
+    void SetClubAddresses(const QSet<QString> &Addresses);
+
 signals:
     // A request or single message with a header other than 0 arrived from CompIP. For a request
     // the pack as the handler leaves it is sent back as the answer; a handler that turns it into
@@ -182,7 +188,8 @@ signals:
     void LogEvent(const QString &logString, qint32 EventType, qint32 ConnectionID);
     // A failure that no caller receives, in Russian, for the host to log: an incoming connection not
     // taken, the listener not restarted after an error, the answer to an incoming request not sent,
-    // a reused connection that failed its probe, the slot dump not written.
+    // a reused connection that failed its probe, the slot dump not written; and a limit of incoming
+    // connections reached or left (once, however many connections it refuses meanwhile).
     void Failure(const QString &Description);
 
 protected:
@@ -206,8 +213,20 @@ private:
 
     // Listener and receiving.
     bool StartListener(quint16 Port, QString &ErrString);
-    void AcceptConnection(qintptr Descriptor);
+    void AcceptConnection(qintptr Descriptor, const QHostAddress &Peer);
     void RestartListener();
+
+    // Limits of incoming connections and idle time-outs.
+    // Reads the share from the process's descriptor limit and starts the sweep.
+    void StartAdmission();
+    // The connection is closed at once; a refusal new to its limit is logged.
+    void RefuseConnection(qintptr Descriptor, PeerLimit Which, const QString &Address);
+    void OutOfDescriptors();
+    // A counted connection's socket has gone.
+    void ReleasePeer(SocketState &Slot);
+    // Closes the accepted connections that are idle too long and logs the limits that were left.
+    void Sweep();
+    QString LimitText(PeerLimit Which, const QString &Address, bool Left) const;
     void OnDataArrival(const SocketStatePtr &Slot);
     // Handles at most one batch of the slot's messages; what is left waits for the next turn of
     // the event loop, so that one busy connection cannot hold the others.
@@ -236,6 +255,8 @@ private:
 
     std::unique_ptr<SocketStates> m_slots;
     std::unique_ptr<ListenerSocket> m_listener;
+    std::unique_ptr<PeerLimits> m_limits;
+    std::unique_ptr<QTimer> m_sweepTimer;
     std::unique_ptr<RequestCounter> m_requests;
     std::unique_ptr<SlotDump> m_dump;
     std::unique_ptr<QTimer> m_dumpTimer;

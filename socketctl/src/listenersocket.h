@@ -1,28 +1,51 @@
 #pragma once
 
+#include <QHostAddress>
+#include <QPointer>
+#include <QSocketNotifier>
 #include <QTcpServer>
+#include <QTimer>
 
 #include <functional>
 
 namespace Pelloxan
 {
-// The control's listener: hands every accepted connection's descriptor to the control, which
-// puts it into a new slot (or closes it).
-class ListenerSocket final : public QTcpServer
+// The control's listener. Qt's server makes the listening socket and its error texts, but the
+// accepting is done here: Qt's socket engine keeps only its first error, the "try again" that ends
+// every round of accepts, so at the descriptor limit it took each failure for that, neither paused
+// nor reported, and its notifier fired again at once, thousands of times a second. Here a failure
+// for want of descriptors pauses accepting for a while, and every connection comes with the
+// address it came from, taken at its accept, before a reset can hide it.
+class ListenerSocket final
 {
 public:
-    explicit ListenerSocket(std::function<void(qintptr)> OnConnection)
-        : m_onConnection(std::move(OnConnection))
+    struct Handlers
     {
-    }
+        // An accepted connection: its descriptor, now the receiver's, and the peer's address (null
+        // when the accept gave none).
+        std::function<void(qintptr, const QHostAddress &)> Connection;
+        // An accept failed for want of descriptors; accepting pauses for a while.
+        std::function<void()> OutOfDescriptors;
+        // The listening socket itself failed; the receiver may listen anew. Called on a fresh turn of
+        // the event loop, so it may close the listener.
+        std::function<void()> Failed;
+    };
 
-protected:
-    void incomingConnection(qintptr Descriptor) override
-    {
-        m_onConnection(Descriptor);
-    }
+    explicit ListenerSocket(Handlers Handlers);
+
+    bool Listen(const QHostAddress &Address, quint16 Port, QString &ErrString);
+    void Close();
+    bool IsListening() const;
+    quint16 Port() const;
 
 private:
-    std::function<void(qintptr)> m_onConnection;
+    void AcceptPending();
+    void Pause();
+
+    Handlers m_handlers;
+    QTcpServer m_server;
+    // A child of the server, so that it goes with it whatever is still posted for it.
+    QPointer<QSocketNotifier> m_notifier;
+    QTimer m_resume;
 };
 } // namespace Pelloxan

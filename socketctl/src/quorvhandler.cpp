@@ -1,4 +1,5 @@
 #include "listenersocket.h"
+#include "peerlimits.h"
 #include "requestcounter.h"
 #include "slotdump.h"
 #include "socketctl.h"
@@ -22,6 +23,8 @@ namespace
 {
 const QString ConnectTimeoutKey = QStringLiteral("ConnectTimeout");
 const QString AnswerTimeoutKey = QStringLiteral("AnswerTimeout");
+// Until the listener starts and reads the real one.
+constexpr qint64 InitialDescriptorLimit = 1024;
 } // namespace
 
 struct Quorvhandler::Waiter
@@ -38,13 +41,20 @@ struct Quorvhandler::Waiter
 Quorvhandler::Quorvhandler(QObject *parent)
     : QObject(parent)
     , m_slots(std::make_unique<SocketStates>())
-    , m_listener(std::make_unique<ListenerSocket>([this](qintptr descriptor) { AcceptConnection(descriptor); }))
+    , m_listener(std::make_unique<ListenerSocket>(ListenerSocket::Handlers{
+          [this](qintptr descriptor, const QHostAddress &peer) { AcceptConnection(descriptor, peer); },
+          [this] { OutOfDescriptors(); },
+          [this] {
+              RestartListener();
+          }}))
+    , m_limits(std::make_unique<PeerLimits>(InitialDescriptorLimit))
+    , m_sweepTimer(std::make_unique<QTimer>())
     , m_requests(std::make_unique<RequestCounter>())
     , m_dump(std::make_unique<SlotDump>())
     , m_dumpTimer(std::make_unique<QTimer>())
     , m_backlogTimer(std::make_unique<QTimer>())
 {
-    connect(m_listener.get(), &QTcpServer::acceptError, this, &Quorvhandler::RestartListener);
+    connect(m_sweepTimer.get(), &QTimer::timeout, this, &Quorvhandler::Sweep);
     // Zero-interval timers fire once the events that are waiting have been handled: one turn.
     m_dumpTimer->setSingleShot(true);
     m_dumpTimer->setInterval(0);
@@ -57,7 +67,7 @@ Quorvhandler::Quorvhandler(QObject *parent)
 Quorvhandler::~Quorvhandler()
 {
     // No waiting here: the host must not destroy the control while one of its dialogs runs.
-    m_listener->close();
+    m_listener->Close();
     m_backlog.clear();
     for (const SocketStatePtr &slot : m_slots->Snapshot()) {
         FreeSlot(slot);
@@ -98,6 +108,7 @@ bool Quorvhandler::Start(qint32 iListenerPort, QString &ErrString)
     if (iListenerPort < 0 || iListenerPort > std::numeric_limits<quint16>::max()) {
         reason = QStringLiteral("недопустимый номер порта %1").arg(iListenerPort);
     } else if (StartListener(static_cast<quint16>(iListenerPort), reason)) {
+        StartAdmission();
         return true;
     }
     ErrString = QStringLiteral("Не удалось запустить прослушиватель: ") + reason;
@@ -107,7 +118,8 @@ bool Quorvhandler::Start(qint32 iListenerPort, QString &ErrString)
 
 void Quorvhandler::Stop_()
 {
-    m_listener->close();
+    m_listener->Close();
+    m_sweepTimer->stop();
     // A dialog that holds a slot gets a bounded time to finish; after that the slot is freed under
     // it and the dialog fails when its wait returns.
     QElapsedTimer elapsed;
@@ -149,7 +161,7 @@ void Quorvhandler::SetAnswerTimeout(qint32 Seconds)
 
 qint32 Quorvhandler::GetListenerPort() const
 {
-    return m_listener->isListening() ? m_listener->serverPort() : 0;
+    return m_listener->IsListening() ? m_listener->Port() : 0;
 }
 
 MessagePackPtr Quorvhandler::MakeMessagePacketFromParts(quint8 H, const QString &M, bool DontWaitForAnswer)
@@ -198,9 +210,9 @@ qsizetype Quorvhandler::SlotCount() const
 
 bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 {
-    m_listener->close();
-    if (!m_listener->listen(m_bindAddress, Port)) {
-        ErrString = QStringLiteral("порт %1: %2").arg(Port).arg(m_listener->errorString());
+    QString error;
+    if (!m_listener->Listen(m_bindAddress, Port, error)) {
+        ErrString = QStringLiteral("порт %1: %2").arg(Port).arg(error);
         return false;
     }
     return true;
@@ -208,7 +220,7 @@ bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 
 void Quorvhandler::RestartListener()
 {
-    const quint16 port = m_listener->serverPort();
+    const quint16 port = m_listener->Port();
     QString error;
     if (!StartListener(port, error)) {
         emit Failure(QStringLiteral("Ошибка перезапуска прослушивателя на порту ") + QString::number(port)

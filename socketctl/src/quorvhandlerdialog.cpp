@@ -29,7 +29,7 @@ QString OpenFailure(const QString &IP, const QTcpSocket *Socket)
 MessagePackPtr
 Quorvhandler::DialogMessage(const QString &ComputerIP, const MessagePackPtr &RequestM, QString &ErrString)
 {
-    if (!m_listener->isListening()) {
+    if (!m_listener->IsListening()) {
         ErrString = NotListening;
         return nullptr;
     }
@@ -62,7 +62,7 @@ SocketStatePtr Quorvhandler::GetConnectedSlot(const QString &IP, QString &ErrStr
     }
     // The probes waited and told the host of failures: the control may have been stopped meanwhile,
     // and a connection opened now would outlive the stop.
-    if (!m_listener->isListening()) {
+    if (!m_listener->IsListening()) {
         ErrString = NotListening;
         return nullptr;
     }

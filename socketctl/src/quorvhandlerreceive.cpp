@@ -4,6 +4,7 @@
 #include "packetframing.h"
 #include "socketctl.h"
 #include "socketstates.h"
+#include "steadyclock.h"
 
 #include <QTimer>
 
@@ -147,8 +148,14 @@ bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
             }
             if (Slot->IncommingReadPos >= Slot->IncommingBuffer.size()) {
                 Slot->IncommingBuffer.clear();
+                Slot->PendingSinceMs = 0;
             } else {
                 Slot->IncommingBuffer.remove(0, Slot->IncommingReadPos);
+                // A remainder that began before this pass keeps its age: a peer that drips bytes
+                // of a message that never completes is still idle.
+                if (handled > 0 || Slot->PendingSinceMs == 0) {
+                    Slot->PendingSinceMs = SteadyClock::NowMs();
+                }
             }
             Slot->IncommingReadPos = 0;
             Slot->MoreInBuffer = false;
@@ -157,6 +164,7 @@ bool Quorvhandler::ProcessIncoming(const SocketStatePtr &Slot)
             break;
         }
         ++handled;
+        Slot->CompletedMessage = true;
         Slot->IncommingReadPos = next;
         if (next >= CompactBytes && next > Slot->IncommingBuffer.size() / 2) {
             Slot->IncommingBuffer.remove(0, next);

@@ -8,8 +8,6 @@
 
 #include <QTimer>
 
-#include <unistd.h>
-
 namespace Pelloxan
 {
 namespace
@@ -86,6 +84,7 @@ void Quorvhandler::SocketClosed(const SocketStatePtr &Slot)
         Slot->IncommingReadPos = 0;
     }
     // The socket and its buffers are what a closed slot costs; its bookkeeping waits for the purge.
+    ReleasePeer(*Slot);
     socket->disconnect(this);
     socket->deleteLater();
     Slot->SetSocket(nullptr);
@@ -102,6 +101,7 @@ void Quorvhandler::FreeSlot(const SocketStatePtr &Slot)
     Slot->Busy = true;
     Slot->Alive = false;
     Slot->SetSocket(nullptr);
+    ReleasePeer(*Slot);
     if (socket) {
         // Its handlers are cut first, so the abort runs none of them.
         socket->disconnect(this);
@@ -166,30 +166,5 @@ void Quorvhandler::WriteDump()
     if (!m_dump->Write(path, error)) {
         emit Failure(QStringLiteral("Ошибка записи файла '") + path + QStringLiteral("': ") + error);
     }
-}
-
-void Quorvhandler::AcceptConnection(qintptr Descriptor)
-{
-    const QString refused = QStringLiteral("Входящее соединение не принято: ");
-    QString error;
-    const SocketStatePtr slot = NewSlot(false, error);
-    if (!slot) {
-        ::close(static_cast<int>(Descriptor));
-        emit Failure(refused + error);
-        return;
-    }
-    // Taking the descriptor raises only state changes, whose handler wakes the waits and frees nothing.
-    QTcpSocket *socket = slot->Socket();
-    if (!socket->setSocketDescriptor(Descriptor)) {
-        ::close(static_cast<int>(Descriptor));
-        error = socket->errorString();
-        FreeSlot(slot);
-        emit Failure(refused + error);
-        return;
-    }
-    slot->RemoteIP = DottedAddress(socket->peerAddress());
-    slot->Busy = false;
-    m_dump->Changed(*slot);
-    DumpSlots();
 }
 } // namespace Pelloxan

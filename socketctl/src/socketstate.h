@@ -42,6 +42,13 @@ struct SocketState
 
     // Kept when the connection is made, since the socket forgets it once disconnected.
     QString RemoteIP;
+    // An accepted connection counts against the limits of its address until its socket goes.
+    bool Counted = false;
+    // For the idle sweep, on the steady clock: when the connection was accepted, and since when the
+    // buffer has held bytes that are no whole message (0: none); whether a whole message has come.
+    qint64 AcceptedMs = 0;
+    qint64 PendingSinceMs = 0;
+    bool CompletedMessage = false;
     // The socket reported an error; together with a closed socket it reads as state 9.
     bool Failed = false;
     // False once the slot is freed.

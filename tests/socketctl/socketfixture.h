@@ -12,12 +12,15 @@
 
 #include <memory>
 
-// A server control on 127.0.0.1 at a free port with short time-outs, simulated client computers on
+// A server control on 127.0.0.1 at a free port with short time-outs, simulated club computers on
 // 127.0.0.2, 127.0.0.3 ... at the same port, and the data folder in a temporary directory.
 class SocketFixture
 {
 public:
     static constexpr int ShortTimeout = 1;
+    // The club's computers are 127.0.0.2 to 127.0.0.99; from 127.0.0.100 on are strangers.
+    static constexpr int FirstClubHost = 2;
+    static constexpr int FirstStrangerHost = 100;
     // The range that ports are drawn from, and how many are tried.
     static constexpr int FirstPort = 20000;
     static constexpr int EndPort = 32000;
@@ -30,6 +33,11 @@ public:
         Server->SetBindAddress(QHostAddress(QStringLiteral("127.0.0.1")));
         Server->SetConnectTimeout(ShortTimeout);
         Server->SetAnswerTimeout(ShortTimeout);
+        QSet<QString> club;
+        for (int host = FirstClubHost; host < FirstStrangerHost; ++host) {
+            club.insert(ClientIP(host));
+        }
+        Server->SetClubAddresses(club);
         // Below the kernel's range for outgoing connections, so that no connection of another
         // process holds 127.0.0.N at the port; the server's own listener reserves it among runs.
         QString error;

@@ -1,6 +1,7 @@
 // The request/answer dialog against simulated client computers: every failure, connection reuse
 // with its probe, nested dialogs, and long runs that must leave nothing behind.
 #include "packetframing.h"
+#include "peerlimits.h"
 #include "socketfixture.h"
 
 #include <QDir>
@@ -463,11 +464,12 @@ private slots:
             --inDialog;
             mes->SetMessage(QStringLiteral("answered"));
         });
-        // All connections are open and every request is in the kernel before the server reads one.
+        // All connections are open and every request is in the kernel before the server reads one;
+        // they come from several club computers, each within its limit of connections.
         std::vector<std::unique_ptr<QTcpSocket>> sockets;
         for (int i = 0; i < connections; ++i) {
             auto socket = std::make_unique<QTcpSocket>();
-            QVERIFY(socket->bind(SocketFixture::ClientAddress(3)));
+            QVERIFY(socket->bind(SocketFixture::ClientAddress(3 + i / PeerLimits::ClubPerAddress)));
             socket->connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), f.Port);
             QVERIFY(socket->waitForConnected(5000));
             QTRY_COMPARE(f.Server->SlotCount(), i + 1);

@@ -3,11 +3,19 @@
 #include "clock.h"
 #include "datevalue.h"
 #include "packetframing.h"
+#include "peerlimits.h"
 #include "socketfixture.h"
+#include "steadyclock.h"
 
 #include <QRandomGenerator>
 #include <QSettings>
+#include <QSignalSpy>
 #include <QTimer>
+
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 using namespace Pelloxan;
 
@@ -30,6 +38,59 @@ QByteArray Frame(int Direction, int Code, int Header, const QString &Message)
     pack.SetHeader(static_cast<quint8>(Header));
     pack.SetMessage(Message);
     return PacketFraming::ToPacketString(pack);
+}
+
+// A connection from 127.0.0.Host written to without running the event loop (the waits of a socket
+// run none): the server has not accepted it yet when this returns.
+bool OpenPending(QTcpSocket &Socket, int Host, quint16 Port, const QByteArray &Bytes)
+{
+    if (!Socket.bind(SocketFixture::ClientAddress(Host))) {
+        return false;
+    }
+    Socket.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), Port);
+    return Socket.waitForConnected() && Socket.write(Bytes) == Bytes.size() && Socket.waitForBytesWritten();
+}
+
+// The process's soft descriptor limit lowered while it lives; Fill takes every descriptor left.
+class LoweredDescriptorLimit final
+{
+public:
+    explicit LoweredDescriptorLimit(rlim_t Limit)
+    {
+        ::getrlimit(RLIMIT_NOFILE, &m_saved);
+        rlimit lowered = m_saved;
+        lowered.rlim_cur = Limit;
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+    }
+
+    ~LoweredDescriptorLimit()
+    {
+        for (const int fd : std::as_const(m_taken)) {
+            ::close(fd);
+        }
+        ::setrlimit(RLIMIT_NOFILE, &m_saved);
+    }
+
+    void Fill()
+    {
+        int fd = -1;
+        while ((fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0) {
+            m_taken.append(fd);
+        }
+    }
+
+private:
+    rlimit m_saved{};
+    QList<int> m_taken;
+};
+
+QStringList Lines(const QSignalSpy &Spy)
+{
+    QStringList lines;
+    for (const QList<QVariant> &arguments : Spy) {
+        lines.append(arguments.first().toString());
+    }
+    return lines;
 }
 } // namespace
 
@@ -66,6 +127,36 @@ class TestQuorvhandler : public QObject
             messages.append(event.Message);
         }
         return messages;
+    }
+
+    // The connection from 127.0.0.7, accepted, reset at the row's point of the exchange.
+    void ResetAfterAccept(const QByteArray &Sent, bool ResetInHandler, bool WaitInHandler, bool WaitForAnswer)
+    {
+        const auto connection = Connect(7);
+        QVERIFY(connection);
+        QTRY_COMPARE(f.Server->SlotCount(), 1);
+        if (ResetInHandler) {
+            RawConnection *raw = connection.get();
+            onRequest = [this, raw, WaitInHandler](const MessagePackPtr &) {
+                raw->Reset();
+                // The host's nested wait sees the close, and the deferred deletion of the socket.
+                if (WaitInHandler) {
+                    QVERIFY(QTest::qWaitFor([this] { return !OpenSlotOf(7); }));
+                }
+            };
+        }
+        if (!Sent.isEmpty()) {
+            QVERIFY(connection->Write(Sent));
+        }
+        if (WaitForAnswer) {
+            QCOMPARE(connection->WaitForBytes(15), QByteArray(" 2| 1| 30| 2| 0"));
+        }
+        if (!ResetInHandler) {
+            connection->Reset();
+        }
+        QTRY_VERIFY(!OpenSlotOf(7));
+        // The handler has run; it must not reach the connection once it is gone.
+        onRequest = nullptr;
     }
 
 private slots:
@@ -365,14 +456,18 @@ private slots:
         QTest::addColumn<bool>("waitInHandler");
         QTest::addColumn<bool>("waitForAnswer");
         QTest::addColumn<int>("raised");
+        QTest::addColumn<bool>("beforeAccept");
 
         const QByteArray report(" 1| 1| 30| 2| 0");
-        QTest::newRow("before the request") << QByteArray() << false << false << false << 0;
-        QTest::newRow("in the middle of the request") << report.left(11) << false << false << false << 0;
-        QTest::newRow("after the request, before the answer") << report << true << false << false << 1;
-        QTest::newRow("while the host waits") << report << true << true << false << 1;
-        QTest::newRow("right after the request") << report << false << false << false << 1;
-        QTest::newRow("after the answer") << report << false << false << true << 1;
+        QTest::newRow("before the request") << QByteArray() << false << false << false << 0 << false;
+        QTest::newRow("in the middle of the request") << report.left(11) << false << false << false << 0 << false;
+        QTest::newRow("after the request, before the answer") << report << true << false << false << 1 << false;
+        QTest::newRow("while the host waits") << report << true << true << false << 1 << false;
+        QTest::newRow("right after the request") << report << false << false << false << 1 << false;
+        QTest::newRow("after the answer") << report << false << false << true << 1 << false;
+        // The address was read after the accept, which a reset peer no longer has: the line about
+        // the answer that could not go named the peer ''.
+        QTest::newRow("after the request, before its accept") << report << false << false << false << 1 << true;
     }
 
     void peerResetsAtEveryPoint()
@@ -382,35 +477,144 @@ private slots:
         QFETCH(bool, waitInHandler);
         QFETCH(bool, waitForAnswer);
         QFETCH(int, raised);
-        const auto connection = Connect(7);
-        QVERIFY(connection);
-        QTRY_COMPARE(f.Server->SlotCount(), 1);
-        if (resetInHandler) {
-            RawConnection *raw = connection.get();
-            onRequest = [this, raw, waitInHandler](const MessagePackPtr &) {
-                raw->Reset();
-                // The host's nested wait sees the close, and the deferred deletion of the socket.
-                if (waitInHandler) {
-                    QVERIFY(QTest::qWaitFor([this] { return !OpenSlotOf(7); }));
-                }
-            };
-        }
-        if (!sent.isEmpty()) {
-            QVERIFY(connection->Write(sent));
-        }
-        if (waitForAnswer) {
-            QCOMPARE(connection->WaitForBytes(15), QByteArray(" 2| 1| 30| 2| 0"));
-        }
-        if (!resetInHandler) {
-            connection->Reset();
+        QFETCH(bool, beforeAccept);
+        QSignalSpy failures(f.Server.get(), &Quorvhandler::Failure);
+        if (beforeAccept) {
+            QTcpSocket pending;
+            QVERIFY(OpenPending(pending, 7, f.Port, sent));
+            const linger reset{1, 0};
+            ::setsockopt(int(pending.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset);
+            pending.abort();
+            QTRY_VERIFY(Lines(failures)
+                            .join(QLatin1Char('\n'))
+                            .contains(QStringLiteral("Ответ на запрос с кодом 1 от '127.0.0.7' не отправлен: ")));
+        } else {
+            ResetAfterAccept(sent, resetInHandler, waitInHandler, waitForAnswer);
+            if (QTest::currentTestFailed()) {
+                return;
+            }
         }
         QTRY_COMPARE(events.size(), raised);
         QTRY_VERIFY(!OpenSlotOf(7));
+        QVERIFY2(!Lines(failures).join(QLatin1Char('\n')).contains(QStringLiteral("''")),
+                 qPrintable(Lines(failures).join(QLatin1Char('\n'))));
 
         const auto next = Connect(3);
         QVERIFY(next);
         QVERIFY(next->Write(" 1| 2| 30| 2| 0"));
         QCOMPARE(next->WaitForBytes(15), QByteArray(" 2| 2| 30| 2| 0"));
+    }
+
+    // Accepted connections that bring no whole message, or hold part of one, go after the time-out;
+    // one that has brought a whole message stays for the club computer's next requests.
+    void idleConnections_data()
+    {
+        QTest::addColumn<QByteArray>("sent");
+        QTest::addColumn<int>("messages");
+        QTest::addColumn<bool>("closed");
+        const QByteArray whole = Frame(pdSingle, 5, 31, QStringLiteral("a"));
+        QTest::newRow("nothing sent") << QByteArray() << 0 << true;
+        QTest::newRow("part of a message") << whole.left(9) << 0 << true;
+        QTest::newRow("a whole message") << whole << 1 << false;
+        QTest::newRow("a whole message, then part of one") << whole + whole.left(9) << 1 << true;
+    }
+
+    void idleConnections()
+    {
+        QFETCH(QByteArray, sent);
+        QFETCH(int, messages);
+        QFETCH(bool, closed);
+        // It sends nothing, so it goes at the time-out: once it has gone, a sweep has looked.
+        const auto witness = Connect(3);
+        const auto connection = Connect(2);
+        QVERIFY(witness && connection);
+        if (!sent.isEmpty()) {
+            QVERIFY(connection->Write(sent));
+        }
+        QTRY_COMPARE(f.Server->SlotCount(), 2);
+        QTRY_COMPARE(events.size(), messages);
+        SteadyClock::Advance(PeerLimits::IdleMs);
+        QVERIFY(witness->WaitForClose());
+        QCOMPARE(f.Server->SlotCount(), closed ? 0 : 1);
+        QCOMPARE(connection->WaitForClose(closed ? RawConnection::DefaultTimeoutMs : 0), closed);
+    }
+
+    // Connections past a limit are closed at once; the limit is logged once, however many it closes.
+    void connectionLimits_data()
+    {
+        QTest::addColumn<rlim_t>("descriptors");
+        QTest::addColumn<QList<int>>("hosts");
+        QTest::addColumn<int>("kept");
+        QTest::addColumn<QString>("line");
+        // With 64 descriptors the control's share is 16 connections, the strangers' part of it 4.
+        constexpr rlim_t small = 64;
+        QTest::newRow("a club computer")
+            << rlim_t(0) << QList<int>(PeerLimits::ClubPerAddress + 2, 2) << int(PeerLimits::ClubPerAddress)
+            << QStringLiteral("с адреса 127.0.0.2 открыто предельное число соединений (16), новые соединения с "
+                              "него закрываются");
+        QTest::newRow("a stranger")
+            << rlim_t(0) << QList<int>(PeerLimits::OtherPerAddress + 2, 200) << int(PeerLimits::OtherPerAddress)
+            << QStringLiteral("с адреса 127.0.0.200 открыто предельное число соединений (4), новые соединения с "
+                              "него закрываются");
+        QTest::newRow("the strangers' part") << small << QList<int>{200, 201, 202, 203, 204, 205} << 4
+                                             << QStringLiteral("адреса не из списка компьютеров клуба открыли "
+                                                               "предельное число соединений (4), новые соединения с "
+                                                               "них закрываются");
+        QTest::newRow("the whole share") << small << QList<int>(8, 2) + QList<int>(8, 3) + QList<int>(2, 4) << 16
+                                         << QStringLiteral("открыто предельное число входящих соединений (16), новые "
+                                                           "соединения закрываются");
+    }
+
+    void connectionLimits()
+    {
+        QFETCH(rlim_t, descriptors);
+        QFETCH(QList<int>, hosts);
+        QFETCH(int, kept);
+        QFETCH(QString, line);
+        if (descriptors > 0) {
+            // The share is taken from the limit as the listener starts.
+            LoweredDescriptorLimit lowered(descriptors);
+            QString error;
+            QVERIFY2(f.Server->Start(f.Port, error), qPrintable(error));
+        }
+        QSignalSpy failures(f.Server.get(), &Quorvhandler::Failure);
+        std::vector<std::unique_ptr<RawConnection>> connections;
+        for (const int host : hosts) {
+            connections.push_back(Connect(host));
+            QVERIFY(connections.back());
+        }
+        for (qsizetype i = kept; i < qsizetype(connections.size()); ++i) {
+            QVERIFY(connections[i]->WaitForClose());
+        }
+        QCOMPARE(f.Server->SlotCount(), kept);
+        QCOMPARE(Lines(failures), QStringList{QStringLiteral("Порт %1: ").arg(f.Port) + line});
+        QVERIFY(connections.front()->Write(" 1| 9| 0| 0|"));
+        QCOMPARE(connections.front()->WaitForBytes(12), QByteArray(" 2| 9| 0| 0|"));
+    }
+
+    // With no descriptor left the listener pauses instead of failing its accept over and over, and
+    // takes the waiting connection once descriptors are back.
+    void descriptorLimitPausesAccepting()
+    {
+        QSignalSpy failures(f.Server.get(), &Quorvhandler::Failure);
+        QTcpSocket pending;
+        const QString port = QStringLiteral("Порт %1: ").arg(f.Port);
+        {
+            // Low enough to be filled at once, above what the suite holds.
+            QVERIFY(OpenPending(pending, 2, f.Port, Frame(pdRequest, 1, 30, QStringLiteral("0"))));
+            LoweredDescriptorLimit lowered(256);
+            lowered.Fill();
+            QTRY_COMPARE(Lines(failures),
+                         QStringList{port
+                                     + QStringLiteral("исчерпан предел открытых файлов процесса, приём "
+                                                      "соединений приостановлен")});
+        }
+        QByteArray answer;
+        QTRY_COMPARE(answer += pending.readAll(), Frame(pdAnswer, 1, 30, QStringLiteral("0")));
+        SteadyClock::Advance(PeerLimits::QuietMs);
+        QTRY_COMPARE(failures.size(), 2);
+        QCOMPARE(failures.last().first().toString(),
+                 port + QStringLiteral("открытых файлов снова меньше предела процесса, соединения принимаются"));
     }
 
     void startOnPortInUseFails()

@@ -4,6 +4,7 @@
 #include "core/backgrounderror.h"
 #include "core/clientprotocol.h"
 #include "core/clientrequests.h"
+#include "core/computerlookups.h"
 #include "core/errorbox.h"
 #include "core/mainlog.h"
 #include "core/widgets/modeview.h"
@@ -155,6 +156,13 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
 {
     m_quorvhandler->SetLogging(LoggingEnabled());
     m_quorvhandler->SetBindAddress(BindAddress);
+    // Raised before the listeners start, which take their shares of it. Every relayed connection
+    // holds two descriptors.
+    QString limitError;
+    if (!RaiseOpenFileLimit(limitError)) {
+        MainLog().Log(limitError, Logger::KindError);
+    }
+    PushClubAddresses();
     QString err;
     if (!m_quorvhandler->Start(ListenerPort, err)) {
         MainLog().Log(err, Logger::KindError);
@@ -162,11 +170,6 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
         return false;
     }
     m_quorvhandler->SetConnectTimeout(3);
-    // Every relayed connection holds two descriptors.
-    QString limitError;
-    if (!RaiseOpenFileLimit(limitError)) {
-        MainLog().Log(limitError, Logger::KindError);
-    }
     m_proxy->SetLog(LoggingEnabled());
     m_requests->InitProxy(*m_proxy);
     m_windowHooks = std::make_unique<Gantrelby::Root>();
@@ -393,7 +396,13 @@ void MainForm::SeancesChanged()
 
 void MainForm::UpdateComputersSettings()
 {
+    PushClubAddresses();
     m_requests->UpdateComputersSettings();
+}
+
+void MainForm::PushClubAddresses()
+{
+    m_quorvhandler->SetClubAddresses(GetComputerIPs());
 }
 
 void MainForm::UpdateInternet()

@@ -122,6 +122,8 @@ private:
     void AddStatisticsView();
     void AddSettingsView();
     void ConnectNetwork();
+    // The socket control learns the computers' addresses, which it lets hold more connections.
+    void PushClubAddresses();
     void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);
     int TabIndex(const QString &Key) const;
     // Loads the current view and shows it.

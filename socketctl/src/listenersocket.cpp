@@ -1,0 +1,118 @@
+#include "listenersocket.h"
+
+#include <cerrno>
+#include <sys/socket.h>
+
+namespace Pelloxan
+{
+namespace
+{
+// Accepts in one turn of the event loop: a flood of connections still lets the other events run.
+constexpr int AcceptsPerTurn = 64;
+// How long accepting pauses when the process has no descriptor left; the idle sweep and the peers'
+// closes give some back meanwhile.
+constexpr int ResumeMs = 1000;
+
+bool IsOutOfDescriptors(int Error)
+{
+    return Error == EMFILE || Error == ENFILE || Error == ENOBUFS || Error == ENOMEM;
+}
+
+// A connection that failed between its arrival and its accept, or a signal: the next one may work.
+bool IsPassing(int Error)
+{
+    return Error == EINTR || Error == ECONNABORTED || Error == EPROTO || Error == EPERM || Error == ENETDOWN
+           || Error == ENETUNREACH || Error == EHOSTDOWN || Error == EHOSTUNREACH || Error == ENOPROTOOPT
+           || Error == ENONET || Error == EOPNOTSUPP || Error == ETIMEDOUT;
+}
+} // namespace
+
+ListenerSocket::ListenerSocket(Handlers Handlers)
+    : m_handlers(std::move(Handlers))
+{
+    m_resume.setSingleShot(true);
+    m_resume.setInterval(ResumeMs);
+    QObject::connect(&m_resume, &QTimer::timeout, &m_server, [this] {
+        if (m_notifier) {
+            m_notifier->setEnabled(true);
+        }
+    });
+}
+
+bool ListenerSocket::Listen(const QHostAddress &Address, quint16 Port, QString &ErrString)
+{
+    Close();
+    if (!m_server.listen(Address, Port)) {
+        ErrString = m_server.errorString();
+        return false;
+    }
+    // Qt's own notifier stays off for good; this one takes its place.
+    m_server.pauseAccepting();
+    m_notifier = new QSocketNotifier(m_server.socketDescriptor(), QSocketNotifier::Read, &m_server);
+    QObject::connect(m_notifier, &QSocketNotifier::activated, &m_server, [this] { AcceptPending(); });
+    return true;
+}
+
+void ListenerSocket::Close()
+{
+    m_resume.stop();
+    if (m_notifier) {
+        // The notifier may be the sender of the signal being handled.
+        m_notifier->setEnabled(false);
+        m_notifier->deleteLater();
+        m_notifier = nullptr;
+    }
+    m_server.close();
+}
+
+bool ListenerSocket::IsListening() const
+{
+    return m_server.isListening();
+}
+
+quint16 ListenerSocket::Port() const
+{
+    return m_server.serverPort();
+}
+
+void ListenerSocket::AcceptPending()
+{
+    // A handler may stop the listener or listen anew: the loop asks for the socket every time.
+    for (int accepted = 0; accepted < AcceptsPerTurn && m_notifier && m_notifier->isEnabled(); ++accepted) {
+        sockaddr_storage peer{};
+        socklen_t size = sizeof peer;
+        const int descriptor = ::accept4(static_cast<int>(m_server.socketDescriptor()),
+                                         reinterpret_cast<sockaddr *>(&peer),
+                                         &size,
+                                         SOCK_NONBLOCK | SOCK_CLOEXEC);
+        if (descriptor >= 0) {
+            const bool known = size > 0 && size <= sizeof peer;
+            m_handlers.Connection(descriptor,
+                                  known ? QHostAddress(reinterpret_cast<const sockaddr *>(&peer)) : QHostAddress());
+            continue;
+        }
+        const int error = errno;
+        if (IsPassing(error)) {
+            continue;
+        }
+        if (error == EAGAIN || error == EWOULDBLOCK) {
+            return;
+        }
+        if (IsOutOfDescriptors(error)) {
+            Pause();
+            m_handlers.OutOfDescriptors();
+            return;
+        }
+        // The listening socket itself is broken: no accepts until the receiver has listened anew.
+        m_notifier->setEnabled(false);
+        QTimer::singleShot(0, &m_server, m_handlers.Failed);
+        return;
+    }
+}
+
+void ListenerSocket::Pause()
+{
+    m_notifier->setEnabled(false);
+    m_resume.start();
+}
+} // namespace Pelloxan
