@@ -6,6 +6,10 @@
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
+#include <fcntl.h>
+#include <memory>
+#include <unistd.h>
+
 namespace
 {
 constexpr qsizetype OverviewRuleLength = 45;
@@ -20,13 +24,11 @@ QString Num(qint64 Value)
 Proxy::Proxy(QObject *parent)
     : QObject(parent)
 {
-    connect(&m_listener, &QTcpServer::newConnection, this, [this] {
-        m_acceptErrors = 0;
-        while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
-            ConnectionRequest(socket);
-        }
-    });
-    connect(&m_listener, &QTcpServer::acceptError, this, &Proxy::ListenerError);
+    connect(&m_listener, &RelayListener::Accepted, this, &Proxy::ConnectionRequest);
+    connect(&m_listener, &RelayListener::AcceptFailed, this, &Proxy::AcceptFailed);
+    m_resumeTimer.setSingleShot(true);
+    m_resumeTimer.setInterval(DescriptorRetryMs);
+    connect(&m_resumeTimer, &QTimer::timeout, this, [this] { m_listener.SetAccepting(true); });
 }
 
 Proxy::~Proxy()
@@ -127,8 +129,8 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     QString description;
     if (Port < 0 || Port > MaxPortNumber) {
         description = QStringLiteral("недопустимый номер порта ") + Num(Port);
-    } else if (!m_listener.listen(QHostAddress::AnyIPv4, static_cast<quint16>(Port))) {
-        description = m_listener.errorString();
+    } else {
+        m_listener.Listen(static_cast<quint16>(Port), description);
     }
     if (!description.isEmpty()) {
         ErrString = QStringLiteral("Ошибка инициализации: ") + description;
@@ -136,7 +138,6 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
         return false;
     }
     m_listenerFailed = false;
-    m_acceptPaused = false;
     m_acceptErrors = 0;
     QString spareError;
     if (!m_spare.Reserve(spareError)) {
@@ -151,18 +152,16 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
 void Proxy::Shutdown()
 {
     LogMessage(QStringLiteral("Shutdown"), 0);
-    if (m_listener.isListening()) {
-        m_listener.close();
-    }
+    m_listener.Close();
+    m_resumeTimer.stop();
     CloseConnections();
     m_listenerFailed = false;
-    m_acceptPaused = false;
     LogMessage(QStringLiteral("Shutdown: Completed!"), 0);
 }
 
 bool Proxy::IsActive() const
 {
-    return m_listener.isListening() && !m_listenerFailed;
+    return m_listener.IsListening() && !m_listenerFailed;
 }
 
 void Proxy::CloseConnections()
@@ -174,39 +173,36 @@ void Proxy::CloseConnections()
     LogMessage(QStringLiteral("CloseConnections: Completed!"), 0);
 }
 
-void Proxy::ListenerError(QAbstractSocket::SocketError Error)
+void Proxy::AcceptFailed(RelayListener::Fault Fault, const QString &Reason)
 {
-    LogMessage(QStringLiteral("(Listener_Error) ") + m_listener.errorString(), 0, TraceError);
-    // The trace's host may have shut the relay down or started it anew.
-    if (!m_listener.isListening()) {
+    LogMessage(QStringLiteral("(Listener_Error) ") + Reason, 0, TraceError);
+    // The trace's host may have shut the relay down or started it anew; a connection that failed
+    // while it waited (the peer reset it, a routing error) leaves the next one to be served.
+    if (!m_listener.IsListening() || Fault == RelayListener::Fault::Connection) {
         return;
     }
-    if (Error == QAbstractSocket::SocketResourceError) {
+    if (Fault == RelayListener::Fault::Descriptors) {
         OutOfDescriptors();
         return;
     }
-    // Most accept errors belong to one connection that failed while it waited (the peer reset it,
-    // a protocol or routing error): the next one is served as usual. Errors that keep coming with
-    // no connection between them are the listening socket's own.
-    if (++m_acceptErrors < AcceptErrorsBeforeRestart) {
-        m_listener.resumeAccepting();
-        return;
+    // The listener tries again in the next turn; errors that keep coming with no connection between
+    // them need a new socket.
+    if (++m_acceptErrors >= AcceptErrorsBeforeRestart) {
+        RestartListener();
     }
-    RestartListener();
 }
 
 void Proxy::RestartListener()
 {
     m_acceptErrors = 0;
     const QString head = QStringLiteral("Прокси: прослушиватель порта ") + Num(m_port);
-    m_listener.close();
-    if (m_listener.listen(QHostAddress::AnyIPv4, static_cast<quint16>(m_port))) {
+    QString error;
+    if (m_listener.Listen(static_cast<quint16>(m_port), error)) {
         MainLog().Log(head + QStringLiteral(" открыт заново после ошибок приёма соединений"), Logger::KindError);
         return;
     }
     // Not listening, as IsActive says; the host's next Start opens it again.
     m_listenerFailed = true;
-    const QString error = m_listener.errorString();
     MainLog().Log(head + QStringLiteral(" не открыт заново: ") + error, Logger::KindError);
     LogMessage(QStringLiteral("(Listener_Error) ") + error, 0, TraceError);
 }
@@ -216,28 +212,25 @@ void Proxy::OutOfDescriptors()
     // Out of descriptors: what waits cannot be served now and is closed, not left hanging.
     int closed = 0;
     QString err;
-    if (m_spare.CloseWaiting(m_listener.socketDescriptor(), closed, err)) {
-        m_listener.resumeAccepting();
+    if (m_spare.CloseWaiting(m_listener.Descriptor(), closed, err)) {
         LogMessage(QStringLiteral("(Listener_Error) Нет свободных дескрипторов, закрыто коннекций: ") + Num(closed),
                    0,
                    TraceError);
         return;
     }
     LogMessage(QStringLiteral("(Listener_Error) ") + err, 0, TraceError);
-    // Without the reserve, accepting resumes when a pair frees its descriptors.
-    m_acceptPaused = true;
-    if (m_connections.empty()) {
-        m_listenerFailed = true;
-    }
+    // Without the spare descriptor what waits stays queued; accepting pauses rather than fail again
+    // at once, and tries again a little later.
+    m_listener.SetAccepting(false);
+    m_resumeTimer.start();
 }
 
-void Proxy::ConnectionRequest(QTcpSocket *Socket)
+void Proxy::ConnectionRequest(int Descriptor, const QString &Address)
 {
+    m_acceptErrors = 0;
     LogMessage(QStringLiteral("Listener_ConnectionRequest"), 0);
-    RelayConnection *connection = CreateConnection(Socket);
+    RelayConnection *connection = CreateConnection(Descriptor, Address);
     if (!connection) {
-        Socket->abort();
-        Socket->deleteLater();
         return;
     }
     // Held before the first trace line: its host may close the pair and wait, and the wait would
@@ -260,15 +253,23 @@ void Proxy::ConnectionRequest(QTcpSocket *Socket)
     connection->RelayIfConnected();
 }
 
-RelayConnection *Proxy::CreateConnection(QTcpSocket *Socket)
+RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
 {
     CheckConnections();
     const qint32 index = GetFreeConnectionIndex();
-    if (index == 0) {
-        LogMessage(QStringLiteral("(CreateConnection): Нет свободного номера коннекции"), 0, TraceError);
+    auto socket = std::make_unique<QTcpSocket>();
+    if (index == 0 || !socket->setSocketDescriptor(Descriptor)) {
+        LogMessage(QStringLiteral("(CreateConnection): ")
+                       + (index == 0 ? QStringLiteral("Нет свободного номера коннекции") : socket->errorString()),
+                   0,
+                   TraceError);
+        // Qt closes the descriptor on some of its failures and leaves it open on others.
+        if (::fcntl(Descriptor, F_GETFD) != -1) {
+            ::close(Descriptor);
+        }
         return nullptr;
     }
-    auto *connection = new RelayConnection(index, Socket, *this, this);
+    auto *connection = new RelayConnection(index, socket.release(), Address, *this, this);
     m_connections.emplace(index, connection);
     return connection;
 }
@@ -331,11 +332,6 @@ void Proxy::KillConnection(qint32 Index, KillMode Mode)
 void Proxy::Released(const RelayConnection &Connection)
 {
     m_connections.erase(Connection.Index());
-    if (m_acceptPaused && m_listener.isListening()) {
-        m_acceptPaused = false;
-        m_listenerFailed = false;
-        m_listener.resumeAccepting();
-    }
 }
 
 void Proxy::LogConnectionStates()

@@ -2,15 +2,15 @@
 
 #include "core/proxycontrol.h"
 #include "proxy/relayhost.h"
+#include "proxy/relaylistener.h"
 #include "proxy/sparedescriptor.h"
 
 #include <QObject>
 #include <QString>
-#include <QTcpServer>
+#include <QTimer>
 
 #include <map>
 
-class QTcpSocket;
 class RelayConnection;
 enum class KillMode : qint32;
 
@@ -33,6 +33,8 @@ public:
     // Accept errors in a row after which the listener is opened again instead of resumed: its
     // socket itself has failed.
     static constexpr qint32 AcceptErrorsBeforeRestart = 8;
+    // Out of descriptors with no spare one, accepting waits this long before it tries again.
+    static constexpr int DescriptorRetryMs = 1000;
     // Trace line types.
     using RelayHost::TraceError;
     using RelayHost::TraceInfo;
@@ -57,8 +59,8 @@ public:
     bool Start(qint32 Port, QString &ErrString) override;
     // Stops listening and closes every pair.
     void Shutdown() override;
-    // True while it listens (false once the listener could not be opened again after its errors,
-    // or ran out of descriptors with no pair to free; a new Start revives it).
+    // True while it listens (false once the listener could not be opened again after its errors; a
+    // new Start revives it).
     bool IsActive() const override;
 
     // The indexes of the pairs in use, lowest first.
@@ -81,8 +83,8 @@ private:
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
     void Released(const RelayConnection &Connection) override;
     void LogConnectionStates() override;
-    void ConnectionRequest(QTcpSocket *Socket);
-    RelayConnection *CreateConnection(QTcpSocket *Socket);
+    void ConnectionRequest(int Descriptor, const QString &Address);
+    RelayConnection *CreateConnection(int Descriptor, const QString &Address);
     qint32 GetFreeConnectionIndex() const;
     // Connects the pair to the outer proxy; false with the reason.
     bool ConnectOuter(RelayConnection &Connection, QString &ErrText);
@@ -91,7 +93,7 @@ private:
     void CheckConnections();
     void CloseConnections();
     RelayConnection *Find(qint32 Index) const;
-    void ListenerError(QAbstractSocket::SocketError Error);
+    void AcceptFailed(RelayListener::Fault Fault, const QString &Reason);
     void OutOfDescriptors();
     void RestartListener();
 
@@ -100,10 +102,10 @@ private:
     qint32 m_connectTimeout = DefaultConnectTimeout;
     QString m_outerProxyIP;
     qint32 m_outerProxyPort = 0;
-    QTcpServer m_listener;
+    RelayListener m_listener;
     SpareDescriptor m_spare;
-    // Accepting waits for a pair to be freed (the process ran out of descriptors).
-    bool m_acceptPaused = false;
+    // Resumes accepting after the process ran out of descriptors with no spare one.
+    QTimer m_resumeTimer;
     bool m_listenerFailed = false;
     // Accept errors since the last connection was accepted.
     qint32 m_acceptErrors = 0;

@@ -3,7 +3,6 @@
 #include "proxy/relayhost.h"
 #include "proxy/requesturl.h"
 
-#include <QHostAddress>
 #include <QTcpSocket>
 
 namespace
@@ -40,13 +39,6 @@ QString Num(RelaySocketState State)
     return Num(static_cast<qint32>(State));
 }
 
-QString DottedAddress(const QHostAddress &Address)
-{
-    bool isV4 = false;
-    const quint32 v4 = Address.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : Address.toString();
-}
-
 QTcpSocket &Adopted(QTcpSocket &Socket, QObject *Owner)
 {
     Socket.setParent(Owner);
@@ -56,11 +48,15 @@ QTcpSocket &Adopted(QTcpSocket &Socket, QObject *Owner)
 }
 } // namespace
 
-RelayConnection::RelayConnection(qint32 Index, QTcpSocket *Server, RelayHost &Host, QObject *parent)
+RelayConnection::RelayConnection(qint32 Index,
+                                 QTcpSocket *Server,
+                                 const QString &ClientIP,
+                                 RelayHost &Host,
+                                 QObject *parent)
     : QObject(parent)
     , m_host(Host)
     , m_index(Index)
-    , m_clientIP(DottedAddress(Server->peerAddress()))
+    , m_clientIP(ClientIP)
     , m_computer(Adopted(*Server, this), ComputerSide)
     , m_outer(Adopted(*new QTcpSocket, this), OuterSide)
 {

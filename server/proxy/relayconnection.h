@@ -45,8 +45,8 @@ public:
 
     class Hold;
 
-    // Takes Server over.
-    RelayConnection(qint32 Index, QTcpSocket *Server, RelayHost &Host, QObject *parent);
+    // Takes Server over; ClientIP is its peer's dotted address, read when it was accepted.
+    RelayConnection(qint32 Index, QTcpSocket *Server, const QString &ClientIP, RelayHost &Host, QObject *parent);
 
     qint32 Index() const;
     // True once it has left the relay: its sockets are closed and its rules do nothing more.

@@ -150,6 +150,7 @@ private slots:
     void acceptErrorsStopNothing();
 
 private:
+    void StartProxy();
     std::unique_ptr<RawConnection> Connect() const;
     QList<qint32> Indexes() const;
     // Whether a trace line starting with Text came with this type and connection.
@@ -187,6 +188,12 @@ void TestProxy::init()
     };
     m_onTrace = nullptr;
     m_outer = std::make_unique<RecordingOuter>();
+    m_port = LocalService::FreePort();
+    StartProxy();
+}
+
+void TestProxy::StartProxy()
+{
     m_proxy = std::make_unique<Proxy>();
     connect(m_proxy.get(),
             &Proxy::RequestedURL,
@@ -210,7 +217,6 @@ void TestProxy::init()
     });
     m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
     m_proxy->SetOuterProxyPort(m_outer->Port());
-    m_port = LocalService::FreePort();
     QString err;
     QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
     QVERIFY(m_proxy->IsActive());
@@ -718,14 +724,34 @@ void TestProxy::misbehavingClients()
 void TestProxy::noDescriptorLeft_data()
 {
     QTest::addColumn<int>("free");
-    QTest::newRow("no descriptor for the outer side") << 2;
-    QTest::newRow("no descriptor to accept") << 1;
+    // A connection served first: every accept since has ended on "no connection waiting".
+    QTest::addColumn<bool>("servedBefore");
+    // Started with no descriptor to spare, the relay holds none in reserve.
+    QTest::addColumn<bool>("spare");
+    QTest::newRow("no descriptor for the outer side") << 2 << false << true;
+    QTest::newRow("no descriptor to accept") << 1 << false << true;
+    QTest::newRow("no descriptor to accept, after a connection was served") << 1 << true << true;
+    QTest::newRow("no descriptor to accept and none in reserve") << 1 << false << false;
 }
 
-// Connections beyond the descriptors of the process are closed at once; later ones are served.
+// Connections beyond the descriptors of the process are closed at once, or without a descriptor in
+// reserve wait until accepting tries again; later ones are served. Accepting never spins.
 void TestProxy::noDescriptorLeft()
 {
     QFETCH(int, free);
+    QFETCH(bool, servedBefore);
+    QFETCH(bool, spare);
+    if (servedBefore) {
+        const int before = OpenDescriptors();
+        const auto served = Connect();
+        QVERIFY(served && served->Write("GET /first HTTP/1.0\r\n\r\n"));
+        QVERIFY(m_outer->WaitForBytes(0, 1));
+        served->Close();
+        QTRY_COMPARE(OpenDescriptors(), before);
+    }
+    if (!spare) {
+        m_proxy.reset();
+    }
     rlimit saved{};
     QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
     int limit = free;
@@ -735,25 +761,45 @@ void TestProxy::noDescriptorLeft()
     rlimit lowered = saved;
     lowered.rlim_cur = static_cast<rlim_t>(limit);
     QVERIFY(setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+    if (!spare) {
+        // The listener takes the last descriptor, and one more is left for the client below.
+        StartProxy();
+        m_proxy->SetLog(true);
+        ++lowered.rlim_cur;
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+    }
     QTcpSocket beyond;
     bool connected = false;
     connect(&beyond, &QTcpSocket::connected, this, [&connected] { connected = true; });
     const bool bound = beyond.bind(ClubComputer, 0);
     beyond.connectToHost(Server, m_port);
-    const bool closed =
-        QTest::qWaitFor([&beyond] { return beyond.state() == QAbstractSocket::UnconnectedState; }, 3000);
+    const bool ended = QTest::qWaitFor(
+        [&] {
+            return spare ? beyond.state() == QAbstractSocket::UnconnectedState
+                         : Traced(QStringLiteral("(Listener_Error) "), Proxy::TraceError, 0);
+        },
+        3000);
     const QList<qint32> indexes = Indexes();
     QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
     QVERIFY(bound);
     QVERIFY(connected);
-    QVERIFY(closed);
-    QCOMPARE(beyond.readAll(), QByteArray());
+    QVERIFY(ended);
     QVERIFY(indexes.isEmpty());
+    if (!spare) {
+        QVERIFY(beyond.write("GET /waited HTTP/1.0\r\n\r\n") > 0);
+        QTRY_COMPARE(m_urls, QStringList{QStringLiteral("/waited")});
+        const auto errors = std::count_if(m_lines.begin(), m_lines.end(), [](const Line &L) {
+            return L.Text.startsWith(QStringLiteral("(Listener_Error) "));
+        });
+        QVERIFY2(errors <= 2, qPrintable(QString::number(errors)));
+        return;
+    }
+    QCOMPARE(beyond.readAll(), QByteArray());
     const auto later = Connect();
     QVERIFY(later);
     QVERIFY(later->Write("GET /later HTTP/1.0\r\n\r\n"));
-    QVERIFY(m_outer->WaitForBytes(0, 1));
-    QCOMPARE(m_urls, QStringList{QStringLiteral("/later")});
+    QVERIFY(m_outer->WaitForBytes(servedBefore ? 1 : 0, 1));
+    QCOMPARE(m_urls.last(), QStringLiteral("/later"));
 }
 
 // An accept error that is not about descriptors stops nothing: accepting resumes at once, and a
