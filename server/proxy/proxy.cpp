@@ -3,9 +3,11 @@
 #include "core/mainlog.h"
 #include "proxy/relayconnection.h"
 
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
+#include <chrono>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -19,13 +21,22 @@ QString Num(qint64 Value)
 {
     return QString::number(Value);
 }
+
+qint64 SteadyClockMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
 } // namespace
 
 Proxy::Proxy(QObject *parent)
     : QObject(parent)
+    , m_clock(SteadyClockMs)
 {
     connect(&m_listener, &RelayListener::Accepted, this, &Proxy::ConnectionRequest);
     connect(&m_listener, &RelayListener::AcceptFailed, this, &Proxy::AcceptFailed);
+    m_sweepTimer.setInterval(SweepIntervalMs);
+    connect(&m_sweepTimer, &QTimer::timeout, this, &Proxy::Sweep);
     m_resumeTimer.setSingleShot(true);
     m_resumeTimer.setInterval(DescriptorRetryMs);
     connect(&m_resumeTimer, &QTimer::timeout, this, [this] { m_listener.SetAccepting(true); });
@@ -139,6 +150,7 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     }
     m_listenerFailed = false;
     m_acceptErrors = 0;
+    m_sweepTimer.start();
     QString spareError;
     if (!m_spare.Reserve(spareError)) {
         // The relay works without it; only a connection beyond the last descriptor waits longer.
@@ -153,6 +165,7 @@ void Proxy::Shutdown()
 {
     LogMessage(QStringLiteral("Shutdown"), 0);
     m_listener.Close();
+    m_sweepTimer.stop();
     m_resumeTimer.stop();
     CloseConnections();
     m_listenerFailed = false;
@@ -162,6 +175,16 @@ void Proxy::Shutdown()
 bool Proxy::IsActive() const
 {
     return m_listener.IsListening() && !m_listenerFailed;
+}
+
+void Proxy::SetClock(const std::function<qint64()> &NowMs)
+{
+    m_clock = NowMs;
+}
+
+qint64 Proxy::SteadyNowMs() const
+{
+    return m_clock();
 }
 
 void Proxy::CloseConnections()
@@ -332,6 +355,23 @@ void Proxy::KillConnection(qint32 Index, KillMode Mode)
 void Proxy::Released(const RelayConnection &Connection)
 {
     m_connections.erase(Connection.Index());
+}
+
+void Proxy::Sweep()
+{
+    const qint64 now = SteadyNowMs();
+    // Each line goes to the host's trace, which may change the table: the walk is over a copy, and
+    // the pair is closed only if it is still the one that expired.
+    for (const qint32 index : ConnectionIndexes()) {
+        const QPointer<RelayConnection> connection = Find(index);
+        const QString expired = connection ? connection->Expired(now) : QString();
+        if (!expired.isEmpty()) {
+            LogMessage(expired, index);
+            if (connection) {
+                connection->Kill(KillMode::Both);
+            }
+        }
+    }
 }
 
 void Proxy::LogConnectionStates()

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <functional>
 #include <map>
 
 class RelayConnection;
@@ -18,10 +19,10 @@ enum class KillMode : qint32;
 // computer opens on Port is paired with a new connection to OuterProxyIP:OuterProxyPort, and the
 // bytes pass unchanged both ways. Each chunk is offered to the host (RequestedURL for a client
 // computer's chunk before it is relayed, ReceivedData for the outer proxy's bytes as they are handed
-// to the system for the client computer), and a Cancel closes the pair. Only socket events drive
-// it; it keeps no state about computers or traffic. The listener and the table of connections by
-// index are its own; each RelayConnection runs the rules of its pair and reaches the host through
-// the relay.
+// to the system for the client computer), and a Cancel closes the pair. It keeps no state about
+// computers or traffic. Socket events drive it, and one sweep a second closes the pairs that waited
+// too long. The listener and the table of connections by index are its own; each RelayConnection
+// runs the rules of its pair and reaches the host through the relay.
 class Proxy : public QObject, public ProxyControl, private RelayHost
 {
     Q_OBJECT
@@ -33,6 +34,8 @@ public:
     // Accept errors in a row after which the listener is opened again instead of resumed: its
     // socket itself has failed.
     static constexpr qint32 AcceptErrorsBeforeRestart = 8;
+    // How often the pairs are looked over for their time-outs: they run to tens of seconds.
+    static constexpr int SweepIntervalMs = 1000;
     // Out of descriptors with no spare one, accepting waits this long before it tries again.
     static constexpr int DescriptorRetryMs = 1000;
     // Trace line types.
@@ -62,6 +65,8 @@ public:
     // True while it listens (false once the listener could not be opened again after its errors; a
     // new Start revives it).
     bool IsActive() const override;
+    // The steady clock in milliseconds that the time-outs are read from; the tests move it on.
+    void SetClock(const std::function<qint64()> &NowMs);
 
     // The indexes of the pairs in use, lowest first.
     QList<qint32> ConnectionIndexes() const;
@@ -83,6 +88,7 @@ private:
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
     void Released(const RelayConnection &Connection) override;
     void LogConnectionStates() override;
+    qint64 SteadyNowMs() const override;
     void ConnectionRequest(int Descriptor, const QString &Address);
     RelayConnection *CreateConnection(int Descriptor, const QString &Address);
     qint32 GetFreeConnectionIndex() const;
@@ -96,6 +102,8 @@ private:
     void AcceptFailed(RelayListener::Fault Fault, const QString &Reason);
     void OutOfDescriptors();
     void RestartListener();
+    // Closes the pairs past their time-outs.
+    void Sweep();
 
     bool m_log = false;
     qint32 m_port = 0;
@@ -104,8 +112,10 @@ private:
     qint32 m_outerProxyPort = 0;
     RelayListener m_listener;
     SpareDescriptor m_spare;
+    QTimer m_sweepTimer;
     // Resumes accepting after the process ran out of descriptors with no spare one.
     QTimer m_resumeTimer;
+    std::function<qint64()> m_clock;
     bool m_listenerFailed = false;
     // Accept errors since the last connection was accepted.
     qint32 m_acceptErrors = 0;

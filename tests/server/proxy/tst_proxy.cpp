@@ -148,6 +148,8 @@ private slots:
     void noDescriptorLeft_data();
     void noDescriptorLeft();
     void acceptErrorsStopNothing();
+    void timeOuts_data();
+    void timeOuts();
 
 private:
     void StartProxy();
@@ -159,6 +161,8 @@ private:
     bool WaitUntilStalled() const;
 
     std::unique_ptr<Proxy> m_proxy;
+    // The relay's steady clock, moved by hand.
+    qint64 m_nowMs = 0;
     std::unique_ptr<RecordingOuter> m_outer;
     quint16 m_port = 0;
     QStringList m_ips;
@@ -187,6 +191,7 @@ void TestProxy::init()
         return false;
     };
     m_onTrace = nullptr;
+    m_nowMs = 0;
     m_outer = std::make_unique<RecordingOuter>();
     m_port = LocalService::FreePort();
     StartProxy();
@@ -217,6 +222,7 @@ void TestProxy::StartProxy()
     });
     m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
     m_proxy->SetOuterProxyPort(m_outer->Port());
+    m_proxy->SetClock([this] { return m_nowMs; });
     QString err;
     QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
     QVERIFY(m_proxy->IsActive());
@@ -825,6 +831,50 @@ void TestProxy::acceptErrorsStopNothing()
     QVERIFY(m_outer->WaitForBytes(0, 1));
     QCOMPARE(m_urls, QStringList{QStringLiteral("/after")});
     QCOMPARE(errors(), Proxy::AcceptErrorsBeforeRestart);
+}
+
+void TestProxy::timeOuts_data()
+{
+    QTest::addColumn<bool>("request");
+    // When a byte passes on the relay's clock, -1 for none besides the request.
+    QTest::addColumn<qint64>("byteAtMs");
+    QTest::addColumn<qint64>("checkAtMs");
+    QTest::addColumn<bool>("closed");
+    const qint64 request = RelayConnection::RequestTimeoutMs;
+    const qint64 idle = RelayConnection::IdleTimeoutMs;
+    QTest::newRow("no request") << false << qint64(-1) << request << true;
+    QTest::newRow("a request in time") << true << qint64(-1) << request << false;
+    QTest::newRow("idle keep-alive") << true << qint64(-1) << idle << true;
+    QTest::newRow("transferring") << true << idle - 1000 << idle + 1000 << false;
+}
+
+// The sweep closes the pairs that waited too long and no other; a pair accepted alongside that
+// never sends a request shows that the sweep has run.
+void TestProxy::timeOuts()
+{
+    QFETCH(bool, request);
+    QFETCH(qint64, byteAtMs);
+    QFETCH(qint64, checkAtMs);
+    QFETCH(bool, closed);
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(m_outer->WaitForCount(1));
+    if (request) {
+        QVERIFY(client->Write("GET /keep HTTP/1.1\r\n\r\n"));
+        QVERIFY(m_outer->WaitForBytes(0, 1));
+    }
+    const auto silent = Connect();
+    QVERIFY(silent);
+    QVERIFY(m_outer->WaitForCount(2));
+    if (byteAtMs >= 0) {
+        m_nowMs = byteAtMs;
+        m_outer->Send(0, "x");
+        QCOMPARE(client->WaitForBytes(1), QByteArray("x"));
+    }
+    m_nowMs = checkAtMs;
+    QVERIFY(silent->WaitForClose(3 * Proxy::SweepIntervalMs));
+    QCOMPARE(Indexes(), closed ? QList<qint32>{} : QList<qint32>{1});
+    QCOMPARE(client->WaitForClose(closed ? RawConnection::DefaultTimeoutMs : 0), closed);
 }
 
 QTEST_GUILESS_MAIN(TestProxy)
