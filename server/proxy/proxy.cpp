@@ -7,9 +7,13 @@
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
+#include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <memory>
+#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -26,6 +30,22 @@ qint64 SteadyClockMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
+}
+
+// The usual soft limit of open descriptors, taken when the process's own cannot be read: the relay
+// goes on serving within a share of it rather than refuse everything.
+constexpr qint64 UsualDescriptorLimit = 1024;
+
+// The process's soft limit of open descriptors, read when the relay starts listening (after the
+// program raised it).
+qint64 DescriptorLimit(QString &ErrString)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        ErrString = QStringLiteral("предел открытых файлов не прочитан: ") + QString::fromLocal8Bit(strerror(errno));
+        return UsualDescriptorLimit;
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<qint64>::max() : qint64(limit.rlim_cur);
 }
 } // namespace
 
@@ -150,6 +170,12 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     }
     m_listenerFailed = false;
     m_acceptErrors = 0;
+    QString limitError;
+    m_limits.Reset(DescriptorLimit(limitError), MaxConnectionIndex);
+    if (!limitError.isEmpty()) {
+        MainLog().Log(QStringLiteral("Прокси: ") + limitError, Logger::KindError);
+    }
+    m_limitStates.fill({});
     m_sweepTimer.start();
     QString spareError;
     if (!m_spare.Reserve(spareError)) {
@@ -175,6 +201,16 @@ void Proxy::Shutdown()
 bool Proxy::IsActive() const
 {
     return m_listener.IsListening() && !m_listenerFailed;
+}
+
+void Proxy::SetClubAddresses(const QSet<QString> &Addresses)
+{
+    m_limits.SetClubAddresses(Addresses);
+}
+
+QSet<QString> Proxy::ClubAddresses() const
+{
+    return m_limits.ClubAddresses();
 }
 
 void Proxy::SetClock(const std::function<qint64()> &NowMs)
@@ -232,6 +268,9 @@ void Proxy::RestartListener()
 
 void Proxy::OutOfDescriptors()
 {
+    // The main log opens its file for each line: the spare descriptor lets it write this one.
+    m_spare.Release();
+    Refused(Limit::Descriptors);
     // Out of descriptors: what waits cannot be served now and is closed, not left hanging.
     int closed = 0;
     QString err;
@@ -251,6 +290,11 @@ void Proxy::OutOfDescriptors()
 void Proxy::ConnectionRequest(int Descriptor, const QString &Address)
 {
     m_acceptErrors = 0;
+    // Beyond a limit the connection is closed at once, before anything else is spent on it.
+    if (!Admitted(Address)) {
+        ::close(Descriptor);
+        return;
+    }
     LogMessage(QStringLiteral("Listener_ConnectionRequest"), 0);
     RelayConnection *connection = CreateConnection(Descriptor, Address);
     if (!connection) {
@@ -276,6 +320,30 @@ void Proxy::ConnectionRequest(int Descriptor, const QString &Address)
     connection->RelayIfConnected();
 }
 
+bool Proxy::Admitted(const QString &Address)
+{
+    switch (m_limits.Check(Address)) {
+    case RelayLimits::Verdict::Admitted:
+        return true;
+    case RelayLimits::Verdict::AddressFull:
+        if (m_limits.FirstAddressRefusal(Address)) {
+            MainLog().Log(PortHead() + QStringLiteral("адрес ") + Address
+                              + QStringLiteral(" держит предельное число соединений (")
+                              + Num(m_limits.AddressLimit(Address))
+                              + QStringLiteral("), его новые соединения закрываются"),
+                          Logger::KindError);
+        }
+        return false;
+    case RelayLimits::Verdict::OthersFull:
+        Refused(Limit::Others);
+        return false;
+    case RelayLimits::Verdict::RelayFull:
+        Refused(Limit::Relay);
+        return false;
+    }
+    return false;
+}
+
 RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
 {
     CheckConnections();
@@ -292,6 +360,7 @@ RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
         }
         return nullptr;
     }
+    m_limits.Add(Address);
     auto *connection = new RelayConnection(index, socket.release(), Address, *this, this);
     m_connections.emplace(index, connection);
     return connection;
@@ -355,6 +424,7 @@ void Proxy::KillConnection(qint32 Index, KillMode Mode)
 void Proxy::Released(const RelayConnection &Connection)
 {
     m_connections.erase(Connection.Index());
+    m_limits.Release(Connection.ClientIP());
 }
 
 void Proxy::Sweep()
@@ -372,6 +442,65 @@ void Proxy::Sweep()
             }
         }
     }
+    static const std::array<QString, static_cast<size_t>(Limit::Count)> texts{
+        QStringLiteral("соединения с адресов не из клуба снова принимаются"),
+        QStringLiteral("соединения снова принимаются"),
+        QStringLiteral("дескрипторы снова есть, соединения снова принимаются")};
+    for (size_t kind = 0; kind < m_limitStates.size(); ++kind) {
+        LimitState &state = m_limitStates.at(kind);
+        if (state.Reached && now - state.LastRefusalMs >= LimitQuietMs
+            && (kind != static_cast<size_t>(Limit::Descriptors) || DescriptorsFree())) {
+            state.Reached = false;
+            MainLog().Log(PortHead() + texts.at(kind), Logger::KindInformation);
+        }
+    }
+}
+
+bool Proxy::DescriptorsFree()
+{
+    // Quiet for a while is no proof: nobody may have tried. A descriptor taken and given back is.
+    const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (probe < 0) {
+        return false;
+    }
+    ::close(probe);
+    QString err;
+    if (!m_spare.Reserve(err)) {
+        MainLog().Log(QStringLiteral("Прокси: ") + err, Logger::KindError);
+    }
+    return true;
+}
+
+void Proxy::Refused(Limit Kind)
+{
+    LimitState &state = m_limitStates.at(static_cast<size_t>(Kind));
+    state.LastRefusalMs = SteadyNowMs();
+    if (state.Reached) {
+        return;
+    }
+    QString text;
+    switch (Kind) {
+    case Limit::Others:
+        text = QStringLiteral("адреса не из клуба держат свою долю соединений (") + Num(m_limits.OtherShare())
+               + QStringLiteral("), их новые соединения закрываются");
+        break;
+    case Limit::Relay:
+        text = QStringLiteral("достигнут предел соединений (") + Num(m_limits.Share())
+               + QStringLiteral("), новые соединения закрываются");
+        break;
+    case Limit::Descriptors:
+    case Limit::Count:
+        text = QStringLiteral("нет свободных дескрипторов, новые соединения закрываются");
+        break;
+    }
+    MainLog().Log(PortHead() + text, Logger::KindError);
+    // A line the log could not write, out of descriptors, is tried again at the next refusal.
+    state.Reached = MainLog().LastError().isEmpty();
+}
+
+QString Proxy::PortHead() const
+{
+    return QStringLiteral("Прокси, порт ") + Num(m_port) + QStringLiteral(": ");
 }
 
 void Proxy::LogConnectionStates()

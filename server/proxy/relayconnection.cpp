@@ -71,6 +71,11 @@ qint32 RelayConnection::Index() const
     return m_index;
 }
 
+QString RelayConnection::ClientIP() const
+{
+    return m_clientIP;
+}
+
 bool RelayConnection::IsUnloaded() const
 {
     return m_unloaded;

@@ -55,6 +55,7 @@ public:
     RelayConnection(qint32 Index, QTcpSocket *Server, const QString &ClientIP, RelayHost &Host, QObject *parent);
 
     qint32 Index() const;
+    QString ClientIP() const;
     // True once it has left the relay: its sockets are closed and its rules do nothing more.
     bool IsUnloaded() const;
     PairState State() const;

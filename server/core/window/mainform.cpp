@@ -4,6 +4,7 @@
 #include "core/backgrounderror.h"
 #include "core/clientprotocol.h"
 #include "core/clientrequests.h"
+#include "core/dbvalues.h"
 #include "core/errorbox.h"
 #include "core/mainlog.h"
 #include "core/widgets/modeview.h"
@@ -168,6 +169,7 @@ bool MainForm::Load(quint16 ListenerPort, const QHostAddress &BindAddress)
         MainLog().Log(limitError, Logger::KindError);
     }
     m_proxy->SetLog(LoggingEnabled());
+    PushClubAddresses();
     m_requests->InitProxy(*m_proxy);
     m_windowHooks = std::make_unique<Gantrelby::Root>();
     m_windowHooks->HookedWindows()->Add(this, MinWidthTwips, MinHeightTwips, 0, 0);
@@ -393,7 +395,24 @@ void MainForm::SeancesChanged()
 
 void MainForm::UpdateComputersSettings()
 {
+    PushClubAddresses();
     m_requests->UpdateComputersSettings();
+}
+
+void MainForm::PushClubAddresses()
+{
+    QString err;
+    const auto computers = AllRecords(QStringLiteral("Computers"), err);
+    LogDbError(QStringLiteral("Адреса компьютеров клуба"), err);
+    // Without the list the relay keeps the addresses it had.
+    if (!computers) {
+        return;
+    }
+    QSet<QString> addresses;
+    for (const auto &computer : *computers) {
+        addresses.insert(TextValue(*computer, QStringLiteral("IP")).trimmed());
+    }
+    m_proxy->SetClubAddresses(addresses);
 }
 
 void MainForm::UpdateInternet()

@@ -122,6 +122,8 @@ private:
     void AddStatisticsView();
     void AddSettingsView();
     void ConnectNetwork();
+    // Tells the relay which addresses are the club computers', as the table of computers has them.
+    void PushClubAddresses();
     void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);
     int TabIndex(const QString &Key) const;
     // Loads the current view and shows it.

@@ -1,12 +1,17 @@
+#include "core/mainlog.h"
+#include "datafolder.h"
 #include "localservice.h"
+#include "mainlogtext.h"
 #include "proxy/proxy.h"
 #include "proxy/relayconnection.h"
+#include "proxy/relaylimits.h"
 #include "rawconnection.h"
 #include "recordingouter.h"
 #include "stalledlistener.h"
 
 #include <QEventLoop>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -124,6 +129,7 @@ class TestProxy : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void relaysBothWaysInOrder();
@@ -150,19 +156,27 @@ private slots:
     void acceptErrorsStopNothing();
     void timeOuts_data();
     void timeOuts();
+    void addressLimits_data();
+    void addressLimits();
+    void shareLimits_data();
+    void shareLimits();
 
 private:
     void StartProxy();
-    std::unique_ptr<RawConnection> Connect() const;
+    std::unique_ptr<RawConnection> Connect(const QHostAddress &From = ClubComputer) const;
+    // The main log's lines since the test began that contain Text.
+    qsizetype Logged(const QString &Text) const;
     QList<qint32> Indexes() const;
     // Whether a trace line starting with Text came with this type and connection.
     bool Traced(const QString &Text, qint32 Type, qint32 Connection) const;
     // Waits until what the outer side still holds stops shrinking: every buffer on the way is full.
     bool WaitUntilStalled() const;
 
+    QTemporaryDir m_data;
     std::unique_ptr<Proxy> m_proxy;
     // The relay's steady clock, moved by hand.
     qint64 m_nowMs = 0;
+    qsizetype m_logStart = 0;
     std::unique_ptr<RecordingOuter> m_outer;
     quint16 m_port = 0;
     QStringList m_ips;
@@ -192,9 +206,16 @@ void TestProxy::init()
     };
     m_onTrace = nullptr;
     m_nowMs = 0;
+    m_logStart = MainLogEntries().size();
     m_outer = std::make_unique<RecordingOuter>();
     m_port = LocalService::FreePort();
     StartProxy();
+}
+
+void TestProxy::initTestCase()
+{
+    DataFolder::SetDataFolder(m_data.path());
+    QVERIFY(InitMainLog());
 }
 
 void TestProxy::StartProxy()
@@ -223,6 +244,7 @@ void TestProxy::StartProxy()
     m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
     m_proxy->SetOuterProxyPort(m_outer->Port());
     m_proxy->SetClock([this] { return m_nowMs; });
+    m_proxy->SetClubAddresses({ClubComputer.toString()});
     QString err;
     QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
     QVERIFY(m_proxy->IsActive());
@@ -234,13 +256,18 @@ void TestProxy::cleanup()
     m_outer.reset();
 }
 
-std::unique_ptr<RawConnection> TestProxy::Connect() const
+std::unique_ptr<RawConnection> TestProxy::Connect(const QHostAddress &From) const
 {
     auto connection = std::make_unique<RawConnection>();
-    if (!connection->Open(ClubComputer, Server, m_port)) {
+    if (!connection->Open(From, Server, m_port)) {
         return nullptr;
     }
     return connection;
+}
+
+qsizetype TestProxy::Logged(const QString &Text) const
+{
+    return MainLogEntries().mid(m_logStart).filter(Text).size();
 }
 
 QList<qint32> TestProxy::Indexes() const
@@ -875,6 +902,81 @@ void TestProxy::timeOuts()
     QVERIFY(silent->WaitForClose(3 * Proxy::SweepIntervalMs));
     QCOMPARE(Indexes(), closed ? QList<qint32>{} : QList<qint32>{1});
     QCOMPARE(client->WaitForClose(closed ? RawConnection::DefaultTimeoutMs : 0), closed);
+}
+
+void TestProxy::addressLimits_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("a club computer") << ClubComputer.toString() << int(RelayLimits::ClubAddressLimit);
+    QTest::newRow("another address") << QStringLiteral("127.0.0.9") << int(RelayLimits::OtherAddressLimit);
+}
+
+// Connections from one address beyond its number are closed at once, and the address is logged
+// once; other addresses are served.
+void TestProxy::addressLimits()
+{
+    QFETCH(QString, address);
+    QFETCH(int, limit);
+    std::vector<std::unique_ptr<RawConnection>> held;
+    for (int i = 0; i < limit; ++i) {
+        held.push_back(Connect(QHostAddress(address)));
+        QVERIFY(held.back());
+    }
+    QVERIFY(m_outer->WaitForCount(limit));
+    for (int i = 0; i < 2; ++i) {
+        const auto beyond = Connect(QHostAddress(address));
+        QVERIFY(beyond && beyond->WaitForClose());
+    }
+    QVERIFY(Connect(QHostAddress(QStringLiteral("127.0.0.7"))));
+    QVERIFY(m_outer->WaitForCount(limit + 1));
+    QCOMPARE(m_outer->Count(), limit + 1);
+    QCOMPARE(Logged(QStringLiteral("адрес ") + address + QLatin1Char(' ')), 1);
+}
+
+void TestProxy::shareLimits_data()
+{
+    QTest::addColumn<bool>("others");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("other addresses together") << true << QStringLiteral("адреса не из клуба держат свою долю");
+    QTest::newRow("the relay's share") << false << QStringLiteral("достигнут предел соединений");
+}
+
+// Started at a descriptor limit of 128, the relay keeps to 32 pairs, at most 8 of them from
+// addresses of no club computer; beyond that a connection is closed at once. The main log tells
+// when the limit is reached and when, quiet for a while, it is left.
+void TestProxy::shareLimits()
+{
+    QFETCH(bool, others);
+    QFETCH(QString, line);
+    constexpr int Descriptors = 128;
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur = Descriptors;
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+    QString err;
+    const bool started = m_proxy->Start(m_port, err);
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY2(started, qPrintable(err));
+    const int share = Descriptors / 4 / (others ? 4 : 1);
+    std::vector<std::unique_ptr<RawConnection>> held;
+    for (int i = 0; i < share; ++i) {
+        // Four from each other address, 127.0.0.20 and on.
+        held.push_back(Connect(others ? QHostAddress(QHostAddress(QStringLiteral("127.0.0.20")).toIPv4Address() + i / 4)
+                                      : ClubComputer));
+        QVERIFY(held.back());
+    }
+    QVERIFY(m_outer->WaitForCount(share));
+    const auto beyond = Connect(others ? QHostAddress(QStringLiteral("127.0.0.40")) : ClubComputer);
+    QVERIFY(beyond && beyond->WaitForClose());
+    QCOMPARE(Logged(line), 1);
+    if (others) {
+        QVERIFY(Connect());
+        QVERIFY(m_outer->WaitForCount(share + 1));
+    }
+    m_nowMs += Proxy::LimitQuietMs;
+    QTRY_COMPARE(Logged(QStringLiteral("снова принимаются")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestProxy)
