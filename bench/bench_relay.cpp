@@ -1,8 +1,9 @@
 // The relay's throughput and CPU against the peers a club would otherwise run, in one run on this
 // machine: curl fetches from the test origin (1) through the program's relay with the origin as
 // its outer proxy, (2) through tinyproxy, (3) directly, and (4) through the relay and tinyproxy in
-// a row. Each way carries one large transfer and then many concurrent ones. The relay runs with
-// the program's own handlers over a database with one computer whose seance has the internet.
+// a row. Each way carries one large transfer and then many concurrent ones, spread over as many club
+// computers as the relay lets hold them (RelayLimits::ClubAddressLimit each). The relay runs with
+// the program's own handlers over a database with those computers, whose seances have the internet.
 // Usage: bench_relay [megabytes of the large transfer] [concurrent transfers] [megabytes each]
 #include "clock.h"
 #include "core/settingsstore.h"
@@ -11,6 +12,7 @@
 #include "coredatabase.h"
 #include "localservice.h"
 #include "proxy/proxy.h"
+#include "proxy/relaylimits.h"
 #include "seances/computersframe.h"
 
 #include <QApplication>
@@ -22,8 +24,10 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <memory>
 #include <sys/resource.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
@@ -80,10 +84,22 @@ struct Measure
     }
 };
 
-// Runs curl on the given transfers, all at once; the bytes it fetched, -1 on a failure.
-qint64 RunCurl(const Way &Way, quint16 OriginPort, qint64 Size, int Count)
+// The address of club computer Number (from 1).
+QString ComputerAddress(int Number)
 {
-    QStringList arguments{QStringLiteral("-s"), QStringLiteral("--interface"), QStringLiteral("127.0.0.2")};
+    return QStringLiteral("127.0.0.%1").arg(Number + 1);
+}
+
+// The club computers that Count transfers at once take.
+int ComputersFor(int Count)
+{
+    return (Count + RelayLimits::ClubAddressLimit - 1) / RelayLimits::ClubAddressLimit;
+}
+
+// Starts one curl from Address on the given transfers, all at once.
+void StartCurl(QProcess &Curl, const QString &Address, const Way &Way, quint16 OriginPort, qint64 Size, int Count)
+{
+    QStringList arguments{QStringLiteral("-s"), QStringLiteral("--interface"), Address};
     if (Way.ProxyPort != 0) {
         arguments << QStringLiteral("--proxy") << QStringLiteral("http://127.0.0.1:%1").arg(Way.ProxyPort);
     }
@@ -95,21 +111,42 @@ qint64 RunCurl(const Way &Way, quint16 OriginPort, qint64 Size, int Count)
         arguments << QStringLiteral("-o") << QStringLiteral("/dev/null")
                   << QStringLiteral("http://127.0.0.1:%1/size/%2").arg(OriginPort).arg(Size);
     }
-    QProcess curl;
+    Curl.start(QStringLiteral("curl"), arguments);
+}
+
+// Runs the transfers, all at once, spread over the club computers they take; the bytes fetched, -1
+// on a failure.
+qint64 RunCurl(const Way &Way, quint16 OriginPort, qint64 Size, int Count)
+{
+    const int computers = ComputersFor(Count);
+    std::vector<std::unique_ptr<QProcess>> curls;
     // A plain event loop: the relay runs in this thread, and a polling wait would sleep between its
     // events.
     QEventLoop wait;
-    QObject::connect(&curl, &QProcess::finished, &wait, &QEventLoop::quit);
-    QObject::connect(&curl, &QProcess::errorOccurred, &wait, &QEventLoop::quit);
-    QTimer::singleShot(CurlWaitMs, &wait, &QEventLoop::quit);
-    curl.start(QStringLiteral("curl"), arguments);
-    wait.exec();
-    if (curl.state() != QProcess::NotRunning || curl.exitStatus() != QProcess::NormalExit || curl.exitCode() != 0) {
-        return -1;
+    int running = computers;
+    for (int computer = 0; computer < computers; ++computer) {
+        auto &curl = curls.emplace_back(std::make_unique<QProcess>());
+        QObject::connect(curl.get(), &QProcess::finished, &wait, [&] {
+            if (--running == 0) {
+                wait.quit();
+            }
+        });
+        QObject::connect(curl.get(), &QProcess::errorOccurred, &wait, &QEventLoop::quit);
+        // The first computers take one transfer more where they do not divide evenly.
+        const int share = Count / computers + (computer < Count % computers ? 1 : 0);
+        StartCurl(*curl, ComputerAddress(computer + 1), Way, OriginPort, Size, share);
     }
+    QTimer::singleShot(CurlWaitMs, &wait, &QEventLoop::quit);
+    wait.exec();
     qint64 total = 0;
-    for (const QByteArray &line : curl.readAllStandardOutput().split('\n')) {
-        total += line.trimmed().toLongLong();
+    for (const auto &curl : curls) {
+        if (curl->state() != QProcess::NotRunning || curl->exitStatus() != QProcess::NormalExit
+            || curl->exitCode() != 0) {
+            return -1;
+        }
+        for (const QByteArray &line : curl->readAllStandardOutput().split('\n')) {
+            total += line.trimmed().toLongLong();
+        }
     }
     return total;
 }
@@ -160,12 +197,16 @@ int main(int argc, char *argv[])
     const qint32 desktop =
         database.Add(QStringLiteral("Desktops"),
                      {{QStringLiteral("Name"), QStringLiteral("Интернет")}, {QStringLiteral("IsInternet"), 1}});
-    const qint32 computer =
-        database.Add(QStringLiteral("Computers"),
-                     {{QStringLiteral("Num"), 1}, {QStringLiteral("IP"), QStringLiteral("127.0.0.2")}});
     const qint32 rate = database.AddRate(QStringLiteral("Дневной"), 0, 60);
     const QDateTime now = Clock::Now();
-    const qint32 seance = database.AddSeance(computer, desktop, rate, now.addSecs(-600), now.addSecs(24 * 3600));
+    const int computers = ComputersFor(concurrent);
+    QList<qint32> seances;
+    for (int number = 1; number <= computers; ++number) {
+        const qint32 computer =
+            database.Add(QStringLiteral("Computers"),
+                         {{QStringLiteral("Num"), number}, {QStringLiteral("IP"), ComputerAddress(number)}});
+        seances.append(database.AddSeance(computer, desktop, rate, now.addSecs(-600), now.addSecs(24 * 3600)));
+    }
     GetComputerCode(0, true);
     const quint16 relayPort = LocalService::FreePort();
     SetConfigValue(QStringLiteral("InternetAvailable"), QStringLiteral("1"));
@@ -180,11 +221,13 @@ int main(int argc, char *argv[])
     }
     // The tiles come once the window is on the screen; the relay asks them for the seance.
     window.show();
-    if (!QTest::qWaitFor([&window] { return window.Computers()->Panel()->ComputerControlExists(1); })) {
-        std::fprintf(stderr, "bench_relay: the computer's tile did not come\n");
+    if (!QTest::qWaitFor([&] { return window.Computers()->Panel()->ComputerControlExists(computers); })) {
+        std::fprintf(stderr, "bench_relay: the computers' tiles did not come\n");
         return 1;
     }
-    window.Computers()->SetUserState(1, seance);
+    for (int number = 1; number <= computers; ++number) {
+        window.Computers()->SetUserState(number, seances.at(number - 1));
+    }
 
     const Way relay{QStringLiteral("relay -> origin"), relayPort};
     const Way viaTinyproxy{QStringLiteral("tinyproxy -> origin"), tinyproxy->Port()};

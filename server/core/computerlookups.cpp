@@ -128,18 +128,18 @@ QString GetComputerName(qint32 Num)
     return name.isEmpty() ? number : number + QStringLiteral(": ") + name;
 }
 
-QSet<QString> GetComputerIPs()
+std::optional<QSet<QString>> GetComputerIPs()
 {
-    QSet<QString> addresses;
     QString err;
     const auto records = AllRecords(ComputersTable, err);
     if (!records) {
         LogDbError(QStringLiteral("GetComputerIPs"), err);
-        return addresses;
+        return std::nullopt;
     }
+    QSet<QString> addresses;
     for (const auto &record : *records) {
         const QString text = TextValue(*record, QStringLiteral("IP")).trimmed();
-        // Written as the peers' addresses are, so that "010.0.0.5" still names 10.0.0.5.
+        // In the form a peer's address takes at its accept, whatever spacing was stored.
         const QHostAddress address(text);
         addresses.insert(address.protocol() == QAbstractSocket::IPv4Protocol ? address.toString() : text);
     }

@@ -7,6 +7,7 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
 namespace Rollstrake
 {
@@ -36,9 +37,9 @@ QString GetComputerIPByNum(qint32 Num);
 // there is no such computer.
 QString GetComputerName(qint32 Num);
 
-// The IP addresses of every computer, IPv4 in dotted form; none when the list cannot be read (the
-// failure goes to the main log).
-QSet<QString> GetComputerIPs();
+// The IP addresses of every computer, IPv4 in dotted form; nothing when the list cannot be read
+// (the failure goes to the main log).
+std::optional<QSet<QString>> GetComputerIPs();
 
 // One enabled, unselected entry per computer, in the library's order.
 std::shared_ptr<CompButtons> GetComputers();

@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QSet>
 #include <QString>
 
-// What the main window uses of the internet proxy: its outer proxy, start on a port, shut down.
+// What the main window uses of the internet proxy: its outer proxy, start on a port, shut down, and
+// the club computers' addresses.
 class ProxyControl
 {
 public:
@@ -19,4 +21,6 @@ public:
     // Closes the listener and every open connection pair.
     virtual void Shutdown() = 0;
     virtual bool IsActive() const = 0;
+    // The club computers' dotted addresses: they may hold more connections than any other address.
+    virtual void SetClubAddresses(const QSet<QString> &Addresses) = 0;
 };

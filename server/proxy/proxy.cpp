@@ -3,8 +3,18 @@
 #include "core/mainlog.h"
 #include "proxy/relayconnection.h"
 
+#include <QPointer>
 #include <QSignalBlocker>
 #include <QTcpSocket>
+
+#include <cerrno>
+#include <chrono>
+#include <cstring>
+#include <fcntl.h>
+#include <limits>
+#include <memory>
+#include <sys/resource.h>
+#include <unistd.h>
 
 namespace
 {
@@ -15,18 +25,41 @@ QString Num(qint64 Value)
 {
     return QString::number(Value);
 }
+
+qint64 SteadyClockMs()
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// The usual soft limit of open descriptors, taken when the process's own cannot be read: the relay
+// goes on serving within a share of it rather than refuse everything.
+constexpr qint64 UsualDescriptorLimit = 1024;
+
+// The process's soft limit of open descriptors, read when the relay starts listening (after the
+// program raised it).
+qint64 DescriptorLimit(QString &ErrString)
+{
+    rlimit limit{};
+    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        ErrString = QStringLiteral("предел открытых файлов не прочитан: ") + QString::fromLocal8Bit(strerror(errno));
+        return UsualDescriptorLimit;
+    }
+    return limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<qint64>::max() : qint64(limit.rlim_cur);
+}
 } // namespace
 
 Proxy::Proxy(QObject *parent)
     : QObject(parent)
+    , m_clock(SteadyClockMs)
 {
-    connect(&m_listener, &QTcpServer::newConnection, this, [this] {
-        m_acceptErrors = 0;
-        while (QTcpSocket *socket = m_listener.nextPendingConnection()) {
-            ConnectionRequest(socket);
-        }
-    });
-    connect(&m_listener, &QTcpServer::acceptError, this, &Proxy::ListenerError);
+    connect(&m_listener, &RelayListener::Accepted, this, &Proxy::ConnectionRequest);
+    connect(&m_listener, &RelayListener::AcceptFailed, this, &Proxy::AcceptFailed);
+    m_sweepTimer.setInterval(SweepIntervalMs);
+    connect(&m_sweepTimer, &QTimer::timeout, this, &Proxy::Sweep);
+    m_resumeTimer.setSingleShot(true);
+    m_resumeTimer.setInterval(DescriptorRetryMs);
+    connect(&m_resumeTimer, &QTimer::timeout, this, [this] { m_listener.SetAccepting(true); });
 }
 
 Proxy::~Proxy()
@@ -127,8 +160,8 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     QString description;
     if (Port < 0 || Port > MaxPortNumber) {
         description = QStringLiteral("недопустимый номер порта ") + Num(Port);
-    } else if (!m_listener.listen(QHostAddress::AnyIPv4, static_cast<quint16>(Port))) {
-        description = m_listener.errorString();
+    } else {
+        m_listener.Listen(static_cast<quint16>(Port), description);
     }
     if (!description.isEmpty()) {
         ErrString = QStringLiteral("Ошибка инициализации: ") + description;
@@ -136,8 +169,14 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
         return false;
     }
     m_listenerFailed = false;
-    m_acceptPaused = false;
     m_acceptErrors = 0;
+    QString limitError;
+    m_limits.Reset(DescriptorLimit(limitError), MaxConnectionIndex);
+    if (!limitError.isEmpty()) {
+        MainLog().Log(QStringLiteral("Прокси: ") + limitError, Logger::KindError);
+    }
+    m_limitStates.fill({});
+    m_sweepTimer.start();
     QString spareError;
     if (!m_spare.Reserve(spareError)) {
         // The relay works without it; only a connection beyond the last descriptor waits longer.
@@ -151,18 +190,37 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
 void Proxy::Shutdown()
 {
     LogMessage(QStringLiteral("Shutdown"), 0);
-    if (m_listener.isListening()) {
-        m_listener.close();
-    }
+    m_listener.Close();
+    m_sweepTimer.stop();
+    m_resumeTimer.stop();
     CloseConnections();
     m_listenerFailed = false;
-    m_acceptPaused = false;
     LogMessage(QStringLiteral("Shutdown: Completed!"), 0);
 }
 
 bool Proxy::IsActive() const
 {
-    return m_listener.isListening() && !m_listenerFailed;
+    return m_listener.IsListening() && !m_listenerFailed;
+}
+
+void Proxy::SetClubAddresses(const QSet<QString> &Addresses)
+{
+    m_limits.SetClubAddresses(Addresses);
+}
+
+QSet<QString> Proxy::ClubAddresses() const
+{
+    return m_limits.ClubAddresses();
+}
+
+void Proxy::SetClock(const std::function<qint64()> &NowMs)
+{
+    m_clock = NowMs;
+}
+
+qint64 Proxy::SteadyNowMs() const
+{
+    return m_clock();
 }
 
 void Proxy::CloseConnections()
@@ -174,70 +232,72 @@ void Proxy::CloseConnections()
     LogMessage(QStringLiteral("CloseConnections: Completed!"), 0);
 }
 
-void Proxy::ListenerError(QAbstractSocket::SocketError Error)
+void Proxy::AcceptFailed(RelayListener::Fault Fault, const QString &Reason)
 {
-    LogMessage(QStringLiteral("(Listener_Error) ") + m_listener.errorString(), 0, TraceError);
-    // The trace's host may have shut the relay down or started it anew.
-    if (!m_listener.isListening()) {
+    LogMessage(QStringLiteral("(Listener_Error) ") + Reason, 0, TraceError);
+    // The trace's host may have shut the relay down or started it anew; a connection that failed
+    // while it waited (the peer reset it, a routing error) leaves the next one to be served.
+    if (!m_listener.IsListening() || Fault == RelayListener::Fault::Connection) {
         return;
     }
-    if (Error == QAbstractSocket::SocketResourceError) {
+    if (Fault == RelayListener::Fault::Descriptors) {
         OutOfDescriptors();
         return;
     }
-    // Most accept errors belong to one connection that failed while it waited (the peer reset it,
-    // a protocol or routing error): the next one is served as usual. Errors that keep coming with
-    // no connection between them are the listening socket's own.
-    if (++m_acceptErrors < AcceptErrorsBeforeRestart) {
-        m_listener.resumeAccepting();
-        return;
+    // The listener tries again in the next turn; errors that keep coming with no connection between
+    // them need a new socket.
+    if (++m_acceptErrors >= AcceptErrorsBeforeRestart) {
+        RestartListener();
     }
-    RestartListener();
 }
 
 void Proxy::RestartListener()
 {
     m_acceptErrors = 0;
     const QString head = QStringLiteral("Прокси: прослушиватель порта ") + Num(m_port);
-    m_listener.close();
-    if (m_listener.listen(QHostAddress::AnyIPv4, static_cast<quint16>(m_port))) {
+    QString error;
+    if (m_listener.Listen(static_cast<quint16>(m_port), error)) {
         MainLog().Log(head + QStringLiteral(" открыт заново после ошибок приёма соединений"), Logger::KindError);
         return;
     }
     // Not listening, as IsActive says; the host's next Start opens it again.
     m_listenerFailed = true;
-    const QString error = m_listener.errorString();
     MainLog().Log(head + QStringLiteral(" не открыт заново: ") + error, Logger::KindError);
     LogMessage(QStringLiteral("(Listener_Error) ") + error, 0, TraceError);
 }
 
 void Proxy::OutOfDescriptors()
 {
+    // The main log opens its file for each line: the spare descriptor lets it write this one.
+    m_spare.Release();
+    Refused(Limit::Descriptors);
     // Out of descriptors: what waits cannot be served now and is closed, not left hanging.
     int closed = 0;
     QString err;
-    if (m_spare.CloseWaiting(m_listener.socketDescriptor(), closed, err)) {
-        m_listener.resumeAccepting();
+    if (m_spare.CloseWaiting(m_listener.Descriptor(), closed, err)) {
         LogMessage(QStringLiteral("(Listener_Error) Нет свободных дескрипторов, закрыто коннекций: ") + Num(closed),
                    0,
                    TraceError);
         return;
     }
     LogMessage(QStringLiteral("(Listener_Error) ") + err, 0, TraceError);
-    // Without the reserve, accepting resumes when a pair frees its descriptors.
-    m_acceptPaused = true;
-    if (m_connections.empty()) {
-        m_listenerFailed = true;
-    }
+    // Without the spare descriptor what waits stays queued; accepting pauses rather than fail again
+    // at once, and tries again a little later.
+    m_listener.SetAccepting(false);
+    m_resumeTimer.start();
 }
 
-void Proxy::ConnectionRequest(QTcpSocket *Socket)
+void Proxy::ConnectionRequest(int Descriptor, const QString &Address)
 {
+    m_acceptErrors = 0;
+    // Beyond a limit the connection is closed at once, before anything else is spent on it.
+    if (!Admitted(Address)) {
+        ::close(Descriptor);
+        return;
+    }
     LogMessage(QStringLiteral("Listener_ConnectionRequest"), 0);
-    RelayConnection *connection = CreateConnection(Socket);
+    RelayConnection *connection = CreateConnection(Descriptor, Address);
     if (!connection) {
-        Socket->abort();
-        Socket->deleteLater();
         return;
     }
     // Held before the first trace line: its host may close the pair and wait, and the wait would
@@ -260,15 +320,48 @@ void Proxy::ConnectionRequest(QTcpSocket *Socket)
     connection->RelayIfConnected();
 }
 
-RelayConnection *Proxy::CreateConnection(QTcpSocket *Socket)
+bool Proxy::Admitted(const QString &Address)
+{
+    switch (m_limits.Check(Address)) {
+    case RelayLimits::Verdict::Admitted:
+        return true;
+    case RelayLimits::Verdict::AddressFull:
+        if (m_limits.FirstAddressRefusal(Address)) {
+            MainLog().Log(PortHead() + QStringLiteral("адрес ") + Address
+                              + QStringLiteral(" держит предельное число соединений (")
+                              + Num(m_limits.AddressLimit(Address))
+                              + QStringLiteral("), его новые соединения закрываются"),
+                          Logger::KindError);
+        }
+        return false;
+    case RelayLimits::Verdict::OthersFull:
+        Refused(Limit::Others);
+        return false;
+    case RelayLimits::Verdict::RelayFull:
+        Refused(Limit::Relay);
+        return false;
+    }
+    return false;
+}
+
+RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
 {
     CheckConnections();
     const qint32 index = GetFreeConnectionIndex();
-    if (index == 0) {
-        LogMessage(QStringLiteral("(CreateConnection): Нет свободного номера коннекции"), 0, TraceError);
+    auto socket = std::make_unique<QTcpSocket>();
+    if (index == 0 || !socket->setSocketDescriptor(Descriptor)) {
+        LogMessage(QStringLiteral("(CreateConnection): ")
+                       + (index == 0 ? QStringLiteral("Нет свободного номера коннекции") : socket->errorString()),
+                   0,
+                   TraceError);
+        // Qt closes the descriptor on some of its failures and leaves it open on others.
+        if (::fcntl(Descriptor, F_GETFD) != -1) {
+            ::close(Descriptor);
+        }
         return nullptr;
     }
-    auto *connection = new RelayConnection(index, Socket, *this, this);
+    m_limits.Add(Address);
+    auto *connection = new RelayConnection(index, socket.release(), Address, *this, this);
     m_connections.emplace(index, connection);
     return connection;
 }
@@ -331,11 +424,83 @@ void Proxy::KillConnection(qint32 Index, KillMode Mode)
 void Proxy::Released(const RelayConnection &Connection)
 {
     m_connections.erase(Connection.Index());
-    if (m_acceptPaused && m_listener.isListening()) {
-        m_acceptPaused = false;
-        m_listenerFailed = false;
-        m_listener.resumeAccepting();
+    m_limits.Release(Connection.ClientIP());
+}
+
+void Proxy::Sweep()
+{
+    const qint64 now = SteadyNowMs();
+    // Each line goes to the host's trace, which may change the table: the walk is over a copy, and
+    // the pair is closed only if it is still the one that expired.
+    for (const qint32 index : ConnectionIndexes()) {
+        const QPointer<RelayConnection> connection = Find(index);
+        const QString expired = connection ? connection->Expired(now) : QString();
+        if (!expired.isEmpty()) {
+            LogMessage(expired, index);
+            if (connection) {
+                connection->Kill(KillMode::Both);
+            }
+        }
     }
+    static const std::array<QString, static_cast<size_t>(Limit::Count)> texts{
+        QStringLiteral("соединения с адресов не из клуба снова принимаются"),
+        QStringLiteral("соединения снова принимаются"),
+        QStringLiteral("дескрипторы снова есть, соединения снова принимаются")};
+    for (size_t kind = 0; kind < m_limitStates.size(); ++kind) {
+        LimitState &state = m_limitStates.at(kind);
+        if (state.Reached && now - state.LastRefusalMs >= LimitQuietMs
+            && (kind != static_cast<size_t>(Limit::Descriptors) || DescriptorsFree())) {
+            state.Reached = false;
+            MainLog().Log(PortHead() + texts.at(kind), Logger::KindInformation);
+        }
+    }
+}
+
+bool Proxy::DescriptorsFree()
+{
+    // Quiet for a while is no proof: nobody may have tried. A descriptor taken and given back is.
+    const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    if (probe < 0) {
+        return false;
+    }
+    ::close(probe);
+    QString err;
+    if (!m_spare.Reserve(err)) {
+        MainLog().Log(QStringLiteral("Прокси: ") + err, Logger::KindError);
+    }
+    return true;
+}
+
+void Proxy::Refused(Limit Kind)
+{
+    LimitState &state = m_limitStates.at(static_cast<size_t>(Kind));
+    state.LastRefusalMs = SteadyNowMs();
+    if (state.Reached) {
+        return;
+    }
+    QString text;
+    switch (Kind) {
+    case Limit::Others:
+        text = QStringLiteral("адреса не из клуба держат свою долю соединений (") + Num(m_limits.OtherShare())
+               + QStringLiteral("), их новые соединения закрываются");
+        break;
+    case Limit::Relay:
+        text = QStringLiteral("достигнут предел соединений (") + Num(m_limits.Share())
+               + QStringLiteral("), новые соединения закрываются");
+        break;
+    case Limit::Descriptors:
+    case Limit::Count:
+        text = QStringLiteral("нет свободных дескрипторов, новые соединения закрываются");
+        break;
+    }
+    MainLog().Log(PortHead() + text, Logger::KindError);
+    // A line the log could not write, out of descriptors, is tried again at the next refusal.
+    state.Reached = MainLog().LastError().isEmpty();
+}
+
+QString Proxy::PortHead() const
+{
+    return QStringLiteral("Прокси, порт ") + Num(m_port) + QStringLiteral(": ");
 }
 
 void Proxy::LogConnectionStates()

@@ -2,15 +2,18 @@
 
 #include "core/proxycontrol.h"
 #include "proxy/relayhost.h"
+#include "proxy/relaylimits.h"
+#include "proxy/relaylistener.h"
 #include "proxy/sparedescriptor.h"
 
 #include <QObject>
 #include <QString>
-#include <QTcpServer>
+#include <QTimer>
 
+#include <array>
+#include <functional>
 #include <map>
 
-class QTcpSocket;
 class RelayConnection;
 enum class KillMode : qint32;
 
@@ -18,10 +21,12 @@ enum class KillMode : qint32;
 // computer opens on Port is paired with a new connection to OuterProxyIP:OuterProxyPort, and the
 // bytes pass unchanged both ways. Each chunk is offered to the host (RequestedURL for a client
 // computer's chunk before it is relayed, ReceivedData for the outer proxy's bytes as they are handed
-// to the system for the client computer), and a Cancel closes the pair. Only socket events drive
-// it; it keeps no state about computers or traffic. The listener and the table of connections by
-// index are its own; each RelayConnection runs the rules of its pair and reaches the host through
-// the relay.
+// to the system for the client computer), and a Cancel closes the pair. It keeps no state about
+// seances or traffic; of the computers it knows only the club's addresses, which the host pushes
+// in, and it keeps to its limits (RelayLimits): a connection beyond them is accepted and closed at
+// once. Socket events drive it, and one sweep a second closes the pairs that waited too long. The
+// listener and the table of connections by index are its own; each RelayConnection runs the rules
+// of its pair and reaches the host through the relay.
 class Proxy : public QObject, public ProxyControl, private RelayHost
 {
     Q_OBJECT
@@ -33,6 +38,13 @@ public:
     // Accept errors in a row after which the listener is opened again instead of resumed: its
     // socket itself has failed.
     static constexpr qint32 AcceptErrorsBeforeRestart = 8;
+    // How often the pairs are looked over for their time-outs: they run to tens of seconds.
+    static constexpr int SweepIntervalMs = 1000;
+    // Out of descriptors with no spare one, accepting waits this long before it tries again.
+    static constexpr int DescriptorRetryMs = 1000;
+    // A limit counts as left once it has refused nothing for this long: a flood held at a limit
+    // gives one line when the limit is reached and one when it is left, not a line a connection.
+    static constexpr qint64 LimitQuietMs = 10 * 1000;
     // Trace line types.
     using RelayHost::TraceError;
     using RelayHost::TraceInfo;
@@ -57,9 +69,14 @@ public:
     bool Start(qint32 Port, QString &ErrString) override;
     // Stops listening and closes every pair.
     void Shutdown() override;
-    // True while it listens (false once the listener could not be opened again after its errors,
-    // or ran out of descriptors with no pair to free; a new Start revives it).
+    // True while it listens (false once the listener could not be opened again after its errors; a
+    // new Start revives it).
     bool IsActive() const override;
+    // The club computers' dotted addresses: they may hold more connections than any other address.
+    void SetClubAddresses(const QSet<QString> &Addresses) override;
+    QSet<QString> ClubAddresses() const;
+    // The steady clock in milliseconds that the time-outs are read from; the tests move it on.
+    void SetClock(const std::function<qint64()> &NowMs);
 
     // The indexes of the pairs in use, lowest first.
     QList<qint32> ConnectionIndexes() const;
@@ -75,14 +92,32 @@ signals:
     void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
 
 private:
+    // The limits whose reaching and leaving the main log tells.
+    enum class Limit
+    {
+        Others,
+        Relay,
+        Descriptors,
+        Count,
+    };
+
+    struct LimitState
+    {
+        bool Reached = false;
+        qint64 LastRefusalMs = 0;
+    };
+
     void LogMessage(const QString &Text, qint32 Index, qint32 Type = TraceInfo);
     void Trace(const QString &Text, qint32 Index, qint32 Type) override;
     bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) override;
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
     void Released(const RelayConnection &Connection) override;
     void LogConnectionStates() override;
-    void ConnectionRequest(QTcpSocket *Socket);
-    RelayConnection *CreateConnection(QTcpSocket *Socket);
+    qint64 SteadyNowMs() const override;
+    void ConnectionRequest(int Descriptor, const QString &Address);
+    // Whether the limits let a connection from Address in; one refused is logged as the limits say.
+    bool Admitted(const QString &Address);
+    RelayConnection *CreateConnection(int Descriptor, const QString &Address);
     qint32 GetFreeConnectionIndex() const;
     // Connects the pair to the outer proxy; false with the reason.
     bool ConnectOuter(RelayConnection &Connection, QString &ErrText);
@@ -91,19 +126,30 @@ private:
     void CheckConnections();
     void CloseConnections();
     RelayConnection *Find(qint32 Index) const;
-    void ListenerError(QAbstractSocket::SocketError Error);
+    void AcceptFailed(RelayListener::Fault Fault, const QString &Reason);
     void OutOfDescriptors();
     void RestartListener();
+    // Closes the pairs past their time-outs and tells the limits that are left.
+    void Sweep();
+    // A connection refused by a limit: the main log tells the limit reached, once.
+    void Refused(Limit Kind);
+    // Whether the process can open a descriptor now; takes the spare one back if so.
+    bool DescriptorsFree();
+    QString PortHead() const;
 
     bool m_log = false;
     qint32 m_port = 0;
     qint32 m_connectTimeout = DefaultConnectTimeout;
     QString m_outerProxyIP;
     qint32 m_outerProxyPort = 0;
-    QTcpServer m_listener;
+    RelayListener m_listener;
     SpareDescriptor m_spare;
-    // Accepting waits for a pair to be freed (the process ran out of descriptors).
-    bool m_acceptPaused = false;
+    RelayLimits m_limits;
+    std::array<LimitState, static_cast<size_t>(Limit::Count)> m_limitStates;
+    QTimer m_sweepTimer;
+    // Resumes accepting after the process ran out of descriptors with no spare one.
+    QTimer m_resumeTimer;
+    std::function<qint64()> m_clock;
     bool m_listenerFailed = false;
     // Accept errors since the last connection was accepted.
     qint32 m_acceptErrors = 0;

@@ -3,7 +3,6 @@
 #include "proxy/relayhost.h"
 #include "proxy/requesturl.h"
 
-#include <QHostAddress>
 #include <QTcpSocket>
 
 namespace
@@ -29,6 +28,7 @@ constexpr RelaySideKind OuterSide{.Name = "Client",
                                   .SendComplete = "(Client_SendComplete(%1))"};
 constexpr const char *RequestLabel = "Server_DataArrival(%1): ";
 constexpr const char *KillLabel = "KillConnection(%1) ";
+constexpr const char *IdleLabel = "IdleTimeout(%1): ";
 
 QString Num(qint64 Value)
 {
@@ -40,13 +40,6 @@ QString Num(RelaySocketState State)
     return Num(static_cast<qint32>(State));
 }
 
-QString DottedAddress(const QHostAddress &Address)
-{
-    bool isV4 = false;
-    const quint32 v4 = Address.toIPv4Address(&isV4);
-    return isV4 ? QHostAddress(v4).toString() : Address.toString();
-}
-
 QTcpSocket &Adopted(QTcpSocket &Socket, QObject *Owner)
 {
     Socket.setParent(Owner);
@@ -56,13 +49,19 @@ QTcpSocket &Adopted(QTcpSocket &Socket, QObject *Owner)
 }
 } // namespace
 
-RelayConnection::RelayConnection(qint32 Index, QTcpSocket *Server, RelayHost &Host, QObject *parent)
+RelayConnection::RelayConnection(qint32 Index,
+                                 QTcpSocket *Server,
+                                 const QString &ClientIP,
+                                 RelayHost &Host,
+                                 QObject *parent)
     : QObject(parent)
     , m_host(Host)
     , m_index(Index)
-    , m_clientIP(DottedAddress(Server->peerAddress()))
+    , m_clientIP(ClientIP)
     , m_computer(Adopted(*Server, this), ComputerSide)
     , m_outer(Adopted(*new QTcpSocket, this), OuterSide)
+    , m_acceptedMs(Host.SteadyNowMs())
+    , m_activeMs(m_acceptedMs)
 {
     m_connectTimer.setSingleShot(true);
 }
@@ -70,6 +69,11 @@ RelayConnection::RelayConnection(qint32 Index, QTcpSocket *Server, RelayHost &Ho
 qint32 RelayConnection::Index() const
 {
     return m_index;
+}
+
+QString RelayConnection::ClientIP() const
+{
+    return m_clientIP;
 }
 
 bool RelayConnection::IsUnloaded() const
@@ -107,6 +111,10 @@ bool RelayConnection::ConnectOuter(const QString &IP, quint16 Port, qint32 Timeo
 
 void RelayConnection::Wire()
 {
+    // What the client computer sent before its events were wired is its request.
+    if (m_computer.Socket.bytesAvailable() > 0) {
+        Touch(m_computer);
+    }
     WireSide(m_computer);
     WireSide(m_outer);
     connect(&m_outer.Socket, &QTcpSocket::connected, this, [this] {
@@ -125,10 +133,12 @@ void RelayConnection::WireSide(RelaySide &Side)
     QTcpSocket *socket = &Side.Socket;
     connect(socket, &QTcpSocket::readyRead, this, [this, &Side] {
         const Hold hold(*this);
+        Touch(Side);
         DataArrival(Side);
     });
     connect(socket, &QTcpSocket::bytesWritten, this, [this, &Side](qint64 Bytes) {
         const Hold hold(*this);
+        Touch(Side);
         BytesWritten(Side, Bytes);
     });
     connect(socket, &QTcpSocket::disconnected, this, [this, &Side] {
@@ -139,6 +149,26 @@ void RelayConnection::WireSide(RelaySide &Side)
         const Hold hold(*this);
         SocketError(Side);
     });
+}
+
+void RelayConnection::Touch(const RelaySide &Side)
+{
+    m_activeMs = m_host.SteadyNowMs();
+    if (&Side == &m_computer) {
+        m_requested = true;
+    }
+}
+
+QString RelayConnection::Expired(qint64 NowMs) const
+{
+    if (!m_requested && NowMs - m_acceptedMs >= RequestTimeoutMs) {
+        return Label(IdleLabel) + QStringLiteral("Нет запроса, секунд: ")
+               + Num(RequestTimeoutMs / MillisecondsPerSecond);
+    }
+    if (NowMs - m_activeMs >= IdleTimeoutMs) {
+        return Label(IdleLabel) + QStringLiteral("Нет обмена, секунд: ") + Num(IdleTimeoutMs / MillisecondsPerSecond);
+    }
+    return {};
 }
 
 void RelayConnection::RelayIfConnected()

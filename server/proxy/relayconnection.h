@@ -33,6 +33,12 @@ public:
     // at an allowance comes at most a chunk past it. A smaller chunk cuts finer at a host call each:
     // at 16 KB the relay spent well over twice the CPU per megabyte it spends at 64 KB (bench_relay).
     static constexpr qint64 ChunkBytes = 64 * 1024;
+    // A pair whose client computer has sent nothing this long after its accept is closed: a
+    // browser sends its request at once, and a peer that sends nothing only holds descriptors.
+    static constexpr qint64 RequestTimeoutMs = 30 * 1000;
+    // A pair that has passed no byte either way this long is closed: an idle keep-alive
+    // connection, which a browser opens anew when it needs one.
+    static constexpr qint64 IdleTimeoutMs = 300 * 1000;
 
     // What is still open of the pair, as the overview of the trace numbers it.
     enum class PairState : qint32
@@ -45,10 +51,11 @@ public:
 
     class Hold;
 
-    // Takes Server over.
-    RelayConnection(qint32 Index, QTcpSocket *Server, RelayHost &Host, QObject *parent);
+    // Takes Server over; ClientIP is its peer's dotted address, read when it was accepted.
+    RelayConnection(qint32 Index, QTcpSocket *Server, const QString &ClientIP, RelayHost &Host, QObject *parent);
 
     qint32 Index() const;
+    QString ClientIP() const;
     // True once it has left the relay: its sockets are closed and its rules do nothing more.
     bool IsUnloaded() const;
     PairState State() const;
@@ -68,6 +75,9 @@ public:
     // The trace lines of a kill and of a pair that is gone.
     static QString KillLine(qint32 Index, KillMode Mode);
     static QString GoneLine(qint32 Index);
+    // Why the pair has waited too long at the host's steady time NowMs (no request within
+    // RequestTimeoutMs of its accept, no byte either way for IdleTimeoutMs), or the empty text.
+    QString Expired(qint64 NowMs) const;
 
 private:
     void Trace(const QString &Text, qint32 Type);
@@ -76,6 +86,8 @@ private:
     QString Label(const char *Template) const;
     RelaySide &Other(const RelaySide &Side);
     void WireSide(RelaySide &Side);
+    // Bytes came from or left through Side.
+    void Touch(const RelaySide &Side);
     void DataArrival(RelaySide &From);
     bool RelayChunk(const RelaySide &From);
     // Whether the outer side can take the client computer's bytes; a closed one ends the pair.
@@ -111,6 +123,11 @@ private:
     // socket is dropped at a cut or a reset and never reaches the client computer.
     qint64 m_handedToComputer = 0;
     qint64 m_countedToComputer = 0;
+    // When it was accepted and last passed a byte, on the host's steady clock, and whether the
+    // client computer has sent anything.
+    const qint64 m_acceptedMs;
+    qint64 m_activeMs;
+    bool m_requested = false;
     // Uses of the pair under way further up the stack, and whether it left the relay meanwhile.
     qint32 m_holds = 0;
     bool m_unloaded = false;

@@ -16,9 +16,7 @@ QString SystemError()
 
 SpareDescriptor::~SpareDescriptor()
 {
-    if (m_descriptor >= 0) {
-        ::close(m_descriptor);
-    }
+    Release();
 }
 
 bool SpareDescriptor::Reserve(QString &ErrString)
@@ -33,14 +31,21 @@ bool SpareDescriptor::Reserve(QString &ErrString)
     return true;
 }
 
+void SpareDescriptor::Release()
+{
+    if (m_descriptor >= 0) {
+        ::close(m_descriptor);
+        m_descriptor = -1;
+    }
+}
+
 bool SpareDescriptor::CloseWaiting(qintptr Listener, int &Closed, QString &ErrString)
 {
     Closed = 0;
     if (!Reserve(ErrString)) {
         return false;
     }
-    ::close(m_descriptor);
-    m_descriptor = -1;
+    Release();
     // The listening socket does not block: the loop ends when no connection waits any more.
     for (;;) {
         const int accepted = ::accept4(static_cast<int>(Listener), nullptr, nullptr, SOCK_CLOEXEC);

@@ -15,6 +15,8 @@ public:
 
     // Opens the reserve unless it is held; false with the reason.
     bool Reserve(QString &ErrString);
+    // Gives the reserve up for a moment's use (a log line to write); Reserve takes it back.
+    void Release();
     // Accepts and closes every connection waiting on the listening descriptor, using the reserve.
     // False when the reserve is not held (then nothing could be closed), with the reason.
     bool CloseWaiting(qintptr Listener, int &Closed, QString &ErrString);

@@ -402,7 +402,12 @@ void MainForm::UpdateComputersSettings()
 
 void MainForm::PushClubAddresses()
 {
-    m_quorvhandler->SetClubAddresses(GetComputerIPs());
+    // Without the list both keep the addresses they had.
+    const std::optional<QSet<QString>> addresses = GetComputerIPs();
+    if (addresses) {
+        m_quorvhandler->SetClubAddresses(*addresses);
+        m_proxy->SetClubAddresses(*addresses);
+    }
 }
 
 void MainForm::UpdateInternet()

@@ -122,7 +122,8 @@ private:
     void AddStatisticsView();
     void AddSettingsView();
     void ConnectNetwork();
-    // The socket control learns the computers' addresses, which it lets hold more connections.
+    // The socket control and the relay learn the computers' addresses, which may hold more
+    // connections than any other.
     void PushClubAddresses();
     void AddFunctionKey(Qt::Key Key, const std::function<void()> &Action);
     int TabIndex(const QString &Key) const;

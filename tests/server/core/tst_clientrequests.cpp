@@ -97,6 +97,8 @@ public:
     {
         return Active;
     }
+
+    void SetClubAddresses(const QSet<QString> &) override {}
 };
 
 class TestClientRequests : public QObject

@@ -1,12 +1,17 @@
+#include "core/mainlog.h"
+#include "datafolder.h"
 #include "localservice.h"
+#include "mainlogtext.h"
 #include "proxy/proxy.h"
 #include "proxy/relayconnection.h"
+#include "proxy/relaylimits.h"
 #include "rawconnection.h"
 #include "recordingouter.h"
 #include "stalledlistener.h"
 
 #include <QEventLoop>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 
@@ -124,6 +129,7 @@ class TestProxy : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void relaysBothWaysInOrder();
@@ -148,16 +154,29 @@ private slots:
     void noDescriptorLeft_data();
     void noDescriptorLeft();
     void acceptErrorsStopNothing();
+    void timeOuts_data();
+    void timeOuts();
+    void addressLimits_data();
+    void addressLimits();
+    void shareLimits_data();
+    void shareLimits();
 
 private:
-    std::unique_ptr<RawConnection> Connect() const;
+    void StartProxy();
+    std::unique_ptr<RawConnection> Connect(const QHostAddress &From = ClubComputer) const;
+    // The main log's lines since the test began that contain Text.
+    qsizetype Logged(const QString &Text) const;
     QList<qint32> Indexes() const;
     // Whether a trace line starting with Text came with this type and connection.
     bool Traced(const QString &Text, qint32 Type, qint32 Connection) const;
     // Waits until what the outer side still holds stops shrinking: every buffer on the way is full.
     bool WaitUntilStalled() const;
 
+    QTemporaryDir m_data;
     std::unique_ptr<Proxy> m_proxy;
+    // The relay's steady clock, moved by hand.
+    qint64 m_nowMs = 0;
+    qsizetype m_logStart = 0;
     std::unique_ptr<RecordingOuter> m_outer;
     quint16 m_port = 0;
     QStringList m_ips;
@@ -186,7 +205,21 @@ void TestProxy::init()
         return false;
     };
     m_onTrace = nullptr;
+    m_nowMs = 0;
+    m_logStart = MainLogEntries().size();
     m_outer = std::make_unique<RecordingOuter>();
+    m_port = LocalService::FreePort();
+    StartProxy();
+}
+
+void TestProxy::initTestCase()
+{
+    DataFolder::SetDataFolder(m_data.path());
+    QVERIFY(InitMainLog());
+}
+
+void TestProxy::StartProxy()
+{
     m_proxy = std::make_unique<Proxy>();
     connect(m_proxy.get(),
             &Proxy::RequestedURL,
@@ -210,7 +243,8 @@ void TestProxy::init()
     });
     m_proxy->SetOuterProxyIP(QStringLiteral("127.0.0.1"));
     m_proxy->SetOuterProxyPort(m_outer->Port());
-    m_port = LocalService::FreePort();
+    m_proxy->SetClock([this] { return m_nowMs; });
+    m_proxy->SetClubAddresses({ClubComputer.toString()});
     QString err;
     QVERIFY2(m_proxy->Start(m_port, err), qPrintable(err));
     QVERIFY(m_proxy->IsActive());
@@ -222,13 +256,18 @@ void TestProxy::cleanup()
     m_outer.reset();
 }
 
-std::unique_ptr<RawConnection> TestProxy::Connect() const
+std::unique_ptr<RawConnection> TestProxy::Connect(const QHostAddress &From) const
 {
     auto connection = std::make_unique<RawConnection>();
-    if (!connection->Open(ClubComputer, Server, m_port)) {
+    if (!connection->Open(From, Server, m_port)) {
         return nullptr;
     }
     return connection;
+}
+
+qsizetype TestProxy::Logged(const QString &Text) const
+{
+    return MainLogEntries().mid(m_logStart).filter(Text).size();
 }
 
 QList<qint32> TestProxy::Indexes() const
@@ -718,14 +757,34 @@ void TestProxy::misbehavingClients()
 void TestProxy::noDescriptorLeft_data()
 {
     QTest::addColumn<int>("free");
-    QTest::newRow("no descriptor for the outer side") << 2;
-    QTest::newRow("no descriptor to accept") << 1;
+    // A connection served first: every accept since has ended on "no connection waiting".
+    QTest::addColumn<bool>("servedBefore");
+    // Started with no descriptor to spare, the relay holds none in reserve.
+    QTest::addColumn<bool>("spare");
+    QTest::newRow("no descriptor for the outer side") << 2 << false << true;
+    QTest::newRow("no descriptor to accept") << 1 << false << true;
+    QTest::newRow("no descriptor to accept, after a connection was served") << 1 << true << true;
+    QTest::newRow("no descriptor to accept and none in reserve") << 1 << false << false;
 }
 
-// Connections beyond the descriptors of the process are closed at once; later ones are served.
+// Connections beyond the descriptors of the process are closed at once, or without a descriptor in
+// reserve wait until accepting tries again; later ones are served. Accepting never spins.
 void TestProxy::noDescriptorLeft()
 {
     QFETCH(int, free);
+    QFETCH(bool, servedBefore);
+    QFETCH(bool, spare);
+    if (servedBefore) {
+        const int before = OpenDescriptors();
+        const auto served = Connect();
+        QVERIFY(served && served->Write("GET /first HTTP/1.0\r\n\r\n"));
+        QVERIFY(m_outer->WaitForBytes(0, 1));
+        served->Close();
+        QTRY_COMPARE(OpenDescriptors(), before);
+    }
+    if (!spare) {
+        m_proxy.reset();
+    }
     rlimit saved{};
     QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
     int limit = free;
@@ -735,25 +794,45 @@ void TestProxy::noDescriptorLeft()
     rlimit lowered = saved;
     lowered.rlim_cur = static_cast<rlim_t>(limit);
     QVERIFY(setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+    if (!spare) {
+        // The listener takes the last descriptor, and one more is left for the client below.
+        StartProxy();
+        m_proxy->SetLog(true);
+        ++lowered.rlim_cur;
+        QVERIFY(setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+    }
     QTcpSocket beyond;
     bool connected = false;
     connect(&beyond, &QTcpSocket::connected, this, [&connected] { connected = true; });
     const bool bound = beyond.bind(ClubComputer, 0);
     beyond.connectToHost(Server, m_port);
-    const bool closed =
-        QTest::qWaitFor([&beyond] { return beyond.state() == QAbstractSocket::UnconnectedState; }, 3000);
+    const bool ended = QTest::qWaitFor(
+        [&] {
+            return spare ? beyond.state() == QAbstractSocket::UnconnectedState
+                         : Traced(QStringLiteral("(Listener_Error) "), Proxy::TraceError, 0);
+        },
+        3000);
     const QList<qint32> indexes = Indexes();
     QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
     QVERIFY(bound);
     QVERIFY(connected);
-    QVERIFY(closed);
-    QCOMPARE(beyond.readAll(), QByteArray());
+    QVERIFY(ended);
     QVERIFY(indexes.isEmpty());
+    if (!spare) {
+        QVERIFY(beyond.write("GET /waited HTTP/1.0\r\n\r\n") > 0);
+        QTRY_COMPARE(m_urls, QStringList{QStringLiteral("/waited")});
+        const auto errors = std::count_if(m_lines.begin(), m_lines.end(), [](const Line &L) {
+            return L.Text.startsWith(QStringLiteral("(Listener_Error) "));
+        });
+        QVERIFY2(errors <= 2, qPrintable(QString::number(errors)));
+        return;
+    }
+    QCOMPARE(beyond.readAll(), QByteArray());
     const auto later = Connect();
     QVERIFY(later);
     QVERIFY(later->Write("GET /later HTTP/1.0\r\n\r\n"));
-    QVERIFY(m_outer->WaitForBytes(0, 1));
-    QCOMPARE(m_urls, QStringList{QStringLiteral("/later")});
+    QVERIFY(m_outer->WaitForBytes(servedBefore ? 1 : 0, 1));
+    QCOMPARE(m_urls.last(), QStringLiteral("/later"));
 }
 
 // An accept error that is not about descriptors stops nothing: accepting resumes at once, and a
@@ -779,6 +858,125 @@ void TestProxy::acceptErrorsStopNothing()
     QVERIFY(m_outer->WaitForBytes(0, 1));
     QCOMPARE(m_urls, QStringList{QStringLiteral("/after")});
     QCOMPARE(errors(), Proxy::AcceptErrorsBeforeRestart);
+}
+
+void TestProxy::timeOuts_data()
+{
+    QTest::addColumn<bool>("request");
+    // When a byte passes on the relay's clock, -1 for none besides the request.
+    QTest::addColumn<qint64>("byteAtMs");
+    QTest::addColumn<qint64>("checkAtMs");
+    QTest::addColumn<bool>("closed");
+    const qint64 request = RelayConnection::RequestTimeoutMs;
+    const qint64 idle = RelayConnection::IdleTimeoutMs;
+    QTest::newRow("no request") << false << qint64(-1) << request << true;
+    QTest::newRow("a request in time") << true << qint64(-1) << request << false;
+    QTest::newRow("idle keep-alive") << true << qint64(-1) << idle << true;
+    QTest::newRow("transferring") << true << idle - 1000 << idle + 1000 << false;
+}
+
+// The sweep closes the pairs that waited too long and no other; a pair accepted alongside that
+// never sends a request shows that the sweep has run.
+void TestProxy::timeOuts()
+{
+    QFETCH(bool, request);
+    QFETCH(qint64, byteAtMs);
+    QFETCH(qint64, checkAtMs);
+    QFETCH(bool, closed);
+    const auto client = Connect();
+    QVERIFY(client);
+    QVERIFY(m_outer->WaitForCount(1));
+    if (request) {
+        QVERIFY(client->Write("GET /keep HTTP/1.1\r\n\r\n"));
+        QVERIFY(m_outer->WaitForBytes(0, 1));
+    }
+    const auto silent = Connect();
+    QVERIFY(silent);
+    QVERIFY(m_outer->WaitForCount(2));
+    if (byteAtMs >= 0) {
+        m_nowMs = byteAtMs;
+        m_outer->Send(0, "x");
+        QCOMPARE(client->WaitForBytes(1), QByteArray("x"));
+    }
+    m_nowMs = checkAtMs;
+    QVERIFY(silent->WaitForClose(3 * Proxy::SweepIntervalMs));
+    QCOMPARE(Indexes(), closed ? QList<qint32>{} : QList<qint32>{1});
+    QCOMPARE(client->WaitForClose(closed ? RawConnection::DefaultTimeoutMs : 0), closed);
+}
+
+void TestProxy::addressLimits_data()
+{
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<int>("limit");
+    QTest::newRow("a club computer") << ClubComputer.toString() << int(RelayLimits::ClubAddressLimit);
+    QTest::newRow("another address") << QStringLiteral("127.0.0.9") << int(RelayLimits::OtherAddressLimit);
+}
+
+// Connections from one address beyond its number are closed at once, and the address is logged
+// once; other addresses are served.
+void TestProxy::addressLimits()
+{
+    QFETCH(QString, address);
+    QFETCH(int, limit);
+    std::vector<std::unique_ptr<RawConnection>> held;
+    for (int i = 0; i < limit; ++i) {
+        held.push_back(Connect(QHostAddress(address)));
+        QVERIFY(held.back());
+    }
+    QVERIFY(m_outer->WaitForCount(limit));
+    for (int i = 0; i < 2; ++i) {
+        const auto beyond = Connect(QHostAddress(address));
+        QVERIFY(beyond && beyond->WaitForClose());
+    }
+    QVERIFY(Connect(QHostAddress(QStringLiteral("127.0.0.7"))));
+    QVERIFY(m_outer->WaitForCount(limit + 1));
+    QCOMPARE(m_outer->Count(), limit + 1);
+    QCOMPARE(Logged(QStringLiteral("адрес ") + address + QLatin1Char(' ')), 1);
+}
+
+void TestProxy::shareLimits_data()
+{
+    QTest::addColumn<bool>("others");
+    QTest::addColumn<QString>("line");
+    QTest::newRow("other addresses together") << true << QStringLiteral("адреса не из клуба держат свою долю");
+    QTest::newRow("the relay's share") << false << QStringLiteral("достигнут предел соединений");
+}
+
+// Started at a descriptor limit of 128, the relay keeps to 32 pairs, at most 8 of them from
+// addresses of no club computer; beyond that a connection is closed at once. The main log tells
+// when the limit is reached and when, quiet for a while, it is left.
+void TestProxy::shareLimits()
+{
+    QFETCH(bool, others);
+    QFETCH(QString, line);
+    constexpr int Descriptors = 128;
+    rlimit saved{};
+    QVERIFY(getrlimit(RLIMIT_NOFILE, &saved) == 0);
+    rlimit lowered = saved;
+    lowered.rlim_cur = Descriptors;
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &lowered) == 0);
+    QString err;
+    const bool started = m_proxy->Start(m_port, err);
+    QVERIFY(setrlimit(RLIMIT_NOFILE, &saved) == 0);
+    QVERIFY2(started, qPrintable(err));
+    const int share = Descriptors / 4 / (others ? 4 : 1);
+    std::vector<std::unique_ptr<RawConnection>> held;
+    for (int i = 0; i < share; ++i) {
+        // Four from each other address, 127.0.0.20 and on.
+        held.push_back(Connect(others ? QHostAddress(QHostAddress(QStringLiteral("127.0.0.20")).toIPv4Address() + i / 4)
+                                      : ClubComputer));
+        QVERIFY(held.back());
+    }
+    QVERIFY(m_outer->WaitForCount(share));
+    const auto beyond = Connect(others ? QHostAddress(QStringLiteral("127.0.0.40")) : ClubComputer);
+    QVERIFY(beyond && beyond->WaitForClose());
+    QCOMPARE(Logged(line), 1);
+    if (others) {
+        QVERIFY(Connect());
+        QVERIFY(m_outer->WaitForCount(share + 1));
+    }
+    m_nowMs += Proxy::LimitQuietMs;
+    QTRY_COMPARE(Logged(QStringLiteral("снова принимаются")), 1);
 }
 
 QTEST_GUILESS_MAIN(TestProxy)

@@ -127,6 +127,8 @@ void TestRelay::LoadWindow(bool Logging)
     m_window->Computers()->SetUserState(2, m_closedSeance);
     QVERIFY(m_window->Relay()->IsActive());
     QCOMPARE(m_window->Relay()->Port(), m_relayPort);
+    QCOMPARE(m_window->Relay()->ClubAddresses(),
+             (QSet<QString>{QStringLiteral("127.0.0.2"), QStringLiteral("127.0.0.3")}));
 }
 
 void TestRelay::cleanup()
@@ -297,6 +299,11 @@ void TestRelay::portInUseAndLogs()
     QCOMPARE(result.ExitCode, 0);
     QCOMPARE(result.Body, OriginPattern::Bytes(1000));
     QTRY_VERIFY(m_window->Relay()->ConnectionIndexes().isEmpty());
+    // A computer added on the settings page is a club computer to the relay once the page is saved.
+    m_db->Add(QStringLiteral("Computers"),
+              {{QStringLiteral("Num"), 3}, {QStringLiteral("IP"), QStringLiteral("127.0.0.4")}});
+    m_window->UpdateComputersSettings();
+    QVERIFY(m_window->Relay()->ClubAddresses().contains(QStringLiteral("127.0.0.4")));
 
     QTcpServer taken;
     QVERIFY(taken.listen(QHostAddress(QHostAddress::AnyIPv4), LocalService::FreePort()));

@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QSocketNotifier;
+
+// The relay's listening socket on every IPv4 address, accepting by itself. A QTcpServer cannot run
+// out of descriptors safely: its socket engine keeps only the first error it ever met, and since a
+// batch of accepts ends with "no connection waiting", every later failure reads as that temporary
+// one, "too many open files" included. QTcpServer then neither pauses nor reports it, and its
+// listener, still readable, is woken again at once: thousands of failing accepts a second.
+class RelayListener final : public QObject
+{
+    Q_OBJECT
+
+public:
+    // What an accept failed on.
+    enum class Fault
+    {
+        // The waiting connection itself (reset or failed meanwhile): the next one is served.
+        Connection,
+        // The process or the system has no descriptor left; accepting stops for this turn.
+        Descriptors,
+        // The listening socket itself; accepting stops for this turn.
+        Listener,
+    };
+
+    // Connections waiting in the system before it refuses more, as QTcpServer asks for.
+    static constexpr int Backlog = 50;
+    // The most accepted in one turn of the event loop: a flood of connections does not hold up the
+    // other sockets' events; the rest is accepted in the next turns.
+    static constexpr int AcceptsPerTurn = 64;
+
+    explicit RelayListener(QObject *parent = nullptr);
+    ~RelayListener() override;
+
+    // Closes a listening socket and listens on Port; false with the system's reason.
+    bool Listen(quint16 Port, QString &ErrString);
+    void Close();
+    bool IsListening() const;
+    // The listening descriptor, -1 when closed.
+    int Descriptor() const;
+    // Stops or resumes accepting; what waits meanwhile stays in the system's queue.
+    void SetAccepting(bool Accepting);
+
+signals:
+    // A connection accepted: its descriptor, which the receiver owns from now on, and the peer's
+    // dotted address, read at the accept so that it stays known after the peer has gone.
+    void Accepted(int Descriptor, const QString &Address);
+    void AcceptFailed(RelayListener::Fault Fault, const QString &Reason);
+
+private:
+    void AcceptWaiting();
+
+    int m_descriptor = -1;
+    QPointer<QSocketNotifier> m_notifier;
+};
