@@ -7,10 +7,17 @@
 #include <array>
 #include <climits>
 #include <csignal>
+#include <sys/resource.h>
 #include <unistd.h>
 
 ProgramProcess::ProgramProcess(const QString &Executable)
     : m_executable(Executable)
+{
+}
+
+ProgramProcess::ProgramProcess(const QString &Executable, quint64 DescriptorLimit)
+    : m_executable(Executable)
+    , m_descriptorLimit(DescriptorLimit)
 {
 }
 
@@ -38,6 +45,11 @@ bool ProgramProcess::Start(const QString &DataFolder, quint16 Port, QString &Err
     environment.insert(QStringLiteral("ODBCINI"), m_home.filePath(QStringLiteral("odbc.ini")));
     m_process.setProcessEnvironment(environment);
     m_process.setProcessChannelMode(QProcess::ForwardedChannels);
+    if (m_descriptorLimit > 0) {
+        const rlimit limit{m_descriptorLimit, m_descriptorLimit};
+        // Runs in the child between fork and exec: only async-signal-safe calls.
+        m_process.setChildProcessModifier([limit] { ::setrlimit(RLIMIT_NOFILE, &limit); });
+    }
     m_process.start(m_executable, {});
     if (!m_process.waitForStarted()) {
         ErrString = m_executable + QStringLiteral(": ") + m_process.errorString();
@@ -102,6 +114,24 @@ qint64 ProgramProcess::ResidentBytes() const
     }
     const QList<QByteArray> fields = statm.readAll().split(' ');
     return fields.size() > 1 ? fields.at(1).toLongLong() * sysconf(_SC_PAGESIZE) : 0;
+}
+
+qint64 ProgramProcess::CpuMs() const
+{
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(m_process.processId()));
+    if (!stat.open(QIODevice::ReadOnly)) {
+        return -1;
+    }
+    // The name in parentheses may hold blanks; the fields counted from after it start at the state.
+    const QByteArray text = stat.readAll();
+    const QList<QByteArray> fields = text.mid(text.lastIndexOf(')') + 2).split(' ');
+    constexpr int UserTimeField = 11;
+    constexpr int SystemTimeField = 12;
+    if (fields.size() <= SystemTimeField) {
+        return -1;
+    }
+    const qint64 ticks = fields.at(UserTimeField).toLongLong() + fields.at(SystemTimeField).toLongLong();
+    return ticks * 1000 / sysconf(_SC_CLK_TCK);
 }
 
 qint64 ProgramProcess::ProcessId() const

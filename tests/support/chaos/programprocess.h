@@ -13,6 +13,8 @@ public:
     static constexpr int KillWaitMs = 10000;
 
     explicit ProgramProcess(const QString &Executable);
+    // Starts it with at most Limit open descriptors (soft and hard, so it cannot raise them).
+    ProgramProcess(const QString &Executable, quint64 DescriptorLimit);
     ~ProgramProcess();
     ProgramProcess(const ProgramProcess &) = delete;
     ProgramProcess &operator=(const ProgramProcess &) = delete;
@@ -31,10 +33,13 @@ public:
     // Its open descriptors and what each is ("socket:[…]", a file's path).
     QStringList Descriptors() const;
     qint64 ResidentBytes() const;
+    // Processor time it has used, user and system, in milliseconds; -1 when it cannot be read.
+    qint64 CpuMs() const;
     qint64 ProcessId() const;
 
 private:
     QString m_executable;
     QProcess m_process;
     QTemporaryDir m_home;
+    quint64 m_descriptorLimit = 0;
 };
