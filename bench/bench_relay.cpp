@@ -2,7 +2,7 @@
 // machine: curl fetches from the test origin (1) through the program's relay with the origin as
 // its outer proxy, (2) through tinyproxy, (3) directly, and (4) through the relay and tinyproxy in
 // a row. Each way carries one large transfer and then many concurrent ones, spread over as many club
-// computers as the relay lets hold them (RelayLimits::ClubAddressLimit each). The relay runs with
+// computers as the relay lets hold them (Proxy::ClubConnectionsPerAddress each). The relay runs with
 // the program's own handlers over a database with those computers, whose seances have the internet.
 // Usage: bench_relay [megabytes of the large transfer] [concurrent transfers] [megabytes each]
 #include "clock.h"
@@ -12,7 +12,6 @@
 #include "coredatabase.h"
 #include "localservice.h"
 #include "proxy/proxy.h"
-#include "proxy/relaylimits.h"
 #include "seances/computersframe.h"
 
 #include <QApplication>
@@ -93,7 +92,7 @@ QString ComputerAddress(int Number)
 // The club computers that Count transfers at once take.
 int ComputersFor(int Count)
 {
-    return (Count + RelayLimits::ClubAddressLimit - 1) / RelayLimits::ClubAddressLimit;
+    return (Count + Proxy::ClubConnectionsPerAddress - 1) / Proxy::ClubConnectionsPerAddress;
 }
 
 // Starts one curl from Address on the given transfers, all at once.

@@ -171,7 +171,8 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     m_listenerFailed = false;
     m_acceptErrors = 0;
     QString limitError;
-    m_limits.Reset(DescriptorLimit(limitError), MaxConnectionIndex);
+    m_limits.SetDescriptorLimit(DescriptorLimit(limitError), MaxConnectionIndex);
+    m_refusedAddresses.clear();
     if (!limitError.isEmpty()) {
         MainLog().Log(QStringLiteral("Прокси: ") + limitError, Logger::KindError);
     }
@@ -232,15 +233,15 @@ void Proxy::CloseConnections()
     LogMessage(QStringLiteral("CloseConnections: Completed!"), 0);
 }
 
-void Proxy::AcceptFailed(RelayListener::Fault Fault, const QString &Reason)
+void Proxy::AcceptFailed(AcceptFault Fault, const QString &Reason)
 {
     LogMessage(QStringLiteral("(Listener_Error) ") + Reason, 0, TraceError);
     // The trace's host may have shut the relay down or started it anew; a connection that failed
     // while it waited (the peer reset it, a routing error) leaves the next one to be served.
-    if (!m_listener.IsListening() || Fault == RelayListener::Fault::Connection) {
+    if (!m_listener.IsListening() || Fault == AcceptFault::Connection) {
         return;
     }
-    if (Fault == RelayListener::Fault::Descriptors) {
+    if (Fault == AcceptFault::Descriptors) {
         OutOfDescriptors();
         return;
     }
@@ -323,10 +324,11 @@ void Proxy::ConnectionRequest(int Descriptor, const QString &Address)
 bool Proxy::Admitted(const QString &Address)
 {
     switch (m_limits.Check(Address)) {
-    case RelayLimits::Verdict::Admitted:
+    case ConnectionLimits::Verdict::Admitted:
         return true;
-    case RelayLimits::Verdict::AddressFull:
-        if (m_limits.FirstAddressRefusal(Address)) {
+    case ConnectionLimits::Verdict::AddressFull:
+        if (!m_refusedAddresses.contains(Address)) {
+            m_refusedAddresses.insert(Address);
             MainLog().Log(PortHead() + QStringLiteral("адрес ") + Address
                               + QStringLiteral(" держит предельное число соединений (")
                               + Num(m_limits.AddressLimit(Address))
@@ -334,10 +336,10 @@ bool Proxy::Admitted(const QString &Address)
                           Logger::KindError);
         }
         return false;
-    case RelayLimits::Verdict::OthersFull:
+    case ConnectionLimits::Verdict::OthersFull:
         Refused(Limit::Others);
         return false;
-    case RelayLimits::Verdict::RelayFull:
+    case ConnectionLimits::Verdict::ShareFull:
         Refused(Limit::Relay);
         return false;
     }
@@ -481,7 +483,7 @@ void Proxy::Refused(Limit Kind)
     QString text;
     switch (Kind) {
     case Limit::Others:
-        text = QStringLiteral("адреса не из клуба держат свою долю соединений (") + Num(m_limits.OtherShare())
+        text = QStringLiteral("адреса не из клуба держат свою долю соединений (") + Num(m_limits.OthersShare())
                + QStringLiteral("), их новые соединения закрываются");
         break;
     case Limit::Relay:

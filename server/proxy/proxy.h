@@ -1,8 +1,8 @@
 #pragma once
 
+#include "connectionlimits.h"
 #include "core/proxycontrol.h"
 #include "proxy/relayhost.h"
-#include "proxy/relaylimits.h"
 #include "proxy/relaylistener.h"
 #include "proxy/sparedescriptor.h"
 
@@ -23,7 +23,7 @@ enum class KillMode : qint32;
 // computer's chunk before it is relayed, ReceivedData for the outer proxy's bytes as they are handed
 // to the system for the client computer), and a Cancel closes the pair. It keeps no state about
 // seances or traffic; of the computers it knows only the club's addresses, which the host pushes
-// in, and it keeps to its limits (RelayLimits): a connection beyond them is accepted and closed at
+// in, and it keeps to its limits (ConnectionLimits): a connection beyond them is accepted and closed at
 // once. Socket events drive it, and one sweep a second closes the pairs that waited too long. The
 // listener and the table of connections by index are its own; each RelayConnection runs the rules
 // of its pair and reaches the host through the relay.
@@ -38,6 +38,11 @@ public:
     // Accept errors in a row after which the listener is opened again instead of resumed: its
     // socket itself has failed.
     static constexpr qint32 AcceptErrorsBeforeRestart = 8;
+    // Connections at a time from one club computer: a browser opens 6-8 to one proxy, and a club
+    // computer runs several browsers, tabs and programs at once.
+    static constexpr qint32 ClubConnectionsPerAddress = 64;
+    // From any other address: the host refuses its requests at their first chunk anyway.
+    static constexpr qint32 OtherConnectionsPerAddress = 4;
     // How often the pairs are looked over for their time-outs: they run to tens of seconds.
     static constexpr int SweepIntervalMs = 1000;
     // Out of descriptors with no spare one, accepting waits this long before it tries again.
@@ -126,7 +131,7 @@ private:
     void CheckConnections();
     void CloseConnections();
     RelayConnection *Find(qint32 Index) const;
-    void AcceptFailed(RelayListener::Fault Fault, const QString &Reason);
+    void AcceptFailed(AcceptFault Fault, const QString &Reason);
     void OutOfDescriptors();
     void RestartListener();
     // Closes the pairs past their time-outs and tells the limits that are left.
@@ -144,7 +149,10 @@ private:
     qint32 m_outerProxyPort = 0;
     RelayListener m_listener;
     SpareDescriptor m_spare;
-    RelayLimits m_limits;
+    // Its share is counted in pairs, each of two descriptors.
+    ConnectionLimits m_limits{ClubConnectionsPerAddress, OtherConnectionsPerAddress};
+    // The addresses refused for their own number since the start: each is logged once.
+    QSet<QString> m_refusedAddresses;
     std::array<LimitState, static_cast<size_t>(Limit::Count)> m_limitStates;
     QTimer m_sweepTimer;
     // Resumes accepting after the process ran out of descriptors with no spare one.

@@ -16,33 +16,6 @@ QString SystemText(int Error)
 {
     return QString::fromLocal8Bit(strerror(Error));
 }
-
-RelayListener::Fault FaultOf(int Error)
-{
-    switch (Error) {
-    case EMFILE:
-    case ENFILE:
-    case ENOBUFS:
-    case ENOMEM:
-        return RelayListener::Fault::Descriptors;
-    // Errors the system passes on from one waiting connection, and an interrupted call: the next
-    // accept may be fine.
-    case EINTR:
-    case ECONNABORTED:
-    case EPROTO:
-    case EPERM:
-    case ENETDOWN:
-    case ENOPROTOOPT:
-    case EHOSTDOWN:
-    case ENONET:
-    case EHOSTUNREACH:
-    case ENETUNREACH:
-    case ETIMEDOUT:
-        return RelayListener::Fault::Connection;
-    default:
-        return RelayListener::Fault::Listener;
-    }
-}
 } // namespace
 
 RelayListener::RelayListener(QObject *parent)
@@ -131,9 +104,9 @@ void RelayListener::AcceptWaiting()
         if (error == EAGAIN || error == EWOULDBLOCK) {
             return;
         }
-        const Fault fault = FaultOf(error);
+        const AcceptFault fault = AcceptFaultOf(error);
         emit AcceptFailed(fault, SystemText(error));
-        if (fault != Fault::Connection) {
+        if (fault != AcceptFault::Connection) {
             return;
         }
     }

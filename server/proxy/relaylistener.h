@@ -1,5 +1,7 @@
 #pragma once
 
+#include "acceptfault.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -16,17 +18,6 @@ class RelayListener final : public QObject
     Q_OBJECT
 
 public:
-    // What an accept failed on.
-    enum class Fault
-    {
-        // The waiting connection itself (reset or failed meanwhile): the next one is served.
-        Connection,
-        // The process or the system has no descriptor left; accepting stops for this turn.
-        Descriptors,
-        // The listening socket itself; accepting stops for this turn.
-        Listener,
-    };
-
     // Connections waiting in the system before it refuses more, as QTcpServer asks for.
     static constexpr int Backlog = 50;
     // The most accepted in one turn of the event loop: a flood of connections does not hold up the
@@ -49,7 +40,7 @@ signals:
     // A connection accepted: its descriptor, which the receiver owns from now on, and the peer's
     // dotted address, read at the accept so that it stays known after the peer has gone.
     void Accepted(int Descriptor, const QString &Address);
-    void AcceptFailed(RelayListener::Fault Fault, const QString &Reason);
+    void AcceptFailed(AcceptFault Fault, const QString &Reason);
 
 private:
     void AcceptWaiting();

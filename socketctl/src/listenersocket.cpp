@@ -1,5 +1,7 @@
 #include "listenersocket.h"
 
+#include "acceptfault.h"
+
 #include <cerrno>
 #include <sys/socket.h>
 
@@ -12,19 +14,6 @@ constexpr int AcceptsPerTurn = 64;
 // How long accepting pauses when the process has no descriptor left; the idle sweep and the peers'
 // closes give some back meanwhile.
 constexpr int ResumeMs = 1000;
-
-bool IsOutOfDescriptors(int Error)
-{
-    return Error == EMFILE || Error == ENFILE || Error == ENOBUFS || Error == ENOMEM;
-}
-
-// A connection that failed between its arrival and its accept, or a signal: the next one may work.
-bool IsPassing(int Error)
-{
-    return Error == EINTR || Error == ECONNABORTED || Error == EPROTO || Error == EPERM || Error == ENETDOWN
-           || Error == ENETUNREACH || Error == EHOSTDOWN || Error == EHOSTUNREACH || Error == ENOPROTOOPT
-           || Error == ENONET || Error == EOPNOTSUPP || Error == ETIMEDOUT;
-}
 } // namespace
 
 ListenerSocket::ListenerSocket(Handlers Handlers)
@@ -92,13 +81,14 @@ void ListenerSocket::AcceptPending()
             continue;
         }
         const int error = errno;
-        if (IsPassing(error)) {
-            continue;
-        }
         if (error == EAGAIN || error == EWOULDBLOCK) {
             return;
         }
-        if (IsOutOfDescriptors(error)) {
+        const AcceptFault fault = AcceptFaultOf(error);
+        if (fault == AcceptFault::Connection) {
+            continue;
+        }
+        if (fault == AcceptFault::Descriptors) {
             Pause();
             m_handlers.OutOfDescriptors();
             return;

@@ -2,8 +2,6 @@
 
 #include "socketstates.h"
 
-#include <algorithm>
-
 namespace Pelloxan
 {
 namespace
@@ -24,66 +22,48 @@ PeerLimits::PeerLimits(qint64 Descriptors)
 
 void PeerLimits::SetClubAddresses(const QSet<QString> &Addresses)
 {
-    m_club = Addresses;
-    // What is open from each address stays; only which of it counts as the others' changes.
-    m_others = 0;
-    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
-        if (!IsClub(it.key())) {
-            m_others += it.value();
-        }
-    }
+    m_counts.SetClubAddresses(Addresses);
 }
 
 void PeerLimits::SetDescriptorLimit(qint64 Descriptors)
 {
-    m_share = static_cast<qsizetype>(std::clamp<qint64>(Descriptors / ShareDivisor, 1, MaxShare));
-    m_othersShare = std::max<qsizetype>(1, m_share / OthersDivisor);
+    m_counts.SetDescriptorLimit(Descriptors, MaxShare);
 }
 
-qsizetype PeerLimits::Share() const
+qint32 PeerLimits::Share() const
 {
-    return m_share;
+    return m_counts.Share();
 }
 
-qsizetype PeerLimits::OthersShare() const
+qint32 PeerLimits::OthersShare() const
 {
-    return m_othersShare;
+    return m_counts.OthersShare();
 }
 
-qsizetype PeerLimits::AddressLimit(const QString &Address) const
+qint32 PeerLimits::AddressLimit(const QString &Address) const
 {
-    return IsClub(Address) ? ClubPerAddress : OtherPerAddress;
+    return m_counts.AddressLimit(Address);
 }
 
 PeerLimits::Limit PeerLimits::Take(const QString &Address)
 {
-    const bool club = IsClub(Address);
-    if (m_open.value(Address) >= AddressLimit(Address)) {
+    switch (m_counts.Check(Address)) {
+    case ConnectionLimits::Verdict::AddressFull:
         return Limit::Address;
-    }
-    if (!club && m_others >= m_othersShare) {
+    case ConnectionLimits::Verdict::OthersFull:
         return Limit::Others;
-    }
-    if (m_total >= m_share) {
+    case ConnectionLimits::Verdict::ShareFull:
         return Limit::Share;
+    case ConnectionLimits::Verdict::Admitted:
+        break;
     }
-    ++m_open[Address];
-    ++m_total;
-    m_others += club ? 0 : 1;
+    m_counts.Add(Address);
     return Limit::None;
 }
 
 void PeerLimits::Release(const QString &Address)
 {
-    const auto found = m_open.find(Address);
-    if (found == m_open.end()) {
-        return;
-    }
-    if (--found.value() == 0) {
-        m_open.erase(found);
-    }
-    --m_total;
-    m_others -= IsClub(Address) ? 0 : 1;
+    m_counts.Release(Address);
 }
 
 bool PeerLimits::NoteRefusal(Limit Which, const QString &Address, qint64 NowMs)
@@ -103,8 +83,9 @@ QList<PeerLimits::Limit> PeerLimits::LeftLimits(qint64 NowMs)
 {
     m_addressRefusedAt.removeIf(
         [&](const QHash<QString, qint64>::iterator &it) { return NowMs - it.value() >= QuietMs; });
-    const std::array<std::pair<Limit, bool>, 3> below{
-        {{Limit::Others, m_others < m_othersShare}, {Limit::Share, m_total < m_share}, {Limit::Descriptors, true}}};
+    const std::array<std::pair<Limit, bool>, 3> below{{{Limit::Others, m_counts.OthersBelowShare()},
+                                                       {Limit::Share, m_counts.BelowShare()},
+                                                       {Limit::Descriptors, true}}};
     QList<Limit> left;
     for (const auto &[which, isBelow] : below) {
         std::optional<qint64> &refusedAt = m_refusedAt.at(Index(which));
@@ -114,10 +95,5 @@ QList<PeerLimits::Limit> PeerLimits::LeftLimits(qint64 NowMs)
         }
     }
     return left;
-}
-
-bool PeerLimits::IsClub(const QString &Address) const
-{
-    return m_club.contains(Address);
 }
 } // namespace Pelloxan

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "connectionlimits.h"
 #include "pelloxan_export.h"
 
 #include <QHash>
@@ -23,23 +24,17 @@ enum class PeerLimit
     Count
 };
 
-// Which incoming connections the control keeps, and which refusals are worth a log line. The
-// control holds at most its share of the process's descriptors; addresses that are no club
-// computer together hold at most a part of that share; every address holds a few connections at
-// most. A flood that goes on being refused is noted once, not once per connection.
+// Which incoming connections the control keeps (ConnectionLimits with the control's numbers), and
+// which refusals are worth a log line: a flood that goes on being refused is noted once, not once
+// per connection.
 class PELLOXAN_TESTS_EXPORT PeerLimits final
 {
 public:
     // A club computer makes a few connections at once: its state reports, shortcut reports and
     // password requests share one, and a few more come while a dialog of the server's is open.
-    static constexpr qsizetype ClubPerAddress = 16;
+    static constexpr qint32 ClubPerAddress = 16;
     // No other host has a reason to hold more than a handful.
-    static constexpr qsizetype OtherPerAddress = 4;
-    // The control's share is a quarter of the descriptor limit: the relay has its own, and the rest
-    // is for the database, the log, files, Qt and the server's own connections to club computers.
-    static constexpr qint64 ShareDivisor = 4;
-    // Addresses that are no club computer together get a quarter of the share.
-    static constexpr qint64 OthersDivisor = 4;
+    static constexpr qint32 OtherPerAddress = 4;
     // An accepted connection that has not brought a whole message within the time a dialog waits
     // for an answer, or has held a part of one that long, has no dialog behind it and is closed.
     // One that has brought a whole message is kept: the club computer's control reuses it.
@@ -56,9 +51,9 @@ public:
     void SetClubAddresses(const QSet<QString> &Addresses);
     // The share follows from the process's descriptor limit.
     void SetDescriptorLimit(qint64 Descriptors);
-    qsizetype Share() const;
-    qsizetype OthersShare() const;
-    qsizetype AddressLimit(const QString &Address) const;
+    qint32 Share() const;
+    qint32 OthersShare() const;
+    qint32 AddressLimit(const QString &Address) const;
 
     // Counts a new connection from Address, or counts nothing and names the limit it would pass.
     Limit Take(const QString &Address);
@@ -72,14 +67,7 @@ public:
     QList<Limit> LeftLimits(qint64 NowMs);
 
 private:
-    bool IsClub(const QString &Address) const;
-
-    QSet<QString> m_club;
-    QHash<QString, qsizetype> m_open;
-    qsizetype m_total = 0;
-    qsizetype m_others = 0;
-    qsizetype m_share = 0;
-    qsizetype m_othersShare = 0;
+    ConnectionLimits m_counts{ClubPerAddress, OtherPerAddress};
     // The last refusal by each limit that has not been left since.
     std::array<std::optional<qint64>, static_cast<std::size_t>(Limit::Count)> m_refusedAt{};
     QHash<QString, qint64> m_addressRefusedAt;

@@ -4,7 +4,6 @@
 #include "mainlogtext.h"
 #include "proxy/proxy.h"
 #include "proxy/relayconnection.h"
-#include "proxy/relaylimits.h"
 #include "rawconnection.h"
 #include "recordingouter.h"
 #include "stalledlistener.h"
@@ -908,8 +907,8 @@ void TestProxy::addressLimits_data()
 {
     QTest::addColumn<QString>("address");
     QTest::addColumn<int>("limit");
-    QTest::newRow("a club computer") << ClubComputer.toString() << int(RelayLimits::ClubAddressLimit);
-    QTest::newRow("another address") << QStringLiteral("127.0.0.9") << int(RelayLimits::OtherAddressLimit);
+    QTest::newRow("a club computer") << ClubComputer.toString() << int(Proxy::ClubConnectionsPerAddress);
+    QTest::newRow("another address") << QStringLiteral("127.0.0.9") << int(Proxy::OtherConnectionsPerAddress);
 }
 
 // Connections from one address beyond its number are closed at once, and the address is logged

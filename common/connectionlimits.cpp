@@ -1,0 +1,92 @@
+#include "connectionlimits.h"
+
+#include <algorithm>
+
+ConnectionLimits::ConnectionLimits(qint32 ClubPerAddress, qint32 OtherPerAddress)
+    : m_clubPerAddress(ClubPerAddress)
+    , m_otherPerAddress(OtherPerAddress)
+{
+}
+
+void ConnectionLimits::SetDescriptorLimit(qint64 DescriptorLimit, qint64 MaxShare)
+{
+    m_share = static_cast<qint32>(std::clamp<qint64>(DescriptorLimit / ShareDivisor, 1, std::max<qint64>(1, MaxShare)));
+    m_othersShare = std::max<qint32>(1, static_cast<qint32>(m_share / OthersDivisor));
+}
+
+void ConnectionLimits::SetClubAddresses(const QSet<QString> &Addresses)
+{
+    m_club = Addresses;
+    m_others = 0;
+    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
+        if (!IsClub(it.key())) {
+            m_others += it.value();
+        }
+    }
+}
+
+QSet<QString> ConnectionLimits::ClubAddresses() const
+{
+    return m_club;
+}
+
+ConnectionLimits::Verdict ConnectionLimits::Check(const QString &Address) const
+{
+    if (m_open.value(Address) >= AddressLimit(Address)) {
+        return Verdict::AddressFull;
+    }
+    if (!IsClub(Address) && !OthersBelowShare()) {
+        return Verdict::OthersFull;
+    }
+    return BelowShare() ? Verdict::Admitted : Verdict::ShareFull;
+}
+
+void ConnectionLimits::Add(const QString &Address)
+{
+    ++m_open[Address];
+    ++m_total;
+    m_others += IsClub(Address) ? 0 : 1;
+}
+
+void ConnectionLimits::Release(const QString &Address)
+{
+    const auto found = m_open.find(Address);
+    if (found == m_open.end()) {
+        return;
+    }
+    if (--found.value() == 0) {
+        m_open.erase(found);
+    }
+    --m_total;
+    m_others -= IsClub(Address) ? 0 : 1;
+}
+
+qint32 ConnectionLimits::AddressLimit(const QString &Address) const
+{
+    return IsClub(Address) ? m_clubPerAddress : m_otherPerAddress;
+}
+
+qint32 ConnectionLimits::Share() const
+{
+    return m_share;
+}
+
+qint32 ConnectionLimits::OthersShare() const
+{
+    return m_othersShare;
+}
+
+bool ConnectionLimits::OthersBelowShare() const
+{
+    return m_others < m_othersShare;
+}
+
+bool ConnectionLimits::BelowShare() const
+{
+    return m_total < m_share;
+}
+
+bool ConnectionLimits::IsClub(const QString &Address) const
+{
+    return m_club.contains(Address);
+}

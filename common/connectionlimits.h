@@ -1,0 +1,65 @@
+#pragma once
+
+#include "quillmarsh_common_export.h"
+
+#include <QHash>
+#include <QSet>
+#include <QString>
+
+// Which incoming connections a listener keeps. It holds at most its share of the process's
+// descriptor limit: the rest is the other listener's, the database's, the logs' and the server's
+// own connections to the club computers, and no flood at one port takes it. Within that share,
+// addresses that are no club computer together hold at most a part, so that the club computers
+// always find room; and each address holds at most its own number of connections at a time.
+class QUILLMARSH_COMMON_EXPORT ConnectionLimits final
+{
+public:
+    // A listener's share is the descriptor limit over this.
+    static constexpr qint64 ShareDivisor = 4;
+    // The part of the share that other addresses hold together is the share over this.
+    static constexpr qint64 OthersDivisor = 4;
+
+    enum class Verdict
+    {
+        Admitted,
+        // The address has its own number of connections.
+        AddressFull,
+        // Other addresses together hold their part of the share.
+        OthersFull,
+        // The listener holds its whole share.
+        ShareFull,
+    };
+
+    // The numbers one club computer and one other address may hold; the share starts at 1.
+    ConnectionLimits(qint32 ClubPerAddress, qint32 OtherPerAddress);
+
+    // The share follows from the process's DescriptorLimit, at most MaxShare; what is counted stays.
+    void SetDescriptorLimit(qint64 DescriptorLimit, qint64 MaxShare);
+    // Dotted IPv4 addresses of the club's computers; the connections open now count as what their
+    // address is from now on.
+    void SetClubAddresses(const QSet<QString> &Addresses);
+    QSet<QString> ClubAddresses() const;
+    // Whether one more connection from Address fits; nothing is counted.
+    Verdict Check(const QString &Address) const;
+    // Counts a connection from Address that Check let in, and forgets one that has ended.
+    void Add(const QString &Address);
+    void Release(const QString &Address);
+    qint32 AddressLimit(const QString &Address) const;
+    qint32 Share() const;
+    qint32 OthersShare() const;
+    // Whether other addresses, and all addresses, hold less than their shares now.
+    bool OthersBelowShare() const;
+    bool BelowShare() const;
+
+private:
+    bool IsClub(const QString &Address) const;
+
+    const qint32 m_clubPerAddress;
+    const qint32 m_otherPerAddress;
+    QSet<QString> m_club;
+    QHash<QString, qint32> m_open;
+    qint32 m_total = 0;
+    qint32 m_others = 0;
+    qint32 m_share = 1;
+    qint32 m_othersShare = 1;
+};
