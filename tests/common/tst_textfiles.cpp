@@ -1,3 +1,4 @@
+#include "descriptorlimit.h"
 #include "textfiles.h"
 
 #include <QDir>
@@ -6,10 +7,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
-
-#include <fcntl.h>
-#include <sys/resource.h>
-#include <unistd.h>
 
 namespace
 {
@@ -55,29 +52,6 @@ public:
 
 private:
     QProcess m_process;
-};
-
-// Lets the process open no further file while it lives.
-class DescriptorLimit
-{
-public:
-    DescriptorLimit()
-    {
-        ::getrlimit(RLIMIT_NOFILE, &m_saved);
-        const int lowestFree = ::open("/dev/null", O_RDONLY);
-        ::close(lowestFree);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = static_cast<rlim_t>(lowestFree);
-        ::setrlimit(RLIMIT_NOFILE, &lowered);
-    }
-
-    ~DescriptorLimit()
-    {
-        ::setrlimit(RLIMIT_NOFILE, &m_saved);
-    }
-
-private:
-    rlimit m_saved{};
 };
 
 // Exit code of a second process that asks for the lock without waiting: 0 free, 1 busy.
@@ -230,7 +204,7 @@ private slots:
         bool backup = true;
         {
             // No descriptor is left for the new file once the old one has gone to its backup name.
-            DescriptorLimit limit;
+            DescriptorLimit limit(DescriptorLimit::LowestFree());
             QCOMPARE(OpenFileForWrite(name, file, error, false, backup), -3);
         }
         QVERIFY(error.startsWith(QStringLiteral("Ошибка открытия файла '")));

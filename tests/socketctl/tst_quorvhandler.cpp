@@ -2,6 +2,7 @@
 // framing cut or joined at any point, malformed and hostile input.
 #include "clock.h"
 #include "datevalue.h"
+#include "descriptorlimit.h"
 #include "packetframing.h"
 #include "peerlimits.h"
 #include "socketfixture.h"
@@ -12,8 +13,6 @@
 #include <QSignalSpy>
 #include <QTimer>
 
-#include <fcntl.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -50,39 +49,6 @@ bool OpenPending(QTcpSocket &Socket, int Host, quint16 Port, const QByteArray &B
     Socket.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), Port);
     return Socket.waitForConnected() && Socket.write(Bytes) == Bytes.size() && Socket.waitForBytesWritten();
 }
-
-// The process's soft descriptor limit lowered while it lives; Fill takes every descriptor left.
-class LoweredDescriptorLimit final
-{
-public:
-    explicit LoweredDescriptorLimit(rlim_t Limit)
-    {
-        ::getrlimit(RLIMIT_NOFILE, &m_saved);
-        rlimit lowered = m_saved;
-        lowered.rlim_cur = Limit;
-        ::setrlimit(RLIMIT_NOFILE, &lowered);
-    }
-
-    ~LoweredDescriptorLimit()
-    {
-        for (const int fd : std::as_const(m_taken)) {
-            ::close(fd);
-        }
-        ::setrlimit(RLIMIT_NOFILE, &m_saved);
-    }
-
-    void Fill()
-    {
-        int fd = -1;
-        while ((fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0) {
-            m_taken.append(fd);
-        }
-    }
-
-private:
-    rlimit m_saved{};
-    QList<int> m_taken;
-};
 
 QStringList Lines(const QSignalSpy &Spy)
 {
@@ -566,7 +532,7 @@ private slots:
         QFETCH(QString, line);
         if (descriptors > 0) {
             // The share is taken from the limit as the listener starts.
-            LoweredDescriptorLimit lowered(descriptors);
+            DescriptorLimit lowered(descriptors);
             QString error;
             QVERIFY2(f.Server->Start(f.Port, error), qPrintable(error));
         }
@@ -595,7 +561,7 @@ private slots:
         {
             // Low enough to be filled at once, above what the suite holds.
             QVERIFY(OpenPending(pending, 2, f.Port, Frame(pdRequest, 1, 30, QStringLiteral("0"))));
-            LoweredDescriptorLimit lowered(256);
+            DescriptorLimit lowered(256);
             lowered.Fill();
             QTRY_COMPARE(Lines(failures),
                          QStringList{port
