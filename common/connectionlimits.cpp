@@ -1,6 +1,17 @@
 #include "connectionlimits.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <limits>
+#include <sys/resource.h>
+
+namespace
+{
+// The usual soft limit, taken when the process's own cannot be read: the listener goes on serving
+// within a share of it rather than refuse everything.
+constexpr qint64 UsualDescriptorLimit = 1024;
+} // namespace
 
 ConnectionLimits::ConnectionLimits(qint32 ClubPerAddress, qint32 OtherPerAddress)
     : m_clubPerAddress(ClubPerAddress)
@@ -12,6 +23,20 @@ void ConnectionLimits::SetDescriptorLimit(qint64 DescriptorLimit, qint64 MaxShar
 {
     m_share = static_cast<qint32>(std::clamp<qint64>(DescriptorLimit / ShareDivisor, 1, std::max<qint64>(1, MaxShare)));
     m_othersShare = std::max<qint32>(1, static_cast<qint32>(m_share / OthersDivisor));
+}
+
+bool ConnectionLimits::ReadDescriptorLimit(qint64 MaxShare, QString &ErrString)
+{
+    rlimit limit{};
+    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
+        ErrString = QString::fromLocal8Bit(strerror(errno));
+        SetDescriptorLimit(UsualDescriptorLimit, MaxShare);
+        return false;
+    }
+    const bool unlimited =
+        limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > rlim_t(std::numeric_limits<qint64>::max());
+    SetDescriptorLimit(unlimited ? std::numeric_limits<qint64>::max() : qint64(limit.rlim_cur), MaxShare);
+    return true;
 }
 
 void ConnectionLimits::SetClubAddresses(const QSet<QString> &Addresses)

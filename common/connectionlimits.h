@@ -35,6 +35,9 @@ public:
 
     // The share follows from the process's DescriptorLimit, at most MaxShare; what is counted stays.
     void SetDescriptorLimit(qint64 DescriptorLimit, qint64 MaxShare);
+    // The same from the process's soft limit as it is now; when that cannot be read, from the usual
+    // limit of 1024, and false with the reason.
+    bool ReadDescriptorLimit(qint64 MaxShare, QString &ErrString);
     // Dotted IPv4 addresses of the club's computers; the connections open now count as what their
     // address is from now on.
     void SetClubAddresses(const QSet<QString> &Addresses);

@@ -7,13 +7,9 @@
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
-#include <cerrno>
 #include <chrono>
-#include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <memory>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace
@@ -30,22 +26,6 @@ qint64 SteadyClockMs()
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
-}
-
-// The usual soft limit of open descriptors, taken when the process's own cannot be read: the relay
-// goes on serving within a share of it rather than refuse everything.
-constexpr qint64 UsualDescriptorLimit = 1024;
-
-// The process's soft limit of open descriptors, read when the relay starts listening (after the
-// program raised it).
-qint64 DescriptorLimit(QString &ErrString)
-{
-    rlimit limit{};
-    if (getrlimit(RLIMIT_NOFILE, &limit) != 0) {
-        ErrString = QStringLiteral("предел открытых файлов не прочитан: ") + QString::fromLocal8Bit(strerror(errno));
-        return UsualDescriptorLimit;
-    }
-    return limit.rlim_cur == RLIM_INFINITY ? std::numeric_limits<qint64>::max() : qint64(limit.rlim_cur);
 }
 } // namespace
 
@@ -170,12 +150,12 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     }
     m_listenerFailed = false;
     m_acceptErrors = 0;
+    // Read as the relay starts listening, after the program raised it.
     QString limitError;
-    m_limits.SetDescriptorLimit(DescriptorLimit(limitError), MaxConnectionIndex);
-    m_refusedAddresses.clear();
-    if (!limitError.isEmpty()) {
-        MainLog().Log(QStringLiteral("Прокси: ") + limitError, Logger::KindError);
+    if (!m_limits.ReadDescriptorLimit(MaxConnectionIndex, limitError)) {
+        MainLog().Log(QStringLiteral("Прокси: предел открытых файлов не прочитан: ") + limitError, Logger::KindError);
     }
+    m_refusedAddresses.clear();
     m_limitStates.fill({});
     m_sweepTimer.start();
     QString spareError;

@@ -30,6 +30,11 @@ void PeerLimits::SetDescriptorLimit(qint64 Descriptors)
     m_counts.SetDescriptorLimit(Descriptors, MaxShare);
 }
 
+bool PeerLimits::ReadDescriptorLimit(QString &ErrString)
+{
+    return m_counts.ReadDescriptorLimit(MaxShare, ErrString);
+}
+
 qint32 PeerLimits::Share() const
 {
     return m_counts.Share();

@@ -51,6 +51,8 @@ public:
     void SetClubAddresses(const QSet<QString> &Addresses);
     // The share follows from the process's descriptor limit.
     void SetDescriptorLimit(qint64 Descriptors);
+    // The same from the process's limit as it is now (see ConnectionLimits).
+    bool ReadDescriptorLimit(QString &ErrString);
     qint32 Share() const;
     qint32 OthersShare() const;
     qint32 AddressLimit(const QString &Address) const;

@@ -11,10 +11,6 @@
 
 #include <QTimer>
 
-#include <cerrno>
-#include <cstring>
-#include <limits>
-#include <sys/resource.h>
 #include <unistd.h>
 
 namespace Pelloxan
@@ -23,22 +19,6 @@ namespace
 {
 // How often the sweep looks: a connection goes at most this much later than its time-out.
 constexpr int SweepMs = 1000;
-// When the limit cannot be read: the usual soft limit.
-constexpr qint64 DefaultDescriptorLimit = 1024;
-
-// The soft limit of open descriptors, as the process has it now.
-qint64 DescriptorLimit(QString &ErrString)
-{
-    rlimit limit{};
-    if (::getrlimit(RLIMIT_NOFILE, &limit) != 0) {
-        ErrString = QString::fromLocal8Bit(strerror(errno));
-        return DefaultDescriptorLimit;
-    }
-    if (limit.rlim_cur == RLIM_INFINITY || limit.rlim_cur > rlim_t(std::numeric_limits<qint64>::max())) {
-        return std::numeric_limits<qint64>::max();
-    }
-    return qint64(limit.rlim_cur);
-}
 } // namespace
 
 void Quorvhandler::SetClubAddresses(const QSet<QString> &Addresses)
@@ -49,8 +29,7 @@ void Quorvhandler::SetClubAddresses(const QSet<QString> &Addresses)
 void Quorvhandler::StartAdmission()
 {
     QString error;
-    m_limits->SetDescriptorLimit(DescriptorLimit(error));
-    if (!error.isEmpty()) {
+    if (!m_limits->ReadDescriptorLimit(error)) {
         emit Failure(QStringLiteral("Предел открытых файлов не прочитан: ") + error);
     }
     m_sweepTimer->start(SweepMs);
