@@ -627,8 +627,8 @@ void TestProxy::countedAsDelivered_data()
     const qint64 chunk = RelayConnection::ChunkBytes;
     const QString fast = QStringLiteral("fast");
     QTest::newRow("inside the first chunk") << qint64(1000) << 1024LL * 1024 << fast;
-    QTest::newRow("on a chunk boundary") << 4 * chunk << 1024LL * 1024 << fast;
-    QTest::newRow("a byte past a chunk boundary") << 4 * chunk + 1 << 1024LL * 1024 << fast;
+    QTest::newRow("on a chunk boundary") << 4 * chunk << 8 * chunk << fast;
+    QTest::newRow("a byte past a chunk boundary") << 4 * chunk + 1 << 8 * chunk << fast;
     QTest::newRow("after the read-ahead filled the buffers")
         << 3LL * 1024 * 1024 << 12LL * 1024 * 1024 << QStringLiteral("slow");
     QTest::newRow("a reader that resets") << 64LL * 1024 * 1024 << 12LL * 1024 * 1024 << QStringLiteral("reset");
