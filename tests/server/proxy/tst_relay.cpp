@@ -57,8 +57,7 @@ private slots:
 
 private:
     void LoadWindow(bool Logging);
-    // Rate: bytes a second curl reads at most, 0 for no limit.
-    CurlResult Curl(const QString &Interface, const QString &Path, bool Tunnel = false, qint64 Rate = 0) const;
+    CurlResult Curl(const QString &Interface, const QString &Path, bool Tunnel = false) const;
     QString OriginUrl(const QString &Path) const;
     QStringList TrafficUrls() const;
     // The window's end, after which the tiles have saved their seances' traffic.
@@ -147,7 +146,7 @@ QString TestRelay::OriginUrl(const QString &Path) const
     return QStringLiteral("http://127.0.0.1:%1%2").arg(m_origin->Port()).arg(Path);
 }
 
-CurlResult TestRelay::Curl(const QString &Interface, const QString &Path, bool Tunnel, qint64 Rate) const
+CurlResult TestRelay::Curl(const QString &Interface, const QString &Path, bool Tunnel) const
 {
     const QString output = m_downloads.filePath(QStringLiteral("body"));
     const QString heads = m_downloads.filePath(QStringLiteral("heads"));
@@ -166,9 +165,6 @@ CurlResult TestRelay::Curl(const QString &Interface, const QString &Path, bool T
                           heads};
     if (Tunnel) {
         arguments << QStringLiteral("-p");
-    }
-    if (Rate > 0) {
-        arguments << QStringLiteral("--limit-rate") << QString::number(Rate);
     }
     arguments << OriginUrl(Path);
     QProcess curl;
@@ -218,15 +214,11 @@ void TestRelay::download_data()
     QTest::addColumn<qint64>("size");
     // Kilobytes an hour; 0 for none.
     QTest::addColumn<qint64>("hourLimit");
-    // Bytes a second curl reads at most, 0 for no limit: a slow reader lets the relay's buffers fill.
-    QTest::addColumn<qint64>("rate");
-    QTest::newRow("request through the outer proxy") << false << FiftyMegabytes << qint64(0) << qint64(0);
-    QTest::newRow("tunnel through CONNECT") << true << FiftyMegabytes << qint64(0) << qint64(0);
-    QTest::newRow("cut by the hourly limit") << false << qint64(1024 * 1024) << qint64(100) << qint64(0);
-    QTest::newRow("cut inside the first chunk") << false << qint64(3 * 1024 * 1024) << qint64(1) << qint64(0);
-    QTest::newRow("cut after the read-ahead filled the buffers, a slow reader")
-        << false << qint64(8 * 1024 * 1024) << qint64(2000) << qint64(1024 * 1024);
-    QTest::newRow("tunnel cut by the hourly limit") << true << qint64(3 * 1024 * 1024) << qint64(300) << qint64(0);
+    QTest::newRow("request through the outer proxy") << false << FiftyMegabytes << qint64(0);
+    QTest::newRow("tunnel through CONNECT") << true << FiftyMegabytes << qint64(0);
+    QTest::newRow("cut by the hourly limit") << false << qint64(1024 * 1024) << qint64(100);
+    QTest::newRow("cut inside the first chunk") << false << qint64(3 * 1024 * 1024) << qint64(1);
+    QTest::newRow("tunnel cut by the hourly limit") << true << qint64(3 * 1024 * 1024) << qint64(300);
 }
 
 void TestRelay::download()
@@ -234,7 +226,6 @@ void TestRelay::download()
     QFETCH(bool, tunnel);
     QFETCH(qint64, size);
     QFETCH(qint64, hourLimit);
-    QFETCH(qint64, rate);
     if (hourLimit > 0) {
         SetConfigValue(QStringLiteral("HourDownloadLimit"), QString::number(hourLimit));
     }
@@ -242,7 +233,7 @@ void TestRelay::download()
     const bool cut = hourLimit > 0;
     const qint64 allowance = cut ? hourLimit * 1024 : size;
     const QString path = QStringLiteral("/size/%1").arg(size);
-    const CurlResult result = Curl(QStringLiteral("127.0.0.2"), path, tunnel, rate);
+    const CurlResult result = Curl(QStringLiteral("127.0.0.2"), path, tunnel);
     QCOMPARE(result.ExitCode != 0, cut);
     QVERIFY2(cut || result.Body.size() == size, qPrintable(QString::number(result.Body.size())));
     QVERIFY(result.Body == OriginPattern::Bytes(result.Body.size()));

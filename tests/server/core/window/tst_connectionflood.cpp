@@ -42,6 +42,25 @@ constexpr int Seed = 32;
 constexpr int FirstFloodHost = 150;
 constexpr int CheckedComputer = 1;
 
+// A non-blocking connection from the address From to Port on 127.0.0.1, its connect under way: its
+// descriptor, or -1 with errno set.
+int ConnectFrom(const QString &From, quint16 Port)
+{
+    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+    const sockaddr_in local = SocketAddress(From, 0);
+    const sockaddr_in remote = SocketAddress(QStringLiteral("127.0.0.1"), Port);
+    if (fd >= 0
+        && (::bind(fd, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0
+            || (::connect(fd, reinterpret_cast<const sockaddr *>(&remote), sizeof remote) != 0
+                && errno != EINPROGRESS))) {
+        const int error = errno;
+        ::close(fd);
+        errno = error;
+        return -1;
+    }
+    return fd;
+}
+
 bool Listens(quint16 Port)
 {
     QTcpSocket socket;
@@ -63,14 +82,9 @@ public:
     {
         for (const QString &address : Addresses) {
             for (int n = 0; n < PerAddress; ++n) {
-                const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+                const int fd = ConnectFrom(address, Port);
                 QVERIFY2(fd >= 0, strerror(errno));
                 m_fds.append(fd);
-                const sockaddr_in local = SocketAddress(address, 0);
-                QVERIFY2(::bind(fd, reinterpret_cast<const sockaddr *>(&local), sizeof local) == 0, strerror(errno));
-                const sockaddr_in remote = SocketAddress(QStringLiteral("127.0.0.1"), Port);
-                const int result = ::connect(fd, reinterpret_cast<const sockaddr *>(&remote), sizeof remote);
-                QVERIFY2(result == 0 || errno == EINPROGRESS, strerror(errno));
             }
         }
     }
@@ -94,14 +108,8 @@ class RelayFetch final
 public:
     RelayFetch(const QString &From, quint16 RelayPort, quint16 OriginPort)
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-        const sockaddr_in local = SocketAddress(From, 0);
-        const sockaddr_in remote = SocketAddress(QStringLiteral("127.0.0.1"), RelayPort);
-        if (m_fd < 0 || ::bind(m_fd, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0
-            || (::connect(m_fd, reinterpret_cast<const sockaddr *>(&remote), sizeof remote) != 0
-                && errno != EINPROGRESS)) {
-            m_done = true;
-        }
+        m_fd = ConnectFrom(From, RelayPort);
+        m_done = m_fd < 0;
         m_request = QStringLiteral("GET http://127.0.0.1:%1/size/%2 HTTP/1.0\r\nHost: 127.0.0.1:%1\r\n\r\n")
                         .arg(OriginPort)
                         .arg(FetchBytes)
