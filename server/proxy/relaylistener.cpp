@@ -3,7 +3,6 @@
 #include <QHostAddress>
 #include <QSocketNotifier>
 
-#include <arpa/inet.h>
 #include <cerrno>
 #include <cstring>
 #include <netinet/in.h>
@@ -51,7 +50,7 @@ bool RelayListener::Listen(quint16 Port, QString &ErrString)
     }
     m_descriptor = descriptor;
     m_notifier = new QSocketNotifier(descriptor, QSocketNotifier::Read, this);
-    connect(m_notifier, &QSocketNotifier::activated, this, &RelayListener::AcceptWaiting);
+    connect(m_notifier, &QSocketNotifier::activated, this, &RelayListener::AcceptPending);
     return true;
 }
 
@@ -86,28 +85,20 @@ void RelayListener::SetAccepting(bool Accepting)
     }
 }
 
-void RelayListener::AcceptWaiting()
+void RelayListener::AcceptPending()
 {
     const QPointer<RelayListener> self(this);
     const int listener = m_descriptor;
-    // A handler may close the listener, open it anew or delete it: each pass checks.
-    for (int attempt = 0; attempt < AcceptsPerTurn && self && m_descriptor == listener; ++attempt) {
-        sockaddr_in peer{};
-        socklen_t length = sizeof peer;
-        const int descriptor =
-            ::accept4(listener, reinterpret_cast<sockaddr *>(&peer), &length, SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (descriptor >= 0) {
-            emit Accepted(descriptor, QHostAddress(ntohl(peer.sin_addr.s_addr)).toString());
-            continue;
-        }
-        const int error = errno;
-        if (error == EAGAIN || error == EWOULDBLOCK) {
-            return;
-        }
-        const AcceptFault fault = AcceptFaultOf(error);
-        emit AcceptFailed(fault, SystemText(error));
-        if (fault != AcceptFault::Connection) {
-            return;
-        }
-    }
+    AcceptWaiting(listener,
+                  AcceptsPerTurn,
+                  {.StillListening = [&] { return self && m_descriptor == listener; },
+                   .Connection =
+                       [this](int Descriptor, const sockaddr *Peer) {
+                           emit Accepted(Descriptor, Peer ? QHostAddress(Peer).toString() : QString());
+                       },
+                   .Failure =
+                       [this](AcceptFault Fault, int Error) {
+                           emit AcceptFailed(Fault, SystemText(Error));
+                           return Fault == AcceptFault::Connection;
+                       }});
 }

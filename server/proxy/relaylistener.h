@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acceptfault.h"
+#include "acceptwaiting.h"
 
 #include <QObject>
 #include <QPointer>
@@ -8,11 +8,8 @@
 
 class QSocketNotifier;
 
-// The relay's listening socket on every IPv4 address, accepting by itself. A QTcpServer cannot run
-// out of descriptors safely: its socket engine keeps only the first error it ever met, and since a
-// batch of accepts ends with "no connection waiting", every later failure reads as that temporary
-// one, "too many open files" included. QTcpServer then neither pauses nor reports it, and its
-// listener, still readable, is woken again at once: thousands of failing accepts a second.
+// The relay's listening socket on every IPv4 address, accepting by itself (see AcceptWaiting): a
+// QTcpServer cannot run out of descriptors safely.
 class RelayListener final : public QObject
 {
     Q_OBJECT
@@ -43,7 +40,7 @@ signals:
     void AcceptFailed(AcceptFault Fault, const QString &Reason);
 
 private:
-    void AcceptWaiting();
+    void AcceptPending();
 
     int m_descriptor = -1;
     QPointer<QSocketNotifier> m_notifier;

@@ -1,9 +1,6 @@
 #include "listenersocket.h"
 
-#include "acceptfault.h"
-
-#include <cerrno>
-#include <sys/socket.h>
+#include "acceptwaiting.h"
 
 namespace Pelloxan
 {
@@ -66,38 +63,39 @@ quint16 ListenerSocket::Port() const
 
 void ListenerSocket::AcceptPending()
 {
-    // A handler may stop the listener or listen anew: the loop asks for the socket every time.
-    for (int accepted = 0; accepted < AcceptsPerTurn && m_notifier && m_notifier->isEnabled(); ++accepted) {
-        sockaddr_storage peer{};
-        socklen_t size = sizeof peer;
-        const int descriptor = ::accept4(static_cast<int>(m_server.socketDescriptor()),
-                                         reinterpret_cast<sockaddr *>(&peer),
-                                         &size,
-                                         SOCK_NONBLOCK | SOCK_CLOEXEC);
-        if (descriptor >= 0) {
-            const bool known = size > 0 && size <= sizeof peer;
-            m_handlers.Connection(descriptor,
-                                  known ? QHostAddress(reinterpret_cast<const sockaddr *>(&peer)) : QHostAddress());
-            continue;
-        }
-        const int error = errno;
-        if (error == EAGAIN || error == EWOULDBLOCK) {
-            return;
-        }
-        const AcceptFault fault = AcceptFaultOf(error);
-        if (fault == AcceptFault::Connection) {
-            continue;
-        }
-        if (fault == AcceptFault::Descriptors) {
-            Pause();
-            m_handlers.OutOfDescriptors();
-            return;
-        }
-        // The listening socket itself is broken: no accepts until the receiver has listened anew.
-        m_notifier->setEnabled(false);
-        QTimer::singleShot(0, &m_server, m_handlers.Failed);
-        return;
+    const int listener = static_cast<int>(m_server.socketDescriptor());
+    AcceptWaiting(listener,
+                  AcceptsPerTurn,
+                  {.StillListening =
+                       [this, listener] {
+                           return m_notifier && m_notifier->isEnabled() && m_server.socketDescriptor() == listener;
+                       },
+                   .Connection =
+                       [this](int Descriptor, const sockaddr *Peer) {
+                           m_handlers.Connection(Descriptor, Peer ? QHostAddress(Peer) : QHostAddress());
+                       },
+                   .Failure =
+                       [this](AcceptFault Fault, int) {
+                           return GoesOnAfter(Fault);
+                       }});
+}
+
+bool ListenerSocket::GoesOnAfter(AcceptFault Fault)
+{
+    switch (Fault) {
+    case AcceptFault::Connection:
+        return true;
+    case AcceptFault::Descriptors:
+        Pause();
+        m_handlers.OutOfDescriptors();
+        return false;
+    case AcceptFault::Listener:
+        break;
     }
+    // The listening socket itself is broken: no accepts until the receiver has listened anew.
+    m_notifier->setEnabled(false);
+    QTimer::singleShot(0, &m_server, m_handlers.Failed);
+    return false;
 }
 
 void ListenerSocket::Pause()

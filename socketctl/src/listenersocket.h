@@ -1,5 +1,7 @@
 #pragma once
 
+#include "acceptfault.h"
+
 #include <QHostAddress>
 #include <QPointer>
 #include <QSocketNotifier>
@@ -11,11 +13,9 @@
 namespace Pelloxan
 {
 // The control's listener. Qt's server makes the listening socket and its error texts, but the
-// accepting is done here: Qt's socket engine keeps only its first error, the "try again" that ends
-// every round of accepts, so at the descriptor limit it took each failure for that, neither paused
-// nor reported, and its notifier fired again at once, thousands of times a second. Here a failure
-// for want of descriptors pauses accepting for a while, and every connection comes with the
-// address it came from, taken at its accept, before a reset can hide it.
+// accepting is done here (see AcceptWaiting): a failure for want of descriptors pauses accepting for
+// a while, and every connection comes with the address it came from, taken at its accept, before a
+// reset can hide it.
 class ListenerSocket final
 {
 public:
@@ -40,6 +40,8 @@ public:
 
 private:
     void AcceptPending();
+    // Whether accepting goes on after a failed accept.
+    bool GoesOnAfter(AcceptFault Fault);
     void Pause();
 
     Handlers m_handlers;
