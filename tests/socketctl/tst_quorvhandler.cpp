@@ -505,48 +505,28 @@ private slots:
         QCOMPARE(connection->WaitForClose(closed ? RawConnection::DefaultTimeoutMs : 0), closed);
     }
 
-    // Connections past a limit are closed at once; the limit is logged once, however many it closes.
-    void connectionLimits_data()
+    // Connections past the listener's share are closed at once; the limit is logged once, however
+    // many it closes. (Each address's own limit: the program's flood suite.)
+    void shareLimit()
     {
-        QTest::addColumn<rlim_t>("descriptors");
-        QTest::addColumn<QList<int>>("hosts");
-        QTest::addColumn<int>("kept");
-        QTest::addColumn<QString>("line");
-        // With 64 descriptors the control's share is 16 connections. (Strangers: the program's flood
-        // suite.)
-        constexpr rlim_t small = 64;
-        QTest::newRow("a club computer")
-            << rlim_t(0) << QList<int>(PeerLimits::ClubPerAddress + 2, 2) << int(PeerLimits::ClubPerAddress)
-            << QStringLiteral("с адреса 127.0.0.2 открыто предельное число соединений (16), новые соединения с "
-                              "него закрываются");
-        QTest::newRow("the whole share") << small << QList<int>(8, 2) + QList<int>(8, 3) + QList<int>(2, 4) << 16
-                                         << QStringLiteral("открыто предельное число входящих соединений (16), новые "
-                                                           "соединения закрываются");
-    }
-
-    void connectionLimits()
-    {
-        QFETCH(rlim_t, descriptors);
-        QFETCH(QList<int>, hosts);
-        QFETCH(int, kept);
-        QFETCH(QString, line);
-        if (descriptors > 0) {
-            // The share is taken from the limit as the listener starts.
-            DescriptorLimit lowered(descriptors);
+        {
+            // With 64 descriptors the control's share is 16 connections, taken as the listener starts.
+            DescriptorLimit lowered(64);
             QString error;
             QVERIFY2(f.Server->Start(f.Port, error), qPrintable(error));
         }
         QSignalSpy failures(f.Server.get(), &Quorvhandler::Failure);
         std::vector<std::unique_ptr<RawConnection>> connections;
-        for (const int host : hosts) {
+        for (const int host : QList<int>(8, 2) + QList<int>(8, 3) + QList<int>(2, 4)) {
             connections.push_back(Connect(host));
             QVERIFY(connections.back());
         }
-        for (qsizetype i = kept; i < qsizetype(connections.size()); ++i) {
-            QVERIFY(connections[i]->WaitForClose());
-        }
-        QCOMPARE(f.Server->SlotCount(), kept);
-        QCOMPARE(Lines(failures), QStringList{QStringLiteral("Порт %1: ").arg(f.Port) + line});
+        QVERIFY(connections[16]->WaitForClose() && connections[17]->WaitForClose());
+        QCOMPARE(f.Server->SlotCount(), 16);
+        QCOMPARE(Lines(failures),
+                 QStringList{QStringLiteral("Порт %1: открыто предельное число входящих соединений (16), новые "
+                                            "соединения закрываются")
+                                 .arg(f.Port)});
         QVERIFY(connections.front()->Write(" 1| 9| 0| 0|"));
         QCOMPARE(connections.front()->WaitForBytes(12), QByteArray(" 2| 9| 0| 0|"));
     }
