@@ -18,7 +18,6 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QRandomGenerator>
-#include <QTcpSocket>
 #include <QTextStream>
 
 #include <algorithm>
@@ -36,7 +35,6 @@ constexpr double DescriptorSeconds = 20;
 // Longer than the program's wait for one answer (20 s), which a dialog under way at the end may take.
 constexpr double StopSeconds = 45;
 constexpr qint64 StableMs = 1000;
-constexpr int ListenProbeMs = 100;
 constexpr int ListenCheckEveryMs = 200;
 constexpr int PortAttempts = 20;
 constexpr int LatencyProbes = 5;
@@ -57,13 +55,6 @@ QTextStream &Out()
 {
     static QTextStream out(stdout);
     return out;
-}
-
-bool Listens(quint16 Port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress(QHostAddress::LocalHost), Port);
-    return socket.waitForConnected(ListenProbeMs);
 }
 
 struct Setup
@@ -183,7 +174,7 @@ private:
                     return false;
                 }
                 sinceCheck.restart();
-                return Listens(m_controlPort) && Listens(m_relayPort);
+                return ProgramProcess::Listens(m_controlPort) && ProgramProcess::Listens(m_relayPort);
             },
             StartSeconds);
         if (!m_alive) {

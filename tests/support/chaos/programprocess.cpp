@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
+#include <QTcpSocket>
 
 #include <array>
 #include <climits>
@@ -137,4 +138,11 @@ qint64 ProgramProcess::CpuMs() const
 qint64 ProgramProcess::ProcessId() const
 {
     return m_process.processId();
+}
+
+bool ProgramProcess::Listens(quint16 Port)
+{
+    QTcpSocket socket;
+    socket.connectToHost(QHostAddress(QHostAddress::LocalHost), Port);
+    return socket.waitForConnected(ListenProbeMs);
 }

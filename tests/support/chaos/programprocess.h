@@ -11,6 +11,10 @@ class ProgramProcess final
 {
 public:
     static constexpr int KillWaitMs = 10000;
+    static constexpr int ListenProbeMs = 100;
+
+    // Whether Port on 127.0.0.1 takes a connection within ListenProbeMs: the program listens.
+    static bool Listens(quint16 Port);
 
     explicit ProgramProcess(const QString &Executable);
     // Starts it with at most Limit open descriptors (soft and hard, so it cannot raise them).

@@ -14,7 +14,6 @@
 
 #include <QElapsedTimer>
 #include <QFile>
-#include <QTcpSocket>
 #include <QTest>
 
 #include <cerrno>
@@ -37,7 +36,6 @@ constexpr double LogSeconds = 30;
 // A listener spinning on failed accepts takes a whole core.
 constexpr double MostCpuShare = 0.5;
 constexpr qint64 FetchBytes = 100000;
-constexpr int ListenProbeMs = 100;
 constexpr int Seed = 32;
 constexpr int FirstFloodHost = 150;
 constexpr int CheckedComputer = 1;
@@ -59,13 +57,6 @@ int ConnectFrom(const QString &From, quint16 Port)
         return -1;
     }
     return fd;
-}
-
-bool Listens(quint16 Port)
-{
-    QTcpSocket socket;
-    socket.connectToHost(QHostAddress(QHostAddress::LocalHost), Port);
-    return socket.waitForConnected(ListenProbeMs);
 }
 
 // Connections opened from chosen addresses that never send a byte; closed when the object goes.
@@ -242,8 +233,11 @@ void TestConnectionFlood::heldFlood()
 
     ProgramProcess program(QStringLiteral(QUILLMARSH_EXE), ProgramDescriptors);
     QVERIFY2(program.Start(club.DataFolder(), controlPort, error), qPrintable(error));
-    QVERIFY(peers.RunUntil([&] { return !program.IsRunning() || (Listens(controlPort) && Listens(relayPort)); },
-                           StartSeconds));
+    QVERIFY(peers.RunUntil(
+        [&] {
+            return !program.IsRunning() || (ProgramProcess::Listens(controlPort) && ProgramProcess::Listens(relayPort));
+        },
+        StartSeconds));
     QVERIFY2(program.IsRunning(), qPrintable(program.Ending()));
     QVERIFY(peers.StateReportMs(CheckedComputer, AnswerSeconds) >= 0);
 
