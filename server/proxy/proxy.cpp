@@ -2,12 +2,12 @@
 
 #include "core/mainlog.h"
 #include "proxy/relayconnection.h"
+#include "steadyclock.h"
 
 #include <QPointer>
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
-#include <chrono>
 #include <fcntl.h>
 #include <memory>
 #include <unistd.h>
@@ -21,17 +21,10 @@ QString Num(qint64 Value)
 {
     return QString::number(Value);
 }
-
-qint64 SteadyClockMs()
-{
-    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
 } // namespace
 
 Proxy::Proxy(QObject *parent)
     : QObject(parent)
-    , m_clock(SteadyClockMs)
 {
     connect(&m_listener, &RelayListener::Accepted, this, &Proxy::ConnectionRequest);
     connect(&m_listener, &RelayListener::AcceptFailed, this, &Proxy::AcceptFailed);
@@ -192,16 +185,6 @@ void Proxy::SetClubAddresses(const QSet<QString> &Addresses)
 QSet<QString> Proxy::ClubAddresses() const
 {
     return m_limits.ClubAddresses();
-}
-
-void Proxy::SetClock(const std::function<qint64()> &NowMs)
-{
-    m_clock = NowMs;
-}
-
-qint64 Proxy::SteadyNowMs() const
-{
-    return m_clock();
 }
 
 void Proxy::CloseConnections()
@@ -411,7 +394,7 @@ void Proxy::Released(const RelayConnection &Connection)
 
 void Proxy::Sweep()
 {
-    const qint64 now = SteadyNowMs();
+    const qint64 now = SteadyClock::NowMs();
     // Each line goes to the host's trace, which may change the table: the walk is over a copy, and
     // the pair is closed only if it is still the one that expired.
     for (const qint32 index : ConnectionIndexes()) {
@@ -456,7 +439,7 @@ bool Proxy::DescriptorsFree()
 void Proxy::Refused(Limit Kind)
 {
     LimitState &state = m_limitStates.at(static_cast<size_t>(Kind));
-    state.LastRefusalMs = SteadyNowMs();
+    state.LastRefusalMs = SteadyClock::NowMs();
     if (state.Reached) {
         return;
     }

@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include <array>
-#include <functional>
 #include <map>
 
 class RelayConnection;
@@ -80,8 +79,6 @@ public:
     // The club computers' dotted addresses: they may hold more connections than any other address.
     void SetClubAddresses(const QSet<QString> &Addresses) override;
     QSet<QString> ClubAddresses() const;
-    // The steady clock in milliseconds that the time-outs are read from; the tests move it on.
-    void SetClock(const std::function<qint64()> &NowMs);
 
     // The indexes of the pairs in use, lowest first.
     QList<qint32> ConnectionIndexes() const;
@@ -118,7 +115,6 @@ private:
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
     void Released(const RelayConnection &Connection) override;
     void LogConnectionStates() override;
-    qint64 SteadyNowMs() const override;
     void ConnectionRequest(int Descriptor, const QString &Address);
     // Whether the limits let a connection from Address in; one refused is logged as the limits say.
     bool Admitted(const QString &Address);
@@ -157,7 +153,6 @@ private:
     QTimer m_sweepTimer;
     // Resumes accepting after the process ran out of descriptors with no spare one.
     QTimer m_resumeTimer;
-    std::function<qint64()> m_clock;
     bool m_listenerFailed = false;
     // Accept errors since the last connection was accepted.
     qint32 m_acceptErrors = 0;

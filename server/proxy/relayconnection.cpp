@@ -2,6 +2,7 @@
 
 #include "proxy/relayhost.h"
 #include "proxy/requesturl.h"
+#include "steadyclock.h"
 
 #include <QTcpSocket>
 
@@ -60,7 +61,7 @@ RelayConnection::RelayConnection(qint32 Index,
     , m_clientIP(ClientIP)
     , m_computer(Adopted(*Server, this), ComputerSide)
     , m_outer(Adopted(*new QTcpSocket, this), OuterSide)
-    , m_acceptedMs(Host.SteadyNowMs())
+    , m_acceptedMs(SteadyClock::NowMs())
     , m_activeMs(m_acceptedMs)
 {
     m_connectTimer.setSingleShot(true);
@@ -153,7 +154,7 @@ void RelayConnection::WireSide(RelaySide &Side)
 
 void RelayConnection::Touch(const RelaySide &Side)
 {
-    m_activeMs = m_host.SteadyNowMs();
+    m_activeMs = SteadyClock::NowMs();
     if (&Side == &m_computer) {
         m_requested = true;
     }

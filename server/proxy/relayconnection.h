@@ -125,7 +125,7 @@ private:
     // socket is dropped at a cut or a reset and never reaches the client computer.
     qint64 m_handedToComputer = 0;
     qint64 m_countedToComputer = 0;
-    // When it was accepted and last passed a byte, on the host's steady clock, and whether the
+    // When it was accepted and last passed a byte, on the steady clock, and whether the
     // client computer has sent anything.
     const qint64 m_acceptedMs;
     qint64 m_activeMs;

@@ -24,8 +24,6 @@ public:
     // connection may have closed when it returns.
     virtual bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) = 0;
     virtual bool RefuseResponse(const QString &ClientIP, qint32 Length) = 0;
-    // The relay's steady clock in milliseconds, from which the idle time-outs are read.
-    virtual qint64 SteadyNowMs() const = 0;
     // Seconds the connect to the outer proxy may take.
     virtual qint32 ConnectTimeout() const = 0;
     // The connection has left the relay: its index is free, and so are its descriptors.

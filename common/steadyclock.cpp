@@ -3,7 +3,7 @@
 #include <atomic>
 #include <chrono>
 
-namespace Pelloxan::SteadyClock
+namespace SteadyClock
 {
 namespace
 {
@@ -24,4 +24,4 @@ void Advance(qint64 Ms)
 {
     Offset() += Ms;
 }
-} // namespace Pelloxan::SteadyClock
+} // namespace SteadyClock
