@@ -13,8 +13,6 @@ namespace
 constexpr int MinutesPerHour = 60;
 constexpr int HourDigits = 3;
 constexpr int MinuteDigits = 2;
-// A first minute digit above this cannot start a two-digit minute.
-constexpr int LargestFirstMinuteDigit = 5;
 
 // "h:mm" with up to three digits of hours, or only minutes while typing.
 const QRegularExpression &Shape()
@@ -163,8 +161,9 @@ void DurationSpinBox::TypeDigit(int Digit)
             m_section = Section::Minutes;
         }
     } else {
+        // Two minute digits past 59 carry into the hours ("99:99" is 100:39), never cut.
         setValue(hours * MinutesPerHour + m_typed.toInt());
-        if (m_typed.size() == MinuteDigits || Digit > LargestFirstMinuteDigit) {
+        if (m_typed.size() == MinuteDigits) {
             m_typed.clear();
         }
     }

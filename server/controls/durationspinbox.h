@@ -5,7 +5,8 @@
 // A count of whole minutes shown and typed as hours:minutes, the hours growing past 23
 // ("25:00" is 1500), at most 999:59. It edits like a time field: a click or an arrow key selects the
 // hours or the minutes, digits typed replace the section (up to three hour digits, or two after a
-// leading 0, then the minutes; two minute digits), and the arrows step the section under the caret.
+// leading 0, then the minutes; two minute digits, those past 59 carrying into the hours), and the
+// arrows step the section under the caret.
 // What is shown is always the value.
 class DurationSpinBox final : public QSpinBox
 {

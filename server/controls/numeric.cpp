@@ -56,6 +56,23 @@ Currency Abs(Currency Value)
 {
     return Value < Currency() ? -Value : Value;
 }
+
+bool IsModifierOnly(int Key)
+{
+    return Key == Qt::Key_Shift || Key == Qt::Key_Control || Key == Qt::Key_Alt || Key == Qt::Key_Meta;
+}
+
+bool IsDecimalSeparator(const QString &Text)
+{
+    return Text == QLatin1String(",") || Text == QLatin1String(".");
+}
+
+// Whether a text of digits, a sign and at most one point has digits before the point.
+bool HasWholeDigits(const QString &Digits)
+{
+    const QString whole = Digits.left(Digits.indexOf(QLatin1Char('.')));
+    return std::any_of(whole.begin(), whole.end(), [](QChar Char) { return Char.isDigit(); });
+}
 } // namespace
 
 Numeric::Numeric(QWidget *Parent)
@@ -70,6 +87,8 @@ Numeric::Numeric(QWidget *Parent)
     m_textBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_textBox->installEventFilter(this);
     InputHelpers::SelectAllOnEntry(m_textBox);
+    // What is typed is within the limits before the handlers of Validate read it.
+    connect(m_validator, &FocusValidator::Validate, this, &Numeric::FinishTyping);
     connect(m_validator, &FocusValidator::Validate, this, &Numeric::Validate);
     setFocusProxy(m_textBox);
 
@@ -112,7 +131,8 @@ Numeric::~Numeric()
 Currency Numeric::Value() const
 {
     Currency value;
-    return NumberFormat::ReadShown(m_textBox->text(), value) ? value : Currency();
+    // Clamped: digits still being typed may stand below the lower limit.
+    return NumberFormat::ReadShown(m_textBox->text(), value) ? Clamped(value) : Currency();
 }
 
 void Numeric::SetValue(Currency Value)
@@ -196,6 +216,9 @@ bool Numeric::eventFilter(QObject *Watched, QEvent *Event)
     if (Watched == m_textBox && Event->type() == QEvent::KeyPress) {
         return HandleKey(static_cast<QKeyEvent *>(Event));
     }
+    if (Watched == m_textBox && (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::FocusOut)) {
+        m_fractionCaret = NoFraction;
+    }
     if (Watched == m_textBox && Event->type() == QEvent::MouseButtonDblClick) {
         emit DblClick();
     }
@@ -215,6 +238,46 @@ bool Numeric::HandleKey(QKeyEvent *Event)
         Step(keyCode == InputHelpers::vkUp ? 1 : -1);
         return true;
     }
+    return HandleSeparators(Event);
+}
+
+bool Numeric::HandleSeparators(const QKeyEvent *Event)
+{
+    if (IsModifierOnly(Event->key())) {
+        return false;
+    }
+    const bool digit = Event->text().size() == 1 && Event->text().at(0).isDigit();
+    if (digit && m_fractionCaret == m_textBox->cursorPosition() && !m_textBox->hasSelectedText()) {
+        // Kopecks typed into whole roubles are dropped, never joined to the roubles.
+        return true;
+    }
+    m_fractionCaret = NoFraction;
+    if (m_precOrder == 0 && IsDecimalSeparator(Event->text())) {
+        // The text rule drops what follows the separator; the digits typed next go the same way.
+        m_textBox->insert(Event->text());
+        m_textBox->deselect();
+        m_fractionCaret = m_textBox->cursorPosition();
+        return true;
+    }
+    return StepOverPoint(Event);
+}
+
+bool Numeric::StepOverPoint(const QKeyEvent *Event)
+{
+    if (m_precOrder == 0 || m_textBox->hasSelectedText() || (Event->modifiers() & Qt::ControlModifier)) {
+        return false;
+    }
+    const QString point = InputHelpers::DisplayLocale().decimalPoint();
+    const QString text = m_textBox->text();
+    const int caret = m_textBox->cursorPosition();
+    if (Event->key() == Qt::Key_Backspace && caret > 0 && text.mid(caret - 1, 1) == point) {
+        m_textBox->setCursorPosition(caret - 1);
+        return true;
+    }
+    if (Event->key() == Qt::Key_Delete && text.mid(caret, 1) == point) {
+        m_textBox->setCursorPosition(caret + 1);
+        return true;
+    }
     return false;
 }
 
@@ -224,11 +287,14 @@ void Numeric::OnTextChanged()
     emit Changed();
 }
 
-QString Numeric::NormalizedText(const QString &Text) const
+Numeric::Rewrite Numeric::NormalizedText(const QString &Text, bool Typing) const
 {
     QString s = Text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-    if (m_precOrder == 0) {
-        s.remove(QLatin1Char('.'));
+    const qsizetype fraction = s.lastIndexOf(QLatin1Char('.'));
+    if (m_precOrder == 0 && fraction >= 0) {
+        // Whole numbers hold no fraction: what follows the decimal separator is dropped, never joined
+        // to the whole.
+        s.truncate(fraction);
     }
     // Backwards, so that the rightmost point survives and the leftmost sign character decides.
     QString r;
@@ -261,35 +327,52 @@ QString Numeric::NormalizedText(const QString &Text) const
         // Digits beyond the range saturate; no digits at all give 0.
         number = Currency::FromDouble(LeadingNumber(r));
     }
-    return Format(Clamped(number));
+    const bool placeholder = !HasWholeDigits(r);
+    // Digits typed below a lower limit above 0 may be the first ones of a number within it.
+    const bool growing = Typing && !placeholder && number >= Currency() && number < m_minValue;
+    return {Format(growing ? number : Clamped(number)), placeholder};
 }
 
 void Numeric::ApplyTextRule()
 {
     const QString text = m_textBox->text();
     const int before = SignificantCount(text.left(m_textBox->cursorPosition()));
-    const QString normalized = NormalizedText(text);
-    if (normalized == text) {
+    const Rewrite rewrite = NormalizedText(text, true);
+    if (rewrite.Text == text) {
         return;
     }
     {
         const QSignalBlocker blocker(m_textBox);
-        m_textBox->setText(normalized);
+        m_textBox->setText(rewrite.Text);
+    }
+    if (rewrite.Placeholder) {
+        // The whole part was erased: the number put back is selected, so that digits typed next
+        // replace it rather than go in front of it.
+        const qsizetype point = rewrite.Text.indexOf(InputHelpers::DisplayLocale().decimalPoint());
+        m_textBox->setSelection(0, static_cast<int>(point < 0 ? rewrite.Text.size() : point));
+        return;
     }
     // The caret stays after the same digit, whatever group separators the rewrite added or took away.
     int caret = 0;
-    for (int counted = 0; caret < normalized.size() && counted < before; ++caret) {
-        counted += IsSignificant(normalized.at(caret)) ? 1 : 0;
+    for (int counted = 0; caret < rewrite.Text.size() && counted < before; ++caret) {
+        counted += IsSignificant(rewrite.Text.at(caret)) ? 1 : 0;
     }
     m_textBox->setCursorPosition(caret);
 }
 
 void Numeric::RecheckText()
 {
-    const QString normalized = NormalizedText(m_textBox->text());
+    const QString normalized = NormalizedText(m_textBox->text(), false).Text;
     if (normalized != m_textBox->text()) {
         m_textBox->setText(normalized);
     }
+}
+
+void Numeric::FinishTyping()
+{
+    // The value read stays the same: only the text catches up with it.
+    const QSignalBlocker blocker(m_textBox);
+    RecheckText();
 }
 
 void Numeric::NormalizeNumericLimits()

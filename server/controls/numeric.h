@@ -107,11 +107,23 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
+    static constexpr int NoFraction = -1;
+
+    // The text rule's result: the text to show, and whether its whole part was put back for one erased.
+    struct Rewrite
+    {
+        QString Text;
+        bool Placeholder = false;
+    };
+
     void OnTextChanged();
-    QString NormalizedText(const QString &Text) const;
+    // While Typing, digits below a lower limit above 0 stay as they are: more may follow.
+    Rewrite NormalizedText(const QString &Text, bool Typing) const;
     void ApplyTextRule();
     // After a property change: a text that no longer fits is rewritten as an ordinary change.
     void RecheckText();
+    // As the input is left: digits typed below the lower limit show the limit that Value gives.
+    void FinishTyping();
     void NormalizeNumericLimits();
     void UpdateUpDown();
     // One up-down step from the number shown, within the limits taken as 32-bit integers.
@@ -119,6 +131,10 @@ private:
     QString Format(Currency Value) const;
     Currency Clamped(Currency Value) const;
     bool HandleKey(QKeyEvent *Event);
+    // The decimal separator's keys and the digits after it; true for a key to swallow.
+    bool HandleSeparators(const QKeyEvent *Event);
+    // Erasing steps over the decimal separator rather than joining the decimals to the whole part.
+    bool StepOverPoint(const QKeyEvent *Event);
 
     QLineEdit *m_textBox;
     FocusValidator *m_validator;
@@ -131,4 +147,6 @@ private:
     Currency m_maxValue;
     Currency m_minValue;
     QString m_mask;
+    // Where a decimal separator was typed into whole numbers: digits typed there are dropped.
+    int m_fractionCaret = NoFraction;
 };

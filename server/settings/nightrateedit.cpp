@@ -21,7 +21,8 @@ NightRateEdit::NightRateEdit(QWidget *Parent)
     m_ui->setupUi(this);
     // The input's own name; its member cannot carry its class's name.
     m_ui->Days->setObjectName(QStringLiteral("DaysOfWeek"));
-    SetUpRateInputs({m_ui->RateName, m_ui->AllDays, m_ui->TheseDays, m_ui->Days, m_ui->RatePriceForHour}, QString());
+    SetUpRateInputs({m_ui->RateName, m_ui->AllDays, m_ui->TheseDays, m_ui->Days, m_ui->RatePriceForHour},
+                    PriceUnit::WholeRoubles);
     SetUpWholeNumber(m_ui->RatePrepaySum, PrepayDigits, 0, MaxPrepay);
     connect(m_ui->RatePrepaySum, &Numeric::Changed, this, &NightRateEdit::InputEdited);
     FillControls();

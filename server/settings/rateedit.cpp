@@ -32,7 +32,7 @@ RateEdit::RateEdit(QWidget *Parent)
     // The input's own name; its member cannot carry its class's name.
     m_ui->Days->setObjectName(QStringLiteral("DaysOfWeek"));
     SetUpRateInputs({m_ui->RateName, m_ui->AllDays, m_ui->TheseDays, m_ui->Days, m_ui->RatePriceForHour},
-                    QStringLiteral("#,##0"));
+                    PriceUnit::Kopecks);
     auto *times = new QButtonGroup(this);
     times->addButton(m_ui->AllTime);
     times->addButton(m_ui->TheseTime);

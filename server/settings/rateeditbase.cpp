@@ -25,13 +25,17 @@ RateEditBase::RateEditBase(QWidget *Parent)
 {
 }
 
-void RateEditBase::SetUpRateInputs(const RateInputs &Inputs, const QString &Mask)
+void RateEditBase::SetUpRateInputs(const RateInputs &Inputs, PriceUnit Unit)
 {
     m_inputs = Inputs;
     auto *days = new QButtonGroup(this);
     days->addButton(Inputs.AllDays);
     days->addButton(Inputs.TheseDays);
-    SetUpWholeNumber(Inputs.Price, PriceDigits, 0, MaxPrice, Mask);
+    if (Unit == PriceUnit::Kopecks) {
+        SetUpPrice(Inputs.Price, PriceDigits, MaxPrice);
+    } else {
+        SetUpWholeNumber(Inputs.Price, PriceDigits, 0, MaxPrice);
+    }
     connect(Inputs.Name, &String::Changed, this, &RateEditBase::InputEdited);
     connect(Inputs.Days, &DaysOfWeek::Changed, this, &RateEditBase::InputEdited);
     connect(Inputs.Price, &Numeric::Changed, this, &RateEditBase::InputEdited);

@@ -29,9 +29,16 @@ protected:
 
     explicit RateEditBase(QWidget *Parent);
 
-    // Groups the two options, sets the price input up (0 to 9999 roubles with Mask) and counts the
+    // What a rate's price is typed in.
+    enum class PriceUnit
+    {
+        Kopecks,
+        WholeRoubles,
+    };
+
+    // Groups the two options, sets the price input up (0 to 9999 roubles in Unit) and counts the
     // inputs' changes as edits.
-    void SetUpRateInputs(const RateInputs &Inputs, const QString &Mask);
+    void SetUpRateInputs(const RateInputs &Inputs, PriceUnit Unit);
 
     QList<QObject *> Inputs() const override;
     void ShowRecord(const Rollstrake::DBRecord *Record) override;

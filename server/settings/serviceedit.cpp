@@ -19,7 +19,7 @@ ServiceEdit::ServiceEdit(QWidget *Parent)
     , m_ui(std::make_unique<Ui::ServiceEdit>())
 {
     m_ui->setupUi(this);
-    SetUpWholeNumber(m_ui->ServicePrice, PriceDigits, 0, MaxPrice, QStringLiteral("#,##0"));
+    SetUpPrice(m_ui->ServicePrice, PriceDigits, MaxPrice);
     connect(m_ui->ServiceName, &String::Changed, this, &ServiceEdit::InputEdited);
     connect(m_ui->ServicePrice, &Numeric::Changed, this, &ServiceEdit::InputEdited);
     FillControls();

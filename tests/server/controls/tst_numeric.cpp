@@ -1,5 +1,6 @@
 #include "controls/focusvalidator.h"
 #include "controls/numeric.h"
+#include "operatorkeys.h"
 #include "rendercheck.h"
 
 #include <QApplication>
@@ -16,7 +17,7 @@ void Type(Numeric &Input, const QString &Keys)
 {
     Input.TextBox()->setFocus();
     Input.TextBox()->selectAll();
-    QTest::keyClicks(Input.TextBox(), Keys);
+    PressKeys(Input.TextBox(), Keys);
 }
 
 QString Shown(const Numeric &Input)
@@ -46,7 +47,14 @@ private slots:
         QTest::newRow("minus after the number") << 0 << true << 6 << QStringLiteral("5-") << QStringLiteral("-5");
         QTest::newRow("plus anywhere") << 0 << true << 6 << QStringLiteral("-5+") << QStringLiteral("5");
         QTest::newRow("plus before") << 0 << true << 6 << QStringLiteral("+-5") << QStringLiteral("5");
-        QTest::newRow("comma with whole numbers") << 0 << false << 6 << QStringLiteral("1,5") << QStringLiteral("15");
+        QTest::newRow("comma with whole numbers") << 0 << false << 6 << QStringLiteral("1,5") << QStringLiteral("1");
+        QTest::newRow("kopecks of whole roubles") << 0 << false << 6 << QStringLiteral("12.50") << QStringLiteral("12");
+        QTest::newRow("erased by BackSpace") << 0 << false << 6 << QStringLiteral("60EBB50") << QStringLiteral("50");
+        QTest::newRow("erased by Delete") << 0 << false << 6 << QStringLiteral("60HXX50") << QStringLiteral("50");
+        QTest::newRow("decimals erased by BackSpace")
+            << 2 << false << 6 << QStringLiteral("60EBBBBB12,50") << QStringLiteral("12,50");
+        QTest::newRow("decimals erased by Delete")
+            << 2 << false << 6 << QStringLiteral("60HXXX12.5") << QStringLiteral("12,50");
         QTest::newRow("comma with decimals") << 2 << false << 6 << QStringLiteral("1,5") << QStringLiteral("1,50");
         QTest::newRow("point with decimals") << 2 << false << 6 << QStringLiteral("1.5") << QStringLiteral("1,50");
         QTest::newRow("lone minus") << 0 << true << 6 << QStringLiteral("-") << QStringLiteral("0");
@@ -103,6 +111,7 @@ private slots:
     {
         Numeric input;
         input.show();
+        QVERIFY(QTest::qWaitForWindowActive(&input));
         Type(input, QStringLiteral("25"));
         QTest::keyClick(input.TextBox(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(input.TextBox(), Qt::Key_Backspace);
@@ -112,6 +121,13 @@ private slots:
         input.SetMinValue(10);
         QTest::keyClick(input.TextBox(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(input.TextBox(), Qt::Key_Backspace);
+        QCOMPARE(Shown(input), QStringLiteral("10"));
+        // Digits below the lower limit may begin a number within it; brought up once the input is left.
+        PressKeys(input.TextBox(), QStringLiteral("50"));
+        QCOMPARE(input.Value(), Currency(50));
+        PressKeys(input.TextBox(), QStringLiteral("AB5"));
+        QCOMPARE(input.Value(), Currency(10));
+        QVERIFY(FocusValidator::ValidateFocusWidget());
         QCOMPARE(Shown(input), QStringLiteral("10"));
     }
 

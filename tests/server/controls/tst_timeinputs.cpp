@@ -270,11 +270,11 @@ private slots:
         QTest::newRow("three hour digits, then the minutes")
             << 0 << -1 << QStringLiteral("1234") << QStringLiteral("123:04") << 7384 << int(English);
         QTest::newRow("hour digits overflow into the minutes")
-            << 0 << -1 << QStringLiteral("99999") << QStringLiteral("999:09") << 59949 << int(English);
+            << 0 << -1 << QStringLiteral("99999") << QStringLiteral("999:59") << 59999 << int(English);
         QTest::newRow("minutes clicked") << 90 << 4 << QStringLiteral("45") << QStringLiteral("01:45") << 105
                                          << int(English);
-        QTest::newRow("a minute digit above 5 is whole")
-            << 90 << 4 << QStringLiteral("73") << QStringLiteral("01:03") << 63 << int(English);
+        QTest::newRow("minutes past an hour carry")
+            << 90 << 4 << QStringLiteral("73") << QStringLiteral("02:13") << 133 << int(English);
         QTest::newRow("colon moves on") << 0 << -1 << QStringLiteral("2:5") << QStringLiteral("02:05") << 125
                                         << int(English);
         QTest::newRow("Down on the minutes")
@@ -293,6 +293,8 @@ private slots:
             {QStringLiteral("2:05"), 125},
             {QStringLiteral("12:5"), 725},
             {QStringLiteral("0:45"), 45},
+            // 99 hours and 99 minutes.
+            {QStringLiteral("99:99"), 6039},
         };
         const QStringList keyboards{QStringLiteral("English"),
                                     QStringLiteral("Russian"),

@@ -10,6 +10,7 @@
 #include "core/widgets/guihelpers.h"
 #include "core/widgets/messagebox.h"
 #include "coredatabase.h"
+#include "operatorkeys.h"
 #include "seances/dialogsupport.h"
 
 #include <QApplication>
@@ -266,21 +267,15 @@ public:
         }
     }
 
-    // Clicks Edit at the caret place Position, as the mouse would, then types Keys into Receiver: digits
-    // as themselves, ':' with Shift as a keyboard sends it, U and D the arrows up and down.
+    // Clicks Edit at the caret place Position, as the mouse would, then presses Keys on Receiver
+    // (PressKeys: digits as themselves, ':' with Shift, letters for the editing keys).
     static void ClickAndType(QLineEdit *Edit, QWidget *Receiver, int Position, const QString &Keys)
     {
         Edit->setCursorPosition(Position);
         QTest::mouseClick(Edit, Qt::LeftButton, {}, Edit->inputMethodQuery(Qt::ImCursorRectangle).toRect().center());
-        for (const QChar key : Keys) {
-            if (key == QLatin1Char('U') || key == QLatin1Char('D')) {
-                QTest::keyClick(Receiver, key == QLatin1Char('U') ? Qt::Key_Up : Qt::Key_Down);
-            } else if (key == QLatin1Char(':')) {
-                QTest::keyClick(Receiver, Qt::Key_Colon, Qt::ShiftModifier);
-            } else {
-                QTest::keyClicks(Receiver, QString(key));
-            }
-        }
+        // What the click posts (a box selects its text on entry) has its turn before the keys.
+        QCoreApplication::processEvents();
+        PressKeys(Receiver, Keys);
     }
 
     // The texts of the boxes asked for since the last call.

@@ -223,6 +223,12 @@ private slots:
             << 100.0 << three << QStringLiteral("end, then tomorrow") << 0 << QStringLiteral("09") << 1140 << 5700;
         QTest::newRow("a price at 70") << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("100") << 85
                                        << 100;
+        QTest::newRow("hours clicked, 99:99 at 70")
+            << 70.0 << one << QStringLiteral("duration") << 1 << QStringLiteral("99:99") << 6039 << 7046;
+        QTest::newRow("a price erased, then 50 at 70")
+            << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("EBB50") << 42 << 49;
+        QTest::newRow("a price with kopecks at 70")
+            << 70.0 << one << QStringLiteral("price") << 0 << QStringLiteral("12,50") << 10 << 12;
         QTest::newRow("a price shared by three at 100")
             << 100.0 << three << QStringLiteral("price") << 0 << QStringLiteral("250") << 50 << 252;
     }
@@ -254,9 +260,7 @@ private slots:
                 QCOMPARE(Boxes(), QStringList());
             } else if (input == QStringLiteral("price")) {
                 QLineEdit *price = Child<Numeric>(Dialog, QStringLiteral("Price"))->TextBox();
-                price->setFocus();
-                price->selectAll();
-                QTest::keyClicks(price, keys);
+                ClickAndType(price, price, caret, keys);
             }
             Click(Dialog, QStringLiteral("Apply"));
         });

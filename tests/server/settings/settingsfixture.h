@@ -3,6 +3,7 @@
 #include "controls/hashmodule.h"
 #include "core/widgets/messagebox.h"
 #include "coredatabase.h"
+#include "operatorkeys.h"
 #include "rendercheck.h"
 
 #include <QApplication>
@@ -90,12 +91,13 @@ public:
         return child;
     }
 
-    // Replaces the text of a box (a numeric, text or address part) as the operator types.
-    static void Retype(QWidget *Box, const QString &Text)
+    // Replaces the text of a box (a numeric, text or address part) as the operator types: select-all,
+    // then Keys as PressKeys presses them (E End then erases from what was shown).
+    static void Retype(QWidget *Box, const QString &Keys)
     {
         Box->setFocus();
         QTest::keyClick(Box, Qt::Key_A, Qt::ControlModifier);
-        QTest::keyClicks(Box, Text);
+        PressKeys(Box, Keys);
     }
 
 private:

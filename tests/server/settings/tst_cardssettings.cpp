@@ -272,6 +272,12 @@ void TestCardsSettings::topUp_data()
     QTest::newRow("the card shown") << QString() << QStringLiteral("25") << QString()
                                     << QStringList{QStringLiteral("111/Гость/40,00"),
                                                    QStringLiteral("*222/Гость/125,00")};
+    QTest::newRow("erased, then 50") << QString() << QStringLiteral("EBB50") << QString()
+                                     << QStringList{QStringLiteral("111/Гость/40,00"),
+                                                    QStringLiteral("*222/Гость/150,00")};
+    QTest::newRow("kopecks typed") << QString() << QStringLiteral("12,50") << QString()
+                                   << QStringList{QStringLiteral("111/Гость/40,00"),
+                                                  QStringLiteral("*222/Гость/112,00")};
     QTest::newRow("another card") << QStringLiteral("111") << QStringLiteral("5") << QString()
                                   << QStringList{QStringLiteral("*111/Гость/45,00"),
                                                  QStringLiteral("222/Гость/100,00")};

@@ -166,7 +166,9 @@ void TestRateSettings::editorStoresAndShows()
     } else {
         Find<QRadioButton>(page, QStringLiteral("AllTime"))->click();
     }
-    SettingsFixture::Retype(Find<Numeric>(page, QStringLiteral("RatePriceForHour"))->TextBox(), QStringLiteral("60"));
+    // The price shown, 30,00, erased and retyped with kopecks.
+    SettingsFixture::Retype(Find<Numeric>(page, QStringLiteral("RatePriceForHour"))->TextBox(),
+                            QStringLiteral("EBBBBB70,5"));
     QVERIFY(m_day->Changed());
     MessageBox::PrepareAnswer(QMessageBox::Ok);
     QCOMPARE(m_day->ValidateAndSave(), message.isEmpty());
@@ -177,7 +179,7 @@ void TestRateSettings::editorStoresAndShows()
         return;
     }
     QCOMPARE(MoneyValue(*m_fixture->Db().Record(QStringLiteral("Rates"), code), QStringLiteral("PriceForHour")),
-             Currency(60));
+             Currency::FromDouble(70.5));
     // What the page shows of the stored rate when it is loaded again.
     m_day = std::make_unique<RateSettingsFrame>(nullptr);
     m_day->LoadSettings();

@@ -136,12 +136,13 @@ void TestServiceSettings::typesAddedEditedAndDeleted()
     const qint32 second = page.CurrentCode();
     QCOMPARE(Find<String>(&page, QStringLiteral("ServiceName"))->Value(), QStringLiteral("Новая услуга 2"));
     Find<String>(&page, QStringLiteral("ServiceName"))->TextBox()->setText(QStringLiteral(" Печать "));
-    SettingsFixture::Retype(Find<Numeric>(&page, QStringLiteral("ServicePrice"))->TextBox(), QStringLiteral("1250"));
+    SettingsFixture::Retype(Find<Numeric>(&page, QStringLiteral("ServicePrice"))->TextBox(),
+                            QStringLiteral("1250EBBBBBBB12.5"));
     QVERIFY(page.ValidateAndSave());
     QVERIFY(!page.Changed());
     const auto stored = m_fixture->Db().Record(QStringLiteral("ServiceTypes"), second);
     QCOMPARE(TextValue(*stored, QStringLiteral("Name")), QStringLiteral("Печать"));
-    QCOMPARE(MoneyValue(*stored, QStringLiteral("Price")), Currency(1250));
+    QCOMPARE(MoneyValue(*stored, QStringLiteral("Price")), Currency::FromDouble(12.5));
     QVERIFY(RenderControl(&page, QStringLiteral("ServiceSettingsFrame")));
 
     // A type with sales stays; the last type gone leaves an empty list and no record in the editor.
