@@ -40,6 +40,6 @@ bool ServicesReport::AddRecord(const Rollstrake::RecordReader &Record, QString &
             RoublesText(sum),
             TextAt(Record, m_comment)});
     ++RunningTotals().Count;
-    RunningTotals().Sum += sum;
+    RunningTotals().Sum += Currency::FromUnits(sum * Currency::Scale);
     return true;
 }

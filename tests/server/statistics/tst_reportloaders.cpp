@@ -95,17 +95,17 @@ void TestReportLoaders::seancesByPayType_data()
 {
     QTest::addColumn<qint32>("payType");
     QTest::addColumn<QString>("sum");
-    QTest::addColumn<qint64>("total");
-    QTest::newRow("all") << qint32(ReportFilter::AllPays) << QStringLiteral("180,00") << qint64(180);
-    QTest::newRow("cash") << qint32(ReportFilter::CashPays) << QStringLiteral("150,00") << qint64(150);
-    QTest::newRow("card") << qint32(ReportFilter::CardPays) << QStringLiteral("30,00") << qint64(30);
+    QTest::addColumn<Currency>("total");
+    QTest::newRow("all") << qint32(ReportFilter::AllPays) << QStringLiteral("180,00") << Currency(180);
+    QTest::newRow("cash") << qint32(ReportFilter::CashPays) << QStringLiteral("150,00") << Currency(150);
+    QTest::newRow("card") << qint32(ReportFilter::CardPays) << QStringLiteral("30,00") << Currency(30);
 }
 
 void TestReportLoaders::seancesByPayType()
 {
     QFETCH(qint32, payType);
     QFETCH(QString, sum);
-    QFETCH(qint64, total);
+    QFETCH(Currency, total);
     constexpr double OneAndAHalfMegabytes = 1.5 * 1024 * 1024;
     const qint32 card = m_data->AddCard(QStringLiteral("1001"), QStringLiteral("Лис"));
     const qint32 seance = m_data->AddSeance(m_data->Computer(3),
@@ -205,7 +205,7 @@ void TestReportLoaders::seancesOfThePeriod()
     const Loaded loaded = Load(ReportKind::Seances, filter);
     QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
     QCOMPARE(loaded.Rows.size(), size_t(listed ? 1 : 0));
-    QCOMPARE(loaded.Totals.Sum, qint64(listed ? 70 : 0));
+    QCOMPARE(loaded.Totals.Sum, Currency(listed ? 70 : 0));
     QCOMPARE(loaded.Totals.Count, qint64(listed ? 1 : 0));
 }
 
@@ -265,13 +265,13 @@ void TestReportLoaders::nightReserves()
                           QStringLiteral("День"),
                           QStringLiteral("Р"),
                           QStringLiteral("150,00")}));
-    QCOMPARE(loaded.Totals.Sum, qint64(150));
+    QCOMPARE(loaded.Totals.Sum, Currency(150));
 
     ReportFilter cards = ReportData::Days(5, 5);
     cards.PayType = ReportFilter::CardPays;
     loaded = Load(ReportKind::NightReserves, cards);
     QCOMPARE(Column(loaded.Rows, 0), QStringList({QStringLiteral("05/12/2026 18:00:00")}));
-    QCOMPARE(loaded.Totals.Sum, qint64(50));
+    QCOMPARE(loaded.Totals.Sum, Currency(50));
 }
 
 void TestReportLoaders::deleteNightReserves_data()
@@ -328,7 +328,7 @@ void TestReportLoaders::cardPays()
                           QStringLiteral("500,00")}));
     QCOMPARE(loaded.Rows.at(1).Cells.last(), QStringLiteral("1\u00A0234,00"));
     QCOMPARE(loaded.Totals.Count, qint64(2));
-    QCOMPARE(loaded.Totals.Sum, qint64(1734));
+    QCOMPARE(loaded.Totals.Sum, Currency(1734));
 }
 
 void TestReportLoaders::servicesAtTheCurrentPrice()
@@ -347,7 +347,7 @@ void TestReportLoaders::servicesAtTheCurrentPrice()
                           QStringLiteral("38,00"),
                           QStringLiteral("у окна")}));
     QCOMPARE(loaded.Rows.at(1).Cells.at(3), QStringLiteral("2,00"));
-    QCOMPARE(loaded.Totals.Sum, qint64(40));
+    QCOMPARE(loaded.Totals.Sum, Currency(40));
 }
 
 void TestReportLoaders::internetAndHistory()
@@ -405,7 +405,7 @@ void TestReportLoaders::longPeriodInOrder()
 
     Loaded loaded = Load(ReportKind::Seances, filter);
     QCOMPARE(Column(loaded.Rows, 0), expectedSeances);
-    QCOMPARE(loaded.Totals.Sum, qint64(10 * Days));
+    QCOMPARE(loaded.Totals.Sum, Currency(10 * Days));
     loaded = Load(ReportKind::History, filter);
     QCOMPARE(Column(loaded.Rows, 0), expectedLines);
     QCOMPARE(loaded.Totals.Count, qint64(Days * LinesPerDay));
