@@ -36,6 +36,6 @@ bool CardPaysReport::AddRecord(const Rollstrake::RecordReader &Record, QString &
     AddRow(MakeItemKey(Record.Code()),
            QStringList{DateTimeCell(DateAt(Record, m_payDate))} << *found << FormatSum(sum));
     ++RunningTotals().Count;
-    RunningTotals().Sum += sum;
+    RunningTotals().Sum += Currency(sum);
     return true;
 }

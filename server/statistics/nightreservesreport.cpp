@@ -121,7 +121,7 @@ void NightReservesReport::TakePayment(const PaymentsReading::Payment &Payment)
     Reserve &paid = found.value();
     ReportTotals &totals = RunningTotals();
     paid.Sum += Payment.Sum;
-    totals.Sum += Payment.Sum;
+    totals.Sum += Currency(Payment.Sum);
     if (paid.Row >= 0) {
         UpdateCell(paid.Row, SumColumn, RoublesText(paid.Sum));
         return;

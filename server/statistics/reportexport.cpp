@@ -121,8 +121,8 @@ void WriteTotals(DocumentWriter &Writer, const ExportLayout &Layout, const Repor
 {
     Writer.LineDown(1);
     Writer.LeftPara();
-    Writer.Insert(QStringLiteral("Итого: ") + RoublesText(Totals.Sum) + QStringLiteral(" руб. ")
-                  + SumInWords(Roubles(Totals.Sum)));
+    Writer.Insert(QStringLiteral("Итого: ") + FormatSum(Totals.Sum) + QStringLiteral(" руб. ")
+                  + SumInWords(Totals.Sum));
     if (Layout.WithTraffic) {
         Writer.InsertPara();
         Writer.Insert(QStringLiteral("Входящий трафик: ") + FormatSum(Totals.Download) + QStringLiteral(" Мб. "));

@@ -80,12 +80,7 @@ bool LoadToEnd(ReportLoader &Loader, std::vector<ReportRow> &Rows, QString &ErrS
     return ok;
 }
 
-Currency Roubles(qint64 Sum)
-{
-    return Currency::FromUnits(Sum * Currency::Scale);
-}
-
 QString RoublesText(qint64 Sum)
 {
-    return FormatSum(Roubles(Sum));
+    return FormatSum(Currency::FromUnits(Sum * Currency::Scale));
 }

@@ -34,12 +34,12 @@ struct ReportBatch final
     std::vector<CellUpdate> Updates;
 };
 
-// The totals of the rows listed so far: a count, a sum in whole roubles, a duration in minutes and
-// the traffic in megabytes (four decimals).
+// The totals of the rows listed so far: a count, a sum of money (the kopecks of services kept), a
+// duration in minutes and the traffic in megabytes (four decimals).
 struct ReportTotals final
 {
     qint64 Count = 0;
-    qint64 Sum = 0;
+    Currency Sum;
     qint64 Duration = 0;
     Currency Download;
     Currency Upload;
@@ -47,8 +47,7 @@ struct ReportTotals final
     bool operator==(const ReportTotals &) const = default;
 };
 
-// Whole roubles as an amount, and as text: "1 234,00".
-Currency Roubles(qint64 Sum);
+// Whole roubles as text: "1 234,00".
 QString RoublesText(qint64 Sum);
 
 // A report's load from the database: plain rows and totals, read step by step so that a long period

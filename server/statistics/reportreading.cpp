@@ -136,18 +136,16 @@ Currency Megabytes(Currency Bytes)
     return Bytes / Currency(BytesPerMegabyte);
 }
 
-qint64 RoundToWhole(Currency Amount)
+Currency ToKopecks(Currency Amount)
 {
-    const qint64 whole = Amount.Units() / Currency::Scale;
-    const qint64 rest = Amount.Units() % Currency::Scale;
-    const qint64 half = Currency::Scale / 2;
-    if (rest > half || (rest == half && whole % 2 != 0)) {
-        return whole + 1;
+    constexpr qint64 UnitsPerKopeck = Currency::Scale / 100;
+    const qint64 rest = Amount.Units() % UnitsPerKopeck;
+    const Currency cut = Currency::FromUnits(Amount.Units() - rest);
+    if (2 * qAbs(rest) < UnitsPerKopeck) {
+        return cut;
     }
-    if (rest < -half || (rest == -half && whole % 2 != 0)) {
-        return whole - 1;
-    }
-    return whole;
+    // Saturates rather than wraps at the ends of the range.
+    return cut + Currency::FromUnits(rest < 0 ? -UnitsPerKopeck : UnitsPerKopeck);
 }
 
 QString ReferenceTexts::Text(const Rollstrake::RecordReader &Row, qint32 Position, QString &ErrString)

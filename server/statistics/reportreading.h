@@ -62,8 +62,9 @@ Currency MoneyAt(const Rollstrake::RecordReader &Row, qint32 Position);
 QString DateTimeCell(const QDateTime &Value);
 // Bytes as megabytes kept to four decimals: 1,000,000 bytes give 0.9537.
 Currency Megabytes(Currency Bytes);
-// The whole number nearest to the amount, a half to the even neighbour (37.5 gives 38, 2.5 gives 2).
-qint64 RoundToWhole(Currency Amount);
+// The amount in whole kopecks, a half away from zero as FormatSum shows it (0.125 gives 0.13): a
+// total of such amounts is the total of what the rows show.
+Currency ToKopecks(Currency Amount);
 
 // The display texts of the records that a load's foreign keys name (a computer's number, a
 // desktop's or a rate's name), each read once.

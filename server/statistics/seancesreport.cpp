@@ -128,7 +128,7 @@ void SeancesReport::Pay(qint32 SeanceCode, Seance &Paid, qint32 Sum)
 {
     ReportTotals &totals = RunningTotals();
     Paid.Sum += Sum;
-    totals.Sum += Sum;
+    totals.Sum += Currency(Sum);
     if (Paid.Row >= 0) {
         UpdateCell(Paid.Row, SumColumn, RoublesText(Paid.Sum));
         return;

@@ -32,12 +32,12 @@ bool ServicesReport::AddRecord(const Rollstrake::RecordReader &Record, QString &
                                {TextValue(*type, QStringLiteral("Name")), MoneyValue(*type, QStringLiteral("Price"))});
     }
     const qint32 amount = IntAt(Record, m_amount);
-    const qint64 sum = RoundToWhole(Currency(amount) * found->Price);
+    const Currency sum = ToKopecks(Currency(amount) * found->Price);
     AddRow(MakeItemKey(Record.Code()),
            {DateTimeCell(DateAt(Record, m_time)),
             found->Name,
             QString::number(amount),
-            RoublesText(sum),
+            FormatSum(sum),
             TextAt(Record, m_comment)});
     ++RunningTotals().Count;
     RunningTotals().Sum += sum;

@@ -5,7 +5,7 @@
 #include <QHash>
 
 // The services sold in the period: time, the service's name, the units, their sum at the service
-// type's current price (rounded to whole roubles, a half to the even neighbour) and the comment.
+// type's current price (in kopecks, as shown) and the comment.
 // A service whose type cannot be read ends the load with the library's reason.
 class ServicesReport final : public PeriodTableReport
 {

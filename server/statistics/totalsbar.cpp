@@ -137,15 +137,15 @@ void TotalsBar::SetCount(qint64 Count)
     m_count->setText(QString::number(Count));
 }
 
-void TotalsBar::SetSum(qint64 Sum)
+void TotalsBar::SetSum(Currency Sum)
 {
     m_totals.Sum = Sum;
     if (m_sum) {
-        m_sum->setText(RoublesText(Sum));
+        m_sum->setText(FormatSum(Sum));
     }
 }
 
-qint64 TotalsBar::Sum() const
+Currency TotalsBar::Sum() const
 {
     return m_totals.Sum;
 }

@@ -31,9 +31,9 @@ public:
     void SetEnabled(bool Value);
 
     void SetCount(qint64 Count);
-    // Whole roubles; shown as "1 234,00".
-    void SetSum(qint64 Sum);
-    qint64 Sum() const;
+    // Shown as "1 234,50".
+    void SetSum(Currency Sum);
+    Currency Sum() const;
     // Megabytes with four decimals, shown as "1,50/0,00".
     void SetDownload(Currency Megabytes);
     Currency Download() const;

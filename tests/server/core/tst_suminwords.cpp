@@ -14,6 +14,8 @@ private slots:
         QTest::addColumn<QString>("expected");
         QTest::newRow("report total") << Currency::FromDouble(1234.50)
                                       << QStringLiteral("( Одна тысяча двести тридцать четыре Руб пятьдесят Коп  )");
+        QTest::newRow("kopecks of a services total")
+            << Currency::FromUnits(23455000) << QStringLiteral("( Две тысячи триста сорок пять Руб пятьдесят Коп  )");
         QTest::newRow("zero") << Currency() << QStringLiteral("( Ноль Руб ноль Коп  )");
         QTest::newRow("kopecks round up to a rouble")
             << Currency::FromDouble(0.995) << QStringLiteral("( Один Руб ноль Коп  )");

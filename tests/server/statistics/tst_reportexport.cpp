@@ -35,11 +35,11 @@ QStringList SeanceRow(const QString &Begin, const QString &Computer, const QStri
             QStringLiteral("0,00")};
 }
 
-ReportTotals Sum(qint64 Roubles)
+ReportTotals Sum(Currency Amount)
 {
     ReportTotals totals;
     totals.Count = 1;
-    totals.Sum = Roubles;
+    totals.Sum = Amount;
     return totals;
 }
 
@@ -132,7 +132,7 @@ void TestReportExport::layouts_data()
     QTest::addColumn<qint32>("computer");
     QTest::addColumn<int>("firstDay");
     QTest::addColumn<QStringList>("row");
-    QTest::addColumn<qint64>("sum");
+    QTest::addColumn<Currency>("sum");
     QTest::addColumn<QStringList>("title");
     QTest::addColumn<QStringList>("cells");
     QTest::addColumn<QString>("totals");
@@ -144,7 +144,7 @@ void TestReportExport::layouts_data()
     const QString sixty = QStringLiteral("Итого: 60,00 руб. ( Шестьдесят Руб ноль Коп  )");
     // One computer leaves its column out.
     QTest::newRow("seances of one computer")
-        << ReportKind::Seances << 5 << 5 << seance << qint64(60)
+        << ReportKind::Seances << 5 << 5 << seance << Currency(60)
         << QStringList{QStringLiteral("Сеансы за 05/12/2026"), QStringLiteral(" по компьютеру №5")} + allPays
         << seanceCells << sixty;
     const QStringList reserve = {QStringLiteral("05/12/2026 09:00:00"),
@@ -158,14 +158,14 @@ void TestReportExport::layouts_data()
     QStringList reserveCells = reserve;
     reserveCells.removeAt(2);
     QTest::newRow("night reserves of one computer")
-        << ReportKind::NightReserves << 5 << 5 << reserve << qint64(60)
+        << ReportKind::NightReserves << 5 << 5 << reserve << Currency(60)
         << QStringList{QStringLiteral("Резервы ночей за 05/12/2026"), QStringLiteral(" по компьютеру №5")} + allPays
         << reserveCells << sixty;
     const QStringList access = {QStringLiteral("05/12/2026 10:00:00"),
                                 QStringLiteral("5"),
                                 QStringLiteral("http://a/")};
     QTest::newRow("internet of one computer")
-        << ReportKind::Internet << 5 << 5 << access << qint64(60)
+        << ReportKind::Internet << 5 << 5 << access << Currency(60)
         << QStringList{QStringLiteral("Детализация доступа в интернет за 05/12/2026")}
         << QStringList{access.at(0), access.at(2)} << QString();
     // No filter texts; a sum of zero in words.
@@ -174,11 +174,21 @@ void TestReportExport::layouts_data()
                                QStringLiteral("Лис"),
                                QString(),
                                QStringLiteral("0,00")};
-    QTest::newRow("card top-ups of zero") << ReportKind::CardPays << 0 << 5 << topUp << qint64(0)
+    QTest::newRow("card top-ups of zero") << ReportKind::CardPays << 0 << 5 << topUp << Currency(0)
                                           << QStringList{QStringLiteral("Пополнения балансов карточек за 05/12/2026")}
                                           << topUp << QStringLiteral("Итого: 0,00 руб. ( Ноль Руб ноль Коп  )");
+    // Kopecks in figures and in words; the comment is not exported.
+    const QStringList sale = {QStringLiteral("05/12/2026 10:00:00"),
+                              QStringLiteral("Чай"),
+                              QStringLiteral("4691"),
+                              QStringLiteral("2\u00A0345,50"),
+                              QStringLiteral("у окна")};
+    QTest::newRow("services with kopecks")
+        << ReportKind::Services << 0 << 5 << sale << Currency::FromUnits(23455000)
+        << QStringList{QStringLiteral("Оказанные услуги за 05/12/2026")} << sale.mid(0, 4)
+        << QStringLiteral("Итого: 2\u00A0345,50 руб. ( Две тысячи триста сорок пять Руб пятьдесят Коп  )");
     const QStringList line = {QStringLiteral("a"), QStringLiteral("1"), QStringLiteral("b")};
-    QTest::newRow("history of a period") << ReportKind::History << 0 << 1 << line << qint64(10)
+    QTest::newRow("history of a period") << ReportKind::History << 0 << 1 << line << Currency(10)
                                          << QStringList{QStringLiteral(
                                                 "История сеансов за период с 01/12/2026 по 05/12/2026")}
                                          << line << QString();
@@ -192,7 +202,7 @@ void TestReportExport::layouts()
     QFETCH(qint32, computer);
     QFETCH(int, firstDay);
     QFETCH(QStringList, row);
-    QFETCH(qint64, sum);
+    QFETCH(Currency, sum);
     QFETCH(QStringList, title);
     QFETCH(QStringList, cells);
     QFETCH(QString, totals);
@@ -221,7 +231,8 @@ void TestReportExport::layouts()
         }
     }
     QCOMPARE(texts.size(), 2 * cells.size());
-    QCOMPARE(texts.contains(QStringLiteral("Компьютер")), computer == 0 && kind != ReportKind::CardPays);
+    QCOMPARE(texts.contains(QStringLiteral("Компьютер")),
+             computer == 0 && kind != ReportKind::CardPays && kind != ReportKind::Services);
     QCOMPARE(texts.mid(cells.size()), cells);
     QCOMPARE(commands.at(lastHeaderAt - 1),
              kind == ReportKind::History ? QStringLiteral("FontSize 10") : QStringLiteral("CenterPara"));

@@ -64,6 +64,7 @@ private slots:
     void deleteNightReserves_data();
     void deleteNightReserves();
     void cardPays();
+    void servicesAtTheCurrentPrice_data();
     void servicesAtTheCurrentPrice();
     void internetAndHistory();
     void longPeriodInOrder();
@@ -95,17 +96,17 @@ void TestReportLoaders::seancesByPayType_data()
 {
     QTest::addColumn<qint32>("payType");
     QTest::addColumn<QString>("sum");
-    QTest::addColumn<qint64>("total");
-    QTest::newRow("all") << qint32(ReportFilter::AllPays) << QStringLiteral("180,00") << qint64(180);
-    QTest::newRow("cash") << qint32(ReportFilter::CashPays) << QStringLiteral("150,00") << qint64(150);
-    QTest::newRow("card") << qint32(ReportFilter::CardPays) << QStringLiteral("30,00") << qint64(30);
+    QTest::addColumn<Currency>("total");
+    QTest::newRow("all") << qint32(ReportFilter::AllPays) << QStringLiteral("180,00") << Currency(180);
+    QTest::newRow("cash") << qint32(ReportFilter::CashPays) << QStringLiteral("150,00") << Currency(150);
+    QTest::newRow("card") << qint32(ReportFilter::CardPays) << QStringLiteral("30,00") << Currency(30);
 }
 
 void TestReportLoaders::seancesByPayType()
 {
     QFETCH(qint32, payType);
     QFETCH(QString, sum);
-    QFETCH(qint64, total);
+    QFETCH(Currency, total);
     constexpr double OneAndAHalfMegabytes = 1.5 * 1024 * 1024;
     const qint32 card = m_data->AddCard(QStringLiteral("1001"), QStringLiteral("Лис"));
     const qint32 seance = m_data->AddSeance(m_data->Computer(3),
@@ -205,7 +206,7 @@ void TestReportLoaders::seancesOfThePeriod()
     const Loaded loaded = Load(ReportKind::Seances, filter);
     QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
     QCOMPARE(loaded.Rows.size(), size_t(listed ? 1 : 0));
-    QCOMPARE(loaded.Totals.Sum, qint64(listed ? 70 : 0));
+    QCOMPARE(loaded.Totals.Sum, Currency(listed ? 70 : 0));
     QCOMPARE(loaded.Totals.Count, qint64(listed ? 1 : 0));
 }
 
@@ -265,13 +266,13 @@ void TestReportLoaders::nightReserves()
                           QStringLiteral("День"),
                           QStringLiteral("Р"),
                           QStringLiteral("150,00")}));
-    QCOMPARE(loaded.Totals.Sum, qint64(150));
+    QCOMPARE(loaded.Totals.Sum, Currency(150));
 
     ReportFilter cards = ReportData::Days(5, 5);
     cards.PayType = ReportFilter::CardPays;
     loaded = Load(ReportKind::NightReserves, cards);
     QCOMPARE(Column(loaded.Rows, 0), QStringList({QStringLiteral("05/12/2026 18:00:00")}));
-    QCOMPARE(loaded.Totals.Sum, qint64(50));
+    QCOMPARE(loaded.Totals.Sum, Currency(50));
 }
 
 void TestReportLoaders::deleteNightReserves_data()
@@ -328,26 +329,51 @@ void TestReportLoaders::cardPays()
                           QStringLiteral("500,00")}));
     QCOMPARE(loaded.Rows.at(1).Cells.last(), QStringLiteral("1\u00A0234,00"));
     QCOMPARE(loaded.Totals.Count, qint64(2));
-    QCOMPARE(loaded.Totals.Sum, qint64(1734));
+    QCOMPARE(loaded.Totals.Sum, Currency(1734));
+}
+
+void TestReportLoaders::servicesAtTheCurrentPrice_data()
+{
+    QTest::addColumn<QString>("price");
+    QTest::addColumn<QList<qint32>>("amounts");
+    QTest::addColumn<QStringList>("sums");
+    QTest::addColumn<QString>("total");
+    QTest::newRow("3 at 12.50") << QStringLiteral("12.5") << QList<qint32>{3} << QStringList{QStringLiteral("37,50")}
+                                << QStringLiteral("37.5");
+    QTest::newRow("4,691 at 0.50") << QStringLiteral("0.5") << QList<qint32>{4691}
+                                   << QStringList{QStringLiteral("2\u00A0345,50")} << QStringLiteral("2345.5");
+    QTest::newRow("three of 1.50") << QStringLiteral("1.5") << QList<qint32>{1, 1, 1}
+                                   << QStringList(3, QStringLiteral("1,50")) << QStringLiteral("4.5");
+    QTest::newRow("three of 0.50") << QStringLiteral("0.5") << QList<qint32>{1, 1, 1}
+                                   << QStringList(3, QStringLiteral("0,50")) << QStringLiteral("1.5");
+    // The total is that of the kopecks listed.
+    QTest::newRow("a price of tenths of a kopeck") << QStringLiteral("0.125") << QList<qint32>{1, 1}
+                                                   << QStringList(2, QStringLiteral("0,13")) << QStringLiteral("0.26");
 }
 
 void TestReportLoaders::servicesAtTheCurrentPrice()
 {
+    QFETCH(QString, price);
+    QFETCH(QList<qint32>, amounts);
+    QFETCH(QStringList, sums);
+    QFETCH(QString, total);
     const QString comment = QStringLiteral("у окна");
-    m_data->Sell(m_data->AddServiceType(QStringLiteral("Печать"), Money("12.5")), 3, ReportData::At(5, 10), comment);
-    m_data->Sell(m_data->AddServiceType(QStringLiteral("Чай"), Money("0.5")), 5, ReportData::At(5, 11), comment);
+    const qint32 type = m_data->AddServiceType(QStringLiteral("Печать"), Money(qPrintable(price)));
+    for (int i = 0; i < amounts.size(); ++i) {
+        m_data->Sell(type, amounts.at(i), ReportData::At(5, 10, i), comment);
+    }
 
     const Loaded loaded = Load(ReportKind::Services, ReportData::Days(5, 5));
     QVERIFY2(loaded.Ok, qPrintable(loaded.Error));
-    QCOMPARE(loaded.Rows.size(), size_t(2));
+    QCOMPARE(Column(loaded.Rows, 3), sums);
     QCOMPARE(loaded.Rows.at(0).Cells,
              QStringList({QStringLiteral("05/12/2026 10:00:00"),
                           QStringLiteral("Печать"),
-                          QStringLiteral("3"),
-                          QStringLiteral("38,00"),
-                          QStringLiteral("у окна")}));
-    QCOMPARE(loaded.Rows.at(1).Cells.at(3), QStringLiteral("2,00"));
-    QCOMPARE(loaded.Totals.Sum, qint64(40));
+                          QString::number(amounts.at(0)),
+                          sums.at(0),
+                          comment}));
+    QCOMPARE(loaded.Totals.Count, qint64(amounts.size()));
+    QCOMPARE(loaded.Totals.Sum, Money(qPrintable(total)));
 }
 
 void TestReportLoaders::internetAndHistory()
@@ -405,7 +431,7 @@ void TestReportLoaders::longPeriodInOrder()
 
     Loaded loaded = Load(ReportKind::Seances, filter);
     QCOMPARE(Column(loaded.Rows, 0), expectedSeances);
-    QCOMPARE(loaded.Totals.Sum, qint64(10 * Days));
+    QCOMPARE(loaded.Totals.Sum, Currency(10 * Days));
     loaded = Load(ReportKind::History, filter);
     QCOMPARE(Column(loaded.Rows, 0), expectedLines);
     QCOMPARE(loaded.Totals.Count, qint64(Days * LinesPerDay));

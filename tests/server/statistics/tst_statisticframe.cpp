@@ -350,6 +350,13 @@ void TestStatisticFrame::exportWritesADocument()
     QVERIFY(QFileInfo(path).size() > 0);
     // Nothing could open it: the operator is told where it is.
     QCOMPARE(boxes.at(2).Text, QStringLiteral("Документ сохранён в файле '") + path + QStringLiteral("'."));
+
+    // The kopecks of the services reach their footer, whose totals the export writes.
+    m_data->Sell(m_data->AddServiceType(QStringLiteral("Вода"), Currency::FromUnits(5000)), 4691, Now, QString());
+    Show(ReportKind::Services);
+    const TotalsBar *services = m_view->Container(ReportKind::Services)->Footer();
+    QCOMPARE(Label(services, "Sum"), QStringLiteral("2\u00A0395,50"));
+    QCOMPARE(services->Totals().Sum, Currency::FromUnits(23955000));
 }
 
 void TestStatisticFrame::screenshots()

@@ -45,14 +45,14 @@ void TestTotalsBar::seancesSentence_data()
     QTest::addColumn<Currency>("download");
     QTest::addColumn<Currency>("upload");
     QTest::addColumn<QString>("traffic");
-    QTest::addColumn<qint64>("sum");
+    QTest::addColumn<Currency>("sum");
     QTest::addColumn<QString>("sumText");
     QTest::newRow("two hours") << qint64(125) << QStringLiteral("02:05") << Money("1.5") << Money("0")
-                               << QStringLiteral("1,50/0,00") << qint64(1234) << QStringLiteral("1\u00A0234,00");
+                               << QStringLiteral("1,50/0,00") << Currency(1234) << QStringLiteral("1\u00A0234,00");
     QTest::newRow("hundred hours") << qint64(6000) << QStringLiteral("100:00") << Money("0.9537") << Money("2048")
-                                   << QStringLiteral("0,95/2\u00A0048,00") << qint64(0) << QStringLiteral("0,00");
+                                   << QStringLiteral("0,95/2\u00A0048,00") << Currency(0) << QStringLiteral("0,00");
     QTest::newRow("nothing") << qint64(0) << QStringLiteral("00:00") << Money("0") << Money("0")
-                             << QStringLiteral("0,00/0,00") << qint64(59) << QStringLiteral("59,00");
+                             << QStringLiteral("0,00/0,00") << Currency(59) << QStringLiteral("59,00");
 }
 
 void TestTotalsBar::seancesSentence()
@@ -62,7 +62,7 @@ void TestTotalsBar::seancesSentence()
     QFETCH(Currency, download);
     QFETCH(Currency, upload);
     QFETCH(QString, traffic);
-    QFETCH(qint64, sum);
+    QFETCH(Currency, sum);
     QFETCH(QString, sumText);
     TotalsBar bar(ReportKind::Seances);
     bar.SetCount(3);
@@ -90,9 +90,11 @@ void TestTotalsBar::sentences_data()
     QTest::addColumn<QString>("countLabel");
     QTest::addColumn<QString>("sum");
     QTest::newRow("night reserves") << ReportKind::NightReserves << QStringLiteral("NightReservesNum")
-                                    << QStringLiteral("300,00");
-    QTest::newRow("card top-ups") << ReportKind::CardPays << QStringLiteral("CardPaysNum") << QStringLiteral("300,00");
-    QTest::newRow("services") << ReportKind::Services << QStringLiteral("ServicesNum") << QStringLiteral("300,00");
+                                    << QStringLiteral("2\u00A0345,50");
+    QTest::newRow("card top-ups") << ReportKind::CardPays << QStringLiteral("CardPaysNum")
+                                  << QStringLiteral("2\u00A0345,50");
+    QTest::newRow("services") << ReportKind::Services << QStringLiteral("ServicesNum")
+                              << QStringLiteral("2\u00A0345,50");
     QTest::newRow("internet") << ReportKind::Internet << QStringLiteral("URLsNum") << QStringLiteral("<none>");
     QTest::newRow("history") << ReportKind::History << QStringLiteral("HistoryNum") << QStringLiteral("<none>");
 }
@@ -105,8 +107,10 @@ void TestTotalsBar::sentences()
     TotalsBar bar(kind);
     ReportTotals totals;
     totals.Count = 2;
-    totals.Sum = 300;
+    // Kopecks are shown and given back as they are.
+    totals.Sum = Money("2345.5");
     bar.SetTotals(totals);
+    QCOMPARE(bar.Sum(), totals.Sum);
     QCOMPARE(Text(bar, countLabel), QStringLiteral("2"));
     QCOMPARE(Text(bar, QStringLiteral("Sum")), sum);
     QCOMPARE(bar.findChild<QPushButton *>(QStringLiteral("DeleteBtn")) != nullptr, kind == ReportKind::NightReserves);
