@@ -4,6 +4,7 @@
 #include "controls/numeric.h"
 #include "controls/string.h"
 #include "controls/time.h"
+#include "core/computerlookups.h"
 #include "core/night.h"
 #include "core/settingsstore.h"
 #include "datevalue.h"
@@ -11,6 +12,7 @@
 #include "settings/nightsettingsframe.h"
 #include "settings/ratesettingsframe.h"
 #include "settingsfixture.h"
+#include "textdates.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,6 +41,8 @@ private slots:
     void addAndDelete();
     void unchangedEditorWritesNothing();
     void nightSaveWithFailingEditor();
+    void nightMovedOverTonightsReserve_data();
+    void nightMovedOverTonightsReserve();
     void nightRatesAreTheirOwnKind();
 
 private:
@@ -318,6 +322,53 @@ void TestRateSettings::nightSaveWithFailingEditor()
     // The night logic reads the new begin at once.
     QVERIFY(IsNightTime(DateValue::Make(2026, 3, 5, 22, 30)));
     QVERIFY(!IsNightTime(DateValue::Make(2026, 3, 5, 22, 29, 59)));
+}
+
+void TestRateSettings::nightMovedOverTonightsReserve_data()
+{
+    QTest::addColumn<bool>("fullPay");
+    QTest::addColumn<QTime>("begin");
+    // The answer to the question asked before the move; none asked with NoButton.
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<qint32>("state");
+    QTest::newRow("prepaid, earlier, kept") << false << QTime(22, 0) << QMessageBox::No << qint32(nsReservedPrepay);
+    QTest::newRow("prepaid, earlier, let lapse") << false << QTime(22, 0) << QMessageBox::Yes << qint32(nsReserveUsed);
+    QTest::newRow("in full, earlier") << true << QTime(22, 0) << QMessageBox::NoButton << qint32(nsReservedFull);
+    QTest::newRow("prepaid, later") << false << QTime(23, 30) << QMessageBox::NoButton << qint32(nsReservedPrepay);
+}
+
+void TestRateSettings::nightMovedOverTonightsReserve()
+{
+    QFETCH(bool, fullPay);
+    QFETCH(QTime, begin);
+    QFETCH(QMessageBox::StandardButton, answer);
+    // Tonight's reserve of computer 5, at 23:10 of a night that began at 23:00.
+    Clock::SetNow(DateValue::Make(2026, 3, 5, 23, 10));
+    CoreDatabase &db = m_fixture->Db();
+    const qint32 computer = db.AddComputer(5);
+    GetComputerCode(0, true);
+    db.AddReserve(computer,
+                  db.AddDesktop(QStringLiteral("Стандарт")),
+                  db.AddRate(QStringLiteral("Ночь"), 1, 300),
+                  DateValue::Make(2026, 3, 5),
+                  fullPay);
+    m_night->LoadSettings();
+    Find<Time>(m_night.get(), QStringLiteral("NightBeginTime"))->Picker()->setTime(begin);
+    MessageBox::PrepareAnswer(answer);
+    QCOMPARE(m_night->ValidateAndSave(), answer != QMessageBox::No);
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), answer == QMessageBox::NoButton ? 0 : 1);
+    for (const MessageBox::Record &box : boxes) {
+        QCOMPARE(std::make_tuple(box.Icon, box.Title, box.Text),
+                 std::make_tuple(QMessageBox::Question,
+                                 QStringLiteral("Внимание!"),
+                                 QStringLiteral("При новом ночном времени резерв сегодняшней ночи нельзя будет "
+                                                "активировать на компьютерах: №5. Сохранить?")));
+    }
+    const QTime stored = StringToDate(GetConfigValue(QStringLiteral("NightBeginTime")), QStringLiteral("/")).time();
+    QCOMPARE(stored, answer == QMessageBox::No ? QTime(23, 0) : begin);
+    std::shared_ptr<Rollstrake::DBRecord> reserve;
+    QTEST(GetNightState(5, QDateTime(), reserve), "state");
 }
 
 void TestRateSettings::nightRatesAreTheirOwnKind()
