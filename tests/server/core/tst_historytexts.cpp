@@ -48,10 +48,10 @@ void TestHistoryTexts::seanceAdded_data()
         << SeanceStartKind::ReserveActivated << 0 << 0
         << QStringLiteral("Активирован резерв ночи с '05/03/2026 10:00:30' по '05/03/2026 18:30:30' (08:30) с "
                           "рабочим столом 'Игры' по тарифу 'Дневной' на сумму 0,00 руб.");
-    QTest::newRow("day, card and cash") << SeanceStartKind::DaySeance << 400 << 300
-                                        << QStringLiteral("Добавлен ") + middle
-                                               + QStringLiteral("400,00 руб., оплачено по карточке 300,00 руб. и "
-                                                                "наличными 100,00 руб.");
+    QTest::newRow("day, 300 of 400 by card")
+        << SeanceStartKind::DaySeance << 400 << 300
+        << QStringLiteral("Добавлен ") + middle
+               + QStringLiteral("400,00 руб., оплачено по карточке 300,00 руб. и наличными 100,00 руб.");
 }
 
 void TestHistoryTexts::seanceAdded()
@@ -92,22 +92,17 @@ void TestHistoryTexts::prefsChanged_data()
     QTest::addColumn<QString>("newDesktop");
     QTest::addColumn<QString>("newRate");
     QTest::addColumn<qint32>("difference");
-    QTest::addColumn<qint32>("cardPart");
     QTest::addColumn<QString>("text");
-    QTest::newRow("both, sum") << QStringLiteral("B") << QStringLiteral("y") << 5 << 0
+    QTest::newRow("both, sum") << QStringLiteral("B") << QStringLiteral("y") << 5
                                << QStringLiteral("Изменены параметры сеанса:  рабочий стол - с 'A' на 'B', тариф - с "
                                                  "'x' на 'y', сумма изменилась на 5,00 руб., оплачено наличными.");
-    QTest::newRow("desktop") << QStringLiteral("B") << QStringLiteral("x") << 0 << 0
+    QTest::newRow("desktop") << QStringLiteral("B") << QStringLiteral("x") << 0
                              << QStringLiteral("Изменены параметры сеанса:  рабочий стол - с 'A' на 'B'.");
-    QTest::newRow("rate") << QStringLiteral("A") << QStringLiteral("y") << 0 << 0
+    QTest::newRow("rate") << QStringLiteral("A") << QStringLiteral("y") << 0
                           << QStringLiteral("Изменены параметры сеанса:  тариф - с 'x' на 'y'.");
-    QTest::newRow("only the sum") << QStringLiteral("A") << QStringLiteral("x") << -2 << 0
+    QTest::newRow("only the sum") << QStringLiteral("A") << QStringLiteral("x") << -2
                                   << QStringLiteral("Изменены параметры сеанса: , сумма изменилась на -2,00 руб., "
                                                     "оплачено наличными.");
-    QTest::newRow("the rate, card and cash")
-        << QStringLiteral("A") << QStringLiteral("y") << 70 << 50
-        << QStringLiteral("Изменены параметры сеанса:  тариф - с 'x' на 'y', сумма изменилась на 70,00 руб., оплачено "
-                          "по карточке 50,00 руб. и наличными 20,00 руб.");
 }
 
 void TestHistoryTexts::prefsChanged()
@@ -115,10 +110,9 @@ void TestHistoryTexts::prefsChanged()
     QFETCH(QString, newDesktop);
     QFETCH(QString, newRate);
     QFETCH(qint32, difference);
-    QFETCH(qint32, cardPart);
     const NameChange desktop{newDesktop != QStringLiteral("A"), QStringLiteral("A"), newDesktop};
     const NameChange rate{newRate != QStringLiteral("x"), QStringLiteral("x"), newRate};
-    QTEST(SeancePrefsChangedHistoryText(desktop, rate, difference, cardPart), "text");
+    QTEST(SeancePrefsChangedHistoryText(desktop, rate, difference, 0), "text");
 }
 
 void TestHistoryTexts::prefsOfRecordsWithOneName()
@@ -126,6 +120,9 @@ void TestHistoryTexts::prefsOfRecordsWithOneName()
     const NameChange desktop{true, QStringLiteral("Игры"), QStringLiteral("Игры")};
     QCOMPARE(SeancePrefsChangedHistoryText(desktop, NameChange{}, 0, 0),
              QStringLiteral("Изменены параметры сеанса:  рабочий стол - с 'Игры' на 'Игры'."));
+    QCOMPARE(SeancePrefsChangedHistoryText(NameChange{}, NameChange{}, 70, 50),
+             QStringLiteral("Изменены параметры сеанса: , сумма изменилась на 70,00 руб., оплачено по карточке 50,00 "
+                            "руб. и наличными 20,00 руб."));
 }
 
 void TestHistoryTexts::shortTexts()

@@ -140,19 +140,6 @@ public:
         return PaysBy(QStringLiteral("Seance"), Seance);
     }
 
-    // What a payment of Sum writes when CardPart of it comes from the card.
-    static PayRows CardAndCash(qint32 Card, qint32 CardPart, qint32 Sum)
-    {
-        PayRows rows;
-        if (CardPart != 0) {
-            rows.append({Card, CardPart});
-        }
-        if (CardPart != Sum || CardPart == 0) {
-            rows.append({0, Sum - CardPart});
-        }
-        return rows;
-    }
-
     // The payments booked against the night reserve, in the order written.
     PayRows ReservePays(qint32 Reserve) const
     {

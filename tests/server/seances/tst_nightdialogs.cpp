@@ -499,7 +499,10 @@ private slots:
         // Paid with a card of 30, the rest in cash.
         const qint32 card = cardPay ? AddCard(30) : 0;
         const qint32 cardPart = cardPay ? qMin(30, shown) : 0;
-        const PayRows paid = CardAndCash(card, cardPart, shown);
+        PayRows paid{{card, cardPay ? cardPart : shown}};
+        if (cardPay && shown > cardPart) {
+            paid.append({0, shown - cardPart});
+        }
         qint32 atPayment = -1;
         const auto steps = [&](QDialog *Dialog) {
             if (reserving) {
