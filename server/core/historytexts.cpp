@@ -17,19 +17,26 @@ QString Duration(qint32 Minutes)
     return FormatDuration(Minutes, false);
 }
 
-QString Money(qint32 Sum)
+QString Money(Currency Sum)
 {
-    return FormatSum(Currency(Sum)) + QStringLiteral(" руб.");
+    return FormatSum(Sum) + QStringLiteral(" руб.");
 }
 
-QString PaymentName(PaymentKind Payment)
+// How the sum was paid, to the end of the text: one kind alone by its name, a split with both sums.
+QString PaidBy(qint32 Sum, qint32 CardPart)
 {
-    return Payment == PaymentKind::Card ? QStringLiteral("по карточке") : QStringLiteral("наличными");
+    const QString byCard = QStringLiteral("по карточке");
+    const QString inCash = QStringLiteral("наличными");
+    if (CardPart == 0 || CardPart == Sum) {
+        return (CardPart == 0 ? inCash : byCard) + QStringLiteral(".");
+    }
+    return byCard + QStringLiteral(" ") + Money(CardPart) + QStringLiteral(" и ") + inCash + QStringLiteral(" ")
+           + Money(Currency(Sum) - Currency(CardPart));
 }
 
-QString PaymentTail(qint32 Sum, PaymentKind Payment)
+QString PaymentTail(qint32 Sum, qint32 CardPart)
 {
-    return Sum == 0 ? QString() : QStringLiteral(", оплачено ") + PaymentName(Payment) + QStringLiteral(".");
+    return Sum == 0 ? QString() : QStringLiteral(", оплачено ") + PaidBy(Sum, CardPart);
 }
 
 QString StartOpening(SeanceStartKind Kind)
@@ -45,10 +52,10 @@ QString StartOpening(SeanceStartKind Kind)
     return QStringLiteral("Добавлен сеанс с '");
 }
 
-QString DesktopAndRate(const QString &DesktopName, const QString &RateName, qint32 Sum, PaymentKind Payment)
+QString DesktopAndRate(const QString &DesktopName, const QString &RateName, qint32 Sum, qint32 CardPart)
 {
     return QStringLiteral(" с рабочим столом '") + DesktopName + QStringLiteral("' по тарифу '") + RateName
-           + QStringLiteral("' на сумму ") + Money(Sum) + PaymentTail(Sum, Payment);
+           + QStringLiteral("' на сумму ") + Money(Sum) + PaymentTail(Sum, CardPart);
 }
 } // namespace
 
@@ -59,20 +66,20 @@ QString SeanceAddedHistoryText(SeanceStartKind Kind,
                                const QString &DesktopName,
                                const QString &RateName,
                                qint32 Sum,
-                               PaymentKind Payment)
+                               qint32 CardPart)
 {
     return StartOpening(Kind) + Moment(Begin) + QStringLiteral("' по '") + Moment(End) + QStringLiteral("' (")
-           + Duration(Minutes) + QStringLiteral(")") + DesktopAndRate(DesktopName, RateName, Sum, Payment);
+           + Duration(Minutes) + QStringLiteral(")") + DesktopAndRate(DesktopName, RateName, Sum, CardPart);
 }
 
 QString NightReservedHistoryText(const QDateTime &NightDate,
                                  const QString &DesktopName,
                                  const QString &RateName,
                                  qint32 Sum,
-                                 PaymentKind Payment)
+                                 qint32 CardPart)
 {
     return QStringLiteral("Зарезервированна ночь на '") + DateToString(NightDate, false, Slash) + QStringLiteral("'")
-           + DesktopAndRate(DesktopName, RateName, Sum, Payment);
+           + DesktopAndRate(DesktopName, RateName, Sum, CardPart);
 }
 
 QString SeanceEndChangedHistoryText(const QDateTime &OldEnd,
@@ -80,18 +87,16 @@ QString SeanceEndChangedHistoryText(const QDateTime &OldEnd,
                                     qint32 OldMinutes,
                                     qint32 NewMinutes,
                                     qint32 SumDifference,
-                                    PaymentKind Payment)
+                                    qint32 CardPart)
 {
     return QStringLiteral("Изменено время окончания сеанса с '") + Moment(OldEnd) + QStringLiteral("' на '")
            + Moment(NewEnd) + QStringLiteral("', длительность - с ") + Duration(OldMinutes) + QStringLiteral(" на ")
            + Duration(NewMinutes) + QStringLiteral(", сумма изменилась на ") + Money(SumDifference)
-           + PaymentTail(SumDifference, Payment);
+           + PaymentTail(SumDifference, CardPart);
 }
 
-QString SeancePrefsChangedHistoryText(const NameChange &Desktop,
-                                      const NameChange &Rate,
-                                      qint32 SumDifference,
-                                      PaymentKind Payment)
+QString
+SeancePrefsChangedHistoryText(const NameChange &Desktop, const NameChange &Rate, qint32 SumDifference, qint32 CardPart)
 {
     QString text = QStringLiteral("Изменены параметры сеанса: ");
     if (Desktop.Changed) {
@@ -104,11 +109,11 @@ QString SeancePrefsChangedHistoryText(const NameChange &Desktop,
         }
         text += QStringLiteral(" тариф - с '") + Rate.Old + QStringLiteral("' на '") + Rate.New + QStringLiteral("'");
     }
-    if (SumDifference != 0) {
-        text += QStringLiteral(", сумма изменилась на ") + Money(SumDifference) + QStringLiteral(", оплачено ")
-                + PaymentName(Payment);
+    if (SumDifference == 0) {
+        return text + QStringLiteral(".");
     }
-    return text + QStringLiteral(".");
+    return text + QStringLiteral(", сумма изменилась на ") + Money(SumDifference)
+           + PaymentTail(SumDifference, CardPart);
 }
 
 QString SeanceEndedHistoryText()

@@ -16,12 +16,8 @@ enum class SeanceStartKind
     ReserveActivated,
 };
 
-// How money was taken, for the payment tail: nothing is written for a sum of 0.
-enum class PaymentKind
-{
-    Cash,
-    Card,
-};
+// A sum that was paid (not 0) ends its text with how: CardPart of it from a card, as PaySeance
+// recorded it, and the rest in cash; where both parts were paid, each is named with its sum.
 
 QString SeanceAddedHistoryText(SeanceStartKind Kind,
                                const QDateTime &Begin,
@@ -30,20 +26,20 @@ QString SeanceAddedHistoryText(SeanceStartKind Kind,
                                const QString &DesktopName,
                                const QString &RateName,
                                qint32 Sum,
-                               PaymentKind Payment);
+                               qint32 CardPart);
 
 QString NightReservedHistoryText(const QDateTime &NightDate,
                                  const QString &DesktopName,
                                  const QString &RateName,
                                  qint32 Sum,
-                                 PaymentKind Payment);
+                                 qint32 CardPart);
 
 QString SeanceEndChangedHistoryText(const QDateTime &OldEnd,
                                     const QDateTime &NewEnd,
                                     qint32 OldMinutes,
                                     qint32 NewMinutes,
                                     qint32 SumDifference,
-                                    PaymentKind Payment);
+                                    qint32 CardPart);
 
 // A desktop or a rate of a seance before and after a change; Changed tells whether the record
 // changed, as two records may share a name.
@@ -55,10 +51,8 @@ struct NameChange final
 };
 
 // Only what changed is mentioned; the sum with its payment when it changed.
-QString SeancePrefsChangedHistoryText(const NameChange &Desktop,
-                                      const NameChange &Rate,
-                                      qint32 SumDifference,
-                                      PaymentKind Payment);
+QString
+SeancePrefsChangedHistoryText(const NameChange &Desktop, const NameChange &Rate, qint32 SumDifference, qint32 CardPart);
 
 QString SeanceEndedHistoryText();
 QString SeanceCancelledHistoryText();

@@ -34,6 +34,32 @@ std::shared_ptr<Rollstrake::DBRecord> FindReserveOfNight(qint32 Num, const QDate
     LogDbError(QStringLiteral("FindNightReserve"), err);
     return records ? records->GetByIndex(1) : nullptr;
 }
+
+// The night state under those settings of a computer on which no night seance runs at T.
+qint32 ReserveState(const NightSettings &Settings,
+                    qint32 Num,
+                    const QDateTime &T,
+                    std::shared_ptr<Rollstrake::DBRecord> &Reserve)
+{
+    const auto reserve = FindReserveOfNight(Num, GetNightDate(Settings, T));
+    if (!reserve) {
+        return nsFree;
+    }
+    if (IntValue(*reserve, QStringLiteral("Seance")) > 0) {
+        return nsReserveUsed;
+    }
+    if (IntValue(*reserve, QStringLiteral("IsFullPay")) > 0) {
+        Reserve = reserve;
+        return nsReservedFull;
+    }
+    // A prepaid reserve lapses at its own night's expiry moment, also in that night's hours after midnight.
+    const QDateTime expiry = NightReserveExpiryMoment(Settings, DateValueOf(*reserve, QStringLiteral("NightDate")));
+    if (T > expiry) {
+        return nsReserveUsed;
+    }
+    Reserve = reserve;
+    return nsReservedPrepay;
+}
 } // namespace
 
 NightSettings ReadNightSettings()
@@ -81,24 +107,26 @@ GetNightState(qint32 Num, const QDateTime &Moment, bool NightSeanceRuns, std::sh
     if (NightSeanceRuns) {
         return nsNightSeance;
     }
+    return ReserveState(ReadNightSettings(), Num, MomentOrNow(Moment), Reserve);
+}
+
+QList<qint32> ReservesLostUnder(const NightSettings &Proposed, const QDateTime &Moment)
+{
     const QDateTime t = MomentOrNow(Moment);
-    const NightSettings settings = ReadNightSettings();
-    const auto reserve = FindReserveOfNight(Num, GetNightDate(settings, t));
-    if (!reserve) {
-        return nsFree;
+    QList<qint32> lost;
+    for (const auto &computer : *GetComputers()) {
+        const qint32 num = computer->ComputerNum();
+        std::shared_ptr<Rollstrake::DBRecord> held;
+        std::shared_ptr<Rollstrake::DBRecord> kept;
+        GetNightState(num, t, held);
+        if (!held) {
+            continue;
+        }
+        // No night seance runs on a computer that holds a reserve, whatever the night settings.
+        ReserveState(Proposed, num, t, kept);
+        if (!kept || kept->Code() != held->Code()) {
+            lost.append(num);
+        }
     }
-    if (IntValue(*reserve, QStringLiteral("Seance")) > 0) {
-        return nsReserveUsed;
-    }
-    if (IntValue(*reserve, QStringLiteral("IsFullPay")) > 0) {
-        Reserve = reserve;
-        return nsReservedFull;
-    }
-    // A prepaid reserve lapses at its own night's expiry moment, also in that night's hours after midnight.
-    const QDateTime expiry = NightReserveExpiryMoment(settings, DateValueOf(*reserve, QStringLiteral("NightDate")));
-    if (t > expiry) {
-        return nsReserveUsed;
-    }
-    Reserve = reserve;
-    return nsReservedPrepay;
+    return lost;
 }

@@ -3,6 +3,7 @@
 #include "core/nightperiod.h"
 
 #include <QDateTime>
+#include <QList>
 
 #include <memory>
 
@@ -43,3 +44,8 @@ qint32 GetNightState(qint32 Num,
                      const QDateTime &Moment,
                      bool NightSeanceRuns,
                      std::shared_ptr<Rollstrake::DBRecord> &Reserve);
+
+// The computers, in the library's order, whose reserve could be activated at the moment (states 1
+// and 2) but could not be under the night settings Proposed: its prepayment would have lapsed, or the
+// moment would belong to another night.
+QList<qint32> ReservesLostUnder(const NightSettings &Proposed, const QDateTime &Moment);

@@ -118,6 +118,19 @@ bool PaySeance(qint32 Seance,
                qint32 Sum,
                QString &ErrString)
 {
+    qint32 cardPart = 0;
+    return PaySeance(Seance, NightReserve, PayDate, Card, Sum, cardPart, ErrString);
+}
+
+bool PaySeance(qint32 Seance,
+               qint32 NightReserve,
+               const QDateTime &PayDate,
+               qint32 Card,
+               qint32 Sum,
+               qint32 &CardPart,
+               QString &ErrString)
+{
+    CardPart = 0;
     Rollstrake::Transaction transaction;
     if (!transaction.Begin(ErrString)) {
         return false;
@@ -149,7 +162,11 @@ bool PaySeance(qint32 Seance,
     if ((rest != 0 || cardPart == 0) && !AddSeancePay(Seance, NightReserve, PayDate, 0, rest, ErrString)) {
         return false;
     }
-    return transaction.Commit(ErrString);
+    if (!transaction.Commit(ErrString)) {
+        return false;
+    }
+    CardPart = cardPart;
+    return true;
 }
 
 bool AddSeancePay(qint32 Seance,

@@ -52,6 +52,15 @@ bool PaySeance(qint32 Seance,
                qint32 Card,
                qint32 Sum,
                QString &ErrString);
+// The same, telling the part of Sum that was written as a card payment (0 when the card took none),
+// so that the history can say how it was paid.
+bool PaySeance(qint32 Seance,
+               qint32 NightReserve,
+               const QDateTime &PayDate,
+               qint32 Card,
+               qint32 Sum,
+               qint32 &CardPart,
+               QString &ErrString);
 
 // One "SeancePays" record.
 bool AddSeancePay(qint32 Seance,

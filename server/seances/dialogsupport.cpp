@@ -117,11 +117,6 @@ std::shared_ptr<Rollstrake::DBRecord> AddSeanceRecord(qint32 ComputerNum,
     return seance->Update(ErrString) ? seance : nullptr;
 }
 
-PaymentKind PaymentOf(qint32 Card)
-{
-    return Card == 0 ? PaymentKind::Cash : PaymentKind::Card;
-}
-
 bool SumAsSeen(QWidget *Dialog, qint32 Seen, qint32 Shown)
 {
     if (Shown == Seen) {

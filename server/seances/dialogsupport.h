@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/historytexts.h"
 #include "currency.h"
 
 #include <QDateTime>
@@ -68,9 +67,6 @@ std::shared_ptr<Rollstrake::DBRecord> AddSeanceRecord(qint32 ComputerNum,
                                                       const QDateTime &Begin,
                                                       const SeanceSpan &Span,
                                                       QString &ErrString);
-
-// How a payment with this card code (0 for cash) is named in a history line.
-PaymentKind PaymentOf(qint32 Card);
 
 // The last check of an Apply that reads its sum again: true when Shown, the sum read again, is the
 // sum Seen by the operator when OK was pressed. A changed sum is only charged at an OK pressed after it

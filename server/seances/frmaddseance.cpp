@@ -276,7 +276,8 @@ bool frmAddSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qint3
     const qint32 rate = m_ui->Rates->Value();
     const auto seance =
         SeanceDialogs::AddSeanceRecord(ComputerNum, desktop, rate, Now, {m_seance.End, m_seance.Minutes}, ErrString);
-    return seance && PaySeance(seance->Code(), 0, Now, Card, m_seance.Sum, ErrString)
+    qint32 cardPart = 0;
+    return seance && PaySeance(seance->Code(), 0, Now, Card, m_seance.Sum, cardPart, ErrString)
            && AddHistory(ComputerNum,
                          SeanceAddedHistoryText(SeanceStartKind::DaySeance,
                                                 Now,
@@ -285,6 +286,6 @@ bool frmAddSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qint3
                                                 GetDesktopName(desktop),
                                                 GetRateName(rate),
                                                 m_seance.Sum,
-                                                SeanceDialogs::PaymentOf(Card)),
+                                                cardPart),
                          ErrString);
 }

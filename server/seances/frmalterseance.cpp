@@ -301,13 +301,15 @@ bool frmAlterSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now, qin
     const qint32 difference = change->NewSum - change->Paid;
     SetFieldValue(*change->Seance, QStringLiteral("EndDate"), change->NewEnd);
     SetFieldValue(*change->Seance, QStringLiteral("Duration"), change->NewDuration);
-    return PaySeance(change->Seance->Code(), 0, Now, Card, difference, ErrString) && change->Seance->Update(ErrString)
+    qint32 cardPart = 0;
+    return PaySeance(change->Seance->Code(), 0, Now, Card, difference, cardPart, ErrString)
+           && change->Seance->Update(ErrString)
            && AddHistory(ComputerNum,
                          SeanceEndChangedHistoryText(change->OldEnd,
                                                      change->NewEnd,
                                                      Saturated32(MinutesBetween(change->Begin, change->OldEnd)),
                                                      change->NewDuration,
                                                      difference,
-                                                     SeanceDialogs::PaymentOf(Card)),
+                                                     cardPart),
                          ErrString);
 }

@@ -207,6 +207,7 @@ bool frmEditSeancePrefs::WriteComputer(qint32 ComputerNum, const QDateTime &Now,
     const qint32 oldDesktop = IntValue(*seance, DesktopField);
     const qint32 oldRate = IntValue(*seance, RateField);
     qint32 difference = 0;
+    qint32 cardPart = 0;
     if (m_ui->chDesktop->isChecked()) {
         SetFieldValue(*seance, DesktopField, m_ui->DesktopsList->currentData().toInt());
     }
@@ -223,7 +224,7 @@ bool frmEditSeancePrefs::WriteComputer(qint32 ComputerNum, const QDateTime &Now,
             return false;
         }
         difference = sum - paid;
-        if (!PaySeance(seance->Code(), 0, Now, Card, difference, ErrString)) {
+        if (!PaySeance(seance->Code(), 0, Now, Card, difference, cardPart, ErrString)) {
             return false;
         }
         SetFieldValue(*seance, RateField, m_ui->Rates->Value());
@@ -238,7 +239,5 @@ bool frmEditSeancePrefs::WriteComputer(qint32 ComputerNum, const QDateTime &Now,
     }
     const NameChange desktop{newDesktop != oldDesktop, GetDesktopName(oldDesktop), GetDesktopName(newDesktop)};
     const NameChange rate{newRate != oldRate, GetRateName(oldRate), GetRateName(newRate)};
-    return AddHistory(ComputerNum,
-                      SeancePrefsChangedHistoryText(desktop, rate, difference, SeanceDialogs::PaymentOf(Card)),
-                      ErrString);
+    return AddHistory(ComputerNum, SeancePrefsChangedHistoryText(desktop, rate, difference, cardPart), ErrString);
 }

@@ -180,12 +180,10 @@ bool frmReserveNight::WriteReserve(qint32 ComputerNum,
     SetFieldValue(*reserve, QStringLiteral("Desktop"), desktop);
     SetFieldValue(*reserve, QStringLiteral("Rate"), rate);
     SetFieldValue(*reserve, QStringLiteral("IsFullPay"), m_ui->opFullPrepay->isChecked() ? 1 : 0);
-    return reserve->Update(ErrString) && PaySeance(0, reserve->Code(), Now, Card, Price, ErrString)
-           && AddHistory(ComputerNum,
-                         NightReservedHistoryText(NightDate,
-                                                  GetDesktopName(desktop),
-                                                  GetRateName(rate),
-                                                  Price,
-                                                  SeanceDialogs::PaymentOf(Card)),
-                         ErrString);
+    qint32 cardPart = 0;
+    return reserve->Update(ErrString) && PaySeance(0, reserve->Code(), Now, Card, Price, cardPart, ErrString)
+           && AddHistory(
+               ComputerNum,
+               NightReservedHistoryText(NightDate, GetDesktopName(desktop), GetRateName(rate), Price, cardPart),
+               ErrString);
 }

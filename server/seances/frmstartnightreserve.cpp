@@ -154,7 +154,8 @@ bool frmStartNightReserve::WriteComputer(qint32 ComputerNum,
     const qint32 rate = IntValue(*reserve, RateField);
     const SeanceDialogs::SeanceSpan span = SeanceDialogs::NightSeanceSpan(Now);
     const auto seance = SeanceDialogs::AddSeanceRecord(ComputerNum, desktop, rate, Now, span, ErrString);
-    if (!seance || !PaySeance(seance->Code(), 0, Now, Card, Price, ErrString)) {
+    qint32 cardPart = 0;
+    if (!seance || !PaySeance(seance->Code(), 0, Now, Card, Price, cardPart, ErrString)) {
         return false;
     }
     SetFieldValue(*reserve, SeanceField, seance->Code());
@@ -167,6 +168,6 @@ bool frmStartNightReserve::WriteComputer(qint32 ComputerNum,
                                                 GetDesktopName(desktop),
                                                 GetRateName(rate),
                                                 Price,
-                                                SeanceDialogs::PaymentOf(Card)),
+                                                cardPart),
                          ErrString);
 }

@@ -151,7 +151,8 @@ bool frmStartNightSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now
     const SeanceDialogs::SeanceSpan span = SeanceDialogs::NightSeanceSpan(Now);
     const auto seance = SeanceDialogs::AddSeanceRecord(ComputerNum, desktop, rate, Now, span, ErrString);
     // The total shown is the night's price times the computers: each pays one night.
-    return seance && PaySeance(seance->Code(), 0, Now, Card, m_nightPrice, ErrString)
+    qint32 cardPart = 0;
+    return seance && PaySeance(seance->Code(), 0, Now, Card, m_nightPrice, cardPart, ErrString)
            && AddHistory(ComputerNum,
                          SeanceAddedHistoryText(SeanceStartKind::NightSeance,
                                                 Now,
@@ -160,6 +161,6 @@ bool frmStartNightSeance::WriteComputer(qint32 ComputerNum, const QDateTime &Now
                                                 GetDesktopName(desktop),
                                                 GetRateName(rate),
                                                 m_nightPrice,
-                                                SeanceDialogs::PaymentOf(Card)),
+                                                cardPart),
                          ErrString);
 }

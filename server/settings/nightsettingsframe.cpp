@@ -4,8 +4,10 @@
 
 #include "clock.h"
 #include "core/dbvalues.h"
+#include "core/night.h"
 #include "core/rates.h"
 #include "core/settingsstore.h"
+#include "core/widgets/messagebox.h"
 #include "textdates.h"
 
 NightSettingsFrame::NightSettingsFrame(QWidget *parent)
@@ -40,9 +42,36 @@ bool NightSettingsFrame::ValidateAndSave()
     if (!Changed()) {
         return true;
     }
+    if (!ConfirmLostReserves()) {
+        return false;
+    }
     m_settings.Save();
     SetConfigValue(QStringLiteral("LastServerSettingsUpdate"), DateToString(Clock::Now(), true, QStringLiteral("/")));
     return RecordsPage::ValidateAndSave();
+}
+
+bool NightSettingsFrame::ConfirmLostReserves()
+{
+    // Otherwise a reserve that the move lapses would go from its tile with no word, its money kept.
+    const NightSettings proposed{m_ui->NightBeginTime->Value().time(),
+                                 m_ui->NightEndTime->Value().time(),
+                                 m_ui->NightReserveExpirationPeriod->Value()};
+    const QList<qint32> lost = ReservesLostUnder(proposed, Clock::Now());
+    if (lost.isEmpty()) {
+        return true;
+    }
+    QStringList nums;
+    for (qint32 num : lost) {
+        nums.append(QStringLiteral("№") + QString::number(num));
+    }
+    return MessageBox::Question(this,
+                                QStringLiteral("Внимание!"),
+                                QStringLiteral("При новом ночном времени резерв сегодняшней ночи нельзя будет "
+                                               "активировать на компьютерах: ")
+                                    + nums.join(QStringLiteral(", ")) + QStringLiteral(". Сохранить?"),
+                                QMessageBox::Yes | QMessageBox::No,
+                                QMessageBox::No)
+           == QMessageBox::Yes;
 }
 
 void NightSettingsFrame::Refill(qint32 SelectCode)

@@ -23,6 +23,8 @@ public:
     void LoadSettings() override;
     // Stores the settings and the stamp "LastServerSettingsUpdate" when the page was edited, then
     // saves the editor: a refusal there keeps the page changed, with the settings already written.
+    // A new night window that would take tonight's reserves from their computers is asked about
+    // first; "Нет" writes nothing and keeps the page changed.
     bool ValidateAndSave() override;
 
 protected:
@@ -31,6 +33,10 @@ protected:
     void InitNewRecord(Rollstrake::DBRecord &Record) const override;
 
 private:
+    // True when the settings shown take no reserve of tonight from its computer, or the operator
+    // confirms that they may.
+    bool ConfirmLostReserves();
+
     const std::unique_ptr<Ui::NightSettingsFrame> m_ui;
     ConfigBinding m_settings;
 };

@@ -14,7 +14,6 @@ const QString NoBreakSpace(QChar(0x00A0));
 } // namespace
 
 Q_DECLARE_METATYPE(SeanceStartKind)
-Q_DECLARE_METATYPE(PaymentKind)
 
 class TestHistoryTexts : public QObject
 {
@@ -35,27 +34,31 @@ void TestHistoryTexts::seanceAdded_data()
 {
     QTest::addColumn<SeanceStartKind>("kind");
     QTest::addColumn<qint32>("sum");
-    QTest::addColumn<PaymentKind>("payment");
+    QTest::addColumn<qint32>("cardPart");
     QTest::addColumn<QString>("text");
     const QString middle = QStringLiteral("сеанс с '05/03/2026 10:00:30' по '05/03/2026 18:30:30' (08:30) с рабочим "
                                           "столом 'Игры' по тарифу 'Дневной' на сумму ");
-    QTest::newRow("day, cash") << SeanceStartKind::DaySeance << 255 << PaymentKind::Cash
+    QTest::newRow("day, cash") << SeanceStartKind::DaySeance << 255 << 0
                                << QStringLiteral("Добавлен ") + middle
                                       + QStringLiteral("255,00 руб., оплачено наличными.");
-    QTest::newRow("night, card") << SeanceStartKind::NightSeance << 1500 << PaymentKind::Card
+    QTest::newRow("night, card") << SeanceStartKind::NightSeance << 1500 << 1500
                                  << QStringLiteral("Добавлен ночной ") + middle + QStringLiteral("1") + NoBreakSpace
                                         + QStringLiteral("500,00 руб., оплачено по карточке.");
     QTest::newRow("reserve, nothing paid")
-        << SeanceStartKind::ReserveActivated << 0 << PaymentKind::Card
+        << SeanceStartKind::ReserveActivated << 0 << 0
         << QStringLiteral("Активирован резерв ночи с '05/03/2026 10:00:30' по '05/03/2026 18:30:30' (08:30) с "
                           "рабочим столом 'Игры' по тарифу 'Дневной' на сумму 0,00 руб.");
+    QTest::newRow("day, 300 of 400 by card")
+        << SeanceStartKind::DaySeance << 400 << 300
+        << QStringLiteral("Добавлен ") + middle
+               + QStringLiteral("400,00 руб., оплачено по карточке 300,00 руб. и наличными 100,00 руб.");
 }
 
 void TestHistoryTexts::seanceAdded()
 {
     QFETCH(SeanceStartKind, kind);
     QFETCH(qint32, sum);
-    QFETCH(PaymentKind, payment);
+    QFETCH(qint32, cardPart);
     QTEST(SeanceAddedHistoryText(kind,
                                  March(5, 10, 0, 30),
                                  March(5, 18, 30, 30),
@@ -63,27 +66,23 @@ void TestHistoryTexts::seanceAdded()
                                  QStringLiteral("Игры"),
                                  QStringLiteral("Дневной"),
                                  sum,
-                                 payment),
+                                 cardPart),
           "text");
 }
 
 void TestHistoryTexts::nightReserved()
 {
-    QCOMPARE(NightReservedHistoryText(March(5, 0, 0),
-                                      QStringLiteral("Игры"),
-                                      QStringLiteral("Ночь"),
-                                      100,
-                                      PaymentKind::Cash),
+    QCOMPARE(NightReservedHistoryText(March(5, 0, 0), QStringLiteral("Игры"), QStringLiteral("Ночь"), 100, 0),
              QStringLiteral("Зарезервированна ночь на '05/03/2026' с рабочим столом 'Игры' по тарифу 'Ночь' на "
                             "сумму 100,00 руб., оплачено наличными."));
 }
 
 void TestHistoryTexts::endChanged()
 {
-    QCOMPARE(SeanceEndChangedHistoryText(March(5, 11, 0), March(5, 12, 15), 60, 135, 38, PaymentKind::Card),
+    QCOMPARE(SeanceEndChangedHistoryText(March(5, 11, 0), March(5, 12, 15), 60, 135, 38, 38),
              QStringLiteral("Изменено время окончания сеанса с '05/03/2026 11:00:00' на '05/03/2026 12:15:00', "
                             "длительность - с 01:00 на 02:15, сумма изменилась на 38,00 руб., оплачено по карточке."));
-    QCOMPARE(SeanceEndChangedHistoryText(March(5, 12, 15), March(5, 11, 0), 135, 60, -38, PaymentKind::Cash),
+    QCOMPARE(SeanceEndChangedHistoryText(March(5, 12, 15), March(5, 11, 0), 135, 60, -38, 0),
              QStringLiteral("Изменено время окончания сеанса с '05/03/2026 12:15:00' на '05/03/2026 11:00:00', "
                             "длительность - с 02:15 на 01:00, сумма изменилась на -38,00 руб., оплачено наличными."));
 }
@@ -113,14 +112,17 @@ void TestHistoryTexts::prefsChanged()
     QFETCH(qint32, difference);
     const NameChange desktop{newDesktop != QStringLiteral("A"), QStringLiteral("A"), newDesktop};
     const NameChange rate{newRate != QStringLiteral("x"), QStringLiteral("x"), newRate};
-    QTEST(SeancePrefsChangedHistoryText(desktop, rate, difference, PaymentKind::Cash), "text");
+    QTEST(SeancePrefsChangedHistoryText(desktop, rate, difference, 0), "text");
 }
 
 void TestHistoryTexts::prefsOfRecordsWithOneName()
 {
     const NameChange desktop{true, QStringLiteral("Игры"), QStringLiteral("Игры")};
-    QCOMPARE(SeancePrefsChangedHistoryText(desktop, NameChange{}, 0, PaymentKind::Card),
+    QCOMPARE(SeancePrefsChangedHistoryText(desktop, NameChange{}, 0, 0),
              QStringLiteral("Изменены параметры сеанса:  рабочий стол - с 'Игры' на 'Игры'."));
+    QCOMPARE(SeancePrefsChangedHistoryText(NameChange{}, NameChange{}, 70, 50),
+             QStringLiteral("Изменены параметры сеанса: , сумма изменилась на 70,00 руб., оплачено по карточке 50,00 "
+                            "руб. и наличными 20,00 руб."));
 }
 
 void TestHistoryTexts::shortTexts()

@@ -22,7 +22,7 @@ namespace
 using PayRows = DialogFixture::PayRows;
 
 // The history line of a day seance begun now for Minutes on "Стандарт" at "Дневной".
-QString AddedLine(qint32 Minutes, qint32 Sum, PaymentKind Payment = PaymentKind::Cash)
+QString AddedLine(qint32 Minutes, qint32 Sum, qint32 CardPart = 0)
 {
     return SeanceAddedHistoryText(SeanceStartKind::DaySeance,
                                   DialogFixture::Now,
@@ -31,7 +31,7 @@ QString AddedLine(qint32 Minutes, qint32 Sum, PaymentKind Payment = PaymentKind:
                                   QStringLiteral("Стандарт"),
                                   QStringLiteral("Дневной"),
                                   Sum,
-                                  Payment);
+                                  CardPart);
 }
 
 Duration *DurationTime(QWidget *Dialog)
@@ -393,7 +393,7 @@ private slots:
                                                         QStringLiteral("Стандарт"),
                                                         QStringLiteral("Дневной"),
                                                         each,
-                                                        PaymentKind::Cash)});
+                                                        0)});
         }
     }
 
@@ -419,9 +419,11 @@ private slots:
         });
         QVERIFY(dialog.Start(Entries({1, 2, 3}, {1, 2, 3}), WrittenBack));
         const QList<PayRows> expected{{{card, 34}}, {{card, 16}, {0, 18}}, {{0, 34}}};
+        // Each line says how its own sum was paid: by card, split, in cash.
+        const QList<qint32> cardParts{34, 16, 0};
         for (qint32 num = 1; num <= 3; ++num) {
             QCOMPARE(Pays(SeancesOf(num).first()->Code()), expected[num - 1]);
-            QCOMPARE(History(num), QStringList{AddedLine(68, 34, PaymentKind::Card)});
+            QCOMPARE(History(num), QStringList{AddedLine(68, 34, cardParts[num - 1])});
         }
     }
 

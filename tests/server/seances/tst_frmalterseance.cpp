@@ -90,10 +90,11 @@ private slots:
         QCOMPARE(SeanceValue(m_seance, QStringLiteral("Duration")), duration);
         QCOMPARE(SeanceEnd(m_seance), end);
         QCOMPARE(Pays(m_seance), (PayRows{{0, 30}, {card, price}}));
-        const PaymentKind payment = withCard ? PaymentKind::Card : PaymentKind::Cash;
+        // The refund goes back to the card whole.
+        const qint32 cardPart = withCard ? price : 0;
         QCOMPARE(
             History(1),
-            QStringList{SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute), end, 60, duration, price, payment)});
+            QStringList{SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute), end, 60, duration, price, cardPart)});
     }
 
     void newEndForEverySeance()
@@ -222,12 +223,7 @@ private slots:
             QCOMPARE(SeanceValue(seances[i], QStringLiteral("Duration")), minutes);
             QCOMPARE(Pays(seances[i]), (PayRows{{0, qRound(perHour)}, {0, each}}));
             QCOMPARE(History(chosen[i]),
-                     QStringList{SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute),
-                                                             end,
-                                                             60,
-                                                             minutes,
-                                                             each,
-                                                             PaymentKind::Cash)});
+                     QStringList{SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute), end, 60, minutes, each, 0)});
         }
     }
 
@@ -290,10 +286,8 @@ private slots:
             QCOMPARE(SeanceEnd(seances[i]), end);
             QCOMPARE(SeanceValue(seances[i], QStringLiteral("Duration")), 90);
             QCOMPARE(Pays(seances[i]), (PayRows{{0, 100}, {0, each}}));
-            QCOMPARE(
-                History(chosen[i]),
-                QStringList{
-                    SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute), end, 60, 90, each, PaymentKind::Cash)});
+            QCOMPARE(History(chosen[i]),
+                     QStringList{SeanceEndChangedHistoryText(m_begin.addSecs(60 * Minute), end, 60, 90, each, 0)});
         }
     }
 

@@ -90,9 +90,8 @@ private slots:
         const NameChange desktop{newDesktop, QStringLiteral("Стандарт"), QStringLiteral("Игровой")};
         const NameChange rate{newRate, QStringLiteral("Дневной"), QStringLiteral("Вечерний")};
         QCOMPARE(History(1),
-                 newDesktop || newRate
-                     ? QStringList{SeancePrefsChangedHistoryText(desktop, rate, difference, PaymentKind::Cash)}
-                     : QStringList());
+                 newDesktop || newRate ? QStringList{SeancePrefsChangedHistoryText(desktop, rate, difference, 0)}
+                                       : QStringList());
     }
 
     void shownAtOkIsBooked_data()
@@ -138,8 +137,7 @@ private slots:
         for (qint32 i = 0; i < seances.size(); ++i) {
             QCOMPARE(SeanceValue(seances[i], QStringLiteral("Rate")), m_evening);
             QCOMPARE(Pays(seances[i]), (PayRows{{0, paid}, {0, each}}));
-            QCOMPARE(History(3 + i),
-                     QStringList{SeancePrefsChangedHistoryText(desktop, rate, each, PaymentKind::Cash)});
+            QCOMPARE(History(3 + i), QStringList{SeancePrefsChangedHistoryText(desktop, rate, each, 0)});
         }
     }
 

@@ -65,8 +65,9 @@ bool ApplyShowsPayment(QWidget *Dialog)
     return *shown;
 }
 
-// The history line of a night seance from Begin to the morning on "Стандарт" at "Ночной", paid Sum.
-QString NightLine(SeanceStartKind Kind, const QDateTime &Begin, qint32 Minutes, qint32 Sum)
+// The history line of a night seance from Begin to the morning on "Стандарт" at "Ночной", paid Sum,
+// CardPart of it by card.
+QString NightLine(SeanceStartKind Kind, const QDateTime &Begin, qint32 Minutes, qint32 Sum, qint32 CardPart = 0)
 {
     return SeanceAddedHistoryText(Kind,
                                   Begin,
@@ -75,7 +76,7 @@ QString NightLine(SeanceStartKind Kind, const QDateTime &Begin, qint32 Minutes, 
                                   QStringLiteral("Стандарт"),
                                   QStringLiteral("Ночной"),
                                   Sum,
-                                  PaymentKind::Cash);
+                                  CardPart);
 }
 } // namespace
 
@@ -300,12 +301,10 @@ private slots:
         QCOMPARE(IntValue(reserve, QStringLiteral("Seance")), 0);
         QCOMPARE(ReservePays(reserve.Code()), (PayRows{{0, sum}}));
         QCOMPARE(Pays(0), (PayRows{{0, sum}}));
-        QCOMPARE(History(4),
-                 QStringList{NightReservedHistoryText(TonightDate,
-                                                      QStringLiteral("Стандарт"),
-                                                      QStringLiteral("Ночной"),
-                                                      sum,
-                                                      PaymentKind::Cash)});
+        QCOMPARE(
+            History(4),
+            QStringList{
+                NightReservedHistoryText(TonightDate, QStringLiteral("Стандарт"), QStringLiteral("Ночной"), sum, 0)});
     }
 
     void reserveDateMarksTheComputersOfThatNight()
@@ -497,6 +496,13 @@ private slots:
         const QDateTime moment = reserving ? At(5, 14, 20) : At(5, 23, 20);
         const qint32 reserve = reserving ? 0 : AddPaidReserve(5, !prepay, prepay ? 35 : 70);
         SetUp(moment, 70, 35, cardPay);
+        // Paid with a card of 30, the rest in cash.
+        const qint32 card = cardPay ? AddCard(30) : 0;
+        const qint32 cardPart = cardPay ? qMin(30, shown) : 0;
+        PayRows paid{{card, cardPay ? cardPart : shown}};
+        if (cardPay && shown > cardPart) {
+            paid.append({0, shown - cardPart});
+        }
         qint32 atPayment = -1;
         const auto steps = [&](QDialog *Dialog) {
             if (reserving) {
@@ -522,6 +528,7 @@ private slots:
             if (cardPay) {
                 WhenShown<frmPayment>(nullptr, [&](frmPayment *Payment) {
                     atPayment = Sum(Payment, QStringLiteral("tPriceDifference"));
+                    TypeBarcode(Payment, QStringLiteral("4600017"));
                     Click(Payment, QStringLiteral("Apply"));
                 });
             }
@@ -545,21 +552,21 @@ private slots:
         if (reserving) {
             const auto reserves = ReservesOf(4);
             QCOMPARE(reserves.size(), 1);
-            QCOMPARE(ReservePays(reserves.first()->Code()), (PayRows{{0, shown}}));
+            QCOMPARE(ReservePays(reserves.first()->Code()), paid);
             QCOMPARE(History(4),
                      QStringList{NightReservedHistoryText(TonightDate,
                                                           QStringLiteral("Стандарт"),
                                                           QStringLiteral("Ночной"),
                                                           shown,
-                                                          PaymentKind::Cash)});
+                                                          cardPart)});
             return;
         }
         const auto seances = SeancesOf(5);
         QCOMPARE(seances.size(), 1);
         QCOMPARE(Written(*seances.first()), std::make_tuple(Standard, m_nightRate, moment, Morning, 520));
-        QCOMPARE(Pays(seances.first()->Code()), (PayRows{{0, shown}}));
+        QCOMPARE(Pays(seances.first()->Code()), paid);
         QCOMPARE(ReservePays(reserve), (PayRows{{0, prepay ? 35 : 70}}));
-        QCOMPARE(History(5), QStringList{NightLine(SeanceStartKind::ReserveActivated, moment, 520, shown)});
+        QCOMPARE(History(5), QStringList{NightLine(SeanceStartKind::ReserveActivated, moment, 520, shown, cardPart)});
     }
 
 private:

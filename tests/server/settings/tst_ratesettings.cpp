@@ -4,6 +4,7 @@
 #include "controls/numeric.h"
 #include "controls/string.h"
 #include "controls/time.h"
+#include "core/computerlookups.h"
 #include "core/night.h"
 #include "core/settingsstore.h"
 #include "datevalue.h"
@@ -39,6 +40,8 @@ private slots:
     void addAndDelete();
     void unchangedEditorWritesNothing();
     void nightSaveWithFailingEditor();
+    void nightMovedOverTonightsReserve_data();
+    void nightMovedOverTonightsReserve();
     void nightRatesAreTheirOwnKind();
 
 private:
@@ -320,6 +323,46 @@ void TestRateSettings::nightSaveWithFailingEditor()
     // The night logic reads the new begin at once.
     QVERIFY(IsNightTime(DateValue::Make(2026, 3, 5, 22, 30)));
     QVERIFY(!IsNightTime(DateValue::Make(2026, 3, 5, 22, 29, 59)));
+}
+
+void TestRateSettings::nightMovedOverTonightsReserve_data()
+{
+    QTest::addColumn<bool>("fullPay");
+    // The answer to the question asked before the move; NoButton when none is to be asked.
+    QTest::addColumn<QMessageBox::StandardButton>("answer");
+    QTest::addColumn<qint32>("state");
+    QTest::newRow("prepaid, kept") << false << QMessageBox::No << qint32(nsReservedPrepay);
+    QTest::newRow("prepaid, let lapse") << false << QMessageBox::Yes << qint32(nsReserveUsed);
+    QTest::newRow("paid in full") << true << QMessageBox::NoButton << qint32(nsReservedFull);
+}
+
+void TestRateSettings::nightMovedOverTonightsReserve()
+{
+    QFETCH(bool, fullPay);
+    QFETCH(QMessageBox::StandardButton, answer);
+    // Tonight's reserve of computer 5 at 23:10; the night that began at 23:00 is moved to 22:00.
+    Clock::SetNow(DateValue::Make(2026, 3, 5, 23, 10));
+    CoreDatabase &db = m_fixture->Db();
+    const qint32 rate = db.AddRate(QStringLiteral("Ночь"), 1, 300);
+    db.AddReserve(db.AddComputer(5), db.AddDesktop(QStringLiteral("Игры")), rate, DateValue::Make(2026, 3, 5), fullPay);
+    GetComputerCode(0, true);
+    m_night->LoadSettings();
+    Find<Time>(m_night.get(), QStringLiteral("NightBeginTime"))->Picker()->setTime(QTime(22, 0));
+    MessageBox::PrepareAnswer(answer);
+    QCOMPARE(m_night->ValidateAndSave(), answer != QMessageBox::No);
+    QStringList asked;
+    for (const MessageBox::Record &box : MessageBox::TakeRecords()) {
+        QCOMPARE(box.Icon, QMessageBox::Question);
+        asked.append(box.Title + QStringLiteral(" ") + box.Text);
+    }
+    QCOMPARE(asked.join(QString()),
+             answer == QMessageBox::NoButton ? QString()
+                                             : QStringLiteral("Внимание! При новом ночном времени резерв сегодняшней "
+                                                              "ночи нельзя будет активировать на компьютерах: №5. "
+                                                              "Сохранить?"));
+    QCOMPARE(IsNightTime(DateValue::Make(2026, 3, 5, 22, 30)), answer != QMessageBox::No);
+    std::shared_ptr<Rollstrake::DBRecord> reserve;
+    QTEST(GetNightState(5, QDateTime(), reserve), "state");
 }
 
 void TestRateSettings::nightRatesAreTheirOwnKind()
