@@ -934,6 +934,10 @@ public:
     static void Shutdown();
     // The Root whose Start opened the connection and succeeded so far, or null.
     static std::shared_ptr<Root> StartedRoot();
+    // The database that a Start opened or tried to open, in Russian: "SQLite, файл '<path>'" (with
+    // the data source name that unixODBC did not know, when one stood for it), or the ODBC data source
+    // with its driver and, once open, the engine. Empty before a Start has got as far as opening.
+    static QString DataBaseInUse();
     // Receives the text and title of a failed delete (the program shows a message box); without a
     // handler the text goes to the warning log.
     static void SetDeleteErrorHandler(std::function<void(const QString &text, const QString &title)> handler);

@@ -19,6 +19,9 @@ constexpr int MsPerSecond = 1000;
 // Room for an engine's or a driver's name as ODBC reports it.
 constexpr int OdbcNameBytes = 256;
 const QString ConnectionName = QStringLiteral("Rollstrake");
+const QString SqliteSuffix = QStringLiteral(".sqlite");
+
+using GetInfo = SQLRETURN (*)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *);
 
 // Never destroyed with the other statics: closing happens in Release, before Qt's own statics go.
 std::unique_ptr<Connection> &Instance()
@@ -40,6 +43,46 @@ void *OdbcSymbol(const char *name)
     return handle != nullptr ? dlsym(handle, name) : nullptr;
 }
 
+// A name that is a SQLite file's own path rather than a data source.
+bool IsSqlitePath(const QString &DataBase)
+{
+    return DataBase.endsWith(SqliteSuffix, Qt::CaseInsensitive);
+}
+
+// One text that the ODBC driver reports of an open connection; empty when it reports none.
+QString OdbcInfo(const QSqlDatabase &database, SQLUSMALLINT type)
+{
+    const auto getInfo = reinterpret_cast<GetInfo>(OdbcSymbol("SQLGetInfo"));
+    const QVariant handle = database.driver()->handle();
+    if (getInfo == nullptr || !handle.isValid()) {
+        return {};
+    }
+    char text[OdbcNameBytes] = {};
+    SQLSMALLINT length = 0;
+    const auto hdbc = *static_cast<const SQLHDBC *>(handle.constData());
+    if (!SQL_SUCCEEDED(getInfo(hdbc, type, text, sizeof(text) - 1, &length))) {
+        return {};
+    }
+    return QString::fromUtf8(text, qMin<int>(length, sizeof(text) - 1));
+}
+
+// Appends a reported value after its label; nothing when the driver reported none.
+void AppendReported(QString &text, const QString &label, const QString &value)
+{
+    if (!value.isEmpty()) {
+        text += label + value;
+    }
+}
+
+// Where unixODBC looks for data sources, as the environment of this process sets it.
+QString OdbcVariable(const char *name)
+{
+    const QString label = QString::fromLatin1(name);
+    if (!qEnvironmentVariableIsSet(name)) {
+        return label + QStringLiteral(" не задан");
+    }
+    return label + QStringLiteral("='") + qEnvironmentVariable(name) + u'\'';
+}
 } // namespace
 
 QString Connection::ErrorText(const QSqlError &error)
@@ -84,8 +127,16 @@ bool Connection::OpenDataBase(const QString &DataBase,
 {
     Instance().reset(new Connection(ConnectionName));
     QString description;
-    const bool opened = IsOdbcDataSource(DataBase) ? Instance()->OpenOdbc(DataBase, UserName, Password, description)
-                                                   : Instance()->OpenSqlite(DataBase, description);
+    QString driver;
+    bool opened = false;
+    if (IsOdbcDataSource(DataBase, &driver)) {
+        Instance()->m_inUse =
+            QStringLiteral("источник данных ODBC '") + DataBase + QStringLiteral("', драйвер '") + driver + u'\'';
+        opened = Instance()->OpenOdbc(DataBase, UserName, Password, description);
+    } else {
+        Instance()->DescribeSqlite(DataBase);
+        opened = Instance()->OpenSqlite(DataBase, description);
+    }
     if (!opened) {
         ErrString =
             QStringLiteral("Ошибка доступа к базе данных '") + DataBase + QStringLiteral("': \r\n") + description;
@@ -158,17 +209,8 @@ void Connection::ReadEngine()
         m_dialect = SqlDialect::SQLite;
         return;
     }
-    using GetInfo = SQLRETURN (*)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *);
-    const auto getInfo = reinterpret_cast<GetInfo>(OdbcSymbol("SQLGetInfo"));
-    const QVariant handle = database.driver()->handle();
-    if (getInfo != nullptr && handle.isValid()) {
-        char name[OdbcNameBytes] = {};
-        SQLSMALLINT length = 0;
-        const auto hdbc = *static_cast<const SQLHDBC *>(handle.constData());
-        if (SQL_SUCCEEDED(getInfo(hdbc, SQL_DBMS_NAME, name, sizeof(name) - 1, &length))) {
-            m_dbmsName = QString::fromUtf8(name, qMin<int>(length, sizeof(name) - 1));
-        }
-    }
+    m_dbmsName = OdbcInfo(database, SQL_DBMS_NAME);
+    DescribeOdbcEngine();
     if (type == QSqlDriver::PostgreSQL) {
         m_dialect = SqlDialect::PostgreSQL;
     } else {
@@ -176,9 +218,39 @@ void Connection::ReadEngine()
     }
 }
 
+void Connection::DescribeSqlite(const QString &DataBase)
+{
+    m_inUse = QStringLiteral("SQLite, файл '") + SqliteFilePath(DataBase) + u'\'';
+    // A misspelt name, or ODBCINI and ODBCSYSINI not passed to the program, end up here.
+    if (!IsSqlitePath(DataBase)) {
+        m_inUse += QStringLiteral(" (источник данных ODBC '") + DataBase + QStringLiteral("' неизвестен unixODBC; ")
+                   + OdbcVariable("ODBCINI") + QStringLiteral(", ") + OdbcVariable("ODBCSYSINI") + u')';
+    }
+}
+
+void Connection::DescribeOdbcEngine()
+{
+    const QSqlDatabase database = Database();
+    const QString driverFile = OdbcInfo(database, SQL_DRIVER_NAME);
+    if (!driverFile.isEmpty()) {
+        m_inUse += QStringLiteral(" (") + driverFile;
+        AppendReported(m_inUse, QStringLiteral(" "), OdbcInfo(database, SQL_DRIVER_VER));
+        m_inUse += u')';
+    }
+    AppendReported(m_inUse, QStringLiteral(", СУБД "), m_dbmsName);
+    AppendReported(m_inUse, QStringLiteral(" "), OdbcInfo(database, SQL_DBMS_VER));
+    AppendReported(m_inUse, QStringLiteral(", сервер "), OdbcInfo(database, SQL_SERVER_NAME));
+    AppendReported(m_inUse, QStringLiteral(", база "), OdbcInfo(database, SQL_DATABASE_NAME));
+}
+
 bool Connection::IsOpen() const
 {
     return Database().isOpen();
+}
+
+const QString &Connection::DataBaseInUse() const
+{
+    return m_inUse;
 }
 
 const QString &Connection::DBMSName() const
@@ -295,9 +367,9 @@ void Connection::RollbackTransaction()
     Database().rollback();
 }
 
-bool Connection::IsOdbcDataSource(const QString &name)
+bool Connection::IsOdbcDataSource(const QString &name, QString *Driver)
 {
-    if (name.isEmpty() || name.endsWith(QLatin1String(".sqlite"), Qt::CaseInsensitive)) {
+    if (name.isEmpty() || IsSqlitePath(name)) {
         return false;
     }
     using AllocHandle = SQLRETURN (*)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *);
@@ -329,16 +401,20 @@ bool Connection::IsOdbcDataSource(const QString &name)
         found = QString::fromUtf8(reinterpret_cast<const char *>(dsn)).compare(name, Qt::CaseInsensitive) == 0;
         direction = SQL_FETCH_NEXT;
     }
+    if (found && Driver != nullptr) {
+        *Driver =
+            QString::fromUtf8(reinterpret_cast<const char *>(driver), qMin<int>(driverLength, sizeof(driver) - 1));
+    }
     release(SQL_HANDLE_ENV, env);
     return found;
 }
 
 QString Connection::SqliteFilePath(const QString &DataBase)
 {
-    if (DataBase.endsWith(QLatin1String(".sqlite"), Qt::CaseInsensitive)) {
+    if (IsSqlitePath(DataBase)) {
         return DataBase;
     }
-    return DataFolder::FilePath(DataBase + QStringLiteral(".sqlite"));
+    return DataFolder::FilePath(DataBase + SqliteSuffix);
 }
 
 qint32 Connection::KindOfDBMSName(const QString &name)

@@ -35,6 +35,10 @@ public:
     bool IsOpen() const;
     // The engine's own name ("SQLite", "PostgreSQL", ...).
     const QString &DBMSName() const;
+    // The database this connection opens, for the log: the SQLite file (and the data source name
+    // that unixODBC did not know, when one stood for it), or the ODBC data source with its driver and,
+    // once open, the engine.
+    const QString &DataBaseInUse() const;
     // 1 when the upper-cased engine name contains "SQL", else 0.
     qint32 IsSQLServer() const;
     SqlDialect Dialect() const;
@@ -54,8 +58,8 @@ public:
     bool CommitTransaction(QString &description);
     void RollbackTransaction();
 
-    // Whether unixODBC knows this data source name.
-    static bool IsOdbcDataSource(const QString &name);
+    // Whether unixODBC knows this data source name; Driver receives the driver it names.
+    static bool IsOdbcDataSource(const QString &name, QString *Driver = nullptr);
     // The SQLite file that stands for a data source name that ODBC does not know.
     static QString SqliteFilePath(const QString &DataBase);
     // The engine's description of an error.
@@ -71,9 +75,12 @@ private:
     bool OpenOdbc(const QString &DataBase, const QString &UserName, const QString &Password, QString &description);
     bool OpenSqlite(const QString &DataBase, QString &description);
     void ReadEngine();
+    void DescribeSqlite(const QString &DataBase);
+    void DescribeOdbcEngine();
 
     QString m_name;
     QString m_dbmsName;
+    QString m_inUse;
     std::unordered_map<QString, QSqlQuery> m_prepared;
     // The statement asked for last, and its text.
     QString m_lastSql;

@@ -86,6 +86,11 @@ std::shared_ptr<Root> Root::StartedRoot()
     return Started();
 }
 
+QString Root::DataBaseInUse()
+{
+    return Connection::Current() != nullptr ? Connection::Current()->DataBaseInUse() : QString();
+}
+
 void Root::SetDeleteErrorHandler(std::function<void(const QString &, const QString &)> handler)
 {
     DeleteErrorHandler() = std::move(handler);

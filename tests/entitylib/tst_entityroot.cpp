@@ -83,6 +83,11 @@ private slots:
             qPrintable(error));
         QVERIFY(error.size()
                 > (QStringLiteral("Ошибка доступа к базе данных '") + source + QStringLiteral("': \r\n")).size());
+        // What was tried is known even though it did not open.
+        const QString tried = TestDatabase::IsOdbc()
+                                  ? QStringLiteral("источник данных ODBC '%1', драйвер 'PostgreSQL Unicode'")
+                                  : QStringLiteral("SQLite, файл '%1'");
+        QCOMPARE(Root::DataBaseInUse(), tried.arg(source));
         QVERIFY(!root->Start(database.DataSource(),
                              WriteFile(database, SmallSchema),
                              error,

@@ -96,7 +96,15 @@ bool Program::Start(const QStringList &Arguments)
                                : m_options.SchemaFile;
     QString err;
     m_root = Rollstrake::Root::Create();
-    if (!m_root->Start(m_options.DataBase, schema, err, m_options.UserName, m_options.Password)) {
+    const bool started = m_root->Start(m_options.DataBase, schema, err, m_options.UserName, m_options.Password);
+    // Which database is in use is said on every start, so that a data source that was not found shows.
+    const QString inUse = Rollstrake::Root::DataBaseInUse();
+    if (!inUse.isEmpty()) {
+        MainLog().Log(QStringLiteral("База данных: ") + inUse, Logger::KindInformation);
+    }
+    if (!started) {
+        // Logged too: with no one at the screen the box would say it to no one.
+        MainLog().Log(err, Logger::KindError);
         ShowError(err);
         return EndEarly(1);
     }

@@ -16,6 +16,7 @@
 #include <QFile>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QRegularExpression>
 #include <QSqlQuery>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -37,6 +38,7 @@ private slots:
     void secondInstanceAndTermination();
     void startsOnAnEmptyDatabase();
     void indexesTheLookupsOfEveryRefresh();
+    void databaseThatCannotBeOpened_data();
     void databaseThatCannotBeOpened();
     void listenerThatCannotStart();
     void signalEndsTheStartUpBox();
@@ -129,6 +131,14 @@ void TestProgram::startsOnAnEmptyDatabase()
     }
     const QStringList lines = MainLogEntries();
     QCOMPARE(lines.first(), QStringLiteral("i Запуск"));
+    // The database in use comes right after the start line.
+    const QString inUse = TestDatabase::IsOdbc()
+                              ? QStringLiteral("i База данных: источник данных ODBC '%1', драйвер "
+                                               "'PostgreSQL Unicode' \\(psqlodbcw\\.so .+\\), СУБД PostgreSQL .+")
+                              : QStringLiteral("i База данных: SQLite, файл '%1'");
+    const QRegularExpression pattern(
+        QRegularExpression::anchoredPattern(inUse.arg(QRegularExpression::escape(database.DataSource()))));
+    QVERIFY2(pattern.match(lines.at(1)).hasMatch(), qPrintable(lines.at(1)));
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
     SetLoggingEnabled(false);
 }
@@ -159,12 +169,27 @@ void TestProgram::indexesTheLookupsOfEveryRefresh()
     QCOMPARE(lines.filter(QStringLiteral("не найден")), QStringList());
 }
 
+void TestProgram::databaseThatCannotBeOpened_data()
+{
+    QTest::addColumn<bool>("openFails");
+    QTest::newRow("schema file missing") << false;
+    QTest::newRow("database not opened") << true;
+}
+
+// The reason goes to the main log as well as to its box, which no one may be there to read.
 void TestProgram::databaseThatCannotBeOpened()
 {
+    QFETCH(bool, openFails);
     TestDatabase database;
     QVERIFY2(database.IsReady(), qPrintable(database.Error()));
     ProgramOptions options = Options(database);
-    options.SchemaFile = database.FolderPath() + QStringLiteral("/missing.dbs");
+    if (!openFails) {
+        options.SchemaFile = database.FolderPath() + QStringLiteral("/missing.dbs");
+    } else if (TestDatabase::IsOdbc()) {
+        options.Password = QStringLiteral("wrong password");
+    } else {
+        options.DataBase = database.FolderPath() + QStringLiteral("/missing/test.sqlite");
+    }
     MessageBox::PrepareAnswer(QMessageBox::Ok);
     {
         Program program(options);
@@ -176,7 +201,11 @@ void TestProgram::databaseThatCannotBeOpened()
     QCOMPARE(boxes.size(), 1);
     QCOMPARE(boxes.first().Icon, QMessageBox::Critical);
     QVERIFY(!boxes.first().Text.isEmpty());
-    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), QStringLiteral("i Выход")}));
+    QVERIFY2(MainLogText().contains(QStringLiteral(" ! ") + boxes.first().Text + QStringLiteral("\r\n")),
+             qPrintable(MainLogText()));
+    const QStringList lines = MainLogEntries();
+    QVERIFY2(lines.at(1).startsWith(QStringLiteral("i База данных: ")), qPrintable(lines.at(1)));
+    QCOMPARE(lines.last(), QStringLiteral("i Выход"));
 }
 
 void TestProgram::secondInstanceAndTermination()
@@ -210,8 +239,12 @@ void TestProgram::secondInstanceAndTermination()
         QVERIFY(!Rollstrake::Root::StartedRoot());
     }
     QCOMPARE(first.state(), QProcess::Running);
+    // The name that unixODBC does not know is said with the file used instead.
     QCOMPARE(MainLogEntries(),
              (QStringList{QStringLiteral("i Запуск"),
+                          QStringLiteral("i База данных: SQLite, файл '") + options.DataFolder
+                              + QStringLiteral("/QuillmarshDB.sqlite' (источник данных ODBC 'QuillmarshDB' неизвестен "
+                                               "unixODBC; ODBCINI не задан, ODBCSYSINI не задан)"),
                           QStringLiteral("i Запуск"),
                           QStringLiteral("i Программа уже запущенна!"),
                           QStringLiteral("i Выход")}));
@@ -221,7 +254,7 @@ void TestProgram::secondInstanceAndTermination()
     QCOMPARE(first.exitStatus(), QProcess::NormalExit);
     QCOMPARE(first.exitCode(), 0);
     QCOMPARE(MainLogEntries().last(), QStringLiteral("i Выход"));
-    QCOMPARE(MainLogEntries().size(), 5);
+    QCOMPARE(MainLogEntries().size(), 6);
 }
 
 void TestProgram::listenerThatCannotStart()
@@ -242,8 +275,8 @@ void TestProgram::listenerThatCannotStart()
     QCOMPARE(boxes.size(), 1);
     QVERIFY(boxes.first().Text.startsWith(QStringLiteral("Не удалось запустить прослушиватель: ")));
     const QStringList lines = MainLogEntries();
-    QCOMPARE(lines.size(), 3);
-    QCOMPARE(lines.at(1), QStringLiteral("! ") + boxes.first().Text);
+    QCOMPARE(lines.size(), 4);
+    QCOMPARE(lines.at(2), QStringLiteral("! ") + boxes.first().Text);
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
 }
 
@@ -264,8 +297,8 @@ void TestProgram::signalEndsTheStartUpBox()
     program.start(QStringLiteral(QUILLMARSH_EXE), {});
     QVERIFY(program.waitForStarted());
     // The box opens right after its text is logged; signals are read in its loop.
-    QTRY_VERIFY_WITH_TIMEOUT(MainLogEntries().size() >= 2, 20000);
-    const QString failure = MainLogEntries().at(1);
+    QTRY_VERIFY_WITH_TIMEOUT(MainLogEntries().size() >= 3, 20000);
+    const QString failure = MainLogEntries().at(2);
     const QString expected = QStringLiteral("! Не удалось запустить прослушиватель: порт %1: ").arg(taken.serverPort());
     QVERIFY2(failure.startsWith(expected), qPrintable(failure));
     QVERIFY2(!failure.contains(QStringLiteral("address")), qPrintable(failure));
@@ -274,7 +307,7 @@ void TestProgram::signalEndsTheStartUpBox()
     QVERIFY(program.waitForFinished(10000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 1);
-    QCOMPARE(MainLogEntries(), (QStringList{QStringLiteral("i Запуск"), failure, QStringLiteral("i Выход")}));
+    QCOMPARE(MainLogEntries().mid(2), (QStringList{failure, QStringLiteral("i Выход")}));
 }
 
 // A question of the running window is open when SIGTERM comes: the box goes as if cancelled, and
