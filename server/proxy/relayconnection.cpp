@@ -316,17 +316,24 @@ bool RelayConnection::Offer(const std::function<bool()> &Ask, bool &Cancel)
 
 bool RelayConnection::OuterReady()
 {
-    switch (m_outer.State()) {
-    case RelaySocketState::Closed:
-        Fail(Label(RequestLabel) + QStringLiteral("Клиент закрыт!"));
-        return false;
-    case RelaySocketState::Connecting:
+    if (m_outer.State() == RelaySocketState::Connecting) {
         // The bytes wait in the socket until the outer side connects.
         Trace(Label(RequestLabel) + QStringLiteral("Клиент ещё соединяется!"));
         return false;
-    default:
+    }
+    // The outer proxy's close is taken as the system has it: a chunk written after it would be
+    // counted and recorded, and reach nobody.
+    if (m_outer.State() == RelaySocketState::Connected && !m_outer.PeerClosed()) {
         return true;
     }
+    // What the outer proxy sent before it closed still goes to the client computer, whose side then
+    // closes by the close rules; the chunk stays unread, and so is never counted.
+    if (m_outer.IsOpen() || m_computer.Socket.bytesToWrite() > 0) {
+        Trace(Label(RequestLabel) + QStringLiteral("Клиент закрыт, его данные ещё передаются!"));
+        return false;
+    }
+    Fail(Label(RequestLabel) + QStringLiteral("Клиент закрыт!"));
+    return false;
 }
 
 bool RelayConnection::RelayRequestChunk()
@@ -382,8 +389,9 @@ bool RelayConnection::RelayResponseChunk()
     const QByteArray data = m_outer.Socket.read(ChunkBytes);
     Trace(head + QStringLiteral(" Loaded Length=") + Num(data.size()));
     Trace(head + QStringLiteral(" : Sending to server (State=") + Num(m_computer.State()) + QLatin1Char(')'));
-    // A client computer that has gone gets nothing: the chunk is dropped, and so not counted.
-    if (computer.state() == QAbstractSocket::ConnectedState) {
+    // A client computer that has gone, as far as the system knows, gets nothing: the chunk is
+    // dropped, and so not counted.
+    if (computer.state() == QAbstractSocket::ConnectedState && !m_computer.PeerClosed()) {
         if (computer.write(data) != data.size()) {
             Fail(head + QStringLiteral(": ") + computer.errorString());
             return false;

@@ -3,6 +3,9 @@
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
+#include <poll.h>
+#include <sys/ioctl.h>
+
 RelaySide::RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind)
     : Socket(Socket)
     , Kind(Kind)
@@ -11,7 +14,30 @@ RelaySide::RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind)
 
 bool RelaySide::IsOpen() const
 {
-    return Socket.state() != QAbstractSocket::UnconnectedState || Socket.bytesAvailable() > 0;
+    if (Socket.bytesAvailable() > 0) {
+        return true;
+    }
+    if (Socket.state() != QAbstractSocket::ConnectedState) {
+        return Socket.state() != QAbstractSocket::UnconnectedState;
+    }
+    return !PeerClosed() || SystemHoldsBytes();
+}
+
+bool RelaySide::PeerClosed() const
+{
+    if (Socket.state() != QAbstractSocket::ConnectedState) {
+        return Socket.state() == QAbstractSocket::UnconnectedState;
+    }
+    pollfd watched{.fd = static_cast<int>(Socket.socketDescriptor()), .events = POLLRDHUP, .revents = 0};
+    // A probe that fails tells nothing: the socket's own state stands.
+    return ::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+bool RelaySide::SystemHoldsBytes() const
+{
+    int unread = 0;
+    // Unknown counts as holding some: a side is closed only when nothing of it can be lost.
+    return ::ioctl(static_cast<int>(Socket.socketDescriptor()), FIONREAD, &unread) != 0 || unread > 0;
 }
 
 RelaySocketState RelaySide::State() const

@@ -46,8 +46,12 @@ struct RelaySide final
 {
     RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind);
 
-    // Open: not closed, or closed by its peer with bytes still to be relayed.
+    // Open: not closed, or closed by its peer with bytes still to be relayed, in the socket's buffer
+    // or still with the system.
     bool IsOpen() const;
+    // The peer has closed or reset the connection: the socket is closed, or the system has had the
+    // peer's close, which the socket itself learns of only at a later read.
+    bool PeerClosed() const;
     RelaySocketState State() const;
     // Closes the socket now, without the signals of a close the peer made: the rules that called it
     // go on with the other side themselves.
@@ -59,4 +63,8 @@ struct RelaySide final
     // A chunk of this side is with the host: a nested event for the same side waits, so the chunks
     // keep their order.
     bool Busy = false;
+
+private:
+    // Bytes of the peer that the system has and the socket has not read yet.
+    bool SystemHoldsBytes() const;
 };
