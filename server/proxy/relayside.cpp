@@ -3,8 +3,13 @@
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
+#include <cerrno>
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
+#include <sys/socket.h>
 
 RelaySide::RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind)
     : Socket(Socket)
@@ -31,6 +36,19 @@ bool RelaySide::PeerClosed() const
     pollfd watched{.fd = static_cast<int>(Socket.socketDescriptor()), .events = POLLRDHUP, .revents = 0};
     // A probe that fails tells nothing: the socket's own state stands.
     return ::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+bool RelaySide::Delivered() const
+{
+    if (Socket.bytesToWrite() > 0) {
+        return false;
+    }
+    if (Socket.state() != QAbstractSocket::ConnectedState) {
+        return true;
+    }
+    int unsent = 0;
+    // Unknown counts as not delivered: the side then waits for its peer's close.
+    return ::ioctl(static_cast<int>(Socket.socketDescriptor()), SIOCOUTQ, &unsent) == 0 && unsent == 0;
 }
 
 bool RelaySide::SystemHoldsBytes() const
@@ -64,6 +82,25 @@ void RelaySide::Close() const
 {
     const QSignalBlocker blocker(Socket);
     Socket.abort();
+}
+
+bool RelaySide::HoldLastSegment(QString &ErrText) const
+{
+    const int hold = 1;
+    if (::setsockopt(static_cast<int>(Socket.socketDescriptor()), IPPROTO_TCP, TCP_CORK, &hold, sizeof hold) == 0) {
+        return true;
+    }
+    ErrText = qt_error_string(errno);
+    return false;
+}
+
+bool RelaySide::EndWriting(QString &ErrText) const
+{
+    if (::shutdown(static_cast<int>(Socket.socketDescriptor()), SHUT_WR) == 0) {
+        return true;
+    }
+    ErrText = qt_error_string(errno);
+    return false;
 }
 
 QString RelaySide::Name() const
