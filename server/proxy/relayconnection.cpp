@@ -249,9 +249,31 @@ void RelayConnection::CloseIfDone(const RelaySide &Side, KillMode Mode)
 // A side whose peer has gone closes once it has sent everything.
 void RelayConnection::CloseIfSent(const RelaySide &Side, const RelaySide &Other)
 {
-    if (Side.IsOpen() && !Other.IsOpen() && Side.Socket.bytesToWrite() == 0) {
-        Trace(Label(KillLabel) + Side.Name() + QStringLiteral(" not closed, but sent. Closing"));
-        Side.Close();
+    if (!Side.IsOpen() || Other.IsOpen() || Side.Socket.bytesToWrite() > 0) {
+        return;
+    }
+    // Closed while the system still holds bytes for it, the client computer's side would lose them
+    // to the reset that anything the computer sends next meets. It is sent the close, and closes
+    // once the computer closes too (or by the time-outs).
+    if (&Side == &m_computer && !m_computer.Delivered()) {
+        EndToComputer();
+        return;
+    }
+    Trace(Label(KillLabel) + Side.Name() + QStringLiteral(" not closed, but sent. Closing"));
+    Side.Close();
+}
+
+// A browser that sees the close with the end of the answer asks again on a new connection, not on
+// this one.
+void RelayConnection::EndToComputer()
+{
+    if (m_endedToComputer || m_computer.Socket.state() != QAbstractSocket::ConnectedState) {
+        return;
+    }
+    m_endedToComputer = true;
+    QString err;
+    if (!m_computer.EndWriting(err)) {
+        Trace(Label(m_computer.Kind.Error) + err, RelayHost::TraceError);
     }
 }
 
@@ -316,17 +338,24 @@ bool RelayConnection::Offer(const std::function<bool()> &Ask, bool &Cancel)
 
 bool RelayConnection::OuterReady()
 {
-    switch (m_outer.State()) {
-    case RelaySocketState::Closed:
-        Fail(Label(RequestLabel) + QStringLiteral("Клиент закрыт!"));
-        return false;
-    case RelaySocketState::Connecting:
+    if (m_outer.State() == RelaySocketState::Connecting) {
         // The bytes wait in the socket until the outer side connects.
         Trace(Label(RequestLabel) + QStringLiteral("Клиент ещё соединяется!"));
         return false;
-    default:
+    }
+    // The outer proxy's close is taken as the system has it: a chunk written after it would be
+    // counted and recorded, and reach nobody.
+    if (m_outer.State() == RelaySocketState::Connected && !m_outer.PeerClosed()) {
         return true;
     }
+    // What the outer proxy sent before it closed still goes to the client computer, whose side then
+    // closes by the close rules; the chunk stays unread, and so is never counted.
+    if (m_outer.IsOpen() || !m_computer.Delivered()) {
+        Trace(Label(RequestLabel) + QStringLiteral("Клиент закрыт, его данные ещё передаются!"));
+        return false;
+    }
+    Fail(Label(RequestLabel) + QStringLiteral("Клиент закрыт!"));
+    return false;
 }
 
 bool RelayConnection::RelayRequestChunk()
@@ -382,13 +411,20 @@ bool RelayConnection::RelayResponseChunk()
     const QByteArray data = m_outer.Socket.read(ChunkBytes);
     Trace(head + QStringLiteral(" Loaded Length=") + Num(data.size()));
     Trace(head + QStringLiteral(" : Sending to server (State=") + Num(m_computer.State()) + QLatin1Char(')'));
-    // A client computer that has gone gets nothing: the chunk is dropped, and so not counted.
-    if (computer.state() == QAbstractSocket::ConnectedState) {
+    // A client computer that has gone, as far as the system knows, gets nothing: the chunk is
+    // dropped, and so not counted.
+    if (computer.state() == QAbstractSocket::ConnectedState && !m_computer.PeerClosed()) {
         if (computer.write(data) != data.size()) {
             Fail(head + QStringLiteral(": ") + computer.errorString());
             return false;
         }
         m_handedToComputer += data.size();
+        // The last of what the outer proxy sent: its end goes with the close (see CountDelivered).
+        // Without the hold the close only comes a moment later.
+        QString err;
+        if (!m_outer.IsOpen() && !m_computer.HoldLastSegment(err)) {
+            Trace(Label(m_computer.Kind.Error) + err, RelayHost::TraceError);
+        }
         // Handed to the system at once, so that many chunks pass in one turn of the event loop. The
         // flush may run this pair's handlers, the host's answer among them.
         computer.flush();
@@ -443,6 +479,11 @@ void RelayConnection::BytesWritten(RelaySide &Side, qint64 Bytes)
 bool RelayConnection::CountDelivered()
 {
     QTcpSocket &computer = m_computer.Socket;
+    // The system has taken the last of what the outer proxy sent before it closed: the close goes
+    // now, before the host is asked about the bytes.
+    if (computer.bytesToWrite() == 0 && !m_outer.IsOpen()) {
+        EndToComputer();
+    }
     // A host that waits inside its answer lets the socket hand on more meanwhile without telling
     // (its signal is not raised again inside itself): what was taken then is offered next. A closed
     // socket has dropped what it held, and its count is left as it was.

@@ -110,6 +110,8 @@ private:
     void Fail(const QString &Text);
     void CloseIfDone(const RelaySide &Side, KillMode Mode);
     void CloseIfSent(const RelaySide &Side, const RelaySide &Other);
+    // Sends the client computer the close, once, after the last of the outer proxy's bytes.
+    void EndToComputer();
     void Unload();
 
     RelayHost &m_host;
@@ -125,6 +127,8 @@ private:
     // socket is dropped at a cut or a reset and never reaches the client computer.
     qint64 m_handedToComputer = 0;
     qint64 m_countedToComputer = 0;
+    // The client computer has been sent the close after the last of the outer proxy's bytes.
+    bool m_endedToComputer = false;
     // When it was accepted and last passed a byte, on the steady clock, and whether the
     // client computer has sent anything.
     const qint64 m_acceptedMs;

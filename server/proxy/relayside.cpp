@@ -3,6 +3,14 @@
 #include <QSignalBlocker>
 #include <QTcpSocket>
 
+#include <cerrno>
+#include <linux/sockios.h>
+#include <netinet/in.h>
+#include <netinet/tcp.h>
+#include <poll.h>
+#include <sys/ioctl.h>
+#include <sys/socket.h>
+
 RelaySide::RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind)
     : Socket(Socket)
     , Kind(Kind)
@@ -11,7 +19,43 @@ RelaySide::RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind)
 
 bool RelaySide::IsOpen() const
 {
-    return Socket.state() != QAbstractSocket::UnconnectedState || Socket.bytesAvailable() > 0;
+    if (Socket.bytesAvailable() > 0) {
+        return true;
+    }
+    if (Socket.state() != QAbstractSocket::ConnectedState) {
+        return Socket.state() != QAbstractSocket::UnconnectedState;
+    }
+    return !PeerClosed() || SystemHoldsBytes();
+}
+
+bool RelaySide::PeerClosed() const
+{
+    if (Socket.state() != QAbstractSocket::ConnectedState) {
+        return Socket.state() == QAbstractSocket::UnconnectedState;
+    }
+    pollfd watched{.fd = static_cast<int>(Socket.socketDescriptor()), .events = POLLRDHUP, .revents = 0};
+    // A probe that fails tells nothing: the socket's own state stands.
+    return ::poll(&watched, 1, 0) == 1 && (watched.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
+}
+
+bool RelaySide::Delivered() const
+{
+    if (Socket.bytesToWrite() > 0) {
+        return false;
+    }
+    if (Socket.state() != QAbstractSocket::ConnectedState) {
+        return true;
+    }
+    int unsent = 0;
+    // Unknown counts as not delivered: the side then waits for its peer's close.
+    return ::ioctl(static_cast<int>(Socket.socketDescriptor()), SIOCOUTQ, &unsent) == 0 && unsent == 0;
+}
+
+bool RelaySide::SystemHoldsBytes() const
+{
+    int unread = 0;
+    // Unknown counts as holding some: a side is closed only when nothing of it can be lost.
+    return ::ioctl(static_cast<int>(Socket.socketDescriptor()), FIONREAD, &unread) != 0 || unread > 0;
 }
 
 RelaySocketState RelaySide::State() const
@@ -38,6 +82,25 @@ void RelaySide::Close() const
 {
     const QSignalBlocker blocker(Socket);
     Socket.abort();
+}
+
+bool RelaySide::HoldLastSegment(QString &ErrText) const
+{
+    const int hold = 1;
+    if (::setsockopt(static_cast<int>(Socket.socketDescriptor()), IPPROTO_TCP, TCP_CORK, &hold, sizeof hold) == 0) {
+        return true;
+    }
+    ErrText = qt_error_string(errno);
+    return false;
+}
+
+bool RelaySide::EndWriting(QString &ErrText) const
+{
+    if (::shutdown(static_cast<int>(Socket.socketDescriptor()), SHUT_WR) == 0) {
+        return true;
+    }
+    ErrText = qt_error_string(errno);
+    return false;
 }
 
 QString RelaySide::Name() const

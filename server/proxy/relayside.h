@@ -46,12 +46,26 @@ struct RelaySide final
 {
     RelaySide(QTcpSocket &Socket, const RelaySideKind &Kind);
 
-    // Open: not closed, or closed by its peer with bytes still to be relayed.
+    // Open: not closed, or closed by its peer with bytes still to be relayed, in the socket's buffer
+    // or still with the system.
     bool IsOpen() const;
+    // The peer has closed or reset the connection: the socket is closed, or the system has had the
+    // peer's close, which the socket itself learns of only at a later read.
+    bool PeerClosed() const;
+    // Nothing written to it waits: neither in the socket nor with the system, which has had each
+    // byte acknowledged by the peer.
+    bool Delivered() const;
     RelaySocketState State() const;
     // Closes the socket now, without the signals of a close the peer made: the rules that called it
     // go on with the other side themselves.
     void Close() const;
+    // For the last bytes this side is written: the system holds back a segment it cannot fill until
+    // EndWriting (or the close), so that the peer gets the end of the bytes and the close at once.
+    // False with the reason.
+    bool HoldLastSegment(QString &ErrText) const;
+    // Sends the peer the close now, after what the system holds for it, for a side that is written
+    // no more; the socket stays until the close rules close it. False with the reason.
+    bool EndWriting(QString &ErrText) const;
     QString Name() const;
 
     QTcpSocket &Socket;
@@ -59,4 +73,8 @@ struct RelaySide final
     // A chunk of this side is with the host: a nested event for the same side waits, so the chunks
     // keep their order.
     bool Busy = false;
+
+private:
+    // Bytes of the peer that the system has and the socket has not read yet.
+    bool SystemHoldsBytes() const;
 };

@@ -56,6 +56,11 @@ qint64 RecordingOuter::Pending(qsizetype Connection) const
     return m_peers.value(Connection) ? m_peers.at(Connection)->Socket->bytesToWrite() : 0;
 }
 
+quint16 RecordingOuter::PeerPort(qsizetype Connection) const
+{
+    return m_peers.value(Connection) ? m_peers.at(Connection)->Socket->peerPort() : 0;
+}
+
 void RecordingOuter::Send(qsizetype Connection, const QByteArray &Bytes)
 {
     if (m_peers.value(Connection)) {

@@ -28,6 +28,8 @@ public:
     bool IsClosed(qsizetype Connection) const;
     // The bytes that this side has not yet handed to the system.
     qint64 Pending(qsizetype Connection) const;
+    // The port the connection came from: the relay's side of it.
+    quint16 PeerPort(qsizetype Connection) const;
     void Send(qsizetype Connection, const QByteArray &Bytes);
     void Close(qsizetype Connection);
     // Stop reading, as a peer that does not keep up (false), or read again (true).

@@ -21,6 +21,7 @@
 #include <linux/sockios.h>
 #include <netinet/in.h>
 #include <numeric>
+#include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -628,6 +629,10 @@ void TestProxy::countedAsDelivered_data()
     QTest::newRow("after the read-ahead filled the buffers")
         << 3LL * 1024 * 1024 << 12LL * 1024 * 1024 << QStringLiteral("slow");
     QTest::newRow("a reader that resets") << 64LL * 1024 * 1024 << 12LL * 1024 * 1024 << QStringLiteral("reset");
+    // The outer proxy closes after its answer and the client computer asks again while the relay
+    // still holds the answer's end: the end is delivered, the request is not counted.
+    QTest::newRow("a request after the outer proxy closed")
+        << 64LL * 1024 * 1024 << 1280LL * 1024 << QStringLiteral("asks again");
     QRandomGenerator random(32);
     for (int row = 0; row < 3; ++row) {
         const qint64 allowance = random.bounded(1, 4 * 1024 * 1024);
@@ -646,10 +651,15 @@ void TestProxy::countedAsDelivered()
     m_refuseResponse = [this, allowance](qsizetype) {
         return Sum(m_responses) >= allowance;
     };
+    const bool asksAgain = reader == QLatin1String("asks again");
     QTcpSocket client;
     QVERIFY(client.bind(ClubComputer, 0));
     if (reader != QLatin1String("fast")) {
         client.setReadBufferSize(64 * 1024);
+    }
+    if (asksAgain) {
+        // A small window, so that the answer's end waits in the relay.
+        client.setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, 16 * 1024);
     }
     client.connectToHost(Server, m_port);
     QVERIFY(client.waitForConnected(3000));
@@ -658,7 +668,14 @@ void TestProxy::countedAsDelivered()
     m_outer->Send(0, data);
     QByteArray received;
     qint64 queued = 0;
-    if (reader != QLatin1String("fast")) {
+    if (asksAgain) {
+        m_outer->Close(0);
+        // The relay's system has the close; the relay itself reads that far only later.
+        pollfd relaySide{ConnectedDescriptor(m_outer->PeerPort(0), m_outer->Port()), POLLRDHUP, 0};
+        QVERIFY(relaySide.fd >= 0);
+        QVERIFY(QTest::qWaitFor([&] { return ::poll(&relaySide, 1, 0) == 1; }));
+        QVERIFY(client.write("GET /next HTTP/1.1\r\n\r\n") > 0);
+    } else if (reader != QLatin1String("fast")) {
         QVERIFY(WaitUntilStalled());
     }
     if (reader == QLatin1String("reset")) {
@@ -686,6 +703,11 @@ void TestProxy::countedAsDelivered()
     if (allowance < sent) {
         QVERIFY2(counted >= allowance && counted - m_responses.last() < allowance,
                  qPrintable(QString::number(counted)));
+    }
+    if (asksAgain) {
+        QCOMPARE(received.size(), sent);
+        QCOMPARE(m_requests, QList<qint32>());
+        QCOMPARE(m_outer->Received(0), QByteArray());
     }
     QVERIFY(*std::max_element(m_responses.begin(), m_responses.end()) <= RelayConnection::ChunkBytes);
 }

@@ -11,15 +11,22 @@
 #include "originpattern.h"
 #include "proxy/proxy.h"
 #include "proxy/relayconnection.h"
+#include "rawsockets.h"
 #include "seances/computersframe.h"
 #include "socketctl.h"
 #include "testnetwork.h"
 
 #include <QFile>
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
+
+#include <future>
+#include <numeric>
+#include <sys/socket.h>
+#include <unistd.h>
 
 namespace
 {
@@ -27,16 +34,63 @@ namespace
 constexpr int CurlEmptyReply = 52;
 constexpr qint64 FiftyMegabytes = 50LL * 1024 * 1024;
 constexpr int CurlWaitMs = 180000;
-// Room for a request's or a response's headers on top of its body.
-constexpr qint64 HeaderRoom = 4096;
 
 struct CurlResult
 {
     int ExitCode = -1;
-    // The response heads as they came (a tunnel's own head first), and the body.
+    // The response heads as they came (a tunnel's own head first), and the bodies one after another.
     QByteArray Heads;
     QByteArray Body;
+    // What curl says it sent of each request, a request it sent again on a new connection added in.
+    QList<qint64> RequestBytes;
 };
+
+// A blocking read of the browser below waits this long at most.
+constexpr int BrowserReadSeconds = 10;
+
+// The length of the first answer in Bytes once its head has come, head and body; -1 before.
+qsizetype AnswerLength(const QByteArray &Bytes)
+{
+    static const QByteArray headEnd("\r\n\r\n");
+    static const QByteArray lengthField("\r\nContent-Length: ");
+    const qsizetype end = Bytes.indexOf(headEnd);
+    const qsizetype field = Bytes.indexOf(lengthField);
+    if (end < 0 || field < 0 || field > end) {
+        return -1;
+    }
+    const qsizetype value = field + lengthField.size();
+    return end + headEnd.size() + Bytes.mid(value, Bytes.indexOf('\r', value) - value).toLongLong();
+}
+
+// A browser in a thread of its own, on a blocking socket from 127.0.0.2: sends First, reads its
+// whole answer and sends Next at once, as a browser asks again on a connection whose answer did not
+// say it closes; then reads until the relay closes. Gives all it received.
+QByteArray AskTwice(quint16 RelayPort, const QByteArray &First, const QByteArray &Next)
+{
+    const int socket = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    const timeval timeout{BrowserReadSeconds, 0};
+    const sockaddr_in from = SocketAddress(QStringLiteral("127.0.0.2"), 0);
+    const sockaddr_in relay = SocketAddress(QStringLiteral("127.0.0.1"), RelayPort);
+    QByteArray received;
+    if (::setsockopt(socket, SOL_SOCKET, SO_RCVTIMEO, &timeout, sizeof timeout) == 0
+        && ::bind(socket, reinterpret_cast<const sockaddr *>(&from), sizeof from) == 0
+        && ::connect(socket, reinterpret_cast<const sockaddr *>(&relay), sizeof relay) == 0
+        && ::send(socket, First.constData(), size_t(First.size()), MSG_NOSIGNAL) == First.size()) {
+        char buffer[64 * 1024];
+        ssize_t got = 1;
+        while ((AnswerLength(received) < 0 || received.size() < AnswerLength(received)) && got > 0) {
+            got = ::recv(socket, buffer, sizeof buffer, 0);
+            received.append(buffer, qMax<ssize_t>(got, 0));
+        }
+        // The relay may have closed already: then the system refuses it.
+        static_cast<void>(::send(socket, Next.constData(), size_t(Next.size()), MSG_NOSIGNAL));
+        while ((got = ::recv(socket, buffer, sizeof buffer, 0)) > 0) {
+            received.append(buffer, got);
+        }
+    }
+    ::close(socket);
+    return received;
+}
 } // namespace
 
 // The program's relay end to end: curl on 127.0.0.N stands for the club computers, tinyproxy for
@@ -51,13 +105,15 @@ private slots:
     void cleanup();
     void download_data();
     void download();
+    void nextRequestAfterTheOuterClosed();
     void refused_data();
     void refused();
     void portInUseAndLogs();
 
 private:
     void LoadWindow(bool Logging);
-    CurlResult Curl(const QString &Interface, const QString &Path, bool Tunnel = false) const;
+    // One curl fetching the paths one after another, on one connection where it can.
+    CurlResult Curl(const QString &Interface, const QStringList &Paths, bool Tunnel = false) const;
     QString OriginUrl(const QString &Path) const;
     QStringList TrafficUrls() const;
     // The window's end, after which the tiles have saved their seances' traffic.
@@ -146,11 +202,9 @@ QString TestRelay::OriginUrl(const QString &Path) const
     return QStringLiteral("http://127.0.0.1:%1%2").arg(m_origin->Port()).arg(Path);
 }
 
-CurlResult TestRelay::Curl(const QString &Interface, const QString &Path, bool Tunnel) const
+CurlResult TestRelay::Curl(const QString &Interface, const QStringList &Paths, bool Tunnel) const
 {
-    const QString output = m_downloads.filePath(QStringLiteral("body"));
     const QString heads = m_downloads.filePath(QStringLiteral("heads"));
-    QFile::remove(output);
     QFile::remove(heads);
     QStringList arguments{QStringLiteral("-s"),
                           QStringLiteral("--max-time"),
@@ -159,14 +213,19 @@ CurlResult TestRelay::Curl(const QString &Interface, const QString &Path, bool T
                           QStringLiteral("http://127.0.0.1:%1").arg(m_window->Relay()->Port()),
                           QStringLiteral("--interface"),
                           Interface,
-                          QStringLiteral("-o"),
-                          output,
                           QStringLiteral("-D"),
-                          heads};
+                          heads,
+                          QStringLiteral("-w"),
+                          QStringLiteral("%{size_request}\\n")};
     if (Tunnel) {
         arguments << QStringLiteral("-p");
     }
-    arguments << OriginUrl(Path);
+    QStringList outputs;
+    for (const QString &path : Paths) {
+        outputs.append(m_downloads.filePath(QStringLiteral("body%1").arg(outputs.size())));
+        QFile::remove(outputs.last());
+        arguments << QStringLiteral("-o") << outputs.last() << OriginUrl(path);
+    }
     QProcess curl;
     curl.start(QStringLiteral("curl"), arguments);
     CurlResult result;
@@ -176,9 +235,14 @@ CurlResult TestRelay::Curl(const QString &Interface, const QString &Path, bool T
         return result;
     }
     result.ExitCode = curl.exitCode();
-    QFile body(output);
-    if (body.open(QIODevice::ReadOnly)) {
-        result.Body = body.readAll();
+    for (const QString &output : std::as_const(outputs)) {
+        QFile body(output);
+        if (body.open(QIODevice::ReadOnly)) {
+            result.Body += body.readAll();
+        }
+    }
+    for (const QByteArray &line : curl.readAllStandardOutput().trimmed().split('\n')) {
+        result.RequestBytes.append(line.toLongLong());
     }
     QFile head(heads);
     if (head.open(QIODevice::ReadOnly)) {
@@ -214,11 +278,16 @@ void TestRelay::download_data()
     QTest::addColumn<qint64>("size");
     // Kilobytes an hour; 0 for none.
     QTest::addColumn<qint64>("hourLimit");
-    QTest::newRow("request through the outer proxy") << false << FiftyMegabytes << qint64(0);
-    QTest::newRow("tunnel through CONNECT") << true << FiftyMegabytes << qint64(0);
-    QTest::newRow("cut by the hourly limit") << false << qint64(1024 * 1024) << qint64(100);
-    QTest::newRow("cut inside the first chunk") << false << qint64(3 * 1024 * 1024) << qint64(1);
-    QTest::newRow("tunnel cut by the hourly limit") << true << qint64(3 * 1024 * 1024) << qint64(300);
+    // How many times curl fetches the path: on one connection while the outer proxy keeps it.
+    QTest::addColumn<qint32>("requests");
+    QTest::newRow("request through the outer proxy") << false << FiftyMegabytes << qint64(0) << 1;
+    QTest::newRow("tunnel through CONNECT") << true << FiftyMegabytes << qint64(0) << 1;
+    QTest::newRow("cut by the hourly limit") << false << qint64(1024 * 1024) << qint64(100) << 1;
+    QTest::newRow("cut inside the first chunk") << false << qint64(3 * 1024 * 1024) << qint64(1) << 1;
+    QTest::newRow("tunnel cut by the hourly limit") << true << qint64(3 * 1024 * 1024) << qint64(300) << 1;
+    // tinyproxy answers without "Connection: close" and closes: curl would ask on that connection.
+    QTest::newRow("requests one after another") << false << qint64(300 * 1000) << qint64(0) << 12;
+    QTest::newRow("requests one after another in a tunnel") << true << qint64(300 * 1000) << qint64(0) << 12;
 }
 
 void TestRelay::download()
@@ -226,21 +295,23 @@ void TestRelay::download()
     QFETCH(bool, tunnel);
     QFETCH(qint64, size);
     QFETCH(qint64, hourLimit);
+    QFETCH(qint32, requests);
     if (hourLimit > 0) {
         SetConfigValue(QStringLiteral("HourDownloadLimit"), QString::number(hourLimit));
     }
     LoadWindow(false);
     const bool cut = hourLimit > 0;
-    const qint64 allowance = cut ? hourLimit * 1024 : size;
+    const qint64 allowance = cut ? hourLimit * 1024 : size * requests;
     const QString path = QStringLiteral("/size/%1").arg(size);
-    const CurlResult result = Curl(QStringLiteral("127.0.0.2"), path, tunnel);
+    const CurlResult result = Curl(QStringLiteral("127.0.0.2"), QStringList(requests, path), tunnel);
     QCOMPARE(result.ExitCode != 0, cut);
-    QVERIFY2(cut || result.Body.size() == size, qPrintable(QString::number(result.Body.size())));
-    QVERIFY(result.Body == OriginPattern::Bytes(result.Body.size()));
+    const QByteArray bodies = OriginPattern::Bytes(size).repeated(requests);
+    QVERIFY2(cut || result.Body.size() == bodies.size(), qPrintable(QString::number(result.Body.size())));
+    QVERIFY(result.Body == bodies.left(result.Body.size()));
     QTRY_VERIFY(m_window->Relay()->ConnectionIndexes().isEmpty());
     // The relay reads the URL of any chunk that starts with GET, the request inside a tunnel too;
-    // CONNECT itself has none.
-    QCOMPARE(TrafficUrls(), QStringList{tunnel ? path : OriginUrl(path)});
+    // CONNECT itself has none. Each request that was answered is recorded once.
+    QCOMPARE(TrafficUrls(), QStringList(requests, tunnel ? path : OriginUrl(path)));
     // The seance is counted what curl received, and a cut comes with the chunk that reaches the
     // allowance.
     const auto [downloaded, uploaded] = SavedTraffic(m_seance);
@@ -248,7 +319,54 @@ void TestRelay::download()
     QVERIFY2(downloaded == received && downloaded >= allowance,
              qPrintable(QStringLiteral("counted %1, received %2").arg(downloaded).arg(received)));
     QVERIFY2(!cut || downloaded - allowance < RelayConnection::ChunkBytes, qPrintable(QString::number(downloaded)));
-    QVERIFY2(uploaded > 0 && uploaded < HeaderRoom, qPrintable(QString::number(uploaded)));
+    // And each answered request once, as curl sent it (it adds in one sent again on a new
+    // connection; in a tunnel everything is sent once, its CONNECT first).
+    const qint64 sent = std::accumulate(result.RequestBytes.begin(), result.RequestBytes.end(), qint64(0));
+    const qint64 once = tunnel ? sent : requests * result.RequestBytes.value(0);
+    QVERIFY2(uploaded == once,
+             qPrintable(QStringLiteral("counted %1 of %2, curl sent %3").arg(uploaded).arg(once).arg(sent)));
+}
+
+// A club computer's next request on a connection that the outer proxy closed after its answer
+// reaches nothing: it is neither counted nor recorded, and the connection closes, so that the
+// computer asks again on a new one. The answers' sizes run across the relay's chunks.
+void TestRelay::nextRequestAfterTheOuterClosed()
+{
+    LoadWindow(false);
+    const auto request = [this](const QString &Url) {
+        return QStringLiteral("GET %1 HTTP/1.1\r\nHost: 127.0.0.1:%2\r\n\r\n")
+            .arg(Url)
+            .arg(m_origin->Port())
+            .toLatin1();
+    };
+    QRandomGenerator random(36);
+    QStringList urls;
+    qint64 sent = 0;
+    qint64 received = 0;
+    for (int i = 0; i < 40; ++i) {
+        urls.append(OriginUrl(QStringLiteral("/size/%1").arg(random.bounded(2 * RelayConnection::ChunkBytes))));
+        auto browser =
+            std::async(std::launch::async, AskTwice, m_relayPort, request(urls.last()), request(urls.first()));
+        QVERIFY(QTest::qWaitFor([&] { return browser.wait_for(std::chrono::seconds(0)) == std::future_status::ready; },
+                                2 * BrowserReadSeconds * 1000));
+        const QByteArray answer = browser.get();
+        // Whole, tinyproxy's without "Connection: close", and nothing after it.
+        QVERIFY2(AnswerLength(answer) == answer.size() && answer.startsWith("HTTP/1.1 200 ")
+                     && !answer.left(AnswerLength(answer)).contains("Connection: close"),
+                 answer.left(answer.indexOf("\r\n\r\n")).constData());
+        sent += request(urls.last()).size();
+        received += answer.size();
+    }
+    QTRY_VERIFY(m_window->Relay()->ConnectionIndexes().isEmpty());
+    const QStringList recorded = TrafficUrls();
+    const auto [downloaded, uploaded] = SavedTraffic(m_seance);
+    QVERIFY2(recorded == urls && uploaded == sent,
+             qPrintable(QStringLiteral("%1 rows for %2 requests, %3 bytes counted of %4 that reached tinyproxy")
+                            .arg(recorded.size())
+                            .arg(urls.size())
+                            .arg(uploaded)
+                            .arg(sent)));
+    QCOMPARE(downloaded, received);
 }
 
 void TestRelay::refused_data()
@@ -272,7 +390,7 @@ void TestRelay::refused()
     QFETCH(bool, recorded);
     LoadWindow(false);
     const QString path = QStringLiteral("/size/1000");
-    const CurlResult result = Curl(address, path);
+    const CurlResult result = Curl(address, {path});
     QCOMPARE(result.ExitCode, CurlEmptyReply);
     QCOMPARE(result.Body, QByteArray());
     QVERIFY2(MainLogEntries().contains(logLine), qPrintable(MainLogText()));
@@ -286,7 +404,7 @@ void TestRelay::refused()
 void TestRelay::portInUseAndLogs()
 {
     LoadWindow(true);
-    const CurlResult result = Curl(QStringLiteral("127.0.0.2"), QStringLiteral("/size/1000"));
+    const CurlResult result = Curl(QStringLiteral("127.0.0.2"), {QStringLiteral("/size/1000")});
     QCOMPARE(result.ExitCode, 0);
     QCOMPARE(result.Body, OriginPattern::Bytes(1000));
     QTRY_VERIFY(m_window->Relay()->ConnectionIndexes().isEmpty());
