@@ -86,6 +86,29 @@ void ConnectionLimits::Release(const QString &Address)
     m_others -= IsClub(Address) ? 0 : 1;
 }
 
+std::optional<QString> ConnectionLimits::RoomFrom(const QString &Address) const
+{
+    if (!IsClub(Address)) {
+        return std::nullopt;
+    }
+    std::optional<QString> stranger;
+    qint32 strangerMost = 0;
+    std::optional<QString> club;
+    qint32 clubMost = m_open.value(Address) + 1;
+    for (auto it = m_open.cbegin(); it != m_open.cend(); ++it) {
+        if (!IsClub(it.key())) {
+            if (it.value() > strangerMost) {
+                stranger = it.key();
+                strangerMost = it.value();
+            }
+        } else if (it.value() > clubMost) {
+            club = it.key();
+            clubMost = it.value();
+        }
+    }
+    return stranger ? stranger : club;
+}
+
 qint32 ConnectionLimits::AddressLimit(const QString &Address) const
 {
     return IsClub(Address) ? m_clubPerAddress : m_otherPerAddress;

@@ -6,11 +6,14 @@
 #include <QSet>
 #include <QString>
 
+#include <optional>
+
 // Which incoming connections a listener keeps. It holds at most its share of the process's
 // descriptor limit: the rest is the other listener's, the database's, the logs' and the server's
 // own connections to the club computers, and no flood at one port takes it. Within that share,
 // addresses that are no club computer together hold at most a part, so that the club computers
-// always find room; and each address holds at most its own number of connections at a time.
+// always find room; and each address holds at most its own number of connections at a time. When
+// the share is full, room for a club computer is made at the cost of those holding most (RoomFrom).
 class QUILLMARSH_COMMON_EXPORT ConnectionLimits final
 {
 public:
@@ -47,6 +50,11 @@ public:
     // Counts a connection from Address that Check let in, and forgets one that has ended.
     void Add(const QString &Address);
     void Release(const QString &Address);
+    // Whose connection gives way when the share is full and Address asks for one more: for a club
+    // computer, the other address holding most of those that are no club computer, else the club
+    // computer holding most, if it holds at least two more than Address (one more, and the two would
+    // trade the room back and forth). None for an address that is no club computer.
+    std::optional<QString> RoomFrom(const QString &Address) const;
     qint32 AddressLimit(const QString &Address) const;
     qint32 Share() const;
     qint32 OthersShare() const;

@@ -71,6 +71,12 @@ Logger &MainLog()
     return *MainLogHolder();
 }
 
+bool WriteMainLog(const QString &Text, bool IsError)
+{
+    MainLog().Log(Text, IsError ? Logger::KindError : Logger::KindInformation);
+    return MainLog().LastError().isEmpty();
+}
+
 bool InitMainLog()
 {
     const QString name = QStringLiteral("qmmain.log");

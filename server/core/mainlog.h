@@ -17,6 +17,9 @@ using LoggerCollection = std::map<QString, std::shared_ptr<Logger>>;
 // The main log, created unbound on first use (and again after ReleaseMainLog; its lines are then lost).
 Logger &MainLog();
 
+// Writes one line to the main log, an error or information; true once it is written.
+bool WriteMainLog(const QString &Text, bool IsError);
+
 // Binds the main log to "qmmain.log" in the data folder. On failure shows the critical box
 // "Невозможно создать файл лога 'qmmain.log'!" titled "Ошибка!" and returns false.
 bool InitMainLog();

@@ -2,7 +2,6 @@
 
 #include "core/mainlog.h"
 #include "proxy/relayconnection.h"
-#include "steadyclock.h"
 
 #include <QPointer>
 #include <QSignalBlocker>
@@ -21,18 +20,52 @@ QString Num(qint64 Value)
 {
     return QString::number(Value);
 }
+
+AdmissionTexts RelayTexts()
+{
+    return {
+        .AddressReached = QStringLiteral("Прокси, порт {port}: адрес {address} держит предельное число соединений "
+                                         "({number}), его новые соединения закрываются"),
+        .OthersReached = QStringLiteral("Прокси, порт {port}: адреса не из клуба держат свою долю соединений "
+                                        "({number}), их новые соединения закрываются"),
+        .OthersLeft = QStringLiteral("Прокси, порт {port}: соединения с адресов не из клуба снова принимаются"),
+        .ShareReached =
+            QStringLiteral("Прокси, порт {port}: достигнут предел соединений ({number}), новые соединения закрываются"),
+        .ShareLeft = QStringLiteral("Прокси, порт {port}: соединения снова принимаются"),
+        .DescriptorsReached =
+            QStringLiteral("Прокси, порт {port}: нет свободных дескрипторов, новые соединения закрываются"),
+        .DescriptorsLeft = QStringLiteral("Прокси, порт {port}: дескрипторы снова есть, соединения снова принимаются"),
+        .NoPeerAddress =
+            QStringLiteral("Прокси, порт {port}: входящее соединение закрыто, адрес собеседника не прочитан"),
+        .LimitUnread = QStringLiteral("Прокси: предел открытых файлов не прочитан: {reason}"),
+        .SpareUnavailable = QStringLiteral("Прокси: {reason}"),
+        .Reopened = QStringLiteral(
+            "Прокси: прослушиватель порта {port} открыт заново после ошибки приёма соединений: {reason}"),
+        .NotReopened = QStringLiteral(
+            "Прокси: прослушиватель порта {port} не открыт заново: {error} (ошибка приёма соединений: {reason})"),
+        .AcceptErrorTrace = QStringLiteral("(Listener_Error) {reason}"),
+        .ClosedWaitingTrace =
+            QStringLiteral("(Listener_Error) Нет свободных дескрипторов, закрыто коннекций: {number}"),
+    };
+}
 } // namespace
 
 Proxy::Proxy(QObject *parent)
     : QObject(parent)
+    , m_admission({.ClubPerAddress = ClubConnectionsPerAddress,
+                   .OtherPerAddress = OtherConnectionsPerAddress,
+                   .MaxShare = MaxConnectionIndex},
+                  RelayTexts(),
+                  {.Connection = [this](int Descriptor,
+                                        const QString &Address) { return ConnectionRequest(Descriptor, Address); },
+                   .CloseLeastActive = [this](const QString &Address) { return CloseLeastActive(Address); },
+                   .Sweep = [this](qint64 NowMs) { Sweep(NowMs); },
+                   .Write = &WriteMainLog,
+                   .Trace =
+                       [this](const QString &Text) {
+                           LogMessage(Text, 0, TraceError);
+                       }})
 {
-    connect(&m_listener, &RelayListener::Accepted, this, &Proxy::ConnectionRequest);
-    connect(&m_listener, &RelayListener::AcceptFailed, this, &Proxy::AcceptFailed);
-    m_sweepTimer.setInterval(SweepIntervalMs);
-    connect(&m_sweepTimer, &QTimer::timeout, this, &Proxy::Sweep);
-    m_resumeTimer.setSingleShot(true);
-    m_resumeTimer.setInterval(DescriptorRetryMs);
-    connect(&m_resumeTimer, &QTimer::timeout, this, [this] { m_listener.SetAccepting(true); });
 }
 
 Proxy::~Proxy()
@@ -134,28 +167,12 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
     if (Port < 0 || Port > MaxPortNumber) {
         description = QStringLiteral("недопустимый номер порта ") + Num(Port);
     } else {
-        m_listener.Listen(static_cast<quint16>(Port), description);
+        m_admission.Start(QHostAddress(QHostAddress::AnyIPv4), static_cast<quint16>(Port), description);
     }
     if (!description.isEmpty()) {
         ErrString = QStringLiteral("Ошибка инициализации: ") + description;
         LogMessage(QStringLiteral("Start: ") + description, 0, TraceError);
         return false;
-    }
-    m_listenerFailed = false;
-    m_acceptErrors = 0;
-    // Read as the relay starts listening, after the program raised it.
-    QString limitError;
-    if (!m_limits.ReadDescriptorLimit(MaxConnectionIndex, limitError)) {
-        MainLog().Log(QStringLiteral("Прокси: предел открытых файлов не прочитан: ") + limitError, Logger::KindError);
-    }
-    m_refusedAddresses.clear();
-    m_limitStates.fill({});
-    m_sweepTimer.start();
-    QString spareError;
-    if (!m_spare.Reserve(spareError)) {
-        // The relay works without it; only a connection beyond the last descriptor waits longer.
-        MainLog().Log(QStringLiteral("Прокси: ") + spareError, Logger::KindError);
-        LogMessage(QStringLiteral("Start: ") + spareError, 0, TraceError);
     }
     LogMessage(QStringLiteral("Start: Completed!"), 0);
     return true;
@@ -164,27 +181,24 @@ bool Proxy::Start(qint32 Port, QString &ErrString)
 void Proxy::Shutdown()
 {
     LogMessage(QStringLiteral("Shutdown"), 0);
-    m_listener.Close();
-    m_sweepTimer.stop();
-    m_resumeTimer.stop();
+    m_admission.Stop();
     CloseConnections();
-    m_listenerFailed = false;
     LogMessage(QStringLiteral("Shutdown: Completed!"), 0);
 }
 
 bool Proxy::IsActive() const
 {
-    return m_listener.IsListening() && !m_listenerFailed;
+    return m_admission.IsListening();
 }
 
 void Proxy::SetClubAddresses(const QSet<QString> &Addresses)
 {
-    m_limits.SetClubAddresses(Addresses);
+    m_admission.SetClubAddresses(Addresses);
 }
 
 QSet<QString> Proxy::ClubAddresses() const
 {
-    return m_limits.ClubAddresses();
+    return m_admission.ClubAddresses();
 }
 
 void Proxy::CloseConnections()
@@ -196,73 +210,12 @@ void Proxy::CloseConnections()
     LogMessage(QStringLiteral("CloseConnections: Completed!"), 0);
 }
 
-void Proxy::AcceptFailed(AcceptFault Fault, const QString &Reason)
+bool Proxy::ConnectionRequest(int Descriptor, const QString &Address)
 {
-    LogMessage(QStringLiteral("(Listener_Error) ") + Reason, 0, TraceError);
-    // The trace's host may have shut the relay down or started it anew; a connection that failed
-    // while it waited (the peer reset it, a routing error) leaves the next one to be served.
-    if (!m_listener.IsListening() || Fault == AcceptFault::Connection) {
-        return;
-    }
-    if (Fault == AcceptFault::Descriptors) {
-        OutOfDescriptors();
-        return;
-    }
-    // The listener tries again in the next turn; errors that keep coming with no connection between
-    // them need a new socket.
-    if (++m_acceptErrors >= AcceptErrorsBeforeRestart) {
-        RestartListener();
-    }
-}
-
-void Proxy::RestartListener()
-{
-    m_acceptErrors = 0;
-    const QString head = QStringLiteral("Прокси: прослушиватель порта ") + Num(m_port);
-    QString error;
-    if (m_listener.Listen(static_cast<quint16>(m_port), error)) {
-        MainLog().Log(head + QStringLiteral(" открыт заново после ошибок приёма соединений"), Logger::KindError);
-        return;
-    }
-    // Not listening, as IsActive says; the host's next Start opens it again.
-    m_listenerFailed = true;
-    MainLog().Log(head + QStringLiteral(" не открыт заново: ") + error, Logger::KindError);
-    LogMessage(QStringLiteral("(Listener_Error) ") + error, 0, TraceError);
-}
-
-void Proxy::OutOfDescriptors()
-{
-    // The main log opens its file for each line: the spare descriptor lets it write this one.
-    m_spare.Release();
-    Refused(Limit::Descriptors);
-    // Out of descriptors: what waits cannot be served now and is closed, not left hanging.
-    int closed = 0;
-    QString err;
-    if (m_spare.CloseWaiting(m_listener.Descriptor(), closed, err)) {
-        LogMessage(QStringLiteral("(Listener_Error) Нет свободных дескрипторов, закрыто коннекций: ") + Num(closed),
-                   0,
-                   TraceError);
-        return;
-    }
-    LogMessage(QStringLiteral("(Listener_Error) ") + err, 0, TraceError);
-    // Without the spare descriptor what waits stays queued; accepting pauses rather than fail again
-    // at once, and tries again a little later.
-    m_listener.SetAccepting(false);
-    m_resumeTimer.start();
-}
-
-void Proxy::ConnectionRequest(int Descriptor, const QString &Address)
-{
-    m_acceptErrors = 0;
-    // Beyond a limit the connection is closed at once, before anything else is spent on it.
-    if (!Admitted(Address)) {
-        ::close(Descriptor);
-        return;
-    }
     LogMessage(QStringLiteral("Listener_ConnectionRequest"), 0);
     RelayConnection *connection = CreateConnection(Descriptor, Address);
     if (!connection) {
-        return;
+        return false;
     }
     // Held before the first trace line: its host may close the pair and wait, and the wait would
     // free it.
@@ -271,42 +224,18 @@ void Proxy::ConnectionRequest(int Descriptor, const QString &Address)
     LogMessage(QStringLiteral("Listener_ConnectionRequest: NewIndex=") + Num(connection->Index()), 0);
     // The host of the trace may have shut the relay down or started it anew: the pair is gone.
     if (connection->IsUnloaded()) {
-        return;
+        return true;
     }
     QString errText;
     if (!ConnectOuter(*connection, errText)) {
         LogMessage(errText, 0, TraceError);
         connection->Kill(KillMode::Both);
-        return;
+        return true;
     }
     connection->Wire();
     LogMessage(QStringLiteral("Listener_ConnectionRequest: Completed!"), 0);
     connection->RelayIfConnected();
-}
-
-bool Proxy::Admitted(const QString &Address)
-{
-    switch (m_limits.Check(Address)) {
-    case ConnectionLimits::Verdict::Admitted:
-        return true;
-    case ConnectionLimits::Verdict::AddressFull:
-        if (!m_refusedAddresses.contains(Address)) {
-            m_refusedAddresses.insert(Address);
-            MainLog().Log(PortHead() + QStringLiteral("адрес ") + Address
-                              + QStringLiteral(" держит предельное число соединений (")
-                              + Num(m_limits.AddressLimit(Address))
-                              + QStringLiteral("), его новые соединения закрываются"),
-                          Logger::KindError);
-        }
-        return false;
-    case ConnectionLimits::Verdict::OthersFull:
-        Refused(Limit::Others);
-        return false;
-    case ConnectionLimits::Verdict::ShareFull:
-        Refused(Limit::Relay);
-        return false;
-    }
-    return false;
+    return true;
 }
 
 RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
@@ -325,7 +254,6 @@ RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
         }
         return nullptr;
     }
-    m_limits.Add(Address);
     auto *connection = new RelayConnection(index, socket.release(), Address, *this, this);
     m_connections.emplace(index, connection);
     return connection;
@@ -389,17 +317,32 @@ void Proxy::KillConnection(qint32 Index, KillMode Mode)
 void Proxy::Released(const RelayConnection &Connection)
 {
     m_connections.erase(Connection.Index());
-    m_limits.Release(Connection.ClientIP());
+    m_admission.Release(Connection.ClientIP());
 }
 
-void Proxy::Sweep()
+bool Proxy::CloseLeastActive(const QString &Address)
 {
-    const qint64 now = SteadyClock::NowMs();
+    RelayConnection *oldest = nullptr;
+    for (const auto &[index, connection] : m_connections) {
+        if (connection->ClientIP() == Address && !connection->IsUnloaded()
+            && (!oldest || connection->ActiveMs() < oldest->ActiveMs())) {
+            oldest = connection;
+        }
+    }
+    if (!oldest) {
+        return false;
+    }
+    oldest->Kill(KillMode::Both);
+    return true;
+}
+
+void Proxy::Sweep(qint64 NowMs)
+{
     // Each line goes to the host's trace, which may change the table: the walk is over a copy, and
     // the pair is closed only if it is still the one that expired.
     for (const qint32 index : ConnectionIndexes()) {
         const QPointer<RelayConnection> connection = Find(index);
-        const QString expired = connection ? connection->Expired(now) : QString();
+        const QString expired = connection ? connection->Expired(NowMs) : QString();
         if (!expired.isEmpty()) {
             LogMessage(expired, index);
             if (connection) {
@@ -407,65 +350,6 @@ void Proxy::Sweep()
             }
         }
     }
-    static const std::array<QString, static_cast<size_t>(Limit::Count)> texts{
-        QStringLiteral("соединения с адресов не из клуба снова принимаются"),
-        QStringLiteral("соединения снова принимаются"),
-        QStringLiteral("дескрипторы снова есть, соединения снова принимаются")};
-    for (size_t kind = 0; kind < m_limitStates.size(); ++kind) {
-        LimitState &state = m_limitStates.at(kind);
-        if (state.Reached && now - state.LastRefusalMs >= LimitQuietMs
-            && (kind != static_cast<size_t>(Limit::Descriptors) || DescriptorsFree())) {
-            state.Reached = false;
-            MainLog().Log(PortHead() + texts.at(kind), Logger::KindInformation);
-        }
-    }
-}
-
-bool Proxy::DescriptorsFree()
-{
-    // Quiet for a while is no proof: nobody may have tried. A descriptor taken and given back is.
-    const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
-    if (probe < 0) {
-        return false;
-    }
-    ::close(probe);
-    QString err;
-    if (!m_spare.Reserve(err)) {
-        MainLog().Log(QStringLiteral("Прокси: ") + err, Logger::KindError);
-    }
-    return true;
-}
-
-void Proxy::Refused(Limit Kind)
-{
-    LimitState &state = m_limitStates.at(static_cast<size_t>(Kind));
-    state.LastRefusalMs = SteadyClock::NowMs();
-    if (state.Reached) {
-        return;
-    }
-    QString text;
-    switch (Kind) {
-    case Limit::Others:
-        text = QStringLiteral("адреса не из клуба держат свою долю соединений (") + Num(m_limits.OthersShare())
-               + QStringLiteral("), их новые соединения закрываются");
-        break;
-    case Limit::Relay:
-        text = QStringLiteral("достигнут предел соединений (") + Num(m_limits.Share())
-               + QStringLiteral("), новые соединения закрываются");
-        break;
-    case Limit::Descriptors:
-    case Limit::Count:
-        text = QStringLiteral("нет свободных дескрипторов, новые соединения закрываются");
-        break;
-    }
-    MainLog().Log(PortHead() + text, Logger::KindError);
-    // A line the log could not write, out of descriptors, is tried again at the next refusal.
-    state.Reached = MainLog().LastError().isEmpty();
-}
-
-QString Proxy::PortHead() const
-{
-    return QStringLiteral("Прокси, порт ") + Num(m_port) + QStringLiteral(": ");
 }
 
 void Proxy::LogConnectionStates()

@@ -1,16 +1,12 @@
 #pragma once
 
-#include "connectionlimits.h"
 #include "core/proxycontrol.h"
+#include "portadmission.h"
 #include "proxy/relayhost.h"
-#include "proxy/relaylistener.h"
-#include "proxy/sparedescriptor.h"
 
 #include <QObject>
 #include <QString>
-#include <QTimer>
 
-#include <array>
 #include <map>
 
 class RelayConnection;
@@ -22,10 +18,10 @@ enum class KillMode : qint32;
 // computer's chunk before it is relayed, ReceivedData for the outer proxy's bytes as they are handed
 // to the system for the client computer), and a Cancel closes the pair. It keeps no state about
 // seances or traffic; of the computers it knows only the club's addresses, which the host pushes
-// in, and it keeps to its limits (ConnectionLimits): a connection beyond them is accepted and closed at
-// once. Socket events drive it, and one sweep a second closes the pairs that waited too long. The
-// listener and the table of connections by index are its own; each RelayConnection runs the rules
-// of its pair and reaches the host through the relay.
+// in, and it keeps to its limits (PortAdmission with the relay's figures): a connection beyond them
+// is accepted and closed at once. Socket events drive it, and one sweep a second closes the pairs
+// that waited too long. The table of connections by index is its own; each RelayConnection runs the
+// rules of its pair and reaches the host through the relay.
 class Proxy : public QObject, public ProxyControl, private RelayHost
 {
     Q_OBJECT
@@ -34,21 +30,13 @@ public:
     static constexpr qint32 DefaultConnectTimeout = 10;
     // Pair indexes run from 1 to this.
     static constexpr qint32 MaxConnectionIndex = 32767;
-    // Accept errors in a row after which the listener is opened again instead of resumed: its
-    // socket itself has failed.
-    static constexpr qint32 AcceptErrorsBeforeRestart = 8;
-    // Connections at a time from one club computer: a browser opens 6-8 to one proxy, and a club
-    // computer runs several browsers, tabs and programs at once.
-    static constexpr qint32 ClubConnectionsPerAddress = 64;
+    // Connections at a time from one club computer: a browser opens a connection for each request
+    // under way, over a hundred for a page of many pictures from many hosts, up to its whole pool
+    // of 256; a club computer runs three browsers and more. When the relay is full, a club computer
+    // takes room from the one holding most, so one computer's many cannot shut another out.
+    static constexpr qint32 ClubConnectionsPerAddress = 768;
     // From any other address: the host refuses its requests at their first chunk anyway.
     static constexpr qint32 OtherConnectionsPerAddress = 4;
-    // How often the pairs are looked over for their time-outs: they run to tens of seconds.
-    static constexpr int SweepIntervalMs = 1000;
-    // Out of descriptors with no spare one, accepting waits this long before it tries again.
-    static constexpr int DescriptorRetryMs = 1000;
-    // A limit counts as left once it has refused nothing for this long: a flood held at a limit
-    // gives one line when the limit is reached and one when it is left, not a line a connection.
-    static constexpr qint64 LimitQuietMs = 10 * 1000;
     // Trace line types.
     using RelayHost::TraceError;
     using RelayHost::TraceInfo;
@@ -73,7 +61,7 @@ public:
     bool Start(qint32 Port, QString &ErrString) override;
     // Stops listening and closes every pair.
     void Shutdown() override;
-    // True while it listens (false once the listener could not be opened again after its errors; a
+    // True while it listens (false once the listener could not be opened again after it failed; a
     // new Start revives it).
     bool IsActive() const override;
     // The club computers' dotted addresses: they may hold more connections than any other address.
@@ -94,30 +82,14 @@ signals:
     void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
 
 private:
-    // The limits whose reaching and leaving the main log tells.
-    enum class Limit
-    {
-        Others,
-        Relay,
-        Descriptors,
-        Count,
-    };
-
-    struct LimitState
-    {
-        bool Reached = false;
-        qint64 LastRefusalMs = 0;
-    };
-
     void LogMessage(const QString &Text, qint32 Index, qint32 Type = TraceInfo);
     void Trace(const QString &Text, qint32 Index, qint32 Type) override;
     bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) override;
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
     void Released(const RelayConnection &Connection) override;
     void LogConnectionStates() override;
-    void ConnectionRequest(int Descriptor, const QString &Address);
-    // Whether the limits let a connection from Address in; one refused is logged as the limits say.
-    bool Admitted(const QString &Address);
+    // A connection the limits let in; false when no pair took it.
+    bool ConnectionRequest(int Descriptor, const QString &Address);
     RelayConnection *CreateConnection(int Descriptor, const QString &Address);
     qint32 GetFreeConnectionIndex() const;
     // Connects the pair to the outer proxy; false with the reason.
@@ -127,34 +99,18 @@ private:
     void CheckConnections();
     void CloseConnections();
     RelayConnection *Find(qint32 Index) const;
-    void AcceptFailed(AcceptFault Fault, const QString &Reason);
-    void OutOfDescriptors();
-    void RestartListener();
-    // Closes the pairs past their time-outs and tells the limits that are left.
-    void Sweep();
-    // A connection refused by a limit: the main log tells the limit reached, once.
-    void Refused(Limit Kind);
-    // Whether the process can open a descriptor now; takes the spare one back if so.
-    bool DescriptorsFree();
-    QString PortHead() const;
+    // Closes the pair of Address that passed a byte least recently, for another computer's
+    // connection; false when it has none.
+    bool CloseLeastActive(const QString &Address);
+    // Closes the pairs past their time-outs.
+    void Sweep(qint64 NowMs);
 
     bool m_log = false;
     qint32 m_port = 0;
     qint32 m_connectTimeout = DefaultConnectTimeout;
     QString m_outerProxyIP;
     qint32 m_outerProxyPort = 0;
-    RelayListener m_listener;
-    SpareDescriptor m_spare;
-    // Its share is counted in pairs, each of two descriptors.
-    ConnectionLimits m_limits{ClubConnectionsPerAddress, OtherConnectionsPerAddress};
-    // The addresses refused for their own number since the start: each is logged once.
-    QSet<QString> m_refusedAddresses;
-    std::array<LimitState, static_cast<size_t>(Limit::Count)> m_limitStates;
-    QTimer m_sweepTimer;
-    // Resumes accepting after the process ran out of descriptors with no spare one.
-    QTimer m_resumeTimer;
-    bool m_listenerFailed = false;
-    // Accept errors since the last connection was accepted.
-    qint32 m_acceptErrors = 0;
     std::map<qint32, RelayConnection *> m_connections;
+    // Its share is counted in pairs, each of two descriptors.
+    PortAdmission m_admission;
 };

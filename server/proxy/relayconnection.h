@@ -81,6 +81,12 @@ public:
     // RequestTimeoutMs of its accept, no byte either way for IdleTimeoutMs), or the empty text.
     QString Expired(qint64 NowMs) const;
 
+    // When it was accepted or last passed a byte, on the steady clock.
+    qint64 ActiveMs() const
+    {
+        return m_activeMs;
+    }
+
 private:
     void Trace(const QString &Text, qint32 Type);
     void Trace(const QString &Text);

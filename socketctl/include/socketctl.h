@@ -17,15 +17,13 @@
 #include <functional>
 #include <memory>
 
+class PortAdmission;
 class QSettings;
 class QTcpSocket;
 class QTimer;
 
 namespace Pelloxan
 {
-class ListenerSocket;
-class PeerLimits;
-enum class PeerLimit;
 class RequestCounter;
 class SlotDump;
 class SocketStates;
@@ -187,10 +185,16 @@ signals:
     // Declared for hosts; never emitted.
     void LogEvent(const QString &logString, qint32 EventType, qint32 ConnectionID);
     // A failure that no caller receives, in Russian, for the host to log: an incoming connection not
-    // taken, the listener not restarted after an error, the answer to an incoming request not sent,
-    // a reused connection that failed its probe, the slot dump not written; and a limit of incoming
-    // connections reached or left (once, however many connections it refuses meanwhile).
+    // taken, the answer to an incoming request not sent, a reused connection that failed its probe,
+    // the slot dump not written.
     void Failure(const QString &Description);
+    // A line about the admission of incoming connections, in Russian, for the host's main log: a
+    // limit reached (once, however many connections it refuses meanwhile) or left, the listener
+    // opened anew after it failed and why. The handler sets Written once the line is written; one
+    // that is not is given again at the next occasion. The control gives up a descriptor it holds
+    // in reserve while the handler runs, so that the line can be written when the process has no
+    // other left.
+    void Notice(const QString &Text, bool IsError, bool &Written);
 
 protected:
     // The time-outs of the control's waits.
@@ -213,20 +217,18 @@ private:
 
     // Listener and receiving.
     bool StartListener(quint16 Port, QString &ErrString);
-    void AcceptConnection(qintptr Descriptor, const QHostAddress &Peer);
-    void RestartListener();
+    // An incoming connection the limits let in; false when no slot took it.
+    bool AcceptConnection(int Descriptor, const QString &Address);
 
     // Limits of incoming connections and idle time-outs.
-    // Reads the share from the process's descriptor limit and starts the sweep.
-    void StartAdmission();
-    // The connection is closed at once; a refusal new to its limit is logged.
-    void RefuseConnection(qintptr Descriptor, PeerLimit Which, const QString &Address);
-    void OutOfDescriptors();
+    std::unique_ptr<PortAdmission> MakeAdmission();
+    // Frees the idle incoming slot of Address that was active least recently, for another
+    // computer's connection; false when it has none.
+    bool CloseLeastActive(const QString &Address);
     // A counted connection's socket has gone.
     void ReleasePeer(SocketState &Slot);
-    // Closes the accepted connections that are idle too long and logs the limits that were left.
-    void Sweep();
-    QString LimitText(PeerLimit Which, const QString &Address, bool Left) const;
+    // Closes the accepted connections that are idle too long.
+    void Sweep(qint64 NowMs);
     void OnDataArrival(const SocketStatePtr &Slot);
     // Handles at most one batch of the slot's messages; what is left waits for the next turn of
     // the event loop, so that one busy connection cannot hold the others.
@@ -254,9 +256,7 @@ private:
     void WakeWaits();
 
     std::unique_ptr<SocketStates> m_slots;
-    std::unique_ptr<ListenerSocket> m_listener;
-    std::unique_ptr<PeerLimits> m_limits;
-    std::unique_ptr<QTimer> m_sweepTimer;
+    std::unique_ptr<PortAdmission> m_admission;
     std::unique_ptr<RequestCounter> m_requests;
     std::unique_ptr<SlotDump> m_dump;
     std::unique_ptr<QTimer> m_dumpTimer;

@@ -4,101 +4,39 @@
 
 namespace Pelloxan
 {
-namespace
+AdmissionFigures PeerLimits::Figures()
 {
-// Half the slot numbers at most, so that the server's own dialogs always find one.
-constexpr qint64 MaxShare = SocketStates::MaxCode / 2;
-
-std::size_t Index(PeerLimits::Limit Which)
-{
-    return static_cast<std::size_t>(Which);
-}
-} // namespace
-
-PeerLimits::PeerLimits(qint64 Descriptors)
-{
-    SetDescriptorLimit(Descriptors);
+    // Half the slot numbers at most, so that the server's own dialogs always find one.
+    return {.ClubPerAddress = ClubPerAddress,
+            .OtherPerAddress = OtherPerAddress,
+            .MaxShare = SocketStates::MaxCode / 2};
 }
 
-void PeerLimits::SetClubAddresses(const QSet<QString> &Addresses)
+AdmissionTexts PeerLimits::Texts()
 {
-    m_counts.SetClubAddresses(Addresses);
-}
-
-void PeerLimits::SetDescriptorLimit(qint64 Descriptors)
-{
-    m_counts.SetDescriptorLimit(Descriptors, MaxShare);
-}
-
-bool PeerLimits::ReadDescriptorLimit(QString &ErrString)
-{
-    return m_counts.ReadDescriptorLimit(MaxShare, ErrString);
-}
-
-qint32 PeerLimits::Share() const
-{
-    return m_counts.Share();
-}
-
-qint32 PeerLimits::OthersShare() const
-{
-    return m_counts.OthersShare();
-}
-
-qint32 PeerLimits::AddressLimit(const QString &Address) const
-{
-    return m_counts.AddressLimit(Address);
-}
-
-PeerLimits::Limit PeerLimits::Take(const QString &Address)
-{
-    switch (m_counts.Check(Address)) {
-    case ConnectionLimits::Verdict::AddressFull:
-        return Limit::Address;
-    case ConnectionLimits::Verdict::OthersFull:
-        return Limit::Others;
-    case ConnectionLimits::Verdict::ShareFull:
-        return Limit::Share;
-    case ConnectionLimits::Verdict::Admitted:
-        break;
-    }
-    m_counts.Add(Address);
-    return Limit::None;
-}
-
-void PeerLimits::Release(const QString &Address)
-{
-    m_counts.Release(Address);
-}
-
-bool PeerLimits::NoteRefusal(Limit Which, const QString &Address, qint64 NowMs)
-{
-    if (Which == Limit::Address) {
-        const bool first = !m_addressRefusedAt.contains(Address);
-        m_addressRefusedAt.insert(Address, NowMs);
-        return first;
-    }
-    std::optional<qint64> &refusedAt = m_refusedAt.at(Index(Which));
-    const bool first = !refusedAt.has_value();
-    refusedAt = NowMs;
-    return first;
-}
-
-QList<PeerLimits::Limit> PeerLimits::LeftLimits(qint64 NowMs)
-{
-    m_addressRefusedAt.removeIf(
-        [&](const QHash<QString, qint64>::iterator &it) { return NowMs - it.value() >= QuietMs; });
-    const std::array<std::pair<Limit, bool>, 3> below{{{Limit::Others, m_counts.OthersBelowShare()},
-                                                       {Limit::Share, m_counts.BelowShare()},
-                                                       {Limit::Descriptors, true}}};
-    QList<Limit> left;
-    for (const auto &[which, isBelow] : below) {
-        std::optional<qint64> &refusedAt = m_refusedAt.at(Index(which));
-        if (refusedAt && isBelow && NowMs - *refusedAt >= QuietMs) {
-            refusedAt.reset();
-            left.append(which);
-        }
-    }
-    return left;
+    return {
+        .AddressReached = QStringLiteral("Порт {port}: с адреса {address} открыто предельное число соединений "
+                                         "({number}), новые соединения с него закрываются"),
+        .OthersReached = QStringLiteral("Порт {port}: адреса не из списка компьютеров клуба открыли предельное число "
+                                        "соединений ({number}), новые соединения с них закрываются"),
+        .OthersLeft =
+            QStringLiteral("Порт {port}: соединения с адресов не из списка компьютеров клуба снова принимаются"),
+        .ShareReached = QStringLiteral(
+            "Порт {port}: открыто предельное число входящих соединений ({number}), новые соединения закрываются"),
+        .ShareLeft = QStringLiteral("Порт {port}: входящих соединений снова меньше предела"),
+        .DescriptorsReached =
+            QStringLiteral("Порт {port}: исчерпан предел открытых файлов процесса, новые соединения закрываются"),
+        .DescriptorsLeft =
+            QStringLiteral("Порт {port}: открытых файлов снова меньше предела процесса, соединения принимаются"),
+        .NoPeerAddress = QStringLiteral("Порт {port}: входящее соединение закрыто, адрес собеседника не прочитан"),
+        .LimitUnread = QStringLiteral("Предел открытых файлов не прочитан: {reason}"),
+        .SpareUnavailable = QStringLiteral("Порт {port}: {reason}"),
+        .Reopened =
+            QStringLiteral("Порт {port}: прослушиватель открыт заново после ошибки приёма соединений: {reason}"),
+        .NotReopened = QStringLiteral(
+            "Ошибка перезапуска прослушивателя на порту {port}: {error} (ошибка приёма соединений: {reason})"),
+        .AcceptErrorTrace = {},
+        .ClosedWaitingTrace = {},
+    };
 }
 } // namespace Pelloxan

@@ -1,5 +1,4 @@
-#include "listenersocket.h"
-#include "peerlimits.h"
+#include "portadmission.h"
 #include "requestcounter.h"
 #include "slotdump.h"
 #include "socketctl.h"
@@ -23,8 +22,6 @@ namespace
 {
 const QString ConnectTimeoutKey = QStringLiteral("ConnectTimeout");
 const QString AnswerTimeoutKey = QStringLiteral("AnswerTimeout");
-// Until the listener starts and reads the real one.
-constexpr qint64 InitialDescriptorLimit = 1024;
 } // namespace
 
 struct Quorvhandler::Waiter
@@ -41,20 +38,12 @@ struct Quorvhandler::Waiter
 Quorvhandler::Quorvhandler(QObject *parent)
     : QObject(parent)
     , m_slots(std::make_unique<SocketStates>())
-    , m_listener(std::make_unique<ListenerSocket>(ListenerSocket::Handlers{
-          [this](qintptr descriptor, const QHostAddress &peer) { AcceptConnection(descriptor, peer); },
-          [this] { OutOfDescriptors(); },
-          [this] {
-              RestartListener();
-          }}))
-    , m_limits(std::make_unique<PeerLimits>(InitialDescriptorLimit))
-    , m_sweepTimer(std::make_unique<QTimer>())
+    , m_admission(MakeAdmission())
     , m_requests(std::make_unique<RequestCounter>())
     , m_dump(std::make_unique<SlotDump>())
     , m_dumpTimer(std::make_unique<QTimer>())
     , m_backlogTimer(std::make_unique<QTimer>())
 {
-    connect(m_sweepTimer.get(), &QTimer::timeout, this, &Quorvhandler::Sweep);
     // Zero-interval timers fire once the events that are waiting have been handled: one turn.
     m_dumpTimer->setSingleShot(true);
     m_dumpTimer->setInterval(0);
@@ -67,7 +56,7 @@ Quorvhandler::Quorvhandler(QObject *parent)
 Quorvhandler::~Quorvhandler()
 {
     // No waiting here: the host must not destroy the control while one of its dialogs runs.
-    m_listener->Close();
+    m_admission->Stop();
     m_backlog.clear();
     for (const SocketStatePtr &slot : m_slots->Snapshot()) {
         FreeSlot(slot);
@@ -108,7 +97,6 @@ bool Quorvhandler::Start(qint32 iListenerPort, QString &ErrString)
     if (iListenerPort < 0 || iListenerPort > std::numeric_limits<quint16>::max()) {
         reason = QStringLiteral("недопустимый номер порта %1").arg(iListenerPort);
     } else if (StartListener(static_cast<quint16>(iListenerPort), reason)) {
-        StartAdmission();
         return true;
     }
     ErrString = QStringLiteral("Не удалось запустить прослушиватель: ") + reason;
@@ -118,8 +106,7 @@ bool Quorvhandler::Start(qint32 iListenerPort, QString &ErrString)
 
 void Quorvhandler::Stop_()
 {
-    m_listener->Close();
-    m_sweepTimer->stop();
+    m_admission->Stop();
     // A dialog that holds a slot gets a bounded time to finish; after that the slot is freed under
     // it and the dialog fails when its wait returns.
     QElapsedTimer elapsed;
@@ -161,7 +148,7 @@ void Quorvhandler::SetAnswerTimeout(qint32 Seconds)
 
 qint32 Quorvhandler::GetListenerPort() const
 {
-    return m_listener->IsListening() ? m_listener->Port() : 0;
+    return m_admission->IsListening() ? m_admission->Port() : 0;
 }
 
 MessagePackPtr Quorvhandler::MakeMessagePacketFromParts(quint8 H, const QString &M, bool DontWaitForAnswer)
@@ -211,21 +198,11 @@ qsizetype Quorvhandler::SlotCount() const
 bool Quorvhandler::StartListener(quint16 Port, QString &ErrString)
 {
     QString error;
-    if (!m_listener->Listen(m_bindAddress, Port, error)) {
+    if (!m_admission->Start(m_bindAddress, Port, error)) {
         ErrString = QStringLiteral("порт %1: %2").arg(Port).arg(error);
         return false;
     }
     return true;
-}
-
-void Quorvhandler::RestartListener()
-{
-    const quint16 port = m_listener->Port();
-    QString error;
-    if (!StartListener(port, error)) {
-        emit Failure(QStringLiteral("Ошибка перезапуска прослушивателя на порту ") + QString::number(port)
-                     + QStringLiteral(": ") + error);
-    }
 }
 
 bool Quorvhandler::WaitUntil(const std::function<bool()> &Done, std::chrono::milliseconds Timeout)

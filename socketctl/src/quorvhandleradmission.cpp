@@ -1,55 +1,44 @@
-// Which incoming connections the control takes: the per-address limits, its share of the
-// process's descriptors, the pause at the descriptor limit, and the sweep that closes connections
-// idle too long. A refused connection is closed at once; a limit is logged when it is reached and
-// when it is left, an address when it reaches its own.
-#include "listenersocket.h"
+// Which incoming connections the control takes (PortAdmission with the control's figures and
+// texts), and the sweep that closes connections idle too long.
 #include "peerlimits.h"
+#include "portadmission.h"
 #include "slotdump.h"
 #include "socketctl.h"
 #include "socketstates.h"
 #include "steadyclock.h"
 
-#include <QTimer>
-
 #include <unistd.h>
 
 namespace Pelloxan
 {
-namespace
+std::unique_ptr<PortAdmission> Quorvhandler::MakeAdmission()
 {
-// How often the sweep looks: a connection goes at most this much later than its time-out.
-constexpr int SweepMs = 1000;
-} // namespace
+    return std::make_unique<PortAdmission>(
+        PeerLimits::Figures(),
+        PeerLimits::Texts(),
+        AdmissionHandlers{
+            .Connection = [this](int Descriptor,
+                                 const QString &Address) { return AcceptConnection(Descriptor, Address); },
+            .CloseLeastActive = [this](const QString &Address) { return CloseLeastActive(Address); },
+            .Sweep = [this](qint64 NowMs) { Sweep(NowMs); },
+            .Write =
+                [this](const QString &Text, bool IsError) {
+                    bool written = false;
+                    emit Notice(Text, IsError, written);
+                    return written;
+                },
+            .Trace = {},
+        });
+}
 
 void Quorvhandler::SetClubAddresses(const QSet<QString> &Addresses)
 {
-    m_limits->SetClubAddresses(Addresses);
+    m_admission->SetClubAddresses(Addresses);
 }
 
-void Quorvhandler::StartAdmission()
+bool Quorvhandler::AcceptConnection(int Descriptor, const QString &Address)
 {
-    QString error;
-    if (!m_limits->ReadDescriptorLimit(error)) {
-        emit Failure(QStringLiteral("Предел открытых файлов не прочитан: ") + error);
-    }
-    m_sweepTimer->start(SweepMs);
-}
-
-void Quorvhandler::AcceptConnection(qintptr Descriptor, const QHostAddress &Peer)
-{
-    if (Peer.isNull()) {
-        ::close(static_cast<int>(Descriptor));
-        emit Failure(QStringLiteral("Порт %1: входящее соединение закрыто, адрес собеседника не прочитан")
-                         .arg(m_listener->Port()));
-        return;
-    }
-    const QString address = DottedAddress(Peer);
-    const PeerLimit refusal = m_limits->Take(address);
-    if (refusal != PeerLimit::None) {
-        RefuseConnection(Descriptor, refusal, address);
-        return;
-    }
-    const QString refused = QStringLiteral("Входящее соединение с '") + address + QStringLiteral("' не принято: ");
+    const QString refused = QStringLiteral("Входящее соединение с '") + Address + QStringLiteral("' не принято: ");
     QString error;
     SocketStatePtr slot = NewSlot(false, error);
     if (!slot) {
@@ -59,54 +48,56 @@ void Quorvhandler::AcceptConnection(qintptr Descriptor, const QHostAddress &Peer
         slot = NewSlot(false, error);
     }
     if (!slot) {
-        m_limits->Release(address);
-        ::close(static_cast<int>(Descriptor));
+        ::close(Descriptor);
         emit Failure(refused + error);
-        return;
+        return false;
     }
-    slot->RemoteIP = address;
+    slot->RemoteIP = Address;
     slot->Counted = true;
     slot->AcceptedMs = SteadyClock::NowMs();
+    slot->ActiveMs = slot->AcceptedMs;
     // Taking the descriptor raises only state changes, whose handler wakes the waits and frees nothing.
     QTcpSocket *socket = slot->Socket();
     if (!socket->setSocketDescriptor(Descriptor)) {
-        ::close(static_cast<int>(Descriptor));
+        ::close(Descriptor);
         error = socket->errorString();
         FreeSlot(slot);
         emit Failure(refused + error);
-        return;
+        return true;
     }
     slot->Busy = false;
     m_dump->Changed(*slot);
     DumpSlots();
+    return true;
 }
 
-void Quorvhandler::RefuseConnection(qintptr Descriptor, PeerLimit Which, const QString &Address)
+bool Quorvhandler::CloseLeastActive(const QString &Address)
 {
-    ::close(static_cast<int>(Descriptor));
-    if (m_limits->NoteRefusal(Which, Address, SteadyClock::NowMs())) {
-        emit Failure(LimitText(Which, Address, false));
+    // A held slot is in use by a dialog or the receive path.
+    SocketStatePtr oldest;
+    for (const SocketStatePtr &slot : *m_slots) {
+        if (slot->Counted && slot->RemoteIP == Address && !slot->IsHeld()
+            && (!oldest || slot->ActiveMs < oldest->ActiveMs)) {
+            oldest = slot;
+        }
     }
-}
-
-void Quorvhandler::OutOfDescriptors()
-{
-    if (m_limits->NoteRefusal(PeerLimit::Descriptors, QString(), SteadyClock::NowMs())) {
-        emit Failure(LimitText(PeerLimit::Descriptors, QString(), false));
+    if (!oldest) {
+        return false;
     }
+    FreeSlot(oldest);
+    return true;
 }
 
 void Quorvhandler::ReleasePeer(SocketState &Slot)
 {
     if (Slot.Counted) {
         Slot.Counted = false;
-        m_limits->Release(Slot.RemoteIP);
+        m_admission->Release(Slot.RemoteIP);
     }
 }
 
-void Quorvhandler::Sweep()
+void Quorvhandler::Sweep(qint64 NowMs)
 {
-    const qint64 now = SteadyClock::NowMs();
     QList<SocketStatePtr> idle;
     for (const SocketStatePtr &slot : *m_slots) {
         // A held slot is in use; one without a socket holds nothing but its bookkeeping.
@@ -114,49 +105,12 @@ void Quorvhandler::Sweep()
             continue;
         }
         const qint64 since = slot->CompletedMessage ? slot->PendingSinceMs : slot->AcceptedMs;
-        if (since != 0 && now - since >= PeerLimits::IdleMs) {
+        if (since != 0 && NowMs - since >= PeerLimits::IdleMs) {
             idle.append(slot);
         }
     }
     for (const SocketStatePtr &slot : std::as_const(idle)) {
         FreeSlot(slot);
     }
-    const QList<PeerLimit> left = m_limits->LeftLimits(now);
-    for (const PeerLimit which : left) {
-        emit Failure(LimitText(which, QString(), true));
-    }
-}
-
-QString Quorvhandler::LimitText(PeerLimit Which, const QString &Address, bool Left) const
-{
-    const QString port = QStringLiteral("Порт %1: ").arg(m_listener->Port());
-    switch (Which) {
-    case PeerLimit::Address:
-        return port
-               + QStringLiteral(
-                     "с адреса %1 открыто предельное число соединений (%2), новые соединения с него закрываются")
-                     .arg(Address)
-                     .arg(m_limits->AddressLimit(Address));
-    case PeerLimit::Others:
-        return port
-               + (Left ? QStringLiteral("соединения с адресов не из списка компьютеров клуба снова принимаются")
-                       : QStringLiteral("адреса не из списка компьютеров клуба открыли предельное число соединений "
-                                        "(%1), новые соединения с них закрываются")
-                             .arg(m_limits->OthersShare()));
-    case PeerLimit::Share:
-        return port
-               + (Left ? QStringLiteral("входящих соединений снова меньше предела")
-                       : QStringLiteral(
-                             "открыто предельное число входящих соединений (%1), новые соединения закрываются")
-                             .arg(m_limits->Share()));
-    case PeerLimit::Descriptors:
-        return port
-               + (Left ? QStringLiteral("открытых файлов снова меньше предела процесса, соединения принимаются")
-                       : QStringLiteral("исчерпан предел открытых файлов процесса, приём соединений приостановлен"));
-    case PeerLimit::None:
-    case PeerLimit::Count:
-        break;
-    }
-    return {};
 }
 } // namespace Pelloxan

@@ -1,7 +1,7 @@
 // The request/answer dialog: finding or opening a connection, probing a reused one, sending and
 // waiting for the answer.
 #include "clock.h"
-#include "listenersocket.h"
+#include "portadmission.h"
 #include "slotdump.h"
 #include "socketctl.h"
 #include "socketstates.h"
@@ -29,7 +29,7 @@ QString OpenFailure(const QString &IP, const QTcpSocket *Socket)
 MessagePackPtr
 Quorvhandler::DialogMessage(const QString &ComputerIP, const MessagePackPtr &RequestM, QString &ErrString)
 {
-    if (!m_listener->IsListening()) {
+    if (!m_admission->IsListening()) {
         ErrString = NotListening;
         return nullptr;
     }
@@ -62,7 +62,7 @@ SocketStatePtr Quorvhandler::GetConnectedSlot(const QString &IP, QString &ErrStr
     }
     // The probes waited and told the host of failures: the control may have been stopped meanwhile,
     // and a connection opened now would outlive the stop.
-    if (!m_listener->IsListening()) {
+    if (!m_admission->IsListening()) {
         ErrString = NotListening;
         return nullptr;
     }

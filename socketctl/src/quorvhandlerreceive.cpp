@@ -55,6 +55,7 @@ void Quorvhandler::ReadArrived(const SocketStatePtr &Slot, bool Waited)
     }
     const QByteArray arrived = socket->readAll();
     const QDateTime now = Clock::Now();
+    Slot->ActiveMs = SteadyClock::NowMs();
     // Bytes that waited while this side handled earlier messages were no pause of the peer's.
     if (!Waited && Slot->LastIncommingMessageTime.isValid()
         && Slot->LastIncommingMessageTime.secsTo(now) > IncompleteMessageSeconds) {

@@ -48,6 +48,9 @@ struct SocketState
     // buffer has held bytes that are no whole message (0: none); whether a whole message has come.
     qint64 AcceptedMs = 0;
     qint64 PendingSinceMs = 0;
+    // When it was accepted or last brought bytes: the least recently active of a club computer's
+    // connections gives way first when another club computer needs room.
+    qint64 ActiveMs = 0;
     bool CompletedMessage = false;
     // The socket reported an error; together with a closed socket it reads as state 9.
     bool Failed = false;

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "datevalue.h"
 #include "descriptorlimit.h"
+#include "logger.h"
 #include "packetframing.h"
 #include "peerlimits.h"
 #include "socketfixture.h"
@@ -68,6 +69,9 @@ class TestQuorvhandler : public QObject
     QList<Event> events;
     // Runs inside the host's handler, after the event is recorded.
     std::function<void(const MessagePackPtr &)> onRequest;
+    // The admission's lines as the host was given them, and the log the host writes them to.
+    QStringList notices;
+    std::unique_ptr<Logger> noticeLog;
 
     std::unique_ptr<RawConnection> Connect(int Number = 2)
     {
@@ -132,6 +136,14 @@ private slots:
         QVERIFY(f.StartServer());
         events.clear();
         onRequest = nullptr;
+        notices.clear();
+        noticeLog = std::make_unique<Logger>();
+        QVERIFY(noticeLog->Init(DataFolder::FilePath(QStringLiteral("notices.log"))));
+        connect(f.Server.get(), &Quorvhandler::Notice, this, [this](const QString &Text, bool IsError, bool &Written) {
+            notices.append(Text);
+            noticeLog->Log(Text, IsError ? Logger::KindError : Logger::KindInformation);
+            Written = noticeLog->LastError().isEmpty();
+        });
         connect(f.Server.get(),
                 &Quorvhandler::IncomingRequest,
                 this,
@@ -505,54 +517,83 @@ private slots:
         QCOMPARE(connection->WaitForClose(closed ? RawConnection::DefaultTimeoutMs : 0), closed);
     }
 
-    // Connections past the listener's share are closed at once; the limit is logged once, however
-    // many it closes. (Each address's own limit: the program's flood suite.)
+    // Connections past the listener's share are closed at once and the limit is logged once,
+    // however many it closes; a club computer that finds it full takes room from the computer
+    // holding most. (Each address's own limit: the program's flood suite.)
+    void shareLimit_data()
+    {
+        QTest::addColumn<QList<int>>("hosts");
+        // The connections closed, by their place in hosts.
+        QTest::addColumn<QList<int>>("closed");
+        QTest::addColumn<QStringList>("logged");
+        const QString full = QStringLiteral("Порт %1: открыто предельное число входящих соединений (16), новые "
+                                            "соединения закрываются");
+        QTest::newRow("beyond the share")
+            << QList<int>(8, 2) + QList<int>(8, 3) + QList<int>{2, 3} << QList<int>{16, 17} << QStringList{full};
+        QTest::newRow("room from the computer holding most")
+            << QList<int>(16, 2) + QList<int>{3, 3} << QList<int>{0, 1} << QStringList{};
+    }
+
     void shareLimit()
     {
+        QFETCH(QList<int>, hosts);
+        QFETCH(QList<int>, closed);
+        QFETCH(QStringList, logged);
         {
             // With 64 descriptors the control's share is 16 connections, taken as the listener starts.
             DescriptorLimit lowered(64);
             QString error;
             QVERIFY2(f.Server->Start(f.Port, error), qPrintable(error));
         }
-        QSignalSpy failures(f.Server.get(), &Quorvhandler::Failure);
+        notices.clear();
         std::vector<std::unique_ptr<RawConnection>> connections;
-        for (const int host : QList<int>(8, 2) + QList<int>(8, 3) + QList<int>(2, 4)) {
+        for (const int host : std::as_const(hosts)) {
             connections.push_back(Connect(host));
             QVERIFY(connections.back());
+            QTRY_COMPARE(f.Server->SlotCount(), std::min<qsizetype>(connections.size(), 16));
         }
-        QVERIFY(connections[16]->WaitForClose() && connections[17]->WaitForClose());
+        for (qsizetype i = 0; i < hosts.size(); ++i) {
+            if (closed.contains(i)) {
+                QVERIFY(connections[i]->WaitForClose());
+            } else {
+                QVERIFY(connections[i]->Write(" 1| 9| 0| 0|"));
+                QCOMPARE(connections[i]->WaitForBytes(12), QByteArray(" 2| 9| 0| 0|"));
+            }
+        }
         QCOMPARE(f.Server->SlotCount(), 16);
-        QCOMPARE(Lines(failures),
-                 QStringList{QStringLiteral("Порт %1: открыто предельное число входящих соединений (16), новые "
-                                            "соединения закрываются")
-                                 .arg(f.Port)});
-        QVERIFY(connections.front()->Write(" 1| 9| 0| 0|"));
-        QCOMPARE(connections.front()->WaitForBytes(12), QByteArray(" 2| 9| 0| 0|"));
+        for (QString &line : logged) {
+            line = line.arg(f.Port);
+        }
+        QCOMPARE(notices, logged);
     }
 
-    // With no descriptor left the listener pauses instead of failing its accept over and over, and
-    // takes the waiting connection once descriptors are back.
-    void descriptorLimitPausesAccepting()
+    // With no descriptor left, what waits is accepted in the spare descriptor's place and closed,
+    // there being no room to make for it, instead of waiting for as long as the descriptors are
+    // out; the line about it is written with the spare's descriptor, and once descriptors are back
+    // and the limit has been quiet, that too is told.
+    void descriptorLimitClosesWhatWaits()
     {
-        QSignalSpy failures(f.Server.get(), &Quorvhandler::Failure);
         QTcpSocket pending;
         const QString port = QStringLiteral("Порт %1: ").arg(f.Port);
+        const QString out =
+            port + QStringLiteral("исчерпан предел открытых файлов процесса, новые соединения закрываются");
         {
             // Low enough to be filled at once, above what the suite holds.
             QVERIFY(OpenPending(pending, 2, f.Port, Frame(pdRequest, 1, 30, QStringLiteral("0"))));
             DescriptorLimit lowered(256);
             lowered.Fill();
-            QTRY_COMPARE(Lines(failures),
-                         QStringList{port
-                                     + QStringLiteral("исчерпан предел открытых файлов процесса, приём "
-                                                      "соединений приостановлен")});
+            QTRY_COMPARE(pending.state(), QAbstractSocket::UnconnectedState);
         }
-        QByteArray answer;
-        QTRY_COMPARE(answer += pending.readAll(), Frame(pdAnswer, 1, 30, QStringLiteral("0")));
-        SteadyClock::Advance(PeerLimits::QuietMs);
-        QTRY_COMPARE(failures.size(), 2);
-        QCOMPARE(failures.last().first().toString(),
+        QCOMPARE(notices, QStringList{out});
+        QFile log(noticeLog->FileName());
+        QVERIFY(log.open(QIODevice::ReadOnly));
+        QVERIFY(QString::fromUtf8(log.readAll()).contains(QStringLiteral("! ") + out));
+        const auto later = Connect();
+        QVERIFY(later && later->Write(" 1| 9| 0| 0|"));
+        QCOMPARE(later->WaitForBytes(12), QByteArray(" 2| 9| 0| 0|"));
+        SteadyClock::Advance(PortAdmission::QuietMs);
+        QTRY_COMPARE(notices.size(), 2);
+        QCOMPARE(notices.last(),
                  port + QStringLiteral("открытых файлов снова меньше предела процесса, соединения принимаются"));
     }
 

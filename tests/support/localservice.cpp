@@ -104,7 +104,7 @@ std::unique_ptr<LocalService> LocalService::StartTinyProxy(quint16 OriginPort, Q
         ErrString = file.errorString();
         return nullptr;
     }
-    file.write(QStringLiteral("Port %1\nListen 127.0.0.1\nAllow 127.0.0.0/8\nTimeout %2\nMaxClients 1000\n"
+    file.write(QStringLiteral("Port %1\nListen 127.0.0.1\nAllow 127.0.0.0/8\nTimeout %2\nMaxClients 2000\n"
                               "ConnectPort %3\nLogLevel Critical\n")
                    .arg(service->m_port)
                    .arg(ConnectionTimeoutSeconds)

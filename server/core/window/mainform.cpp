@@ -124,6 +124,10 @@ void MainForm::ConnectNetwork()
     connect(m_quorvhandler, &Pelloxan::Quorvhandler::Failure, this, [](const QString &Description) {
         MainLog().Log(Description, Logger::KindError);
     });
+    connect(m_quorvhandler,
+            &Pelloxan::Quorvhandler::Notice,
+            this,
+            [](const QString &Text, bool IsError, bool &Written) { Written = WriteMainLog(Text, IsError); });
     connect(m_mainFrame, &MainFrame::QueryUserState, m_protocol, &ClientProtocol::QueryUserState);
     connect(m_mainFrame, &MainFrame::SendServerSettings, m_protocol, &ClientProtocol::SendServerSettings);
     connect(m_mainFrame, &MainFrame::Reboot, m_protocol, &ClientProtocol::Reboot);

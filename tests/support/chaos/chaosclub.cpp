@@ -15,7 +15,6 @@ namespace
 // The program opens the data source "QuillmarshDB", which without an ODBC data source of that name
 // is this file in its data folder.
 const QString DatabaseName = QStringLiteral("QuillmarshDB.sqlite");
-constexpr int FirstComputerHost = 10;
 constexpr int FirstStrangerHost = 100;
 constexpr int EveryDayOfWeek = 254;
 constexpr double PriceForHour = 70;
@@ -55,7 +54,7 @@ QList<qint32> ChaosClub::ComputerCodes() const
     return m_computerCodes;
 }
 
-bool ChaosClub::Prepare(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrString)
+bool ChaosClub::Prepare(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrString, int InternetComputers)
 {
     if (!m_folder.isValid()) {
         ErrString = QStringLiteral("no temporary folder");
@@ -64,7 +63,7 @@ bool ChaosClub::Prepare(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrS
     DataFolder::SetDataFolder(m_folder.path());
     const auto root = Rollstrake::Root::Create();
     const bool ok = root->Start(DatabaseFile(), QStringLiteral(QM_TEST_SCHEMA), ErrString, QString(), QString())
-                    && Fill(RelayPort, OuterProxyPort, ErrString);
+                    && Fill(RelayPort, OuterProxyPort, InternetComputers, ErrString);
     Rollstrake::Root::Shutdown();
     return ok;
 }
@@ -82,7 +81,7 @@ qint32 ChaosClub::Add(const QString &Table, const QList<QPair<QString, QVariant>
     return record->Update(ErrString) ? record->Code() : 0;
 }
 
-bool ChaosClub::Fill(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrString)
+bool ChaosClub::Fill(quint16 RelayPort, quint16 OuterProxyPort, int InternetComputers, QString &ErrString)
 {
     SetDefaultSettings();
     const ChaosScript::Club club = Addresses(0);
@@ -115,17 +114,19 @@ bool ChaosClub::Fill(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrStri
     const QDateTime now = Clock::Now();
     const QDateTime begin = now.addSecs(SeanceStartedSeconds);
     const QDateTime end = now.addSecs(SeanceLeftSeconds);
-    m_seance = rate == 0 ? 0
-                         : Add(QStringLiteral("Seances"),
-                               {{QStringLiteral("Computer"), m_computerCodes.first()},
-                                {QStringLiteral("Desktop"), desktop},
-                                {QStringLiteral("Rate"), rate},
-                                {QStringLiteral("BeginDate"), begin},
-                                {QStringLiteral("EndDate"), end},
-                                {QStringLiteral("Duration"), begin.secsTo(end) / SecondsPerMinute}},
-                               ErrString);
-    if (m_seance == 0) {
-        return false;
+    for (int number = InternetComputers - 1; number >= 0; --number) {
+        m_seance = rate == 0 ? 0
+                             : Add(QStringLiteral("Seances"),
+                                   {{QStringLiteral("Computer"), m_computerCodes.at(number)},
+                                    {QStringLiteral("Desktop"), desktop},
+                                    {QStringLiteral("Rate"), rate},
+                                    {QStringLiteral("BeginDate"), begin},
+                                    {QStringLiteral("EndDate"), end},
+                                    {QStringLiteral("Duration"), begin.secsTo(end) / SecondsPerMinute}},
+                                   ErrString);
+        if (m_seance == 0) {
+            return false;
+        }
     }
     SetConfigValue(QStringLiteral("InternetAvailable"), QStringLiteral("1"));
     SetConfigValue(QStringLiteral("ProxyPort"), QString::number(RelayPort));

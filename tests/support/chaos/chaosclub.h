@@ -13,10 +13,13 @@ class ChaosClub final
 {
 public:
     static constexpr int Computers = 8;
+    // The club's computers are TestNetwork::ClientIP of this and the hosts after it.
+    static constexpr int FirstComputerHost = 10;
     static constexpr int Strangers = 8;
 
-    // Writes the database; false with the reason.
-    bool Prepare(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrString);
+    // Writes the database, with a seance that has the internet on the first InternetComputers
+    // computers; false with the reason.
+    bool Prepare(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrString, int InternetComputers = 1);
 
     QString DataFolder() const;
     QString DatabaseFile() const;
@@ -26,7 +29,7 @@ public:
     QList<qint32> ComputerCodes() const;
 
 private:
-    bool Fill(quint16 RelayPort, quint16 OuterProxyPort, QString &ErrString);
+    bool Fill(quint16 RelayPort, quint16 OuterProxyPort, int InternetComputers, QString &ErrString);
     qint32 Add(const QString &Table, const QList<QPair<QString, QVariant>> &Values, QString &ErrString);
 
     QTemporaryDir m_folder;
