@@ -114,7 +114,9 @@ QList<qint32> ReservesLostUnder(const NightSettings &Proposed, const QDateTime &
 {
     const QDateTime t = MomentOrNow(Moment);
     QList<qint32> lost;
-    for (const auto &computer : *GetComputers()) {
+    // Held for the loop: a range over the temporary's collection would outlive it.
+    const std::shared_ptr<CompButtons> computers = GetComputers();
+    for (const auto &computer : *computers) {
         const qint32 num = computer->ComputerNum();
         std::shared_ptr<Rollstrake::DBRecord> held;
         std::shared_ptr<Rollstrake::DBRecord> kept;
