@@ -74,6 +74,10 @@ private slots:
             << 0 << false << 6 << QStringLiteral("1234HR>>.") << QStringLiteral("14");
         QTest::newRow("separator over selected kopeck digits")
             << 2 << false << 6 << QStringLiteral("1234HR>>.") << QStringLiteral("14,00");
+        QTest::newRow("separator after the kopecks")
+            << 2 << false << 6 << QStringLiteral("12,50,") << QStringLiteral("12,50");
+        QTest::newRow("separator among the kopecks")
+            << 2 << false << 6 << QStringLiteral("1.2.3") << QStringLiteral("1,23");
         // Keys that edit nothing, between the separator and the kopecks.
         QTest::newRow("NumLock before whole kopecks")
             << 0 << false << 6 << QStringLiteral("12,N50") << QStringLiteral("12");
@@ -233,7 +237,7 @@ private slots:
         QTest::keyClick(input.TextBox(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(input.TextBox(), Qt::Key_Backspace);
         QCOMPARE(Shown(input), QStringLiteral("10"));
-        // Digits below the lower limit may begin a number within it; brought up once the input is left.
+        // Digits below the lower limit show the limit at once, and the digits typed next go on from them.
         PressKeys(input.TextBox(), QStringLiteral("50"));
         QCOMPARE(input.Value(), Currency(50));
         PressKeys(input.TextBox(), QStringLiteral("AB5"));
