@@ -438,10 +438,14 @@ void Numeric::UpdateUpDown()
 void Numeric::Step(qint32 Direction)
 {
     const qint32 shown = ToInt32(Value());
-    if (Direction > 0 && shown < ToInt32(m_maxValue)) {
-        m_textBox->setText(Format(Currency(shown + 1)));
-    } else if (Direction < 0 && shown > ToInt32(m_minValue)) {
-        m_textBox->setText(Format(Currency(shown - 1)));
+    if (Direction > 0 ? shown >= ToInt32(m_maxValue) : shown <= ToInt32(m_minValue)) {
+        return;
+    }
+    // The whole part steps; kopecks begun with a separator go on, from their first place.
+    const bool kopecks = m_kopecks != NoKopecks;
+    m_textBox->setText(Format(Currency(shown + Direction)));
+    if (kopecks) {
+        m_kopecks = 0;
     }
 }
 

@@ -87,6 +87,9 @@ private slots:
             << 0 << false << 6 << QStringLiteral("12,CSELRH50") << QStringLiteral("12");
         QTest::newRow("moves before kopecks")
             << 2 << false << 6 << QStringLiteral("12,CSELRH50") << QStringLiteral("12,50");
+        QTest::newRow("step before whole kopecks")
+            << 0 << false << 6 << QStringLiteral("12,U50") << QStringLiteral("13");
+        QTest::newRow("step before kopecks") << 2 << false << 6 << QStringLiteral("12,U50") << QStringLiteral("13,50");
         // Erasing everything erases the kopecks too.
         QTest::newRow("erased after select-all") << 0 << false << 6 << QStringLiteral("12AX50") << QStringLiteral("50");
         QTest::newRow("decimals erased by Delete from the start")
