@@ -15,6 +15,7 @@
 #include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 namespace
 {
@@ -57,9 +58,11 @@ Currency Abs(Currency Value)
     return Value < Currency() ? -Value : Value;
 }
 
-bool IsModifierOnly(int Key)
+// Keys that neither type nor move the caret.
+bool EditsNothing(int Key)
 {
-    return Key == Qt::Key_Shift || Key == Qt::Key_Control || Key == Qt::Key_Alt || Key == Qt::Key_Meta;
+    return Key == Qt::Key_Shift || Key == Qt::Key_Control || Key == Qt::Key_Alt || Key == Qt::Key_Meta
+           || Key == Qt::Key_NumLock || Key == Qt::Key_CapsLock || Key == Qt::Key_ScrollLock;
 }
 
 bool IsDecimalSeparator(const QString &Text)
@@ -67,11 +70,22 @@ bool IsDecimalSeparator(const QString &Text)
     return Text == QLatin1String(",") || Text == QLatin1String(".");
 }
 
-// Whether a text of digits, a sign and at most one point has digits before the point.
-bool HasWholeDigits(const QString &Digits)
+// A whole number's text without its kopecks: a separator that stands once is the decimal one, as
+// typed; one that repeats groups the thousands.
+QString WithoutKopecks(QString Text)
 {
-    const QString whole = Digits.left(Digits.indexOf(QLatin1Char('.')));
-    return std::any_of(whole.begin(), whole.end(), [](QChar Char) { return Char.isDigit(); });
+    const qsizetype last = std::max(Text.lastIndexOf(QLatin1Char(',')), Text.lastIndexOf(QLatin1Char('.')));
+    if (last >= 0 && Text.count(Text.at(last)) == 1) {
+        Text.truncate(last);
+    }
+    return Text;
+}
+
+// Where the decimal places of a shown number begin: after its decimal separator, or at its end.
+int DecimalsStart(const QString &Text)
+{
+    const qsizetype point = Text.indexOf(InputHelpers::DisplayLocale().decimalPoint());
+    return static_cast<int>(point < 0 ? Text.size() : point + 1);
 }
 } // namespace
 
@@ -87,8 +101,6 @@ Numeric::Numeric(QWidget *Parent)
     m_textBox->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     m_textBox->installEventFilter(this);
     InputHelpers::SelectAllOnEntry(m_textBox);
-    // What is typed is within the limits before the handlers of Validate read it.
-    connect(m_validator, &FocusValidator::Validate, this, &Numeric::FinishTyping);
     connect(m_validator, &FocusValidator::Validate, this, &Numeric::Validate);
     setFocusProxy(m_textBox);
 
@@ -131,12 +143,12 @@ Numeric::~Numeric()
 Currency Numeric::Value() const
 {
     Currency value;
-    // Clamped: digits still being typed may stand below the lower limit.
-    return NumberFormat::ReadShown(m_textBox->text(), value) ? Clamped(value) : Currency();
+    return NumberFormat::ReadShown(m_textBox->text(), value) ? value : Currency();
 }
 
 void Numeric::SetValue(Currency Value)
 {
+    ForgetTyping();
     const QSignalBlocker blocker(m_textBox);
     m_textBox->setText(Format(Clamped(Value)));
 }
@@ -217,7 +229,7 @@ bool Numeric::eventFilter(QObject *Watched, QEvent *Event)
         return HandleKey(static_cast<QKeyEvent *>(Event));
     }
     if (Watched == m_textBox && (Event->type() == QEvent::MouseButtonPress || Event->type() == QEvent::FocusOut)) {
-        m_fractionCaret = NoFraction;
+        ForgetTyping();
     }
     if (Watched == m_textBox && Event->type() == QEvent::MouseButtonDblClick) {
         emit DblClick();
@@ -238,28 +250,55 @@ bool Numeric::HandleKey(QKeyEvent *Event)
         Step(keyCode == InputHelpers::vkUp ? 1 : -1);
         return true;
     }
-    return HandleSeparators(Event);
+    return TypeKey(Event);
 }
 
-bool Numeric::HandleSeparators(const QKeyEvent *Event)
+bool Numeric::TypeKey(const QKeyEvent *Event)
 {
-    if (IsModifierOnly(Event->key())) {
+    if (EditsNothing(Event->key())) {
         return false;
     }
-    const bool digit = Event->text().size() == 1 && Event->text().at(0).isDigit();
-    if (digit && m_fractionCaret == m_textBox->cursorPosition() && !m_textBox->hasSelectedText()) {
-        // Kopecks typed into whole roubles are dropped, never joined to the roubles.
+    const QString standsFor = std::exchange(m_typed, QString());
+    // A character typed: not a shortcut, nor the control character of BackSpace, Delete or Return.
+    const bool plain = !(Event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier))
+                       && Event->text().size() == 1 && Event->text().at(0).isPrint();
+    const QString typed = plain ? Event->text() : QString();
+    if (IsDecimalSeparator(typed)) {
+        // A separator removes no digits: it starts the kopecks (typed over a selection, it removes that).
+        if (m_textBox->hasSelectedText()) {
+            m_textBox->del();
+        }
+        // Typed again while the kopecks go on, it changes nothing.
+        m_kopecks = std::max(m_kopecks, 0);
+        const QString text = m_textBox->text();
+        m_textBox->setCursorPosition(std::min(DecimalsStart(text) + m_kopecks, static_cast<int>(text.size())));
         return true;
     }
-    m_fractionCaret = NoFraction;
-    if (m_precOrder == 0 && IsDecimalSeparator(Event->text())) {
-        // The text rule drops what follows the separator; the digits typed next go the same way.
-        m_textBox->insert(Event->text());
-        m_textBox->deselect();
-        m_fractionCaret = m_textBox->cursorPosition();
+    if (!typed.isEmpty() && typed.at(0).isDigit() && m_kopecks != NoKopecks && !m_textBox->hasSelectedText()) {
+        TypeKopeck(typed);
+        return true;
+    }
+    if (!typed.isEmpty() && !standsFor.isEmpty() && m_textBox->selectedText() == m_textBox->text()) {
+        // Typed on from the sign or the digits that the number shown stands in for.
+        m_textBox->insert(standsFor + typed);
         return true;
     }
     return StepOverPoint(Event);
+}
+
+void Numeric::TypeKopeck(const QString &Digit)
+{
+    // Wherever the caret went, the digit takes the next decimal place and the places after it are
+    // typed afresh; beyond the places shown (all of them in whole numbers) it is dropped.
+    const QString text = m_textBox->text();
+    const int place = DecimalsStart(text) + m_kopecks;
+    if (place >= text.size()) {
+        return;
+    }
+    const int typed = m_kopecks + 1;
+    m_textBox->setSelection(place, static_cast<int>(text.size()) - place);
+    m_textBox->insert(Digit);
+    m_kopecks = typed;
 }
 
 bool Numeric::StepOverPoint(const QKeyEvent *Event)
@@ -283,19 +322,19 @@ bool Numeric::StepOverPoint(const QKeyEvent *Event)
 
 void Numeric::OnTextChanged()
 {
+    // The kopecks go on only as long as nothing else changes the text.
+    m_kopecks = NoKopecks;
     ApplyTextRule();
     emit Changed();
 }
 
-Numeric::Rewrite Numeric::NormalizedText(const QString &Text, bool Typing) const
+Numeric::Rewrite Numeric::NormalizedText(const QString &Text) const
 {
-    QString s = Text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-    const qsizetype fraction = s.lastIndexOf(QLatin1Char('.'));
-    if (m_precOrder == 0 && fraction >= 0) {
-        // Whole numbers hold no fraction: what follows the decimal separator is dropped, never joined
-        // to the whole.
-        s.truncate(fraction);
+    QString s = Text.trimmed();
+    if (m_precOrder == 0) {
+        s = WithoutKopecks(s);
     }
+    s.replace(QLatin1Char(','), QLatin1Char('.'));
     // Backwards, so that the rightmost point survives and the leftmost sign character decides.
     QString r;
     int request = 0;
@@ -327,17 +366,21 @@ Numeric::Rewrite Numeric::NormalizedText(const QString &Text, bool Typing) const
         // Digits beyond the range saturate; no digits at all give 0.
         number = Currency::FromDouble(LeadingNumber(r));
     }
-    const bool placeholder = !HasWholeDigits(r);
-    // Digits typed below a lower limit above 0 may be the first ones of a number within it.
-    const bool growing = Typing && !placeholder && number >= Currency() && number < m_minValue;
-    return {Format(growing ? number : Clamped(number)), placeholder};
+    const QString whole = r.left(r.indexOf(QLatin1Char('.')));
+    const bool erased = std::none_of(whole.begin(), whole.end(), [](QChar Char) { return Char.isDigit(); });
+    // Digits below a lower limit above 0 may be the first ones of a number within it.
+    const bool below = !erased && number >= Currency() && number < m_minValue;
+    const bool placeholder = erased || below;
+    // What was typed before the decimals, signs and all, for the keys typed next to go on from.
+    return {Format(Clamped(number)), placeholder, placeholder ? s.left(s.indexOf(QLatin1Char('.'))) : QString()};
 }
 
 void Numeric::ApplyTextRule()
 {
     const QString text = m_textBox->text();
     const int before = SignificantCount(text.left(m_textBox->cursorPosition()));
-    const Rewrite rewrite = NormalizedText(text, true);
+    const Rewrite rewrite = NormalizedText(text);
+    m_typed = rewrite.Typed;
     if (rewrite.Text == text) {
         return;
     }
@@ -346,10 +389,9 @@ void Numeric::ApplyTextRule()
         m_textBox->setText(rewrite.Text);
     }
     if (rewrite.Placeholder) {
-        // The whole part was erased: the number put back is selected, so that digits typed next
-        // replace it rather than go in front of it.
-        const qsizetype point = rewrite.Text.indexOf(InputHelpers::DisplayLocale().decimalPoint());
-        m_textBox->setSelection(0, static_cast<int>(point < 0 ? rewrite.Text.size() : point));
+        // The number put in for what is typed is selected: the keys typed next replace it, going on
+        // from what it stands for, and erasing it erases the kopecks too.
+        m_textBox->selectAll();
         return;
     }
     // The caret stays after the same digit, whatever group separators the rewrite added or took away.
@@ -362,17 +404,10 @@ void Numeric::ApplyTextRule()
 
 void Numeric::RecheckText()
 {
-    const QString normalized = NormalizedText(m_textBox->text(), false).Text;
+    const QString normalized = NormalizedText(m_textBox->text()).Text;
     if (normalized != m_textBox->text()) {
         m_textBox->setText(normalized);
     }
-}
-
-void Numeric::FinishTyping()
-{
-    // The value read stays the same: only the text catches up with it.
-    const QSignalBlocker blocker(m_textBox);
-    RecheckText();
 }
 
 void Numeric::NormalizeNumericLimits()
@@ -403,10 +438,14 @@ void Numeric::UpdateUpDown()
 void Numeric::Step(qint32 Direction)
 {
     const qint32 shown = ToInt32(Value());
-    if (Direction > 0 && shown < ToInt32(m_maxValue)) {
-        m_textBox->setText(Format(Currency(shown + 1)));
-    } else if (Direction < 0 && shown > ToInt32(m_minValue)) {
-        m_textBox->setText(Format(Currency(shown - 1)));
+    if (Direction > 0 ? shown >= ToInt32(m_maxValue) : shown <= ToInt32(m_minValue)) {
+        return;
+    }
+    // The whole part steps; kopecks begun with a separator go on, from their first place.
+    const bool kopecks = m_kopecks != NoKopecks;
+    m_textBox->setText(Format(Currency(shown + Direction)));
+    if (kopecks) {
+        m_kopecks = 0;
     }
 }
 
@@ -418,4 +457,10 @@ QString Numeric::Format(Currency Value) const
 Currency Numeric::Clamped(Currency Value) const
 {
     return qBound(m_minValue, Value, m_maxValue);
+}
+
+void Numeric::ForgetTyping()
+{
+    m_kopecks = NoKopecks;
+    m_typed.clear();
 }

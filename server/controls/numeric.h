@@ -107,23 +107,22 @@ protected:
     bool eventFilter(QObject *Watched, QEvent *Event) override;
 
 private:
-    static constexpr int NoFraction = -1;
+    static constexpr int NoKopecks = -1;
 
-    // The text rule's result: the text to show, and whether its whole part was put back for one erased.
+    // The text rule's result: the text to show and, when that is a number put in for what is typed
+    // (nothing, a lone sign, digits below the lower limit), what it stands for.
     struct Rewrite
     {
         QString Text;
         bool Placeholder = false;
+        QString Typed;
     };
 
     void OnTextChanged();
-    // While Typing, digits below a lower limit above 0 stay as they are: more may follow.
-    Rewrite NormalizedText(const QString &Text, bool Typing) const;
+    Rewrite NormalizedText(const QString &Text) const;
     void ApplyTextRule();
     // After a property change: a text that no longer fits is rewritten as an ordinary change.
     void RecheckText();
-    // As the input is left: digits typed below the lower limit show the limit that Value gives.
-    void FinishTyping();
     void NormalizeNumericLimits();
     void UpdateUpDown();
     // One up-down step from the number shown, within the limits taken as 32-bit integers.
@@ -131,10 +130,13 @@ private:
     QString Format(Currency Value) const;
     Currency Clamped(Currency Value) const;
     bool HandleKey(QKeyEvent *Event);
-    // The decimal separator's keys and the digits after it; true for a key to swallow.
-    bool HandleSeparators(const QKeyEvent *Event);
+    // The keys that type characters; true for a key taken here.
+    bool TypeKey(const QKeyEvent *Event);
+    // A digit typed after a separator key.
+    void TypeKopeck(const QString &Digit);
     // Erasing steps over the decimal separator rather than joining the decimals to the whole part.
     bool StepOverPoint(const QKeyEvent *Event);
+    void ForgetTyping();
 
     QLineEdit *m_textBox;
     FocusValidator *m_validator;
@@ -147,6 +149,8 @@ private:
     Currency m_maxValue;
     Currency m_minValue;
     QString m_mask;
-    // Where a decimal separator was typed into whole numbers: digits typed there are dropped.
-    int m_fractionCaret = NoFraction;
+    // Decimal places typed since a separator key; they survive every key that edits nothing.
+    int m_kopecks = NoKopecks;
+    // What the number put in for it stands for, until the next key.
+    QString m_typed;
 };

@@ -4,7 +4,9 @@
 #include "rendercheck.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QLineEdit>
+#include <QShortcut>
 #include <QSignalSpy>
 #include <QTest>
 #include <QVBoxLayout>
@@ -63,6 +65,42 @@ private slots:
         QTest::newRow("minus without sign") << 0 << false << 6 << QStringLiteral("12-") << QStringLiteral("12");
         QTest::newRow("letters dropped") << 0 << false << 6 << QStringLiteral("4a2") << QStringLiteral("42");
         QTest::newRow("more decimals rounded") << 1 << false << 6 << QStringLiteral("2.25") << QStringLiteral("2,2");
+        // A separator key removes no digits; only erasing and typing over a selection do.
+        QTest::newRow("separator inside whole digits")
+            << 0 << false << 6 << QStringLiteral("1234LL,") << QStringLiteral("1234");
+        QTest::newRow("separator inside kopeck digits")
+            << 2 << false << 6 << QStringLiteral("1234LL,") << QStringLiteral("1234,00");
+        QTest::newRow("separator over selected whole digits")
+            << 0 << false << 6 << QStringLiteral("1234HR>>.") << QStringLiteral("14");
+        QTest::newRow("separator over selected kopeck digits")
+            << 2 << false << 6 << QStringLiteral("1234HR>>.") << QStringLiteral("14,00");
+        QTest::newRow("separator after the kopecks")
+            << 2 << false << 6 << QStringLiteral("12,50,") << QStringLiteral("12,50");
+        QTest::newRow("separator among the kopecks")
+            << 2 << false << 6 << QStringLiteral("1.2.3") << QStringLiteral("1,23");
+        // Keys that edit nothing, between the separator and the kopecks.
+        QTest::newRow("NumLock before whole kopecks")
+            << 0 << false << 6 << QStringLiteral("12,N50") << QStringLiteral("12");
+        QTest::newRow("NumLock before kopecks")
+            << 2 << false << 6 << QStringLiteral("12,N50") << QStringLiteral("12,50");
+        QTest::newRow("moves before whole kopecks")
+            << 0 << false << 6 << QStringLiteral("12,CSELRH50") << QStringLiteral("12");
+        QTest::newRow("moves before kopecks")
+            << 2 << false << 6 << QStringLiteral("12,CSELRH50") << QStringLiteral("12,50");
+        QTest::newRow("step before whole kopecks")
+            << 0 << false << 6 << QStringLiteral("12,U50") << QStringLiteral("13");
+        QTest::newRow("step before kopecks") << 2 << false << 6 << QStringLiteral("12,U50") << QStringLiteral("13,50");
+        // Erasing everything erases the kopecks too.
+        QTest::newRow("erased after select-all") << 0 << false << 6 << QStringLiteral("12AX50") << QStringLiteral("50");
+        QTest::newRow("decimals erased by Delete from the start")
+            << 2 << false << 6 << QStringLiteral("12,50HXXXXXXXXXXXX50") << QStringLiteral("50,00");
+        QTest::newRow("decimals erased after select-all")
+            << 2 << false << 6 << QStringLiteral("12,50AX50") << QStringLiteral("50,00");
+        QTest::newRow("minus typed first") << 0 << true << 6 << QStringLiteral("-50") << QStringLiteral("-50");
+        QTest::newRow("minus typed first after erasing")
+            << 0 << true << 6 << QStringLiteral("12BB-50") << QStringLiteral("-50");
+        QTest::newRow("minus typed first before kopecks")
+            << 2 << true << 6 << QStringLiteral("-50,5") << QStringLiteral("-50,50");
     }
 
     void typedText()
@@ -97,6 +135,86 @@ private slots:
         QCOMPARE(changed.count(), 1);
     }
 
+    // Pasted as a person reads it: blanks and a separator that repeats group the digits; a single
+    // separator, or the last of two kinds, is the decimal one.
+    void pastedText_data()
+    {
+        QTest::addColumn<int>("precOrder");
+        QTest::addColumn<QString>("pasted");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("blanks group whole digits") << 0 << QStringLiteral("1 234 567") << QStringLiteral("1234567");
+        QTest::newRow("commas group whole digits") << 0 << QStringLiteral("1,234,567") << QStringLiteral("1234567");
+        QTest::newRow("points group whole digits") << 0 << QStringLiteral("1.234.567") << QStringLiteral("1234567");
+        QTest::newRow("groups before the kopecks of whole roubles")
+            << 0 << QStringLiteral("1,234.50") << QStringLiteral("1234");
+        QTest::newRow("single point in whole roubles") << 0 << QStringLiteral("1.500") << QStringLiteral("1");
+        QTest::newRow("single point before kopecks") << 2 << QStringLiteral("1.500") << QStringLiteral("1,50");
+        QTest::newRow("blanks group before kopecks") << 2 << QStringLiteral("1 234,50") << QStringLiteral("1234,50");
+    }
+
+    void pastedText()
+    {
+        QFETCH(int, precOrder);
+        QFETCH(QString, pasted);
+        QFETCH(QString, shown);
+        Numeric input;
+        input.SetPrecOrder(precOrder);
+        input.SetCapacity(9);
+        input.SetMaxValue(999999999);
+        input.show();
+        QGuiApplication::clipboard()->setText(pasted);
+        Type(input, QStringLiteral("A"));
+        QTest::keyClick(input.TextBox(), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(Shown(input), shown);
+    }
+
+    // What is typed below the lower limit shows the limit at once, so that a save read at any key
+    // (F10 here, with the caret still in the box) takes what is shown; digits typed on continue it.
+    void lowerLimit_data()
+    {
+        QTest::addColumn<int>("precOrder");
+        QTest::addColumn<int>("minValue");
+        QTest::addColumn<QString>("keys");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("value");
+        QTest::newRow("below the least interval") << 0 << 3 << QStringLiteral("1") << QStringLiteral("3") << 3;
+        QTest::newRow("typed on from below") << 0 << 3 << QStringLiteral("10") << QStringLiteral("10") << 10;
+        QTest::newRow("below ten") << 0 << 10 << QStringLiteral("5") << QStringLiteral("10") << 10;
+        QTest::newRow("erased from below") << 0 << 10 << QStringLiteral("5B7") << QStringLiteral("10") << 10;
+        QTest::newRow("kopecks below ten") << 2 << 10 << QStringLiteral("5") << QStringLiteral("10,00") << 10;
+        QTest::newRow("kopecks typed on from below")
+            << 2 << 10 << QStringLiteral("50") << QStringLiteral("50,00") << 50;
+    }
+
+    void lowerLimit()
+    {
+        QFETCH(int, precOrder);
+        QFETCH(int, minValue);
+        QFETCH(QString, keys);
+        QFETCH(QString, shown);
+        QFETCH(int, value);
+        QWidget form;
+        auto *layout = new QVBoxLayout(&form);
+        auto *input = new Numeric(&form);
+        layout->addWidget(input);
+        input->SetPrecOrder(precOrder);
+        input->SetMaxValue(60);
+        input->SetMinValue(minValue);
+        QString shownAtSave;
+        Currency valueAtSave;
+        QShortcut save(QKeySequence(Qt::Key_F10), &form);
+        connect(&save, &QShortcut::activated, this, [&] {
+            shownAtSave = Shown(*input);
+            valueAtSave = input->Value();
+        });
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        Type(*input, keys);
+        QTest::keyClick(input->TextBox(), Qt::Key_F10);
+        QCOMPARE(shownAtSave, shown);
+        QCOMPARE(valueAtSave, Currency(value));
+    }
+
     void eachChangeRaisesChangedOnce()
     {
         Numeric input;
@@ -122,7 +240,7 @@ private slots:
         QTest::keyClick(input.TextBox(), Qt::Key_A, Qt::ControlModifier);
         QTest::keyClick(input.TextBox(), Qt::Key_Backspace);
         QCOMPARE(Shown(input), QStringLiteral("10"));
-        // Digits below the lower limit may begin a number within it; brought up once the input is left.
+        // Digits below the lower limit show the limit at once, and the digits typed next go on from them.
         PressKeys(input.TextBox(), QStringLiteral("50"));
         QCOMPARE(input.Value(), Currency(50));
         PressKeys(input.TextBox(), QStringLiteral("AB5"));
