@@ -40,6 +40,8 @@ private slots:
     void indexesTheLookupsOfEveryRefresh();
     void databaseThatCannotBeOpened_data();
     void databaseThatCannotBeOpened();
+    void unknownDataSourceAtStart();
+    void runScriptKeepsToTheEmbeddedFile();
     void listenerThatCannotStart();
     void signalEndsTheStartUpBox();
     void signalEndsTheWindowsBox();
@@ -206,6 +208,106 @@ void TestProgram::databaseThatCannotBeOpened()
     const QStringList lines = MainLogEntries();
     QVERIFY2(lines.at(1).startsWith(QStringLiteral("i База данных: ")), qPrintable(lines.at(1)));
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
+}
+
+// A data source of the operator's own that unixODBC does not know (a misspelt name) is shown in a box
+// with the log's line before the window opens; the program then goes on, on the embedded file. An
+// empty configuration shows none (runScriptKeepsToTheEmbeddedFile: unixODBC keeps the first
+// ODBCSYSINI of a process).
+void TestProgram::unknownDataSourceAtStart()
+{
+    const QByteArray odbcIni("[QuilmarshDB]\nDriver=PostgreSQL Unicode\n");
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    QTemporaryDir odbc;
+    QFile ini(odbc.filePath(QStringLiteral("odbc.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(odbcIni) == odbcIni.size());
+    ini.close();
+    const QByteArray oldIni = qgetenv("ODBCINI");
+    const QByteArray oldSysIni = qgetenv("ODBCSYSINI");
+    qputenv("ODBCINI", ini.fileName().toUtf8());
+    qputenv("ODBCSYSINI", odbc.path().toUtf8());
+    ProgramOptions options = Options(database);
+    options.DataBase = QStringLiteral("QuillmarshDB");
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    {
+        Program program(options);
+        const bool started = program.Start({QStringLiteral("quillmarsh")});
+        const auto restore = [](const char *Name, const QByteArray &Value) {
+            Value.isNull() ? qunsetenv(Name) : qputenv(Name, Value);
+        };
+        restore("ODBCINI", oldIni);
+        restore("ODBCSYSINI", oldSysIni);
+        QVERIFY(started);
+        QVERIFY(program.Window()->isVisible());
+        QVERIFY(program.Window()->close());
+    }
+    const QString line = QStringLiteral("База данных: SQLite, файл '") + options.DataFolder
+                         + QStringLiteral("/QuillmarshDB.sqlite' (источник данных ODBC 'QuillmarshDB' неизвестен "
+                                          "unixODBC; ODBCINI='")
+                         + ini.fileName() + QStringLiteral("', ODBCSYSINI='") + odbc.path() + QStringLiteral("')");
+    QCOMPARE(MainLogEntries().at(1), QStringLiteral("i ") + line);
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().Icon, QMessageBox::Critical);
+    QCOMPARE(boxes.first().Title, QStringLiteral("Ошибка!"));
+    QCOMPARE(boxes.first().Text, line);
+}
+
+// scripts/run's environment starts the program on its embedded file although the home folder
+// holds a data source of the program's name, and with no box: its window comes up and listens.
+void TestProgram::runScriptKeepsToTheEmbeddedFile()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    ProgramOptions options = Options(database);
+    // Not this process's instance, which an earlier test holds.
+    options.InstanceKey += QStringLiteral("-run");
+    QTemporaryDir home;
+    QFile userIni(home.filePath(QStringLiteral(".odbc.ini")));
+    QVERIFY(userIni.open(QIODevice::WriteOnly));
+    userIni.write("[QuillmarshDB]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so\nServername=127.0.0.1\n"
+                  "Port=1\nDatabase=quillmarsh\n");
+    userIni.close();
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QProcessEnvironment environment = ProgramEnvironment(options, port);
+    environment.insert(QStringLiteral("HOME"), home.path());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(
+        QStringLiteral("/bin/bash"),
+        {QStringLiteral("-c"),
+         QStringLiteral("source \"$1/embedded-database\" && quillmarsh_embedded_database \"$2\" && exec \"$3\""),
+         QStringLiteral("run"),
+         QStringLiteral(QUILLMARSH_SCRIPTS),
+         home.filePath(QStringLiteral("odbc")),
+         QStringLiteral(QUILLMARSH_EXE)});
+    QVERIFY(program.waitForStarted());
+    DataFolder::SetDataFolder(options.DataFolder);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [port] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
+            return socket.waitForConnected(200);
+        }(),
+        20000);
+    const QString inUse = MainLogEntries().value(1);
+    if (program.state() == QProcess::Running) {
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    }
+    if (!program.waitForFinished(10000)) {
+        program.kill();
+        program.waitForFinished();
+    }
+    QVERIFY2(
+        inUse.startsWith(QStringLiteral("i База данных: SQLite, файл '") + options.DataFolder
+                         + QStringLiteral("/QuillmarshDB.sqlite' (источник данных ODBC 'QuillmarshDB' неизвестен")),
+        qPrintable(inUse));
+    QCOMPARE(program.exitCode(), 0);
 }
 
 void TestProgram::secondInstanceAndTermination()
