@@ -950,9 +950,9 @@ public:
     // A connection to a database server that the server dropped (it stopped or restarted); an
     // embedded file is never lost. While it is lost every statement fails with the driver's text.
     static bool IsConnectionLost();
-    // Opens a lost connection again: at once with Force (an operator's action, which first checks the
-    // server's connection with a statement that costs it nothing), otherwise only when the back-off
-    // since the last try has passed (1 s, doubled after each failure, up to 16 s). True
+    // Checks the server's connection with a statement that costs it nothing and opens a lost one
+    // again: at once with Force (an operator's action), otherwise only when the back-off since the
+    // last try has passed (1 s, doubled after each failure, up to 16 s). True
     // unless a lost connection stays lost; false with the driver's text.
     static bool Reconnect(bool Force, QString &ErrString);
     // Told once when the connection is lost, with the driver's text, and once when it is back, with

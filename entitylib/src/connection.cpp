@@ -173,9 +173,9 @@ bool Connection::Ready(QString &description) const
 
 bool Connection::Reconnect(bool Force, QString &ErrString)
 {
-    // An operator's action first finds out whether the server is still there: nothing else would
-    // tell before the action's own statements failed.
-    if (Force && !m_lost && m_depth == 0 && m_dialect != SqlDialect::SQLite) {
+    // First finds out whether the server is still there: nothing else would tell before the caller's
+    // own statements failed, and a server that restarted meanwhile is opened again at once.
+    if (!m_lost && m_depth == 0 && m_dialect != SqlDialect::SQLite) {
         QString description;
         Execute(QStringLiteral("SELECT 1"), description);
     }

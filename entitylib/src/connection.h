@@ -62,10 +62,9 @@ public:
     bool IsLost() const;
     // False with the driver's text while the connection is lost.
     bool Ready(QString &description) const;
-    // Opens a lost connection again, at most once per back-off period unless Force; true when the
-    // connection is open (also when it was never lost). Force first checks a server's connection with
-    // a statement that costs it nothing. Never inside a transaction: the failure that ended it has
-    // already been returned to the one who wrote.
+    // Checks a server's connection with a statement that costs it nothing, and opens a lost one
+    // again, at most once per back-off period unless Force; true when the connection is open. Never
+    // inside a transaction: the failure that ended it has already been returned to the one who wrote.
     bool Reconnect(bool Force, QString &ErrString);
     // Told when the connection is lost (with the driver's text) and when it is back (empty text).
     static void SetStateHandler(std::function<void(bool Lost, const QString &Text)> handler);

@@ -14,7 +14,8 @@ void DatabaseLink::Watch()
 {
     Rollstrake::Root::SetConnectionStateHandler([](bool Lost, const QString &Text) {
         if (Lost) {
-            MainLog().Log(QStringLiteral("Потеряно соединение с базой данных: ") + Text, Logger::KindError);
+            MainLog().Log(QStringLiteral("Потеряно соединение с базой данных: ") + Text.simplified(),
+                          Logger::KindError);
         } else {
             MainLog().Log(QStringLiteral("Соединение с базой данных восстановлено"), Logger::KindInformation);
         }
@@ -34,9 +35,9 @@ bool DatabaseLink::ForOperator()
     if (Rollstrake::Root::Reconnect(true, err)) {
         return true;
     }
-    // Logged too: the box may be answered by no one.
+    // Logged too, on one line: the box may be answered by no one.
     const QString text = AwayText(err);
-    MainLog().Log(text, Logger::KindError);
+    MainLog().Log(text.simplified(), Logger::KindError);
     ShowError(text);
     return false;
 }

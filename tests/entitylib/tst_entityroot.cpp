@@ -116,11 +116,11 @@ private slots:
             // Every write that succeeded, none of those that failed.
             QCOMPARE(count(error), round);
         }
-        qInfo("%s: lost as \"%s\"; back %lld ms after the server's start, in all %d restarts",
+        qInfo("%s stop: back %lld ms after the server's start, in all %d restarts; lost as \"%s\"",
               qPrintable(mode),
-              qPrintable(told.first()),
               backMs,
-              Rounds);
+              Rounds,
+              qPrintable(told.first().simplified()));
     }
 
     void startsAndRefusesSecondStart()

@@ -53,11 +53,16 @@ private:
     QProcessEnvironment ProgramEnvironment(const ProgramOptions &Options, quint16 Port) const;
 
     QTemporaryDir m_config;
+    // An ODBC configuration that lists nothing, for the program started as a process: the
+    // machine's /etc/odbc.ini may well hold the club's "QuillmarshDB".
+    QTemporaryDir m_odbc;
 };
 
 void TestProgram::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    QFile odbcIni(m_odbc.filePath(QStringLiteral("odbc.ini")));
+    QVERIFY(odbcIni.open(QIODevice::WriteOnly));
 }
 
 void TestProgram::cleanup()
@@ -82,8 +87,8 @@ ProgramOptions TestProgram::Options(const TestDatabase &Database) const
 QProcessEnvironment TestProgram::ProgramEnvironment(const ProgramOptions &Options, quint16 Port) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ODBCINI"));
-    environment.remove(QStringLiteral("ODBCSYSINI"));
+    environment.insert(QStringLiteral("ODBCINI"), m_odbc.filePath(QStringLiteral("odbc.ini")));
+    environment.insert(QStringLiteral("ODBCSYSINI"), m_odbc.path());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
     environment.insert(QStringLiteral("QUILLMARSH_DATA_FOLDER"), Options.DataFolder);
@@ -346,7 +351,9 @@ void TestProgram::secondInstanceAndTermination()
              (QStringList{QStringLiteral("i Запуск"),
                           QStringLiteral("i База данных: SQLite, файл '") + options.DataFolder
                               + QStringLiteral("/QuillmarshDB.sqlite' (источник данных ODBC 'QuillmarshDB' неизвестен "
-                                               "unixODBC; ODBCINI не задан, ODBCSYSINI не задан)"),
+                                               "unixODBC; ODBCINI='")
+                              + m_odbc.filePath(QStringLiteral("odbc.ini")) + QStringLiteral("', ODBCSYSINI='")
+                              + m_odbc.path() + QStringLiteral("')"),
                           QStringLiteral("i Запуск"),
                           QStringLiteral("i Программа уже запущенна!"),
                           QStringLiteral("i Выход")}));
