@@ -15,10 +15,6 @@ namespace
 const char *const SmallSchema = "{TABLE}\n{NAME=Config}\n{CAPTION=Настройки}\n{FIELD}\n{NAME=FieldName}\n"
                                 "{TYPE=VARCHAR}\n{UNIQUE}\n{REQUIRED=True}\n{/FIELD}\n{/TABLE}\n";
 
-const char *const ConfigSchema = "{TABLE}\n{NAME=Config}\n{CACHED}\n{FIELD}\n{NAME=FieldName}\n{TYPE=VARCHAR}\n"
-                                 "{UNIQUE}\n{REQUIRED=True}\n{/FIELD}\n{FIELD}\n{NAME=FieldValue}\n{TYPE=VARCHAR}\n"
-                                 "{LENGTH=255}\n{/FIELD}\n{/TABLE}\n";
-
 QString WriteFile(const TestDatabase &database, const QByteArray &text)
 {
     const QString path = database.FolderPath() + QStringLiteral("/quillmar.dbs");
@@ -59,7 +55,7 @@ private slots:
         auto root = Root::Create();
         QString error;
         QVERIFY2(root->Start(database.DataSource(),
-                             WriteFile(database, ConfigSchema),
+                             WriteFile(database, SmallSchema),
                              error,
                              database.UserName(),
                              database.Password()),

@@ -1,5 +1,6 @@
 #include "clock.h"
 #include "core/clientprotocol.h"
+#include "core/databaselink.h"
 #include "core/dbvalues.h"
 #include "core/mainlog.h"
 #include "core/widgets/messagebox.h"
@@ -140,6 +141,15 @@ void TestMainForm::firstViewAndWindow()
     QCOMPARE(m_window->minimumSize(), QSize(600, 322));
     QVERIFY(!m_window->findChild<QPushButton *>(QStringLiteral("ApplyButton"))->isEnabled());
     QVERIFY(m_window->StatusCheckInterval()->isActive());
+    // The status bar says that the database is away until it is back, with the driver's text as its tip.
+    auto *database = m_window->findChild<QLabel *>(QStringLiteral("DatabaseState"));
+    QVERIFY(!database->isVisible());
+    emit DatabaseLink::Instance().Changed(true, QStringLiteral("server closed the connection"));
+    QVERIFY(database->isVisible());
+    QCOMPARE(database->text(), QStringLiteral("Нет соединения с базой данных"));
+    QCOMPARE(database->toolTip(), QStringLiteral("server closed the connection"));
+    emit DatabaseLink::Instance().Changed(false, QString());
+    QVERIFY(!database->isVisible());
     QCOMPARE(m_window->StatusCheckInterval()->interval(), 60000);
     QVERIFY(!m_window->ShutdownTimer()->isActive());
 }
