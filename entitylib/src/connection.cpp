@@ -2,6 +2,7 @@
 
 #include "datafolder.h"
 #include "entitylib.h"
+#include "warninglog.h"
 
 #include <QRegularExpression>
 #include <QSqlDriver>
@@ -175,9 +176,11 @@ bool Connection::Reconnect(bool Force, QString &ErrString)
 {
     // First finds out whether the server is still there: nothing else would tell before the caller's
     // own statements failed, and a server that restarted meanwhile is opened again at once.
-    if (!m_lost && m_depth == 0 && m_dialect != SqlDialect::SQLite) {
+    if (!m_lost && m_depth == 0 && (m_dialect == SqlDialect::PostgreSQL || m_dialect == SqlDialect::SqlServer)) {
         QString description;
-        Execute(QStringLiteral("SELECT 1"), description);
+        if (!Execute(QStringLiteral("SELECT 1"), description) && !m_lost) {
+            LogWarning(QStringLiteral("Проверка соединения с базой данных: ") + description);
+        }
     }
     if (!m_lost) {
         return true;
