@@ -117,7 +117,10 @@ void MainForm::BuildWindow()
     m_clockTimer.start(1000);
     UpdateClock();
 
-    connect(m_mainTab, &ModeTabBar::AboutToChange, this, [this](int, bool &Cancel) { Cancel = !ApplyChanges(); });
+    // Every view loads from the database: while it is away, the tab stays and one box says so.
+    connect(m_mainTab, &ModeTabBar::AboutToChange, this, [this](int, bool &Cancel) {
+        Cancel = !ApplyChanges() || !DatabaseLink::ForOperator();
+    });
     connect(m_mainTab, &ModeTabBar::TabClicked, this, &MainForm::ShowSelectedView);
     connect(m_applyButton, &QPushButton::clicked, this, &MainForm::ApplyChanges);
     AddFunctionKey(Qt::Key_F1, [this] { ShowAbout(); });
@@ -339,7 +342,7 @@ QString MainForm::CurrentKey() const
 bool MainForm::ApplyChanges()
 {
     ModeView *view = GetCurrentModeFrame();
-    const bool ok = !view || !view->Changed() || view->ValidateAndSave();
+    const bool ok = !view || !view->Changed() || (DatabaseLink::ForOperator() && view->ValidateAndSave());
     if (ok) {
         m_applyButton->setEnabled(false);
     }

@@ -66,6 +66,7 @@ private slots:
     void cleanup();
     void firstViewAndWindow();
     void functionKeysSwitchViews();
+    void databaseAwayKeepsTheView();
     void refusedChangeKeepsTheTab();
     void applyButtonAndF10();
     void refusedCloseKeepsRunning();
@@ -167,6 +168,38 @@ void TestMainForm::functionKeysSwitchViews()
     QVERIFY(m_window->ShowModeFrame(QStringLiteral("DesktopFrame")));
     QCOMPARE(m_desktops->Loads, 2);
     QVERIFY(!m_window->ShowModeFrame(QStringLiteral("StatisticFrame")));
+}
+
+// While the database server is stopped, a view is neither left nor saved, nor another one loaded:
+// one box each says why. Once it is back, the change is saved and the tab changes.
+void TestMainForm::databaseAwayKeepsTheView()
+{
+    if (!TestDatabase::IsOdbc()) {
+        QSKIP("an embedded database file is never away");
+    }
+    QTest::keyClick(m_window.get(), Qt::Key_F3);
+    m_desktops->HasChanges = true;
+    TestDatabase::ServerRestart restart;
+    QString err;
+    QVERIFY2(TestDatabase::StopServer(QStringLiteral("fast"), err), qPrintable(err));
+    restart.Stopped = true;
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    QVERIFY(!m_window->ApplyChanges());
+    QTest::keyClick(m_window.get(), Qt::Key_F2);
+    QCOMPARE(m_window->CurrentKey(), QStringLiteral("DesktopFrame"));
+    QCOMPARE(m_desktops->Saves, 0);
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), 2);
+    for (const auto &box : boxes) {
+        QVERIFY2(box.Text.startsWith(DatabaseLink::AwayText(QString())), qPrintable(box.Text));
+    }
+    QVERIFY2(TestDatabase::StartServer(err), qPrintable(err));
+    restart.Stopped = false;
+    QTest::keyClick(m_window.get(), Qt::Key_F2);
+    QCOMPARE(m_window->CurrentKey(), QStringLiteral("MainFrame"));
+    QCOMPARE(m_desktops->Saves, 1);
+    QCOMPARE(MessageBox::TakeRecords().size(), 0);
 }
 
 void TestMainForm::refusedChangeKeepsTheTab()
