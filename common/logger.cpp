@@ -15,8 +15,9 @@ Logger::~Logger()
 
 bool Logger::Init(const QString &FileName)
 {
+    // Created without a line end, so that the start line is the file's first.
     QString error;
-    if (!QFileInfo::exists(FileName) && !WriteTextFile(FileName, QString(), error)) {
+    if (!QFileInfo::exists(FileName) && !CreateEmptyFile(FileName, error)) {
         m_fileName.clear();
         m_lastError = QStringLiteral("Ошибка создания файла лога '") + FileName + QStringLiteral("': ") + error;
         return false;

@@ -206,6 +206,17 @@ bool WriteTextFile(const QString &FileName, const QByteArray &Utf8Text, QString 
     return ok;
 }
 
+bool CreateEmptyFile(const QString &FileName, QString &ErrString)
+{
+    const int fd = ::open(Native(FileName).constData(), O_WRONLY | O_CREAT | O_CLOEXEC, NewFileMode);
+    if (fd < 0 || ::close(fd) != 0) {
+        ErrString = ErrorDescription(errno);
+        return false;
+    }
+    ErrString.clear();
+    return true;
+}
+
 FilePatch
 PatchFileTail(const QString &FileName, qint64 OldSize, qint64 Offset, const QByteArray &Tail, QString &ErrString)
 {

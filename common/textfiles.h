@@ -39,6 +39,9 @@ QUILLMARSH_COMMON_EXPORT qint16 OpenFileForWrite(const QString &FileName,
 QUILLMARSH_COMMON_EXPORT bool WriteTextFile(const QString &FileName, const QString &Text, QString &ErrString);
 // The same with Text already in UTF-8, for a caller that keeps the bytes.
 QUILLMARSH_COMMON_EXPORT bool WriteTextFile(const QString &FileName, const QByteArray &Utf8Text, QString &ErrString);
+// Creates FileName empty, not even a line end in it, unless it exists (then it is left as it is).
+// On failure ErrString holds the description.
+QUILLMARSH_COMMON_EXPORT bool CreateEmptyFile(const QString &FileName, QString &ErrString);
 
 // Replaces the bytes of FileName from Offset on with Tail and cuts the file after it, provided the
 // file holds exactly OldSize bytes now: a file that keeps a long text and changes only near its

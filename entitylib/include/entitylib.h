@@ -938,12 +938,26 @@ public:
     // the data source name that unixODBC did not know, when one stood for it), or the ODBC data source
     // with its driver and, once open, the engine. Empty before a Start has got as far as opening.
     static QString DataBaseInUse();
+    // The start took the embedded file for a data source name that unixODBC did not know, while
+    // ODBCINI or ODBCSYSINI names a configuration that lists other data sources: a misspelt name.
+    static bool DataSourceMisnamed();
     // Receives the text and title of a failed delete (the program shows a message box); without a
     // handler the text goes to the warning log.
     static void SetDeleteErrorHandler(std::function<void(const QString &text, const QString &title)> handler);
     static void ReportDeleteError(const QString &text);
     // Drops the record caches of the started root's tables.
     static void ForgetCaches();
+    // A connection to a database server that the server dropped (it stopped or restarted); an
+    // embedded file is never lost. While it is lost every statement fails with the driver's text.
+    static bool IsConnectionLost();
+    // Checks the server's connection with a statement that costs it nothing and opens a lost one
+    // again: at once with Force (an operator's action), otherwise only when the back-off since the
+    // last try has passed (1 s, doubled after each failure, up to 16 s). True
+    // unless a lost connection stays lost; false with the driver's text.
+    static bool Reconnect(bool Force, QString &ErrString);
+    // Told once when the connection is lost, with the driver's text, and once when it is back, with
+    // an empty text.
+    static void SetConnectionStateHandler(std::function<void(bool Lost, const QString &Text)> handler);
 
 private:
     Root();

@@ -1,7 +1,10 @@
 #include "connection.h"
 
 #include "datafolder.h"
+#include "entitylib.h"
+#include "warninglog.h"
 
+#include <QRegularExpression>
 #include <QSqlDriver>
 #include <QSqlError>
 
@@ -15,6 +18,12 @@ namespace Rollstrake
 namespace
 {
 constexpr int TimeoutSeconds = 300;
+// Opening a lost connection again waits in the window thread: a server that does not answer holds
+// it up no longer than this.
+constexpr int ReconnectLoginSeconds = 5;
+// The back-off between tries to open a lost connection again: doubled after each failed try.
+constexpr qint64 FirstRetryMs = 1000;
+constexpr qint64 LongestRetryMs = 16000;
 constexpr int MsPerSecond = 1000;
 // Room for an engine's or a driver's name as ODBC reports it.
 constexpr int OdbcNameBytes = 256;
@@ -22,6 +31,13 @@ const QString ConnectionName = QStringLiteral("Rollstrake");
 const QString SqliteSuffix = QStringLiteral(".sqlite");
 
 using GetInfo = SQLRETURN (*)(SQLHDBC, SQLUSMALLINT, SQLPOINTER, SQLSMALLINT, SQLSMALLINT *);
+using GetConnectAttr = SQLRETURN (*)(SQLHDBC, SQLINTEGER, SQLPOINTER, SQLINTEGER, SQLINTEGER *);
+
+std::function<void(bool, const QString &)> &StateHandler()
+{
+    static auto *handler = new std::function<void(bool, const QString &)>();
+    return *handler;
+}
 
 // Never destroyed with the other statics: closing happens in Release, before Qt's own statics go.
 std::unique_ptr<Connection> &Instance()
@@ -91,7 +107,118 @@ QString Connection::ErrorText(const QSqlError &error)
     if (text.isEmpty()) {
         text = error.text();
     }
+    if (Current() != nullptr) {
+        Current()->NoteFailure(error);
+    }
     return text;
+}
+
+bool Connection::SaysConnectionLost(const QSqlError &error)
+{
+    // The connection states of ODBC and PostgreSQL's own for a server going down, and the drivers'
+    // words where they give no state.
+    static const QRegularExpression states(QStringLiteral("\\b(08S01|08003|08001|08006|08007|57P01|57P02|57P03)\\b"));
+    static const QRegularExpression words(
+        QStringLiteral("connection has been lost|connection lost|no connection to the "
+                       "server|server closed the connection|terminating connection|"
+                       "could not (send|receive) data (to|from) server|"
+                       "database system is shutting down"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QString text = error.nativeErrorCode() + u' ' + error.databaseText() + u' ' + error.driverText();
+    return states.match(text).hasMatch() || words.match(text).hasMatch();
+}
+
+void Connection::NoteFailure(const QSqlError &error)
+{
+    // A connection that never opened (a failed start) is not lost; neither is a file.
+    if (m_lost || !error.isValid() || m_dialect == SqlDialect::SQLite || !IsOpen()) {
+        return;
+    }
+    if (!SaysConnectionLost(error) && !DriverSaysDead()) {
+        return;
+    }
+    m_lost = true;
+    m_lostText = error.databaseText().isEmpty() ? error.text() : error.databaseText();
+    m_sinceTry.invalidate();
+    m_retryMs = 0;
+    if (StateHandler()) {
+        StateHandler()(true, m_lostText);
+    }
+}
+
+bool Connection::DriverSaysDead() const
+{
+    const auto getAttr = reinterpret_cast<GetConnectAttr>(OdbcSymbol("SQLGetConnectAttr"));
+    const QVariant handle = Database().driver()->handle();
+    if (getAttr == nullptr || !handle.isValid() || Database().driverName() != QLatin1String("QODBC")) {
+        return false;
+    }
+    SQLUINTEGER dead = SQL_CD_FALSE;
+    const auto hdbc = *static_cast<const SQLHDBC *>(handle.constData());
+    return SQL_SUCCEEDED(getAttr(hdbc, SQL_ATTR_CONNECTION_DEAD, &dead, 0, nullptr)) && dead == SQL_CD_TRUE;
+}
+
+bool Connection::IsLost() const
+{
+    return m_lost;
+}
+
+bool Connection::Ready(QString &description) const
+{
+    if (m_lost) {
+        description = m_lostText;
+        return false;
+    }
+    return true;
+}
+
+bool Connection::Reconnect(bool Force, QString &ErrString)
+{
+    // First finds out whether the server is still there: nothing else would tell before the caller's
+    // own statements failed, and a server that restarted meanwhile is opened again at once.
+    if (!m_lost && m_depth == 0 && (m_dialect == SqlDialect::PostgreSQL || m_dialect == SqlDialect::SqlServer)) {
+        QString description;
+        if (!Execute(QStringLiteral("SELECT 1"), description) && !m_lost) {
+            LogWarning(QStringLiteral("Проверка соединения с базой данных: ") + description);
+        }
+    }
+    if (!m_lost) {
+        return true;
+    }
+    if (m_depth > 0 || (!Force && m_sinceTry.isValid() && !m_sinceTry.hasExpired(m_retryMs))) {
+        ErrString = m_lostText;
+        return false;
+    }
+    // The operator's tries leave the back-off of the background ones as it was.
+    if (!Force) {
+        m_sinceTry.start();
+        m_retryMs = m_retryMs == 0 ? FirstRetryMs : qMin(m_retryMs * 2, LongestRetryMs);
+    }
+    // The kept statements belong to the old session.
+    m_last = nullptr;
+    m_prepared.clear();
+    Database().close();
+    QString description;
+    if (!LogInOdbc(ReconnectLoginSeconds, description)) {
+        m_lostText = description;
+        ErrString = description;
+        return false;
+    }
+    m_lost = false;
+    m_lostText.clear();
+    m_retryMs = 0;
+    m_sinceTry.invalidate();
+    // A record that a failed write left changed in memory is read afresh.
+    Root::ForgetCaches();
+    if (StateHandler()) {
+        StateHandler()(false, QString());
+    }
+    return true;
+}
+
+void Connection::SetStateHandler(std::function<void(bool Lost, const QString &Text)> handler)
+{
+    StateHandler() = std::move(handler);
 }
 
 Connection::Connection(const QString &connectionName)
@@ -158,9 +285,18 @@ bool Connection::OpenOdbc(const QString &DataBase,
 {
     QSqlDatabase database = QSqlDatabase::addDatabase(QStringLiteral("QODBC"), m_name);
     database.setDatabaseName(DataBase);
-    database.setConnectOptions(
-        QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%1").arg(TimeoutSeconds));
-    if (!database.open(UserName, Password)) {
+    m_userName = UserName;
+    m_password = Password;
+    return LogInOdbc(TimeoutSeconds, description);
+}
+
+bool Connection::LogInOdbc(int LoginSeconds, QString &description)
+{
+    QSqlDatabase database = Database();
+    database.setConnectOptions(QStringLiteral("SQL_ATTR_LOGIN_TIMEOUT=%1;SQL_ATTR_CONNECTION_TIMEOUT=%2")
+                                   .arg(LoginSeconds)
+                                   .arg(TimeoutSeconds));
+    if (!database.open(m_userName, m_password)) {
         description = ErrorText(database.lastError());
         return false;
     }
@@ -222,7 +358,8 @@ void Connection::DescribeSqlite(const QString &DataBase)
 {
     m_inUse = QStringLiteral("SQLite, файл '") + SqliteFilePath(DataBase) + u'\'';
     // A misspelt name, or ODBCINI and ODBCSYSINI not passed to the program, end up here.
-    if (!IsSqlitePath(DataBase)) {
+    m_unknownDataSource = !IsSqlitePath(DataBase);
+    if (m_unknownDataSource) {
         m_inUse += QStringLiteral(" (источник данных ODBC '") + DataBase + QStringLiteral("' неизвестен unixODBC; ")
                    + OdbcVariable("ODBCINI") + QStringLiteral(", ") + OdbcVariable("ODBCSYSINI") + u')';
     }
@@ -275,6 +412,9 @@ QSqlDatabase Connection::Database() const
 
 bool Connection::Execute(const QString &sql, QString &description)
 {
+    if (!Ready(description)) {
+        return false;
+    }
     QSqlQuery query = NewQuery();
     if (!query.exec(sql)) {
         description = ErrorText(query.lastError());
@@ -294,6 +434,9 @@ QSqlQuery Connection::NewQuery() const
 
 QSqlQuery *Connection::PreparedQuery(const QString &sql, QString &description)
 {
+    if (!Ready(description)) {
+        return nullptr;
+    }
     // Tables hand out their statement texts as shared copies: the same text again is found without
     // hashing it.
     if (m_last != nullptr && sql.isSharedWith(m_lastSql)) {
@@ -322,6 +465,9 @@ QSqlQuery *Connection::PreparedQuery(const QString &sql, QString &description)
 bool Connection::BeginTransaction(QString &description)
 {
     if (m_depth == 0) {
+        if (!Ready(description)) {
+            return false;
+        }
         QSqlDatabase database = Database();
         if (!database.transaction()) {
             description = ErrorText(database.lastError());
@@ -372,6 +518,21 @@ bool Connection::IsOdbcDataSource(const QString &name, QString *Driver)
     if (name.isEmpty() || IsSqlitePath(name)) {
         return false;
     }
+    QStringList drivers;
+    const QStringList sources = OdbcDataSources(&drivers);
+    for (qsizetype i = 0; i < sources.size(); ++i) {
+        if (sources[i].compare(name, Qt::CaseInsensitive) == 0) {
+            if (Driver != nullptr) {
+                *Driver = drivers[i];
+            }
+            return true;
+        }
+    }
+    return false;
+}
+
+QStringList Connection::OdbcDataSources(QStringList *Drivers)
+{
     using AllocHandle = SQLRETURN (*)(SQLSMALLINT, SQLHANDLE, SQLHANDLE *);
     using SetEnvAttr = SQLRETURN (*)(SQLHENV, SQLINTEGER, SQLPOINTER, SQLINTEGER);
     using DataSources = SQLRETURN (
@@ -381,32 +542,37 @@ bool Connection::IsOdbcDataSource(const QString &name, QString *Driver)
     const auto setAttr = reinterpret_cast<SetEnvAttr>(OdbcSymbol("SQLSetEnvAttr"));
     const auto sources = reinterpret_cast<DataSources>(OdbcSymbol("SQLDataSources"));
     const auto release = reinterpret_cast<FreeHandle>(OdbcSymbol("SQLFreeHandle"));
+    QStringList names;
     if (alloc == nullptr || setAttr == nullptr || sources == nullptr || release == nullptr) {
-        return false;
+        return names;
     }
     SQLHENV env = SQL_NULL_HENV;
     if (!SQL_SUCCEEDED(alloc(SQL_HANDLE_ENV, SQL_NULL_HANDLE, &env))) {
-        return false;
+        return names;
     }
     setAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0);
-    bool found = false;
     SQLCHAR dsn[SQL_MAX_DSN_LENGTH + 1];
     SQLCHAR driver[OdbcNameBytes];
     SQLSMALLINT dsnLength = 0;
     SQLSMALLINT driverLength = 0;
     SQLUSMALLINT direction = SQL_FETCH_FIRST;
-    while (!found
-           && SQL_SUCCEEDED(
-               sources(env, direction, dsn, sizeof(dsn), &dsnLength, driver, sizeof(driver), &driverLength))) {
-        found = QString::fromUtf8(reinterpret_cast<const char *>(dsn)).compare(name, Qt::CaseInsensitive) == 0;
+    while (
+        SQL_SUCCEEDED(sources(env, direction, dsn, sizeof(dsn), &dsnLength, driver, sizeof(driver), &driverLength))) {
+        names.append(QString::fromUtf8(reinterpret_cast<const char *>(dsn)));
+        if (Drivers != nullptr) {
+            Drivers->append(
+                QString::fromUtf8(reinterpret_cast<const char *>(driver), qMin<int>(driverLength, sizeof(driver) - 1)));
+        }
         direction = SQL_FETCH_NEXT;
     }
-    if (found && Driver != nullptr) {
-        *Driver =
-            QString::fromUtf8(reinterpret_cast<const char *>(driver), qMin<int>(driverLength, sizeof(driver) - 1));
-    }
     release(SQL_HANDLE_ENV, env);
-    return found;
+    return names;
+}
+
+bool Connection::DataSourceMisnamed() const
+{
+    return m_unknownDataSource && (qEnvironmentVariableIsSet("ODBCINI") || qEnvironmentVariableIsSet("ODBCSYSINI"))
+           && !OdbcDataSources(nullptr).isEmpty();
 }
 
 QString Connection::SqliteFilePath(const QString &DataBase)

@@ -19,6 +19,11 @@ bool RecordReader::Open(QString &ErrString)
         ErrString = FailureText() + QStringLiteral("нет соединения с базой данных");
         return false;
     }
+    QString lost;
+    if (!connection->Ready(lost)) {
+        ErrString = FailureText() + lost;
+        return false;
+    }
     QVariantList values;
     const QString sql = m_table->ReadStatement(m_filter, values);
     // A statement of its own, not a kept one: the reads of referenced records that run while the

@@ -91,6 +91,11 @@ QString Root::DataBaseInUse()
     return Connection::Current() != nullptr ? Connection::Current()->DataBaseInUse() : QString();
 }
 
+bool Root::DataSourceMisnamed()
+{
+    return Connection::Current() != nullptr && Connection::Current()->DataSourceMisnamed();
+}
+
 void Root::SetDeleteErrorHandler(std::function<void(const QString &, const QString &)> handler)
 {
     DeleteErrorHandler() = std::move(handler);
@@ -111,5 +116,21 @@ void Root::ForgetCaches()
     if (Started()) {
         Started()->Tables()->ForgetCaches();
     }
+}
+
+bool Root::IsConnectionLost()
+{
+    return Connection::Current() != nullptr && Connection::Current()->IsLost();
+}
+
+bool Root::Reconnect(bool Force, QString &ErrString)
+{
+    // No connection at all is none lost.
+    return Connection::Current() == nullptr || Connection::Current()->Reconnect(Force, ErrString);
+}
+
+void Root::SetConnectionStateHandler(std::function<void(bool Lost, const QString &Text)> handler)
+{
+    Connection::SetStateHandler(std::move(handler));
 }
 } // namespace Rollstrake

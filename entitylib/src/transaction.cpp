@@ -11,6 +11,9 @@ Transaction::~Transaction()
 bool Transaction::Begin(QString &ErrString)
 {
     Connection *connection = Connection::Current();
+    if (connection != nullptr && !connection->Ready(ErrString)) {
+        return false;
+    }
     if (connection == nullptr || !connection->IsOpen()) {
         ErrString = QStringLiteral("Нет соединения с базой данных!");
         return false;

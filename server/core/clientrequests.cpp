@@ -6,6 +6,7 @@
 #include "core/clientprotocol.h"
 #include "core/computerlookups.h"
 #include "core/computerstates.h"
+#include "core/databaselink.h"
 #include "core/dbvalues.h"
 #include "core/desktopdescription.h"
 #include "core/errorbox.h"
@@ -91,6 +92,10 @@ void ClientRequests::StatusCheckTick()
 
 void ClientRequests::PollComputers(bool PollOnline, bool PollOffline)
 {
+    // While the database is away the poll waits: the loss is logged once, not at every tick.
+    if (!DatabaseLink::AtHand()) {
+        return;
+    }
     const auto computers = AllComputers(QStringLiteral("Опрос компьютеров"));
     if (!computers) {
         return;

@@ -3,6 +3,7 @@
 #include "clock.h"
 #include "core/compbuttons.h"
 #include "core/computerlookups.h"
+#include "core/databaselink.h"
 #include "core/dbvalues.h"
 #include "core/history.h"
 #include "core/historytexts.h"
@@ -41,22 +42,27 @@ void ComputerCommands::ConnectTile(ComputerControl *Control)
     const auto num = [Control] {
         return Control->Tile().ComputerNum();
     };
-    connect(Control, &ComputerControl::QueryToAddSeance, this, [this, num] { AddSeance(num()); });
-    connect(Control, &ComputerControl::QueryToAlterSeance, this, [this, num] { AlterSeance(num()); });
-    connect(Control, &ComputerControl::QueryToEditSeancePrefs, this, [this, num] { EditSeancePrefs(num()); });
-    connect(Control, &ComputerControl::QueryToMoveSeance, this, [this, num](qint32 &SeanceCode) {
-        MoveSeance(num(), SeanceCode);
-    });
-    connect(Control, &ComputerControl::QueryToBreakStopSeance, this, [this, num](bool &IsBreak) {
-        BreakStopSeance(num(), IsBreak);
-    });
-    connect(Control, &ComputerControl::QueryToRebootShutdown, this, [this, num](bool &IsShutdown) {
-        RebootShutdown(num(), IsShutdown);
-    });
-    connect(Control, &ComputerControl::QueryToReserveNight, this, [this, num] { ReserveNight(num()); });
-    connect(Control, &ComputerControl::QueryToBreakReserveNight, this, [this, num] { BreakReserveNight(num()); });
-    connect(Control, &ComputerControl::QueryToStartReservedNight, this, [this, num] { StartReservedNight(num()); });
-    connect(Control, &ComputerControl::QueryToStartReservedSeance, this, [this, num] { StartReservedSeance(num()); });
+    // Every command reads or writes the database: while it is away, one box says so instead.
+    const auto command = [this, Control, num](auto Signal, auto Action) {
+        connect(Control, Signal, this, [num, Action](auto &...Arguments) {
+            if (DatabaseLink::ForOperator()) {
+                Action(num(), Arguments...);
+            }
+        });
+    };
+    command(&ComputerControl::QueryToAddSeance, [this](qint32 Num) { AddSeance(Num); });
+    command(&ComputerControl::QueryToAlterSeance, [this](qint32 Num) { AlterSeance(Num); });
+    command(&ComputerControl::QueryToEditSeancePrefs, [this](qint32 Num) { EditSeancePrefs(Num); });
+    command(&ComputerControl::QueryToMoveSeance,
+            [this](qint32 Num, qint32 &SeanceCode) { MoveSeance(Num, SeanceCode); });
+    command(&ComputerControl::QueryToBreakStopSeance,
+            [this](qint32 Num, bool &IsBreak) { BreakStopSeance(Num, IsBreak); });
+    command(&ComputerControl::QueryToRebootShutdown,
+            [this](qint32 Num, bool &IsShutdown) { RebootShutdown(Num, IsShutdown); });
+    command(&ComputerControl::QueryToReserveNight, [this](qint32 Num) { ReserveNight(Num); });
+    command(&ComputerControl::QueryToBreakReserveNight, [this](qint32 Num) { BreakReserveNight(Num); });
+    command(&ComputerControl::QueryToStartReservedNight, [this](qint32 Num) { StartReservedNight(Num); });
+    command(&ComputerControl::QueryToStartReservedSeance, [this](qint32 Num) { StartReservedSeance(Num); });
 }
 
 void ComputerCommands::AddSeance(qint32 Index)
@@ -315,6 +321,6 @@ void ComputerCommands::RefreshTiles(const QList<qint32> &Computers, qint32 Mark)
 void ComputerCommands::ShowFailure(const QString &ErrString)
 {
     if (!ErrString.isEmpty()) {
-        SeanceDialogs::ShowError(&m_panel, ErrString);
+        SeanceDialogs::ShowFailure(&m_panel, ErrString);
     }
 }

@@ -1,6 +1,7 @@
 #include "seances/computercontrol.h"
 
 #include "clock.h"
+#include "core/databaselink.h"
 #include "core/widgets/twips.h"
 #include "seances/tilefeedback.h"
 #include "seances/tilelook.h"
@@ -289,6 +290,10 @@ void ComputerControl::PrepareMenu()
 
 void ComputerControl::ShowComputerMenu(const QPoint &GlobalPos)
 {
+    // What the menu offers comes from the database: while it is away, a box says so instead.
+    if (!DatabaseLink::ForOperator()) {
+        return;
+    }
     PrepareMenu();
     m_menu->exec(GlobalPos);
 }

@@ -1,6 +1,7 @@
 #include "seances/computersframe.h"
 
 #include "core/compbuttons.h"
+#include "core/databaselink.h"
 #include "core/widgets/twips.h"
 #include "leadingnumber.h"
 #include "seances/computercommands.h"
@@ -271,6 +272,11 @@ std::shared_ptr<CompButtons> ComputersFrame::GetOnlineButtons()
 
 void ComputersFrame::RefreshAll()
 {
+    // While the database is away the tiles keep what they show: a tile that read nothing would take
+    // its computer for one without a seance.
+    if (!DatabaseLink::AtHand()) {
+        return;
+    }
     // A refresh may wait in an event while tiles come and go: walk guarded copies.
     const QList<QPointer<ComputerControl>> controls = m_controls.values();
     for (const QPointer<ComputerControl> &control : controls) {

@@ -4,7 +4,9 @@
 #include "controls/numeric.h"
 #include "core/compbuttons.h"
 #include "core/computerlookups.h"
+#include "core/databaselink.h"
 #include "core/dbvalues.h"
+#include "core/mainlog.h"
 #include "core/night.h"
 #include "core/seancearithmetic.h"
 #include "core/widgets/messagebox.h"
@@ -50,6 +52,22 @@ void SetUpRequiredDay(Date *Input)
 void ShowError(QWidget *Dialog, const QString &Text)
 {
     MessageBox::Critical(Dialog, QStringLiteral("Внимание!"), Text);
+}
+
+void ShowMissing(QWidget *Dialog, const QString &Text)
+{
+    // Back already at the try: the list was empty for the loss alone, and the operator asks again.
+    if (Rollstrake::Root::IsConnectionLost()) {
+        DatabaseLink::ForOperator();
+        return;
+    }
+    ShowError(Dialog, Text);
+}
+
+void ShowFailure(QWidget *Dialog, const QString &Text)
+{
+    MainLog().Log(Text, Logger::KindError);
+    ShowError(Dialog, Text);
 }
 
 QList<qint32> SelectedComputers(const CompButtons &Buttons)

@@ -36,6 +36,11 @@ void SetUpRequiredDay(Date *Input);
 
 // The dialogs' error box: Text with the critical icon, one OK button and the title "Внимание!".
 void ShowError(QWidget *Dialog, const QString &Text);
+// The box of a list found empty: Text, or, when the empty list comes from a lost connection, the
+// box that says the database is away.
+void ShowMissing(QWidget *Dialog, const QString &Text);
+// The box of a failed read or write, also written to the main log.
+void ShowFailure(QWidget *Dialog, const QString &Text);
 
 // The numbers of the entries that are selected and enabled, in the collection's order.
 QList<qint32> SelectedComputers(const CompButtons &Buttons);

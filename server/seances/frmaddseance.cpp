@@ -6,6 +6,7 @@
 #include "controls/durationspinbox.h"
 #include "controls/focusvalidator.h"
 #include "core/compbuttons.h"
+#include "core/databaselink.h"
 #include "core/history.h"
 #include "core/historytexts.h"
 #include "core/payments.h"
@@ -87,14 +88,14 @@ bool frmAddSeance::Start(const std::shared_ptr<CompButtons> &Buttons, QList<qint
         FillDesktopsCombo(m_ui->DesktopsList, false);
     }
     if (m_ui->DesktopsList->count() == 0) {
-        SeanceDialogs::ShowError(this, QStringLiteral("Рабочие столы отсутствуют!"));
+        SeanceDialogs::ShowMissing(this, QStringLiteral("Рабочие столы отсутствуют!"));
         return false;
     }
     {
         // The rate in force is chosen below; the list's first rate is no choice to react to.
         const QSignalBlocker blocker(m_ui->Rates);
         if (!m_ui->Rates->FillRatesList()) {
-            SeanceDialogs::ShowError(this, QStringLiteral("Тарифы отсутствуют!"));
+            SeanceDialogs::ShowMissing(this, QStringLiteral("Тарифы отсутствуют!"));
             return false;
         }
     }
@@ -234,6 +235,10 @@ void frmAddSeance::OnRateClick()
 
 void frmAddSeance::OnApply()
 {
+    // The connection may have been lost while the dialog was open: the calculation reads rates.
+    if (!DatabaseLink::ForOperator()) {
+        return;
+    }
     // A price or duration being typed is taken and recalculated first.
     if (!FocusValidator::ValidateFocusWidget()) {
         return;

@@ -1,5 +1,6 @@
 #include "seances/payandwrite.h"
 
+#include "core/databaselink.h"
 #include "entitylib.h"
 #include "seances/dialogsupport.h"
 #include "seances/frmpayment.h"
@@ -13,6 +14,10 @@ bool PayAndWrite(QWidget *Dialog,
                  const ComputerWrite &Write,
                  WrittenComputers &Written)
 {
+    // Pressed while the database is away: said once, before the payment is taken.
+    if (!DatabaseLink::ForOperator()) {
+        return false;
+    }
     if (Computers.isEmpty()) {
         ShowError(Dialog, QStringLiteral("Не выбран ни один компьютер!"));
         return false;
@@ -25,7 +30,7 @@ bool PayAndWrite(QWidget *Dialog,
         QString err;
         Rollstrake::Transaction transaction;
         if (!transaction.Begin(err) || !Write(num, card, err) || !transaction.Commit(err)) {
-            ShowError(Dialog, err);
+            ShowFailure(Dialog, err);
             return false;
         }
         Written.Add(num);

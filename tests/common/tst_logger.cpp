@@ -38,6 +38,7 @@ private slots:
         Clock::SetNow(QDateTime());
     }
 
+    // "Запуск" is the first line of a new log, so the line after it is the second.
     void runOnNewFile()
     {
         const QString name = m_dir->filePath(QStringLiteral("qmmain.log"));
@@ -47,8 +48,7 @@ private slots:
             QCOMPARE(log.FileName(), name);
             log.Log(QStringLiteral("Ошибка БД"), Logger::KindError);
         }
-        QCOMPARE(ReadAll(name),
-                 "\r\n" + Stamp + " i Запуск\r\n" + Stamp + " ! Ошибка БД\r\n" + Stamp + " i Выход\r\n\r\n");
+        QCOMPARE(ReadAll(name), Stamp + " i Запуск\r\n" + Stamp + " ! Ошибка БД\r\n" + Stamp + " i Выход\r\n\r\n");
     }
 
     void initKeepsExistingLines()

@@ -1,5 +1,6 @@
 #include "testdatabase.h"
 
+#include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
 #include <QSqlQuery>
@@ -24,6 +25,46 @@ TestDatabase::TestDatabase()
         return;
     }
     m_ready = DropAllTables();
+}
+
+namespace
+{
+constexpr int ServerWaitMs = 120000;
+
+bool RunServerCommand(const char *Variable, const QString &Tail, QString &Error)
+{
+    const QString command = qEnvironmentVariable(Variable);
+    if (command.isEmpty()) {
+        Error = QString::fromLatin1(Variable) + QStringLiteral(" is not set (run through scripts/test or pg-fixture)");
+        return false;
+    }
+    QProcess shell;
+    shell.setProcessChannelMode(QProcess::MergedChannels);
+    shell.start(QStringLiteral("/bin/sh"), {QStringLiteral("-c"), command + Tail});
+    if (!shell.waitForFinished(ServerWaitMs) || shell.exitStatus() != QProcess::NormalExit || shell.exitCode() != 0) {
+        Error = command + Tail + QStringLiteral(": ") + QString::fromLocal8Bit(shell.readAll()) + shell.errorString();
+        return false;
+    }
+    return true;
+}
+} // namespace
+
+bool TestDatabase::StopServer(const QString &Mode, QString &Error)
+{
+    return RunServerCommand("QM_TEST_PG_STOP", QLatin1Char(' ') + Mode, Error);
+}
+
+bool TestDatabase::StartServer(QString &Error)
+{
+    return RunServerCommand("QM_TEST_PG_START", QString(), Error);
+}
+
+TestDatabase::ServerRestart::~ServerRestart()
+{
+    QString error;
+    if (Stopped && !StartServer(error)) {
+        qWarning("%s", qPrintable(error));
+    }
 }
 
 bool TestDatabase::IsReady() const

@@ -30,6 +30,18 @@ public:
     // A temporary folder that lives as long as the fixture (for schema files, the data folder...).
     QString FolderPath() const;
 
+    // The PostgreSQL server of the run stopped ("fast" or "immediate", as pg_ctl says) and started
+    // again on its port (QM_TEST_PG_STOP, QM_TEST_PG_START); false with the reason in Error.
+    static bool StopServer(const QString &Mode, QString &Error);
+    static bool StartServer(QString &Error);
+
+    // Starts the server again when a test that stopped it ends before it did, for the suites after it.
+    struct ServerRestart
+    {
+        bool Stopped = false;
+        ~ServerRestart();
+    };
+
 private:
     bool DropAllTables();
 

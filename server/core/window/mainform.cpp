@@ -5,6 +5,7 @@
 #include "core/clientprotocol.h"
 #include "core/clientrequests.h"
 #include "core/computerlookups.h"
+#include "core/databaselink.h"
 #include "core/errorbox.h"
 #include "core/mainlog.h"
 #include "core/widgets/modeview.h"
@@ -99,14 +100,27 @@ void MainForm::BuildWindow()
     m_statusText = new QLabel(this);
     m_statusTime = new QLabel(this);
     m_statusDate = new QLabel(this);
+    // Shown while the connection to the database server is lost, with the driver's text as its tip.
+    m_statusDatabase = new QLabel(QStringLiteral("Нет соединения с базой данных"), this);
+    m_statusDatabase->setObjectName(QStringLiteral("DatabaseState"));
+    m_statusDatabase->setStyleSheet(QStringLiteral("color: red; font-weight: bold"));
+    m_statusDatabase->hide();
     statusBar()->addWidget(m_statusText, 1);
+    statusBar()->addPermanentWidget(m_statusDatabase);
     statusBar()->addPermanentWidget(m_statusTime);
     statusBar()->addPermanentWidget(m_statusDate);
+    connect(&DatabaseLink::Instance(), &DatabaseLink::Changed, this, [this](bool Away, const QString &DriverText) {
+        m_statusDatabase->setToolTip(DriverText);
+        m_statusDatabase->setVisible(Away);
+    });
     connect(&m_clockTimer, &QTimer::timeout, this, &MainForm::UpdateClock);
     m_clockTimer.start(1000);
     UpdateClock();
 
-    connect(m_mainTab, &ModeTabBar::AboutToChange, this, [this](int, bool &Cancel) { Cancel = !ApplyChanges(); });
+    // Every view loads from the database: while it is away, the tab stays and one box says so.
+    connect(m_mainTab, &ModeTabBar::AboutToChange, this, [this](int, bool &Cancel) {
+        Cancel = !ApplyChanges() || !DatabaseLink::ForOperator();
+    });
     connect(m_mainTab, &ModeTabBar::TabClicked, this, &MainForm::ShowSelectedView);
     connect(m_applyButton, &QPushButton::clicked, this, &MainForm::ApplyChanges);
     AddFunctionKey(Qt::Key_F1, [this] { ShowAbout(); });
@@ -328,7 +342,7 @@ QString MainForm::CurrentKey() const
 bool MainForm::ApplyChanges()
 {
     ModeView *view = GetCurrentModeFrame();
-    const bool ok = !view || !view->Changed() || view->ValidateAndSave();
+    const bool ok = !view || !view->Changed() || (DatabaseLink::ForOperator() && view->ValidateAndSave());
     if (ok) {
         m_applyButton->setEnabled(false);
     }

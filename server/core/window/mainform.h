@@ -154,6 +154,7 @@ private:
     QLabel *m_statusText = nullptr;
     QLabel *m_statusTime = nullptr;
     QLabel *m_statusDate = nullptr;
+    QLabel *m_statusDatabase = nullptr;
     QList<View> m_views;
     QTimer m_statusCheckInterval;
     QTimer m_shutdownTimer;

@@ -1,5 +1,6 @@
 #include "core/window/program.h"
 
+#include "core/databaselink.h"
 #include "core/errorbox.h"
 #include "core/lookupindexes.h"
 #include "core/mainlog.h"
@@ -102,12 +103,18 @@ bool Program::Start(const QStringList &Arguments)
     if (!inUse.isEmpty()) {
         MainLog().Log(QStringLiteral("База данных: ") + inUse, Logger::KindInformation);
     }
+    // A data source of the operator's own that was not found is shown before the club works on an
+    // empty database; the start goes on, on the embedded file.
+    if (started && Rollstrake::Root::DataSourceMisnamed()) {
+        ShowBox(BoxIcon::Critical, QStringLiteral("Ошибка!"), QStringLiteral("База данных: ") + inUse);
+    }
     if (!started) {
         // Logged too: with no one at the screen the box would say it to no one.
         MainLog().Log(err, Logger::KindError);
         ShowError(err);
         return EndEarly(1);
     }
+    DatabaseLink::Watch();
     // A delete that the database refuses is shown in the library's own box.
     Rollstrake::Root::SetDeleteErrorHandler([](const QString &Text, const QString &Title) {
         MessageBox::Critical(QApplication::activeWindow(), Title, Text);

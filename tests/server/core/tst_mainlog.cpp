@@ -48,8 +48,7 @@ private slots:
         MainLog().Log(QStringLiteral("Программа уже запущенна!"), Logger::KindInformation);
         ReleaseMainLog();
         QCOMPARE(ReadAll(m_dir->filePath(QStringLiteral("qmmain.log"))),
-                 "\r\n" + Stamp + " i Запуск\r\n" + Stamp + " i Программа уже запущенна!\r\n" + Stamp
-                     + " i Выход\r\n\r\n");
+                 Stamp + " i Запуск\r\n" + Stamp + " i Программа уже запущенна!\r\n" + Stamp + " i Выход\r\n\r\n");
         QVERIFY(MainLog().FileName().isEmpty());
     }
 
@@ -73,7 +72,7 @@ private slots:
         QVERIFY(ProxyLogs().count(QStringLiteral("C3")));
         ReleaseConnectionLogs();
         QCOMPARE(ReadAll(m_dir->filePath(QStringLiteral("ProxyLog/Proxy3.log"))),
-                 "\r\n" + Stamp + " i Запуск\r\n" + Stamp + " i GET http://a/\r\n" + Stamp + " ! refused\r\n" + Stamp
+                 Stamp + " i Запуск\r\n" + Stamp + " i GET http://a/\r\n" + Stamp + " ! refused\r\n" + Stamp
                      + " i Выход\r\n\r\n");
     }
 

@@ -1,15 +1,19 @@
+#include "core/databaselink.h"
 #include "core/historytexts.h"
 #include "dialogfixture.h"
+#include "mainlogtext.h"
 #include "memoryseancedata.h"
 #include "seances/computercommands.h"
 #include "seances/computercontrol.h"
 #include "seances/computersbuttons.h"
 #include "seances/computersframe.h"
 #include "seances/dbseancedata.h"
+#include "seances/frmaddseance.h"
 #include "seances/frmmoveseance.h"
 #include "seances/frmselectcomputers.h"
 #include "seances/tiledecision.h"
 
+#include <QElapsedTimer>
 #include <QMenu>
 
 namespace
@@ -94,6 +98,75 @@ private slots:
         m_panel.reset();
         Rollstrake::Root::SetDeleteErrorHandler(nullptr);
         DialogFixture::cleanup();
+    }
+
+    // The database server stopped under the panel and started again: OK of a dialog that was open,
+    // the tile's menu and a command each say in one box that the database is away, with the driver's
+    // text, and the log has them and the loss once; the refresh keeps the tiles; once the server is
+    // back, a refresh opens the connection again and the command opens its dialog.
+    void databaseAwayIsSaid()
+    {
+        if (!TestDatabase::IsOdbc()) {
+            QSKIP("an embedded database file is never away");
+        }
+        DatabaseLink::Watch();
+        StartPanel({1});
+        ComputerControl *control = m_panel->Control(1);
+        QStringList told;
+        connect(&DatabaseLink::Instance(), &DatabaseLink::Changed, m_panel.get(), [&told](bool Away, const QString &) {
+            told.append(Away ? QStringLiteral("away") : QStringLiteral("back"));
+        });
+        TestDatabase::ServerRestart restart;
+        QString err;
+        WhenShown<frmAddSeance>(nullptr, [&](frmAddSeance *Dialog) {
+            QVERIFY2(TestDatabase::StopServer(QStringLiteral("fast"), err), qPrintable(err));
+            restart.Stopped = true;
+            AnswerBoxes();
+            Click(Dialog, QStringLiteral("Apply"));
+            QVERIFY(Dialog->isVisible());
+        });
+        emit control->QueryToAddSeance();
+        // Neither a menu nor a dialog opens while the database is away.
+        QTimer popupGuard;
+        connect(&popupGuard, &QTimer::timeout, [] {
+            if (QWidget *popup = QApplication::activePopupWidget()) {
+                popup->close();
+                QFAIL("the menu opened");
+            }
+        });
+        popupGuard.start(100);
+        AnswerBoxes(2);
+        control->ShowComputerMenu(control->mapToGlobal(QPoint(1, 1)));
+        emit control->QueryToAddSeance();
+        m_panel->RefreshAll();
+        const QString away = DatabaseLink::AwayText(QString());
+        const QStringList boxes = Boxes();
+        QCOMPARE(boxes.size(), 3);
+        for (const QString &box : boxes) {
+            QVERIFY2(box.startsWith(away) && box.size() > away.size(), qPrintable(box));
+        }
+        const QStringList log = MainLogEntries();
+        QCOMPARE(log.filter(QStringLiteral("! Потеряно соединение с базой данных: ")).size(), 1);
+        // The driver's text follows on the box's second line.
+        QCOMPARE(log.filter(QStringLiteral("! ") + away.trimmed()).size(), 3);
+        QCOMPARE(told, QStringList{QStringLiteral("away")});
+
+        QVERIFY2(TestDatabase::StartServer(err), qPrintable(err));
+        restart.Stopped = false;
+        QElapsedTimer back;
+        back.start();
+        while (Rollstrake::Root::IsConnectionLost() && back.elapsed() < 60000) {
+            m_panel->RefreshAll();
+            QTest::qWait(20);
+        }
+        qInfo("the refresh had the database back %lld ms after the server's start", back.elapsed());
+        QCOMPARE(told, (QStringList{QStringLiteral("away"), QStringLiteral("back")}));
+        QVERIFY(MainLogEntries().contains(QStringLiteral("i Соединение с базой данных восстановлено")));
+        bool opened = false;
+        WhenShown<frmAddSeance>(nullptr, [&opened](frmAddSeance *) { opened = true; });
+        emit control->QueryToAddSeance();
+        QVERIFY(opened);
+        QCOMPARE(Boxes(), QStringList());
     }
 
     void offersWhatEachCommandAllows_data()

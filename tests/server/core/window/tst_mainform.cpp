@@ -1,5 +1,6 @@
 #include "clock.h"
 #include "core/clientprotocol.h"
+#include "core/databaselink.h"
 #include "core/dbvalues.h"
 #include "core/mainlog.h"
 #include "core/widgets/messagebox.h"
@@ -65,6 +66,7 @@ private slots:
     void cleanup();
     void firstViewAndWindow();
     void functionKeysSwitchViews();
+    void databaseAwayKeepsTheView();
     void refusedChangeKeepsTheTab();
     void applyButtonAndF10();
     void refusedCloseKeepsRunning();
@@ -140,6 +142,15 @@ void TestMainForm::firstViewAndWindow()
     QCOMPARE(m_window->minimumSize(), QSize(600, 322));
     QVERIFY(!m_window->findChild<QPushButton *>(QStringLiteral("ApplyButton"))->isEnabled());
     QVERIFY(m_window->StatusCheckInterval()->isActive());
+    // The status bar says that the database is away until it is back, with the driver's text as its tip.
+    auto *database = m_window->findChild<QLabel *>(QStringLiteral("DatabaseState"));
+    QVERIFY(!database->isVisible());
+    emit DatabaseLink::Instance().Changed(true, QStringLiteral("server closed the connection"));
+    QVERIFY(database->isVisible());
+    QCOMPARE(database->text(), QStringLiteral("Нет соединения с базой данных"));
+    QCOMPARE(database->toolTip(), QStringLiteral("server closed the connection"));
+    emit DatabaseLink::Instance().Changed(false, QString());
+    QVERIFY(!database->isVisible());
     QCOMPARE(m_window->StatusCheckInterval()->interval(), 60000);
     QVERIFY(!m_window->ShutdownTimer()->isActive());
 }
@@ -157,6 +168,38 @@ void TestMainForm::functionKeysSwitchViews()
     QVERIFY(m_window->ShowModeFrame(QStringLiteral("DesktopFrame")));
     QCOMPARE(m_desktops->Loads, 2);
     QVERIFY(!m_window->ShowModeFrame(QStringLiteral("StatisticFrame")));
+}
+
+// While the database server is stopped, a view is neither left nor saved, nor another one loaded:
+// one box each says why. Once it is back, the change is saved and the tab changes.
+void TestMainForm::databaseAwayKeepsTheView()
+{
+    if (!TestDatabase::IsOdbc()) {
+        QSKIP("an embedded database file is never away");
+    }
+    QTest::keyClick(m_window.get(), Qt::Key_F3);
+    m_desktops->HasChanges = true;
+    TestDatabase::ServerRestart restart;
+    QString err;
+    QVERIFY2(TestDatabase::StopServer(QStringLiteral("fast"), err), qPrintable(err));
+    restart.Stopped = true;
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    QVERIFY(!m_window->ApplyChanges());
+    QTest::keyClick(m_window.get(), Qt::Key_F2);
+    QCOMPARE(m_window->CurrentKey(), QStringLiteral("DesktopFrame"));
+    QCOMPARE(m_desktops->Saves, 0);
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), 2);
+    for (const auto &box : boxes) {
+        QVERIFY2(box.Text.startsWith(DatabaseLink::AwayText(QString())), qPrintable(box.Text));
+    }
+    QVERIFY2(TestDatabase::StartServer(err), qPrintable(err));
+    restart.Stopped = false;
+    QTest::keyClick(m_window.get(), Qt::Key_F2);
+    QCOMPARE(m_window->CurrentKey(), QStringLiteral("MainFrame"));
+    QCOMPARE(m_desktops->Saves, 1);
+    QCOMPARE(MessageBox::TakeRecords().size(), 0);
 }
 
 void TestMainForm::refusedChangeKeepsTheTab()

@@ -40,6 +40,8 @@ private slots:
     void indexesTheLookupsOfEveryRefresh();
     void databaseThatCannotBeOpened_data();
     void databaseThatCannotBeOpened();
+    void unknownDataSourceAtStart();
+    void runScriptKeepsToTheEmbeddedFile();
     void listenerThatCannotStart();
     void signalEndsTheStartUpBox();
     void signalEndsTheWindowsBox();
@@ -51,11 +53,16 @@ private:
     QProcessEnvironment ProgramEnvironment(const ProgramOptions &Options, quint16 Port) const;
 
     QTemporaryDir m_config;
+    // An ODBC configuration that lists nothing, for the program started as a process: the
+    // machine's /etc/odbc.ini may well hold the club's "QuillmarshDB".
+    QTemporaryDir m_odbc;
 };
 
 void TestProgram::initTestCase()
 {
     qputenv("XDG_CONFIG_HOME", m_config.path().toUtf8());
+    QFile odbcIni(m_odbc.filePath(QStringLiteral("odbc.ini")));
+    QVERIFY(odbcIni.open(QIODevice::WriteOnly));
 }
 
 void TestProgram::cleanup()
@@ -80,8 +87,8 @@ ProgramOptions TestProgram::Options(const TestDatabase &Database) const
 QProcessEnvironment TestProgram::ProgramEnvironment(const ProgramOptions &Options, quint16 Port) const
 {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.remove(QStringLiteral("ODBCINI"));
-    environment.remove(QStringLiteral("ODBCSYSINI"));
+    environment.insert(QStringLiteral("ODBCINI"), m_odbc.filePath(QStringLiteral("odbc.ini")));
+    environment.insert(QStringLiteral("ODBCSYSINI"), m_odbc.path());
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_CONFIG_HOME"), m_config.path());
     environment.insert(QStringLiteral("QUILLMARSH_DATA_FOLDER"), Options.DataFolder);
@@ -208,6 +215,106 @@ void TestProgram::databaseThatCannotBeOpened()
     QCOMPARE(lines.last(), QStringLiteral("i Выход"));
 }
 
+// A data source of the operator's own that unixODBC does not know (a misspelt name) is shown in a box
+// with the log's line before the window opens; the program then goes on, on the embedded file. An
+// empty configuration shows none (runScriptKeepsToTheEmbeddedFile: unixODBC keeps the first
+// ODBCSYSINI of a process).
+void TestProgram::unknownDataSourceAtStart()
+{
+    const QByteArray odbcIni("[QuilmarshDB]\nDriver=PostgreSQL Unicode\n");
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    QTemporaryDir odbc;
+    QFile ini(odbc.filePath(QStringLiteral("odbc.ini")));
+    QVERIFY(ini.open(QIODevice::WriteOnly) && ini.write(odbcIni) == odbcIni.size());
+    ini.close();
+    const QByteArray oldIni = qgetenv("ODBCINI");
+    const QByteArray oldSysIni = qgetenv("ODBCSYSINI");
+    qputenv("ODBCINI", ini.fileName().toUtf8());
+    qputenv("ODBCSYSINI", odbc.path().toUtf8());
+    ProgramOptions options = Options(database);
+    options.DataBase = QStringLiteral("QuillmarshDB");
+    MessageBox::PrepareAnswer(QMessageBox::Ok);
+    {
+        Program program(options);
+        const bool started = program.Start({QStringLiteral("quillmarsh")});
+        const auto restore = [](const char *Name, const QByteArray &Value) {
+            Value.isNull() ? qunsetenv(Name) : qputenv(Name, Value);
+        };
+        restore("ODBCINI", oldIni);
+        restore("ODBCSYSINI", oldSysIni);
+        QVERIFY(started);
+        QVERIFY(program.Window()->isVisible());
+        QVERIFY(program.Window()->close());
+    }
+    const QString line = QStringLiteral("База данных: SQLite, файл '") + options.DataFolder
+                         + QStringLiteral("/QuillmarshDB.sqlite' (источник данных ODBC 'QuillmarshDB' неизвестен "
+                                          "unixODBC; ODBCINI='")
+                         + ini.fileName() + QStringLiteral("', ODBCSYSINI='") + odbc.path() + QStringLiteral("')");
+    QCOMPARE(MainLogEntries().at(1), QStringLiteral("i ") + line);
+    const auto boxes = MessageBox::TakeRecords();
+    QCOMPARE(boxes.size(), 1);
+    QCOMPARE(boxes.first().Icon, QMessageBox::Critical);
+    QCOMPARE(boxes.first().Title, QStringLiteral("Ошибка!"));
+    QCOMPARE(boxes.first().Text, line);
+}
+
+// scripts/run's environment starts the program on its embedded file although the home folder
+// holds a data source of the program's name, and with no box: its window comes up and listens.
+void TestProgram::runScriptKeepsToTheEmbeddedFile()
+{
+    TestDatabase database;
+    QVERIFY2(database.IsReady(), qPrintable(database.Error()));
+    ProgramOptions options = Options(database);
+    // Not this process's instance, which an earlier test holds.
+    options.InstanceKey += QStringLiteral("-run");
+    QTemporaryDir home;
+    QFile userIni(home.filePath(QStringLiteral(".odbc.ini")));
+    QVERIFY(userIni.open(QIODevice::WriteOnly));
+    userIni.write("[QuillmarshDB]\nDriver=/usr/lib/x86_64-linux-gnu/odbc/psqlodbcw.so\nServername=127.0.0.1\n"
+                  "Port=1\nDatabase=quillmarsh\n");
+    userIni.close();
+    QTcpServer probe;
+    QVERIFY(probe.listen(QHostAddress(QStringLiteral("127.0.0.1"))));
+    const quint16 port = probe.serverPort();
+    probe.close();
+    QProcessEnvironment environment = ProgramEnvironment(options, port);
+    environment.insert(QStringLiteral("HOME"), home.path());
+    QProcess program;
+    program.setProcessEnvironment(environment);
+    program.setProcessChannelMode(QProcess::ForwardedChannels);
+    program.start(
+        QStringLiteral("/bin/bash"),
+        {QStringLiteral("-c"),
+         QStringLiteral("source \"$1/embedded-database\" && quillmarsh_embedded_database \"$2\" && exec \"$3\""),
+         QStringLiteral("run"),
+         QStringLiteral(QUILLMARSH_SCRIPTS),
+         home.filePath(QStringLiteral("odbc")),
+         QStringLiteral(QUILLMARSH_EXE)});
+    QVERIFY(program.waitForStarted());
+    DataFolder::SetDataFolder(options.DataFolder);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        [port] {
+            QTcpSocket socket;
+            socket.connectToHost(QHostAddress(QStringLiteral("127.0.0.1")), port);
+            return socket.waitForConnected(200);
+        }(),
+        20000);
+    const QString inUse = MainLogEntries().value(1);
+    if (program.state() == QProcess::Running) {
+        ::kill(static_cast<pid_t>(program.processId()), SIGTERM);
+    }
+    if (!program.waitForFinished(10000)) {
+        program.kill();
+        program.waitForFinished();
+    }
+    QVERIFY2(
+        inUse.startsWith(QStringLiteral("i База данных: SQLite, файл '") + options.DataFolder
+                         + QStringLiteral("/QuillmarshDB.sqlite' (источник данных ODBC 'QuillmarshDB' неизвестен")),
+        qPrintable(inUse));
+    QCOMPARE(program.exitCode(), 0);
+}
+
 void TestProgram::secondInstanceAndTermination()
 {
     TestDatabase database;
@@ -244,7 +351,9 @@ void TestProgram::secondInstanceAndTermination()
              (QStringList{QStringLiteral("i Запуск"),
                           QStringLiteral("i База данных: SQLite, файл '") + options.DataFolder
                               + QStringLiteral("/QuillmarshDB.sqlite' (источник данных ODBC 'QuillmarshDB' неизвестен "
-                                               "unixODBC; ODBCINI не задан, ODBCSYSINI не задан)"),
+                                               "unixODBC; ODBCINI='")
+                              + m_odbc.filePath(QStringLiteral("odbc.ini")) + QStringLiteral("', ODBCSYSINI='")
+                              + m_odbc.path() + QStringLiteral("')"),
                           QStringLiteral("i Запуск"),
                           QStringLiteral("i Программа уже запущенна!"),
                           QStringLiteral("i Выход")}));
