@@ -144,6 +144,13 @@ void Proxy::Trace(const QString &Text, qint32 Index, qint32 Type)
     LogMessage(Text, Index, Type);
 }
 
+bool Proxy::RefuseArrival(const QString &ClientIP)
+{
+    bool cancel = false;
+    emit RequestArrived(ClientIP, cancel);
+    return cancel;
+}
+
 bool Proxy::RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length)
 {
     bool cancel = false;

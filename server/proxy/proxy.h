@@ -14,9 +14,10 @@ enum class KillMode : qint32;
 
 // The relay through which the client computers reach the internet. Every connection that a client
 // computer opens on Port is paired with a new connection to OuterProxyIP:OuterProxyPort, and the
-// bytes pass unchanged both ways. Each chunk is offered to the host (RequestedURL for a client
-// computer's chunk before it is relayed, ReceivedData for the outer proxy's bytes as they are handed
-// to the system for the client computer), and a Cancel closes the pair. It keeps no state about
+// bytes pass unchanged both ways. Each chunk is offered to the host (RequestArrived for a client
+// computer's chunk before it is relayed, RequestedURL for its bytes as they are handed to the
+// system for the outer proxy, ReceivedData for the outer proxy's bytes as they are handed to the
+// system for the client computer), and a Cancel closes the pair. It keeps no state about
 // seances or traffic; of the computers it knows only the club's addresses, which the host pushes
 // in, and it keeps to its limits (PortAdmission with the relay's figures): a connection beyond them
 // is accepted and closed at once. Socket events drive it, and one sweep a second closes the pairs
@@ -74,7 +75,12 @@ public:
 signals:
     // One trace line; EventType 1 for an error, 4 otherwise; ConnectionID 0 for the listener.
     void Logging(const QString &Text, qint32 EventType, qint32 ConnectionID);
-    // A chunk from a client computer; URL is the request's when the chunk starts a GET or POST.
+    // A chunk from a client computer, before it is relayed: Cancel refuses it unsent.
+    void RequestArrived(const QString &ClientIP, bool &Cancel);
+    // Bytes of a client computer's chunk that the outer proxy's connection has just handed to the
+    // system, at most a chunk each time: the host counts what left for the outer proxy, and what is
+    // thrown away unsent is never offered. URL is the request's, with the first bytes of a chunk
+    // that starts a GET or POST.
     void RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel);
     // Bytes from the outer proxy that the connection of the client computer ClientIP has just
     // handed to the system, at most RelayConnection::ChunkBytes each time: the host counts what
@@ -84,6 +90,7 @@ signals:
 private:
     void LogMessage(const QString &Text, qint32 Index, qint32 Type = TraceInfo);
     void Trace(const QString &Text, qint32 Index, qint32 Type) override;
+    bool RefuseArrival(const QString &ClientIP) override;
     bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) override;
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
     void Released(const RelayConnection &Connection) override;

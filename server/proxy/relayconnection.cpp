@@ -372,25 +372,74 @@ bool RelayConnection::RelayRequestChunk()
     const QString text = BytesToString(data, TextWindowLast);
     Trace(head + QStringLiteral(": ") + text);
     const QString url = GetRequestURL(text);
-    const auto length = static_cast<qint32>(data.size());
     bool cancel = false;
-    if (!Offer([&] { return m_host.RefuseRequest(m_clientIP, url, length); }, cancel)) {
+    if (!Offer([&] { return m_host.RefuseArrival(m_clientIP); }, cancel)) {
         return false;
     }
     if (cancel) {
-        Trace(head + QStringLiteral(": Запрет на загрузку - RemoteIP=") + m_clientIP + QStringLiteral(", URL='") + url
-              + QStringLiteral("'!"));
-        Kill(KillMode::Both);
+        RefuseRequest(url);
         return false;
     }
     Trace(Label(RequestLabel) + QStringLiteral("Отправляем на клиент... (State=") + Num(m_outer.State())
           + QLatin1Char(')'));
+    // The host may have waited: an outer proxy that has closed meanwhile gets nothing, and the chunk,
+    // thrown away, is never counted; its close event ends the pair.
+    if (outer.state() == QAbstractSocket::ConnectedState && m_outer.PeerClosed()) {
+        Trace(head + QStringLiteral(": Клиент закрыт!"), RelayHost::TraceError);
+        return false;
+    }
     if (outer.state() != QAbstractSocket::ConnectedState || outer.write(data) != data.size()) {
         Fail(head + QStringLiteral(": ") + outer.errorString());
         return false;
     }
+    m_handedToOuter += data.size();
+    m_sentToOuter.push_back({.End = m_handedToOuter, .URL = url, .Offered = false});
+    // Handed to the system at once, so that the host counts it now. The flush may run this pair's
+    // handlers, the host's answers among them.
+    outer.flush();
+    if (!CountSent()) {
+        return false;
+    }
     Trace(head + QStringLiteral(": Completed!"));
     return true;
+}
+
+void RelayConnection::RefuseRequest(const QString &URL)
+{
+    Trace(QStringLiteral("Server_DataArrival: Connection №=") + Num(m_index)
+          + QStringLiteral(": Запрет на загрузку - RemoteIP=") + m_clientIP + QStringLiteral(", URL='") + URL
+          + QStringLiteral("'!"));
+    Kill(KillMode::Both);
+}
+
+bool RelayConnection::CountSent()
+{
+    QTcpSocket &outer = m_outer.Socket;
+    // As for the client computer's side: a closed socket has dropped what it held, uncounted.
+    while (!m_unloaded && outer.state() != QAbstractSocket::UnconnectedState && !m_sentToOuter.empty()) {
+        const qint64 taken = m_handedToOuter - outer.bytesToWrite();
+        SentChunk &chunk = m_sentToOuter.front();
+        const qint64 upTo = qMin(taken, chunk.End);
+        const qint64 fresh = upTo - m_countedToOuter;
+        if (fresh <= 0) {
+            return true;
+        }
+        m_countedToOuter = upTo;
+        const QString url = chunk.Offered ? QString() : chunk.URL;
+        chunk.Offered = true;
+        if (upTo == chunk.End) {
+            m_sentToOuter.pop_front();
+        }
+        bool cancel = false;
+        if (!Offer([&] { return m_host.RefuseRequest(m_clientIP, url, static_cast<qint32>(fresh)); }, cancel)) {
+            return false;
+        }
+        if (cancel) {
+            RefuseRequest(url);
+            return false;
+        }
+    }
+    return !m_unloaded;
 }
 
 bool RelayConnection::RelayResponseChunk()
@@ -459,7 +508,7 @@ void RelayConnection::ConnectTimedOut()
 
 void RelayConnection::BytesWritten(RelaySide &Side, qint64 Bytes)
 {
-    if (m_unloaded || (&Side == &m_computer && !CountDelivered())) {
+    if (m_unloaded || (&Side == &m_computer && !CountDelivered()) || (&Side == &m_outer && !CountSent())) {
         return;
     }
     const qint64 remain = Side.Socket.bytesToWrite();

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 
 class QTcpSocket;
@@ -110,6 +111,10 @@ private:
     // Offers the host what the client computer's connection has taken since the last offer; false
     // when the host cut the pair or it left the relay meanwhile.
     bool CountDelivered();
+    // The same for what the outer proxy's connection has taken of the client computer's chunks.
+    bool CountSent();
+    // The host's refusal of a client computer's chunk: the pair closes.
+    void RefuseRequest(const QString &URL);
     void Closed(RelaySide &Side);
     void SocketError(const RelaySide &Side);
     // An error line, then both sides closed.
@@ -133,6 +138,20 @@ private:
     // socket is dropped at a cut or a reset and never reaches the client computer.
     qint64 m_handedToComputer = 0;
     qint64 m_countedToComputer = 0;
+
+    // The client computer's bytes handed to the outer proxy's socket and those of them the host has
+    // been offered, and where each chunk among them ends with the URL it starts: what the system
+    // has taken and no more, since what waits in the socket is dropped when either side closes.
+    struct SentChunk
+    {
+        qint64 End = 0;
+        QString URL;
+        bool Offered = false;
+    };
+
+    qint64 m_handedToOuter = 0;
+    qint64 m_countedToOuter = 0;
+    std::deque<SentChunk> m_sentToOuter;
     // The client computer has been sent the close after the last of the outer proxy's bytes.
     bool m_endedToComputer = false;
     // When it was accepted and last passed a byte, on the steady clock, and whether the

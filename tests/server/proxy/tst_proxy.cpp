@@ -182,6 +182,8 @@ private:
     QList<qint32> m_responses;
     QList<Line> m_lines;
     // The host's answers: Cancel for the chunk with this number (from 1), or a wait inside it.
+    std::function<bool(qsizetype Chunk)> m_refuseArrival;
+    qsizetype m_arrivals = 0;
     std::function<bool(qsizetype Chunk)> m_refuseRequest;
     std::function<bool(qsizetype Chunk)> m_refuseResponse;
     // Runs inside the host's handler of a trace line, after the line is recorded.
@@ -195,12 +197,12 @@ void TestProxy::init()
     m_requests.clear();
     m_responses.clear();
     m_lines.clear();
-    m_refuseRequest = [](qsizetype) {
+    m_refuseArrival = [](qsizetype) {
         return false;
     };
-    m_refuseResponse = [](qsizetype) {
-        return false;
-    };
+    m_arrivals = 0;
+    m_refuseRequest = m_refuseArrival;
+    m_refuseResponse = m_refuseArrival;
     m_onTrace = nullptr;
     m_logStart = MainLogEntries().size();
     m_outer = std::make_unique<RecordingOuter>();
@@ -217,6 +219,9 @@ void TestProxy::initTestCase()
 void TestProxy::StartProxy()
 {
     m_proxy = std::make_unique<Proxy>();
+    connect(m_proxy.get(), &Proxy::RequestArrived, this, [this](const QString &, bool &Cancel) {
+        Cancel = m_refuseArrival(++m_arrivals);
+    });
     connect(m_proxy.get(),
             &Proxy::RequestedURL,
             this,
@@ -321,14 +326,16 @@ void TestProxy::refusals()
     QVERIFY(client);
     QVERIFY(m_outer->WaitForCount(1));
     if (refuseRequest) {
-        m_refuseRequest = [](qsizetype) {
+        m_refuseArrival = [](qsizetype) {
             return true;
         };
         QVERIFY(client->Write("GET http://example.org/ HTTP/1.0\r\n\r\n"));
         QVERIFY(client->WaitForClose());
         QVERIFY(m_outer->WaitForClose(0));
+        // Refused unsent: nothing reached the outer proxy, nothing is counted.
         QCOMPARE(m_outer->Received(0), QByteArray());
-        QCOMPARE(m_urls, QStringList{QStringLiteral("http://example.org/")});
+        QCOMPARE(m_arrivals, 1);
+        QCOMPARE(m_urls, QStringList());
     } else {
         m_refuseResponse = [](qsizetype Chunk) {
             return Chunk == 2;
@@ -508,7 +515,7 @@ void TestProxy::pairClosedWhileTheHostWaits()
             }
         };
     } else {
-        m_refuseRequest = [&client](qsizetype) {
+        m_refuseArrival = [&client](qsizetype) {
             QTimer::singleShot(50, [&client] { client->Close(); });
             QEventLoop wait;
             QTimer::singleShot(400, &wait, &QEventLoop::quit);
