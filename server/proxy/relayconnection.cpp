@@ -4,6 +4,8 @@
 #include "proxy/requesturl.h"
 #include "steadyclock.h"
 
+#include <QEvent>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
 namespace
@@ -15,6 +17,7 @@ constexpr int MillisecondsPerSecond = 1000;
 constexpr RelaySideKind ComputerSide{.Name = "Server",
                                      .DoneMode = KillMode::ServerDone,
                                      .RelaysAfterClose = false,
+                                     .HalfCloses = true,
                                      .Closed = "(Server_Close(%1)) ",
                                      .Error = "Server_Error(%1): ",
                                      .SendProgress = "Server_SendProgress(%1)",
@@ -23,6 +26,7 @@ constexpr RelaySideKind ComputerSide{.Name = "Server",
 constexpr RelaySideKind OuterSide{.Name = "Client",
                                   .DoneMode = KillMode::ClientDone,
                                   .RelaysAfterClose = true,
+                                  .HalfCloses = false,
                                   .Closed = "(Client_Close(%1))",
                                   .Error = "(Client_Error(%1)): ",
                                   .SendProgress = "Client_SendProgress(%1)",
@@ -65,6 +69,8 @@ RelayConnection::RelayConnection(qint32 Index,
     , m_activeMs(m_acceptedMs)
 {
     m_connectTimer.setSingleShot(true);
+    m_endTimer.setSingleShot(true);
+    m_endTimer.setInterval(EndCheckMs);
 }
 
 qint32 RelayConnection::Index() const
@@ -126,6 +132,62 @@ void RelayConnection::Wire()
         const Hold hold(*this);
         ConnectTimedOut();
     });
+    // The socket takes the end of the client computer's sending for a close, as it reads it.
+    for (QSocketNotifier *notifier : m_computer.Socket.findChildren<QSocketNotifier *>()) {
+        if (notifier->type() == QSocketNotifier::Read) {
+            m_computerReads = notifier;
+            notifier->installEventFilter(this);
+        }
+    }
+    connect(&m_endTimer, &QTimer::timeout, this, [this] {
+        const Hold hold(*this);
+        if (!m_unloaded && CountDelivered()) {
+            ReadComputerEnd();
+        }
+    });
+}
+
+bool RelayConnection::eventFilter(QObject *Watched, QEvent *Event)
+{
+    const bool read = Event->type() == QEvent::SockAct || Event->type() == QEvent::SockClose;
+    if (!read || Watched != m_computerReads || m_unloaded || !m_computer.PeerEnded() || m_computer.SystemHoldsBytes()) {
+        return QObject::eventFilter(Watched, Event);
+    }
+    // A client computer that has ended its sending after its request still reads the answer, until
+    // the outer proxy closes: its end is left unread until it has been given all, or it turns out
+    // to have closed for good. One that ends with its answers given closes as it did.
+    const Hold hold(*this);
+    m_keepForAnswer = m_keepForAnswer || (m_awaitingAnswer && m_outer.IsOpen());
+    if (m_computer.PeerClosed() || !OwesComputer()) {
+        // The socket reads the end and closes the side: what it acknowledged is counted first.
+        return !CountFinal() || QObject::eventFilter(Watched, Event);
+    }
+    m_computerReads->setEnabled(false);
+    m_computerEndUnread = true;
+    WatchComputerEnd();
+    return true;
+}
+
+bool RelayConnection::OwesComputer() const
+{
+    return (m_keepForAnswer && m_outer.IsOpen()) || m_computer.Socket.bytesToWrite() > 0 || !m_computer.Delivered();
+}
+
+void RelayConnection::WatchComputerEnd()
+{
+    if (!m_unloaded && m_computerEndUnread && !m_endTimer.isActive()
+        && (m_countedToComputer < m_handedToComputer || !OwesComputer())) {
+        m_endTimer.start();
+    }
+}
+
+void RelayConnection::ReadComputerEnd()
+{
+    if (m_computerEndUnread && m_computerReads) {
+        m_computerEndUnread = false;
+        // Read now, the end closes the side, or is left unread again while the pair still owes.
+        m_computerReads->setEnabled(true);
+    }
 }
 
 // Every event holds the connection while it is handled.
@@ -223,10 +285,20 @@ void RelayConnection::Kill(KillMode Mode)
 void RelayConnection::KillFound(KillMode Mode)
 {
     const Hold hold(*this);
+    // What a client computer that ended its sending acknowledged last is counted before its side
+    // closes; the host's answer may close the pair.
+    if (!CountFinal()) {
+        return;
+    }
     CloseIfDone(m_outer, Mode);
     CloseIfDone(m_computer, Mode);
     CloseIfSent(m_outer, m_computer);
     CloseIfSent(m_computer, m_outer);
+    // The close sent on a local connection may have been acknowledged, with the last bytes, inside
+    // the call.
+    if (!CountFinal()) {
+        return;
+    }
     if (Mode == KillMode::Both || (!m_outer.IsOpen() && !m_computer.IsOpen())) {
         Trace(Label(KillLabel) + QStringLiteral("Unloading control '") + m_outer.Name() + QLatin1Char('\''));
         Trace(Label(KillLabel) + QStringLiteral("Unloading control '") + m_computer.Name() + QLatin1Char('\''));
@@ -235,6 +307,7 @@ void RelayConnection::KillFound(KillMode Mode)
     }
     Trace(QStringLiteral("KillConnection: Completed!"));
     m_host.LogConnectionStates();
+    WatchComputerEnd();
 }
 
 void RelayConnection::CloseIfDone(const RelaySide &Side, KillMode Mode)
@@ -259,8 +332,18 @@ void RelayConnection::CloseIfSent(const RelaySide &Side, const RelaySide &Other)
         EndToComputer();
         return;
     }
+    // What a client computer that ended its sending acknowledged last is counted before it closes;
+    // the host's answer may have closed it meanwhile.
+    if (&Side == &m_computer && (!CountFinal() || !Side.IsOpen())) {
+        return;
+    }
     Trace(Label(KillLabel) + Side.Name() + QStringLiteral(" not closed, but sent. Closing"));
     Side.Close();
+}
+
+bool RelayConnection::CountFinal()
+{
+    return !m_computer.PeerEnded() || CountDelivered();
 }
 
 // A browser that sees the close with the end of the answer asks again on a new connection, not on
@@ -285,6 +368,7 @@ void RelayConnection::Unload()
     }
     m_unloaded = true;
     m_connectTimer.stop();
+    m_endTimer.stop();
     // No event of these sockets reaches the connection any more; a handler further up the stack
     // that still holds it finds it unloaded. The kill's own hold frees it when the last use ends.
     m_computer.Socket.disconnect(this);
@@ -364,6 +448,9 @@ bool RelayConnection::RelayRequestChunk()
     QTcpSocket &outer = m_outer.Socket;
     const qint64 waiting = m_computer.Socket.bytesAvailable();
     Trace(head + QStringLiteral(", BytesTotal=") + Num(waiting));
+    if (waiting > 0) {
+        m_awaitingAnswer = true;
+    }
     // With the outer side's backlog full, reading waits for it to drain.
     if (!OuterReady() || waiting == 0 || outer.bytesToWrite() > MaxPendingBytes) {
         return false;
@@ -462,12 +549,16 @@ bool RelayConnection::RelayResponseChunk()
     Trace(head + QStringLiteral(" : Sending to server (State=") + Num(m_computer.State()) + QLatin1Char(')'));
     // A client computer that has gone, as far as the system knows, gets nothing: the chunk is
     // dropped, and so not counted.
-    if (computer.state() == QAbstractSocket::ConnectedState && !m_computer.PeerClosed()) {
+    if (computer.state() != QAbstractSocket::ConnectedState || m_computer.PeerClosed()) {
+        // A reset the socket has not read yet: it reads it now and closes.
+        ReadComputerEnd();
+    } else {
         if (computer.write(data) != data.size()) {
             Fail(head + QStringLiteral(": ") + computer.errorString());
             return false;
         }
         m_handedToComputer += data.size();
+        m_awaitingAnswer = false;
         // The last of what the outer proxy sent: its end goes with the close (see CountDelivered).
         // Without the hold the close only comes a moment later.
         QString err;
@@ -537,9 +628,16 @@ bool RelayConnection::CountDelivered()
     // (its signal is not raised again inside itself): what was taken then is offered next. A closed
     // socket has dropped what it held, and its count is left as it was.
     while (!m_unloaded && computer.state() != QAbstractSocket::UnconnectedState) {
-        const qint64 taken = m_handedToComputer - computer.bytesToWrite();
+        qint64 taken = m_handedToComputer - computer.bytesToWrite();
+        // A client computer that has ended its sending may have closed for good, and the system
+        // drops what it holds for one at its reset: only what it has acknowledged has reached it.
+        const qint64 acknowledged = m_computer.PeerEnded() ? m_computer.Acknowledged() : -1;
+        if (acknowledged >= 0) {
+            taken = qMin(taken, acknowledged);
+        }
         const qint64 fresh = taken - m_countedToComputer;
         if (fresh <= 0) {
+            WatchComputerEnd();
             return true;
         }
         m_countedToComputer = taken;

@@ -10,6 +10,7 @@
 #include <deque>
 #include <functional>
 
+class QSocketNotifier;
 class QTcpSocket;
 class RelayHost;
 
@@ -42,6 +43,9 @@ public:
     // A pair that has passed no byte either way this long is closed: an idle keep-alive
     // connection, which a browser opens anew when it needs one.
     static constexpr qint64 IdleTimeoutMs = 300 * 1000;
+    // While a client computer that has ended its sending is owed bytes it has not acknowledged, or
+    // the end, the pair looks again this often: the system tells of neither.
+    static constexpr int EndCheckMs = 20;
 
     // What is still open of the pair, as the overview of the trace numbers it.
     enum class PairState : qint32
@@ -88,6 +92,10 @@ public:
         return m_activeMs;
     }
 
+protected:
+    // Leaves the end of the client computer's sending unread while the pair still owes it.
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
 private:
     void Trace(const QString &Text, qint32 Type);
     void Trace(const QString &Text);
@@ -111,6 +119,8 @@ private:
     // Offers the host what the client computer's connection has taken since the last offer; false
     // when the host cut the pair or it left the relay meanwhile.
     bool CountDelivered();
+    // CountDelivered for a client computer that has ended its sending, as its side closes.
+    bool CountFinal();
     // The same for what the outer proxy's connection has taken of the client computer's chunks.
     bool CountSent();
     // The host's refusal of a client computer's chunk: the pair closes.
@@ -119,6 +129,14 @@ private:
     void SocketError(const RelaySide &Side);
     // An error line, then both sides closed.
     void Fail(const QString &Text);
+    // Whether the client computer is still to be given anything: the answer, the rest of it or
+    // its end.
+    bool OwesComputer() const;
+    // Looks again in EndCheckMs while the client computer's end is left unread and it is owed
+    // bytes or the end.
+    void WatchComputerEnd();
+    // Lets the socket read the client computer's end (or reset) that was left unread.
+    void ReadComputerEnd();
     void CloseIfDone(const RelaySide &Side, KillMode Mode);
     void CloseIfSent(const RelaySide &Side, const RelaySide &Other);
     // Sends the client computer the close, once, after the last of the outer proxy's bytes.
@@ -133,6 +151,15 @@ private:
     RelaySide m_outer;
     // Bounds the connect to the outer proxy.
     QTimer m_connectTimer;
+    // The client computer's socket's read notifier, whose end of the client's sending is left
+    // unread while the pair owes it (see WatchComputerEnd).
+    QPointer<QSocketNotifier> m_computerReads;
+    bool m_computerEndUnread = false;
+    // The client computer has sent bytes since the outer proxy's last ones, and it ended its sending
+    // while so: its pair stays for the answer until the outer proxy closes.
+    bool m_awaitingAnswer = false;
+    bool m_keepForAnswer = false;
+    QTimer m_endTimer;
     // The outer proxy's bytes handed to the client computer's socket, and those of them the host
     // has been offered: what the system has taken of them and no more, since what waits in the
     // socket is dropped at a cut or a reset and never reaches the client computer.

@@ -150,6 +150,8 @@ private slots:
     void slowClientBoundsTheBuffers();
     void countedAsDelivered_data();
     void countedAsDelivered();
+    void halfClosingClients_data();
+    void halfClosingClients();
     void thousandConnectionsLeaveNothing();
     void misbehavingClients_data();
     void misbehavingClients();
@@ -523,10 +525,16 @@ void TestProxy::pairClosedWhileTheHostWaits()
             return false;
         };
     }
-    QVERIFY(client->Write("GET /late HTTP/1.0\r\n\r\n"));
+    const QByteArray request("GET /late HTTP/1.0\r\n\r\n");
+    QVERIFY(client->Write(request));
+    if (!inTrace) {
+        // Its request goes on, and its pair waits for the answer until the outer proxy closes.
+        QVERIFY(m_outer->WaitForBytes(0, request.size()));
+        m_outer->Close(0);
+    }
     QTRY_COMPARE(Indexes(), later ? QList<qint32>{1} : QList<qint32>{});
     QVERIFY(m_outer->WaitForClose(0));
-    QCOMPARE(m_outer->Received(0), QByteArray());
+    QCOMPARE(m_outer->Received(0), inTrace ? QByteArray() : request);
     if (!later) {
         later = Connect();
     }
@@ -719,6 +727,55 @@ void TestProxy::countedAsDelivered()
     QVERIFY(*std::max_element(m_responses.begin(), m_responses.end()) <= RelayConnection::ChunkBytes);
 }
 
+void TestProxy::halfClosingClients_data()
+{
+    QTest::addColumn<bool>("forGood");
+    QTest::newRow("ends its sending after the request") << false;
+    QTest::newRow("closes for good after the request") << true;
+}
+
+// A client computer that ends its sending after its request, as HTTP/1.0 tools do, is given the
+// answer, which comes in two parts, until the outer proxy closes; one that has closed for good is
+// found as it is written to, and what it never received is not counted. Over several runs.
+void TestProxy::halfClosingClients()
+{
+    QFETCH(bool, forGood);
+    constexpr int Runs = 10;
+    const QByteArray request("GET /half HTTP/1.0\r\n\r\n");
+    const QByteArray answer = RandomBytes(3 * RelayConnection::ChunkBytes / 2, 13);
+    qint64 received = 0;
+    for (int run = 0; run < Runs; ++run) {
+        QTcpSocket client;
+        QVERIFY(client.bind(ClubComputer, 0));
+        client.connectToHost(Server, m_port);
+        QVERIFY(client.waitForConnected(3000));
+        QVERIFY(client.write(request) == request.size() && client.waitForBytesWritten(1000));
+        if (forGood) {
+            client.abort();
+        } else {
+            QVERIFY(::shutdown(int(client.socketDescriptor()), SHUT_WR) == 0);
+        }
+        QVERIFY(m_outer->WaitForBytes(run, request.size()));
+        m_outer->Send(run, answer.left(1000));
+        QTest::qWait(50);
+        m_outer->Send(run, answer.mid(1000));
+        m_outer->Close(run);
+        QByteArray got;
+        QVERIFY(forGood
+                || QTest::qWaitFor(
+                    [&] {
+                        got += client.readAll();
+                        return client.state() == QAbstractSocket::UnconnectedState;
+                    },
+                    10000));
+        QVERIFY(got == answer.left(got.size()));
+        received += got.size();
+        QTRY_VERIFY(Indexes().isEmpty());
+    }
+    QCOMPARE(received, forGood ? 0 : Runs * answer.size());
+    QCOMPARE(Sum(m_responses), received);
+}
+
 void TestProxy::thousandConnectionsLeaveNothing()
 {
     const int before = OpenDescriptors();
@@ -727,6 +784,9 @@ void TestProxy::thousandConnectionsLeaveNothing()
         QVERIFY(client);
         QVERIFY(client->Write("GET /x HTTP/1.0\r\n\r\n"));
         client->Close();
+        // Its pair waits for the answer until the outer proxy closes.
+        QVERIFY(m_outer->WaitForBytes(i, 1));
+        m_outer->Close(i);
     }
     QTRY_VERIFY_WITH_TIMEOUT(Indexes().isEmpty(), 10000);
     QTRY_COMPARE(OpenDescriptors(), before);
@@ -774,6 +834,9 @@ void TestProxy::misbehavingClients()
     QVERIFY(m_urls.contains(QStringLiteral("/fine")));
     good->Close();
     bad.abort();
+    // The pairs that wait for an answer end as the outer proxy closes.
+    m_outer->Close(0);
+    m_outer->Close(1);
     QTRY_VERIFY(Indexes().isEmpty());
 }
 
@@ -803,6 +866,7 @@ void TestProxy::noDescriptorLeft()
         QVERIFY(served && served->Write("GET /first HTTP/1.0\r\n\r\n"));
         QVERIFY(m_outer->WaitForBytes(0, 1));
         served->Close();
+        m_outer->Close(0);
         QTRY_COMPARE(OpenDescriptors(), before);
     }
     if (!spare) {
