@@ -160,6 +160,12 @@ bool ClientRequests::MayUseInternet(qint32 Num, const QString &ClientIP)
     return true;
 }
 
+void ClientRequests::InternetAllowed(const QString &ClientIP, bool &Allowed)
+{
+    const qint32 num = GetComputerNumByIP(ClientIP);
+    Allowed = num != 0 && m_states.IsInternetAllowed(num);
+}
+
 void ClientRequests::RequestArrived(const QString &ClientIP, bool &Cancel)
 {
     Cancel = !MayUseInternet(GetComputerNumByIP(ClientIP), ClientIP);

@@ -40,6 +40,8 @@ public:
     // The proxy's events; Cancel closes the connection pair. RequestArrived refuses a chunk before
     // it is relayed; RequestedURL counts and records what reached the outer proxy.
     void RequestArrived(const QString &ClientIP, bool &Cancel);
+    // Whether the computer at ClientIP may use the internet now; nothing is logged.
+    void InternetAllowed(const QString &ClientIP, bool &Allowed);
     void RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel);
     void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
 

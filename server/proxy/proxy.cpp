@@ -54,16 +54,18 @@ Proxy::Proxy(QObject *parent)
     : QObject(parent)
     , m_admission({.ClubPerAddress = ClubConnectionsPerAddress,
                    .OtherPerAddress = OtherConnectionsPerAddress,
-                   .MaxShare = MaxConnectionIndex},
+                   .MaxShare = MaxConnectionIndex,
+                   .DescriptorsPerConnection = 2},
                   RelayTexts(),
                   {.Connection = [this](int Descriptor,
                                         const QString &Address) { return ConnectionRequest(Descriptor, Address); },
                    .CloseLeastActive = [this](const QString &Address) { return CloseLeastActive(Address); },
                    .Sweep = [this](qint64 NowMs) { Sweep(NowMs); },
                    .Write = &WriteMainLog,
-                   .Trace =
-                       [this](const QString &Text) {
-                           LogMessage(Text, 0, TraceError);
+                   .Trace = [this](const QString &Text) { LogMessage(Text, 0, TraceError); },
+                   .CountsAsClub =
+                       [this](const QString &Address) {
+                           return MayUseInternet(Address);
                        }})
 {
 }
@@ -142,6 +144,13 @@ void Proxy::LogMessage(const QString &Text, qint32 Index, qint32 Type)
 void Proxy::Trace(const QString &Text, qint32 Index, qint32 Type)
 {
     LogMessage(Text, Index, Type);
+}
+
+bool Proxy::MayUseInternet(const QString &ClientIP)
+{
+    bool allowed = true;
+    emit InternetAllowed(ClientIP, allowed);
+    return allowed;
 }
 
 bool Proxy::RefuseArrival(const QString &ClientIP)

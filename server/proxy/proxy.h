@@ -34,9 +34,11 @@ public:
     // Connections at a time from one club computer: a browser opens a connection for each request
     // under way, over a hundred for a page of many pictures from many hosts, up to its whole pool
     // of 256; a club computer runs three browsers and more. When the relay is full, a club computer
-    // takes room from the one holding most, so one computer's many cannot shut another out.
+    // that may use the internet takes room from the others first, then from the club computer
+    // holding most, so one computer's many cannot shut another out.
     static constexpr qint32 ClubConnectionsPerAddress = 768;
-    // From any other address: the host refuses its requests at their first chunk anyway.
+    // From any other address, and from a club computer that may not use the internet now: the host
+    // refuses its requests at their first chunk anyway.
     static constexpr qint32 OtherConnectionsPerAddress = 4;
     // Trace line types.
     using RelayHost::TraceError;
@@ -75,6 +77,10 @@ public:
 signals:
     // One trace line; EventType 1 for an error, 4 otherwise; ConnectionID 0 for the listener.
     void Logging(const QString &Text, qint32 EventType, qint32 ConnectionID);
+    // Whether the club computer ClientIP may use the internet now, asked without a chunk: only
+    // then it takes room at a full relay and holds a club computer's number of connections; else
+    // it is limited as any other address. Allowed enters as true.
+    void InternetAllowed(const QString &ClientIP, bool &Allowed);
     // A chunk from a client computer, before it is relayed: Cancel refuses it unsent.
     void RequestArrived(const QString &ClientIP, bool &Cancel);
     // Bytes of a client computer's chunk that the outer proxy's connection has just handed to the
@@ -90,6 +96,7 @@ signals:
 private:
     void LogMessage(const QString &Text, qint32 Index, qint32 Type = TraceInfo);
     void Trace(const QString &Text, qint32 Index, qint32 Type) override;
+    bool MayUseInternet(const QString &ClientIP);
     bool RefuseArrival(const QString &ClientIP) override;
     bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) override;
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
