@@ -256,7 +256,8 @@ bool Proxy::ConnectionRequest(int Descriptor, const QString &Address)
 
 RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
 {
-    CheckConnections();
+    // Pairs that ended are found by their own events or by the sweep: an accept asks nothing of the
+    // others.
     const qint32 index = GetFreeConnectionIndex();
     auto socket = std::make_unique<QTcpSocket>();
     if (index == 0 || !socket->setSocketDescriptor(Descriptor)) {
@@ -275,16 +276,27 @@ RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
     return connection;
 }
 
-qint32 Proxy::GetFreeConnectionIndex() const
+qint32 Proxy::GetFreeConnectionIndex()
 {
-    qint32 index = 1;
-    for (const auto &entry : m_connections) {
-        if (entry.first != index) {
-            break;
-        }
-        ++index;
+    if (!m_freeIndexes.empty()) {
+        const qint32 index = *m_freeIndexes.begin();
+        m_freeIndexes.erase(m_freeIndexes.begin());
+        return index;
     }
-    return index <= MaxConnectionIndex ? index : 0;
+    if (m_nextIndex > MaxConnectionIndex) {
+        return 0;
+    }
+    return m_nextIndex++;
+}
+
+void Proxy::FreeIndex(qint32 Index)
+{
+    m_freeIndexes.insert(Index);
+    // The free indexes at the top are not kept: the next new one is taken after the highest in use.
+    while (!m_freeIndexes.empty() && *m_freeIndexes.rbegin() == m_nextIndex - 1) {
+        m_freeIndexes.erase(std::prev(m_freeIndexes.end()));
+        --m_nextIndex;
+    }
 }
 
 bool Proxy::ConnectOuter(RelayConnection &Connection, QString &ErrText)
@@ -312,13 +324,6 @@ RelayConnection *Proxy::Find(qint32 Index) const
     return found == m_connections.end() ? nullptr : found->second;
 }
 
-void Proxy::CheckConnections()
-{
-    for (const qint32 index : ConnectionIndexes()) {
-        KillConnection(index, KillMode::Tidy);
-    }
-}
-
 void Proxy::KillConnection(qint32 Index, KillMode Mode)
 {
     LogMessage(RelayConnection::KillLine(Index, Mode), Index);
@@ -333,6 +338,7 @@ void Proxy::KillConnection(qint32 Index, KillMode Mode)
 void Proxy::Released(const RelayConnection &Connection)
 {
     m_connections.erase(Connection.Index());
+    FreeIndex(Connection.Index());
     m_admission.Release(Connection.ClientIP());
 }
 
@@ -364,6 +370,9 @@ void Proxy::Sweep(qint64 NowMs)
             if (connection) {
                 connection->Kill(KillMode::Both);
             }
+        } else if (connection && connection->Ended()) {
+            // Both sides closed without a kill that could free the pair (after a socket error).
+            KillConnection(index, KillMode::Tidy);
         }
     }
 }

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include <map>
+#include <set>
 
 class RelayConnection;
 enum class KillMode : qint32;
@@ -105,18 +106,20 @@ private:
     // A connection the limits let in; false when no pair took it.
     bool ConnectionRequest(int Descriptor, const QString &Address);
     RelayConnection *CreateConnection(int Descriptor, const QString &Address);
-    qint32 GetFreeConnectionIndex() const;
+    // The lowest index free, 0 when none is; FreeIndex gives one back.
+    qint32 GetFreeConnectionIndex();
+    void FreeIndex(qint32 Index);
     // Connects the pair to the outer proxy; false with the reason.
     bool ConnectOuter(RelayConnection &Connection, QString &ErrText);
     // The walks over the table close the pair that holds the index when they reach it.
     void KillConnection(qint32 Index, KillMode Mode);
-    void CheckConnections();
     void CloseConnections();
     RelayConnection *Find(qint32 Index) const;
     // Closes the pair of Address that passed a byte least recently, for another computer's
     // connection; false when it has none.
     bool CloseLeastActive(const QString &Address);
-    // Closes the pairs past their time-outs.
+    // Closes the pairs past their time-outs, and frees those whose sides have both closed; asks the
+    // system nothing.
     void Sweep(qint64 NowMs);
 
     bool m_log = false;
@@ -125,6 +128,9 @@ private:
     QString m_outerProxyIP;
     qint32 m_outerProxyPort = 0;
     std::map<qint32, RelayConnection *> m_connections;
+    // Indexes freed below the highest in use, and the one after it.
+    std::set<qint32> m_freeIndexes;
+    qint32 m_nextIndex = 1;
     // Its share is counted in pairs, each of two descriptors.
     PortAdmission m_admission;
 };

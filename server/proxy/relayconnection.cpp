@@ -101,6 +101,14 @@ RelayConnection::PairState RelayConnection::State() const
     return outer ? PairState::ClientOnly : PairState::Closed;
 }
 
+bool RelayConnection::Ended() const
+{
+    const auto closed = [](const QTcpSocket &Socket) {
+        return Socket.state() == QAbstractSocket::UnconnectedState && Socket.bytesAvailable() == 0;
+    };
+    return !m_unloaded && closed(m_computer.Socket) && closed(m_outer.Socket);
+}
+
 bool RelayConnection::ConnectOuter(const QString &IP, quint16 Port, qint32 TimeoutSeconds, QString &ErrText)
 {
     QTcpSocket &outer = m_outer.Socket;

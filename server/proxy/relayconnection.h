@@ -66,6 +66,9 @@ public:
     // True once it has left the relay: its sockets are closed and its rules do nothing more.
     bool IsUnloaded() const;
     PairState State() const;
+    // Both sockets are closed with nothing left to relay, as the sockets themselves know it: asks the
+    // system nothing.
+    bool Ended() const;
 
     // Connects to the outer proxy, bounded by TimeoutSeconds unless 0; false with the socket's
     // reason when it fails at once (no descriptor left, an address that cannot be used).
