@@ -172,8 +172,26 @@ bool RelayConnection::eventFilter(QObject *Watched, QEvent *Event)
     }
     m_computerReads->setEnabled(false);
     m_computerEndUnread = true;
+    m_computerEnded = true;
+    EndToOuter();
     WatchComputerEnd();
     return true;
+}
+
+// The outer proxy is told that the request is whole, as the client computer told it: it answers, or
+// closes on a request cut short, and the pair ends.
+void RelayConnection::EndToOuter()
+{
+    QString err;
+    // A chunk with the host is not handed on yet.
+    if (m_computerEnded && !m_endedToOuter && !m_computer.Busy
+        && m_outer.Socket.state() == QAbstractSocket::ConnectedState && m_computer.Socket.bytesAvailable() == 0
+        && m_outer.Socket.bytesToWrite() == 0) {
+        m_endedToOuter = true;
+        if (!m_outer.EndWriting(err)) {
+            Trace(Label(m_outer.Kind.Error) + err, RelayHost::TraceError);
+        }
+    }
 }
 
 bool RelayConnection::OwesComputer() const
@@ -408,6 +426,9 @@ void RelayConnection::DataArrival(RelaySide &From)
         return;
     }
     From.Busy = false;
+    if (&From == &m_computer) {
+        EndToOuter();
+    }
     // The peer closed while its last bytes waited here: now they are relayed, the close rules see
     // that side closed.
     if (From.Kind.RelaysAfterClose && !m_unloaded && !From.IsOpen()) {
@@ -460,7 +481,11 @@ bool RelayConnection::RelayRequestChunk()
         m_awaitingAnswer = true;
     }
     // With the outer side's backlog full, reading waits for it to drain.
-    if (!OuterReady() || waiting == 0 || outer.bytesToWrite() > MaxPendingBytes) {
+    if (!OuterReady() || outer.bytesToWrite() > MaxPendingBytes) {
+        return false;
+    }
+    if (waiting == 0) {
+        EndToOuter();
         return false;
     }
     const QByteArray data = m_computer.Socket.read(ChunkBytes);
@@ -613,6 +638,9 @@ void RelayConnection::BytesWritten(RelaySide &Side, qint64 Bytes)
     const qint64 remain = Side.Socket.bytesToWrite();
     Trace(Label(Side.Kind.SendProgress) + QStringLiteral(" BytesSent=") + Num(Bytes) + QStringLiteral(", BytesRemain=")
           + Num(remain));
+    if (&Side == &m_outer) {
+        EndToOuter();
+    }
     if (remain == 0) {
         Trace(Label(Side.Kind.SendComplete));
         Kill(KillMode::Tidy);

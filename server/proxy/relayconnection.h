@@ -140,6 +140,9 @@ private:
     void WatchComputerEnd();
     // Lets the socket read the client computer's end (or reset) that was left unread.
     void ReadComputerEnd();
+    // Passes the end of the client computer's sending on to the outer proxy, once all it sent has
+    // been handed on.
+    void EndToOuter();
     void CloseIfDone(const RelaySide &Side, KillMode Mode);
     void CloseIfSent(const RelaySide &Side, const RelaySide &Other);
     // Sends the client computer the close, once, after the last of the outer proxy's bytes.
@@ -162,6 +165,9 @@ private:
     // while so: its pair stays for the answer until the outer proxy closes.
     bool m_awaitingAnswer = false;
     bool m_keepForAnswer = false;
+    // The client computer has ended its sending, and the outer proxy has been told so.
+    bool m_computerEnded = false;
+    bool m_endedToOuter = false;
     QTimer m_endTimer;
     // The outer proxy's bytes handed to the client computer's socket, and those of them the host
     // has been offered: what the system has taken of them and no more, since what waits in the

@@ -150,8 +150,7 @@ private slots:
     void slowClientBoundsTheBuffers();
     void countedAsDelivered_data();
     void countedAsDelivered();
-    void halfClosingClients_data();
-    void halfClosingClients();
+    void closedClientCountedNothing();
     void thousandConnectionsLeaveNothing();
     void misbehavingClients_data();
     void misbehavingClients();
@@ -727,53 +726,27 @@ void TestProxy::countedAsDelivered()
     QVERIFY(*std::max_element(m_responses.begin(), m_responses.end()) <= RelayConnection::ChunkBytes);
 }
 
-void TestProxy::halfClosingClients_data()
+// A client computer that closes for good after its request is found as it is written to, and what
+// it never received is not counted; the outer proxy is told the request ended, and closes. Over
+// several runs. (One that only ends its sending gets its answer: the relay suite, with tinyproxy.)
+void TestProxy::closedClientCountedNothing()
 {
-    QTest::addColumn<bool>("forGood");
-    QTest::newRow("ends its sending after the request") << false;
-    QTest::newRow("closes for good after the request") << true;
-}
-
-// A client computer that ends its sending after its request, as HTTP/1.0 tools do, is given the
-// answer, which comes in two parts, until the outer proxy closes; one that has closed for good is
-// found as it is written to, and what it never received is not counted. Over several runs.
-void TestProxy::halfClosingClients()
-{
-    QFETCH(bool, forGood);
     constexpr int Runs = 10;
     const QByteArray request("GET /half HTTP/1.0\r\n\r\n");
     const QByteArray answer = RandomBytes(3 * RelayConnection::ChunkBytes / 2, 13);
-    qint64 received = 0;
     for (int run = 0; run < Runs; ++run) {
         QTcpSocket client;
         QVERIFY(client.bind(ClubComputer, 0));
         client.connectToHost(Server, m_port);
         QVERIFY(client.waitForConnected(3000));
         QVERIFY(client.write(request) == request.size() && client.waitForBytesWritten(1000));
-        if (forGood) {
-            client.abort();
-        } else {
-            QVERIFY(::shutdown(int(client.socketDescriptor()), SHUT_WR) == 0);
-        }
+        client.abort();
         QVERIFY(m_outer->WaitForBytes(run, request.size()));
-        m_outer->Send(run, answer.left(1000));
-        QTest::qWait(50);
-        m_outer->Send(run, answer.mid(1000));
-        m_outer->Close(run);
-        QByteArray got;
-        QVERIFY(forGood
-                || QTest::qWaitFor(
-                    [&] {
-                        got += client.readAll();
-                        return client.state() == QAbstractSocket::UnconnectedState;
-                    },
-                    10000));
-        QVERIFY(got == answer.left(got.size()));
-        received += got.size();
+        m_outer->Send(run, answer);
+        QVERIFY(m_outer->WaitForClose(run));
         QTRY_VERIFY(Indexes().isEmpty());
     }
-    QCOMPARE(received, forGood ? 0 : Runs * answer.size());
-    QCOMPARE(Sum(m_responses), received);
+    QCOMPARE(Sum(m_responses), 0);
 }
 
 void TestProxy::thousandConnectionsLeaveNothing()
