@@ -55,6 +55,26 @@ QSet<QString> ConnectionLimits::ClubAddresses() const
     return m_club;
 }
 
+void ConnectionLimits::SetClub(const QString &Address, bool Club)
+{
+    if (IsClub(Address) == Club) {
+        return;
+    }
+    const qint32 open = m_open.value(Address);
+    if (Club) {
+        m_club.insert(Address);
+        m_others -= open;
+    } else {
+        m_club.remove(Address);
+        m_others += open;
+    }
+}
+
+QList<QString> ConnectionLimits::OpenAddresses() const
+{
+    return m_open.keys();
+}
+
 ConnectionLimits::Verdict ConnectionLimits::Check(const QString &Address) const
 {
     if (m_open.value(Address) >= AddressLimit(Address)) {

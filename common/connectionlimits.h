@@ -45,6 +45,10 @@ public:
     // address is from now on.
     void SetClubAddresses(const QSet<QString> &Addresses);
     QSet<QString> ClubAddresses() const;
+    // Counts Address as a club computer or not from now on, its open connections with it.
+    void SetClub(const QString &Address, bool Club);
+    // The addresses holding connections now.
+    QList<QString> OpenAddresses() const;
     // Whether one more connection from Address fits; nothing is counted.
     Verdict Check(const QString &Address) const;
     // Counts a connection from Address that Check let in, and forgets one that has ended.

@@ -9,6 +9,7 @@ PortAdmission::PortAdmission(const AdmissionFigures &Figures, AdmissionTexts Tex
     : m_texts(std::move(Texts))
     , m_handlers(std::move(Handlers))
     , m_maxShare(Figures.MaxShare)
+    , m_descriptorsPerConnection(Figures.DescriptorsPerConnection)
     , m_limits(Figures.ClubPerAddress, Figures.OtherPerAddress)
     , m_listener({.Connection = [this](int Descriptor, const QString &Address) { Admit(Descriptor, Address); },
                   .Failure =
@@ -59,12 +60,45 @@ quint16 PortAdmission::Port() const
 
 void PortAdmission::SetClubAddresses(const QSet<QString> &Addresses)
 {
+    m_club = Addresses;
     m_limits.SetClubAddresses(Addresses);
+    ClassifyOpen();
 }
 
 QSet<QString> PortAdmission::ClubAddresses() const
 {
-    return m_limits.ClubAddresses();
+    return m_club;
+}
+
+void PortAdmission::Classify(const QString &Address)
+{
+    if (m_handlers.CountsAsClub && m_club.contains(Address)) {
+        m_limits.SetClub(Address, m_handlers.CountsAsClub(Address));
+    }
+}
+
+void PortAdmission::ClassifyOpen()
+{
+    for (const QString &address : m_limits.OpenAddresses()) {
+        Classify(address);
+    }
+}
+
+bool PortAdmission::DescriptorsForConnection() const
+{
+    QList<int> opened;
+    while (opened.size() < m_descriptorsPerConnection - 1) {
+        const int probe = ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+        if (probe < 0) {
+            break;
+        }
+        opened.append(probe);
+    }
+    const bool enough = opened.size() >= m_descriptorsPerConnection - 1;
+    for (const int probe : std::as_const(opened)) {
+        ::close(probe);
+    }
+    return enough;
 }
 
 void PortAdmission::Release(const QString &Address)
@@ -80,6 +114,7 @@ void PortAdmission::Admit(int Descriptor, const QString &Address)
         Refuse(Descriptor, Limit::NoPeerAddress);
         return;
     }
+    Classify(Address);
     const Verdict verdict = m_limits.Check(Address);
     if (verdict == Verdict::AddressFull) {
         RefuseAddress(Descriptor, Address);
@@ -89,7 +124,13 @@ void PortAdmission::Admit(int Descriptor, const QString &Address)
         Refuse(Descriptor, Limit::Others);
         return;
     }
-    const bool noRoom = verdict == Verdict::ShareFull || m_outOfDescriptors;
+    // A connection whose own descriptors would run out is one beyond the descriptors: the log is
+    // told so whether room is made for it or not.
+    const bool noDescriptors = m_outOfDescriptors || !DescriptorsForConnection();
+    if (noDescriptors) {
+        Refused(Limit::Descriptors);
+    }
+    const bool noRoom = verdict == Verdict::ShareFull || noDescriptors;
     if (noRoom && (!MakeRoom(Address) || m_limits.Check(Address) != Verdict::Admitted)) {
         Refuse(Descriptor, verdict == Verdict::ShareFull ? Limit::Share : Limit::Descriptors);
         return;
@@ -102,6 +143,8 @@ void PortAdmission::Admit(int Descriptor, const QString &Address)
 
 bool PortAdmission::MakeRoom(const QString &Address)
 {
+    // Who gives way is told by what each address counts as now.
+    ClassifyOpen();
     const std::optional<QString> from = m_limits.RoomFrom(Address);
     const int listener = m_listener.Descriptor();
     // Closing runs the port's handlers, which may stop the port or start it anew.

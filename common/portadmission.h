@@ -21,6 +21,8 @@ struct AdmissionFigures
     qint32 OtherPerAddress = 1;
     // The most connections the port holds, whatever the descriptor limit.
     qint64 MaxShare = 1;
+    // The descriptors one connection takes: the accepted one and those the port opens for it.
+    qint32 DescriptorsPerConnection = 1;
 };
 
 // A port's lines for the main log and its trace. In them {port} stands for the port, {address} for
@@ -61,6 +63,10 @@ struct AdmissionHandlers
     std::function<bool(const QString &Text, bool IsError)> Write;
     // One error line of the port's trace; may be left empty.
     std::function<void(const QString &Text)> Trace;
+    // Whether the club computer Address counts as one now: its own limit, no part of the others'
+    // share, and room taken for it. Left empty, every club computer does; one that does not is
+    // limited as any other address.
+    std::function<bool(const QString &Address)> CountsAsClub;
 };
 
 // Which connections a port takes, alike for the client port and the relay, each with its own
@@ -105,6 +111,11 @@ private:
     void Admit(int Descriptor, const QString &Address);
     // Closes a connection of the address that gives way to Address; false when none could.
     bool MakeRoom(const QString &Address);
+    // Counts Address, or every address holding connections, as CountsAsClub says now.
+    void Classify(const QString &Address);
+    void ClassifyOpen();
+    // Whether the descriptors a connection opens beside the accepted one are there.
+    bool DescriptorsForConnection() const;
     void Refuse(int Descriptor, Limit Which);
     void RefuseAddress(int Descriptor, const QString &Address);
     void Refused(Limit Which);
@@ -127,6 +138,9 @@ private:
     const AdmissionTexts m_texts;
     const AdmissionHandlers m_handlers;
     const qint64 m_maxShare;
+    const qint32 m_descriptorsPerConnection;
+    // The club computers' addresses as set; the limits count those of them that count as club.
+    QSet<QString> m_club;
     ConnectionLimits m_limits;
     AdmissionNotices m_notices;
     SpareDescriptor m_spare;

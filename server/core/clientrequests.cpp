@@ -148,21 +148,42 @@ void ClientRequests::InitProxy(ProxyControl &Proxy)
     }
 }
 
-void ClientRequests::RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel)
+bool ClientRequests::MayUseInternet(qint32 Num, const QString &ClientIP)
 {
-    const qint32 num = GetComputerNumByIP(ClientIP);
-    if (num == 0) {
+    if (Num == 0) {
         MainLog().Log(QStringLiteral("Попытка доступа в интернет с неизвестного компьютера: ") + ClientIP
                           + QStringLiteral(" !"),
                       Logger::KindError);
-        Cancel = true;
-        return;
+        return false;
     }
-    if (!m_states.IsInternetAllowed(num)) {
-        MainLog().Log(QStringLiteral("Попытка доступа в интернет с компьютера №") + QString::number(num)
+    if (!m_states.IsInternetAllowed(Num)) {
+        MainLog().Log(QStringLiteral("Попытка доступа в интернет с компьютера №") + QString::number(Num)
                           + QStringLiteral(", которому в настоящий момент доступ закрыт!"),
                       Logger::KindError);
+        return false;
+    }
+    return true;
+}
+
+void ClientRequests::InternetAllowed(const QString &ClientIP, bool &Allowed)
+{
+    const qint32 num = GetComputerNumByIP(ClientIP);
+    Allowed = num != 0 && m_states.IsInternetAllowed(num);
+}
+
+void ClientRequests::RequestArrived(const QString &ClientIP, bool &Cancel)
+{
+    Cancel = !MayUseInternet(GetComputerNumByIP(ClientIP), ClientIP);
+}
+
+void ClientRequests::RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel)
+{
+    const qint32 num = GetComputerNumByIP(ClientIP);
+    if (!MayUseInternet(num, ClientIP)) {
         Cancel = true;
+    }
+    if (num == 0) {
+        return;
     }
     if (!m_states.IncreaseCurSeanceTraffic(num, 0, Length)) {
         Cancel = true;

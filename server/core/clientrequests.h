@@ -37,7 +37,11 @@ public:
     // Configures the proxy from the settings and starts, restarts or stops it.
     void InitProxy(ProxyControl &Proxy);
 
-    // The proxy's events; Cancel closes the connection pair.
+    // The proxy's events; Cancel closes the connection pair. RequestArrived refuses a chunk before
+    // it is relayed; RequestedURL counts and records what reached the outer proxy.
+    void RequestArrived(const QString &ClientIP, bool &Cancel);
+    // Whether the computer at ClientIP may use the internet now; nothing is logged.
+    void InternetAllowed(const QString &ClientIP, bool &Allowed);
     void RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel);
     void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
 
@@ -45,6 +49,9 @@ public:
     void LogTraffic(qint32 ComputerNum, const QString &URL);
 
 private:
+    // Whether the computer Num (0: none) at ClientIP may use the internet now; if not, the main log
+    // is told why.
+    bool MayUseInternet(qint32 Num, const QString &ClientIP);
     void RefreshIfOffline(qint32 ComputerNum, const QString &IP);
     void PollComputers(bool PollOnline, bool PollOffline);
 

@@ -54,16 +54,18 @@ Proxy::Proxy(QObject *parent)
     : QObject(parent)
     , m_admission({.ClubPerAddress = ClubConnectionsPerAddress,
                    .OtherPerAddress = OtherConnectionsPerAddress,
-                   .MaxShare = MaxConnectionIndex},
+                   .MaxShare = MaxConnectionIndex,
+                   .DescriptorsPerConnection = 2},
                   RelayTexts(),
                   {.Connection = [this](int Descriptor,
                                         const QString &Address) { return ConnectionRequest(Descriptor, Address); },
                    .CloseLeastActive = [this](const QString &Address) { return CloseLeastActive(Address); },
                    .Sweep = [this](qint64 NowMs) { Sweep(NowMs); },
                    .Write = &WriteMainLog,
-                   .Trace =
-                       [this](const QString &Text) {
-                           LogMessage(Text, 0, TraceError);
+                   .Trace = [this](const QString &Text) { LogMessage(Text, 0, TraceError); },
+                   .CountsAsClub =
+                       [this](const QString &Address) {
+                           return MayUseInternet(Address);
                        }})
 {
 }
@@ -142,6 +144,20 @@ void Proxy::LogMessage(const QString &Text, qint32 Index, qint32 Type)
 void Proxy::Trace(const QString &Text, qint32 Index, qint32 Type)
 {
     LogMessage(Text, Index, Type);
+}
+
+bool Proxy::MayUseInternet(const QString &ClientIP)
+{
+    bool allowed = true;
+    emit InternetAllowed(ClientIP, allowed);
+    return allowed;
+}
+
+bool Proxy::RefuseArrival(const QString &ClientIP)
+{
+    bool cancel = false;
+    emit RequestArrived(ClientIP, cancel);
+    return cancel;
 }
 
 bool Proxy::RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length)
@@ -240,7 +256,8 @@ bool Proxy::ConnectionRequest(int Descriptor, const QString &Address)
 
 RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
 {
-    CheckConnections();
+    // Pairs that ended are found by their own events or by the sweep: an accept asks nothing of the
+    // others.
     const qint32 index = GetFreeConnectionIndex();
     auto socket = std::make_unique<QTcpSocket>();
     if (index == 0 || !socket->setSocketDescriptor(Descriptor)) {
@@ -259,16 +276,27 @@ RelayConnection *Proxy::CreateConnection(int Descriptor, const QString &Address)
     return connection;
 }
 
-qint32 Proxy::GetFreeConnectionIndex() const
+qint32 Proxy::GetFreeConnectionIndex()
 {
-    qint32 index = 1;
-    for (const auto &entry : m_connections) {
-        if (entry.first != index) {
-            break;
-        }
-        ++index;
+    if (!m_freeIndexes.empty()) {
+        const qint32 index = *m_freeIndexes.begin();
+        m_freeIndexes.erase(m_freeIndexes.begin());
+        return index;
     }
-    return index <= MaxConnectionIndex ? index : 0;
+    if (m_nextIndex > MaxConnectionIndex) {
+        return 0;
+    }
+    return m_nextIndex++;
+}
+
+void Proxy::FreeIndex(qint32 Index)
+{
+    m_freeIndexes.insert(Index);
+    // The free indexes at the top are not kept: the next new one is taken after the highest in use.
+    while (!m_freeIndexes.empty() && *m_freeIndexes.rbegin() == m_nextIndex - 1) {
+        m_freeIndexes.erase(std::prev(m_freeIndexes.end()));
+        --m_nextIndex;
+    }
 }
 
 bool Proxy::ConnectOuter(RelayConnection &Connection, QString &ErrText)
@@ -296,13 +324,6 @@ RelayConnection *Proxy::Find(qint32 Index) const
     return found == m_connections.end() ? nullptr : found->second;
 }
 
-void Proxy::CheckConnections()
-{
-    for (const qint32 index : ConnectionIndexes()) {
-        KillConnection(index, KillMode::Tidy);
-    }
-}
-
 void Proxy::KillConnection(qint32 Index, KillMode Mode)
 {
     LogMessage(RelayConnection::KillLine(Index, Mode), Index);
@@ -317,6 +338,7 @@ void Proxy::KillConnection(qint32 Index, KillMode Mode)
 void Proxy::Released(const RelayConnection &Connection)
 {
     m_connections.erase(Connection.Index());
+    FreeIndex(Connection.Index());
     m_admission.Release(Connection.ClientIP());
 }
 
@@ -348,6 +370,9 @@ void Proxy::Sweep(qint64 NowMs)
             if (connection) {
                 connection->Kill(KillMode::Both);
             }
+        } else if (connection && connection->Ended()) {
+            // Both sides closed without a kill that could free the pair (after a socket error).
+            KillConnection(index, KillMode::Tidy);
         }
     }
 }

@@ -8,15 +8,17 @@
 #include <QString>
 
 #include <map>
+#include <set>
 
 class RelayConnection;
 enum class KillMode : qint32;
 
 // The relay through which the client computers reach the internet. Every connection that a client
 // computer opens on Port is paired with a new connection to OuterProxyIP:OuterProxyPort, and the
-// bytes pass unchanged both ways. Each chunk is offered to the host (RequestedURL for a client
-// computer's chunk before it is relayed, ReceivedData for the outer proxy's bytes as they are handed
-// to the system for the client computer), and a Cancel closes the pair. It keeps no state about
+// bytes pass unchanged both ways. Each chunk is offered to the host (RequestArrived for a client
+// computer's chunk before it is relayed, RequestedURL for its bytes as they are handed to the
+// system for the outer proxy, ReceivedData for the outer proxy's bytes as they are handed to the
+// system for the client computer), and a Cancel closes the pair. It keeps no state about
 // seances or traffic; of the computers it knows only the club's addresses, which the host pushes
 // in, and it keeps to its limits (PortAdmission with the relay's figures): a connection beyond them
 // is accepted and closed at once. Socket events drive it, and one sweep a second closes the pairs
@@ -33,9 +35,11 @@ public:
     // Connections at a time from one club computer: a browser opens a connection for each request
     // under way, over a hundred for a page of many pictures from many hosts, up to its whole pool
     // of 256; a club computer runs three browsers and more. When the relay is full, a club computer
-    // takes room from the one holding most, so one computer's many cannot shut another out.
+    // that may use the internet takes room from the others first, then from the club computer
+    // holding most, so one computer's many cannot shut another out.
     static constexpr qint32 ClubConnectionsPerAddress = 768;
-    // From any other address: the host refuses its requests at their first chunk anyway.
+    // From any other address, and from a club computer that may not use the internet now: the host
+    // refuses its requests at their first chunk anyway.
     static constexpr qint32 OtherConnectionsPerAddress = 4;
     // Trace line types.
     using RelayHost::TraceError;
@@ -74,7 +78,16 @@ public:
 signals:
     // One trace line; EventType 1 for an error, 4 otherwise; ConnectionID 0 for the listener.
     void Logging(const QString &Text, qint32 EventType, qint32 ConnectionID);
-    // A chunk from a client computer; URL is the request's when the chunk starts a GET or POST.
+    // Whether the club computer ClientIP may use the internet now, asked without a chunk: only
+    // then it takes room at a full relay and holds a club computer's number of connections; else
+    // it is limited as any other address. Allowed enters as true.
+    void InternetAllowed(const QString &ClientIP, bool &Allowed);
+    // A chunk from a client computer, before it is relayed: Cancel refuses it unsent.
+    void RequestArrived(const QString &ClientIP, bool &Cancel);
+    // Bytes of a client computer's chunk that the outer proxy's connection has just handed to the
+    // system, at most a chunk each time: the host counts what left for the outer proxy, and what is
+    // thrown away unsent is never offered. URL is the request's, with the first bytes of a chunk
+    // that starts a GET or POST.
     void RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel);
     // Bytes from the outer proxy that the connection of the client computer ClientIP has just
     // handed to the system, at most RelayConnection::ChunkBytes each time: the host counts what
@@ -84,6 +97,8 @@ signals:
 private:
     void LogMessage(const QString &Text, qint32 Index, qint32 Type = TraceInfo);
     void Trace(const QString &Text, qint32 Index, qint32 Type) override;
+    bool MayUseInternet(const QString &ClientIP);
+    bool RefuseArrival(const QString &ClientIP) override;
     bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) override;
     bool RefuseResponse(const QString &ClientIP, qint32 Length) override;
     void Released(const RelayConnection &Connection) override;
@@ -91,18 +106,20 @@ private:
     // A connection the limits let in; false when no pair took it.
     bool ConnectionRequest(int Descriptor, const QString &Address);
     RelayConnection *CreateConnection(int Descriptor, const QString &Address);
-    qint32 GetFreeConnectionIndex() const;
+    // The lowest index free, 0 when none is; FreeIndex gives one back.
+    qint32 GetFreeConnectionIndex();
+    void FreeIndex(qint32 Index);
     // Connects the pair to the outer proxy; false with the reason.
     bool ConnectOuter(RelayConnection &Connection, QString &ErrText);
     // The walks over the table close the pair that holds the index when they reach it.
     void KillConnection(qint32 Index, KillMode Mode);
-    void CheckConnections();
     void CloseConnections();
     RelayConnection *Find(qint32 Index) const;
     // Closes the pair of Address that passed a byte least recently, for another computer's
     // connection; false when it has none.
     bool CloseLeastActive(const QString &Address);
-    // Closes the pairs past their time-outs.
+    // Closes the pairs past their time-outs, and frees those whose sides have both closed; asks the
+    // system nothing.
     void Sweep(qint64 NowMs);
 
     bool m_log = false;
@@ -111,6 +128,9 @@ private:
     QString m_outerProxyIP;
     qint32 m_outerProxyPort = 0;
     std::map<qint32, RelayConnection *> m_connections;
+    // Indexes freed below the highest in use, and the one after it.
+    std::set<qint32> m_freeIndexes;
+    qint32 m_nextIndex = 1;
     // Its share is counted in pairs, each of two descriptors.
     PortAdmission m_admission;
 };

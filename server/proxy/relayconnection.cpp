@@ -4,6 +4,8 @@
 #include "proxy/requesturl.h"
 #include "steadyclock.h"
 
+#include <QEvent>
+#include <QSocketNotifier>
 #include <QTcpSocket>
 
 namespace
@@ -15,6 +17,7 @@ constexpr int MillisecondsPerSecond = 1000;
 constexpr RelaySideKind ComputerSide{.Name = "Server",
                                      .DoneMode = KillMode::ServerDone,
                                      .RelaysAfterClose = false,
+                                     .HalfCloses = true,
                                      .Closed = "(Server_Close(%1)) ",
                                      .Error = "Server_Error(%1): ",
                                      .SendProgress = "Server_SendProgress(%1)",
@@ -23,6 +26,7 @@ constexpr RelaySideKind ComputerSide{.Name = "Server",
 constexpr RelaySideKind OuterSide{.Name = "Client",
                                   .DoneMode = KillMode::ClientDone,
                                   .RelaysAfterClose = true,
+                                  .HalfCloses = false,
                                   .Closed = "(Client_Close(%1))",
                                   .Error = "(Client_Error(%1)): ",
                                   .SendProgress = "Client_SendProgress(%1)",
@@ -65,6 +69,8 @@ RelayConnection::RelayConnection(qint32 Index,
     , m_activeMs(m_acceptedMs)
 {
     m_connectTimer.setSingleShot(true);
+    m_endTimer.setSingleShot(true);
+    m_endTimer.setInterval(EndCheckMs);
 }
 
 qint32 RelayConnection::Index() const
@@ -93,6 +99,14 @@ RelayConnection::PairState RelayConnection::State() const
         return PairState::ServerOnly;
     }
     return outer ? PairState::ClientOnly : PairState::Closed;
+}
+
+bool RelayConnection::Ended() const
+{
+    const auto closed = [](const QTcpSocket &Socket) {
+        return Socket.state() == QAbstractSocket::UnconnectedState && Socket.bytesAvailable() == 0;
+    };
+    return !m_unloaded && closed(m_computer.Socket) && closed(m_outer.Socket);
 }
 
 bool RelayConnection::ConnectOuter(const QString &IP, quint16 Port, qint32 TimeoutSeconds, QString &ErrText)
@@ -126,6 +140,80 @@ void RelayConnection::Wire()
         const Hold hold(*this);
         ConnectTimedOut();
     });
+    // The socket takes the end of the client computer's sending for a close, as it reads it.
+    for (QSocketNotifier *notifier : m_computer.Socket.findChildren<QSocketNotifier *>()) {
+        if (notifier->type() == QSocketNotifier::Read) {
+            m_computerReads = notifier;
+            notifier->installEventFilter(this);
+        }
+    }
+    connect(&m_endTimer, &QTimer::timeout, this, [this] {
+        const Hold hold(*this);
+        if (!m_unloaded && CountDelivered()) {
+            ReadComputerEnd();
+        }
+    });
+}
+
+bool RelayConnection::eventFilter(QObject *Watched, QEvent *Event)
+{
+    const bool read = Event->type() == QEvent::SockAct || Event->type() == QEvent::SockClose;
+    if (!read || Watched != m_computerReads || m_unloaded || !m_computer.PeerEnded() || m_computer.SystemHoldsBytes()) {
+        return QObject::eventFilter(Watched, Event);
+    }
+    // A client computer that has ended its sending after its request still reads the answer, until
+    // the outer proxy closes: its end is left unread until it has been given all, or it turns out
+    // to have closed for good. One that ends with its answers given closes as it did.
+    const Hold hold(*this);
+    m_keepForAnswer = m_keepForAnswer || (m_awaitingAnswer && m_outer.IsOpen());
+    if (m_computer.PeerClosed() || !OwesComputer()) {
+        // The socket reads the end and closes the side: what it acknowledged is counted first.
+        return !CountFinal() || QObject::eventFilter(Watched, Event);
+    }
+    m_computerReads->setEnabled(false);
+    m_computerEndUnread = true;
+    m_computerEnded = true;
+    EndToOuter();
+    WatchComputerEnd();
+    return true;
+}
+
+// The outer proxy is told that the request is whole, as the client computer told it: it answers, or
+// closes on a request cut short, and the pair ends.
+void RelayConnection::EndToOuter()
+{
+    QString err;
+    // A chunk with the host is not handed on yet.
+    if (m_computerEnded && !m_endedToOuter && !m_computer.Busy
+        && m_outer.Socket.state() == QAbstractSocket::ConnectedState && m_computer.Socket.bytesAvailable() == 0
+        && m_outer.Socket.bytesToWrite() == 0) {
+        m_endedToOuter = true;
+        if (!m_outer.EndWriting(err)) {
+            Trace(Label(m_outer.Kind.Error) + err, RelayHost::TraceError);
+        }
+    }
+}
+
+bool RelayConnection::OwesComputer() const
+{
+    return (m_keepForAnswer && m_outer.IsOpen()) || m_computer.Socket.bytesToWrite() > 0 || !m_computer.Delivered();
+}
+
+void RelayConnection::WatchComputerEnd()
+{
+    if (!m_unloaded && m_computerEndUnread && !m_endTimer.isActive()
+        && (m_countedToComputer < m_handedToComputer || !OwesComputer())) {
+        m_endTimer.start();
+    }
+}
+
+void RelayConnection::ReadComputerEnd()
+{
+    if (m_computerEndUnread && m_computerReads) {
+        m_computerEndUnread = false;
+        // Read now, the end closes the side, or is left unread again while the pair still owes.
+        m_computerReads->setEnabled(true);
+    }
 }
 
 // Every event holds the connection while it is handled.
@@ -223,10 +311,20 @@ void RelayConnection::Kill(KillMode Mode)
 void RelayConnection::KillFound(KillMode Mode)
 {
     const Hold hold(*this);
+    // What a client computer that ended its sending acknowledged last is counted before its side
+    // closes; the host's answer may close the pair.
+    if (!CountFinal()) {
+        return;
+    }
     CloseIfDone(m_outer, Mode);
     CloseIfDone(m_computer, Mode);
     CloseIfSent(m_outer, m_computer);
     CloseIfSent(m_computer, m_outer);
+    // The close sent on a local connection may have been acknowledged, with the last bytes, inside
+    // the call.
+    if (!CountFinal()) {
+        return;
+    }
     if (Mode == KillMode::Both || (!m_outer.IsOpen() && !m_computer.IsOpen())) {
         Trace(Label(KillLabel) + QStringLiteral("Unloading control '") + m_outer.Name() + QLatin1Char('\''));
         Trace(Label(KillLabel) + QStringLiteral("Unloading control '") + m_computer.Name() + QLatin1Char('\''));
@@ -235,6 +333,7 @@ void RelayConnection::KillFound(KillMode Mode)
     }
     Trace(QStringLiteral("KillConnection: Completed!"));
     m_host.LogConnectionStates();
+    WatchComputerEnd();
 }
 
 void RelayConnection::CloseIfDone(const RelaySide &Side, KillMode Mode)
@@ -259,8 +358,18 @@ void RelayConnection::CloseIfSent(const RelaySide &Side, const RelaySide &Other)
         EndToComputer();
         return;
     }
+    // What a client computer that ended its sending acknowledged last is counted before it closes;
+    // the host's answer may have closed it meanwhile.
+    if (&Side == &m_computer && (!CountFinal() || !Side.IsOpen())) {
+        return;
+    }
     Trace(Label(KillLabel) + Side.Name() + QStringLiteral(" not closed, but sent. Closing"));
     Side.Close();
+}
+
+bool RelayConnection::CountFinal()
+{
+    return !m_computer.PeerEnded() || CountDelivered();
 }
 
 // A browser that sees the close with the end of the answer asks again on a new connection, not on
@@ -285,6 +394,7 @@ void RelayConnection::Unload()
     }
     m_unloaded = true;
     m_connectTimer.stop();
+    m_endTimer.stop();
     // No event of these sockets reaches the connection any more; a handler further up the stack
     // that still holds it finds it unloaded. The kill's own hold frees it when the last use ends.
     m_computer.Socket.disconnect(this);
@@ -316,6 +426,9 @@ void RelayConnection::DataArrival(RelaySide &From)
         return;
     }
     From.Busy = false;
+    if (&From == &m_computer) {
+        EndToOuter();
+    }
     // The peer closed while its last bytes waited here: now they are relayed, the close rules see
     // that side closed.
     if (From.Kind.RelaysAfterClose && !m_unloaded && !From.IsOpen()) {
@@ -364,33 +477,89 @@ bool RelayConnection::RelayRequestChunk()
     QTcpSocket &outer = m_outer.Socket;
     const qint64 waiting = m_computer.Socket.bytesAvailable();
     Trace(head + QStringLiteral(", BytesTotal=") + Num(waiting));
+    if (waiting > 0) {
+        m_awaitingAnswer = true;
+    }
     // With the outer side's backlog full, reading waits for it to drain.
-    if (!OuterReady() || waiting == 0 || outer.bytesToWrite() > MaxPendingBytes) {
+    if (!OuterReady() || outer.bytesToWrite() > MaxPendingBytes) {
+        return false;
+    }
+    if (waiting == 0) {
+        EndToOuter();
         return false;
     }
     const QByteArray data = m_computer.Socket.read(ChunkBytes);
     const QString text = BytesToString(data, TextWindowLast);
     Trace(head + QStringLiteral(": ") + text);
     const QString url = GetRequestURL(text);
-    const auto length = static_cast<qint32>(data.size());
     bool cancel = false;
-    if (!Offer([&] { return m_host.RefuseRequest(m_clientIP, url, length); }, cancel)) {
+    if (!Offer([&] { return m_host.RefuseArrival(m_clientIP); }, cancel)) {
         return false;
     }
     if (cancel) {
-        Trace(head + QStringLiteral(": Запрет на загрузку - RemoteIP=") + m_clientIP + QStringLiteral(", URL='") + url
-              + QStringLiteral("'!"));
-        Kill(KillMode::Both);
+        RefuseRequest(url);
         return false;
     }
     Trace(Label(RequestLabel) + QStringLiteral("Отправляем на клиент... (State=") + Num(m_outer.State())
           + QLatin1Char(')'));
+    // The host may have waited: an outer proxy that has closed meanwhile gets nothing, and the chunk,
+    // thrown away, is never counted; its close event ends the pair.
+    if (outer.state() == QAbstractSocket::ConnectedState && m_outer.PeerClosed()) {
+        Trace(head + QStringLiteral(": Клиент закрыт!"), RelayHost::TraceError);
+        return false;
+    }
     if (outer.state() != QAbstractSocket::ConnectedState || outer.write(data) != data.size()) {
         Fail(head + QStringLiteral(": ") + outer.errorString());
         return false;
     }
+    m_handedToOuter += data.size();
+    m_sentToOuter.push_back({.End = m_handedToOuter, .URL = url, .Offered = false});
+    // Handed to the system at once, so that the host counts it now. The flush may run this pair's
+    // handlers, the host's answers among them.
+    outer.flush();
+    if (!CountSent()) {
+        return false;
+    }
     Trace(head + QStringLiteral(": Completed!"));
     return true;
+}
+
+void RelayConnection::RefuseRequest(const QString &URL)
+{
+    Trace(QStringLiteral("Server_DataArrival: Connection №=") + Num(m_index)
+          + QStringLiteral(": Запрет на загрузку - RemoteIP=") + m_clientIP + QStringLiteral(", URL='") + URL
+          + QStringLiteral("'!"));
+    Kill(KillMode::Both);
+}
+
+bool RelayConnection::CountSent()
+{
+    QTcpSocket &outer = m_outer.Socket;
+    // As for the client computer's side: a closed socket has dropped what it held, uncounted.
+    while (!m_unloaded && outer.state() != QAbstractSocket::UnconnectedState && !m_sentToOuter.empty()) {
+        const qint64 taken = m_handedToOuter - outer.bytesToWrite();
+        SentChunk &chunk = m_sentToOuter.front();
+        const qint64 upTo = qMin(taken, chunk.End);
+        const qint64 fresh = upTo - m_countedToOuter;
+        if (fresh <= 0) {
+            return true;
+        }
+        m_countedToOuter = upTo;
+        const QString url = chunk.Offered ? QString() : chunk.URL;
+        chunk.Offered = true;
+        if (upTo == chunk.End) {
+            m_sentToOuter.pop_front();
+        }
+        bool cancel = false;
+        if (!Offer([&] { return m_host.RefuseRequest(m_clientIP, url, static_cast<qint32>(fresh)); }, cancel)) {
+            return false;
+        }
+        if (cancel) {
+            RefuseRequest(url);
+            return false;
+        }
+    }
+    return !m_unloaded;
 }
 
 bool RelayConnection::RelayResponseChunk()
@@ -413,12 +582,16 @@ bool RelayConnection::RelayResponseChunk()
     Trace(head + QStringLiteral(" : Sending to server (State=") + Num(m_computer.State()) + QLatin1Char(')'));
     // A client computer that has gone, as far as the system knows, gets nothing: the chunk is
     // dropped, and so not counted.
-    if (computer.state() == QAbstractSocket::ConnectedState && !m_computer.PeerClosed()) {
+    if (computer.state() != QAbstractSocket::ConnectedState || m_computer.PeerClosed()) {
+        // A reset the socket has not read yet: it reads it now and closes.
+        ReadComputerEnd();
+    } else {
         if (computer.write(data) != data.size()) {
             Fail(head + QStringLiteral(": ") + computer.errorString());
             return false;
         }
         m_handedToComputer += data.size();
+        m_awaitingAnswer = false;
         // The last of what the outer proxy sent: its end goes with the close (see CountDelivered).
         // Without the hold the close only comes a moment later.
         QString err;
@@ -459,12 +632,15 @@ void RelayConnection::ConnectTimedOut()
 
 void RelayConnection::BytesWritten(RelaySide &Side, qint64 Bytes)
 {
-    if (m_unloaded || (&Side == &m_computer && !CountDelivered())) {
+    if (m_unloaded || (&Side == &m_computer && !CountDelivered()) || (&Side == &m_outer && !CountSent())) {
         return;
     }
     const qint64 remain = Side.Socket.bytesToWrite();
     Trace(Label(Side.Kind.SendProgress) + QStringLiteral(" BytesSent=") + Num(Bytes) + QStringLiteral(", BytesRemain=")
           + Num(remain));
+    if (&Side == &m_outer) {
+        EndToOuter();
+    }
     if (remain == 0) {
         Trace(Label(Side.Kind.SendComplete));
         Kill(KillMode::Tidy);
@@ -488,9 +664,16 @@ bool RelayConnection::CountDelivered()
     // (its signal is not raised again inside itself): what was taken then is offered next. A closed
     // socket has dropped what it held, and its count is left as it was.
     while (!m_unloaded && computer.state() != QAbstractSocket::UnconnectedState) {
-        const qint64 taken = m_handedToComputer - computer.bytesToWrite();
+        qint64 taken = m_handedToComputer - computer.bytesToWrite();
+        // A client computer that has ended its sending may have closed for good, and the system
+        // drops what it holds for one at its reset: only what it has acknowledged has reached it.
+        const qint64 acknowledged = m_computer.PeerEnded() ? m_computer.Acknowledged() : -1;
+        if (acknowledged >= 0) {
+            taken = qMin(taken, acknowledged);
+        }
         const qint64 fresh = taken - m_countedToComputer;
         if (fresh <= 0) {
+            WatchComputerEnd();
             return true;
         }
         m_countedToComputer = taken;

@@ -7,8 +7,10 @@
 #include <QString>
 #include <QTimer>
 
+#include <deque>
 #include <functional>
 
+class QSocketNotifier;
 class QTcpSocket;
 class RelayHost;
 
@@ -41,6 +43,9 @@ public:
     // A pair that has passed no byte either way this long is closed: an idle keep-alive
     // connection, which a browser opens anew when it needs one.
     static constexpr qint64 IdleTimeoutMs = 300 * 1000;
+    // While a client computer that has ended its sending is owed bytes it has not acknowledged, or
+    // the end, the pair looks again this often: the system tells of neither.
+    static constexpr int EndCheckMs = 20;
 
     // What is still open of the pair, as the overview of the trace numbers it.
     enum class PairState : qint32
@@ -61,6 +66,9 @@ public:
     // True once it has left the relay: its sockets are closed and its rules do nothing more.
     bool IsUnloaded() const;
     PairState State() const;
+    // Both sockets are closed with nothing left to relay, as the sockets themselves know it: asks the
+    // system nothing.
+    bool Ended() const;
 
     // Connects to the outer proxy, bounded by TimeoutSeconds unless 0; false with the socket's
     // reason when it fails at once (no descriptor left, an address that cannot be used).
@@ -87,6 +95,10 @@ public:
         return m_activeMs;
     }
 
+protected:
+    // Leaves the end of the client computer's sending unread while the pair still owes it.
+    bool eventFilter(QObject *Watched, QEvent *Event) override;
+
 private:
     void Trace(const QString &Text, qint32 Type);
     void Trace(const QString &Text);
@@ -110,10 +122,27 @@ private:
     // Offers the host what the client computer's connection has taken since the last offer; false
     // when the host cut the pair or it left the relay meanwhile.
     bool CountDelivered();
+    // CountDelivered for a client computer that has ended its sending, as its side closes.
+    bool CountFinal();
+    // The same for what the outer proxy's connection has taken of the client computer's chunks.
+    bool CountSent();
+    // The host's refusal of a client computer's chunk: the pair closes.
+    void RefuseRequest(const QString &URL);
     void Closed(RelaySide &Side);
     void SocketError(const RelaySide &Side);
     // An error line, then both sides closed.
     void Fail(const QString &Text);
+    // Whether the client computer is still to be given anything: the answer, the rest of it or
+    // its end.
+    bool OwesComputer() const;
+    // Looks again in EndCheckMs while the client computer's end is left unread and it is owed
+    // bytes or the end.
+    void WatchComputerEnd();
+    // Lets the socket read the client computer's end (or reset) that was left unread.
+    void ReadComputerEnd();
+    // Passes the end of the client computer's sending on to the outer proxy, once all it sent has
+    // been handed on.
+    void EndToOuter();
     void CloseIfDone(const RelaySide &Side, KillMode Mode);
     void CloseIfSent(const RelaySide &Side, const RelaySide &Other);
     // Sends the client computer the close, once, after the last of the outer proxy's bytes.
@@ -128,11 +157,37 @@ private:
     RelaySide m_outer;
     // Bounds the connect to the outer proxy.
     QTimer m_connectTimer;
+    // The client computer's socket's read notifier, whose end of the client's sending is left
+    // unread while the pair owes it (see WatchComputerEnd).
+    QPointer<QSocketNotifier> m_computerReads;
+    bool m_computerEndUnread = false;
+    // The client computer has sent bytes since the outer proxy's last ones, and it ended its sending
+    // while so: its pair stays for the answer until the outer proxy closes.
+    bool m_awaitingAnswer = false;
+    bool m_keepForAnswer = false;
+    // The client computer has ended its sending, and the outer proxy has been told so.
+    bool m_computerEnded = false;
+    bool m_endedToOuter = false;
+    QTimer m_endTimer;
     // The outer proxy's bytes handed to the client computer's socket, and those of them the host
     // has been offered: what the system has taken of them and no more, since what waits in the
     // socket is dropped at a cut or a reset and never reaches the client computer.
     qint64 m_handedToComputer = 0;
     qint64 m_countedToComputer = 0;
+
+    // The client computer's bytes handed to the outer proxy's socket and those of them the host has
+    // been offered, and where each chunk among them ends with the URL it starts: what the system
+    // has taken and no more, since what waits in the socket is dropped when either side closes.
+    struct SentChunk
+    {
+        qint64 End = 0;
+        QString URL;
+        bool Offered = false;
+    };
+
+    qint64 m_handedToOuter = 0;
+    qint64 m_countedToOuter = 0;
+    std::deque<SentChunk> m_sentToOuter;
     // The client computer has been sent the close after the last of the outer proxy's bytes.
     bool m_endedToComputer = false;
     // When it was accepted and last passed a byte, on the steady clock, and whether the

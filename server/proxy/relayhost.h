@@ -18,10 +18,12 @@ public:
     virtual void Trace(const QString &Text, qint32 Index, qint32 Type) = 0;
     // The overview of every connection and its state.
     virtual void LogConnectionStates() = 0;
-    // A chunk from a client computer, offered before it is relayed (true refuses it), or bytes from
-    // the outer proxy, offered once they are handed to the system for the client computer (true
-    // drops what follows them). Either way true closes the pair. The host may wait inside: any
-    // connection may have closed when it returns.
+    // A chunk from a client computer has arrived: true refuses it unsent. Then its bytes, offered
+    // as the outer proxy's connection hands them to the system (URL with the first of them), and
+    // the outer proxy's bytes, offered as the client computer's connection does: true drops what
+    // follows them. Each true closes the pair. The host may wait inside: any connection may have
+    // closed when it returns.
+    virtual bool RefuseArrival(const QString &ClientIP) = 0;
     virtual bool RefuseRequest(const QString &ClientIP, const QString &URL, qint32 Length) = 0;
     virtual bool RefuseResponse(const QString &ClientIP, qint32 Length) = 0;
     // Seconds the connect to the outer proxy may take.

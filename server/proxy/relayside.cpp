@@ -4,9 +4,10 @@
 #include <QTcpSocket>
 
 #include <cerrno>
+#include <cstddef>
 #include <linux/sockios.h>
+#include <linux/tcp.h>
 #include <netinet/in.h>
-#include <netinet/tcp.h>
 #include <poll.h>
 #include <sys/ioctl.h>
 #include <sys/socket.h>
@@ -28,10 +29,56 @@ bool RelaySide::IsOpen() const
     return !PeerClosed() || SystemHoldsBytes();
 }
 
+namespace
+{
+// The system's numbers of the TCP states read here.
+constexpr quint8 TcpTimeWait = 6;
+constexpr quint8 TcpClose = 7;
+constexpr quint8 TcpCloseWait = 8;
+constexpr quint8 TcpLastAck = 9;
+constexpr quint8 TcpClosing = 11;
+} // namespace
+
+bool RelaySide::TcpState(quint8 &State, qint64 &Acknowledged) const
+{
+    tcp_info info{};
+    socklen_t length = sizeof info;
+    if (::getsockopt(static_cast<int>(Socket.socketDescriptor()), IPPROTO_TCP, TCP_INFO, &info, &length) != 0) {
+        return false;
+    }
+    State = info.tcpi_state;
+    // An older system gives less, without the count.
+    Acknowledged = length >= offsetof(tcp_info, tcpi_bytes_acked) + sizeof info.tcpi_bytes_acked
+                       ? static_cast<qint64>(info.tcpi_bytes_acked)
+                       : -1;
+    return true;
+}
+
+bool RelaySide::PeerEnded() const
+{
+    quint8 state = 0;
+    qint64 acknowledged = 0;
+    return Kind.HalfCloses && Socket.state() == QAbstractSocket::ConnectedState && TcpState(state, acknowledged)
+           && (state == TcpCloseWait || state == TcpLastAck || state == TcpClosing || state == TcpClose);
+}
+
+qint64 RelaySide::Acknowledged() const
+{
+    quint8 state = 0;
+    qint64 acknowledged = -1;
+    return TcpState(state, acknowledged) ? acknowledged : -1;
+}
+
 bool RelaySide::PeerClosed() const
 {
     if (Socket.state() != QAbstractSocket::ConnectedState) {
         return Socket.state() == QAbstractSocket::UnconnectedState;
+    }
+    if (Kind.HalfCloses) {
+        quint8 state = 0;
+        qint64 acknowledged = 0;
+        // A probe that fails tells nothing: the socket's own state stands.
+        return TcpState(state, acknowledged) && (state == TcpClose || state == TcpTimeWait);
     }
     pollfd watched{.fd = static_cast<int>(Socket.socketDescriptor()), .events = POLLRDHUP, .revents = 0};
     // A probe that fails tells nothing: the socket's own state stands.

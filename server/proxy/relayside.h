@@ -34,6 +34,9 @@ struct RelaySideKind
     KillMode DoneMode;
     // Bytes this side received before its peer closed are still relayed.
     bool RelaysAfterClose;
+    // Its peer may end its sending and still read what it is sent: only a reset, or the end of both
+    // ways, closes the side.
+    bool HalfCloses;
     const char *Closed;
     const char *Error;
     const char *SendProgress;
@@ -50,8 +53,14 @@ struct RelaySide final
     // or still with the system.
     bool IsOpen() const;
     // The peer has closed or reset the connection: the socket is closed, or the system has had the
-    // peer's close, which the socket itself learns of only at a later read.
+    // peer's close, which the socket itself learns of only at a later read. Where the peer
+    // half-closes, its close is the end of both ways or a reset.
     bool PeerClosed() const;
+    // The peer of a side that half-closes has ended its sending (or closed for good, which the
+    // system learns only once it is sent something).
+    bool PeerEnded() const;
+    // The bytes of this side its peer has acknowledged, or -1 when the system does not tell.
+    qint64 Acknowledged() const;
     // Nothing written to it waits: neither in the socket nor with the system, which has had each
     // byte acknowledged by the peer.
     bool Delivered() const;
@@ -68,6 +77,9 @@ struct RelaySide final
     bool EndWriting(QString &ErrText) const;
     QString Name() const;
 
+    // Bytes of the peer that the system has and the socket has not read yet.
+    bool SystemHoldsBytes() const;
+
     QTcpSocket &Socket;
     const RelaySideKind &Kind;
     // A chunk of this side is with the host: a nested event for the same side waits, so the chunks
@@ -75,6 +87,6 @@ struct RelaySide final
     bool Busy = false;
 
 private:
-    // Bytes of the peer that the system has and the socket has not read yet.
-    bool SystemHoldsBytes() const;
+    // The system's state of the connection; false when it does not tell.
+    bool TcpState(quint8 &State, qint64 &Acknowledged) const;
 };

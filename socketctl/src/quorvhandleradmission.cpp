@@ -28,6 +28,8 @@ std::unique_ptr<PortAdmission> Quorvhandler::MakeAdmission()
                     return written;
                 },
             .Trace = {},
+            // Every club computer is answered here, whether it may use the internet or not.
+            .CountsAsClub = {},
         });
 }
 

@@ -1,5 +1,6 @@
 // The local HTTP origin of the relay's suites and benchmark: "GET /size/N" answers N bytes of the
-// origin pattern, "POST" reads its body and answers its length, a request for an absolute URL is
+// origin pattern, "POST" reads its body and answers its length ("POST /stop/N" reads N bytes of it
+// at most, then answers 413 and closes), a request for an absolute URL is
 // answered as its path (so the origin can stand as an outer proxy), and "CONNECT" answers 200 and
 // serves the requests that come through the tunnel. One thread per connection, blocking sockets.
 // Usage: testorigin [port] (0 or none: any free port); prints "listening <port>" once it listens.
@@ -147,6 +148,15 @@ bool Serve(int Socket, std::string &Rest)
         target = path == std::string::npos ? std::string("/") : target.substr(path);
     }
     const std::string connection = close ? "close" : "keep-alive";
+    if (method == "POST" && target.rfind("/stop/", 0) == 0) {
+        // Reads that much of the body at most, refuses the rest and closes without reading it.
+        const unsigned long long most = std::strtoull(target.c_str() + std::strlen("/stop/"), nullptr, DecimalBase);
+        const unsigned long long length =
+            std::strtoull(HeaderValue(head, "Content-Length").c_str(), nullptr, DecimalBase);
+        DiscardBody(Socket, Rest, std::min(most, length));
+        SendText(Socket, "HTTP/1.1 413 Payload Too Large\r\nContent-Length: 0\r\nConnection: close\r\n\r\n");
+        return false;
+    }
     if (method == "POST") {
         const unsigned long long length =
             std::strtoull(HeaderValue(head, "Content-Length").c_str(), nullptr, DecimalBase);

@@ -152,6 +152,8 @@ void MainForm::ConnectNetwork()
                 m_protocol->BeginSeance(ComputerNum, Seance.Code, Seance.EndDate, Seance.Desktop, WithDesktop, Result);
             });
     // The relay's events are answered before it goes on with the chunk.
+    connect(m_proxy, &Proxy::InternetAllowed, m_requests, &ClientRequests::InternetAllowed, Qt::DirectConnection);
+    connect(m_proxy, &Proxy::RequestArrived, m_requests, &ClientRequests::RequestArrived, Qt::DirectConnection);
     connect(m_proxy, &Proxy::RequestedURL, m_requests, &ClientRequests::RequestedURL, Qt::DirectConnection);
     connect(m_proxy, &Proxy::ReceivedData, m_requests, &ClientRequests::ReceivedData, Qt::DirectConnection);
     connect(m_proxy, &Proxy::Logging, this, &LogProxyEvent);

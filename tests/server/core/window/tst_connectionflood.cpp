@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
+#include <functional>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
@@ -36,7 +37,7 @@ namespace
 // Low enough that the flood below passes it many times over on each port.
 constexpr quint64 ProgramDescriptors = 256;
 // Below what the program itself and both ports' shares take together: descriptors run out.
-constexpr quint64 ExhaustedDescriptors = 64;
+constexpr quint64 ExhaustedDescriptors = 40;
 constexpr int FloodPerPort = 300;
 // The relay's share at this limit, 1024 pairs, is less than two idle computers try to hold beside
 // three browsers' requests from a third.
@@ -49,6 +50,10 @@ constexpr int WitnessComputer = 1;
 constexpr int BrowsersComputer = 0;
 constexpr double BrowsersSeconds = 60;
 constexpr qint64 TransferBytes = 20000;
+// The relay's share at this limit, 150 pairs, holds the paying computer's downloads with room for
+// 50 more.
+constexpr quint64 UnpaidDescriptors = 600;
+constexpr int UnpaidDownloads = 100;
 constexpr double StartSeconds = 60;
 // Liveness, not speed: an answer at all, well within a club computer's own 20 s wait.
 constexpr double AnswerSeconds = 10;
@@ -152,6 +157,17 @@ public:
         }
     }
 
+    // Sends what is left of the request without blocking and reads nothing; true once it is sent.
+    bool Ask()
+    {
+        pollfd watched{m_fd, POLLOUT, 0};
+        if (!m_done && m_sent < m_request.size() && ::poll(&watched, 1, 0) == 1 && (watched.revents & POLLOUT)) {
+            const ssize_t sent = ::send(m_fd, m_request.constData() + m_sent, m_request.size() - m_sent, MSG_NOSIGNAL);
+            m_sent += sent > 0 ? sent : 0;
+        }
+        return m_sent == m_request.size();
+    }
+
     // Moves the exchange on without blocking; true once it has ended either way.
     bool Step()
     {
@@ -188,6 +204,32 @@ private:
     QByteArray m_answer;
     bool m_done = false;
 };
+
+// Fetches through the relay from the club computer From until a fetch comes whole, as once the
+// program knows its seance: only then it counts as a club computer at the relay. Step runs beside.
+bool FetchesWhole(ChaosPeers &Peers,
+                  const QString &From,
+                  quint16 RelayPort,
+                  quint16 OriginPort,
+                  const std::function<void()> &Step = {})
+{
+    auto fetch = std::make_unique<RelayFetch>(From, RelayPort, OriginPort);
+    return Peers.RunUntil(
+        [&] {
+            if (Step) {
+                Step();
+            }
+            if (!fetch->Step()) {
+                return false;
+            }
+            if (fetch->Body() == OriginPattern::Bytes(FetchBytes)) {
+                return true;
+            }
+            fetch = std::make_unique<RelayFetch>(From, RelayPort, OriginPort);
+            return false;
+        },
+        StartSeconds);
+}
 
 // curl with Count transfers at once through the relay from the address From, each of them one line
 // of its output: its status, bytes sent and received, and connections opened for it; a transfer
@@ -283,6 +325,7 @@ private slots:
     void heldFlood();
     void browsersOfOneComputer_data();
     void browsersOfOneComputer();
+    void unpaidComputerTakesNoRoom();
 
 private:
     QStringList LogLines(const QString &DataFolder) const;
@@ -337,7 +380,9 @@ void TestConnectionFlood::heldFlood_data()
                        QStringLiteral("адреса не из клуба держат свою долю соединений (16)")}
         << QStringList{QStringLiteral("соединения с адресов не из списка компьютеров клуба снова принимаются"),
                        QStringLiteral("соединения с адресов не из клуба снова принимаются")};
-    // The line of the client port was marked written before the log had a descriptor to open it.
+    // The line of the client port was marked written before the log had a descriptor to open it. The
+    // flooding computers have no seance: the relay holds the strangers' part of them, the client port
+    // its whole share.
     QStringList club;
     for (int computer = IdleComputer; computer < ChaosClub::Computers; ++computer) {
         club.append(TestNetwork::ClientIP(ChaosClub::FirstComputerHost + computer));
@@ -425,7 +470,9 @@ void TestConnectionFlood::browsersOfOneComputer()
     QFETCH(QString, line);
     ClubRun run;
     // tinyproxy closes a connection after each answer: the kept-alive requests go to the origin.
-    run.Start(BrowsersDescriptors, upload ? m_outer->Port() : m_origin->Port(), m_origin->Port(), WitnessComputer + 1);
+    // Every computer here may use the internet: the idle ones too take and give room as club
+    // computers.
+    run.Start(BrowsersDescriptors, upload ? m_outer->Port() : m_origin->Port(), m_origin->Port(), IdleComputer + 2);
     if (QTest::currentTestFailed()) {
         return;
     }
@@ -448,6 +495,10 @@ void TestConnectionFlood::browsersOfOneComputer()
         }
     };
     QVERIFY(peers.RunUntil([&] { return witness(), whole > 0; }, AnswerSeconds));
+    // The idle computers too take room only once the program knows their seances.
+    for (const int computer : {IdleComputer, IdleComputer + 1}) {
+        QVERIFY(FetchesWhole(peers, computers.at(computer), relayPort, m_origin->Port(), witness));
+    }
     // Each computer's at once, as a computer opens them; the relay holds a pair in two descriptors.
     IdleFlood idle;
     const qsizetype before = program.Descriptors().size();
@@ -490,6 +541,54 @@ void TestConnectionFlood::browsersOfOneComputer()
     QCOMPARE(broken, 0);
     QVERIFY(idleClosed > 0);
     QVERIFY(upload || reused > 0);
+    run.End();
+}
+
+// A club computer that may not use the internet (no seance) is limited at the relay as any other
+// address: its idle connections at a full relay take no room from a paying computer's downloads,
+// which wait, unread, in the relay meanwhile.
+void TestConnectionFlood::unpaidComputerTakesNoRoom()
+{
+    ClubRun run;
+    run.Start(UnpaidDescriptors, m_origin->Port(), m_origin->Port());
+    if (QTest::currentTestFailed()) {
+        return;
+    }
+    const QStringList computers = run.Club.Addresses(0).Addresses;
+    ChaosPeers &peers = *run.Peers;
+    const qsizetype before = run.Program->Descriptors().size();
+    std::vector<std::unique_ptr<RelayFetch>> downloads;
+    for (int i = 0; i < UnpaidDownloads; ++i) {
+        downloads.push_back(
+            std::make_unique<RelayFetch>(computers.at(BrowsersComputer), run.RelayPort, m_origin->Port()));
+    }
+    // Each sends its request and reads nothing yet: the answers wait in the relay, each pair on the
+    // client computer's side at least.
+    QVERIFY(peers.RunUntil(
+        [&] {
+            const bool asked =
+                std::all_of(downloads.begin(), downloads.end(), [](const auto &download) { return download->Ask(); });
+            return asked && run.Program->Descriptors().size() >= before + UnpaidDownloads;
+        },
+        AnswerSeconds));
+    IdleFlood idle;
+    idle.Open({computers.at(IdleComputer)}, UnpaidDownloads, run.RelayPort);
+    peers.RunUntil([&] { return idle.Closed() >= UnpaidDownloads; }, HoldSeconds);
+    int whole = 0;
+    for (const auto &download : downloads) {
+        peers.RunUntil([&] { return download->Step(); }, AnswerSeconds);
+        whole += download->Body() == OriginPattern::Bytes(FetchBytes) ? 1 : 0;
+    }
+    qInfo("relay share %lld pairs: the paying computer's downloads whole %d of %d; the unpaid computer's idle "
+          "connections closed %lld of %d",
+          qint64(UnpaidDescriptors / 4),
+          whole,
+          UnpaidDownloads,
+          qint64(idle.Closed()),
+          UnpaidDownloads);
+    QCOMPARE(whole, UnpaidDownloads);
+    // The stranger's number, 4, is all it holds.
+    QCOMPARE(idle.Closed(), UnpaidDownloads - 4);
     run.End();
 }
 
