@@ -71,22 +71,6 @@ rlim_t RaiseDescriptorLimit()
     return limit.rlim_cur;
 }
 
-// A non-blocking connection from From to Port on 127.0.0.1, under way; -1 when it failed at once.
-int ConnectFrom(const QString &From, quint16 Port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const sockaddr_in local = SocketAddress(From, 0);
-    const sockaddr_in remote = SocketAddress(QStringLiteral("127.0.0.1"), Port);
-    if (fd >= 0
-        && (::bind(fd, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0
-            || (::connect(fd, reinterpret_cast<const sockaddr *>(&remote), sizeof remote) != 0
-                && errno != EINPROGRESS))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
 // An outer proxy for the idle pairs, in a thread of its own: it accepts every connection and holds
 // it without a byte either way.
 class HoldingListener final

@@ -66,25 +66,6 @@ constexpr int Seed = 32;
 constexpr int FirstFloodHost = 150;
 constexpr int CheckedComputer = 1;
 
-// A non-blocking connection from the address From to Port on 127.0.0.1, its connect under way: its
-// descriptor, or -1 with errno set.
-int ConnectFrom(const QString &From, quint16 Port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
-    const sockaddr_in local = SocketAddress(From, 0);
-    const sockaddr_in remote = SocketAddress(QStringLiteral("127.0.0.1"), Port);
-    if (fd >= 0
-        && (::bind(fd, reinterpret_cast<const sockaddr *>(&local), sizeof local) != 0
-            || (::connect(fd, reinterpret_cast<const sockaddr *>(&remote), sizeof remote) != 0
-                && errno != EINPROGRESS))) {
-        const int error = errno;
-        ::close(fd);
-        errno = error;
-        return -1;
-    }
-    return fd;
-}
-
 // Connections opened from chosen addresses that never send a byte; closed when the object goes.
 class IdleFlood final
 {
