@@ -178,13 +178,14 @@ bool RelayConnection::eventFilter(QObject *Watched, QEvent *Event)
     return true;
 }
 
-// The outer proxy is told that the request is whole, as the client computer told it: it answers, or
-// closes on a request cut short, and the pair ends.
+// A request cut short in its head is ended to the outer proxy too, as the client computer ended it:
+// the outer proxy closes, and the pair ends. A whole one's end is kept from it: an outer proxy that
+// reads the end of its client's sending drops the rest of the answer (tinyproxy does).
 void RelayConnection::EndToOuter()
 {
     QString err;
     // A chunk with the host is not handed on yet.
-    if (m_computerEnded && !m_endedToOuter && !m_computer.Busy
+    if (m_computerEnded && !m_endedToOuter && !m_requestHeadEnded && !m_computer.Busy
         && m_outer.Socket.state() == QAbstractSocket::ConnectedState && m_computer.Socket.bytesAvailable() == 0
         && m_outer.Socket.bytesToWrite() == 0) {
         m_endedToOuter = true;
@@ -477,8 +478,11 @@ bool RelayConnection::RelayRequestChunk()
     QTcpSocket &outer = m_outer.Socket;
     const qint64 waiting = m_computer.Socket.bytesAvailable();
     Trace(head + QStringLiteral(", BytesTotal=") + Num(waiting));
-    if (waiting > 0) {
+    if (waiting > 0 && !m_awaitingAnswer) {
+        // A request after an answer: its head is looked for anew.
         m_awaitingAnswer = true;
+        m_requestHeadEnded = false;
+        m_requestTail.clear();
     }
     // With the outer side's backlog full, reading waits for it to drain.
     if (!OuterReady() || outer.bytesToWrite() > MaxPendingBytes) {
@@ -512,6 +516,7 @@ bool RelayConnection::RelayRequestChunk()
         Fail(head + QStringLiteral(": ") + outer.errorString());
         return false;
     }
+    NoteRequestHead(data);
     m_handedToOuter += data.size();
     m_sentToOuter.push_back({.End = m_handedToOuter, .URL = url, .Offered = false});
     // Handed to the system at once, so that the host counts it now. The flush may run this pair's
@@ -522,6 +527,19 @@ bool RelayConnection::RelayRequestChunk()
     }
     Trace(head + QStringLiteral(": Completed!"));
     return true;
+}
+
+void RelayConnection::NoteRequestHead(const QByteArray &Data)
+{
+    if (m_requestHeadEnded) {
+        return;
+    }
+    // The blank line may run across chunks.
+    static const QByteArray BlankLine("\r\n\r\n");
+    const qsizetype kept = BlankLine.size() - 1;
+    const QByteArray seam = m_requestTail + Data.left(kept);
+    m_requestHeadEnded = seam.contains(BlankLine) || Data.contains(BlankLine);
+    m_requestTail = Data.size() >= kept ? Data.right(kept) : seam.right(kept);
 }
 
 void RelayConnection::RefuseRequest(const QString &URL)
@@ -591,6 +609,9 @@ bool RelayConnection::RelayResponseChunk()
             return false;
         }
         m_handedToComputer += data.size();
+        // The end of the client computer's sending may be seen only after its answer has begun: an
+        // end that came before the answer keeps the pair for all of it.
+        m_keepForAnswer = m_keepForAnswer || (m_awaitingAnswer && m_computer.PeerEnded());
         m_awaitingAnswer = false;
         // The last of what the outer proxy sent: its end goes with the close (see CountDelivered).
         // Without the hold the close only comes a moment later.

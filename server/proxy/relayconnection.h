@@ -143,6 +143,7 @@ private:
     // Passes the end of the client computer's sending on to the outer proxy, once all it sent has
     // been handed on.
     void EndToOuter();
+    void NoteRequestHead(const QByteArray &Data);
     void CloseIfDone(const RelaySide &Side, KillMode Mode);
     void CloseIfSent(const RelaySide &Side, const RelaySide &Other);
     // Sends the client computer the close, once, after the last of the outer proxy's bytes.
@@ -168,6 +169,10 @@ private:
     // The client computer has ended its sending, and the outer proxy has been told so.
     bool m_computerEnded = false;
     bool m_endedToOuter = false;
+    // The head of the request now handed on has ended (a blank line came), and the last bytes of it
+    // seen, where the blank line may begin.
+    bool m_requestHeadEnded = false;
+    QByteArray m_requestTail;
     QTimer m_endTimer;
     // The outer proxy's bytes handed to the client computer's socket, and those of them the host
     // has been offered: what the system has taken of them and no more, since what waits in the

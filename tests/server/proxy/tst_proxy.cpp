@@ -727,8 +727,8 @@ void TestProxy::countedAsDelivered()
 }
 
 // A client computer that closes for good after its request is found as it is written to, and what
-// it never received is not counted; the outer proxy is told the request ended, and closes. Over
-// several runs. (One that only ends its sending gets its answer: the relay suite, with tinyproxy.)
+// it never received is not counted; its outer side closes with it. Over several runs. (One that only ends its sending
+// gets its answer: the relay suite, with tinyproxy.)
 void TestProxy::closedClientCountedNothing()
 {
     constexpr int Runs = 10;
@@ -773,6 +773,7 @@ void TestProxy::misbehavingClients_data()
     QTest::newRow("half-open") << QStringLiteral("half-open");
     QTest::newRow("reset") << QStringLiteral("reset");
     QTest::newRow("outer resets") << QStringLiteral("outer resets");
+    QTest::newRow("a head cut short, then the end") << QStringLiteral("cut short");
 }
 
 void TestProxy::misbehavingClients()
@@ -796,6 +797,11 @@ void TestProxy::misbehavingClients()
         const linger reset{1, 0};
         QVERIFY(::setsockopt(int(bad.socketDescriptor()), SOL_SOCKET, SO_LINGER, &reset, sizeof reset) == 0);
         bad.abort();
+    } else if (kind == QLatin1String("cut short")) {
+        QVERIFY(bad.write("GET /cut HTTP/1.1\r\nHost: 127.0.0.1\r\n") > 0 && bad.waitForBytesWritten(1000));
+        QVERIFY(::shutdown(int(bad.socketDescriptor()), SHUT_WR) == 0);
+        // Nothing is to come of it: the outer proxy is told, and closes.
+        QVERIFY(m_outer->WaitForClose(0));
     } else {
         m_outer->Send(0, RandomBytes(100, 9));
         m_outer->Close(0);
