@@ -14,11 +14,13 @@ const QString ComputersTable = QStringLiteral("Computers");
 const QString SeancesTable = QStringLiteral("Seances");
 
 // Keyed by the number itself: the key "C" and the number (MakeItemKey) names the same entry, and
-// every refresh of every tile looks it up.
+// every refresh of every tile looks it up. The numbers by address are kept beside them: every chunk
+// of a client's internet traffic asks for its computer.
 struct ComputerCodeCache
 {
     bool Filled = false;
     QHash<qint32, qint32> Codes;
+    QHash<QString, qint32> NumsByIP;
 };
 
 ComputerCodeCache &Cache()
@@ -27,22 +29,24 @@ ComputerCodeCache &Cache()
     return cache;
 }
 
-void RebuildCache()
+// Left unfilled on a failure, with its text in ErrString, so the next lookup reads again.
+void RebuildCache(QString &ErrString)
 {
     ComputerCodeCache &cache = Cache();
     cache = ComputerCodeCache();
-    QString err;
-    const auto records = AllRecords(ComputersTable, err);
+    const auto records = AllRecords(ComputersTable, ErrString);
     if (!records) {
-        // Left unfilled, so the next lookup reads again.
-        LogDbError(QStringLiteral("Список компьютеров"), err);
         return;
     }
     for (const auto &record : *records) {
-        // The first record of a number wins.
+        // The first record of a number, and of an address, wins.
         const qint32 num = IntValue(*record, QStringLiteral("Num"));
         if (!cache.Codes.contains(num)) {
             cache.Codes.insert(num, record->Code());
+        }
+        const QString ip = TextValue(*record, QStringLiteral("IP"));
+        if (!cache.NumsByIP.contains(ip)) {
+            cache.NumsByIP.insert(ip, num);
         }
     }
     cache.Filled = true;
@@ -52,7 +56,9 @@ void RebuildCache()
 qint32 GetComputerCode(qint32 Num, bool Rebuild)
 {
     if (!Cache().Filled || Rebuild) {
-        RebuildCache();
+        QString err;
+        RebuildCache(err);
+        LogDbError(QStringLiteral("Список компьютеров"), err);
     }
     return Cache().Codes.value(Num, 0);
 }
@@ -83,10 +89,10 @@ qint32 GetFreeComputerNum()
 qint32 GetComputerNumByIP(const QString &IP)
 {
     QString err;
-    const auto table = DBTable(ComputersTable, err);
-    const auto record = table ? table->GetRecordByFieldValue(QStringLiteral("IP"), IP, err) : nullptr;
-    if (record) {
-        return IntValue(*record, QStringLiteral("Num"));
+    // An address not in the cache is read again, so a computer added meanwhile is found: only an
+    // unknown address costs a read.
+    if (!Cache().Filled || !Cache().NumsByIP.contains(IP)) {
+        RebuildCache(err);
     }
     if (!err.isEmpty()) {
         ShowWarning(QStringLiteral("GetComputerNumByIP: Ошибка поиска компьютера по IP-адресу '") + IP
@@ -94,7 +100,7 @@ qint32 GetComputerNumByIP(const QString &IP)
                     Logger::KindError,
                     false);
     }
-    return 0;
+    return Cache().NumsByIP.value(IP, 0);
 }
 
 QString GetComputerIPByNum(qint32 Num)

@@ -15,8 +15,8 @@ class DBRecord;
 }
 
 // From what callers hold (a computer number, an IP address, a moment) to the records of the tables
-// "Computers" and "Seances". Computer numbers map to record codes through a program-wide cache that
-// is filled on first use and only rebuilt on request.
+// "Computers" and "Seances". Computer numbers map to record codes, and addresses to numbers,
+// through a program-wide cache that is filled on first use and only rebuilt on request.
 
 // The record code of computer Num, 0 when the number is not in the cache; Rebuild refills the cache.
 qint32 GetComputerCode(qint32 Num, bool Rebuild);
@@ -27,7 +27,8 @@ std::shared_ptr<Rollstrake::DBRecord> GetComputerRecord(qint32 Num, QString &Err
 // The lowest number from 1 up that no computer has (as of the last cache rebuild).
 qint32 GetFreeComputerNum();
 
-// The number of the computer with this IP address (a database search), 0 when none.
+// The number of the computer with this IP address, 0 when none: from the cache, which is rebuilt
+// for an address it does not hold.
 qint32 GetComputerNumByIP(const QString &IP);
 
 // The computer's IP address, empty when there is no such computer.
