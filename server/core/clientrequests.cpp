@@ -13,6 +13,7 @@
 #include "core/mainlog.h"
 #include "core/proxycontrol.h"
 #include "core/settingsstore.h"
+#include "entitylib.h"
 #include "leadingnumber.h"
 #include "socketctl.h"
 
@@ -37,6 +38,14 @@ ClientRequests::ClientRequests(ClientProtocol &Protocol, ComputerStates &States,
     , m_protocol(Protocol)
     , m_states(States)
 {
+    m_trafficFlush.setSingleShot(true);
+    m_trafficFlush.setInterval(0);
+    connect(&m_trafficFlush, &QTimer::timeout, this, &ClientRequests::FlushTraffic);
+}
+
+ClientRequests::~ClientRequests()
+{
+    FlushTraffic();
 }
 
 void ClientRequests::IncomingRequest(const QString &CompIP, const Pelloxan::MessagePackPtr &Mes)
@@ -204,17 +213,48 @@ void ClientRequests::LogTraffic(qint32 ComputerNum, const QString &URL)
     if (URL.isEmpty()) {
         return;
     }
+    // A commit waits for the disk: one a turn rather than one a request keeps a burst of requests
+    // from holding up the window.
+    m_traffic.append({ComputerNum, GetComputerCode(ComputerNum, false), Clock::Now(), URL});
+    if (!m_trafficFlush.isActive()) {
+        m_trafficFlush.start();
+    }
+}
+
+void ClientRequests::FlushTraffic()
+{
+    m_trafficFlush.stop();
+    const QList<TrafficRecord> records = std::exchange(m_traffic, {});
     QString err;
-    bool saved = false;
-    if (const auto table = DBTable(QStringLiteral("Traffic"), err)) {
-        const auto record = table->GetNewRecord();
-        SetFieldValue(*record, QStringLiteral("Computer"), GetComputerCode(ComputerNum, false));
-        SetFieldValue(*record, QStringLiteral("AccessTime"), Clock::Now());
-        SetFieldValue(*record, QStringLiteral("URL"), URL);
-        saved = record->Update(err);
+    if (records.isEmpty() || SaveTraffic(records, err)) {
+        return;
     }
-    if (!saved) {
-        ReportBackgroundError(QStringLiteral("При логировании трафика компьютера №") + QString::number(ComputerNum)
-                              + QStringLiteral(" произошла ошибка: ") + err);
+    // One record the database refuses (its computer deleted meanwhile) takes no other with it.
+    for (const TrafficRecord &record : records) {
+        err.clear();
+        if (!SaveTraffic({record}, err)) {
+            ReportBackgroundError(QStringLiteral("При логировании трафика компьютера №")
+                                  + QString::number(record.ComputerNum) + QStringLiteral(" произошла ошибка: ") + err);
+        }
     }
+}
+
+bool ClientRequests::SaveTraffic(const QList<TrafficRecord> &Records, QString &ErrString)
+{
+    const auto table = DBTable(QStringLiteral("Traffic"), ErrString);
+    Rollstrake::Transaction transaction;
+    if (!table || !transaction.Begin(ErrString)) {
+        return false;
+    }
+    for (const TrafficRecord &record : Records) {
+        const auto row = table->GetNewRecord();
+        SetFieldValue(*row, QStringLiteral("Computer"), record.Computer);
+        SetFieldValue(*row, QStringLiteral("AccessTime"), record.AccessTime);
+        SetFieldValue(*row, QStringLiteral("URL"), record.URL);
+        // The transaction rolls back as it goes out of scope.
+        if (!row->Update(ErrString)) {
+            return false;
+        }
+    }
+    return transaction.Commit(ErrString);
 }

@@ -1,7 +1,10 @@
 #pragma once
 
+#include <QDateTime>
+#include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 
@@ -23,6 +26,7 @@ class ClientRequests : public QObject
 
 public:
     ClientRequests(ClientProtocol &Protocol, ComputerStates &States, QObject *parent = nullptr);
+    ~ClientRequests() override;
 
     // The socket control's incoming request; for a request, Mes as left here is the answer.
     void IncomingRequest(const QString &CompIP, const std::shared_ptr<Pelloxan::MessagePack> &Mes);
@@ -45,10 +49,21 @@ public:
     void RequestedURL(const QString &ClientIP, const QString &URL, qint32 Length, bool &Cancel);
     void ReceivedData(const QString &ClientIP, qint32 Length, bool &Cancel);
 
-    // Adds a Traffic record for a requested URL (nothing for an empty URL).
+    // Adds a Traffic record for a requested URL (nothing for an empty URL). The records of one turn
+    // of the event loop are written together at its end, or by FlushTraffic.
     void LogTraffic(qint32 ComputerNum, const QString &URL);
+    void FlushTraffic();
 
 private:
+    struct TrafficRecord
+    {
+        qint32 ComputerNum = 0;
+        qint32 Computer = 0;
+        QDateTime AccessTime;
+        QString URL;
+    };
+
+    static bool SaveTraffic(const QList<TrafficRecord> &Records, QString &ErrString);
     // Whether the computer Num (0: none) at ClientIP may use the internet now; if not, the main log
     // is told why.
     bool MayUseInternet(qint32 Num, const QString &ClientIP);
@@ -60,4 +75,6 @@ private:
     qint32 m_onlinePollTicks = 0;
     qint32 m_offlinePollTicks = 0;
     bool m_polling = false;
+    QList<TrafficRecord> m_traffic;
+    QTimer m_trafficFlush;
 };

@@ -550,6 +550,7 @@ void MainForm::Unload()
     m_quorvhandler->Stop_();
     m_proxy->Shutdown();
     // Saved while the main log still takes a failed save's line.
+    m_requests->FlushTraffic();
     m_mainFrame->Panel()->ReleaseTiles();
     for (const View &view : std::as_const(m_views)) {
         view.Frame->StoreLayout();

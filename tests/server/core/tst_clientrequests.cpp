@@ -110,6 +110,7 @@ private slots:
     void cleanup();
     void requestFromAnUnknownAddress();
     void refusedComputerStillCountedAndRecorded();
+    void recordsOfATurnSavedTogether();
     void trafficLimit();
     void responseChunks();
     void proxyFollowsTheSettings();
@@ -174,12 +175,34 @@ void TestClientRequests::refusedComputerStillCountedAndRecorded()
         QStringLiteral("! Попытка доступа в интернет с компьютера №4, которому в настоящий момент доступ закрыт!")));
     QCOMPARE(m_states->Uploaded.value(4), 300);
     QCOMPARE(m_states->Downloaded.value(4), 0);
+    QTRY_COMPARE(TrafficCount(), 1);
     const auto traffic = m_db->All(QStringLiteral("Traffic"));
-    QCOMPARE(traffic->Count(), 1);
     const auto record = traffic->GetByIndex(1);
     QCOMPARE(TextValue(*record, QStringLiteral("URL")), QStringLiteral("http://example.org/a"));
     QCOMPARE(IntValue(*record, QStringLiteral("Computer")), m_computer);
     QCOMPARE(DateValueOf(*record, QStringLiteral("AccessTime")), Clock::Now());
+}
+
+// The records of a turn are written together as it ends; one the database refuses (its computer
+// deleted meanwhile) takes no other with it.
+void TestClientRequests::recordsOfATurnSavedTogether()
+{
+    m_states->Budget[4] = 100000;
+    m_states->Budget[5] = 100000;
+    const qint32 other = m_db->Add(QStringLiteral("Computers"),
+                                   {{QStringLiteral("Num"), 5}, {QStringLiteral("IP"), QStringLiteral("192.168.0.5")}});
+    bool cancel = false;
+    for (int i = 0; i < 3; ++i) {
+        m_requests->RequestedURL(QStringLiteral("192.168.0.4"),
+                                 QStringLiteral("http://example.org/%1").arg(i),
+                                 300,
+                                 cancel);
+    }
+    m_requests->RequestedURL(QStringLiteral("192.168.0.5"), QStringLiteral("http://example.org/gone"), 300, cancel);
+    QString err;
+    QVERIFY2(m_db->Table(QStringLiteral("Computers"))->Remove(other, true, err), qPrintable(err));
+    QTRY_COMPARE(TrafficCount(), 3);
+    QVERIFY(MainLogText().contains(QStringLiteral("! При логировании трафика компьютера №5 произошла ошибка: ")));
 }
 
 void TestClientRequests::trafficLimit()
