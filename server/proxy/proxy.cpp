@@ -134,6 +134,11 @@ QList<qint32> Proxy::ConnectionIndexes() const
     return indexes;
 }
 
+qsizetype Proxy::ParkedSockets() const
+{
+    return m_park.Count();
+}
+
 void Proxy::LogMessage(const QString &Text, qint32 Index, qint32 Type)
 {
     if (m_log) {
@@ -373,6 +378,8 @@ void Proxy::Sweep(qint64 NowMs)
         } else if (connection && connection->Ended()) {
             // Both sides closed without a kill that could free the pair (after a socket error).
             KillConnection(index, KillMode::Tidy);
+        } else if (connection) {
+            connection->ParkIfQuiet(NowMs, m_park);
         }
     }
 }

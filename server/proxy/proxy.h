@@ -2,6 +2,7 @@
 
 #include "core/proxycontrol.h"
 #include "portadmission.h"
+#include "proxy/notifierpark.h"
 #include "proxy/relayhost.h"
 
 #include <QObject>
@@ -74,6 +75,8 @@ public:
 
     // The indexes of the pairs in use, lowest first.
     QList<qint32> ConnectionIndexes() const;
+    // The sockets of quiet pairs that the event loop leaves until they stir.
+    qsizetype ParkedSockets() const;
 
 signals:
     // One trace line; EventType 1 for an error, 4 otherwise; ConnectionID 0 for the listener.
@@ -118,8 +121,8 @@ private:
     // Closes the pair of Address that passed a byte least recently, for another computer's
     // connection; false when it has none.
     bool CloseLeastActive(const QString &Address);
-    // Closes the pairs past their time-outs, and frees those whose sides have both closed; asks the
-    // system nothing.
+    // Closes the pairs past their time-outs, frees those whose sides have both closed, and parks
+    // the quiet ones; asks the system nothing of the others.
     void Sweep(qint64 NowMs);
 
     bool m_log = false;
@@ -133,4 +136,5 @@ private:
     qint32 m_nextIndex = 1;
     // Its share is counted in pairs, each of two descriptors.
     PortAdmission m_admission;
+    NotifierPark m_park;
 };

@@ -1,5 +1,6 @@
 #include "proxy/relayconnection.h"
 
+#include "proxy/notifierpark.h"
 #include "proxy/relayhost.h"
 #include "proxy/requesturl.h"
 #include "steadyclock.h"
@@ -43,6 +44,17 @@ QString Num(qint64 Value)
 QString Num(RelaySocketState State)
 {
     return Num(static_cast<qint32>(State));
+}
+
+// The read notifier of the socket's engine, once it has one.
+QSocketNotifier *ReadNotifier(const QTcpSocket &Socket)
+{
+    for (QSocketNotifier *notifier : Socket.findChildren<QSocketNotifier *>()) {
+        if (notifier->type() == QSocketNotifier::Read) {
+            return notifier;
+        }
+    }
+    return nullptr;
 }
 
 QTcpSocket &Adopted(QTcpSocket &Socket, QObject *Owner)
@@ -141,11 +153,9 @@ void RelayConnection::Wire()
         ConnectTimedOut();
     });
     // The socket takes the end of the client computer's sending for a close, as it reads it.
-    for (QSocketNotifier *notifier : m_computer.Socket.findChildren<QSocketNotifier *>()) {
-        if (notifier->type() == QSocketNotifier::Read) {
-            m_computerReads = notifier;
-            notifier->installEventFilter(this);
-        }
+    m_computerReads = ReadNotifier(m_computer.Socket);
+    if (m_computerReads) {
+        m_computerReads->installEventFilter(this);
     }
     connect(&m_endTimer, &QTimer::timeout, this, [this] {
         const Hold hold(*this);
@@ -259,6 +269,28 @@ QString RelayConnection::Expired(qint64 NowMs) const
         return Label(IdleLabel) + QStringLiteral("Нет обмена, секунд: ") + Num(IdleTimeoutMs / MillisecondsPerSecond);
     }
     return {};
+}
+
+void RelayConnection::ParkIfQuiet(qint64 NowMs, NotifierPark &Park)
+{
+    // A pair that waits on its own (the end of the computer's sending left unread) is left as it is.
+    if (m_unloaded || NowMs - m_activeMs < QuietMs || m_computer.Busy || m_outer.Busy || m_computerEndUnread
+        || m_endTimer.isActive()) {
+        return;
+    }
+    for (const RelaySide *side : {&m_computer, &m_outer}) {
+        const QTcpSocket &socket = side->Socket;
+        if (socket.state() != QAbstractSocket::ConnectedState || socket.bytesAvailable() > 0
+            || socket.bytesToWrite() > 0) {
+            return;
+        }
+    }
+    for (QSocketNotifier *reads : {m_computerReads.data(), ReadNotifier(m_outer.Socket)}) {
+        QString err;
+        if (reads && reads->isEnabled() && !Park.IsParked(*reads) && !Park.Park(*reads, err)) {
+            Trace(err, RelayHost::TraceError);
+        }
+    }
 }
 
 void RelayConnection::RelayIfConnected()

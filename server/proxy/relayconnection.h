@@ -11,6 +11,7 @@
 #include <functional>
 
 class QSocketNotifier;
+class NotifierPark;
 class QTcpSocket;
 class RelayHost;
 
@@ -43,6 +44,8 @@ public:
     // A pair that has passed no byte either way this long is closed: an idle keep-alive
     // connection, which a browser opens anew when it needs one.
     static constexpr qint64 IdleTimeoutMs = 300 * 1000;
+    // A pair that has passed no byte either way this long is parked (ParkIfQuiet).
+    static constexpr qint64 QuietMs = 2000;
     // While a client computer that has ended its sending is owed bytes it has not acknowledged, or
     // the end, the pair looks again this often: the system tells of neither.
     static constexpr int EndCheckMs = 20;
@@ -88,6 +91,9 @@ public:
     // Why the pair has waited too long at the host's steady time NowMs (no request within
     // RequestTimeoutMs of its accept, no byte either way for IdleTimeoutMs), or the empty text.
     QString Expired(qint64 NowMs) const;
+    // Parks the read notifiers of a pair that has passed nothing for QuietMs and holds nothing
+    // either way: the event loop leaves its sockets until one of them stirs.
+    void ParkIfQuiet(qint64 NowMs, NotifierPark &Park);
 
     // When it was accepted or last passed a byte, on the steady clock.
     qint64 ActiveMs() const

@@ -152,6 +152,7 @@ private slots:
     void countedAsDelivered();
     void closedClientCountedNothing();
     void thousandConnectionsLeaveNothing();
+    void quietPairsParkedAndWoken();
     void misbehavingClients_data();
     void misbehavingClients();
     void noDescriptorLeft_data();
@@ -764,6 +765,59 @@ void TestProxy::thousandConnectionsLeaveNothing()
     QTRY_VERIFY_WITH_TIMEOUT(Indexes().isEmpty(), 10000);
     QTRY_COMPARE(OpenDescriptors(), before);
     QCOMPARE(m_urls.size(), m_requests.size());
+}
+
+// Keep-alive pairs that have passed nothing for a while leave the event loop's poll; whatever comes
+// next on either side of each is relayed, or ends it, as before.
+void TestProxy::quietPairsParkedAndWoken()
+{
+    enum class Stir
+    {
+        Request,
+        Answer,
+        OuterCloses,
+        ComputerCloses,
+        ComputerResets
+    };
+    const QList<Stir> stirs{Stir::Request, Stir::Answer, Stir::OuterCloses, Stir::ComputerCloses, Stir::ComputerResets};
+    const QByteArray request("GET /quiet HTTP/1.1\r\n\r\n");
+    const QByteArray answer("HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok");
+    std::vector<std::unique_ptr<RawConnection>> clients;
+    for (qsizetype i = 0; i < stirs.size(); ++i) {
+        clients.push_back(Connect());
+        QVERIFY(clients.back() && clients.back()->Write(request));
+        QVERIFY(m_outer->WaitForBytes(i, request.size()));
+        m_outer->Send(i, answer);
+        QCOMPARE(clients.back()->WaitForBytes(answer.size()), answer);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(m_proxy->ParkedSockets(), 2 * stirs.size(), int(RelayConnection::QuietMs) + 3000);
+    for (qsizetype i = 0; i < stirs.size(); ++i) {
+        RawConnection &client = *clients.at(size_t(i));
+        switch (stirs.at(i)) {
+        case Stir::Request:
+            QVERIFY(client.Write(request));
+            QVERIFY(m_outer->WaitForBytes(i, 2 * request.size()));
+            break;
+        case Stir::Answer:
+            m_outer->Send(i, answer);
+            QCOMPARE(client.WaitForBytes(2 * answer.size()), answer + answer);
+            break;
+        case Stir::OuterCloses:
+            m_outer->Close(i);
+            QVERIFY(client.WaitForClose());
+            break;
+        case Stir::ComputerCloses:
+            client.Close();
+            QVERIFY(m_outer->WaitForClose(i));
+            break;
+        case Stir::ComputerResets:
+            client.Reset();
+            QVERIFY(m_outer->WaitForClose(i));
+            break;
+        }
+    }
+    QTRY_COMPARE(Indexes().size(), 2);
+    QCOMPARE(Sum(m_responses), (stirs.size() + 1) * answer.size());
 }
 
 void TestProxy::misbehavingClients_data()
