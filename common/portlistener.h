@@ -18,7 +18,9 @@ class QUILLMARSH_COMMON_EXPORT PortListener final
 {
 public:
     // Accepts in one turn of the event loop: a flood of connections still lets the other events run.
-    static constexpr int AcceptsPerTurn = 64;
+    // At 64 a burst of 200 relay connections held the client port's state reports up to 47 ms
+    // (p99), at 16 up to 26 ms, and accepting kept its pace (bench_relayaccept, bench_clientload).
+    static constexpr int AcceptsPerTurn = 16;
     // Connections the system keeps waiting for their accept (Qt asks for 50). A club computer's
     // browsers open some hundreds at once, and a connection that finds the queue full is lost to a
     // peer that takes it for open: its first bytes are answered with a reset.
