@@ -1,8 +1,9 @@
 // The relay's accept with thousands of pairs open, in one run: a burst of connections from a club
 // computer, each a small request relayed to the test origin and its whole answer read, timed with
-// no other pair open and again with idle pairs of other club computers open (their outer side a
-// listener that holds them); meanwhile simulated club computers report their state to the client
-// port every few milliseconds, and the latency of those reports is taken during the bursts.
+// no other pair open and again with idle pairs of other club computers open, quiet as long as a
+// club's are (their outer side a listener in a process of its own that holds them); meanwhile
+// simulated club computers report their state to the client port every few milliseconds, and the
+// latency of those reports is taken during the bursts.
 // Usage: bench_relayaccept [idle pairs] [connections a burst]
 #include "benchhelpers.h"
 #include "clock.h"
@@ -13,6 +14,7 @@
 #include "loaddriver.h"
 #include "localservice.h"
 #include "proxy/proxy.h"
+#include "proxy/relayconnection.h"
 #include "rawsockets.h"
 #include "seances/computersframe.h"
 #include "socketctl.h"
@@ -22,11 +24,14 @@
 #include <QTest>
 
 #include <algorithm>
+#include <array>
 #include <atomic>
 #include <cerrno>
+#include <fcntl.h>
 #include <poll.h>
 #include <sys/resource.h>
 #include <sys/socket.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -71,34 +76,42 @@ rlim_t RaiseDescriptorLimit()
     return limit.rlim_cur;
 }
 
-// An outer proxy for the idle pairs, in a thread of its own: it accepts every connection and holds
-// it without a byte either way.
+// An outer proxy for the idle pairs, in a process of its own so that what it holds does not count
+// against this one's descriptors: it accepts every connection and holds it without a byte either
+// way, until this process closes its end of the pipe between them. Made before any thread starts.
 class HoldingListener final
 {
 public:
     HoldingListener()
     {
-        m_fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address = SocketAddress(QStringLiteral("127.0.0.1"), 0);
         socklen_t length = sizeof address;
         constexpr int Backlog = 4096;
-        if (::bind(m_fd, reinterpret_cast<sockaddr *>(&address), length) == 0 && ::listen(m_fd, Backlog) == 0
-            && ::getsockname(m_fd, reinterpret_cast<sockaddr *>(&address), &length) == 0) {
-            m_port = ntohs(address.sin_port);
-            m_thread = std::thread([this] { Accept(); });
+        int stop[2] = {-1, -1};
+        if (::bind(fd, reinterpret_cast<sockaddr *>(&address), length) != 0 || ::listen(fd, Backlog) != 0
+            || ::getsockname(fd, reinterpret_cast<sockaddr *>(&address), &length) != 0
+            || ::pipe2(stop, O_CLOEXEC) != 0) {
+            ::close(fd);
+            return;
         }
+        m_child = ::fork();
+        if (m_child == 0) {
+            ::close(stop[1]);
+            Hold(fd, stop[0]);
+        }
+        ::close(fd);
+        ::close(stop[0]);
+        m_stop = stop[1];
+        m_port = m_child > 0 ? ntohs(address.sin_port) : 0;
     }
 
     ~HoldingListener()
     {
-        m_stopping = true;
-        if (m_thread.joinable()) {
-            m_thread.join();
+        ::close(m_stop);
+        if (m_child > 0) {
+            ::waitpid(m_child, nullptr, 0);
         }
-        for (const int fd : m_held) {
-            ::close(fd);
-        }
-        ::close(m_fd);
     }
 
     HoldingListener(const HoldingListener &) = delete;
@@ -110,25 +123,25 @@ public:
     }
 
 private:
-    void Accept()
+    [[noreturn]] static void Hold(int Listener, int Stop)
     {
-        constexpr int PollMs = 50;
-        while (!m_stopping) {
-            pollfd watched{m_fd, POLLIN, 0};
-            if (::poll(&watched, 1, PollMs) == 1) {
-                const int fd = ::accept4(m_fd, nullptr, nullptr, SOCK_CLOEXEC);
-                if (fd >= 0) {
-                    m_held.push_back(fd);
-                }
+        rlimit limit{};
+        ::getrlimit(RLIMIT_NOFILE, &limit);
+        limit.rlim_cur = limit.rlim_max;
+        ::setrlimit(RLIMIT_NOFILE, &limit);
+        std::array<pollfd, 2> watched{pollfd{Listener, POLLIN, 0}, pollfd{Stop, POLLIN, 0}};
+        while (::poll(watched.data(), watched.size(), -1) >= 0 && watched[1].revents == 0) {
+            if (watched[0].revents != 0) {
+                // Held until the process ends.
+                static_cast<void>(::accept4(Listener, nullptr, nullptr, SOCK_CLOEXEC));
             }
         }
+        ::_exit(0);
     }
 
-    int m_fd = -1;
+    pid_t m_child = -1;
+    int m_stop = -1;
     quint16 m_port = 0;
-    std::atomic<bool> m_stopping = false;
-    std::vector<int> m_held;
-    std::thread m_thread;
 };
 
 // Bursts of Count connections from 127.0.0.2 on a thread of their own, one after another until
@@ -313,21 +326,17 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     }
-    // GLib's event dispatcher walks every socket of the thread on each turn, and at some thousands
-    // of them it takes seconds a burst: the relay's own cost is measured on Qt's own dispatcher.
-    if (qEnvironmentVariableIsEmpty("QT_NO_GLIB")) {
-        qputenv("QT_NO_GLIB", "1");
-    }
     // Before anything reads it: the relay takes its share of it as it starts.
     const rlim_t descriptors = RaiseDescriptorLimit();
+    HoldingListener holder;
     QApplication app(argc, argv);
     const QStringList args = QCoreApplication::arguments();
     const int burst = args.size() > 2 ? args.at(2).toInt() : DefaultBurst;
-    // Each idle pair takes four descriptors here, its client's and its outer listener's among them;
-    // and the relay's share, a quarter of the limit, holds the burst beside them.
+    // Each idle pair takes three descriptors here, its client's among them; and the relay's share, a
+    // quarter of the limit, holds the burst beside them.
     const qint64 wantedIdle = args.size() > 1 ? args.at(1).toLongLong() : DefaultIdle;
     const int idle = int(std::min<qint64>(
-        {wantedIdle, qint64(descriptors) / 4 - burst - 2 * Reporters, qint64(descriptors) / 5 - burst}));
+        {wantedIdle, qint64(descriptors) / 4 - burst - 2 * Reporters, qint64(descriptors) / 3 - burst}));
 
     QString err;
     const auto origin = LocalService::StartOrigin(err);
@@ -335,7 +344,10 @@ int main(int argc, char *argv[])
         Out() << "bench_relayaccept: " << err << Qt::endl;
         return 1;
     }
-    HoldingListener holder;
+    if (holder.Port() == 0) {
+        Out() << "bench_relayaccept: the holding listener did not start" << Qt::endl;
+        return 1;
+    }
     CoreDatabase database;
     if (!database.StartAsProgram(err)) {
         Out() << "bench_relayaccept: " << err << Qt::endl;
@@ -442,6 +454,9 @@ int main(int argc, char *argv[])
         }
     }
     const qsizetype open = window.Relay()->ConnectionIndexes().size();
+    // Idle as a club's are: long enough for the relay to take them for quiet.
+    const bool parked = QTest::qWaitFor([&] { return window.Relay()->ParkedSockets() >= 2 * open; },
+                                        int(RelayConnection::QuietMs) + BurstTimeoutMs);
     window.Relay()->SetOuterProxyPort(origin->Port());
     const Measure loaded = MeasureBursts(*driver, controlPort, relayPort, request, answerSize, burst);
     const qsizetype stillOpen = window.Relay()->ConnectionIndexes().size();
@@ -459,6 +474,10 @@ int main(int argc, char *argv[])
           << Qt::endl;
     Out() << "  state reports p99 during the bursts at " << open
           << " idle pairs: " << QString::number(loaded.ReportP99Ms, 'f', 2) << " ms (target <= 50 ms)" << Qt::endl;
+    if (!parked) {
+        Out() << "  NOTE: " << window.Relay()->ParkedSockets() << " sockets of the " << open
+              << " idle pairs parked before the bursts" << Qt::endl;
+    }
     if (!opened || stillOpen < open) {
         Out() << "  NOTE: " << open << " of " << idle << " idle pairs opened, " << stillOpen
               << " still open after the bursts" << Qt::endl;
