@@ -69,16 +69,6 @@ QString Number(double value, int decimals = 1)
     return QString::number(value, 'f', decimals);
 }
 
-double Percentile(QList<double> values, double fraction)
-{
-    if (values.isEmpty()) {
-        return 0;
-    }
-    std::sort(values.begin(), values.end());
-    const auto index = qsizetype(fraction * double(values.size() - 1) + 0.5);
-    return values.at(qBound<qsizetype>(0, index, values.size() - 1));
-}
-
 QString Latencies(const LoadDriver::Result &Result)
 {
     return QStringLiteral("median %1 ms, p99 %2 ms, worst %3 ms (%4 answered, %5 failed)")

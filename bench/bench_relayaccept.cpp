@@ -53,15 +53,6 @@ constexpr int FirstIdleHost = 3;
 constexpr quint8 StateReport = 30;
 constexpr rlim_t WantedDescriptors = 65536;
 
-double Percentile(QList<double> Values, double Fraction)
-{
-    if (Values.isEmpty()) {
-        return 0;
-    }
-    std::sort(Values.begin(), Values.end());
-    return Values.at(qBound<qsizetype>(0, qsizetype(Fraction * double(Values.size() - 1) + 0.5), Values.size() - 1));
-}
-
 // The most descriptors this process may open, raised as far as it may be.
 rlim_t RaiseDescriptorLimit()
 {

@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QDateTime>
+#include <QList>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QTextStream>
+
+#include <algorithm>
 
 // What the benchmarks print goes to standard output through one stream.
 inline QTextStream &Out()
@@ -24,4 +27,15 @@ inline void Exec(QSqlQuery &Query)
     if (!Query.exec()) {
         qFatal("%s", qPrintable(Query.lastError().text()));
     }
+}
+
+// The value at Fraction (0.99 for the p99) of Values, the nearest rank; 0 for none.
+inline double Percentile(QList<double> Values, double Fraction)
+{
+    if (Values.isEmpty()) {
+        return 0;
+    }
+    std::sort(Values.begin(), Values.end());
+    const auto index = qsizetype(Fraction * double(Values.size() - 1) + 0.5);
+    return Values.at(qBound<qsizetype>(0, index, Values.size() - 1));
 }
