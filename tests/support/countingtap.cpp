@@ -75,9 +75,8 @@ CountingTap::~CountingTap()
     if (m_acceptor.joinable()) {
         m_acceptor.join();
     }
-    while (m_open > 0) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(PollMs));
-    }
+    std::unique_lock lock(m_mutex);
+    m_ended.wait(lock, [this] { return m_open == 0; });
     ::close(m_listener);
 }
 
@@ -165,9 +164,8 @@ void CountingTap::Pass(int Peer)
     }
     ::close(target);
     ::close(Peer);
-    {
-        const std::lock_guard lock(m_mutex);
-        m_received.append(kept);
-    }
+    const std::lock_guard lock(m_mutex);
+    m_received.append(kept);
     --m_open;
+    m_ended.notify_all();
 }

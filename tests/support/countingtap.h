@@ -4,6 +4,7 @@
 #include <QList>
 
 #include <atomic>
+#include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
@@ -37,6 +38,8 @@ private:
     std::atomic<bool> m_stopping = false;
     std::atomic<int> m_open = 0;
     mutable std::mutex m_mutex;
+    // Told as each connection's thread ends.
+    std::condition_variable m_ended;
     QList<QByteArray> m_received;
     std::thread m_acceptor;
 };

@@ -155,10 +155,12 @@ private slots:
         restart.Stopped = false;
         QElapsedTimer back;
         back.start();
-        while (Rollstrake::Root::IsConnectionLost() && back.elapsed() < 60000) {
-            m_panel->RefreshAll();
-            QTest::qWait(20);
-        }
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                m_panel->RefreshAll();
+                return !Rollstrake::Root::IsConnectionLost();
+            },
+            60000));
         qInfo("the refresh had the database back %lld ms after the server's start", back.elapsed());
         QCOMPARE(told, (QStringList{QStringLiteral("away"), QStringLiteral("back")}));
         QVERIFY(MainLogEntries().contains(QStringLiteral("i Соединение с базой данных восстановлено")));
